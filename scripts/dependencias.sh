@@ -1,0 +1,22 @@
+#!/bin/sh
+# Installs the Debian packages that are missing. "--pruebas" adds what the tests need.
+set -eu
+paquetes="cmake g++ make pkg-config qt6-base-dev qt6-translations-l10n libx11-dev libsqlcipher-dev
+libxlsxwriter-dev libsodium-dev fonts-liberation fonts-dejavu-core"
+if [ "${1:-}" = "--pruebas" ]; then
+    paquetes="$paquetes libgtest-dev libbenchmark-dev poppler-utils unzip xauth xvfb"
+    if [ "${CI:-}" = "true" ]; then
+        paquetes="$paquetes clang libclang-rt-14-dev"
+    fi
+fi
+faltan=""
+for p in $paquetes; do
+    if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed"; then
+        faltan="$faltan $p"
+    fi
+done
+[ -z "$faltan" ] && exit 0
+echo "Instalando:$faltan"
+if [ "$(id -u)" -eq 0 ]; then como=""; else como="sudo"; fi
+$como apt-get update -qq
+DEBIAN_FRONTEND=noninteractive $como apt-get install -y -qq --no-install-recommends $faltan

@@ -1,0 +1,58 @@
+#include "platform/Mensajes.h"
+
+#include <QApplication>
+#include <QMessageBox>
+
+namespace {
+
+class MensajeroQt : public Mensajero {
+public:
+    Respuesta mostrar(const QString& texto, const QString& titulo, Icono icono, Botones botones) override {
+        QMessageBox caja(QApplication::activeWindow());
+        caja.setText(texto);
+        caja.setWindowTitle(titulo);
+        switch (icono) {
+        case Icono::Informacion:
+            caja.setIcon(QMessageBox::Information);
+            break;
+        case Icono::Exclamacion:
+            caja.setIcon(QMessageBox::Warning);
+            break;
+        case Icono::Pregunta:
+            caja.setIcon(QMessageBox::Question);
+            break;
+        case Icono::Critico:
+            caja.setIcon(QMessageBox::Critical);
+            break;
+        case Icono::Ninguno:
+            caja.setIcon(QMessageBox::NoIcon);
+            break;
+        }
+        if (botones == Botones::SiNo) {
+            caja.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
+            caja.setDefaultButton(QMessageBox::Yes);
+            return caja.exec() == QMessageBox::Yes ? Respuesta::Si : Respuesta::No;
+        }
+        caja.setStandardButtons(QMessageBox::Ok);
+        caja.exec();
+        return Respuesta::Aceptar;
+    }
+};
+
+MensajeroQt mensajeroQt;
+Mensajero* actual = nullptr;
+
+} // namespace
+
+QString TituloAplicacion() {
+    return QStringLiteral("Velmora KV-270");
+}
+
+Respuesta MsgBox(const QString& texto, const QString& titulo, Icono icono, Botones botones) {
+    Mensajero* m = actual ? actual : &mensajeroQt;
+    return m->mostrar(texto, titulo.isEmpty() ? TituloAplicacion() : titulo, icono, botones);
+}
+
+void InstalarMensajero(Mensajero* mensajero) {
+    actual = mensajero;
+}

@@ -1,0 +1,98 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+#include <QVariant>
+#include <QVariantList>
+
+#include <stdexcept>
+
+struct sqlite3;
+struct sqlite3_stmt;
+
+// Failure of the store, carrying a description fit to show the user (Spanish).
+// Keys and full statements never go into it.
+class ErrorBD : public std::runtime_error {
+public:
+    explicit ErrorBD(const QString& descripcion)
+        : std::runtime_error(descripcion.toStdString()), descripcion_(descripcion) {}
+    const QString& descripcion() const { return descripcion_; }
+
+private:
+    QString descripcion_;
+};
+
+class Statement;
+
+// One physical SQLCipher connection. Opening derives the key, which is slow, so the
+// program opens it once per process and the slots share it.
+class Database {
+public:
+    Database() = default;
+    ~Database();
+    Database(const Database&) = delete;
+    Database& operator=(const Database&) = delete;
+
+    // Opens an existing file or, when it does not exist, creates it with the schema and the
+    // initial rows. A file that exists but cannot be opened with the key is left untouched.
+    void abrir(const QString& ruta, const QByteArray& clave);
+    void cerrar();
+    bool abierta() const { return db_ != nullptr; }
+    const QString& ruta() const { return ruta_; }
+
+    void ejecutar(const QString& sql, const QVariantList& parametros = {});
+    qint64 ultimoId() const;
+    int filasAfectadas() const;
+
+    void comenzar();
+    void confirmar();
+    void deshacer();
+    bool enTransaccion() const;
+
+    sqlite3* handle() const { return db_; }
+    QString ultimoError() const;
+
+private:
+    void crearEsquema();
+    void registrarFunciones();
+
+    sqlite3* db_ = nullptr;
+    QString ruta_;
+};
+
+// A prepared statement with bound parameters; values never go into the SQL text.
+class Statement {
+public:
+    Statement(Database& db, const QString& sql);
+    ~Statement();
+    Statement(const Statement&) = delete;
+    Statement& operator=(const Statement&) = delete;
+
+    void enlazar(int indice, const QVariant& valor); // 1-based
+    void enlazarTodos(const QVariantList& valores);
+    bool paso(); // true while a row is available
+    void reiniciar();
+    int columnas() const;
+    QString nombreColumna(int i) const;
+    QString texto(int i) const; // NULL reads as empty text
+    bool esNulo(int i) const;
+    qint64 entero(int i) const;
+
+private:
+    Database& db_;
+    sqlite3_stmt* st_ = nullptr;
+};
+
+// Every transaction of the program goes through this guard: rolled back unless confirmed.
+class Transaccion {
+public:
+    explicit Transaccion(Database& db) : db_(db) { db_.comenzar(); }
+    ~Transaccion();
+    Transaccion(const Transaccion&) = delete;
+    Transaccion& operator=(const Transaccion&) = delete;
+    void confirmar();
+
+private:
+    Database& db_;
+    bool hecha_ = false;
+};

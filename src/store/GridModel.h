@@ -1,0 +1,116 @@
+#pragma once
+
+#include <QAbstractTableModel>
+#include <QColor>
+#include <QStringList>
+
+#include <vector>
+
+class Recordset;
+
+// Headless data grid. Row 0 is the fixed header row; rows 1..rows()-1 hold data and are read
+// back by row and column number. A row of height below 1 is hidden but keeps its place and
+// texts. Widths are in twips (0 hides the column).
+//
+// As a Qt model it exposes only the visible data rows (the header row becomes the horizontal
+// header), so a view never does per-row work for hidden rows. Structural changes made while
+// drawing is suspended (setRedraw(false)) reach the view once, when drawing resumes.
+class GridModel : public QAbstractTableModel {
+    Q_OBJECT
+public:
+    static constexpr int kAltoFilaPorDefecto = 240; // twips
+
+    explicit GridModel(QObject* parent = nullptr);
+
+    // --- grid operations ---
+    void bind(const Recordset& registros);
+    void clear(); // header row only, no columns
+    void setFixedCols(int n) { fixedCols_ = n; }
+    int fixedCols() const { return fixedCols_; }
+
+    int rows() const { return static_cast<int>(filas_.size()); }
+    int cols() const { return cols_; }
+    void setCols(int n);
+    void setRows(int n); // at least 1 (the header row); new rows are empty
+
+    QString textMatrix(int fila, int col) const; // empty outside the grid
+    void setTextMatrix(int fila, int col, const QString& texto);
+    const QStringList& rowTexts(int fila) const;
+
+    int rowHeight(int fila) const;
+    void setRowHeight(int fila, int alto); // negative restores the default height
+    bool rowHidden(int fila) const { return rowHeight(fila) < 1; }
+
+    int colWidth(int col) const; // -1 = default width
+    void setColWidth(int col, int ancho);
+    Qt::Alignment colAlignment(int col) const;
+    void setColAlignment(int col, Qt::Alignment alineacion);
+
+    // Header texts from "a|b|c"; columns beyond the last part keep their header.
+    void setFormatString(const QString& formato);
+
+    int row() const { return fila_; }
+    int col() const { return col_; }
+    void setRow(int fila);
+    void setCol(int col);
+
+    // Background of every data cell, of one row, and of the current cell.
+    void setBackColor(const QColor& color);
+    QColor backColor() const { return fondoDatos_; }
+    void setRowBackColor(int fila, const QColor& color);
+    void setCellBackColor(const QColor& color);    // current cell
+    QColor cellBackColor(int fila, int col) const; // effective colour
+
+    // Sorts the data rows by the current column; texts that read as numbers compare as
+    // numbers, others as text; whole rows move, hidden ones included. False when the current
+    // column does not exist.
+    bool sortByCurrentCol(bool ascendente);
+
+    void insertEmptyRow(int posicion);
+    // Inserts one empty row directly below each of the given rows (ascending), in one pass.
+    void insertEmptyRowsBelow(const std::vector<int>& filas);
+
+    void setRedraw(bool activo);
+    bool redraw() const { return redraw_; }
+
+    // Grid row shown at a view row, and the reverse (-1 when hidden).
+    int gridRowForViewRow(int filaVista) const;
+    int viewRowForGridRow(int fila) const;
+
+    // --- QAbstractItemModel ---
+    int rowCount(const QModelIndex& parent = QModelIndex()) const override;
+    int columnCount(const QModelIndex& parent = QModelIndex()) const override;
+    QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
+    QVariant headerData(int section, Qt::Orientation orientation, int role = Qt::DisplayRole) const override;
+
+Q_SIGNALS:
+    // Current row or column changed (by code or by the user).
+    void cambioFilaColumna();
+    // Widths or alignments changed: views re-apply them.
+    void columnasCambiadas();
+
+private:
+    struct Fila {
+        QStringList celdas;
+        int alto = -1;
+        QColor fondo;
+        QList<QColor> fondosCelda; // only when a single cell was coloured
+    };
+
+    void estructuraCambiada();
+    void celdaCambiada(int fila, int col);
+    void reconstruirVisibles();
+
+    std::vector<Fila> filas_;
+    std::vector<int> visibles_; // grid rows shown by the view, ascending
+    std::vector<int> anchos_;
+    std::vector<Qt::Alignment> alineaciones_;
+    int cols_ = 0;
+    int fixedCols_ = 0;
+    int fila_ = 0;
+    int col_ = 0;
+    QColor fondoDatos_;
+    bool redraw_ = true;
+    bool pendiente_ = false;
+    bool columnasPendientes_ = false;
+};

@@ -1,0 +1,30 @@
+#pragma once
+
+#include "store/Sentencias.h"
+
+#include <QStringList>
+
+#include <vector>
+
+class Database;
+
+// A static snapshot of a query. It remembers its statement and values, so requery() runs
+// them again and picks up what was written since.
+class Recordset {
+public:
+    void abrir(Database& db, const Consulta& consulta);
+    void requery();
+    void cerrar();
+    bool abierto() const { return db_ != nullptr; }
+
+    const Consulta& consulta() const { return consulta_; }
+    const QStringList& campos() const { return campos_; }
+    const std::vector<QStringList>& filas() const { return filas_; }
+    int cantidad() const { return static_cast<int>(filas_.size()); }
+
+private:
+    Database* db_ = nullptr;
+    Consulta consulta_;
+    QStringList campos_;
+    std::vector<QStringList> filas_;
+};

@@ -1,0 +1,167 @@
+#include "store/Sentencias.h"
+
+namespace {
+
+QString fecha(const char* col) {
+    const QString c = QString::fromLatin1(col);
+    return QStringLiteral("mid(%1,7,2) || '/' || mid(%1,5,2) || '/' || mid(%1,1,4) AS %1").arg(c);
+}
+
+QString hora(const char* col) {
+    const QString c = QString::fromLatin1(col);
+    return QStringLiteral("mid(%1,1,2) || ':' || mid(%1,3,2) || ':' || mid(%1,5,2) AS %1").arg(c);
+}
+
+QVariantList comoVariantes(const QStringList& valores) {
+    QVariantList v;
+    v.reserve(valores.size());
+    for (const QString& s : valores)
+        v << (s.isNull() ? QString(QLatin1String("")) : s);
+    return v;
+}
+
+const QString& sqlListaClientes() {
+    static const QString sql =
+        QStringLiteral("SELECT id,numerocliente,nombre,direccion,localidad,codigopostal,partido,provincia,"
+                       "telefono,telefonomovil,email,") +
+        fecha("fechadealta") +
+        QStringLiteral(",nombrelocal,direccionlocal,localidadlocal,partidolocal,provincialocal,telefonolocal,"
+                       "emaillocal,") +
+        fecha("ultimainspeccionfecha") + QLatin1Char(',') + hora("ultimainspeccionhora") + QLatin1Char(',') +
+        fecha("anteriorinspeccionfecha") + QLatin1Char(',') + hora("anteriorinspeccionhora") +
+        QStringLiteral(",notas FROM clientes");
+    return sql;
+}
+
+const char* const kColumnasCliente =
+    "NumeroCliente,Nombre,Direccion,Localidad,CodigoPostal,Partido,Provincia,Telefono,TelefonoMovil,Email,"
+    "FechadeAlta,NombreLocal,Direccionlocal,Localidadlocal,partidolocal,provincialocal,telefonolocal,"
+    "emaillocal,"
+    "ultimainspeccionfecha,ultimainspeccionhora,anteriorinspeccionfecha,anteriorinspeccionhora,notas";
+
+} // namespace
+
+namespace Sentencias {
+
+const QStringList& columnasBusqueda() {
+    static const QStringList nombres = {
+        QStringLiteral("Nombre"),    QStringLiteral("Local"),     QStringLiteral("Numero de Cliente"),
+        QStringLiteral("Direccion"), QStringLiteral("Localidad"), QStringLiteral("Codigo Postal"),
+        QStringLiteral("Partido"),   QStringLiteral("Provincia")};
+    return nombres;
+}
+
+Consulta listaClientes() {
+    return {sqlListaClientes(), {}};
+}
+
+std::optional<Consulta> busquedaClientes(const QString& columnaCombo, const QString& texto) {
+    static const char* const columnas[] = {"Nombre",    "NombreLocal",  "Numerocliente", "Direccion",
+                                           "Localidad", "CodigoPostal", "Partido",       "Provincia"};
+    const int i = static_cast<int>(columnasBusqueda().indexOf(columnaCombo));
+    if (i < 0)
+        return std::nullopt;
+    return Consulta{sqlListaClientes() +
+                        QStringLiteral(" WHERE contiene(%1, ?)").arg(QLatin1String(columnas[i])),
+                    {texto}};
+}
+
+Consulta infraccionesCliente(const QString& numeroCliente) {
+    static const QString sql =
+        QStringLiteral("SELECT id,NumeroCliente,") + fecha("FechaInfraccion") + QLatin1Char(',') +
+        hora("HoraInfraccion") +
+        QStringLiteral(",NiveldB,Microfono,Estado,TensionLinea,PorcentajeCompresion,"
+                       "Inspector,Maxdb,dbaten,excesos,caldb,segpenal,nivelconsola,"
+                       "nivelruido,contadorinf FROM Infracciones WHERE NumeroCliente = ? "
+                       "ORDER BY id");
+    return {sql, {numeroCliente}};
+}
+
+Consulta bandasCliente(const QString& numeroCliente) {
+    return {QStringLiteral(
+                "SELECT activacionbandahoraria,activacionbanda1,fechainicio,fechafin,horainicio,"
+                "minutosinicio,horafin,minutosfin,activacionbanda2,fechainicio2,fechafin2,horainicio2,"
+                "minutosinicio2,horafin2,minutosfin2,activacionbanda3,fechainicio3,fechafin3,"
+                "horainicio3,minutosinicio3,horafin3,minutosfin3 FROM Clientes WHERE NumeroCliente = ? "
+                "ORDER BY Id"),
+            {numeroCliente}};
+}
+
+Consulta borrarInfraccionesCliente(const QString& numeroCliente) {
+    return {QStringLiteral("DELETE FROM Infracciones WHERE NumeroCliente = ?"), {numeroCliente}};
+}
+
+Consulta borrarCliente(qint64 id) {
+    return {QStringLiteral("DELETE FROM Clientes WHERE Id = ?"), {id}};
+}
+
+Consulta actualizarCliente(const QStringList& valores, qint64 id) {
+    const QStringList columnas = QString::fromLatin1(kColumnasCliente).split(QLatin1Char(','));
+    QStringList asignaciones;
+    for (const QString& c : columnas)
+        asignaciones << c + QStringLiteral(" = ?");
+    QVariantList params = comoVariantes(valores);
+    params << id;
+    return {QStringLiteral("UPDATE Clientes SET ") + asignaciones.join(QLatin1Char(',')) +
+                QStringLiteral(" WHERE Id = ?"),
+            params};
+}
+
+Consulta insertarCliente(const QStringList& valores) {
+    QStringList marcas;
+    for (int i = 0; i < 23; ++i)
+        marcas << QStringLiteral("?");
+    return {QStringLiteral("INSERT INTO Clientes (%1) VALUES (%2)")
+                .arg(QLatin1String(kColumnasCliente), marcas.join(QLatin1Char(','))),
+            comoVariantes(valores)};
+}
+
+Consulta actualizarClienteImportacion(const QString& numeroCliente, const QString& fecha, const QString& hora,
+                                      const QStringList& bandas) {
+    // SQLite evaluates every right-hand side on the old row, so the former last inspection
+    // moves to the previous one in the same statement.
+    static const QString sql = QStringLiteral(
+        "UPDATE Clientes SET AnteriorInspeccionFecha = UltimaInspeccionFecha, "
+        "AnteriorInspeccionHora = UltimaInspeccionHora, UltimaInspeccionFecha = ?, UltimaInspeccionHora = ?, "
+        "ActivacionBandaHoraria = ?, "
+        "ActivacionBanda1 = ?, fechainicio = ?, fechafin = ?, horainicio = ?, MinutosInicio = ?, HoraFin = "
+        "?, "
+        "MinutosFin = ?, "
+        "ActivacionBanda2 = ?, fechainicio2 = ?, fechafin2 = ?, horainicio2 = ?, MinutosInicio2 = ?, "
+        "HoraFin2 = ?, MinutosFin2 = ?, "
+        "ActivacionBanda3 = ?, fechainicio3 = ?, fechafin3 = ?, horainicio3 = ?, MinutosInicio3 = ?, "
+        "HoraFin3 = ?, MinutosFin3 = ? WHERE NumeroCliente = ?");
+    QVariantList params{fecha, hora};
+    params << comoVariantes(bandas);
+    params << numeroCliente;
+    return {sql, params};
+}
+
+Consulta insertarInfraccion(const QStringList& valores) {
+    return {
+        QStringLiteral("INSERT INTO Infracciones (NumeroCliente,FechaInfraccion,HoraInfraccion,NiveldB,"
+                       "Microfono,Estado,TensionLinea,PorcentajeCompresion,Inspector,Maxdb,dbaten,excesos,"
+                       "caldb,segpenal,nivelconsola,nivelruido,contadorinf) "
+                       "VALUES (?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?)"),
+        comoVariantes(valores)};
+}
+
+Consulta listaUsuarios() {
+    return {QStringLiteral("SELECT * FROM PassUsuarios ORDER BY Id"), {}};
+}
+
+Consulta actualizarUsuario(const QString& nombre, const QString& hashContrasena, qint64 id) {
+    return {QStringLiteral("UPDATE PassUsuarios SET Nombre = ?, \"Contraseña\" = ? WHERE Id = ?"),
+            {nombre, hashContrasena, id}};
+}
+
+Consulta borrarUsuario(const QString& nombre) {
+    return {QStringLiteral("DELETE FROM PassUsuarios WHERE Nombre = ?"), {nombre}};
+}
+
+Consulta insertarUsuario(const QString& nombre, const QString& hashContrasena) {
+    return {QStringLiteral("INSERT INTO PassUsuarios (Nombre, \"Contraseña\") VALUES (?, ?)"),
+            {nombre, hashContrasena}};
+}
+
+} // namespace Sentencias

@@ -1,0 +1,42 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+#include <QVariantList>
+
+#include <optional>
+
+// One statement of the catalogue: fixed SQL text plus its bound values.
+struct Consulta {
+    QString sql;
+    QVariantList parametros;
+};
+
+namespace Sentencias {
+
+// The eight searchable columns, in the order the search box lists them.
+const QStringList& columnasBusqueda();
+
+Consulta listaClientes(); // 24 columns, dates as dd/mm/yyyy, times as hh:mm:ss
+// Nothing when the search column text is none of the eight names.
+std::optional<Consulta> busquedaClientes(const QString& columnaCombo, const QString& texto);
+Consulta infraccionesCliente(const QString& numeroCliente); // 18 columns, ascending id
+Consulta bandasCliente(const QString& numeroCliente);       // 22 band columns
+Consulta borrarInfraccionesCliente(const QString& numeroCliente);
+Consulta borrarCliente(qint64 id);
+// Values in the column order of the client editor: NumeroCliente .. Notas (23 values).
+Consulta actualizarCliente(const QStringList& valores, qint64 id);
+Consulta insertarCliente(const QStringList& valores);
+// Import: new last inspection (the former one moves to the previous inspection) and the
+// 22 band values (ActivacionBandaHoraria, then bands 1, 2, 3 with activation, start day, end
+// day, start hour, start minutes, end hour, end minutes), for every row of that client number.
+Consulta actualizarClienteImportacion(const QString& numeroCliente, const QString& fecha, const QString& hora,
+                                      const QStringList& bandas);
+// 17 values in the column order NumeroCliente .. contadorinf.
+Consulta insertarInfraccion(const QStringList& valores);
+Consulta listaUsuarios();
+Consulta actualizarUsuario(const QString& nombre, const QString& hashContrasena, qint64 id);
+Consulta borrarUsuario(const QString& nombre);
+Consulta insertarUsuario(const QString& nombre, const QString& hashContrasena);
+
+} // namespace Sentencias

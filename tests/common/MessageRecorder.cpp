@@ -1,0 +1,21 @@
+#include "MessageRecorder.h"
+
+Respuesta MessageRecorder::mostrar(const QString& texto, const QString& titulo, Icono icono,
+                                   Botones botones) {
+    mensajes_.append({texto, titulo, icono, botones});
+    if (alMostrar_)
+        alMostrar_(mensajes_.back());
+    if (!respuestas_.empty()) {
+        const Respuesta r = respuestas_.front();
+        respuestas_.pop_front();
+        return r;
+    }
+    return botones == Botones::SiNo ? Respuesta::No : Respuesta::Aceptar;
+}
+
+QStringList MessageRecorder::textos() const {
+    QStringList t;
+    for (const Mensaje& m : mensajes_)
+        t << m.texto;
+    return t;
+}

@@ -1,0 +1,188 @@
+#include "BaseTemporal.h"
+#include "store/Contrasenas.h"
+#include "store/GridModel.h"
+#include "store/modVarios.h"
+
+#include <QCryptographicHash>
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+QStringList cliente(const QString& numero, const QString& nombre,
+                    const QString& local = QStringLiteral("Local")) {
+    QStringList v;
+    v << numero << nombre << QStringLiteral("Dir") << QStringLiteral("Loc") << QStringLiteral("1900")
+      << QStringLiteral("Partido") << QStringLiteral("Prov") << QStringLiteral("111") << QStringLiteral("222")
+      << QStringLiteral("a@b.c") << QStringLiteral("20110915") << local << QStringLiteral("DirL")
+      << QStringLiteral("LocL") << QStringLiteral("PartL") << QStringLiteral("ProvL") << QStringLiteral("333")
+      << QStringLiteral("l@b.c") << QStringLiteral("20110915") << QStringLiteral("143005")
+      << QStringLiteral("") << QStringLiteral("") << QStringLiteral("notas");
+    return v;
+}
+
+QStringList infraccion(const QString& numero, const QString& fecha, const QString& contador = QString()) {
+    return {numero,
+            fecha,
+            QStringLiteral("143005"),
+            QStringLiteral("085"),
+            QStringLiteral("L. SHOW"),
+            QStringLiteral("12,5 V"),
+            QStringLiteral("SI"),
+            QStringLiteral("010"),
+            QStringLiteral("Administrador"),
+            QStringLiteral("090"),
+            QStringLiteral("010"),
+            QStringLiteral("003"),
+            QStringLiteral("- 05"),
+            QStringLiteral("010"),
+            QStringLiteral("050"),
+            QStringLiteral("060"),
+            contador};
+}
+
+class BaseDatosTest : public ::testing::Test {
+protected:
+    BaseTemporal base;
+    void SetUp() override { AbrirConexion1(); }
+};
+
+} // namespace
+
+TEST_F(BaseDatosTest, NuevaBaseCifradaConCuentasYClienteDeRelleno) {
+    QFile f(base.ruta());
+    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+    EXPECT_FALSE(f.read(16).startsWith("SQLite format 3"));
+
+    AbrirRegistros(Registros1, Conexion1, Sentencias::listaClientes());
+    ASSERT_EQ(Registros1.cantidad(), 1);
+    EXPECT_EQ(Registros1.campos().size(), 24);
+    EXPECT_EQ(Registros1.filas()[0][1], QStringLiteral("----"));
+    EXPECT_EQ(Registros1.filas()[0][4], QStringLiteral("-"));
+
+    AbrirRegistros(Registros2, Conexion1, Sentencias::listaUsuarios());
+    ASSERT_EQ(Registros2.cantidad(), 2);
+    EXPECT_EQ(Registros2.filas()[0][1], QStringLiteral("Administrador"));
+    EXPECT_EQ(Registros2.filas()[1][1], QStringLiteral("Invitado"));
+    EXPECT_TRUE(Registros2.filas()[0][2].startsWith(QStringLiteral("$argon2id$")));
+    EXPECT_TRUE(verificarContrasena(Registros2.filas()[0][2], QString()));
+    EXPECT_FALSE(verificarContrasena(Registros2.filas()[0][2], QStringLiteral("x")));
+}
+
+TEST_F(BaseDatosTest, ClaveIncorrectaONoBaseNoTocanElArchivo) {
+    CerrarBaseDatos();
+    QFile f(base.ruta());
+    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+    const QByteArray antes = QCryptographicHash::hash(f.readAll(), QCryptographicHash::Sha256);
+    f.close();
+
+    Database db;
+    try {
+        db.abrir(base.ruta(), QByteArrayLiteral("otra-clave"));
+        FAIL() << "debía rechazar la clave";
+    } catch (const ErrorBD& e) {
+        EXPECT_TRUE(e.descripcion().contains(QStringLiteral("clave no es correcta")));
+        EXPECT_FALSE(e.descripcion().contains(QStringLiteral("mq731rkw")));
+    }
+    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+    EXPECT_EQ(QCryptographicHash::hash(f.readAll(), QCryptographicHash::Sha256), antes);
+    f.close();
+
+    const QString basura = QDir(base.directorio()).filePath(QStringLiteral("basura.wfg"));
+    QFile b(basura);
+    ASSERT_TRUE(b.open(QIODevice::WriteOnly));
+    b.write(QByteArray(4096, 'x'));
+    b.close();
+    EXPECT_THROW(db.abrir(basura, ClaveBaseDatos()), ErrorBD);
+    EXPECT_EQ(QFileInfo(basura).size(), 4096);
+}
+
+TEST_F(BaseDatosTest, ValoresDificilesIdaYVuelta) {
+    QStringList v = cliente(QStringLiteral("12'3"), QStringLiteral("O'Brien, Ñandú 100% _x_"));
+    v[22] = QStringLiteral("línea 1\nlínea 2 \"comillas\" ; DROP TABLE Clientes; --");
+    Conexion1.ejecutar(Sentencias::insertarCliente(v));
+    AbrirRegistros(Registros1, Conexion1, Sentencias::listaClientes());
+    ASSERT_EQ(Registros1.cantidad(), 2);
+    const QStringList& fila = Registros1.filas()[1];
+    EXPECT_EQ(fila[1], v[0]);
+    EXPECT_EQ(fila[2], v[1]);
+    EXPECT_EQ(fila[23], v[22]);
+    // Display forms of dates and times, empty ones keep their separators.
+    EXPECT_EQ(fila[11], QStringLiteral("15/09/2011"));
+    EXPECT_EQ(fila[19], QStringLiteral("15/09/2011"));
+    EXPECT_EQ(fila[20], QStringLiteral("14:30:05"));
+    EXPECT_EQ(fila[21], QStringLiteral("//"));
+    EXPECT_EQ(fila[22], QStringLiteral("::"));
+}
+
+TEST_F(BaseDatosTest, InfraccionesPorNumeroExactoYFormasDeFecha) {
+    for (const char* n : {"12", "123", "312", "12"})
+        Conexion1.ejecutar(Sentencias::insertarInfraccion(infraccion(QString::fromLatin1(n), "20110331")));
+    AbrirConexion3();
+    AbrirRegistros(Registros3, Conexion3, Sentencias::infraccionesCliente(QStringLiteral("12")));
+    ASSERT_EQ(Registros3.cantidad(), 2);
+    EXPECT_EQ(Registros3.campos().size(), 18);
+    EXPECT_EQ(Registros3.filas()[0][2], QStringLiteral("31/03/2011"));
+    EXPECT_EQ(Registros3.filas()[0][3], QStringLiteral("14:30:05"));
+    EXPECT_LT(Registros3.filas()[0][0].toLongLong(), Registros3.filas()[1][0].toLongLong());
+
+    Conexion3.ejecutar(Sentencias::borrarInfraccionesCliente(QStringLiteral("12")));
+    CerrarConexion3();
+    CerrarConexion3(); // twice is harmless
+    CerrarConexion2(); // never opened
+    AbrirRegistros(Registros1, Conexion1, Sentencias::infraccionesCliente(QStringLiteral("123")));
+    EXPECT_EQ(Registros1.cantidad(), 1);
+}
+
+TEST_F(BaseDatosTest, RequeryVeLoEscritoPorOtraConexion) {
+    AbrirRegistros(Registros1, Conexion1, Sentencias::listaClientes());
+    AbrirConexion2();
+    Conexion2.ejecutar(Sentencias::insertarCliente(cliente(QStringLiteral("0001"), QStringLiteral("Ana"))));
+    GridModel grid;
+    EnlazarRegistros1(grid);
+    EXPECT_EQ(grid.rows(), 2); // snapshot: not yet
+    Registros1.requery();
+    EnlazarRegistros1(grid);
+    EXPECT_EQ(grid.rows(), 3);
+    EXPECT_EQ(grid.textMatrix(2, 2), QStringLiteral("Ana"));
+    CerrarConexion1();
+    EXPECT_THROW(Conexion1.ejecutar(Sentencias::borrarCliente(1)), ErrorBD);
+}
+
+TEST_F(BaseDatosTest, BusquedaLiteralSinDistinguirMayusculas) {
+    Conexion1.ejecutar(Sentencias::insertarCliente(cliente("1", "Peña", "BAR Ñandú")));
+    Conexion1.ejecutar(Sentencias::insertarCliente(cliente("2", "Gómez", "Barra 100%")));
+    Conexion1.ejecutar(Sentencias::insertarCliente(cliente("3", "O'Neil", "Club_Uno")));
+    auto buscar = [](const QString& col, const QString& texto) {
+        const auto c = Sentencias::busquedaClientes(col, texto);
+        EXPECT_TRUE(c.has_value());
+        AbrirRegistros(Registros1, Conexion1, *c);
+        QStringList numeros;
+        for (const QStringList& f : Registros1.filas())
+            numeros << f[1];
+        return numeros;
+    };
+    EXPECT_EQ(buscar(QStringLiteral("Local"), QStringLiteral("bar")), QStringList({"1", "2"}));
+    EXPECT_EQ(buscar(QStringLiteral("Local"), QStringLiteral("ÑANDÚ")), QStringList({"1"}));
+    EXPECT_EQ(buscar(QStringLiteral("Nombre"), QStringLiteral("PEÑA")), QStringList({"1"}));
+    EXPECT_EQ(buscar(QStringLiteral("Nombre"), QStringLiteral("GÓMEZ")), QStringList({"2"}));
+    EXPECT_EQ(buscar(QStringLiteral("Local"), QStringLiteral("%")), QStringList({"2"}));
+    EXPECT_EQ(buscar(QStringLiteral("Local"), QStringLiteral("_")), QStringList({"3"}));
+    EXPECT_EQ(buscar(QStringLiteral("Nombre"), QStringLiteral("'")), QStringList({"3"}));
+    // Empty text: every row whose column holds a value (the placeholder's name is null).
+    EXPECT_EQ(buscar(QStringLiteral("Nombre"), QString()), QStringList({"1", "2", "3"}));
+    EXPECT_FALSE(Sentencias::busquedaClientes(QStringLiteral("nombre"), QStringLiteral("x")).has_value());
+}
+
+TEST(Contrasenas, HashSaladoYVerificacion) {
+    const QString a = hashContrasena(QStringLiteral("Clave'1"));
+    const QString b = hashContrasena(QStringLiteral("Clave'1"));
+    EXPECT_NE(a, b);
+    EXPECT_FALSE(a.contains(QStringLiteral("Clave")));
+    EXPECT_TRUE(verificarContrasena(a, QStringLiteral("Clave'1")));
+    EXPECT_FALSE(verificarContrasena(a, QStringLiteral("clave'1")));
+    EXPECT_FALSE(verificarContrasena(QStringLiteral("texto plano"), QStringLiteral("texto plano")));
+}

@@ -1,0 +1,93 @@
+#include "store/GridModel.h"
+#include "store/GridView.h"
+#include "store/Recordset.h"
+
+#include <QAbstractItemModelTester>
+#include <QSignalSpy>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+namespace {
+void llenar(GridModel& g, const QList<QStringList>& filas) {
+    g.setCols(filas.isEmpty() ? 0 : static_cast<int>(filas.first().size()));
+    g.setRows(static_cast<int>(filas.size()) + 1);
+    for (int i = 0; i < filas.size(); ++i)
+        for (int c = 0; c < filas[i].size(); ++c)
+            g.setTextMatrix(i + 1, c, filas[i][c]);
+}
+QStringList columna(const GridModel& g, int c) {
+    QStringList r;
+    for (int i = 1; i < g.rows(); ++i)
+        r << g.textMatrix(i, c);
+    return r;
+}
+} // namespace
+
+TEST(Grid, OrdenNumericoYTextoConFilasOcultas) {
+    GridModel g;
+    QAbstractItemModelTester tester(&g, QAbstractItemModelTester::FailureReportingMode::Fatal);
+    llenar(g, {{"10", "b"}, {"9", "a"}, {"100", "C"}, {"x", "d"}});
+    g.setRowHeight(2, 0);
+    g.setCol(0);
+    ASSERT_TRUE(g.sortByCurrentCol(true));
+    EXPECT_EQ(columna(g, 0), QStringList({"9", "10", "100", "x"}));
+    // The hidden row moved with its texts and stays hidden.
+    EXPECT_TRUE(g.rowHidden(1));
+    EXPECT_EQ(g.textMatrix(1, 1), QStringLiteral("a"));
+    EXPECT_EQ(g.rowCount(), 3);
+    g.setCol(1);
+    ASSERT_TRUE(g.sortByCurrentCol(false));
+    EXPECT_EQ(columna(g, 1), QStringList({"d", "C", "b", "a"}));
+    EXPECT_EQ(g.textMatrix(0, 0), QString());
+}
+
+TEST(Grid, FormatoInsercionYColores) {
+    GridModel g;
+    QAbstractItemModelTester tester(&g, QAbstractItemModelTester::FailureReportingMode::Fatal);
+    llenar(g, {{"1", "a."}, {"2", "b"}, {"3", "c."}});
+    g.setFormatString(QStringLiteral("id | Equipo"));
+    EXPECT_EQ(g.textMatrix(0, 1), QStringLiteral(" Equipo"));
+    g.setRedraw(false);
+    g.insertEmptyRowsBelow({1, 3});
+    g.insertEmptyRow(1);
+    g.setRedraw(true);
+    EXPECT_EQ(columna(g, 0), QStringList({"", "1", "", "2", "3", ""}));
+    g.setBackColor(QColor(255, 255, 0));
+    g.setRowBackColor(2, QColor(255, 0, 0));
+    g.setRow(4);
+    g.setCol(1);
+    g.setCellBackColor(QColor(0, 0, 255));
+    EXPECT_EQ(g.cellBackColor(2, 1), QColor(255, 0, 0));
+    EXPECT_EQ(g.cellBackColor(4, 1), QColor(0, 0, 255));
+    EXPECT_EQ(g.cellBackColor(4, 0), QColor(255, 255, 0));
+    EXPECT_EQ(g.textMatrix(99, 0), QString());
+}
+
+TEST(Grid, VistaMuestraSoloFilasVisiblesYReportaClics) {
+    GridModel g;
+    llenar(g, {{"1", "uno"}, {"2", "dos"}, {"3", "tres"}});
+    g.setColWidth(0, 0);
+    g.setColWidth(1, 1500);
+    g.setRowHeight(1, 0);
+    GridView v(&g);
+    v.resize(400, 300);
+    v.show();
+    EXPECT_TRUE(v.isColumnHidden(0));
+    EXPECT_EQ(v.columnWidth(1), 100);
+    ASSERT_EQ(v.model()->rowCount(), 2);
+    EXPECT_EQ(v.model()->index(0, 1).data().toString(), QStringLiteral("dos"));
+
+    QSignalSpy clics(&v, &GridView::clic);
+    QSignalSpy cambios(&g, &GridModel::cambioFilaColumna);
+    const QRect r = v.visualRect(v.model()->index(1, 1));
+    QTest::mouseClick(v.viewport(), Qt::LeftButton, {}, r.center());
+    EXPECT_EQ(g.row(), 3);
+    EXPECT_EQ(g.col(), 1);
+    EXPECT_GE(cambios.count(), 1);
+    ASSERT_EQ(clics.count(), 1);
+    EXPECT_EQ(clics[0][0].toInt(), 3);
+
+    g.setRow(2);
+    EXPECT_EQ(v.currentIndex().row(), 0);
+}
