@@ -1,0 +1,3 @@
+#include "accounts/Sesion.h"
+
+QString UsuarioActual;

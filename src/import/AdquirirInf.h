@@ -1,0 +1,4 @@
+#pragma once
+
+// Shows the import window (modeless, one at a time).
+void MostrarAdquirirInf();
