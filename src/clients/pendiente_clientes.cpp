@@ -14,3 +14,9 @@ void FrmDatos::EditarCliente() { noDisponible(); }
 void FrmDatos::EliminarCliente() { noDisponible(); }
 void FrmDatos::FiltrarFechasInfracciones() {}
 void MostrarInfraccionesCliente() {}
+
+frmEdit::frmEdit(QWidget* parent) : QDialog(parent) {}
+frmEdit::~frmEdit() = default;
+frmEdit* frmEdit::instancia() { return nullptr; }
+bool frmEdit::existe() { return false; }
+QLineEdit* frmEdit::Text1(int) const { return nullptr; }
