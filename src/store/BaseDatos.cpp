@@ -13,22 +13,34 @@ QString mensajeSqlite(sqlite3* db) {
     return db ? QString::fromUtf8(sqlite3_errmsg(db)) : QStringLiteral("sin conexión");
 }
 
-// mid(text, start, length) with 1-based positions; NULL reads as the empty text so that an
-// empty stored date still shows its separators.
+// mid(text, start, length) with 1-based character positions; NULL reads as the empty text so
+// that an empty stored date still shows its separators. Works on the UTF-8 bytes directly:
+// it runs for several columns of every listed row.
 void funcionMid(sqlite3_context* ctx, int argc, sqlite3_value** argv) {
     if (argc != 3) {
         sqlite3_result_error(ctx, "mid() necesita tres argumentos", -1);
         return;
     }
-    const auto* crudo = reinterpret_cast<const char*>(sqlite3_value_text(argv[0]));
-    const QString texto = crudo ? QString::fromUtf8(crudo) : QString();
-    const qint64 inicio = sqlite3_value_int64(argv[1]);
-    const qint64 largo = sqlite3_value_int64(argv[2]);
-    QString resultado;
-    if (inicio >= 1 && largo > 0 && inicio <= texto.size())
-        resultado = texto.mid(inicio - 1, largo);
-    const QByteArray utf8 = resultado.toUtf8();
-    sqlite3_result_text(ctx, utf8.constData(), static_cast<int>(utf8.size()), SQLITE_TRANSIENT);
+    const auto* texto = reinterpret_cast<const unsigned char*>(sqlite3_value_text(argv[0]));
+    const int bytes = sqlite3_value_bytes(argv[0]);
+    const sqlite3_int64 inicio = sqlite3_value_int64(argv[1]);
+    const sqlite3_int64 largo = sqlite3_value_int64(argv[2]);
+    if (!texto || inicio < 1 || largo <= 0) {
+        sqlite3_result_text(ctx, "", 0, SQLITE_STATIC);
+        return;
+    }
+    auto avanzar = [&](int pos, sqlite3_int64 caracteres) {
+        while (pos < bytes && caracteres > 0) {
+            ++pos;
+            while (pos < bytes && (texto[pos] & 0xC0) == 0x80)
+                ++pos;
+            --caracteres;
+        }
+        return pos;
+    };
+    const int desde = avanzar(0, inicio - 1);
+    const int hasta = avanzar(desde, largo);
+    sqlite3_result_text(ctx, reinterpret_cast<const char*>(texto) + desde, hasta - desde, SQLITE_TRANSIENT);
 }
 
 // contiene(haystack, needle): literal containment without regard to letter case, for every

@@ -186,3 +186,15 @@ TEST(Contrasenas, HashSaladoYVerificacion) {
     EXPECT_FALSE(verificarContrasena(a, QStringLiteral("clave'1")));
     EXPECT_FALSE(verificarContrasena(QStringLiteral("texto plano"), QStringLiteral("texto plano")));
 }
+
+TEST_F(BaseDatosTest, MidCuentaCaracteresNoBytes) {
+    Statement st(BaseDatosCompartida(),
+                 QStringLiteral("SELECT mid('ñandú',2,3), mid('ñandú',5,9), mid('abc',4,1), mid(NULL,1,2), "
+                                "mid('abc',0,2)"));
+    ASSERT_TRUE(st.paso());
+    EXPECT_EQ(st.texto(0), QStringLiteral("and"));
+    EXPECT_EQ(st.texto(1), QStringLiteral("ú"));
+    EXPECT_EQ(st.texto(2), QString());
+    EXPECT_EQ(st.texto(3), QString());
+    EXPECT_EQ(st.texto(4), QString());
+}

@@ -1,0 +1,134 @@
+#pragma once
+
+// Fills a database with realistic clients and infractions for the benchmarks.
+
+#include "store/BaseDatos.h"
+#include "store/Sentencias.h"
+
+#include <QDate>
+#include <QDir>
+#include <QRandomGenerator>
+#include <QString>
+#include <QStringList>
+
+namespace generador {
+
+inline QString numeroCliente(int i) {
+    return QStringLiteral("%1").arg(i, 4, 10, QLatin1Char('0'));
+}
+
+inline void agregarClientes(Database& db, int cantidad, int primero = 1, quint32 semilla = 42) {
+    static const char* const nombres[] = {"Juan Pérez",     "María Gómez",     "Peña Hnos.",    "Sofía Núñez",
+                                          "Carlos O'Neill", "Lucía Fernández", "Diego Álvarez", "Ana Ruiz"};
+    static const char* const locales[] = {"Bar El Ñandú",     "Boliche La Estación", "Pub Barrio Norte",
+                                          "Salón Los Álamos", "Club Social",         "Parrilla Don José"};
+    static const char* const localidades[] = {"Quilmes", "Bernal", "Ezpeleta", "Don Bosco", "Wilde"};
+    QRandomGenerator rnd(semilla);
+    Transaccion t(db);
+    Statement st(db, Sentencias::insertarCliente(QStringList(23, QString())).sql);
+    for (int i = 0; i < cantidad; ++i) {
+        const int n = primero + i;
+        const QDate alta = QDate(2010, 1, 1).addDays(rnd.bounded(4000));
+        const QStringList v = {numeroCliente(n),
+                               QString::fromUtf8(nombres[rnd.bounded(8)]) + QStringLiteral(" %1").arg(n),
+                               QStringLiteral("Calle %1 %2").arg(rnd.bounded(900)).arg(rnd.bounded(9999)),
+                               QString::fromUtf8(localidades[rnd.bounded(5)]),
+                               QString::number(1800 + rnd.bounded(200)),
+                               QStringLiteral("Quilmes"),
+                               QStringLiteral("Buenos Aires"),
+                               QStringLiteral("4%1").arg(rnd.bounded(1000000, 9999999)),
+                               QStringLiteral("15%1").arg(rnd.bounded(10000000, 99999999)),
+                               QStringLiteral("cliente%1@correo.com.ar").arg(n),
+                               alta.toString(QStringLiteral("yyyyMMdd")),
+                               QString::fromUtf8(locales[rnd.bounded(6)]) + QStringLiteral(" %1").arg(n),
+                               QStringLiteral("Av. Mitre %1").arg(rnd.bounded(9999)),
+                               QString::fromUtf8(localidades[rnd.bounded(5)]),
+                               QStringLiteral("Quilmes"),
+                               QStringLiteral("Buenos Aires"),
+                               QStringLiteral("4%1").arg(rnd.bounded(1000000, 9999999)),
+                               QStringLiteral("local%1@correo.com.ar").arg(n),
+                               alta.addDays(300).toString(QStringLiteral("yyyyMMdd")),
+                               QStringLiteral("221500"),
+                               alta.addDays(100).toString(QStringLiteral("yyyyMMdd")),
+                               QStringLiteral("013000"),
+                               QStringLiteral("Sin observaciones")};
+        st.reiniciar();
+        for (int k = 0; k < v.size(); ++k)
+            st.enlazar(k + 1, v.at(k));
+        while (st.paso()) {
+        }
+    }
+    t.confirmar();
+}
+
+// One infraction row as the import stores it; status mix and group marks like a real device.
+inline QStringList infraccion(const QString& numero, const QDate& fecha, int segundos, QRandomGenerator& rnd,
+                              int& jockey, int& show,
+                              const QString& inspector = QStringLiteral("Administrador")) {
+    static const char* const estatus[] = {"MIC. DESC.",  "D. JOCKEY",    "L. SHOW",     "BAT. DESC.",
+                                          "EXCESO INF.", "REINICIO EQ.", "APERT. GAB.", ""};
+    const int r = rnd.bounded(100);
+    const int codigo = r < 40 ? 1 : (r < 80 ? 2 : (r < 97 ? static_cast<int>(rnd.bounded(7)) : 7));
+    QString contador;
+    if (codigo == 1)
+        contador = QString::number(++jockey);
+    else if (codigo == 2)
+        contador = QString::number(++show);
+    else if (codigo != 7)
+        contador = QStringLiteral("BLOQ.");
+    if (rnd.bounded(50) == 0)
+        contador += QLatin1Char('.');
+    const QTime hora = QTime(0, 0).addSecs(segundos % 86400);
+    return {numero,
+            fecha.toString(QStringLiteral("yyyyMMdd")),
+            hora.toString(QStringLiteral("HHmmss")),
+            QStringLiteral("%1").arg(70 + rnd.bounded(40), 3, 10, QLatin1Char('0')),
+            QString::fromLatin1(estatus[codigo == 7 ? 7 : codigo]),
+            QStringLiteral("1%1,%2 V").arg(rnd.bounded(2, 4)).arg(rnd.bounded(10)),
+            rnd.bounded(10) ? QStringLiteral("SI") : QStringLiteral("NO"),
+            QStringLiteral("%1").arg(rnd.bounded(100), 3, 10, QLatin1Char('0')),
+            inspector,
+            QStringLiteral("095"),
+            QStringLiteral("085"),
+            QStringLiteral("003"),
+            QStringLiteral("- 05"),
+            QStringLiteral("010"),
+            QStringLiteral("060"),
+            QStringLiteral("070"),
+            contador};
+}
+
+inline void agregarInfracciones(Database& db, const QString& numero, qint64 cantidad, quint32 semilla = 7) {
+    QRandomGenerator rnd(semilla);
+    int jockey = 0;
+    int show = 0;
+    Transaccion t(db);
+    Statement st(db, Sentencias::insertarInfraccion(QStringList(17, QString())).sql);
+    QDate fecha(2011, 1, 1);
+    int segundos = 0;
+    for (qint64 i = 0; i < cantidad; ++i) {
+        segundos += 30 + static_cast<int>(rnd.bounded(600));
+        if (segundos >= 86400) {
+            segundos -= 86400;
+            fecha = fecha.addDays(1);
+        }
+        const QStringList v = infraccion(numero, fecha, segundos, rnd, jockey, show);
+        st.reiniciar();
+        for (int k = 0; k < v.size(); ++k)
+            st.enlazar(k + 1, v.at(k));
+        while (st.paso()) {
+        }
+    }
+    t.confirmar();
+}
+
+// Spreads infractions over the first `clientes` client numbers.
+inline void agregarInfraccionesRepartidas(Database& db, int clientes, qint64 cantidad) {
+    const qint64 porCliente = cantidad / std::max(1, clientes);
+    for (int c = 1; c <= clientes; ++c)
+        agregarInfracciones(db, numeroCliente(c),
+                            c == clientes ? cantidad - porCliente * (clientes - 1) : porCliente,
+                            static_cast<quint32>(c));
+}
+
+} // namespace generador

@@ -1,0 +1,77 @@
+// Opening the database and loading the full client list into the grid, next to the bare cost
+// of the key derivation plus one SELECT of the same rows.
+#include "Generador.h"
+#include "store/GridModel.h"
+#include "store/modVarios.h"
+
+#include <QTemporaryDir>
+
+#include <benchmark/benchmark.h>
+#include <sqlite3.h>
+
+namespace {
+
+const QString& base() {
+    static QTemporaryDir dir;
+    static QString ruta;
+    if (ruta.isEmpty()) {
+        ruta = dir.filePath(QStringLiteral("presentacion.wfg"));
+        Database db;
+        db.abrir(ruta, ClaveBaseDatos());
+        generador::agregarClientes(db, 100000);
+    }
+    return ruta;
+}
+
+void AbrirYCargarListaClientes(benchmark::State& state) {
+    const QString ruta = base();
+    for (auto _ : state) {
+        ConfigurarBaseDatos(ruta);
+        AbrirConexion1();
+        AbrirRegistros(Registros1, Conexion1, Sentencias::listaClientes());
+        GridModel flex;
+        EnlazarRegistros1(flex);
+        benchmark::DoNotOptimize(flex.rows());
+        CerrarBaseDatos();
+    }
+}
+
+void ClaveYSelectDesnudo(benchmark::State& state) {
+    const QByteArray ruta = base().toUtf8();
+    const QByteArray sql = Sentencias::listaClientes().sql.toUtf8();
+    const QByteArray clave = ClaveBaseDatos();
+    for (auto _ : state) {
+        sqlite3* db = nullptr;
+        sqlite3_open_v2(ruta.constData(), &db, SQLITE_OPEN_READWRITE, nullptr);
+        sqlite3_key(db, clave.constData(), static_cast<int>(clave.size()));
+        sqlite3_create_function_v2(
+            db, "mid", 3, SQLITE_UTF8, nullptr,
+            [](sqlite3_context* c, int, sqlite3_value** v) {
+                const auto* t = sqlite3_value_text(v[0]);
+                const int n = sqlite3_value_bytes(v[0]);
+                const int s = sqlite3_value_int(v[1]) - 1;
+                const int l = sqlite3_value_int(v[2]);
+                if (!t || s < 0 || s >= n)
+                    sqlite3_result_text(c, "", 0, SQLITE_STATIC);
+                else
+                    sqlite3_result_text(c, reinterpret_cast<const char*>(t) + s, std::min(l, n - s),
+                                        SQLITE_TRANSIENT);
+            },
+            nullptr, nullptr, nullptr);
+        sqlite3_stmt* st = nullptr;
+        sqlite3_prepare_v2(db, sql.constData(), -1, &st, nullptr);
+        qint64 bytes = 0;
+        while (sqlite3_step(st) == SQLITE_ROW)
+            for (int i = 0; i < 24; ++i)
+                bytes += sqlite3_column_bytes(st, i);
+        benchmark::DoNotOptimize(bytes);
+        sqlite3_finalize(st);
+        sqlite3_close(db);
+    }
+}
+
+} // namespace
+
+BENCHMARK(ClaveYSelectDesnudo)->Unit(benchmark::kMillisecond)->MinTime(2.0);
+BENCHMARK(AbrirYCargarListaClientes)->Unit(benchmark::kMillisecond)->MinTime(2.0);
+BENCHMARK_MAIN();
