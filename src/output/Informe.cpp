@@ -1,0 +1,290 @@
+#include "output/Informe.h"
+
+#include <QFont>
+#include <QFontMetricsF>
+#include <QLocale>
+#include <QPagedPaintDevice>
+#include <QPainter>
+#include <QPdfWriter>
+
+#include <algorithm>
+#include <cmath>
+
+namespace {
+
+// Font sizes in twips (20 per point): the painter works in twips, so fonts get a pixel size.
+constexpr int k8_25 = 165;
+constexpr int k9 = 180;
+constexpr int k9_75 = 195;
+constexpr int k11_25 = 225;
+constexpr int k14_25 = 285;
+
+constexpr int kLineaFina = 10;   // 0.5 pt
+constexpr int kLineaGruesa = 20; // 1 pt
+
+QFont fuente(int twips, bool negrita = false) {
+    // Arial is what the layout was drawn for; where it is missing, Liberation Sans has the same
+    // metrics, so every box still holds its text.
+    static const bool sustituida = [] {
+        QFont::insertSubstitution(QStringLiteral("Arial"), QStringLiteral("Liberation Sans"));
+        return true;
+    }();
+    Q_UNUSED(sustituida);
+    QFont f(QStringLiteral("Arial"));
+    f.setStyleHint(QFont::SansSerif);
+    f.setPixelSize(twips);
+    f.setBold(negrita);
+    return f;
+}
+
+QPen pluma(int ancho) {
+    QPen p(Qt::black);
+    p.setWidth(ancho);
+    p.setCapStyle(Qt::FlatCap);
+    return p;
+}
+
+void linea(QPainter& p, int x, int y, int ancho, int grosor) {
+    p.setPen(pluma(grosor));
+    p.drawLine(QPointF(x, y), QPointF(x + ancho, y));
+}
+
+// A fixed label: drawn as laid out, never cut. Texts hang from the top of their box, so boxes
+// of slightly different heights on one line still share a baseline.
+void etiqueta(QPainter& p, const QRectF& caja, const QString& texto,
+              Qt::Alignment alineacion = Qt::AlignLeft) {
+    p.drawText(caja, static_cast<int>(alineacion | Qt::AlignTop) | Qt::TextDontClip | Qt::TextSingleLine,
+               texto);
+}
+
+// A text that comes from the data: cut to its box with an ellipsis when it does not fit.
+void texto(QPainter& p, const QRectF& caja, const QString& t, Qt::Alignment alineacion) {
+    if (t.isEmpty())
+        return;
+    const QFontMetricsF fm(p.font());
+    QString mostrado = t;
+    if (fm.horizontalAdvance(t) > caja.width())
+        mostrado = fm.elidedText(t, Qt::ElideRight, caja.width());
+    etiqueta(p, caja, mostrado, alineacion);
+}
+
+struct Columna {
+    int campo; // index in RegistroInforme
+    int izquierda;
+    int ancho;
+    int alto;
+    const char* titulo;
+};
+
+// Detail text boxes, left to right, with the heading printed above each.
+constexpr Columna kColumnas[16] = {
+    {15, 57, 630, 255, "N° de Infraccion"},
+    {0, 737, 1304, 255, "Fecha de Infraccion"},
+    {1, 2041, 1298, 255, "Hora de Infraccion"},
+    {2, 3345, 705, 255, "Nivel en dB"},
+    {3, 4139, 1247, 255, "Estatus de Micrófono"},
+    {4, 5443, 793, 255, "Nivel de Bateria"},
+    {5, 6293, 737, 255, "Conectado a la Red de 220V"},
+    {6, 7030, 705, 255, "% de Compresion"},
+    {7, 7767, 1927, 255, "Inspector"},
+    {8, 9694, 705, 255, "Nivel Máximo Permitido en dB"},
+    {9, 10431, 690, 255, "Umbral para inicio de Compresión en dB"},
+    {10, 11112, 705, 283, "Penalizaciones Máximas Permitidas"},
+    {11, 11849, 680, 255, "Calibración contrastada en dB +/-"},
+    {12, 12529, 705, 255, "Segundos a transcurrir para Penalizar"},
+    {13, 13266, 675, 285, "Nivel mínimo de Entrada de Consola"},
+    {14, 13946, 690, 255, "Nivel Máximo de Ruido Ambiente"},
+};
+
+// Borders of the heading cells.
+constexpr int kBordes[17] = {0,    691,   2029,  3366,  4073,  5410,  6327,  7033, 7740,
+                             9709, 10415, 11121, 11828, 12534, 13240, 13947, 14653};
+
+} // namespace
+
+QString TituloInforme(const QString& municipio) {
+    return municipio + QStringLiteral(" - ") + QStringLiteral("Detalle de Infracciones");
+}
+
+QString DireccionLocalInforme(const QString& direccion, const QString& localidad, const QString& partido,
+                              const QString& provincia) {
+    return QStringList{direccion, localidad, partido, provincia}.join(QStringLiteral(" - "));
+}
+
+QString FechaLargaInforme(const QDate& fecha) {
+    return QLocale(QLocale::Spanish, QLocale::Spain).toString(fecha, QLocale::LongFormat);
+}
+
+QString HoraLargaInforme(const QTime& hora) {
+    // The locale's long form appends the time zone, which the footer box has no room for.
+    return hora.toString(QStringLiteral("HH:mm:ss"));
+}
+
+Impresion::Impresion(DatosInforme datos) : datos_(std::move(datos)) {}
+
+QPageLayout Impresion::disenoPagina() {
+    return QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Landscape, QMarginsF(10, 10, 10, 10),
+                       QPageLayout::Millimeter);
+}
+
+std::vector<Impresion::Pagina> Impresion::paginar(int altoUtil) const {
+    const int cuerpo = altoUtil - kAltoPiePagina;
+    const int n = static_cast<int>(datos_.registros.size());
+    std::vector<Pagina> paginas;
+    Pagina actual;
+    actual.cabeceraInforme = true;
+    int y = kAltoCabeceraInforme + kAltoCabeceraPagina;
+    for (int i = 0; i < n; ++i) {
+        // A page always takes at least one line, however small the paper.
+        if (y + kAltoDetalle > cuerpo && actual.registros > 0) {
+            paginas.push_back(actual);
+            actual = Pagina{false, i, 0, false};
+            y = kAltoCabeceraPagina;
+        }
+        ++actual.registros;
+        y += kAltoDetalle;
+    }
+    if (y + kAltoPieInforme > cuerpo && (actual.registros > 0 || actual.cabeceraInforme)) {
+        paginas.push_back(actual);
+        actual = Pagina{false, n, 0, false};
+    }
+    actual.pieInforme = true;
+    paginas.push_back(actual);
+    return paginas;
+}
+
+bool Impresion::imprimir(QPagedPaintDevice* dispositivo) const {
+    if (!dispositivo)
+        return false;
+    QPainter p;
+    if (!p.begin(dispositivo))
+        return false;
+    const double dpiX = dispositivo->logicalDpiX();
+    const double dpiY = dispositivo->logicalDpiY();
+    const double anchoTw = dispositivo->width() * 1440.0 / dpiX;
+    const double altoTw = dispositivo->height() * 1440.0 / dpiY;
+    if (anchoTw <= 0 || altoTw <= 0) {
+        p.end();
+        return false;
+    }
+    const double escala = std::min(1.0, anchoTw / kAnchoInforme);
+    const int altoUtil = static_cast<int>(std::floor(altoTw / escala));
+    const double margenX = (anchoTw / escala - kAnchoInforme) / 2;
+
+    const std::vector<Pagina> paginas = paginar(altoUtil);
+    const int total = static_cast<int>(paginas.size());
+    p.setRenderHint(QPainter::Antialiasing);
+    p.setRenderHint(QPainter::TextAntialiasing);
+    for (int k = 0; k < total; ++k) {
+        if (k > 0 && !dispositivo->newPage()) {
+            p.end();
+            return false;
+        }
+        p.resetTransform();
+        p.scale(dpiX / 1440.0 * escala, dpiY / 1440.0 * escala);
+        p.translate(margenX, 0);
+
+        const Pagina& pag = paginas[static_cast<size_t>(k)];
+        int y = 0;
+        if (pag.cabeceraInforme) {
+            dibujarCabeceraInforme(p, y);
+            y += kAltoCabeceraInforme;
+        }
+        dibujarCabeceraPagina(p, y);
+        y += kAltoCabeceraPagina;
+        for (int i = 0; i < pag.registros; ++i) {
+            dibujarDetalle(p, y, datos_.registros[static_cast<size_t>(pag.primerRegistro + i)]);
+            y += kAltoDetalle;
+        }
+        if (pag.pieInforme)
+            dibujarPieInforme(p, y);
+        dibujarPiePagina(p, altoUtil - kAltoPiePagina, k + 1, total);
+    }
+    return p.end();
+}
+
+bool Impresion::guardarPdf(const QString& ruta) const {
+    QPdfWriter pdf(ruta);
+    pdf.setPageLayout(disenoPagina());
+    pdf.setResolution(600);
+    pdf.setTitle(datos_.titulo);
+    pdf.setCreator(QStringLiteral("Sistema de Adquisición de Datos"));
+    return imprimir(&pdf);
+}
+
+void Impresion::dibujarCabeceraInforme(QPainter& p, int y) const {
+    p.setPen(Qt::black);
+    p.setFont(fuente(k14_25, true));
+    texto(p, QRectF(540, y + 60, 11195, 345), datos_.titulo, Qt::AlignLeft);
+
+    p.setFont(fuente(k11_25, true));
+    etiqueta(p, QRectF(567, y + 567, 2891, 240), QStringLiteral("Nombre del Responsable:"));
+    etiqueta(p, QRectF(567, y + 964, 2535, 240), QStringLiteral("Nombre del Local:"));
+    etiqueta(p, QRectF(567, y + 1361, 2535, 240), QStringLiteral("Dirección del Local:"));
+
+    p.setFont(fuente(k11_25));
+    texto(p, QRectF(3685, y + 567, 7905, 240), datos_.cliente, Qt::AlignLeft);
+    texto(p, QRectF(3685, y + 964, 7905, 240), datos_.local, Qt::AlignLeft);
+    texto(p, QRectF(3685, y + 1361, 7935, 240), datos_.direccionLocal, Qt::AlignLeft);
+
+    linea(p, 57, y + 1814, 14570, kLineaGruesa);
+}
+
+void Impresion::dibujarCabeceraPagina(QPainter& p, int y) const {
+    p.setPen(pluma(kLineaGruesa));
+    p.setBrush(Qt::NoBrush);
+    p.setFont(fuente(k8_25, true));
+    constexpr int relleno = 40;
+    for (int c = 0; c < 16; ++c) {
+        const QRectF celda(kBordes[c], y, kBordes[c + 1] - kBordes[c], kAltoCabeceraPagina);
+        p.drawRect(celda);
+        // Turned a quarter to the left, so the heading reads upwards.
+        p.save();
+        p.translate(celda.center());
+        p.rotate(-90);
+        const QRectF caja(-celda.height() / 2 + relleno, -celda.width() / 2 + relleno,
+                          celda.height() - 2 * relleno, celda.width() - 2 * relleno);
+        p.drawText(caja, Qt::AlignCenter | Qt::TextWordWrap, QString::fromUtf8(kColumnas[c].titulo));
+        p.restore();
+    }
+}
+
+void Impresion::dibujarDetalle(QPainter& p, int y, const RegistroInforme& registro) const {
+    linea(p, 0, y, 14627, kLineaFina);
+    p.setFont(fuente(k9));
+    for (const Columna& c : kColumnas)
+        texto(p, QRectF(c.izquierda, y + 57, c.ancho, c.alto), registro[static_cast<size_t>(c.campo)],
+              Qt::AlignHCenter);
+}
+
+void Impresion::dibujarPiePagina(QPainter& p, int y, int pagina, int total) const {
+    linea(p, 0, y, 14627, kLineaGruesa);
+    p.setFont(fuente(k9_75, true));
+    etiqueta(p, QRectF(11282, y + 58, 795, 270), QStringLiteral("Página:"));
+    etiqueta(p, QRectF(12132, y + 58, 540, 240), QString::number(pagina), Qt::AlignHCenter);
+    etiqueta(p, QRectF(12755, y + 58, 390, 225), QStringLiteral("de"), Qt::AlignHCenter);
+    etiqueta(p, QRectF(13209, y + 58, 510, 240), QString::number(total), Qt::AlignHCenter);
+}
+
+void Impresion::dibujarPieInforme(QPainter& p, int y) const {
+    linea(p, 0, y, 14683, kLineaGruesa);
+    p.setFont(fuente(k9_75, true));
+    const QString fecha = FechaLargaInforme(datos_.generado.date());
+    QRectF cajaEtiqueta(8050, y + 227, 2155, 227);
+    QRectF cajaFecha(10205, y + 227, 2498, 240);
+    // A long date ("miércoles, 30 de septiembre de 2026") is wider than its box: it grows to the
+    // left and pushes the label along, rather than being cut or shrunk.
+    const double anchoFecha = QFontMetricsF(p.font()).horizontalAdvance(fecha);
+    if (anchoFecha > cajaFecha.width()) {
+        cajaFecha.setRight(cajaFecha.right() - 60);
+        cajaFecha.setLeft(cajaFecha.right() - anchoFecha);
+        cajaEtiqueta.moveRight(cajaFecha.left() - 100);
+        etiqueta(p, cajaEtiqueta, QStringLiteral("Informe Generado el :"), Qt::AlignRight);
+    } else {
+        etiqueta(p, cajaEtiqueta, QStringLiteral("Informe Generado el :"));
+    }
+    etiqueta(p, cajaFecha, fecha, Qt::AlignHCenter);
+    etiqueta(p, QRectF(12755, y + 227, 510, 270), QStringLiteral("a las"));
+    etiqueta(p, QRectF(13266, y + 227, 1361, 240), HoraLargaInforme(datos_.generado.time()),
+             Qt::AlignHCenter);
+}

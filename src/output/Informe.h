@@ -1,0 +1,84 @@
+#pragma once
+
+#include <QDateTime>
+#include <QPageLayout>
+#include <QString>
+
+#include <array>
+#include <vector>
+
+class QPagedPaintDevice;
+class QPainter;
+
+// One detail line of the infraction report: the texts of infraction-grid columns 2 to 17, in
+// that order (FechaInfraccion, HoraInfraccion, Niveldb, Microfono, Estado, Tensionlinea,
+// PorcentajeCompresion, Inspector, maxdb, dbaten, excesos, caldb, segpenal, nivelconsola,
+// nivelruido, CI).
+using RegistroInforme = std::array<QString, 16>;
+
+// Everything the report prints; it reads nothing else.
+struct DatosInforme {
+    QString titulo;         // Etiqueta1
+    QString cliente;        // Etiqueta15
+    QString local;          // etiqueta17
+    QString direccionLocal; // Etiqueta19
+    std::vector<RegistroInforme> registros;
+    QDateTime generado = QDateTime::currentDateTime(); // report footer
+};
+
+// Title and premises line as the report header shows them.
+QString TituloInforme(const QString& municipio);
+QString DireccionLocalInforme(const QString& direccion, const QString& localidad, const QString& partido,
+                              const QString& provincia);
+
+// Footer date and time in their long Spanish form.
+QString FechaLargaInforme(const QDate& fecha);
+QString HoraLargaInforme(const QTime& hora);
+
+// The banded report "Impresion", laid out in twips (1440 per inch) and drawn with QPainter on
+// any paged device (printer, preview, PDF writer). The layout is 14700 twips wide; on a page
+// whose printable width is narrower it is scaled down to fit.
+class Impresion {
+public:
+    static constexpr int kAnchoInforme = 14700;
+    static constexpr int kAltoCabeceraInforme = 1815;
+    static constexpr int kAltoCabeceraPagina = 2325;
+    static constexpr int kAltoDetalle = 510;
+    static constexpr int kAltoPiePagina = 328;
+    static constexpr int kAltoPieInforme = 737;
+
+    // What one page holds.
+    struct Pagina {
+        bool cabeceraInforme = false;
+        int primerRegistro = 0;
+        int registros = 0;
+        bool pieInforme = false;
+    };
+
+    explicit Impresion(DatosInforme datos);
+
+    const DatosInforme& datos() const { return datos_; }
+    void setDatos(DatosInforme datos) { datos_ = std::move(datos); }
+
+    // Landscape A4 with 1 cm margins: holds the layout at full size.
+    static QPageLayout disenoPagina();
+
+    // Pages for a printable area of the given height in layout twips.
+    std::vector<Pagina> paginar(int altoUtil) const;
+
+    // Paints every page on the device (which must already carry its page layout).
+    // False when the device cannot be painted on.
+    bool imprimir(QPagedPaintDevice* dispositivo) const;
+
+    // Writes the report as a PDF file through QPdfWriter. False on failure.
+    bool guardarPdf(const QString& ruta) const;
+
+private:
+    void dibujarCabeceraInforme(QPainter& p, int y) const;
+    void dibujarCabeceraPagina(QPainter& p, int y) const;
+    void dibujarDetalle(QPainter& p, int y, const RegistroInforme& registro) const;
+    void dibujarPiePagina(QPainter& p, int y, int pagina, int total) const;
+    void dibujarPieInforme(QPainter& p, int y) const;
+
+    DatosInforme datos_;
+};
