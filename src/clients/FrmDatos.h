@@ -6,13 +6,17 @@
 
 class GridModel;
 class GridView;
+class QAction;
 class QComboBox;
 class QDateEdit;
 class QGroupBox;
 class QLabel;
 class QLineEdit;
+class QMenu;
 class QPushButton;
+class QStatusBar;
 class QTimeEdit;
+class QTimer;
 
 // The main window: client list, infraction and time-band view, option buttons. One instance
 // lives from the login until the program ends; other windows reach it through instancia().
@@ -98,11 +102,35 @@ public:
     bool OrdenFlex = false;
     bool OrdenFlex2 = false;
 
+    // Picture, menus and status bar (panels 1..8 are Paneles[0..7]).
+    QLabel* Image2 = nullptr;
+    QMenu* mnuArchivo = nullptr;
+    QMenu* mnuayuda = nullptr;
+    QAction* mnusalir = nullptr;
+    QAction* mnuacercade = nullptr;
+    QStatusBar* StatusBar1 = nullptr;
+    std::array<QLabel*, 8> Paneles{};
+
+    // Sets every column of the grid to the width of its widest text (first `columnas`
+    // columns only when given).
+    void AjustarAnchoColumnas(GridModel& grid, int columnas = -1);
+
 protected:
     void closeEvent(QCloseEvent* evento) override;
 
 private:
     explicit FrmDatos(QWidget* parent = nullptr);
     void construir();
+    void construirMenus();
+    void construirBarraEstado();
+    void conectar();
     void cargar();
+    void Buscar();
+    void OrdenarPorCabecera(GridModel& grid, bool& orden, int fila, int col);
+    void AcercaDe();
+    void actualizarBarraEstado();
+
+    QTimer* relojBarra_ = nullptr;
+    bool guardandoMunicipio_ = false;
+    bool avisoGuardadoMostrado_ = false;
 };
