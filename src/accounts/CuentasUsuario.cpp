@@ -1,0 +1,301 @@
+#include "accounts/CuentasUsuario.h"
+
+#include "accounts/NvoUsuario.h"
+#include "accounts/Sesion.h"
+#include "clients/FrmDatos.h"
+#include "platform/Mensajes.h"
+#include "store/Contrasenas.h"
+#include "store/GridModel.h"
+#include "store/modVarios.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QCompleter>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QProxyStyle>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+namespace {
+
+CuentasUsuario* unica = nullptr;
+
+const QString kAyudaContrasena = QStringLiteral(
+    "Ingrese como máximo 10 números o letras, recuerde que diferencia entre minúsculas y mayúsculas");
+
+// Qt's own password character depends on the style; these boxes always show '*'.
+class EstiloAsterisco : public QProxyStyle {
+public:
+    int styleHint(StyleHint hint, const QStyleOption* opcion, const QWidget* widget,
+                  QStyleHintReturn* retorno) const override {
+        if (hint == SH_LineEdit_PasswordCharacter)
+            return '*';
+        return QProxyStyle::styleHint(hint, opcion, widget, retorno);
+    }
+};
+
+// Name of the account with that Id as stored now.
+bool nombreDeCuenta(qint64 id, QString& nombre) {
+    Recordset r;
+    r.abrir(BaseDatosCompartida(), Sentencias::listaUsuarios());
+    for (const QStringList& fila : r.filas()) {
+        if (fila.value(0).toLongLong() == id) {
+            nombre = fila.value(1);
+            return true;
+        }
+    }
+    return false;
+}
+
+// Account changes write through the shared database, which stays open whichever slot a
+// window has closed.
+void escribir(const Consulta& consulta) {
+    BaseDatosCompartida().ejecutar(consulta.sql, consulta.parametros);
+}
+
+} // namespace
+
+QString UsuarioEnSesion() {
+    if (FrmDatos* principal = FrmDatos::instancia(); principal && principal->Usuario)
+        return principal->Usuario->text();
+    return UsuarioActual;
+}
+
+bool CuentaProtegida(const QString& nombre) {
+    return nombre == QLatin1String("Invitado") || nombre == QLatin1String("Administrador");
+}
+
+bool CambiarContrasenaCuenta(const QString& usuario, qint64 id, const QString& nombre,
+                             const QString& contrasena) {
+    if (!EsAdministrador(usuario) && nombre != usuario)
+        throw ErrorBD(
+            QStringLiteral("Solo el usuario Administrador puede cambiar la contraseña de otro usuario."));
+    QString actual;
+    if (!nombreDeCuenta(id, actual) || actual != nombre)
+        return false;
+    escribir(Sentencias::actualizarUsuario(nombre, hashContrasena(contrasena), id));
+    return true;
+}
+
+int BorrarCuentas(const QString& usuario, const QString& nombre) {
+    if (!EsAdministrador(usuario))
+        throw ErrorBD(QStringLiteral("Solo el usuario Administrador puede eliminar usuarios."));
+    if (CuentaProtegida(nombre))
+        throw ErrorBD(QStringLiteral("¡No se puede eliminar el usuario ") + nombre + QLatin1Char('!'));
+    Database& db = BaseDatosCompartida();
+    escribir(Sentencias::borrarUsuario(nombre));
+    return db.filasAfectadas();
+}
+
+void CrearCuenta(const QString& usuario, const QString& nombre, const QString& contrasena) {
+    if (!EsAdministrador(usuario))
+        throw ErrorBD(QStringLiteral("Solo el usuario Administrador puede crear usuarios."));
+    escribir(Sentencias::insertarUsuario(nombre, hashContrasena(contrasena)));
+}
+
+void PrepararCajaContrasena(QLineEdit* caja) {
+    auto* estilo = new EstiloAsterisco;
+    estilo->setParent(caja);
+    caja->setStyle(estilo);
+    caja->setEchoMode(QLineEdit::Password);
+    caja->setMaxLength(10);
+    caja->setToolTip(kAyudaContrasena);
+}
+
+// ---------------------------------------------------------------------------------------------
+
+void MostrarCuentasUsuario() {
+    if (unica) {
+        unica->showNormal();
+        unica->raise();
+        unica->activateWindow();
+        return;
+    }
+    auto* ventana = new CuentasUsuario;
+    try {
+        ventana->cargar();
+    } catch (const ErrorBD& e) {
+        delete ventana;
+        CerrarConexion2();
+        MsgBox(e.descripcion(), QString(), Icono::Critico);
+        return;
+    }
+    ventana->show();
+}
+
+CuentasUsuario* CuentasUsuario::instancia() {
+    return unica;
+}
+
+CuentasUsuario::CuentasUsuario() {
+    unica = this;
+    setAttribute(Qt::WA_DeleteOnClose);
+    setObjectName(QStringLiteral("CuentasUsuario"));
+    setWindowTitle(QStringLiteral("Configuracion de Cuentas de Usuario"));
+    construir();
+}
+
+CuentasUsuario::~CuentasUsuario() {
+    if (unica == this)
+        unica = nullptr;
+}
+
+void CuentasUsuario::construir() {
+    auto boton = [this](const char* nombre, const QString& texto, QStyle::StandardPixmap icono) {
+        auto* b = new QPushButton(style()->standardIcon(icono), texto, this);
+        b->setObjectName(QString::fromLatin1(nombre));
+        return b;
+    };
+    auto etiqueta = [this](const char* nombre, const QString& texto, QWidget* companero) {
+        auto* l = new QLabel(texto, this);
+        l->setObjectName(QString::fromLatin1(nombre));
+        l->setBuddy(companero);
+        return l;
+    };
+
+    Combo1 = new QComboBox(this);
+    Combo1->setObjectName(QStringLiteral("Combo1"));
+    Combo1->setEditable(true);
+    // A typed name is used as typed: never added to the list, never completed to another case.
+    Combo1->setInsertPolicy(QComboBox::NoInsert);
+    Combo1->completer()->setCaseSensitivity(Qt::CaseSensitive);
+    Pass1 = new QLineEdit(this);
+    Pass1->setObjectName(QStringLiteral("Pass1"));
+    PrepararCajaContrasena(Pass1);
+    Pass2 = new QLineEdit(this);
+    Pass2->setObjectName(QStringLiteral("Pass2"));
+    PrepararCajaContrasena(Pass2);
+    Label1 = etiqueta("Label1", QStringLiteral("Usuario Actual:"), Combo1);
+    Label2 = etiqueta("Label2", QStringLiteral("Nueva Contraseña:"), Pass1);
+    Label3 = etiqueta("Label3", QStringLiteral("Repetir Nueva Contraseña:"), Pass2);
+    Combo1->setAccessibleName(Label1->text());
+
+    BorrarUsuario = boton("BorrarUsuario", QStringLiteral("Borrar Usuario"), QStyle::SP_TrashIcon);
+    Aceptar = boton("Aceptar", QStringLiteral("Aceptar"), QStyle::SP_DialogOkButton);
+    Command3 = boton("Command3", QStringLiteral("Cancelar y Volver"), QStyle::SP_DialogCancelButton);
+    Command1 = boton("Command1", QStringLiteral("Agregar Usuario"), QStyle::SP_FileIcon);
+    Aceptar->setDefault(true);
+
+    flexpassus = new GridModel(this);
+
+    auto* campos = new QGridLayout;
+    campos->addWidget(Label1, 0, 0);
+    campos->addWidget(Combo1, 0, 1);
+    campos->addWidget(Label2, 1, 0);
+    campos->addWidget(Pass1, 1, 1);
+    campos->addWidget(Label3, 2, 0);
+    campos->addWidget(Pass2, 2, 1);
+    auto* botones = new QHBoxLayout;
+    botones->addWidget(BorrarUsuario);
+    botones->addWidget(Command1);
+    botones->addStretch();
+    botones->addWidget(Aceptar);
+    botones->addWidget(Command3);
+    auto* principal = new QVBoxLayout(this);
+    principal->addLayout(campos);
+    principal->addLayout(botones);
+
+    setTabOrder(Combo1, Pass1);
+    setTabOrder(Pass1, Pass2);
+    setTabOrder(Pass2, BorrarUsuario);
+    setTabOrder(BorrarUsuario, Aceptar);
+    setTabOrder(Aceptar, Command3);
+    setTabOrder(Command3, Command1);
+
+    connect(Aceptar, &QPushButton::clicked, this, &CuentasUsuario::aceptar);
+    connect(BorrarUsuario, &QPushButton::clicked, this, &CuentasUsuario::borrar);
+    connect(Command3, &QPushButton::clicked, this, &CuentasUsuario::cancelar);
+    connect(Command1, &QPushButton::clicked, this, [] { MostrarNvoUsuario(); });
+}
+
+void CuentasUsuario::cargar() {
+    // An earlier account window closed from its title bar may have left the slot open.
+    CerrarConexion2();
+    AbrirConexion2();
+    AbrirRegistros(Registros2, Conexion2, Sentencias::listaUsuarios());
+    EnlazarRegistros2(*flexpassus);
+
+    const QString usuario = UsuarioEnSesion();
+    if (EsAdministrador(usuario)) {
+        for (int i = 1; i < flexpassus->rows(); ++i)
+            Combo1->addItem(flexpassus->textMatrix(i, 1));
+        const int indice = Combo1->findText(usuario, Qt::MatchExactly | Qt::MatchCaseSensitive);
+        if (indice >= 0)
+            Combo1->setCurrentIndex(indice);
+        else
+            Combo1->setEditText(usuario);
+    } else {
+        Combo1->setEditText(usuario);
+        Combo1->setEnabled(false);
+    }
+    const bool administra = Combo1->currentText() == QLatin1String("Administrador");
+    BorrarUsuario->setVisible(administra);
+    Command1->setVisible(administra);
+}
+
+void CuentasUsuario::aceptar() {
+    if (Pass1->text() != Pass2->text()) {
+        MsgBox(QStringLiteral("¡La confirmación de la contraseña debe ser la misma que la contraseña!"),
+               QStringLiteral("Error de Verificación"), Icono::Exclamacion);
+    } else {
+        const QString nombre = Combo1->currentText();
+        const QString usuario = UsuarioEnSesion();
+        try {
+            for (int i = 1; i < flexpassus->rows(); ++i) {
+                if (flexpassus->textMatrix(i, 1) != nombre)
+                    continue;
+                if (!CambiarContrasenaCuenta(usuario, flexpassus->textMatrix(i, 0).toLongLong(), nombre,
+                                             Pass1->text()))
+                    continue;
+                QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+                MsgBox(QStringLiteral("La contraseña ha sido cambiada"),
+                       QStringLiteral("Aviso de contraseña"), Icono::Informacion);
+            }
+        } catch (const ErrorBD& e) {
+            MsgBox(e.descripcion(), QString(), Icono::Critico);
+        }
+    }
+    cancelar();
+}
+
+void CuentasUsuario::borrar() {
+    const QString nombre = Combo1->currentText();
+    if (CuentaProtegida(nombre)) {
+        MsgBox(QStringLiteral("¡No se puede eliminar el usuario ") + nombre + QLatin1Char('!'),
+               QStringLiteral("Error"), Icono::Exclamacion);
+        return;
+    }
+    const Respuesta r =
+        MsgBox(QStringLiteral("¿Está seguro que quiere eliminar el usuario ") + nombre + QLatin1Char('?'),
+               QStringLiteral("Eliminar Usuario"), Icono::Pregunta, Botones::SiNo);
+    if (r == Respuesta::Si) {
+        try {
+            // A typed name that matches no account is not reported as deleted.
+            if (BorrarCuentas(UsuarioEnSesion(), nombre) > 0)
+                MsgBox(QStringLiteral("Usuario ") + nombre + QStringLiteral(" eliminado!"),
+                       QStringLiteral("Usuario Eliminado"), Icono::Exclamacion);
+            else
+                MsgBox(QStringLiteral("No existe el usuario ") + nombre, QStringLiteral("Eliminar Usuario"),
+                       Icono::Informacion);
+        } catch (const ErrorBD& e) {
+            MsgBox(e.descripcion(), QString(), Icono::Critico);
+        }
+    }
+    cancelar();
+}
+
+void CuentasUsuario::cancelar() {
+    CerrarConexion2();
+    close();
+}
+
+void CuentasUsuario::closeEvent(QCloseEvent* evento) {
+    // From here on a new call opens a fresh window, even before this one is deleted.
+    if (unica == this)
+        unica = nullptr;
+    evento->accept();
+}
