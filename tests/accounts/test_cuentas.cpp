@@ -5,6 +5,8 @@
 #include "accounts/CuentasUsuario.h"
 #include "accounts/NvoUsuario.h"
 #include "accounts/Sesion.h"
+#include "clients/FrmDatos.h"
+#include "platform/Programa.h"
 #include "store/Contrasenas.h"
 #include "store/GridModel.h"
 #include "store/modVarios.h"
@@ -574,3 +576,26 @@ TEST_F(CuentasTest, AnOrdinaryUserCannotCreateDeleteOrChangeOthersEvenDrivingThe
 }
 
 } // namespace
+
+// With the main window loaded, the name in its Usuario box is the one whose rights apply, and
+// "Config. Cuentas" opens the account window.
+TEST_F(CuentasTest, TheMainWindowsUserBoxDecidesTheRights) {
+    EstablecerFinalizadorPrograma([] {});
+    UsuarioActual = QStringLiteral("Invitado");
+    FrmDatos* principal = FrmDatos::Mostrar();
+    ASSERT_NE(principal, nullptr);
+    UsuarioActual = QStringLiteral("Administrador");
+    QTest::mouseClick(principal->cmdOpciones[6], Qt::LeftButton);
+    CuentasUsuario* v = CuentasUsuario::instancia();
+    ASSERT_NE(v, nullptr);
+    EXPECT_EQ(v->Combo1->currentText(), QStringLiteral("Invitado"));
+    EXPECT_FALSE(v->Combo1->isEnabled());
+    EXPECT_FALSE(v->Command1->isVisible());
+    // A second press brings the same window.
+    QTest::mouseClick(principal->cmdOpciones[6], Qt::LeftButton);
+    EXPECT_EQ(CuentasUsuario::instancia(), v);
+    v->close();
+    borrarVentanasCerradas();
+    delete principal;
+    EstablecerFinalizadorPrograma(nullptr);
+}
