@@ -18,6 +18,7 @@
 #include <QLineEdit>
 #include <QProxyStyle>
 #include <QPushButton>
+#include <QStyleFactory>
 #include <QVBoxLayout>
 
 namespace {
@@ -30,6 +31,7 @@ const QString kAyudaContrasena = QStringLiteral(
 // Qt's own password character depends on the style; these boxes always show '*'.
 class EstiloAsterisco : public QProxyStyle {
 public:
+    using QProxyStyle::QProxyStyle;
     int styleHint(StyleHint hint, const QStyleOption* opcion, const QWidget* widget,
                   QStyleHintReturn* retorno) const override {
         if (hint == SH_LineEdit_PasswordCharacter)
@@ -98,7 +100,8 @@ void CrearCuenta(const QString& usuario, const QString& nombre, const QString& c
 }
 
 void PrepararCajaContrasena(QLineEdit* caja) {
-    auto* estilo = new EstiloAsterisco;
+    // Based on the application's own style so the box looks like every other one.
+    auto* estilo = new EstiloAsterisco(QStyleFactory::create(QApplication::style()->name()));
     estilo->setParent(caja);
     caja->setStyle(estilo);
     caja->setEchoMode(QLineEdit::Password);
