@@ -1,4 +1,75 @@
 #pragma once
 
+#include <QPointer>
+#include <QWidget>
+
+class QComboBox;
+class QDateEdit;
+class QGroupBox;
+class QLabel;
+class QLineEdit;
+class QListWidget;
+class QListWidgetItem;
+class QPushButton;
+class QTimeEdit;
+class QTreeWidget;
+class QTreeWidgetItem;
+
 // Shows the import window (modeless, one at a time).
 void MostrarAdquirirInf();
+
+// The import window: finds an inspection data file on any drive, previews its client number,
+// date and time, and imports it. Controls keep their designer names (also their objectName).
+class AdquirirInf : public QWidget {
+    Q_OBJECT
+public:
+    static AdquirirInf* instancia(); // nullptr when not open
+
+    explicit AdquirirInf(QWidget* parent = nullptr);
+    ~AdquirirInf() override;
+
+    QGroupBox* Frame1 = nullptr;  // "Ubicacion de los Archivos de Datos"
+    QComboBox* Drive1 = nullptr;  // mounted volumes; item data holds the root path
+    QTreeWidget* Dir1 = nullptr;  // the current directory's parents and sub-directories
+    QListWidget* File1 = nullptr; // "*.kvd" names of the current directory
+    QGroupBox* Frame2 = nullptr;  // "Datos Preliminares"
+    QLabel* Label1 = nullptr;
+    QLineEdit* Text1 = nullptr;
+    QLabel* Label5 = nullptr;
+    QDateEdit* DTPicker1 = nullptr;
+    QTimeEdit* DTPicker2 = nullptr;
+    QPushButton* Command1 = nullptr; // "Importar Datos"
+    QPushButton* Volver = nullptr;   // "Cancelar y Volver"
+
+    // Directory shown by Dir1 and File1. False (and nothing changes) when it cannot be read.
+    bool setDirectorio(const QString& ruta);
+    QString directorio() const { return directorio_; }
+    // Full path of the file selected in File1; empty when none is selected.
+    QString rutaSeleccionada() const;
+    // Re-reads the file list of the current directory (nothing selected afterwards).
+    void actualizarArchivos();
+    bool importando() const { return importando_; }
+
+    // Behind the file click and the "Importar Datos" button.
+    void previsualizar(const QString& nombreArchivo);
+    void importar();
+
+protected:
+    void closeEvent(QCloseEvent* evento) override;
+
+private:
+    void construir();
+    void cargarUnidades();
+    void cambiarUnidad(int indice);
+    void llenarDirectorios();
+    void seleccionCambiada();
+    void archivoPulsado(QListWidgetItem* item);
+    void directorioActivado(QTreeWidgetItem* item);
+    bool registrarClienteNuevo();
+    void permitirAcciones(bool si);
+
+    QString directorio_;
+    int unidadActual_ = -1;
+    bool importando_ = false;
+    QListWidgetItem* previstoPorSeleccion_ = nullptr;
+};

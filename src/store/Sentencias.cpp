@@ -137,6 +137,10 @@ Consulta actualizarClienteImportacion(const QString& numeroCliente, const QStrin
     return {sql, params};
 }
 
+Consulta existeCliente(const QString& numeroCliente) {
+    return {QStringLiteral("SELECT 1 FROM Clientes WHERE NumeroCliente = ? LIMIT 1"), {numeroCliente}};
+}
+
 Consulta insertarInfraccion(const QStringList& valores) {
     return {
         QStringLiteral("INSERT INTO Infracciones (NumeroCliente,FechaInfraccion,HoraInfraccion,NiveldB,"

@@ -32,6 +32,8 @@ Consulta insertarCliente(const QStringList& valores);
 // day, start hour, start minutes, end hour, end minutes), for every row of that client number.
 Consulta actualizarClienteImportacion(const QString& numeroCliente, const QString& fecha, const QString& hora,
                                       const QStringList& bandas);
+// One row when some client has exactly that number (the import's lookup).
+Consulta existeCliente(const QString& numeroCliente);
 // 17 values in the column order NumeroCliente .. contadorinf.
 Consulta insertarInfraccion(const QStringList& valores);
 Consulta listaUsuarios();

@@ -1,0 +1,113 @@
+#include "import/Importacion.h"
+
+#include "store/BaseDatos.h"
+#include "store/Sentencias.h"
+
+namespace {
+
+// Often enough for the windows to repaint, rare enough to cost nothing.
+constexpr qsizetype kFilasEntreEventos = 4096;
+
+ResultadoImportacion fallo(EstadoImportacion estado, const QString& detalle) {
+    ResultadoImportacion r;
+    r.estado = estado;
+    r.detalle = detalle;
+    return r;
+}
+
+} // namespace
+
+QStringList valoresInfraccion(const CabeceraInspeccion& c, const RegistroInfraccion& r,
+                              const QString& inspector) {
+    // The rows carry the file's own client number, whatever the preview showed.
+    return {c.numeroCliente, r.fecha,        r.hora,         r.nivelDb,    r.estatus,     r.bateria,
+            r.red,           r.compresion,   inspector,      c.maxDb,      c.dbAtenuador, c.excesos,
+            c.calibracion,   c.segPenalizar, c.nivelConsola, c.nivelRuido, r.contador};
+}
+
+QStringList valoresBandas(const CabeceraInspeccion& c) {
+    QStringList v{c.activacionBandas};
+    for (const BandaHoraria& b : c.bandas)
+        v << b.activacion << b.diaInicio << b.diaFin << b.horaInicio << b.minutosInicio << b.horaFin
+          << b.minutosFin;
+    return v;
+}
+
+ResultadoImportacion leerArchivoImportacion(const QString& ruta, ArchivoImportacion& archivo) {
+    if (ruta.isEmpty())
+        return fallo(EstadoImportacion::ArchivoIlegible, QStringLiteral("No se seleccionó ningún archivo."));
+    QString error;
+    std::optional<QByteArray> datos = leerArchivoInspeccion(ruta, &error);
+    if (!datos)
+        return fallo(EstadoImportacion::ArchivoIlegible, error);
+
+    CabeceraInspeccion cabecera;
+    ErrorArchivo errorCabecera;
+    if (!decodificarCabecera(*datos, cabecera, &errorCabecera))
+        return fallo(EstadoImportacion::ArchivoNoValido, errorCabecera.texto());
+    // A first pass over every record, storing nothing: a fault at the last byte must stop the
+    // import before the first row is written.
+    DecodificadorRegistros dec(*datos);
+    RegistroInfraccion registro;
+    while (dec.siguiente(registro)) {
+    }
+    if (!dec.valido())
+        return fallo(EstadoImportacion::ArchivoNoValido, dec.error().texto());
+
+    archivo.datos = std::move(*datos);
+    archivo.cabecera = std::move(cabecera);
+    archivo.registros = dec.registrosLeidos();
+    ResultadoImportacion r;
+    r.registros = archivo.registros;
+    return r;
+}
+
+ResultadoImportacion escribirImportacion(Database& db, const ArchivoImportacion& archivo,
+                                         const DatosImportacion& datos) {
+    ResultadoImportacion r;
+    try {
+        Transaccion t(db);
+        const Consulta actualizar = Sentencias::actualizarClienteImportacion(
+            datos.numeroCliente, datos.fecha.toString(QStringLiteral("yyyyMMdd")),
+            datos.hora.toString(QStringLiteral("HHmmss")), valoresBandas(archivo.cabecera));
+        db.ejecutar(actualizar.sql, actualizar.parametros);
+        r.clientesActualizados = db.filasAfectadas();
+
+        Statement insertar(db, Sentencias::insertarInfraccion(QStringList(17, QString())).sql);
+        DecodificadorRegistros dec(archivo.datos);
+        RegistroInfraccion registro;
+        while (dec.siguiente(registro)) {
+            insertar.reiniciar();
+            const QStringList valores = valoresInfraccion(archivo.cabecera, registro, datos.inspector);
+            for (int k = 0; k < valores.size(); ++k)
+                insertar.enlazar(k + 1, valores.at(k));
+            while (insertar.paso()) {
+            }
+            ++r.registros;
+            if (datos.progreso && r.registros % kFilasEntreEventos == 0)
+                datos.progreso(r.registros, archivo.registros);
+        }
+        // The bytes were checked before; a difference now means they are not what was checked.
+        if (!dec.valido() || r.registros != archivo.registros)
+            return fallo(EstadoImportacion::ArchivoNoValido, dec.error().texto());
+        t.confirmar();
+    } catch (const ErrorBD& e) {
+        return fallo(EstadoImportacion::ErrorBaseDatos, e.descripcion());
+    }
+    return r;
+}
+
+ResultadoImportacion importarArchivo(Database& db, const QString& ruta, const DatosImportacion& datos) {
+    ArchivoImportacion archivo;
+    ResultadoImportacion r = leerArchivoImportacion(ruta, archivo);
+    if (!r.ok())
+        return r;
+    return escribirImportacion(db, archivo, datos);
+}
+
+bool existeCliente(Database& db, const QString& numeroCliente) {
+    const Consulta c = Sentencias::existeCliente(numeroCliente);
+    Statement st(db, c.sql);
+    st.enlazarTodos(c.parametros);
+    return st.paso();
+}
