@@ -88,7 +88,8 @@ std::optional<QByteArray> leerArchivoInspeccion(const QString& ruta, QString* er
 std::optional<VistaPreviaInspeccion> decodificarVistaPrevia(const QByteArray& datos);
 
 // Decodes and validates the header. Returns false (and fills *error) when the
-// file is not valid; the records must then not be decoded.
+// file is not valid, leaving `cabecera` as it was; the records must then not
+// be decoded.
 bool decodificarCabecera(const QByteArray& datos, CabeceraInspeccion& cabecera,
                          ErrorArchivo* error = nullptr);
 
