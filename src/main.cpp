@@ -1,5 +1,9 @@
+#include "clients/FrmDatos.h"
+#include "clients/Imagenes.h"
+#include "clients/PantallaInicio.h"
 #include "platform/DirectorioDatos.h"
 #include "platform/Mensajes.h"
+#include "platform/Traducciones.h"
 #include "store/modVarios.h"
 
 #include <QApplication>
@@ -8,6 +12,13 @@
 int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("velmora-kv270"));
+    QApplication::setApplicationDisplayName(QStringLiteral("Velmora KV-270"));
+    QApplication::setWindowIcon(IconoPrograma());
+    CargarTraduccionesQt(app);
+    // The hidden splash stays loaded; the program ends when the main window closes or when
+    // the start-up is abandoned, never merely because no window is visible.
+    QApplication::setQuitOnLastWindowClosed(false);
+
     QString error;
     const QString dir = ResolverDirectorioDatos(QApplication::arguments(), &error);
     if (dir.isEmpty()) {
@@ -22,5 +33,12 @@ int main(int argc, char* argv[]) {
         MsgBox(e.descripcion(), QString(), Icono::Critico);
         return 1;
     }
-    return 0;
+
+    auto* inicio = new PantallaInicio;
+    inicio->show();
+    const int resultado = QApplication::exec();
+    delete FrmDatos::instancia();
+    delete inicio;
+    CerrarBaseDatos();
+    return resultado;
 }

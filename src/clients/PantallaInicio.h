@@ -1,0 +1,27 @@
+#pragma once
+
+#include <QWidget>
+
+class QLabel;
+class QTimer;
+
+// Splash window: shows the product picture for two seconds (or until the picture is clicked),
+// then hides itself and opens the login. A key pressed meanwhile ends the program.
+class PantallaInicio : public QWidget {
+    Q_OBJECT
+public:
+    explicit PantallaInicio(QWidget* parent = nullptr);
+    ~PantallaInicio() override;
+    static PantallaInicio* instancia(); // nullptr when not loaded
+
+    QLabel* Image1 = nullptr;
+    QTimer* Timer1 = nullptr;
+
+protected:
+    void keyPressEvent(QKeyEvent* evento) override;
+    bool eventFilter(QObject* objeto, QEvent* evento) override;
+    void showEvent(QShowEvent* evento) override;
+
+private:
+    void continuar();
+};
