@@ -1,5 +1,62 @@
 #pragma once
 
+#include <QColor>
+#include <QDate>
+#include <QString>
+
+#include <array>
+
+class GridModel;
+
 // Reloads the premises fields, inspection pickers, infraction grid and band boxes of the main
 // window for the client selected in its client grid.
 void MostrarInfraccionesCliente();
+
+// --- The pieces of the view, on plain grids (no window needed) ---
+
+// Infraction grid columns read by the view (statement column order).
+namespace ColInfraccion {
+constexpr int Id = 0;
+constexpr int Equipo = 1;
+constexpr int Fecha = 2;
+constexpr int Hora = 3;
+constexpr int Estatus = 5;
+constexpr int Inspector = 9;
+constexpr int CI = 17;
+constexpr int Cantidad = 18;
+} // namespace ColInfraccion
+
+extern const char* const kFormatoInfracciones;
+
+// Whether row `fila` of the client grid holds a real client: not the header, not the
+// placeholder "----" row, not a hidden placeholder ("-" locality), inside the grid.
+bool EsClienteReal(const GridModel& flex, int fila);
+
+// Binds the client's infractions (exact client number, ascending id) through slot 3, which is
+// open only while reading. An empty number gives the headers and no rows. Throws ErrorBD.
+void CargarInfracciones(GridModel& grid, const QString& numeroCliente);
+// Binds the client's band settings through slot 3 (row 1 when the client has a row).
+void CargarBandas(GridModel& bandas, const QString& numeroCliente);
+
+// Headers, centring and the fixed widths of the infraction grid.
+void FormatearInfracciones(GridModel& grid);
+// Every row whose "CI" text holds a dot loses its dots and gets an empty separator row below.
+void MarcarGrupos(GridModel& grid);
+// Background by the status text of column 5 (per row); empty status and separators dark grey.
+QColor ColorEstatus(const QString& estatus);
+void ColorearInfracciones(GridModel& grid);
+// Shows the rows dated within [inicio, fin] and hides the others; rows without a date
+// (separators) keep their height. Returns how many date cells could not be read (those rows
+// keep their height too).
+int FiltrarPorFechas(GridModel& grid, const QDate& inicio, const QDate& fin);
+
+// Band boxes: a number below 10 gets a leading "0" in front of its unchanged text.
+QString RellenarCero(const QString& numero);
+struct TextosBandas {
+    std::array<QString, 3> activacion;
+    std::array<QString, 3> inicio;
+    std::array<QString, 3> fin;
+};
+// Texts of the nine band boxes from row 1 of the band grid; all empty when the client has no
+// band settings (band A start hour empty) or no row.
+TextosBandas CalcularTextosBandas(const GridModel& bandas);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QDialog>
+#include <QPalette>
 
 #include <map>
 
@@ -39,7 +40,35 @@ public:
 
     ~frmEdit() override;
 
+    // Shows the window modally, without owner, and discards it once closed (the next
+    // instancia() builds a fresh one). True when the client was saved.
+    bool MostrarModal();
+    // A caller's text for Text1(indice) (22: the notes): put in whole, even beyond the length
+    // the user may type.
+    void PonerTexto(int indice, const QString& texto);
+    // Behind cmdGuardar and cmdCancelar (Esc too, while cancelling is allowed).
+    void Guardar();
+    void Cancelar();
+
+    // Background of a mandatory box that stopped a save.
+    static QColor colorResaltado() { return QColor(255, 224, 192); }
+
 protected:
     explicit frmEdit(QWidget* parent = nullptr);
+    void showEvent(QShowEvent* evento) override;
+    void closeEvent(QCloseEvent* evento) override;
+    void keyPressEvent(QKeyEvent* evento) override;
+    void reject() override;
+
     std::map<int, QLineEdit*> textos_;
+
+private:
+    void construir();
+    void quitarResaltado();
+    void cerrar(bool guardado);
+
+    QPalette paletaNormal_;
+    int limiteNotas_ = 249;
+    bool cerrando_ = false;
+    bool guardado_ = false;
 };

@@ -1,0 +1,112 @@
+// The main window's client operations: add, edit and delete.
+#include "accounts/Sesion.h"
+#include "clients/CamposFecha.h"
+#include "clients/EliminarCliente.h"
+#include "clients/FrmDatos.h"
+#include "clients/VistaInfracciones.h"
+#include "clients/frmEdit.h"
+#include "platform/Mensajes.h"
+#include "store/GridModel.h"
+#include "store/modVarios.h"
+
+#include <QDateEdit>
+#include <QLineEdit>
+#include <QTimeEdit>
+
+namespace {
+void volverAEnlazar(FrmDatos& v) {
+    EnlazarRegistros1(*v.flex);
+    v.FormateoFlex();
+}
+
+int filaDeId(const GridModel& flex, const QString& id) {
+    for (int f = 1; f < flex.rows(); ++f)
+        if (flex.textMatrix(f, 0) == id)
+            return f;
+    return -1;
+}
+} // namespace
+
+void FrmDatos::Agregar() {
+    frmEdit* editor = frmEdit::instancia();
+    editor->ModoEdicion = 0;
+    editor->MostrarModal();
+    volverAEnlazar(*this);
+}
+
+void FrmDatos::EditarCliente() {
+    const int fila = flex->row();
+    if (fila == 0 && flex->rows() > 1)
+        return;
+    if (!EsClienteReal(*flex, fila)) {
+        MsgBox(QStringLiteral("¡No hay clientes para editar!"),
+               QStringLiteral("No existe Cliente en la Base de Datos"), Icono::Informacion);
+        return;
+    }
+    auto celda = [&](int col) { return flex->textMatrix(fila, col); };
+    frmEdit* editor = frmEdit::instancia();
+    for (int i = 1; i <= 10; ++i)
+        editor->PonerTexto(i, celda(i));
+    PonerFecha(editor->DTPicker1, LeerFechaDMA(celda(11)));
+    for (int i = 13; i <= 19; ++i)
+        editor->PonerTexto(i, celda(i - 1));
+    PonerFecha(editor->DTPicker2, LeerFechaDMA(celda(19)));
+    PonerHora(editor->DTPicker3, LeerHoraHMS(celda(20)));
+    PonerFecha(editor->DTPicker4, LeerFechaDMA(celda(21)));
+    PonerHora(editor->DTPicker5, LeerHoraHMS(celda(22)));
+    editor->PonerTexto(22, celda(23));
+    const QString id = celda(0);
+    editor->IdCliente = id.toInt();
+    editor->ModoEdicion = 1;
+    const bool guardado = editor->MostrarModal();
+    volverAEnlazar(*this);
+    if (!guardado)
+        return;
+    // The edited client stays selected and its view shows what was saved.
+    const int nueva = filaDeId(*flex, id);
+    if (nueva > 0 && nueva != flex->row())
+        flex->setRow(nueva);
+    else
+        MostrarInfraccionesCliente();
+}
+
+void FrmDatos::EliminarCliente() {
+    // The button is disabled for other users; the operation checks as well.
+    if (!EsAdministrador(UsuarioActual)) {
+        MsgBox(QStringLiteral("Solo el usuario Administrador puede eliminar clientes."), QString(),
+               Icono::Informacion);
+        return;
+    }
+    const int fila = flex->row();
+    bool idValido = false;
+    const qint64 id = flex->textMatrix(fila, 0).toLongLong(&idValido);
+    if (!EsClienteReal(*flex, fila) || !idValido) {
+        MsgBox(QStringLiteral("No hay ningún registro para eliminar"), QString(), Icono::Informacion);
+        return;
+    }
+    const QString numero = flex->textMatrix(fila, 1);
+    if (MsgBox(TextoConfirmacionEliminar(*flex, fila), QStringLiteral("Eliminar"), Icono::Pregunta,
+               Botones::SiNo) == Respuesta::Si) {
+        try {
+            AbrirConexion3();
+            BorrarClienteConInfracciones(Conexion3.db(), numero, id);
+        } catch (const ErrorBD& e) {
+            CerrarConexion3();
+            MsgBox(e.descripcion(), QString(), Icono::Critico);
+            return;
+        }
+        CerrarConexion3();
+        try {
+            Registros1.requery();
+            volverAEnlazar(*this);
+        } catch (const ErrorBD& e) {
+            MsgBox(e.descripcion(), QString(), Icono::Critico);
+        }
+        MsgBox(QStringLiteral("El Cliente fue eliminado satisfactoriamente"),
+               QStringLiteral("Cliente Eliminado"), Icono::Informacion);
+    }
+    for (QLineEdit* caja : {ActBHA, InicioBHA, FinBHA, ActBHB, InicioBHB, FinBHB, ActBHC, InicioBHC, FinBHC})
+        if (caja)
+            caja->clear();
+    MostrarInfraccionesCliente();
+}
