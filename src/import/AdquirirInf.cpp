@@ -147,11 +147,13 @@ void AdquirirInf::construir() {
     DTPicker1->setObjectName(QStringLiteral("DTPicker1"));
     DTPicker1->setDisplayFormat(QStringLiteral("dd/MM/yyyy"));
     DTPicker1->setReadOnly(true);
+    DTPicker1->setButtonSymbols(QAbstractSpinBox::NoButtons);
     Label5->setBuddy(DTPicker1);
     DTPicker2 = new QTimeEdit(QTime(0, 0, 0), Frame2);
     DTPicker2->setObjectName(QStringLiteral("DTPicker2"));
     DTPicker2->setDisplayFormat(QStringLiteral("HH:mm:ss"));
     DTPicker2->setReadOnly(true);
+    DTPicker2->setButtonSymbols(QAbstractSpinBox::NoButtons);
     DTPicker2->setAccessibleName(QStringLiteral("Hora de la Inspeccion"));
 
     auto* g2 = new QGridLayout(Frame2);

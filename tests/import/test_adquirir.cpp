@@ -1,0 +1,437 @@
+// The import window driven as a user would, with the main window open, real files in a
+// temporary directory and the message recorder answering every box.
+
+#include "BaseTemporal.h"
+#include "MessageRecorder.h"
+#include "test_importacion_archivos.h"
+
+#include "accounts/Sesion.h"
+#include "clients/FrmDatos.h"
+#include "import/AdquirirInf.h"
+#include "platform/Dialogos.h"
+#include "store/GridModel.h"
+
+#include <QComboBox>
+#include <QDateEdit>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+#include <QStorageInfo>
+#include <QTest>
+#include <QTimeEdit>
+#include <QTimer>
+#include <QTreeWidget>
+
+using namespace prueba;
+
+namespace {
+
+const QString kAviso = QStringLiteral("Aviso Importante!");
+
+class VentanaImportacion : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() {
+        base = new BaseTemporal();
+        UsuarioActual = QStringLiteral("Administrador");
+        MessageRecorder bienvenida;
+        FrmDatos::Mostrar();
+    }
+    static void TearDownTestSuite() {
+        delete FrmDatos::instancia();
+        delete base;
+        base = nullptr;
+        UsuarioActual.clear();
+    }
+
+    void TearDown() override {
+        delete AdquirirInf::instancia();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        SustituirBorrado(nullptr);
+        principal()->Text1->clear(); // no search left behind for the next test
+    }
+
+    static FrmDatos* principal() { return FrmDatos::instancia(); }
+
+    // Opens the window on the test's directory.
+    AdquirirInf* abrir() {
+        MostrarAdquirirInf();
+        AdquirirInf* w = AdquirirInf::instancia();
+        EXPECT_TRUE(w->setDirectorio(dir.path()));
+        return w;
+    }
+
+    QString guardar(const QString& nombre, const QByteArray& datos) {
+        return escribir(dir.path(), nombre, datos);
+    }
+
+    static void pulsar(AdquirirInf* w, const QString& nombre) {
+        const QList<QListWidgetItem*> items = w->File1->findItems(nombre, Qt::MatchExactly);
+        ASSERT_EQ(items.size(), 1) << nombre.toStdString();
+        w->File1->doItemsLayout();
+        QTest::mouseClick(w->File1->viewport(), Qt::LeftButton, {},
+                          w->File1->visualItemRect(items.first()).center());
+    }
+
+    static QStringList nombres(const QListWidget* lista) {
+        QStringList n;
+        for (int i = 0; i < lista->count(); ++i)
+            n << lista->item(i)->text();
+        return n;
+    }
+
+    // The client row of the main window's list with that number, or -1.
+    static int filaCliente(const QString& numero) {
+        const GridModel* flex = principal()->flex;
+        for (int f = 1; f < flex->rows(); ++f)
+            if (flex->textMatrix(f, 1) == numero)
+                return f;
+        return -1;
+    }
+
+    static inline BaseTemporal* base = nullptr;
+    QTemporaryDir dir;
+    MessageRecorder mensajes;
+};
+
+TEST_F(VentanaImportacion, OpensOnTheCurrentDirectoryWithItsCaptionsAndInitialValues) {
+    MostrarAdquirirInf();
+    AdquirirInf* w = AdquirirInf::instancia();
+    ASSERT_NE(w, nullptr);
+    EXPECT_TRUE(w->isVisible());
+    EXPECT_FALSE(w->isModal());
+    EXPECT_EQ(w->windowTitle(), QStringLiteral("Adquirir Datos de Inspección"));
+    EXPECT_EQ(w->font().family(), QStringLiteral("Arial"));
+    EXPECT_EQ(w->Frame1->title(), QStringLiteral("Ubicacion de los Archivos de Datos"));
+    EXPECT_EQ(w->Frame2->title(), QStringLiteral("Datos Preliminares"));
+    EXPECT_EQ(w->Label1->text(), QStringLiteral("Numero de Cliente:"));
+    EXPECT_EQ(w->Label5->text(), QStringLiteral("Fecha y Hora de la Inspeccion:"));
+    EXPECT_EQ(w->Command1->text(), QStringLiteral("Importar Datos"));
+    EXPECT_EQ(w->Volver->text(), QStringLiteral("Cancelar y Volver"));
+    EXPECT_TRUE(w->Text1->text().isEmpty());
+    EXPECT_EQ(w->DTPicker1->date(), QDate(2010, 6, 8));
+    EXPECT_EQ(w->DTPicker2->time(), QTime(0, 0, 0));
+    // The preview comes from the file: nobody types into it.
+    EXPECT_TRUE(w->Text1->isReadOnly());
+    EXPECT_TRUE(w->DTPicker1->isReadOnly());
+    EXPECT_TRUE(w->DTPicker2->isReadOnly());
+    EXPECT_EQ(w->findChild<QLineEdit*>(QStringLiteral("Text1")), w->Text1);
+
+    EXPECT_EQ(w->directorio(), QFileInfo(QDir::currentPath()).canonicalFilePath());
+    EXPECT_EQ(w->Drive1->currentData().toString(), QStorageInfo(QDir::currentPath()).rootPath());
+    EXPECT_EQ(w->Dir1->currentItem()->data(0, Qt::UserRole).toString(), w->directorio());
+
+    // One window at a time.
+    MostrarAdquirirInf();
+    EXPECT_EQ(AdquirirInf::instancia(), w);
+    QTest::mouseClick(w->Volver, Qt::LeftButton);
+    EXPECT_FALSE(w->isVisible());
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_EQ(AdquirirInf::instancia(), nullptr);
+    EXPECT_TRUE(mensajes.mensajes().isEmpty());
+}
+
+TEST_F(VentanaImportacion, ListsKvdFilesWhateverTheirLetterCase) {
+    for (const char* n : {"b.kvd", "DATOS.KVD", "Mezcla.Kvd", "notas.txt", "copia.kvd.bak", "kvd"})
+        guardar(QString::fromLatin1(n), cabecera());
+    ASSERT_TRUE(QDir(dir.path()).mkdir(QStringLiteral("carpeta.kvd")));
+    AdquirirInf* w = abrir();
+    EXPECT_EQ(nombres(w->File1), (QStringList{"b.kvd", "DATOS.KVD", "Mezcla.Kvd"}));
+    EXPECT_EQ(w->File1->selectedItems().size(), 0);
+    pulsar(w, QStringLiteral("DATOS.KVD"));
+    EXPECT_EQ(w->Text1->text(), QStringLiteral("0123"));
+}
+
+TEST_F(VentanaImportacion, ClickingAFilePreviewsClientDateAndTimeInTheTwentyFirstCentury) {
+    guardar(QStringLiteral("a.kvd"), archivo("12"));
+    guardar(QStringLiteral("b.kvd"), cabecera("77A9", "010199", "235959"));
+    AdquirirInf* w = abrir();
+    pulsar(w, QStringLiteral("a.kvd"));
+    EXPECT_EQ(w->Text1->text(), QStringLiteral("0123"));
+    EXPECT_EQ(w->DTPicker1->date(), QDate(2011, 9, 28));
+    EXPECT_EQ(w->DTPicker2->time(), QTime(14, 5, 30));
+    EXPECT_EQ(w->rutaSeleccionada(), QDir(dir.path()).filePath(QStringLiteral("a.kvd")));
+    pulsar(w, QStringLiteral("b.kvd"));
+    EXPECT_EQ(w->Text1->text(), QStringLiteral("77A9"));
+    EXPECT_EQ(w->DTPicker1->date(), QDate(2099, 1, 1));
+    EXPECT_EQ(w->DTPicker2->time(), QTime(23, 59, 59));
+    // Keyboard selection previews as well.
+    QTest::keyClick(w->File1, Qt::Key_Up);
+    EXPECT_EQ(w->Text1->text(), QStringLiteral("0123"));
+    EXPECT_TRUE(mensajes.mensajes().isEmpty());
+}
+
+TEST_F(VentanaImportacion, APreviewFailureKeepsWhatWasAlreadyWritten) {
+    guardar(QStringLiteral("bueno.kvd"), cabecera());
+    guardar(QStringLiteral("corto.kvd"), QByteArray("9876543210"));
+    guardar(QStringLiteral("diminuto.kvd"), QByteArray("45"));
+    guardar(QStringLiteral("fecha.kvd"), cabecera("5555", "28ab11", "101010"));
+    guardar(QStringLiteral("hora.kvd"), cabecera("6666", "150312", "1x0000"));
+    guardar(QStringLiteral("mes.kvd"), cabecera("7777", "311311", "101010")); // month 13
+    AdquirirInf* w = abrir();
+    pulsar(w, QStringLiteral("bueno.kvd"));
+    ASSERT_TRUE(mensajes.mensajes().isEmpty());
+
+    const auto fallo = [&](const char* nombre, const char* cliente, const QDate& fecha, const QTime& hora) {
+        mensajes.limpiar();
+        pulsar(w, QString::fromLatin1(nombre));
+        ASSERT_EQ(mensajes.mensajes().size(), 1) << nombre;
+        EXPECT_EQ(mensajes.ultimo().texto,
+                  QStringLiteral("El sistema no puede leer el archivo seleccionado"));
+        EXPECT_EQ(mensajes.ultimo().titulo, kAviso);
+        EXPECT_EQ(mensajes.ultimo().icono, Icono::Exclamacion);
+        EXPECT_EQ(mensajes.ultimo().botones, Botones::Aceptar);
+        EXPECT_EQ(w->Text1->text(), QString::fromLatin1(cliente)) << nombre;
+        EXPECT_EQ(w->DTPicker1->date(), fecha) << nombre;
+        EXPECT_EQ(w->DTPicker2->time(), hora) << nombre;
+    };
+    fallo("corto.kvd", "9876", QDate(2011, 9, 28), QTime(14, 5, 30));
+    fallo("diminuto.kvd", "45", QDate(2011, 9, 28), QTime(14, 5, 30));
+    fallo("fecha.kvd", "5555", QDate(2011, 9, 28), QTime(14, 5, 30));
+    fallo("mes.kvd", "7777", QDate(2011, 9, 28), QTime(14, 5, 30));
+    // Only the time is wrong: the date has already been taken.
+    fallo("hora.kvd", "6666", QDate(2012, 3, 15), QTime(14, 5, 30));
+
+    // A file removed after it was listed.
+    QFile::remove(QDir(dir.path()).filePath(QStringLiteral("bueno.kvd")));
+    fallo("bueno.kvd", "", QDate(2012, 3, 15), QTime(14, 5, 30));
+}
+
+TEST_F(VentanaImportacion, ChangingDirectoryKeepsThePreviewAndSelectsNoFile) {
+    guardar(QStringLiteral("a.kvd"), cabecera());
+    ASSERT_TRUE(QDir(dir.path()).mkdir(QStringLiteral("sub")));
+    escribir(dir.filePath(QStringLiteral("sub")), QStringLiteral("otro.kvd"), cabecera("4444"));
+    AdquirirInf* w = abrir();
+    pulsar(w, QStringLiteral("a.kvd"));
+
+    QTreeWidgetItem* sub = nullptr;
+    for (QTreeWidgetItemIterator it(w->Dir1); *it; ++it)
+        if ((*it)->text(0) == QStringLiteral("sub"))
+            sub = *it;
+    ASSERT_NE(sub, nullptr);
+    w->Dir1->setCurrentItem(sub);
+    QTest::keyClick(w->Dir1, Qt::Key_Return);
+    EXPECT_EQ(w->directorio(), QFileInfo(dir.filePath(QStringLiteral("sub"))).canonicalFilePath());
+    EXPECT_EQ(nombres(w->File1), QStringList{QStringLiteral("otro.kvd")});
+    EXPECT_TRUE(w->rutaSeleccionada().isEmpty());
+    EXPECT_EQ(w->Text1->text(), QStringLiteral("0123"));
+    EXPECT_EQ(w->DTPicker1->date(), QDate(2011, 9, 28));
+
+    // Nothing is selected now: the import asks for a file instead of taking the old preview.
+    QTest::mouseClick(w->Command1, Qt::LeftButton);
+    ASSERT_EQ(mensajes.mensajes().size(), 1);
+    EXPECT_EQ(mensajes.ultimo().texto, QStringLiteral("Seleccione un archivo del directorio"));
+    EXPECT_EQ(mensajes.ultimo().icono, Icono::Exclamacion);
+    EXPECT_TRUE(w->isVisible());
+}
+
+TEST_F(VentanaImportacion, ADriveThatCannotBeReadLeavesTheListsWhereTheyWere) {
+    guardar(QStringLiteral("a.kvd"), cabecera());
+    AdquirirInf* w = abrir();
+    const int antes = w->Drive1->currentIndex();
+    w->Drive1->addItem(QStringLiteral("/sin/medio"), QStringLiteral("/sin/medio"));
+    w->Drive1->setCurrentIndex(w->Drive1->count() - 1);
+    ASSERT_EQ(mensajes.mensajes().size(), 1);
+    EXPECT_EQ(mensajes.ultimo().texto, QStringLiteral("No puede leerse la unidad"));
+    EXPECT_EQ(mensajes.ultimo().titulo, kAviso);
+    EXPECT_EQ(mensajes.ultimo().icono, Icono::Exclamacion);
+    EXPECT_EQ(w->Drive1->currentIndex(), antes);
+    EXPECT_EQ(w->directorio(), QFileInfo(dir.path()).canonicalFilePath());
+    EXPECT_EQ(nombres(w->File1), QStringList{QStringLiteral("a.kvd")});
+}
+
+TEST_F(VentanaImportacion, ImportWithoutAPreviewAsksForAFile) {
+    guardar(QStringLiteral("a.kvd"), cabecera());
+    AdquirirInf* w = abrir();
+    QTest::mouseClick(w->Command1, Qt::LeftButton);
+    ASSERT_EQ(mensajes.mensajes().size(), 1);
+    EXPECT_EQ(mensajes.ultimo().texto, QStringLiteral("Seleccione un archivo del directorio"));
+    EXPECT_EQ(mensajes.ultimo().titulo, kAviso);
+    EXPECT_EQ(mensajes.ultimo().icono, Icono::Exclamacion);
+    EXPECT_TRUE(QFile::exists(dir.filePath(QStringLiteral("a.kvd"))));
+}
+
+TEST_F(VentanaImportacion, ImportsAKnownClientEndToEnd) {
+    agregarCliente(QStringLiteral("0901"));
+    const QString ruta = guardar(QStringLiteral("0901.kvd"), archivo("12081", "0901"));
+    AdquirirInf* w = abrir();
+    pulsar(w, QStringLiteral("0901.kvd"));
+    QTest::mouseClick(w->Command1, Qt::LeftButton);
+
+    ASSERT_EQ(mensajes.textos(), (QStringList{"Infracciones Agregadas a la Base de Datos",
+                                              "Se borrara el archivo de infracciones"}));
+    for (const MessageRecorder::Mensaje& m : mensajes.mensajes()) {
+        EXPECT_EQ(m.titulo, kAviso);
+        EXPECT_EQ(m.icono, Icono::Informacion);
+        EXPECT_EQ(m.botones, Botones::Aceptar);
+    }
+    EXPECT_FALSE(QFile::exists(ruta));
+    EXPECT_EQ(w->File1->count(), 0);
+    EXPECT_FALSE(w->isVisible());
+
+    EXPECT_EQ(clientes(QStringLiteral("0901")), QList<QStringList>{clienteImportado(QStringLiteral("0901"))});
+    const QList<QStringList> filasGuardadas = infracciones(QStringLiteral("0901"));
+    ASSERT_EQ(filasGuardadas.size(), 5);
+    QStringList estatus;
+    QStringList contadores;
+    for (const QStringList& f : filasGuardadas) {
+        EXPECT_EQ(f.at(8), QStringLiteral("Administrador"));
+        estatus << f.at(4);
+        contadores << f.at(16);
+    }
+    EXPECT_EQ(estatus, (QStringList{"D. JOCKEY", "L. SHOW", "MIC. DESC.", "", "D. JOCKEY"}));
+    EXPECT_EQ(contadores, (QStringList{"1", "1", "BLOQ.", "", "2"}));
+
+    // The client list shows the new inspection without any further action.
+    const int fila = filaCliente(QStringLiteral("0901"));
+    ASSERT_GT(fila, 0);
+    EXPECT_EQ(principal()->flex->textMatrix(fila, 19), QStringLiteral("28/09/2011"));
+    EXPECT_EQ(principal()->flex->textMatrix(fila, 20), QStringLiteral("14:05:30"));
+    EXPECT_EQ(principal()->flex->textMatrix(fila, 21), QStringLiteral("05/01/2011"));
+    EXPECT_EQ(principal()->flex->textMatrix(fila, 22), QStringLiteral("10:10:10"));
+}
+
+TEST_F(VentanaImportacion, ASearchThatHidesTheClientDoesNotMakeItNew) {
+    agregarCliente(QStringLiteral("0902"), QStringLiteral("Zoilo"));
+    principal()->Combo1->setCurrentText(QStringLiteral("Nombre"));
+    principal()->Text1->setText(QStringLiteral("nadie se llama así"));
+    ASSERT_EQ(filaCliente(QStringLiteral("0902")), -1);
+
+    guardar(QStringLiteral("z.kvd"), archivo("1", "0902"));
+    AdquirirInf* w = abrir();
+    pulsar(w, QStringLiteral("z.kvd"));
+    QTest::mouseClick(w->Command1, Qt::LeftButton);
+
+    EXPECT_EQ(mensajes.textos(), (QStringList{"Infracciones Agregadas a la Base de Datos",
+                                              "Se borrara el archivo de infracciones"}));
+    const QList<QStringList> c = clientes(QStringLiteral("0902"));
+    ASSERT_EQ(c.size(), 1); // not registered a second time
+    EXPECT_EQ(c.at(0).at(7), QStringLiteral("20110928"));
+    EXPECT_EQ(infracciones(QStringLiteral("0902")).size(), 1);
+    // The search still narrows the list after the refresh.
+    EXPECT_EQ(filaCliente(QStringLiteral("0902")), -1);
+    principal()->Text1->clear();
+    EXPECT_GT(filaCliente(QStringLiteral("0902")), 0);
+}
+
+TEST_F(VentanaImportacion, AnInvalidFileStoresNothingAndStaysOnDisk) {
+    agregarCliente(QStringLiteral("0903"));
+    const QList<QStringList> antes = clientes(QStringLiteral("0903"));
+    const qint64 filasAntes = cantidadInfracciones();
+    QByteArray cortado = archivo("1212", "0903");
+    cortado.chop(2);
+    QByteArray cabeceraMala = archivo("12", "0903");
+    cabeceraMala[83] = ' ';
+    QByteArray estatusMalo = archivo("121", "0903");
+    estatusMalo[85 + 2 * 25 + 16] = '-';
+    guardar(QStringLiteral("cortado.kvd"), cortado);
+    guardar(QStringLiteral("cabecera.kvd"), cabeceraMala);
+    guardar(QStringLiteral("estatus.kvd"), estatusMalo);
+    AdquirirInf* w = abrir();
+
+    for (const char* nombre : {"cortado.kvd", "cabecera.kvd", "estatus.kvd"}) {
+        mensajes.limpiar();
+        pulsar(w, QString::fromLatin1(nombre));
+        ASSERT_TRUE(mensajes.mensajes().isEmpty()) << nombre;
+        QTest::mouseClick(w->Command1, Qt::LeftButton);
+        ASSERT_EQ(mensajes.mensajes().size(), 1) << nombre;
+        EXPECT_EQ(mensajes.ultimo().texto, QStringLiteral("El archivo seleccionado no es válido"));
+        EXPECT_EQ(mensajes.ultimo().titulo, kAviso);
+        EXPECT_EQ(mensajes.ultimo().icono, Icono::Exclamacion);
+        EXPECT_TRUE(QFile::exists(dir.filePath(QString::fromLatin1(nombre))));
+        EXPECT_TRUE(w->isVisible());
+        EXPECT_TRUE(w->Command1->isEnabled());
+        EXPECT_TRUE(w->Volver->isEnabled());
+    }
+    EXPECT_EQ(cantidadInfracciones(), filasAntes);
+    EXPECT_EQ(clientes(QStringLiteral("0903")), antes);
+}
+
+TEST_F(VentanaImportacion, AFileRemovedAfterThePreviewStopsTheImport) {
+    agregarCliente(QStringLiteral("0904"));
+    const QList<QStringList> antes = clientes(QStringLiteral("0904"));
+    const QString ruta = guardar(QStringLiteral("a.kvd"), archivo("1", "0904"));
+    AdquirirInf* w = abrir();
+    pulsar(w, QStringLiteral("a.kvd"));
+    QFile::remove(ruta);
+    QTest::mouseClick(w->Command1, Qt::LeftButton);
+    ASSERT_EQ(mensajes.mensajes().size(), 1);
+    EXPECT_TRUE(
+        mensajes.ultimo().texto.startsWith(QStringLiteral("No se puede leer el archivo seleccionado")));
+    EXPECT_EQ(mensajes.ultimo().icono, Icono::Exclamacion);
+    EXPECT_EQ(clientes(QStringLiteral("0904")), antes);
+    EXPECT_TRUE(infracciones(QStringLiteral("0904")).isEmpty());
+    EXPECT_TRUE(w->isVisible());
+}
+
+TEST_F(VentanaImportacion, AFileThatCannotBeDeletedIsReportedAfterTheDataIsStored) {
+    agregarCliente(QStringLiteral("0905"));
+    const QString ruta = guardar(QStringLiteral("a.kvd"), archivo("11", "0905"));
+    QStringList intentos;
+    SustituirBorrado([&](const QString& r) {
+        intentos << r;
+        // The rows are already committed when the deletion is tried.
+        EXPECT_EQ(infracciones(QStringLiteral("0905")).size(), 2);
+        EXPECT_FALSE(BaseDatosCompartida().enTransaccion());
+        return false;
+    });
+    AdquirirInf* w = abrir();
+    pulsar(w, QStringLiteral("a.kvd"));
+    QTest::mouseClick(w->Command1, Qt::LeftButton);
+
+    EXPECT_EQ(intentos, QStringList{ruta});
+    ASSERT_EQ(mensajes.mensajes().size(), 3);
+    EXPECT_EQ(mensajes.textos().mid(0, 2), (QStringList{"Infracciones Agregadas a la Base de Datos",
+                                                        "Se borrara el archivo de infracciones"}));
+    const MessageRecorder::Mensaje& m = mensajes.ultimo();
+    EXPECT_TRUE(m.texto.contains(QStringLiteral("se guardaron")));
+    EXPECT_TRUE(m.texto.contains(QStringLiteral("No vuelva a importarlo")));
+    EXPECT_TRUE(m.texto.contains(QDir::toNativeSeparators(ruta)));
+    EXPECT_EQ(m.titulo, kAviso);
+    EXPECT_EQ(m.icono, Icono::Exclamacion);
+    EXPECT_TRUE(QFile::exists(ruta));
+    EXPECT_EQ(infracciones(QStringLiteral("0905")).size(), 2);
+}
+
+TEST_F(VentanaImportacion, ButtonsAreDisabledWhileALongImportRuns) {
+    agregarCliente(QStringLiteral("0906"));
+    QByteArray d = cabecera("0906");
+    for (int i = 0; i < 5000; ++i)
+        d += registro('1');
+    guardar(QStringLiteral("largo.kvd"), d);
+    AdquirirInf* w = abrir();
+    pulsar(w, QStringLiteral("largo.kvd"));
+
+    bool visto = false;
+    // Runs from the import's own event processing, halfway through the rows.
+    QTimer::singleShot(0, w, [&] {
+        visto = true;
+        EXPECT_TRUE(w->importando());
+        EXPECT_TRUE(BaseDatosCompartida().enTransaccion());
+        EXPECT_FALSE(w->Command1->isEnabled());
+        EXPECT_FALSE(w->Volver->isEnabled());
+        EXPECT_FALSE(w->File1->isEnabled());
+        w->importar(); // a second start is ignored
+        EXPECT_FALSE(w->close());
+        EXPECT_TRUE(mensajes.mensajes().isEmpty());
+    });
+    QTest::mouseClick(w->Command1, Qt::LeftButton);
+    EXPECT_TRUE(visto);
+    EXPECT_EQ(infracciones(QStringLiteral("0906")).size(), 5000);
+    EXPECT_EQ(mensajes.mensajes().size(), 2);
+    EXPECT_FALSE(w->isVisible());
+}
+
+TEST_F(VentanaImportacion, Screenshot) {
+    guardar(QStringLiteral("0123.kvd"), archivo("12"));
+    guardar(QStringLiteral("DATOS.KVD"), archivo("1"));
+    ASSERT_TRUE(QDir(dir.path()).mkdir(QStringLiteral("respaldo")));
+    AdquirirInf* w = abrir();
+    pulsar(w, QStringLiteral("0123.kvd"));
+    const QString ruta = QStringLiteral(VELMORA_BUILD_DIR "/capturas/AdquirirInf.png");
+    QDir().mkpath(QFileInfo(ruta).path());
+    EXPECT_TRUE(w->grab().save(ruta));
+}
+
+} // namespace
