@@ -7,6 +7,7 @@
 
 #include "accounts/Sesion.h"
 #include "clients/FrmDatos.h"
+#include "clients/frmEdit.h"
 #include "import/AdquirirInf.h"
 #include "platform/Dialogos.h"
 #include "store/GridModel.h"
@@ -421,6 +422,105 @@ TEST_F(VentanaImportacion, ButtonsAreDisabledWhileALongImportRuns) {
     EXPECT_EQ(infracciones(QStringLiteral("0906")).size(), 5000);
     EXPECT_EQ(mensajes.mensajes().size(), 2);
     EXPECT_FALSE(w->isVisible());
+}
+
+TEST_F(VentanaImportacion, ANewClientIsRegisteredThroughTheEditorFirst) {
+    const QString ruta = guardar(QStringLiteral("nuevo.kvd"), archivo("12", "0950"));
+    AdquirirInf* w = abrir();
+    pulsar(w, QStringLiteral("nuevo.kvd"));
+
+    bool editorVisto = false;
+    mensajes.alMostrar([&](const MessageRecorder::Mensaje& m) {
+        if (m.titulo != QStringLiteral("Cliente Nuevo"))
+            return;
+        // Runs inside the editor's modal loop.
+        QTimer::singleShot(0, [&] {
+            ASSERT_TRUE(frmEdit::existe());
+            frmEdit* e = frmEdit::instancia();
+            editorVisto = true;
+            EXPECT_TRUE(e->isVisible());
+            EXPECT_EQ(e->ModoEdicion, 0);
+            EXPECT_FALSE(e->cmdCancelar->isEnabled());
+            EXPECT_FALSE(e->Text1(1)->isEnabled());
+            EXPECT_EQ(e->Text1(1)->text(), QStringLiteral("0950"));
+            for (QDateEdit* p : {e->DTPicker1, e->DTPicker2, e->DTPicker4})
+                EXPECT_EQ(p->date(), QDate(2011, 9, 28)) << p->objectName().toStdString();
+            for (QTimeEdit* p : {e->DTPicker3, e->DTPicker5})
+                EXPECT_EQ(p->time(), QTime(14, 5, 30)) << p->objectName().toStdString();
+            // No way out but registering the client.
+            QTest::keyClick(e, Qt::Key_Escape);
+            EXPECT_TRUE(e->isVisible());
+            QTest::keyClicks(e->Text1(2), QStringLiteral("Cliente O'Nuevo"));
+            QTest::keyClicks(e->Text1(8), QStringLiteral("4200-0000"));
+            QTest::keyClicks(e->Text1(13), QStringLiteral("Bar Nuevo"));
+            QTest::keyClicks(e->Text1(14), QStringLiteral("Calle 1"));
+            QTest::mouseClick(e->cmdGuardar, Qt::LeftButton);
+        });
+    });
+    QTest::mouseClick(w->Command1, Qt::LeftButton);
+
+    EXPECT_TRUE(editorVisto);
+    ASSERT_EQ(
+        mensajes.textos(),
+        (QStringList{"El archivo de infracciones pertenece a un cliente no existente en la base de datos, "
+                     "Por Favor Ingresélo a continuación",
+                     "Infracciones Agregadas a la Base de Datos", "Se borrara el archivo de infracciones"}));
+    EXPECT_EQ(mensajes.mensajes().at(0).titulo, QStringLiteral("Cliente Nuevo"));
+    EXPECT_EQ(mensajes.mensajes().at(0).icono, Icono::Pregunta);
+    EXPECT_EQ(mensajes.mensajes().at(0).botones, Botones::Aceptar);
+
+    const QList<QStringList> c =
+        filas(QStringLiteral("SELECT Nombre,FechadeAlta,UltimaInspeccionFecha,UltimaInspeccionHora,"
+                             "AnteriorInspeccionFecha,AnteriorInspeccionHora,ActivacionBanda1,fechainicio "
+                             "FROM Clientes WHERE NumeroCliente = '0950'"));
+    EXPECT_EQ(c, (QList<QStringList>{{"Cliente O'Nuevo", "20110928", "20110928", "140530", "20110928",
+                                      "140530", "Si", "Lunes"}}));
+    EXPECT_EQ(infracciones(QStringLiteral("0950")).size(), 2);
+    EXPECT_FALSE(QFile::exists(ruta));
+    EXPECT_FALSE(w->isVisible());
+    EXPECT_GT(filaCliente(QStringLiteral("0950")), 0);
+
+    // The next opening of the editor can be cancelled again.
+    frmEdit* siguiente = frmEdit::instancia();
+    EXPECT_TRUE(siguiente->cmdCancelar->isEnabled());
+    EXPECT_TRUE(siguiente->Text1(1)->isEnabled());
+    delete siguiente;
+}
+
+TEST_F(VentanaImportacion, AnEditorClosedWithoutSavingStillImportsTheRecords) {
+    const QString ruta = guardar(QStringLiteral("nadie.kvd"), archivo("21", "0951"));
+    AdquirirInf* w = abrir();
+    pulsar(w, QStringLiteral("nadie.kvd"));
+    QPointer<frmEdit> editor;
+    mensajes.alMostrar([&](const MessageRecorder::Mensaje& m) {
+        if (m.titulo == QStringLiteral("Cliente Nuevo"))
+            QTimer::singleShot(0, [&] {
+                editor = frmEdit::instancia();
+                editor->done(QDialog::Rejected);
+            });
+    });
+    QTest::mouseClick(w->Command1, Qt::LeftButton);
+
+    ASSERT_FALSE(editor.isNull());
+    EXPECT_TRUE(editor->cmdCancelar->isEnabled());
+    EXPECT_EQ(mensajes.textos().mid(1), (QStringList{"Infracciones Agregadas a la Base de Datos",
+                                                     "Se borrara el archivo de infracciones"}));
+    EXPECT_TRUE(clientes(QStringLiteral("0951")).isEmpty());
+    EXPECT_EQ(infracciones(QStringLiteral("0951")).size(), 2);
+    EXPECT_FALSE(QFile::exists(ruta));
+}
+
+TEST_F(VentanaImportacion, AnInvalidFileIsRefusedBeforeAskingForANewClient) {
+    QByteArray d = archivo("11", "0952");
+    d.chop(3);
+    guardar(QStringLiteral("malo.kvd"), d);
+    AdquirirInf* w = abrir();
+    pulsar(w, QStringLiteral("malo.kvd"));
+    QTest::mouseClick(w->Command1, Qt::LeftButton);
+    EXPECT_EQ(mensajes.textos(), QStringList{QStringLiteral("El archivo seleccionado no es válido")});
+    EXPECT_FALSE(frmEdit::existe());
+    EXPECT_TRUE(clientes(QStringLiteral("0952")).isEmpty());
+    EXPECT_TRUE(infracciones(QStringLiteral("0952")).isEmpty());
 }
 
 TEST_F(VentanaImportacion, Screenshot) {
