@@ -1,5 +1,6 @@
 // The client editor driven as a user would: typing, pressing save, cancel and Esc.
 #include "BaseTemporal.h"
+#include "ClientesDePrueba.h"
 #include "MessageRecorder.h"
 #include "clients/CamposFecha.h"
 #include "clients/frmEdit.h"
@@ -24,7 +25,7 @@ namespace {
 const QColor kResaltado(255, 224, 192);
 
 class Editor : public ::testing::Test {
-protected:
+public:
     void SetUp() override {
         AbrirConexion1();
         AbrirRegistros(Registros1, Conexion1, Sentencias::listaClientes());
@@ -306,6 +307,103 @@ TEST_F(Editor, NotesTakeAtMost249TypedCharacters) {
     e->PonerTexto(22, QString(300, QLatin1Char('m')));
     EXPECT_EQ(e->Notas->toPlainText().size(), 300);
     delete e;
+}
+
+// "Nuevo" and "Editar" in the main window.
+class EditorEnVentana : public prueba::VentanaConClientes {
+protected:
+    // Presses the button; `usuario` runs while the editor is shown.
+    void pulsar(int boton, const std::function<void(frmEdit*)>& usuario) {
+        bool abierto = false;
+        QTimer::singleShot(0, ventana, [&] {
+            if (!frmEdit::existe() || !frmEdit::instancia()->isVisible())
+                return;
+            abierto = true;
+            frmEdit* e = frmEdit::instancia();
+            usuario(e);
+            if (e->isVisible()) {
+                ADD_FAILURE() << "el editor quedó abierto";
+                e->Cancelar();
+            }
+        });
+        QTest::mouseClick(ventana->cmdOpciones[static_cast<size_t>(boton)], Qt::LeftButton);
+        EXPECT_TRUE(abierto);
+    }
+};
+
+TEST_F(EditorEnVentana, NuevoAddsAClientThatTheListShows) {
+    pulsar(0, [](frmEdit* e) {
+        EXPECT_EQ(e->windowTitle(), QStringLiteral("Agregar nuevo Cliente"));
+        EXPECT_TRUE(e->isModal());
+        Editor::escribir(e, 1, QStringLiteral("0099"));
+        Editor::escribir(e, 2, QStringLiteral("Juana D'Alessandro"));
+        Editor::escribir(e, 8, QStringLiteral("4253"));
+        Editor::escribir(e, 13, QStringLiteral("Resto L'Ami"));
+        Editor::escribir(e, 14, QStringLiteral("Calle 2"));
+        QTest::mouseClick(e->cmdGuardar, Qt::LeftButton);
+    });
+    const int f = filaDe(QStringLiteral("0099"));
+    ASSERT_GT(f, 0);
+    EXPECT_EQ(ventana->flex->textMatrix(f, 2), QStringLiteral("Juana D'Alessandro"));
+    EXPECT_EQ(ventana->flex->textMatrix(f, 11), QStringLiteral("10/05/2010"));
+    EXPECT_EQ(ventana->flex->textMatrix(0, 1), QStringLiteral(" Num. Cliente ")); // formatted again
+    EXPECT_TRUE(mensajes.mensajes().isEmpty());
+}
+
+TEST_F(EditorEnVentana, EditarCopiesTheRowAndSavesTheChanges) {
+    seleccionar(QStringLiteral("12"));
+    pulsar(1, [](frmEdit* e) {
+        EXPECT_EQ(e->windowTitle(), QStringLiteral("Editar Cliente"));
+        EXPECT_EQ(e->Text1(1)->text(), QStringLiteral("12"));
+        EXPECT_FALSE(e->Text1(1)->isEnabled());
+        EXPECT_EQ(e->Text1(2)->text(), QStringLiteral("Juan Pérez"));
+        EXPECT_EQ(e->Text1(13)->text(), QStringLiteral("Bar El Ñandú"));
+        EXPECT_EQ(e->Text1(19)->text(), QStringLiteral("local@correo.com.ar"));
+        EXPECT_EQ(e->Notas->toPlainText(), QStringLiteral("Notas de Juan Pérez"));
+        EXPECT_EQ(e->DTPicker1->date(), QDate(2010, 1, 1));
+        EXPECT_EQ(e->DTPicker2->date(), QDate(2011, 9, 15));
+        EXPECT_EQ(e->DTPicker3->time(), QTime(14, 30, 5));
+        EXPECT_EQ(e->DTPicker4->date(), QDate(2011, 1, 1));
+        EXPECT_EQ(e->DTPicker5->time(), QTime(9, 30));
+        Editor::escribir(e, 2, QStringLiteral("Juan D'Arco"));
+        QTest::mouseClick(e->cmdGuardar, Qt::LeftButton);
+    });
+    const int f = filaDe(QStringLiteral("12"));
+    ASSERT_GT(f, 0);
+    EXPECT_EQ(ventana->flex->textMatrix(f, 2), QStringLiteral("Juan D'Arco"));
+    EXPECT_EQ(ventana->flex->textMatrix(f, 19), QStringLiteral("15/09/2011"));
+    EXPECT_EQ(ventana->flex->textMatrix(f, 20), QStringLiteral("14:30:05"));
+    EXPECT_EQ(ventana->flex->textMatrix(f, 23), QStringLiteral("Notas de Juan Pérez"));
+    // The edited client stays selected with its view.
+    EXPECT_EQ(ventana->flex->row(), f);
+    EXPECT_EQ(ventana->InicioBHA->text(), QStringLiteral("Lunes 08:30"));
+    // Device configuration written by the import is not touched.
+    EXPECT_EQ(prueba::contar(QStringLiteral("SELECT count(*) FROM Clientes WHERE NumeroCliente = '12' AND "
+                                            "fechainicio = 'Lunes' AND horainicio = '8'")),
+              1);
+}
+
+TEST_F(EditorEnVentana, EditingAClientWithoutInspectionKeepsItEmpty) {
+    seleccionar(QStringLiteral("7"));
+    pulsar(1, [](frmEdit* e) {
+        EXPECT_TRUE(PickerVacio(e->DTPicker2));
+        EXPECT_TRUE(PickerVacio(e->DTPicker3));
+        EXPECT_FALSE(PickerVacio(e->DTPicker4));
+        QTest::mouseClick(e->cmdGuardar, Qt::LeftButton);
+    });
+    EXPECT_EQ(prueba::contar(QStringLiteral("SELECT count(*) FROM Clientes WHERE NumeroCliente = '7' AND "
+                                            "UltimaInspeccionFecha = '' AND UltimaInspeccionHora = '' AND "
+                                            "AnteriorInspeccionFecha = '20110101'")),
+              1);
+}
+
+TEST_F(EditorEnVentana, EditarWithoutAClientSaysSo) {
+    ventana->EditarCliente(); // the placeholder row is current after the load
+    ASSERT_EQ(mensajes.mensajes().size(), 1);
+    EXPECT_EQ(mensajes.ultimo().texto, QStringLiteral("¡No hay clientes para editar!"));
+    EXPECT_EQ(mensajes.ultimo().titulo, QStringLiteral("No existe Cliente en la Base de Datos"));
+    EXPECT_EQ(mensajes.ultimo().icono, Icono::Informacion);
+    EXPECT_FALSE(frmEdit::existe());
 }
 
 } // namespace

@@ -1,0 +1,147 @@
+#pragma once
+
+// Clients, band settings and infractions written straight into the test database, and the
+// main window opened on them.
+
+#include "BaseTemporal.h"
+#include "MessageRecorder.h"
+#include "accounts/Sesion.h"
+#include "clients/FrmDatos.h"
+#include "platform/Programa.h"
+#include "store/GridModel.h"
+#include "store/GridView.h"
+#include "store/modVarios.h"
+
+#include <gtest/gtest.h>
+
+namespace prueba {
+
+inline void ejecutar(const Consulta& c) {
+    BaseDatosCompartida().ejecutar(c.sql, c.parametros);
+}
+
+inline void agregarCliente(const QString& numero, const QString& nombre, const QString& local,
+                           const QString& ultimaFecha = QStringLiteral("20110915"),
+                           const QString& ultimaHora = QStringLiteral("143005")) {
+    ejecutar(Sentencias::insertarCliente({numero,
+                                          nombre,
+                                          QStringLiteral("Calle 1"),
+                                          QStringLiteral("Quilmes"),
+                                          QStringLiteral("1878"),
+                                          QStringLiteral("Quilmes"),
+                                          QStringLiteral("Buenos Aires"),
+                                          QStringLiteral("4253-0000"),
+                                          QStringLiteral("15-0000"),
+                                          QStringLiteral("cliente@correo.com.ar"),
+                                          QStringLiteral("20100101"),
+                                          local,
+                                          QStringLiteral("Av. Mitre 10"),
+                                          QStringLiteral("Bernal"),
+                                          QStringLiteral("Quilmes Oeste"),
+                                          QStringLiteral("Bs. As."),
+                                          QStringLiteral("4200-0000"),
+                                          QStringLiteral("local@correo.com.ar"),
+                                          ultimaFecha,
+                                          ultimaHora,
+                                          QStringLiteral("20110101"),
+                                          QStringLiteral("093000"),
+                                          QStringLiteral("Notas de ") + nombre}));
+}
+
+// Band A Lunes 8:30 to Viernes 23:5; bands B and C set too.
+inline void ponerBandas(const QString& numero) {
+    ejecutar({QStringLiteral("UPDATE Clientes SET ActivacionBandaHoraria='Si', ActivacionBanda1='Si', "
+                             "fechainicio='Lunes', fechafin='Viernes', horainicio='8', MinutosInicio='30', "
+                             "HoraFin='23', MinutosFin='5', ActivacionBanda2='No', fechainicio2='Sabado', "
+                             "fechafin2='Domingo', horainicio2='22', MinutosInicio2='0', HoraFin2='6', "
+                             "MinutosFin2='15', ActivacionBanda3='Si', fechainicio3='Martes', "
+                             "fechafin3='Martes', horainicio3='10', MinutosInicio3='10', HoraFin3='11', "
+                             "MinutosFin3='45' WHERE NumeroCliente = ?"),
+              {numero}});
+}
+
+inline void agregarInfraccion(const QString& numero, const QString& fecha, const QString& estatus,
+                              const QString& ci, const QString& hora = QStringLiteral("120000")) {
+    ejecutar(Sentencias::insertarInfraccion(
+        {numero, fecha, hora, QStringLiteral("095"), estatus, QStringLiteral("13,2 V"), QStringLiteral("SI"),
+         QStringLiteral("010"), QStringLiteral("Administrador"), QStringLiteral("095"), QStringLiteral("085"),
+         QStringLiteral("003"), QStringLiteral("- 05"), QStringLiteral("010"), QStringLiteral("060"),
+         QStringLiteral("070"), ci}));
+}
+
+inline qint64 contar(const QString& sql, const QVariantList& valores = {}) {
+    Statement st(BaseDatosCompartida(), sql);
+    st.enlazarTodos(valores);
+    return st.paso() ? st.entero(0) : -1;
+}
+
+// Clients 12 (bands, coloured and marked infractions), 123 and 312 (one infraction each) and
+// 7 (no bands, no infractions, no inspection stored).
+inline void sembrar() {
+    agregarCliente(QStringLiteral("12"), QStringLiteral("Juan Pérez"), QStringLiteral("Bar El Ñandú"));
+    ponerBandas(QStringLiteral("12"));
+    agregarCliente(QStringLiteral("123"), QStringLiteral("Ana Ruiz"), QStringLiteral("Pub Norte"));
+    agregarCliente(QStringLiteral("312"), QStringLiteral("Peña Hnos."), QStringLiteral("Club Social"));
+    agregarCliente(QStringLiteral("7"), QStringLiteral("Sofía Núñez"), QStringLiteral("Salón Los Álamos"),
+                   QString(), QString());
+    const QString n = QStringLiteral("12");
+    agregarInfraccion(n, QStringLiteral("20110228"), QStringLiteral("L. SHOW"), QStringLiteral("1"));
+    agregarInfraccion(n, QStringLiteral("20110301"), QStringLiteral("D. JOCKEY"), QStringLiteral("1."));
+    agregarInfraccion(n, QStringLiteral("20110315"), QStringLiteral("MIC. DESC."), QStringLiteral("BLOQ."));
+    agregarInfraccion(n, QStringLiteral("20110331"), QString(), QString());
+    agregarInfraccion(n, QStringLiteral("20110401"), QStringLiteral("L. SHOW"), QStringLiteral("2."));
+    agregarInfraccion(n, QStringLiteral("20110402"), QStringLiteral("APERT. GAB."), QStringLiteral("BLOQ"));
+    agregarInfraccion(QStringLiteral("123"), QStringLiteral("20110310"), QStringLiteral("EXCESO INF."),
+                      QStringLiteral("9"));
+    agregarInfraccion(QStringLiteral("312"), QStringLiteral("20110310"), QStringLiteral("BAT. DESC."),
+                      QStringLiteral("8"));
+}
+
+// The main window on the seeded database, logged in as `usuario`.
+class VentanaConClientes : public ::testing::Test {
+protected:
+    void SetUp() override {
+        EstablecerFinalizadorPrograma([] {});
+        sembrar();
+        UsuarioActual = usuario();
+        ventana = FrmDatos::Mostrar();
+        mensajes.limpiar();
+    }
+    void TearDown() override {
+        delete FrmDatos::instancia();
+        EstablecerFinalizadorPrograma(nullptr);
+        UsuarioActual.clear();
+    }
+    virtual QString usuario() const { return QStringLiteral("Administrador"); }
+
+    int filaDe(const QString& numero) const {
+        for (int f = 1; f < ventana->flex->rows(); ++f)
+            if (ventana->flex->textMatrix(f, 1) == numero)
+                return f;
+        return -1;
+    }
+    // Selects the client as a click in the list would.
+    void seleccionar(const QString& numero) {
+        const int f = filaDe(numero);
+        ASSERT_GT(f, 0) << numero.toStdString();
+        const int v = ventana->flex->viewRowForGridRow(f);
+        ASSERT_GE(v, 0);
+        ventana->flexVista->setCurrentIndex(ventana->flex->index(v, 1));
+        ASSERT_EQ(ventana->flex->row(), f);
+    }
+    // Shown rows of the infraction grid as "id status" texts ("-" for a separator).
+    QStringList visibles() const {
+        QStringList r;
+        const GridModel& g = *ventana->flex2;
+        for (int f = 1; f < g.rows(); ++f)
+            if (!g.rowHidden(f))
+                r << (g.textMatrix(f, 0).isEmpty() ? QStringLiteral("-") : g.textMatrix(f, 2));
+        return r;
+    }
+
+    BaseTemporal base;
+    MessageRecorder mensajes;
+    FrmDatos* ventana = nullptr;
+};
+
+} // namespace prueba
