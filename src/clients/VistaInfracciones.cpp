@@ -169,6 +169,8 @@ void MostrarInfraccionesCliente() {
         PonerHora(v->AnteriorInspeccionHora, LeerHoraHMS(celda(22)));
 
         CargarInfracciones(flex2, numero);
+        // No row selected at first: a selection would hide the first record's colour.
+        flex2.setRow(0);
         FormatearInfracciones(flex2);
         // Filter before the separators go in, so separators always show.
         v->FiltrarFechasInfracciones();

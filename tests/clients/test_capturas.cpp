@@ -1,0 +1,57 @@
+// Pictures of the main window showing a client's coloured infractions and of the editor, at
+// 1366x768, written only when VELMORA_CAPTURAS names a directory (for looking at them).
+#include "ClientesDePrueba.h"
+#include "clients/frmEdit.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTest>
+#include <QTimer>
+
+namespace {
+
+class Capturas : public prueba::VentanaConClientes {};
+
+TEST_F(Capturas, MainWindowWithInfractionsAndEditor) {
+    const QString dir = QString::fromLocal8Bit(qgetenv("VELMORA_CAPTURAS"));
+    if (dir.isEmpty())
+        GTEST_SKIP() << "VELMORA_CAPTURAS no indicado";
+    QDir().mkpath(dir);
+    // A fuller day of records for client 12, some marked.
+    const char* const estatus[] = {"L. SHOW",      "D. JOCKEY", "MIC. DESC.", "L. SHOW",     "D. JOCKEY",
+                                   "BAT. DESC.",   "",          "L. SHOW",    "EXCESO INF.", "D. JOCKEY",
+                                   "REINICIO EQ.", "L. SHOW"};
+    for (int i = 0; i < 36; ++i)
+        prueba::agregarInfraccion(QStringLiteral("12"),
+                                  QStringLiteral("201105%1").arg(1 + i / 4, 2, 10, QLatin1Char('0')),
+                                  QString::fromLatin1(estatus[i % 12]),
+                                  QString::number(i + 3) + (i % 7 == 6 ? QStringLiteral(".") : QString()),
+                                  QStringLiteral("%1%200")
+                                      .arg(8 + i % 12, 2, 10, QLatin1Char('0'))
+                                      .arg(i % 6 * 10, 2, 10, QLatin1Char('0')));
+    ventana->setGeometry(0, 0, 1366, 768);
+    seleccionar(QStringLiteral("12"));
+    QApplication::processEvents();
+    EXPECT_TRUE(ventana->grab().save(QDir(dir).filePath(QStringLiteral("frmdatos_infracciones.png"))));
+
+    // A client without inspection dates, band settings or infractions.
+    seleccionar(QStringLiteral("7"));
+    QApplication::processEvents();
+    EXPECT_TRUE(ventana->grab().save(QDir(dir).filePath(QStringLiteral("frmdatos_sin_datos.png"))));
+    seleccionar(QStringLiteral("12"));
+
+    QTimer::singleShot(0, ventana, [dir] {
+        frmEdit* e = frmEdit::instancia();
+        QApplication::processEvents();
+        EXPECT_TRUE(e->grab().save(QDir(dir).filePath(QStringLiteral("frmedit_editar.png"))));
+        e->Text1(2)->clear();
+        QTest::mouseClick(e->cmdGuardar, Qt::LeftButton); // highlight on the empty name
+        EXPECT_TRUE(e->grab().save(QDir(dir).filePath(QStringLiteral("frmedit_resaltado.png"))));
+        e->Cancelar();
+    });
+    ventana->EditarCliente();
+}
+
+} // namespace
