@@ -1,0 +1,291 @@
+// Importing the largest file the device's counters allow (65,534 records) into a database that
+// already holds 1,000,000 infractions, three ways in the same run:
+//   - ImportacionVentana: the "Importar Datos" press with the main window open, to the
+//     refreshed client list and infraction view;
+//   - ImportacionFuncion: the import function alone (read, check, write);
+//   - InsercionDesnuda: the same rows, already encoded, through one prepared statement in one
+//     transaction with the bare SQLite API;
+//   - Autocommit: one autocommitted row at a time, measured on 500 rows and extrapolated.
+//
+//   bench_importacion [--clientes N] [--infracciones M] [--dir DIR] [benchmark flags]
+// The database goes under DIR (default: beside the program) so commits really reach the disk.
+
+#include "Generador.h"
+
+#include "accounts/Sesion.h"
+#include "clients/FrmDatos.h"
+#include "import/AdquirirInf.h"
+#include "import/Importacion.h"
+#include "platform/DirectorioDatos.h"
+#include "platform/Mensajes.h"
+#include "store/modVarios.h"
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QListWidget>
+#include <QPushButton>
+#include <QTemporaryDir>
+
+#include <benchmark/benchmark.h>
+#include <sqlite3.h>
+
+#include <cstdio>
+#include <map>
+#include <memory>
+
+namespace {
+
+constexpr int kRegistros = 2 * kMaximoContador; // 65,534
+constexpr int kMuestraAutocommit = 500;
+const QString kCliente = QStringLiteral("0001");
+
+int clientes = 1000;
+qint64 infraccionesPrevias = 1000000;
+QString dirBase;
+std::unique_ptr<QTemporaryDir> temporal;
+std::map<std::string, double> segundos; // mean seconds per full import, by benchmark
+
+class SinMensajes : public Mensajero {
+public:
+    Respuesta mostrar(const QString&, const QString&, Icono, Botones b) override {
+        return b == Botones::SiNo ? Respuesta::Si : Respuesta::Aceptar;
+    }
+};
+
+QByteArray archivoMaximo() {
+    QByteArray d = QByteArray("0001"
+                              "280911"
+                              "140530"
+                              "085"
+                              "010"
+                              "003"
+                              "105"
+                              "030"
+                              "070"
+                              "060"
+                              "1"
+                              "100080306023045"
+                              "070010004002015"
+                              "230100205011059"
+                              ";\r");
+    d.reserve(kLongitudCabecera + kLongitudRegistro * kRegistros);
+    for (int i = 0; i < kMaximoContador; ++i) {
+        d += "110928140530125110850420\n"; // status 1
+        d += "110928140531124020920 1.\n"; // status 2, group mark
+    }
+    return d;
+}
+
+QString rutaArchivo() {
+    return QDir(dirBase).filePath(QStringLiteral("0001.kvd"));
+}
+
+void escribirArchivo() {
+    static const QByteArray datos = archivoMaximo();
+    QFile f(rutaArchivo());
+    if (!f.open(QIODevice::WriteOnly | QIODevice::Truncate) || f.write(datos) != datos.size())
+        qFatal("no se pudo escribir el archivo de prueba");
+}
+
+// The 65,534 rows exactly as the import stores them, encoded once, for the bare insert.
+const std::vector<std::vector<QByteArray>>& filasCodificadas() {
+    static std::vector<std::vector<QByteArray>> filas;
+    if (filas.empty()) {
+        const QByteArray datos = archivoMaximo();
+        CabeceraInspeccion c;
+        decodificarCabecera(datos, c);
+        DecodificadorRegistros dec(datos);
+        RegistroInfraccion r;
+        filas.reserve(kRegistros);
+        while (dec.siguiente(r)) {
+            std::vector<QByteArray> f;
+            for (const QString& v : valoresInfraccion(c, r, QStringLiteral("Administrador")))
+                f.push_back(v.toUtf8());
+            filas.push_back(std::move(f));
+        }
+    }
+    return filas;
+}
+
+void prepararBase() {
+    const QString ruta = QDir(dirBase).filePath(QLatin1String(kNombreBaseDatos));
+    QFile::remove(ruta);
+    std::fprintf(stderr, "Preparando %s: %d clientes, %lld infracciones...\n", qPrintable(ruta), clientes,
+                 infraccionesPrevias);
+    {
+        Database db;
+        db.abrir(ruta, ClaveBaseDatos());
+        generador::agregarClientes(db, clientes);
+        generador::agregarInfraccionesRepartidas(db, std::max(1, std::min(clientes, 1000)),
+                                                 infraccionesPrevias);
+    }
+    EstablecerDirectorioDatos(dirBase);
+    ConfigurarBaseDatos(ruta);
+}
+
+void anotar(benchmark::State& state, const char* nombre, double total, qint64 filas) {
+    segundos[nombre] = total / static_cast<double>(state.iterations());
+    state.counters["filas/s"] = benchmark::Counter(
+        static_cast<double>(filas) * static_cast<double>(state.iterations()), benchmark::Counter::kIsRate);
+}
+
+void ImportacionVentana(benchmark::State& state) {
+    FrmDatos* principal = FrmDatos::Mostrar();
+    double total = 0;
+    for (auto _ : state) {
+        state.PauseTiming();
+        escribirArchivo();
+        MostrarAdquirirInf();
+        AdquirirInf* w = AdquirirInf::instancia();
+        w->setDirectorio(dirBase);
+        const QList<QListWidgetItem*> items =
+            w->File1->findItems(QStringLiteral("0001.kvd"), Qt::MatchExactly);
+        if (items.size() != 1)
+            qFatal("archivo no listado");
+        w->File1->setCurrentItem(items.first());
+        QElapsedTimer t;
+        state.ResumeTiming();
+        t.start();
+        w->Command1->click(); // to the refreshed list and view, file deleted, window closed
+        QCoreApplication::processEvents();
+        total += static_cast<double>(t.nsecsElapsed()) / 1e9;
+        state.PauseTiming();
+        if (QFile::exists(rutaArchivo()))
+            qFatal("la importación no terminó");
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        state.ResumeTiming();
+    }
+    (void)principal;
+    anotar(state, "ImportacionVentana", total, kRegistros);
+}
+
+void ImportacionFuncion(benchmark::State& state) {
+    escribirArchivo();
+    DatosImportacion datos;
+    datos.numeroCliente = kCliente;
+    datos.fecha = QDate(2011, 9, 28);
+    datos.hora = QTime(14, 5, 30);
+    datos.inspector = QStringLiteral("Administrador");
+    double total = 0;
+    for (auto _ : state) {
+        QElapsedTimer t;
+        t.start();
+        const ResultadoImportacion r = importarArchivo(Conexion1.db(), rutaArchivo(), datos);
+        total += static_cast<double>(t.nsecsElapsed()) / 1e9;
+        if (!r.ok() || r.registros != kRegistros)
+            qFatal("importación fallida");
+    }
+    anotar(state, "ImportacionFuncion", total, kRegistros);
+}
+
+void insertar(sqlite3_stmt* st, const std::vector<QByteArray>& f) {
+    sqlite3_reset(st);
+    for (size_t k = 0; k < f.size(); ++k)
+        sqlite3_bind_text(st, static_cast<int>(k + 1), f[k].constData(), static_cast<int>(f[k].size()),
+                          SQLITE_STATIC);
+    if (sqlite3_step(st) != SQLITE_DONE)
+        qFatal("insert fallido");
+}
+
+void InsercionDesnuda(benchmark::State& state) {
+    const auto& filas = filasCodificadas();
+    sqlite3* db = BaseDatosCompartida().handle();
+    const QByteArray sql = Sentencias::insertarInfraccion(QStringList(17, QString())).sql.toUtf8();
+    double total = 0;
+    for (auto _ : state) {
+        QElapsedTimer t;
+        t.start();
+        sqlite3_stmt* st = nullptr;
+        sqlite3_exec(db, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr);
+        sqlite3_prepare_v2(db, sql.constData(), -1, &st, nullptr);
+        for (const auto& f : filas)
+            insertar(st, f);
+        sqlite3_finalize(st);
+        sqlite3_exec(db, "COMMIT", nullptr, nullptr, nullptr);
+        total += static_cast<double>(t.nsecsElapsed()) / 1e9;
+    }
+    anotar(state, "InsercionDesnuda", total, kRegistros);
+}
+
+void Autocommit(benchmark::State& state) {
+    const auto& filas = filasCodificadas();
+    sqlite3* db = BaseDatosCompartida().handle();
+    const QByteArray sql = Sentencias::insertarInfraccion(QStringList(17, QString())).sql.toUtf8();
+    double total = 0;
+    for (auto _ : state) {
+        QElapsedTimer t;
+        t.start();
+        sqlite3_stmt* st = nullptr;
+        sqlite3_prepare_v2(db, sql.constData(), -1, &st, nullptr);
+        for (int i = 0; i < kMuestraAutocommit; ++i)
+            insertar(st, filas[static_cast<size_t>(i)]);
+        sqlite3_finalize(st);
+        total += static_cast<double>(t.nsecsElapsed()) / 1e9;
+    }
+    anotar(state, "Autocommit", total, kMuestraAutocommit);
+    // Extrapolated to the whole file.
+    segundos["Autocommit"] *= static_cast<double>(kRegistros) / kMuestraAutocommit;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    std::vector<char*> resto{argv[0]};
+    for (int i = 1; i < argc; ++i) {
+        const QByteArray a = argv[i];
+        if (a == "--clientes" && i + 1 < argc)
+            clientes = QByteArray(argv[++i]).toInt();
+        else if (a == "--infracciones" && i + 1 < argc)
+            infraccionesPrevias = QByteArray(argv[++i]).toLongLong();
+        else if (a == "--dir" && i + 1 < argc)
+            dirBase = QString::fromLocal8Bit(argv[++i]);
+        else
+            resto.push_back(argv[i]);
+    }
+    if (dirBase.isEmpty()) {
+        temporal = std::make_unique<QTemporaryDir>(QCoreApplication::applicationDirPath() +
+                                                   QStringLiteral("/bench_importacion-XXXXXX"));
+        dirBase = temporal->path();
+    }
+    QDir().mkpath(dirBase);
+    prepararBase();
+
+    SinMensajes sinMensajes;
+    InstalarMensajero(&sinMensajes);
+    UsuarioActual = QStringLiteral("Administrador");
+    FrmDatos::Mostrar(); // holds slot 1 and the client list, as in the program
+
+    benchmark::RegisterBenchmark("ImportacionVentana", ImportacionVentana)
+        ->Iterations(3)
+        ->Unit(benchmark::kMillisecond);
+    benchmark::RegisterBenchmark("ImportacionFuncion", ImportacionFuncion)
+        ->Iterations(3)
+        ->Unit(benchmark::kMillisecond);
+    benchmark::RegisterBenchmark("InsercionDesnuda", InsercionDesnuda)
+        ->Iterations(3)
+        ->Unit(benchmark::kMillisecond);
+    benchmark::RegisterBenchmark("Autocommit", Autocommit)->Iterations(1)->Unit(benchmark::kMillisecond);
+
+    int n = static_cast<int>(resto.size());
+    benchmark::Initialize(&n, resto.data());
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+
+    if (segundos.count("InsercionDesnuda")) {
+        const double desnuda = segundos["InsercionDesnuda"];
+        std::printf("\nPor archivo de %d registros (sobre %lld infracciones previas):\n", kRegistros,
+                    infraccionesPrevias);
+        for (const auto& [nombre, s] : segundos)
+            std::printf("  %-20s %9.3f s  %7.2fx la inserción desnuda%s\n", nombre.c_str(), s, s / desnuda,
+                        nombre == "Autocommit" ? "  (extrapolado de 500 filas)" : "");
+        if (segundos.count("ImportacionVentana") && segundos.count("Autocommit"))
+            std::printf("  Autocommit / ImportacionVentana = %.0fx\n",
+                        segundos["Autocommit"] / segundos["ImportacionVentana"]);
+    }
+    delete FrmDatos::instancia();
+    InstalarMensajero(nullptr);
+    CerrarBaseDatos();
+    return 0;
+}
