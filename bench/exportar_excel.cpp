@@ -80,7 +80,7 @@ void BM_CrearLibroExcel(benchmark::State& state) {
     const double antes = memoriaMiB("VmRSS:");
     for (auto _ : state) {
         // What "Exportar" does after the dialog: gather the grid and build the workbook.
-        CargarInfracciones(e, g);
+        InfraccionesDesdeGrilla(e, g);
         const ResultadoLibro r = CrearLibroExcel(e, ruta);
         if (!r.ok)
             state.SkipWithError(r.error.toUtf8().constData());

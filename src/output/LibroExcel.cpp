@@ -367,7 +367,7 @@ ResultadoLibro fallo(const QString& texto) {
 
 } // namespace
 
-void CargarInfracciones(EntradaLibro& entrada, const GridModel& grilla) {
+void InfraccionesDesdeGrilla(EntradaLibro& entrada, const GridModel& grilla) {
     entrada.infracciones.clear();
     entrada.infracciones.reserve(static_cast<size_t>(std::max(0, grilla.rows() - 1)));
     for (int i = 1; i < grilla.rows(); ++i)

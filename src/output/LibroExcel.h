@@ -31,7 +31,7 @@ struct EntradaLibro {
 };
 
 // Copies the data rows of the infraction grid (texts and hidden flags) into the input.
-void CargarInfracciones(EntradaLibro& entrada, const GridModel& grilla);
+void InfraccionesDesdeGrilla(EntradaLibro& entrada, const GridModel& grilla);
 
 struct ResultadoLibro {
     bool ok = false;

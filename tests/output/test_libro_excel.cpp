@@ -226,7 +226,7 @@ TEST_F(LibroExcel, FilasDeInfraccionEstatusOcultasYSeparadores) {
             g.setTextMatrix(i + 1, c, filas[i][c]);
     g.setRowHeight(5, 0);
     EntradaLibro e = entradaBase();
-    CargarInfracciones(e, g);
+    InfraccionesDesdeGrilla(e, g);
     ASSERT_EQ(e.infracciones.size(), 8u);
     const LibroLeido l(crear(e));
     ASSERT_TRUE(l.ok());
