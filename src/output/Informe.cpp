@@ -6,6 +6,7 @@
 #include <QPagedPaintDevice>
 #include <QPainter>
 #include <QPdfWriter>
+#include <QSaveFile>
 
 #include <algorithm>
 #include <cmath>
@@ -204,12 +205,22 @@ bool Impresion::imprimir(QPagedPaintDevice* dispositivo) const {
 }
 
 bool Impresion::guardarPdf(const QString& ruta) const {
-    QPdfWriter pdf(ruta);
-    pdf.setPageLayout(disenoPagina());
-    pdf.setResolution(600);
-    pdf.setTitle(datos_.titulo);
-    pdf.setCreator(QStringLiteral("Sistema de Adquisición de Datos"));
-    return imprimir(&pdf);
+    // Written aside and renamed at the end: a failed save leaves no half-written file behind.
+    QSaveFile archivo(ruta);
+    if (!archivo.open(QIODevice::WriteOnly))
+        return false;
+    {
+        QPdfWriter pdf(&archivo);
+        pdf.setPageLayout(disenoPagina());
+        pdf.setResolution(600);
+        pdf.setTitle(datos_.titulo);
+        pdf.setCreator(QStringLiteral("Sistema de Adquisición de Datos"));
+        if (!imprimir(&pdf)) {
+            archivo.cancelWriting();
+            return false;
+        }
+    }
+    return archivo.commit();
 }
 
 void Impresion::dibujarCabeceraInforme(QPainter& p, int y) const {

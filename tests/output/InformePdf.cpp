@@ -2,44 +2,71 @@
 
 #include <QProcess>
 #include <QRegularExpression>
+#include <QTextDocumentFragment>
 
-QString TextoPdf(const QString& ruta) {
-    QProcess pdftotext;
-    pdftotext.start(QStringLiteral("pdftotext"), {QStringLiteral("-layout"), QStringLiteral("-enc"),
-                                                  QStringLiteral("UTF-8"), ruta, QStringLiteral("-")});
-    if (!pdftotext.waitForFinished(60000) || pdftotext.exitCode() != 0)
-        return QString();
-    return QString::fromUtf8(pdftotext.readAllStandardOutput());
-}
+#include <algorithm>
+#include <cmath>
 
-QList<PalabraPdf> PalabrasPdf(const QString& ruta) {
+PdfLeido LeerPdf(const QString& ruta) {
+    PdfLeido leido;
     QProcess pdftotext;
     pdftotext.start(QStringLiteral("pdftotext"), {QStringLiteral("-bbox"), QStringLiteral("-enc"),
                                                   QStringLiteral("UTF-8"), ruta, QStringLiteral("-")});
-    QList<PalabraPdf> palabras;
     if (!pdftotext.waitForFinished(60000) || pdftotext.exitCode() != 0)
-        return palabras;
+        return leido;
     const QString html = QString::fromUtf8(pdftotext.readAllStandardOutput());
     static const QRegularExpression re(
         QStringLiteral("<page width=\"([\\d.]+)\"|<word xMin=\"([\\d.]+)\" yMin=\"([\\d.]+)\" "
                        "xMax=\"([\\d.]+)\" yMax=\"([\\d.]+)\">([^<]*)</word>"));
-    int pagina = 0;
     double ancho = 0;
     for (auto it = re.globalMatch(html); it.hasNext();) {
         const auto m = it.next();
         if (!m.captured(1).isEmpty()) {
-            ++pagina;
+            ++leido.paginas;
             ancho = m.captured(1).toDouble();
             continue;
         }
-        palabras.append({m.captured(6), m.captured(2).toDouble(), m.captured(3).toDouble(),
-                         m.captured(4).toDouble(), m.captured(5).toDouble(), pagina, ancho});
+        // Words come HTML-escaped ("&amp;", "&lt;").
+        const QString texto = QTextDocumentFragment::fromHtml(m.captured(6)).toPlainText();
+        leido.palabras.append({texto, m.captured(2).toDouble(), m.captured(3).toDouble(),
+                               m.captured(4).toDouble(), m.captured(5).toDouble(), leido.paginas, ancho});
     }
-    return palabras;
+    return leido;
+}
+
+QString TextoPdf(const QString& ruta) {
+    const PdfLeido leido = LeerPdf(ruta);
+    if (leido.paginas == 0)
+        return QString();
+    QString texto;
+    for (int p = 1; p <= leido.paginas; ++p) {
+        QList<PalabraPdf> pagina;
+        for (const PalabraPdf& w : leido.palabras)
+            if (w.pagina == p)
+                pagina.append(w);
+        const auto medio = [](const PalabraPdf& w) { return (w.yMin + w.yMax) / 2; };
+        std::stable_sort(pagina.begin(), pagina.end(),
+                         [&](const PalabraPdf& a, const PalabraPdf& b) { return medio(a) < medio(b); });
+        QList<QList<PalabraPdf>> lineas;
+        for (const PalabraPdf& w : pagina) {
+            if (lineas.isEmpty() || std::abs(medio(w) - medio(lineas.last().first())) > 3.0)
+                lineas.append(QList<PalabraPdf>());
+            lineas.last().append(w);
+        }
+        for (QList<PalabraPdf>& linea : lineas) {
+            std::sort(linea.begin(), linea.end(),
+                      [](const PalabraPdf& a, const PalabraPdf& b) { return a.xMin < b.xMin; });
+            QStringList palabras;
+            for (const PalabraPdf& w : linea)
+                palabras << w.texto;
+            texto += palabras.join(QChar(u' ')) + QChar(u'\n');
+        }
+        texto += QChar(u'\f');
+    }
+    return texto;
 }
 
 int PaginasPdf(const QString& texto) {
-    // pdftotext ends every page, the last one included, with a form feed.
     return static_cast<int>(texto.count(QChar(u'\f')));
 }
 

@@ -26,11 +26,12 @@ DatosInforme datosBase(int registros) {
 class InformePdfTest : public ::testing::Test {
 protected:
     QString render(const DatosInforme& datos) {
-        const QString ruta = dir_.filePath(QStringLiteral("informe%1.pdf").arg(++n_));
-        EXPECT_TRUE(Impresion(datos).guardarPdf(ruta));
-        return TextoPdf(ruta);
+        ultima_ = dir_.filePath(QStringLiteral("informe%1.pdf").arg(++n_));
+        EXPECT_TRUE(Impresion(datos).guardarPdf(ultima_));
+        return TextoPdf(ultima_);
     }
     QTemporaryDir dir_;
+    QString ultima_;
     int n_ = 0;
 };
 
@@ -146,17 +147,23 @@ TEST_F(InformePdfTest, DetallesEnOrdenConTodasSusColumnas) {
 TEST_F(InformePdfTest, SeparadorEsUnaLineaVacia) {
     DatosInforme d = datosBase(0);
     d.registros = {RegistroPrueba(1), RegistroPrueba(2), RegistroInforme{}, RegistroPrueba(3)};
-    const QString texto = render(d);
-    const auto l = lineasDeDetalle(texto, 3);
-    ASSERT_NE(l[0], -1);
-    const int paso = l[1] - l[0];
-    ASSERT_GT(paso, 0);
-    // Line spacing as read back is not exact: one empty detail line is about one step more.
-    EXPECT_GE(l[2] - l[1], 2 * paso) << qPrintable(texto);
-    EXPECT_LE(l[2] - l[1], 3 * paso) << qPrintable(texto);
-    const QStringList lineas = texto.split(QChar(u'\n'));
-    for (int i = l[1] + 1; i < l[2]; ++i)
-        EXPECT_TRUE(lineas[i].trimmed().isEmpty()) << qPrintable(lineas[i]);
+    render(d);
+    const PdfLeido pdf = LeerPdf(ultima_);
+    const auto arriba = [&](const QString& t) {
+        for (const PalabraPdf& w : pdf.palabras)
+            if (w.texto == t)
+                return w.yMin;
+        ADD_FAILURE() << qPrintable(t) << " not printed";
+        return 0.0;
+    };
+    const double y1 = arriba(QStringLiteral("Insp1"));
+    const double y2 = arriba(QStringLiteral("Insp2"));
+    const double y3 = arriba(QStringLiteral("Insp3"));
+    // One detail line is 510 twips (25.5 pt); the separator takes one, empty.
+    EXPECT_NEAR(y2 - y1, 25.5, 0.2);
+    EXPECT_NEAR(y3 - y2, 51.0, 0.2);
+    for (const PalabraPdf& w : pdf.palabras)
+        EXPECT_FALSE(w.yMin > y2 + 5 && w.yMin < y3 - 5) << qPrintable(w.texto);
 }
 
 TEST_F(InformePdfTest, VariasPaginasNumeradasYSinLineasPartidas) {
@@ -208,7 +215,7 @@ TEST_F(InformePdfTest, PaginaAngostaReduceElInformeSinPerderColumnas) {
                                   QPageLayout::Millimeter));
     ASSERT_TRUE(Impresion(d).imprimir(&pdf));
     // Every field of both lines is printed whole, and nothing runs off the paper.
-    const QList<PalabraPdf> palabras = PalabrasPdf(ruta);
+    const QList<PalabraPdf> palabras = LeerPdf(ruta).palabras;
     ASSERT_FALSE(palabras.isEmpty());
     QStringList textos;
     for (const PalabraPdf& w : palabras) {
