@@ -315,6 +315,7 @@ void AdquirirInf::archivoPulsado(QListWidgetItem* item) {
 }
 
 void AdquirirInf::previsualizar(const QString& nombreArchivo) {
+    rutaPrevista_.clear();
     Text1->clear();
     const auto falla = [] { aviso(QStringLiteral("El sistema no puede leer el archivo seleccionado")); };
     const std::optional<QByteArray> datos = leerArchivoInspeccion(QDir(directorio_).filePath(nombreArchivo));
@@ -334,6 +335,7 @@ void AdquirirInf::previsualizar(const QString& nombreArchivo) {
     if (!hora.isValid())
         return falla();
     DTPicker2->setTime(hora);
+    rutaPrevista_ = QDir(directorio_).filePath(nombreArchivo);
 }
 
 void AdquirirInf::permitirAcciones(bool si) {
@@ -374,6 +376,9 @@ void AdquirirInf::importar() {
     const QString ruta = rutaSeleccionada();
     if (ruta.isEmpty())
         return aviso(kSeleccione);
+    // After a failed preview the pickers still hold another file's date and time.
+    if (ruta != rutaPrevista_)
+        return aviso(kNoValido);
 
     importando_ = true;
     permitirAcciones(false);

@@ -69,6 +69,7 @@ private:
     void permitirAcciones(bool si);
 
     QString directorio_;
+    QString rutaPrevista_; // file whose preview filled Text1 and both pickers
     int unidadActual_ = -1;
     bool importando_ = false;
     QListWidgetItem* previstoPorSeleccion_ = nullptr;

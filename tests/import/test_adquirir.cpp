@@ -349,6 +349,26 @@ TEST_F(VentanaImportacion, AnInvalidFileStoresNothingAndStaysOnDisk) {
     EXPECT_EQ(clientes(QStringLiteral("0903")), antes);
 }
 
+TEST_F(VentanaImportacion, AFileWhosePreviewFailedIsNotImportedWithAnotherFilesDate) {
+    agregarCliente(QStringLiteral("0960"));
+    const QList<QStringList> antes = clientes(QStringLiteral("0960"));
+    guardar(QStringLiteral("bueno.kvd"), archivo("1"));
+    // The header and records are valid; only the preview's time cannot be read.
+    const QString ruta =
+        guardar(QStringLiteral("hora.kvd"), cabecera("0960", "150312", "1x0000") + registro('1'));
+    AdquirirInf* w = abrir();
+    pulsar(w, QStringLiteral("bueno.kvd"));
+    pulsar(w, QStringLiteral("hora.kvd"));
+    ASSERT_EQ(mensajes.mensajes().size(), 1);
+    QTest::mouseClick(w->Command1, Qt::LeftButton);
+    ASSERT_EQ(mensajes.mensajes().size(), 2);
+    EXPECT_EQ(mensajes.ultimo().texto, QStringLiteral("El archivo seleccionado no es válido"));
+    EXPECT_EQ(mensajes.ultimo().icono, Icono::Exclamacion);
+    EXPECT_EQ(clientes(QStringLiteral("0960")), antes);
+    EXPECT_TRUE(infracciones(QStringLiteral("0960")).isEmpty());
+    EXPECT_TRUE(QFile::exists(ruta));
+}
+
 TEST_F(VentanaImportacion, AFileRemovedAfterThePreviewStopsTheImport) {
     agregarCliente(QStringLiteral("0904"));
     const QList<QStringList> antes = clientes(QStringLiteral("0904"));
