@@ -270,6 +270,9 @@ void frmEdit::showEvent(QShowEvent* evento) {
 }
 
 void frmEdit::Guardar() {
+    // A second press (or Esc) delivered while the list repaints must not save or close twice.
+    if (guardando_)
+        return;
     for (int i : kObligatorios) {
         QLineEdit* t = Text1(i);
         if (!t->text().trimmed().isEmpty())
@@ -305,6 +308,7 @@ void frmEdit::Guardar() {
     }
 
     // The row is stored; a failed refresh must not invite a second save of it.
+    guardando_ = true;
     try {
         if (Registros1.abierto())
             Registros1.requery();
@@ -316,11 +320,14 @@ void frmEdit::Guardar() {
 }
 
 void frmEdit::Cancelar() {
+    if (guardando_)
+        return;
     cerrar(false);
 }
 
 void frmEdit::cerrar(bool guardado) {
     cerrando_ = true;
+    guardando_ = false;
     guardado_ = guardado;
     if (unica == this)
         unica = nullptr;

@@ -70,5 +70,6 @@ private:
     QPalette paletaNormal_;
     int limiteNotas_ = 249;
     bool cerrando_ = false;
+    bool guardando_ = false;
     bool guardado_ = false;
 };

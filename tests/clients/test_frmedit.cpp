@@ -300,6 +300,18 @@ TEST_F(Editor, AFailedSaveKeepsTheWindowAndWhatWasTyped) {
     EXPECT_EQ(cantidadClientes(), antes + 1);
 }
 
+TEST_F(Editor, ASecondPressWhileSavingSavesOnce) {
+    const int antes = cantidadClientes();
+    EXPECT_TRUE(abrir(0, nullptr, [](frmEdit* e) {
+        llenarObligatorios(e);
+        // The second press arrives while the first save lets the list repaint.
+        QMetaObject::invokeMethod(e->cmdGuardar, "click", Qt::QueuedConnection);
+        QMetaObject::invokeMethod(e->cmdCancelar, "click", Qt::QueuedConnection);
+        QTest::mouseClick(e->cmdGuardar, Qt::LeftButton);
+    }));
+    EXPECT_EQ(cantidadClientes(), antes + 1);
+}
+
 TEST_F(Editor, NotesTakeAtMost249TypedCharacters) {
     frmEdit* e = frmEdit::instancia();
     QTest::keyClicks(e->Notas, QString(260, QLatin1Char('n')));
