@@ -8,6 +8,7 @@
 #include "import/Importacion.h"
 #include "platform/Dialogos.h"
 #include "platform/Mensajes.h"
+#include "store/GridModel.h"
 #include "store/modVarios.h"
 
 #include <QCloseEvent>
@@ -427,6 +428,9 @@ void AdquirirInf::importar() {
         return aviso(kNoValido);
 
     FrmDatos* principal = FrmDatos::instancia();
+    // The client selected before the import stays selected, so its view shows the new rows.
+    const QString idSeleccionado =
+        principal && principal->flex ? principal->flex->textMatrix(principal->flex->row(), 0) : QString();
     try {
         if (Registros1.abierto())
             Registros1.requery();
@@ -437,8 +441,17 @@ void AdquirirInf::importar() {
     }
     MsgBox(QStringLiteral("Infracciones Agregadas a la Base de Datos"), kAviso, Icono::Informacion);
     MsgBox(QStringLiteral("Se borrara el archivo de infracciones"), kAviso, Icono::Informacion);
-    if (principal)
-        MostrarInfraccionesCliente();
+    if (principal && principal->flex) {
+        GridModel& flex = *principal->flex;
+        int fila = -1;
+        for (int f = 1; f < flex.rows() && fila < 0 && !idSeleccionado.isEmpty(); ++f)
+            if (flex.textMatrix(f, 0) == idSeleccionado)
+                fila = f;
+        if (fila > 0 && fila != flex.row())
+            flex.setRow(fila); // the main window reloads the view on a row change
+        else
+            MostrarInfraccionesCliente();
+    }
     if (!BorrarArchivo(ruta))
         aviso(QStringLiteral(
                   "Las infracciones se guardaron en la base de datos, pero el archivo \"%1\" no pudo "

@@ -256,6 +256,12 @@ TEST_F(VentanaImportacion, ImportWithoutAPreviewAsksForAFile) {
 TEST_F(VentanaImportacion, ImportsAKnownClientEndToEnd) {
     agregarCliente(QStringLiteral("0901"));
     const QString ruta = guardar(QStringLiteral("0901.kvd"), archivo("12081", "0901"));
+    // Make the list show the new client, and select it.
+    principal()->Text1->setText(QStringLiteral("x"));
+    principal()->Text1->clear();
+    ASSERT_GT(filaCliente(QStringLiteral("0901")), 0);
+    principal()->flex->setRow(filaCliente(QStringLiteral("0901")));
+    ASSERT_EQ(principal()->flex2->rows(), 1);
     AdquirirInf* w = abrir();
     pulsar(w, QStringLiteral("0901.kvd"));
     QTest::mouseClick(w->Command1, Qt::LeftButton);
@@ -291,6 +297,12 @@ TEST_F(VentanaImportacion, ImportsAKnownClientEndToEnd) {
     EXPECT_EQ(principal()->flex->textMatrix(fila, 20), QStringLiteral("14:05:30"));
     EXPECT_EQ(principal()->flex->textMatrix(fila, 21), QStringLiteral("05/01/2011"));
     EXPECT_EQ(principal()->flex->textMatrix(fila, 22), QStringLiteral("10:10:10"));
+    // It is still the selected client, and its infraction view shows the new rows.
+    EXPECT_EQ(principal()->flex->row(), fila);
+    int mostradas = 0;
+    for (int f = 1; f < principal()->flex2->rows(); ++f)
+        mostradas += principal()->flex2->textMatrix(f, 1) == QStringLiteral("0901");
+    EXPECT_EQ(mostradas, 5);
 }
 
 TEST_F(VentanaImportacion, ASearchThatHidesTheClientDoesNotMakeItNew) {
