@@ -235,6 +235,9 @@ Formatos crearFormatos(lxw_workbook* libro) {
                     format_set_bg_color(x, colores[r]);
                 if (r == RojoNegrita)
                     format_set_bold(x);
+                // Records with an empty status keep their data readable on the black fill.
+                if (r == Negro)
+                    format_set_font_color(x, LXW_COLOR_WHITE);
                 if (b)
                     format_set_num_format(x, "mm/dd/yyyy");
                 if (c)
@@ -329,13 +332,20 @@ void llenarHoja(lxw_workbook* libro, lxw_worksheet* ws, const EntradaLibro& e, H
     // Page setup: landscape, margins given in centimetres, footers.
     constexpr double cm = 1.0 / 2.54;
     worksheet_set_landscape(ws);
+    // The 16 columns fill a landscape page; a reader with wider fonts would spill the last
+    // ones onto pages of their own.
+    worksheet_fit_to_pages(ws, 1, 0);
     worksheet_set_margins(ws, 1 * cm, 1 * cm, 2.5 * cm, 1 * cm);
     const QDateTime ahora = e.momento.isValid() ? e.momento : QDateTime::currentDateTime();
     const QString pie =
         QStringLiteral("&LInforme realizado el %1 a las %2&RPágina &P de &N")
             .arg(ahora.toString(QStringLiteral("dd/MM/yyyy")), ahora.toString(QStringLiteral("HH:mm:ss")));
     const QByteArray pieUtf8 = pie.toUtf8();
-    worksheet_set_footer(ws, pieUtf8.constData());
+    // The footer sits inside the 1 cm bottom margin; with the default 0.3" it does not fit
+    // there and spreadsheet programs that keep footers inside the margin clip it.
+    lxw_header_footer_options pieOpciones{};
+    pieOpciones.margin = 0.12;
+    worksheet_set_footer_opt(ws, pieUtf8.constData(), &pieOpciones);
 }
 
 // Permissions a new file would get (as QSaveFile does), or those of the file it replaces.

@@ -168,6 +168,9 @@ TEST_F(LibroExcel, SinOpcionesCabeceraEnFila18ConBandasYPagina) {
     EXPECT_NEAR(l.margenSup, 2.5 / 2.54, 1e-6);
     EXPECT_NEAR(l.margenInf, 1 / 2.54, 1e-6);
     EXPECT_EQ(s(l.pie), "&LInforme realizado el 04/03/2026 a las 17:05:09&RPágina &P de &N");
+    // The footer fits inside the bottom margin; the table fits the page width.
+    EXPECT_LT(l.margenPie, l.margenInf - 0.2);
+    EXPECT_TRUE(l.ajustarAncho);
 }
 
 TEST_F(LibroExcel, TodasLasOpcionesCabeceraEnFila39) {
@@ -269,6 +272,8 @@ TEST_F(LibroExcel, FilasDeInfraccionEstatusOcultasYSeparadores) {
     EXPECT_TRUE(l.texto("A23").isEmpty());
     EXPECT_TRUE(l.texto("E23").isEmpty());
     EXPECT_EQ(s(l.estilo("P23").relleno), "000000");
+    // Black rows write in white, so a record without status stays readable.
+    EXPECT_EQ(s(l.estilo("B22").colorLetra), "FFFFFF");
 
     EXPECT_EQ(s(l.texto("A24")), "123");
     EXPECT_TRUE(l.estilo("A24").relleno.isEmpty());

@@ -18,6 +18,7 @@ namespace {
 struct Fuente {
     bool negrita = false;
     double tamano = 0;
+    QString color;
 };
 
 QString rgb(const QString& argb) {
@@ -50,6 +51,8 @@ std::vector<EstiloCelda> leerEstilos(const QByteArray& xml) {
             fuentes.push_back({});
         else if (seccion == QLatin1String("fonts") && n == QLatin1String("b"))
             fuentes.back().negrita = true;
+        else if (seccion == QLatin1String("fonts") && n == QLatin1String("color"))
+            fuentes.back().color = rgb(a.value(QLatin1String("rgb")).toString());
         else if (seccion == QLatin1String("fonts") && n == QLatin1String("sz"))
             fuentes.back().tamano = a.value(QLatin1String("val")).toDouble();
         else if (seccion == QLatin1String("fills") && n == QLatin1String("fill"))
@@ -66,6 +69,7 @@ std::vector<EstiloCelda> leerEstilos(const QByteArray& xml) {
             const Fuente f = fuentes.at(a.value(QLatin1String("fontId")).toUInt());
             e.negrita = f.negrita;
             e.tamano = f.tamano;
+            e.colorLetra = f.color;
             e.relleno = rellenos.value(a.value(QLatin1String("fillId")).toInt());
             e.borde = bordes.value(a.value(QLatin1String("borderId")).toInt());
             e.formatoNumero = formatos.value(a.value(QLatin1String("numFmtId")).toInt());
@@ -160,8 +164,11 @@ LibroLeido::LibroLeido(const QString& archivo, const QSet<int>& soloFilas) {
             margenDer = a.value(QLatin1String("right")).toDouble();
             margenSup = a.value(QLatin1String("top")).toDouble();
             margenInf = a.value(QLatin1String("bottom")).toDouble();
+            margenPie = a.value(QLatin1String("footer")).toDouble();
         } else if (n == QLatin1String("pageSetup")) {
             horizontal = a.value(QLatin1String("orientation")) == QLatin1String("landscape");
+            ajustarAncho = a.value(QLatin1String("fitToWidth")) != QLatin1String("0") &&
+                           a.value(QLatin1String("fitToHeight")) == QLatin1String("0");
         } else if (n == QLatin1String("oddFooter")) {
             pie = r.readElementText();
         }

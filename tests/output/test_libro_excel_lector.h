@@ -11,6 +11,7 @@
 struct EstiloCelda {
     bool negrita = false;
     double tamano = 0;
+    QString colorLetra; // "RRGGBB" when set
     QString relleno;    // "RRGGBB" of a solid fill, empty when none
     QString borde;      // style of the left border ("thin", "thick"), empty when none
     QString horizontal; // "center" or empty
@@ -45,7 +46,8 @@ public:
     QMap<int, double> anchos;         // by column number (1 = A)
     QString pie;                      // oddFooter
     bool horizontal = false;          // landscape
-    double margenIzq = 0, margenDer = 0, margenSup = 0, margenInf = 0;
+    double margenIzq = 0, margenDer = 0, margenSup = 0, margenInf = 0, margenPie = 0;
+    bool ajustarAncho = false; // fit to one page wide
 
     QString texto(const QString& ref) const { return celdas.value(ref).texto; }
     bool existe(const QString& ref) const { return celdas.contains(ref); }
