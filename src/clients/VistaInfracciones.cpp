@@ -79,13 +79,19 @@ void FormatearInfracciones(GridModel& grid) {
     grid.setColWidth(ColInfraccion::CI, 800);
 }
 
+bool ContadorMarcado(const QString& ci) {
+    // The import appends the device's mark as a final "."; the dot of "BLOQ." is part of the
+    // counter text of every blocked record, not a mark.
+    return ci.endsWith(QLatin1Char('.')) && ci != QLatin1String("BLOQ.");
+}
+
 void MarcarGrupos(GridModel& grid) {
     std::vector<int> marcadas;
     for (int f = 1; f < grid.rows(); ++f) {
         const QString ci = grid.textMatrix(f, ColInfraccion::CI);
-        if (!ci.contains(QLatin1Char('.')))
+        if (!ContadorMarcado(ci))
             continue;
-        grid.setTextMatrix(f, ColInfraccion::CI, QString(ci).remove(QLatin1Char('.')));
+        grid.setTextMatrix(f, ColInfraccion::CI, ci.chopped(1));
         marcadas.push_back(f);
     }
     grid.insertEmptyRowsBelow(marcadas);

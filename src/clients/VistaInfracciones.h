@@ -40,7 +40,9 @@ void CargarBandas(GridModel& bandas, const QString& numeroCliente);
 
 // Headers, centring and the fixed widths of the infraction grid.
 void FormatearInfracciones(GridModel& grid);
-// Every row whose "CI" text holds a dot loses its dots and gets an empty separator row below.
+// Whether a "CI" text carries the device's group mark (a final "." after the counter text).
+bool ContadorMarcado(const QString& ci);
+// Every marked row loses its mark and gets an empty separator row directly below, in one pass.
 void MarcarGrupos(GridModel& grid);
 // Background by the status text of column 5 (per row); empty status and separators dark grey.
 QColor ColorEstatus(const QString& estatus);

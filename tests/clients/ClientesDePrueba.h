@@ -87,10 +87,10 @@ inline void sembrar() {
     const QString n = QStringLiteral("12");
     agregarInfraccion(n, QStringLiteral("20110228"), QStringLiteral("L. SHOW"), QStringLiteral("1"));
     agregarInfraccion(n, QStringLiteral("20110301"), QStringLiteral("D. JOCKEY"), QStringLiteral("1."));
-    agregarInfraccion(n, QStringLiteral("20110315"), QStringLiteral("MIC. DESC."), QStringLiteral("BLOQ."));
+    agregarInfraccion(n, QStringLiteral("20110315"), QStringLiteral("MIC. DESC."), QStringLiteral("BLOQ.."));
     agregarInfraccion(n, QStringLiteral("20110331"), QString(), QString());
     agregarInfraccion(n, QStringLiteral("20110401"), QStringLiteral("L. SHOW"), QStringLiteral("2."));
-    agregarInfraccion(n, QStringLiteral("20110402"), QStringLiteral("APERT. GAB."), QStringLiteral("BLOQ"));
+    agregarInfraccion(n, QStringLiteral("20110402"), QStringLiteral("APERT. GAB."), QStringLiteral("BLOQ."));
     agregarInfraccion(QStringLiteral("123"), QStringLiteral("20110310"), QStringLiteral("EXCESO INF."),
                       QStringLiteral("9"));
     agregarInfraccion(QStringLiteral("312"), QStringLiteral("20110310"), QStringLiteral("BAT. DESC."),

@@ -58,23 +58,33 @@ TEST(VistaInfracciones, ColoursFollowTheStatusTextExactly) {
     }
 }
 
-TEST(VistaInfracciones, MarkedRecordsGetASeparatorBelowAndLoseTheirDots) {
+TEST(VistaInfracciones, MarkedRecordsGetASeparatorBelowAndLoseTheirMark) {
+    EXPECT_TRUE(ContadorMarcado(QStringLiteral("3.")));
+    EXPECT_TRUE(ContadorMarcado(QStringLiteral(".")));
+    EXPECT_TRUE(ContadorMarcado(QStringLiteral("BLOQ..")));
+    EXPECT_FALSE(ContadorMarcado(QStringLiteral("BLOQ."))); // every blocked record reads so
+    EXPECT_FALSE(ContadorMarcado(QStringLiteral("12")));
+    EXPECT_FALSE(ContadorMarcado(QString()));
+
     GridModel g;
     llenar(g, {{"01/01/2011", "D. JOCKEY", "1."},
                {"01/01/2011", "L. SHOW", "2"},
                {"02/01/2011", "L. SHOW", "3."},
-               {"03/01/2011", "MIC. DESC.", "BLOQ.."}});
+               {"03/01/2011", "MIC. DESC.", "BLOQ.."},
+               {"03/01/2011", "BAT. DESC.", "BLOQ."},
+               {"04/01/2011", "", "."}});
     MarcarGrupos(g);
-    ASSERT_EQ(g.rows(), 1 + 4 + 3);
-    const QStringList ci = {"1", "", "2", "3", "", "BLOQ", ""};
+    ASSERT_EQ(g.rows(), 1 + 6 + 4);
+    const QStringList ci = {"1", "", "2", "3", "", "BLOQ.", "", "BLOQ.", "", ""};
     for (int f = 1; f < g.rows(); ++f)
         EXPECT_EQ(g.textMatrix(f, ColInfraccion::CI), ci.at(f - 1)) << f;
     // Separators are empty rows directly below their record.
-    for (int f : {2, 5, 7}) {
-        EXPECT_TRUE(g.textMatrix(f, ColInfraccion::Id).isEmpty());
-        EXPECT_TRUE(g.textMatrix(f, ColInfraccion::Fecha).isEmpty());
+    for (int f : {2, 5, 7, 10}) {
+        EXPECT_TRUE(g.textMatrix(f, ColInfraccion::Id).isEmpty()) << f;
+        EXPECT_TRUE(g.textMatrix(f, ColInfraccion::Fecha).isEmpty()) << f;
     }
     EXPECT_EQ(g.textMatrix(4, ColInfraccion::Id), QStringLiteral("3"));
+    EXPECT_EQ(g.textMatrix(8, ColInfraccion::Id), QStringLiteral("5"));
     ColorearInfracciones(g);
     EXPECT_EQ(g.cellBackColor(5, 3), QColor(40, 40, 40));
 }
