@@ -270,3 +270,67 @@ TEST_F(ImpresionVentana, VistaPreviaNoModalQueGuardaPdf) {
     EXPECT_EQ(VistaPreviaInforme(), vista);
     EXPECT_EQ(inspectores(*InformeEnVistaPrevia()), QStringLiteral("Insp1,Insp2,Insp3"));
 }
+
+TEST_F(ImpresionVentana, ImprimirRecargaLaVistaYSoloLlevaLasFilasVisibles) {
+    seleccionar(QStringLiteral("501"));
+    ventana_->Municipio->setText(QStringLiteral("Lomas"));
+    // Whatever the grid showed before, Imprimir reloads the client's rows first.
+    ventana_->flex2->setRows(1);
+    ventana_->Imprimir();
+    EXPECT_TRUE(mensajes_.mensajes().isEmpty()) << qPrintable(mensajes_.textos().join(QChar(u'\n')));
+    ASSERT_NE(InformeEnVistaPrevia(), nullptr);
+    const DatosInforme& d = InformeEnVistaPrevia()->datos();
+    EXPECT_EQ(d.titulo, QStringLiteral("Lomas - Detalle de Infracciones"));
+    EXPECT_EQ(d.cliente, QStringLiteral("Carlos Ruiz"));
+    EXPECT_EQ(d.local, QStringLiteral("Bar Central"));
+    EXPECT_EQ(d.direccionLocal, QStringLiteral("Mitre 45 -  - Lomas - Buenos Aires"));
+    // The marked second record is followed by its separator line.
+    EXPECT_EQ(inspectores(*InformeEnVistaPrevia()), QStringLiteral("Insp1,Insp2,-,Insp3,Insp4"));
+    ASSERT_EQ(d.registros.size(), 5u);
+    EXPECT_EQ(d.registros[0][0], QStringLiteral("02/03/2011"));
+    EXPECT_EQ(d.registros[0][1], QStringLiteral("21:30:00"));
+    EXPECT_EQ(d.registros[1][15], QStringLiteral("2"));
+    EXPECT_EQ(ventana_->flex2->row(), ventana_->flex2->rows() - 1);
+
+    // The date range leaves out the April record; the rest follow one another.
+    ventana_->FechaInfInicio->setDate(QDate(2011, 3, 1));
+    ventana_->FechaInfFin->setDate(QDate(2011, 3, 31));
+    ventana_->Imprimir();
+    EXPECT_TRUE(mensajes_.mensajes().isEmpty()) << qPrintable(mensajes_.textos().join(QChar(u'\n')));
+    EXPECT_EQ(inspectores(*InformeEnVistaPrevia()), QStringLiteral("Insp1,Insp2,-,Insp3"));
+    EXPECT_EQ(ventana_->flex2->row(), ventana_->flex2->rows() - 1);
+
+    QTemporaryDir dir;
+    const QString ruta = dir.filePath(QStringLiteral("filtrado.pdf"));
+    ASSERT_TRUE(InformeEnVistaPrevia()->guardarPdf(ruta));
+    const QString texto = TextoPdf(ruta);
+    EXPECT_TRUE(texto.contains(
+        QRegularExpression(QStringLiteral("\\n1 02/03/2011 21:30:00 95 D. JOCKEY BAT. OK SI 12 Insp1"))))
+        << qPrintable(texto);
+    EXPECT_TRUE(texto.contains(QStringLiteral("31/03/2011")));
+    EXPECT_FALSE(texto.contains(QStringLiteral("01/04/2011")));
+    EXPECT_FALSE(texto.contains(QStringLiteral("Insp4")));
+}
+
+TEST_F(ImpresionVentana, ClienteSinInfraccionesOFiltradasTodasEsUnError) {
+    seleccionar(QStringLiteral("502"));
+    ventana_->Imprimir();
+    ASSERT_EQ(mensajes_.mensajes().size(), 1) << qPrintable(mensajes_.textos().join(QChar(u'\n')));
+    EXPECT_EQ(mensajes_.ultimo().texto, kSinInfracciones);
+    EXPECT_EQ(mensajes_.ultimo().titulo, kTituloError);
+    EXPECT_EQ(mensajes_.ultimo().icono, Icono::Critico);
+    EXPECT_EQ(mensajes_.ultimo().botones, Botones::Aceptar);
+    EXPECT_EQ(VistaPreviaInforme(), nullptr);
+
+    // A range that hides every infraction (the separator row alone stays) prints nothing either.
+    mensajes_.limpiar();
+    seleccionar(QStringLiteral("501"));
+    ventana_->FechaInfFin->setDate(QDate(2012, 12, 31));
+    ventana_->FechaInfInicio->setDate(QDate(2012, 1, 1));
+    mensajes_.limpiar();
+    ventana_->Imprimir();
+    ASSERT_EQ(mensajes_.mensajes().size(), 1) << qPrintable(mensajes_.textos().join(QChar(u'\n')));
+    EXPECT_EQ(mensajes_.ultimo().texto, kSinInfracciones);
+    EXPECT_EQ(mensajes_.ultimo().titulo, kTituloError);
+    EXPECT_EQ(VistaPreviaInforme(), nullptr);
+}
