@@ -40,6 +40,8 @@ double valorNumerico(const QString& texto) {
 }
 
 void cargarPorSlot3(GridModel& grid, const Consulta& consulta, bool vaciar) {
+    // Let the previous client's rows go first: a big client would otherwise be held twice.
+    grid.clear();
     AbrirConexion3();
     try {
         AbrirRegistros(Registros3, Conexion3, consulta);

@@ -1,0 +1,144 @@
+// The infraction view of a client with 200,000 infractions: the whole load through the main
+// window (query, bind, date filter, separators, colours, bands) and a re-filter after a picker
+// change, next to a bare SELECT of the same rows on the same connection, in the same run.
+#include "Generador.h"
+#include "accounts/Sesion.h"
+#include "clients/FrmDatos.h"
+#include "clients/VistaInfracciones.h"
+#include "platform/DirectorioDatos.h"
+#include "platform/Mensajes.h"
+#include "store/GridModel.h"
+#include "store/GridView.h"
+#include "store/modVarios.h"
+
+#include <QApplication>
+#include <QDateEdit>
+#include <QTemporaryDir>
+
+#include <benchmark/benchmark.h>
+#include <sqlite3.h>
+
+namespace {
+
+constexpr int kInfracciones = 200000;
+const QString kCliente = generador::numeroCliente(1);
+
+class SinMensajes : public Mensajero {
+public:
+    Respuesta mostrar(const QString&, const QString&, Icono, Botones b) override {
+        return b == Botones::SiNo ? Respuesta::No : Respuesta::Aceptar;
+    }
+};
+
+// The main window on a database with one big client, that client selected.
+FrmDatos& ventana() {
+    static QTemporaryDir dir;
+    static SinMensajes mensajes;
+    static FrmDatos* v = nullptr;
+    if (!v) {
+        const QString ruta = dir.filePath(QStringLiteral("presentacion.wfg"));
+        {
+            Database db;
+            db.abrir(ruta, ClaveBaseDatos());
+            generador::agregarClientes(db, 2);
+            generador::agregarInfracciones(db, kCliente, kInfracciones);
+            generador::agregarInfracciones(db, generador::numeroCliente(2), 50);
+        }
+        InstalarMensajero(&mensajes);
+        EstablecerDirectorioDatos(dir.path());
+        ConfigurarBaseDatos(ruta);
+        UsuarioActual = QStringLiteral("Administrador");
+        v = FrmDatos::Mostrar();
+        v->resize(1366, 768);
+        QApplication::processEvents();
+    }
+    return *v;
+}
+
+void seleccionar(FrmDatos& v, const QString& numero) {
+    for (int f = 1; f < v.flex->rows(); ++f)
+        if (v.flex->textMatrix(f, 1) == numero) {
+            v.flex->setRow(f);
+            return;
+        }
+}
+
+void SelectDesnudo(benchmark::State& state) {
+    ventana();
+    const Consulta c = Sentencias::infraccionesCliente(kCliente);
+    const QByteArray sql = c.sql.toUtf8();
+    const QByteArray numero = kCliente.toUtf8();
+    sqlite3* db = BaseDatosCompartida().handle();
+    for (auto _ : state) {
+        sqlite3_stmt* st = nullptr;
+        sqlite3_prepare_v2(db, sql.constData(), -1, &st, nullptr);
+        sqlite3_bind_text(st, 1, numero.constData(), static_cast<int>(numero.size()), SQLITE_STATIC);
+        qint64 filas = 0;
+        qint64 bytes = 0;
+        while (sqlite3_step(st) == SQLITE_ROW) {
+            ++filas;
+            for (int i = 0; i < ColInfraccion::Cantidad; ++i)
+                bytes += sqlite3_column_bytes(st, i);
+        }
+        sqlite3_finalize(st);
+        benchmark::DoNotOptimize(bytes);
+        state.counters["filas"] = static_cast<double>(filas);
+    }
+}
+
+// Query and bind only (slot 3, snapshot, grid).
+void ConsultaYEnlace(benchmark::State& state) {
+    ventana();
+    GridModel g;
+    for (auto _ : state) {
+        CargarInfracciones(g, kCliente);
+        benchmark::DoNotOptimize(g.rows());
+    }
+}
+
+// The whole view as the user gets it when selecting the client, painted once.
+void MostrarClienteGrande(benchmark::State& state) {
+    FrmDatos& v = ventana();
+    seleccionar(v, kCliente);
+    for (auto _ : state) {
+        MostrarInfraccionesCliente();
+        QApplication::processEvents();
+        benchmark::DoNotOptimize(v.flex2->rows());
+    }
+    state.counters["filas"] = v.flex2->rows() - 1;
+    state.counters["visibles"] = v.flex2->rowCount();
+}
+
+// A change of the end date picker re-filters all rows (separators included) and repaints.
+void RefiltrarPorFecha(benchmark::State& state) {
+    FrmDatos& v = ventana();
+    seleccionar(v, kCliente);
+    MostrarInfraccionesCliente();
+    bool corto = false;
+    for (auto _ : state) {
+        corto = !corto;
+        v.FechaInfFin->setDate(corto ? QDate(2011, 6, 30) : QDate::currentDate());
+        QApplication::processEvents();
+        benchmark::DoNotOptimize(v.flex2->rowCount());
+    }
+    v.FechaInfFin->setDate(QDate::currentDate());
+}
+
+} // namespace
+
+BENCHMARK(SelectDesnudo)->Unit(benchmark::kMillisecond)->MinTime(2.0);
+BENCHMARK(ConsultaYEnlace)->Unit(benchmark::kMillisecond)->MinTime(2.0);
+BENCHMARK(MostrarClienteGrande)->Unit(benchmark::kMillisecond)->MinTime(2.0);
+BENCHMARK(RefiltrarPorFecha)->Unit(benchmark::kMillisecond)->MinTime(2.0);
+
+int main(int argc, char** argv) {
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    if (benchmark::ReportUnrecognizedArguments(argc, argv))
+        return 1;
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    delete FrmDatos::instancia();
+    return 0;
+}
