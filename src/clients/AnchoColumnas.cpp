@@ -5,7 +5,6 @@
 
 #include <QFontMetricsF>
 #include <QHash>
-#include <QSet>
 
 #include <algorithm>
 #include <array>
@@ -58,39 +57,49 @@ struct Candidato {
 
 std::vector<int> AnchosColumnasTwips(const GridModel& grid, const QFont& fuente, int columnas,
                                      int candidatos) {
-    const int n = columnas < 0 ? grid.cols() : std::min(columnas, grid.cols());
+    const int n = std::max(0, columnas < 0 ? grid.cols() : std::min(columnas, grid.cols()));
     const QFontMetricsF fm(fuente);
     Estimador estimador(fm);
-    std::vector<int> anchos(static_cast<size_t>(std::max(0, n)), 0);
-    const int k = std::max(1, candidatos);
-    std::vector<Candidato> mejores; // min-heap on the estimate
-    QSet<QString> textos;
+    const size_t k = static_cast<size_t>(std::max(1, candidatos));
+    // One min-heap of candidates per column; rows are walked in memory order, one pass.
+    std::vector<std::vector<Candidato>> mejores(static_cast<size_t>(n));
+    for (auto& m : mejores)
+        m.reserve(k);
     const auto menor = [](const Candidato& a, const Candidato& b) { return a.estimado > b.estimado; };
-    for (int c = 0; c < n; ++c) {
-        mejores.clear();
-        textos.clear();
-        for (int f = 1; f < grid.rows(); ++f) {
-            const QStringList& celdas = grid.rowTexts(f);
-            if (c >= celdas.size() || celdas.at(c).isEmpty())
-                continue;
+    for (int f = 1; f < grid.rows(); ++f) {
+        const QStringList& celdas = grid.rowTexts(f);
+        const int hasta = std::min(n, static_cast<int>(celdas.size()));
+        for (int c = 0; c < hasta; ++c) {
             const QString& s = celdas.at(c);
-            const bool lleno = static_cast<int>(mejores.size()) >= k;
-            const qreal e = estimador.estimar(s);
-            if (lleno && e <= mejores.front().estimado)
+            if (s.isEmpty())
                 continue;
-            if (textos.contains(s))
+            std::vector<Candidato>& heap = mejores[static_cast<size_t>(c)];
+            const qreal e = estimador.estimar(s);
+            const bool lleno = heap.size() >= k;
+            if (lleno && e <= heap.front().estimado)
+                continue;
+            // Equal texts have equal estimates: only those need comparing, so a repeated text
+            // (a province, a locality) takes one place among the candidates.
+            bool repetido = false;
+            for (const Candidato& m : heap)
+                if (m.estimado == e && grid.rowTexts(m.fila).at(c) == s) {
+                    repetido = true;
+                    break;
+                }
+            if (repetido)
                 continue;
             if (lleno) {
-                std::pop_heap(mejores.begin(), mejores.end(), menor);
-                textos.remove(grid.rowTexts(mejores.back().fila).at(c));
-                mejores.pop_back();
+                std::pop_heap(heap.begin(), heap.end(), menor);
+                heap.pop_back();
             }
-            mejores.push_back({e, f});
-            std::push_heap(mejores.begin(), mejores.end(), menor);
-            textos.insert(s);
+            heap.push_back({e, f});
+            std::push_heap(heap.begin(), heap.end(), menor);
         }
+    }
+    std::vector<int> anchos(static_cast<size_t>(n), 0);
+    for (int c = 0; c < n; ++c) {
         qreal ancho = fm.horizontalAdvance(grid.textMatrix(0, c));
-        for (const Candidato& m : mejores)
+        for (const Candidato& m : mejores[static_cast<size_t>(c)])
             ancho = std::max(ancho, fm.horizontalAdvance(grid.rowTexts(m.fila).at(c)));
         anchos[static_cast<size_t>(c)] = aTwips(ancho);
     }

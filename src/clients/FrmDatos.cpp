@@ -110,7 +110,9 @@ FrmDatos::~FrmDatos() {
 }
 
 FrmDatos* FrmDatos::Mostrar() {
+    bool nueva = false;
     if (!unica) {
+        nueva = true;
         auto* f = new FrmDatos();
         f->cargar();
         if (QScreen* s = f->screen()) {
@@ -123,6 +125,8 @@ FrmDatos* FrmDatos::Mostrar() {
     unica->show();
     unica->raise();
     unica->activateWindow();
+    if (nueva)
+        unica->Text1->setFocus(); // the search is what the user types first
     return unica;
 }
 
