@@ -13,6 +13,7 @@
 #include <QComboBox>
 #include <QGridLayout>
 #include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -156,6 +157,19 @@ void InicioSesion::IniciarSesion() {
     exito_ = true;
     close();
     FrmDatos::Mostrar();
+}
+
+void InicioSesion::keyPressEvent(QKeyEvent* evento) {
+    // Enter anywhere in the window logs in, as the default button of a dialog would.
+    if (evento->key() == Qt::Key_Return || evento->key() == Qt::Key_Enter) {
+        IniciarSesion();
+        return;
+    }
+    if (evento->key() == Qt::Key_Escape) {
+        close();
+        return;
+    }
+    QWidget::keyPressEvent(evento);
 }
 
 void InicioSesion::closeEvent(QCloseEvent* evento) {

@@ -32,6 +32,7 @@ public:
 
 protected:
     void closeEvent(QCloseEvent* evento) override;
+    void keyPressEvent(QKeyEvent* evento) override;
 
 private:
     explicit InicioSesion(QWidget* parent = nullptr);

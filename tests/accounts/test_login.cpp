@@ -185,8 +185,11 @@ TEST_F(Login, ExitoAbreLaVentanaPrincipalConLosDerechosDelNombreExacto) {
     EXPECT_TRUE(f->cmdOpciones[2]->isEnabled());
 }
 
-TEST_F(Login, EnterEnLaContrasenaIniciaSesion) {
+TEST_F(Login, SeUsaConElTeclado) {
     InicioSesion* v = abrir();
+    // Enter in the name list tries to log in as well.
+    QTest::keyClick(v->NomUsuario, Qt::Key_Return);
+    EXPECT_EQ(mensajes.ultimo().texto, kIncorrecta);
     v->NomUsuario->setCurrentIndex(v->NomUsuario->findText(QStringLiteral("Invitado")));
     QTest::keyClick(v->Pass, Qt::Key_Return);
     ASSERT_NE(FrmDatos::instancia(), nullptr);
@@ -195,7 +198,7 @@ TEST_F(Login, EnterEnLaContrasenaIniciaSesion) {
 
 TEST_F(Login, CerrarSinIniciarSesionTerminaElPrograma) {
     InicioSesion* v = abrir();
-    v->close();
+    QTest::keyClick(v->Pass, Qt::Key_Escape);
     EXPECT_EQ(finales, 1);
     EXPECT_FALSE(Conexion2.abierta());
     borrarCerradas();
