@@ -344,7 +344,7 @@ void AdquirirInf::permitirAcciones(bool si) {
         w->setEnabled(si);
 }
 
-bool AdquirirInf::registrarClienteNuevo() {
+void AdquirirInf::registrarClienteNuevo() {
     MsgBox(
         QStringLiteral("El archivo de infracciones pertenece a un cliente no existente en la base de datos, "
                        "Por Favor Ingresélo a continuación"),
@@ -352,7 +352,7 @@ bool AdquirirInf::registrarClienteNuevo() {
     FrmDatos* principal = FrmDatos::instancia();
     frmEdit* editor = principal ? frmEdit::instancia() : nullptr;
     if (!editor)
-        return false;
+        return;
     const QPointer<frmEdit> vigente(editor);
     editor->cmdCancelar->setEnabled(false);
     editor->Text1(1)->setEnabled(false);
@@ -366,7 +366,6 @@ bool AdquirirInf::registrarClienteNuevo() {
     // Disabled for this one opening only; a saved editor is discarded anyway.
     if (vigente)
         vigente->cmdCancelar->setEnabled(true);
-    return true;
 }
 
 void AdquirirInf::importar() {

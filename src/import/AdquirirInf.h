@@ -65,7 +65,7 @@ private:
     void seleccionCambiada();
     void archivoPulsado(QListWidgetItem* item);
     void directorioActivado(QTreeWidgetItem* item);
-    bool registrarClienteNuevo();
+    void registrarClienteNuevo();
     void permitirAcciones(bool si);
 
     QString directorio_;
