@@ -86,6 +86,7 @@ ExportarExcel::ExportarExcel(QWidget* parent) : QWidget(parent, Qt::Window) {
     for (const Casilla& c : kLocal)
         agregar(c, fila++, 1);
     columnas->setColumnStretch(2, 1);
+    columnas->setHorizontalSpacing(24);
 
     auto boton = [this](const char* nombre, const QString& texto) {
         auto* b = new QPushButton(texto, this);
