@@ -23,6 +23,7 @@
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QHeaderView>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenuBar>
@@ -543,6 +544,12 @@ void FrmDatos::conectar() {
             [this](int fila, int col) { OrdenarPorCabecera(*flex, OrdenFlex, fila, col); });
     connect(flex2Vista, &GridView::clic, this,
             [this](int fila, int col) { OrdenarPorCabecera(*flex2, OrdenFlex2, fila, col); });
+    // Keyboard users sort too: Ctrl+O acts as a click on the current column's header.
+    for (GridView* vista : {flexVista, flex2Vista}) {
+        vista->installEventFilter(this);
+        vista->setToolTip(
+            QStringLiteral("Haga clic en un encabezado (o pulse Ctrl+O) para ordenar por esa columna"));
+    }
     connect(FechaInfInicio, &QDateEdit::dateChanged, this, [this] { FiltrarFechasInfracciones(); });
     connect(FechaInfFin, &QDateEdit::dateChanged, this, [this] { FiltrarFechasInfracciones(); });
 }
@@ -677,6 +684,23 @@ void FrmDatos::OrdenarPorCabecera(GridModel& grid, bool& orden, int fila, int co
         return;
     }
     orden = !orden;
+}
+
+bool FrmDatos::eventFilter(QObject* objeto, QEvent* evento) {
+    if (evento->type() == QEvent::KeyPress && (objeto == flexVista || objeto == flex2Vista)) {
+        const auto* tecla = static_cast<QKeyEvent*>(evento);
+        if (tecla->key() == Qt::Key_O && tecla->modifiers() == Qt::ControlModifier) {
+            auto* vista = static_cast<GridView*>(objeto);
+            const int col =
+                vista->currentIndex().isValid() ? vista->currentIndex().column() : vista->grid()->col();
+            if (vista == flexVista)
+                OrdenarPorCabecera(*flex, OrdenFlex, 0, col);
+            else
+                OrdenarPorCabecera(*flex2, OrdenFlex2, 0, col);
+            return true;
+        }
+    }
+    return QMainWindow::eventFilter(objeto, evento);
 }
 
 void FrmDatos::AcercaDe() {

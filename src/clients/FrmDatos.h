@@ -117,6 +117,7 @@ public:
 
 protected:
     void closeEvent(QCloseEvent* evento) override;
+    bool eventFilter(QObject* objeto, QEvent* evento) override;
 
 private:
     explicit FrmDatos(QWidget* parent = nullptr);

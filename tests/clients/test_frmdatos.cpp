@@ -345,6 +345,11 @@ TEST_F(VentanaPrincipal, OrdenPorCabeceraAlternaConUnaMarcaPorGrilla) {
     EXPECT_TRUE(f->OrdenFlex);
     // The infraction grid has its own flag.
     EXPECT_FALSE(f->OrdenFlex2);
+    // From the keyboard: Ctrl+O on the list sorts by the current column, same toggle.
+    f->flexVista->setCurrentIndex(f->flexVista->model()->index(0, 1));
+    QTest::keyClick(f->flexVista, Qt::Key_O, Qt::ControlModifier);
+    EXPECT_FALSE(f->OrdenFlex);
+    EXPECT_EQ(visibles(g), QStringList({"300", "120", "45", "7"}));
     EXPECT_EQ(mensajes.mensajes().size(), 1);
 }
 
