@@ -7,6 +7,7 @@
 #include "clients/ArchivoMunicipio.h"
 #include "clients/FrmDatos.h"
 #include "platform/Programa.h"
+#include "platform/Traducciones.h"
 #include "store/GridModel.h"
 #include "store/GridView.h"
 #include "store/modVarios.h"
@@ -24,6 +25,8 @@
 #include <QPushButton>
 #include <QTest>
 #include <QTimeEdit>
+#include <QTimer>
+#include <QTranslator>
 
 #include <gtest/gtest.h>
 
@@ -430,4 +433,34 @@ TEST(AnchoColumnas, MedicionAcotadaDaLosAnchosDeMedirCadaCelda) {
         anchos[1],
         qRound(QFontMetricsF(fuente).horizontalAdvance(QStringLiteral("Cabecera muy larga")) * 15 + 350));
     EXPECT_EQ(AnchosColumnasTwips(g, fuente, 2).size(), 2U);
+}
+
+TEST_F(VentanaPrincipal, BarraDeEstadoConFechaHoraYModoInsercion) {
+    FrmDatos* f = abrir();
+    auto* reloj = f->findChild<QTimer*>(QStringLiteral("relojBarra"));
+    ASSERT_NE(reloj, nullptr);
+    EXPECT_TRUE(reloj->isActive());
+    // Insert has no indicator: the program follows the presses that reach its windows.
+    const bool antes = f->Paneles[4]->isEnabled() && f->Paneles[4]->text() == QStringLiteral("INS");
+    QTest::keyClick(f->windowHandle(), Qt::Key_Insert);
+    ASSERT_TRUE(QMetaObject::invokeMethod(reloj, "timeout"));
+    EXPECT_EQ(f->Paneles[4]->text(), QStringLiteral("INS"));
+    EXPECT_NE(f->Paneles[4]->isEnabled(), antes);
+    EXPECT_FALSE(f->Paneles[4]->accessibleName().isEmpty());
+    // Lock keys the platform cannot tell (no X server here) stay blank.
+    EXPECT_TRUE(f->Paneles[2]->text().isEmpty());
+    EXPECT_EQ(f->Paneles[7]->text().size(), 5); // HH:mm
+}
+
+TEST(Traducciones, BotonesEstandarEnCastellano) {
+    const QLocale local;
+    ASSERT_TRUE(CargarTraduccionesQt(*QCoreApplication::instance()));
+    EXPECT_EQ(QCoreApplication::translate("QPlatformTheme", "&Yes"), QStringLiteral("&Sí"));
+    EXPECT_EQ(QCoreApplication::translate("QPlatformTheme", "OK"), QStringLiteral("Aceptar"));
+    // Leave the other tests of this process as they were.
+    for (QTranslator* t : QCoreApplication::instance()->findChildren<QTranslator*>()) {
+        QCoreApplication::removeTranslator(t);
+        delete t;
+    }
+    QLocale::setDefault(local);
 }
