@@ -82,9 +82,9 @@ void FormatearInfracciones(GridModel& grid) {
 }
 
 bool ContadorMarcado(const QString& ci) {
-    // The import appends the device's mark as a final "."; the dot of "BLOQ." is part of the
-    // counter text of every blocked record, not a mark.
-    return ci.endsWith(QLatin1Char('.')) && ci != QLatin1String("BLOQ.");
+    // Any dot counts, the one of "BLOQ." included: stored files and users already read
+    // the grid this way.
+    return ci.contains(QLatin1Char('.'));
 }
 
 void MarcarGrupos(GridModel& grid) {
@@ -93,7 +93,7 @@ void MarcarGrupos(GridModel& grid) {
         const QString ci = grid.textMatrix(f, ColInfraccion::CI);
         if (!ContadorMarcado(ci))
             continue;
-        grid.setTextMatrix(f, ColInfraccion::CI, ci.chopped(1));
+        grid.setTextMatrix(f, ColInfraccion::CI, QString(ci).remove(QLatin1Char('.')));
         marcadas.push_back(f);
     }
     grid.insertEmptyRowsBelow(marcadas);

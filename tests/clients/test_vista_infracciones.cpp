@@ -62,7 +62,7 @@ TEST(VistaInfracciones, MarkedRecordsGetASeparatorBelowAndLoseTheirMark) {
     EXPECT_TRUE(ContadorMarcado(QStringLiteral("3.")));
     EXPECT_TRUE(ContadorMarcado(QStringLiteral(".")));
     EXPECT_TRUE(ContadorMarcado(QStringLiteral("BLOQ..")));
-    EXPECT_FALSE(ContadorMarcado(QStringLiteral("BLOQ."))); // every blocked record reads so
+    EXPECT_TRUE(ContadorMarcado(QStringLiteral("BLOQ.")));
     EXPECT_FALSE(ContadorMarcado(QStringLiteral("12")));
     EXPECT_FALSE(ContadorMarcado(QString()));
 
@@ -74,12 +74,12 @@ TEST(VistaInfracciones, MarkedRecordsGetASeparatorBelowAndLoseTheirMark) {
                {"03/01/2011", "BAT. DESC.", "BLOQ."},
                {"04/01/2011", "", "."}});
     MarcarGrupos(g);
-    ASSERT_EQ(g.rows(), 1 + 6 + 4);
-    const QStringList ci = {"1", "", "2", "3", "", "BLOQ.", "", "BLOQ.", "", ""};
+    ASSERT_EQ(g.rows(), 1 + 6 + 5);
+    const QStringList ci = {"1", "", "2", "3", "", "BLOQ", "", "BLOQ", "", "", ""};
     for (int f = 1; f < g.rows(); ++f)
         EXPECT_EQ(g.textMatrix(f, ColInfraccion::CI), ci.at(f - 1)) << f;
     // Separators are empty rows directly below their record.
-    for (int f : {2, 5, 7, 10}) {
+    for (int f : {2, 5, 7, 9, 11}) {
         EXPECT_TRUE(g.textMatrix(f, ColInfraccion::Id).isEmpty()) << f;
         EXPECT_TRUE(g.textMatrix(f, ColInfraccion::Fecha).isEmpty()) << f;
     }

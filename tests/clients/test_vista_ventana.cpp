@@ -36,19 +36,20 @@ TEST_F(VentanaConClientes, SelectingAClientShowsItsPremisesColouredRowsSeparator
     const GridModel& g = *v.flex2;
     EXPECT_EQ(g.textMatrix(0, 5), QStringLiteral(" Estatus "));
     EXPECT_EQ(visibles(), (QStringList{"28/02/2011", "01/03/2011", "-", "15/03/2011", "-", "31/03/2011",
-                                       "01/04/2011", "-", "02/04/2011"}));
+                                       "01/04/2011", "-", "02/04/2011", "-"}));
     for (int f = 1; f < g.rows(); ++f) {
         if (!g.textMatrix(f, 0).isEmpty()) {
             EXPECT_EQ(g.textMatrix(f, 1), QStringLiteral("12"));
         }
     }
-    // Marks removed; the unmarked blocked record at the end keeps its text and has no separator.
+    // Every dot is removed, the one of "BLOQ." too, and each such record gets its separator.
     EXPECT_EQ(g.textMatrix(2, ColInfraccion::CI), QStringLiteral("1"));
-    EXPECT_EQ(g.textMatrix(4, ColInfraccion::CI), QStringLiteral("BLOQ."));
+    EXPECT_EQ(g.textMatrix(4, ColInfraccion::CI), QStringLiteral("BLOQ"));
     EXPECT_EQ(g.textMatrix(7, ColInfraccion::CI), QStringLiteral("2"));
-    EXPECT_EQ(g.textMatrix(9, ColInfraccion::CI), QStringLiteral("BLOQ."));
-    EXPECT_EQ(g.rows(), 10);
-    const QList<QColor> colores = {kAmarillo, kNaranja, kGris, kRojo, kGris, kGris, kAmarillo, kGris, kRojo};
+    EXPECT_EQ(g.textMatrix(9, ColInfraccion::CI), QStringLiteral("BLOQ"));
+    EXPECT_EQ(g.rows(), 11);
+    const QList<QColor> colores = {kAmarillo, kNaranja,  kGris, kRojo, kGris,
+                                   kGris,     kAmarillo, kGris, kRojo, kGris};
     for (int f = 1; f < g.rows(); ++f)
         for (int c : {0, 5, 17})
             EXPECT_EQ(g.cellBackColor(f, c), colores.at(f - 1)) << f << " " << c;
@@ -93,15 +94,15 @@ TEST_F(VentanaConClientes, DateRangeIsInclusiveAndTheStartMovesBackToTheEnd) {
     ventana->FechaInfInicio->setDate(QDate(2011, 3, 1));
     ventana->FechaInfFin->setDate(QDate(2011, 3, 31));
     // Separators stay shown whatever the range.
-    EXPECT_EQ(visibles(), (QStringList{"01/03/2011", "-", "15/03/2011", "-", "31/03/2011", "-"}));
+    EXPECT_EQ(visibles(), (QStringList{"01/03/2011", "-", "15/03/2011", "-", "31/03/2011", "-", "-"}));
 
     ventana->FechaInfInicio->setDate(QDate(2011, 4, 15));
     EXPECT_EQ(ventana->FechaInfInicio->date(), QDate(2011, 3, 31));
-    EXPECT_EQ(visibles(), (QStringList{"-", "-", "31/03/2011", "-"}));
+    EXPECT_EQ(visibles(), (QStringList{"-", "-", "31/03/2011", "-", "-"}));
 
     // The range holds for the next client and after "Reordenar Datos".
     QTest::mouseClick(ventana->Command1, Qt::LeftButton);
-    EXPECT_EQ(visibles(), (QStringList{"-", "-", "31/03/2011", "-"}));
+    EXPECT_EQ(visibles(), (QStringList{"-", "-", "31/03/2011", "-", "-"}));
     EXPECT_TRUE(mensajes.mensajes().isEmpty());
 }
 

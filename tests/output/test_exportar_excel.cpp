@@ -190,7 +190,7 @@ TEST_F(Exportacion, ExportaLoQueMuestraLaVentanaPrincipal) {
     EXPECT_EQ(s(l.texto("A39")), "N° de Infraccion");
 
     // Grid rows: L. SHOW (filtered out), D. JOCKEY, separator, MIC. DESC., separator,
-    // empty status, L. SHOW, separator, APERT. GAB.
+    // empty status, L. SHOW, separator, APERT. GAB., separator.
     EXPECT_TRUE(l.filas.value(40).oculta);
     EXPECT_TRUE(l.texto("A40").isEmpty());
     EXPECT_EQ(s(l.texto("A41")), "1"); // CI of the D. JOCKEY record
@@ -206,7 +206,8 @@ TEST_F(Exportacion, ExportaLoQueMuestraLaVentanaPrincipal) {
     EXPECT_EQ(s(l.texto("A46")), "2");
     EXPECT_EQ(s(l.estilo("A46").relleno), "FFFF00");
     EXPECT_EQ(s(l.texto("E48")), "APERT. GAB.");
-    EXPECT_EQ(l.ultimaFila(), 48);
+    EXPECT_EQ(s(l.estilo("A49").relleno), "000000");
+    EXPECT_EQ(l.ultimaFila(), 49);
 }
 
 TEST_F(Exportacion, UnFalloSeInformaConSuDescripcion) {
