@@ -118,7 +118,9 @@ FrmDatos* FrmDatos::Mostrar() {
         f->cargar();
         if (QScreen* s = f->screen()) {
             const QRect zona = s->availableGeometry();
-            f->resize(std::min(1366, zona.width()), std::min(768, zona.height()));
+            // The whole screen up to 1366x768; on larger screens most of it.
+            const QSize minimo(std::min(1366, zona.width()), std::min(768, zona.height()));
+            f->resize(minimo.expandedTo(zona.size() * 0.85));
             f->move(zona.topLeft() + QPoint(std::max(0, (zona.width() - f->width()) / 2),
                                             std::max(0, (zona.height() - f->height()) / 2)));
         }
