@@ -2,6 +2,7 @@
 
 // Fills a database with realistic clients and infractions for the benchmarks.
 
+#include "import/ArchivoInspeccion.h"
 #include "store/BaseDatos.h"
 #include "store/Sentencias.h"
 
@@ -129,6 +130,45 @@ inline void agregarInfraccionesRepartidas(Database& db, int clientes, qint64 can
         agregarInfracciones(db, numeroCliente(c),
                             c == clientes ? cantidad - porCliente * (clientes - 1) : porCliente,
                             static_cast<quint32>(c));
+}
+
+// The largest file the device's counters allow: 65,534 records alternating status 1 with
+// the group mark and status 2 without it.
+inline QByteArray archivoMaximo(const QByteArray& cliente = "0001") {
+    QByteArray d = cliente + QByteArray("280911"
+                                        "140530"
+                                        "085"
+                                        "010"
+                                        "003"
+                                        "105"
+                                        "030"
+                                        "070"
+                                        "060"
+                                        "1"
+                                        "100080306023045"
+                                        "070010004002015"
+                                        "230100205011059"
+                                        ";\r");
+    d.reserve(kLongitudCabecera + kLongitudRegistro * 2 * kMaximoContador);
+    for (int i = 0; i < kMaximoContador; ++i) {
+        d += "110928"
+             "140530"
+             "125"
+             "1"
+             "1"
+             "085"
+             "042"
+             ".\n"; // status 1, group mark
+        d += "110928"
+             "140531"
+             "124"
+             "0"
+             "2"
+             "092"
+             "010"
+             " \n"; // status 2
+    }
+    return d;
 }
 
 } // namespace generador

@@ -53,36 +53,12 @@ public:
     }
 };
 
-QByteArray archivoMaximo() {
-    QByteArray d = QByteArray("0001"
-                              "280911"
-                              "140530"
-                              "085"
-                              "010"
-                              "003"
-                              "105"
-                              "030"
-                              "070"
-                              "060"
-                              "1"
-                              "100080306023045"
-                              "070010004002015"
-                              "230100205011059"
-                              ";\r");
-    d.reserve(kLongitudCabecera + kLongitudRegistro * kRegistros);
-    for (int i = 0; i < kMaximoContador; ++i) {
-        d += "110928140530125110850420\n"; // status 1
-        d += "110928140531124020920 1.\n"; // status 2, group mark
-    }
-    return d;
-}
-
 QString rutaArchivo() {
     return QDir(dirBase).filePath(QStringLiteral("0001.kvd"));
 }
 
 void escribirArchivo() {
-    static const QByteArray datos = archivoMaximo();
+    static const QByteArray datos = generador::archivoMaximo();
     QFile f(rutaArchivo());
     if (!f.open(QIODevice::WriteOnly | QIODevice::Truncate) || f.write(datos) != datos.size())
         qFatal("no se pudo escribir el archivo de prueba");
@@ -92,7 +68,7 @@ void escribirArchivo() {
 const std::vector<std::vector<QByteArray>>& filasCodificadas() {
     static std::vector<std::vector<QByteArray>> filas;
     if (filas.empty()) {
-        const QByteArray datos = archivoMaximo();
+        const QByteArray datos = generador::archivoMaximo();
         CabeceraInspeccion c;
         decodificarCabecera(datos, c);
         DecodificadorRegistros dec(datos);

@@ -198,9 +198,8 @@ QPixmap ImagenPresentacion(const QSize& tamano, qreal escala) {
     return px;
 }
 
-QPixmap ImagenCabecera(int lado, qreal escala) {
-    QPixmap px = lienzo(QSize(lado, lado), escala);
-    QPainter p(&px);
+// Square blue tile with rounded corners behind the small pictures.
+static void dibujarMosaico(QPainter& p, int lado, qreal radio) {
     p.setRenderHint(QPainter::Antialiasing);
     const QRectF r(0, 0, lado, lado);
     QLinearGradient fondo(r.topLeft(), r.bottomRight());
@@ -208,7 +207,14 @@ QPixmap ImagenCabecera(int lado, qreal escala) {
     fondo.setColorAt(1, kAzulOscuro);
     p.setPen(Qt::NoPen);
     p.setBrush(fondo);
-    p.drawRoundedRect(r, lado * 0.16, lado * 0.16);
+    p.drawRoundedRect(r, lado * radio, lado * radio);
+}
+
+QPixmap ImagenCabecera(int lado, qreal escala) {
+    QPixmap px = lienzo(QSize(lado, lado), escala);
+    QPainter p(&px);
+    dibujarMosaico(p, lado, 0.16);
+    const QRectF r(0, 0, lado, lado);
     DibujarSonometro(p, r.adjusted(lado * 0.12, lado * 0.08, -lado * 0.12, -lado * 0.08));
     return px;
 }
@@ -216,14 +222,7 @@ QPixmap ImagenCabecera(int lado, qreal escala) {
 QPixmap ImagenAcceso(int lado, qreal escala) {
     QPixmap px = lienzo(QSize(lado, lado), escala);
     QPainter p(&px);
-    p.setRenderHint(QPainter::Antialiasing);
-    const QRectF r(0, 0, lado, lado);
-    QLinearGradient fondo(r.topLeft(), r.bottomRight());
-    fondo.setColorAt(0, kAzul);
-    fondo.setColorAt(1, kAzulOscuro);
-    p.setPen(Qt::NoPen);
-    p.setBrush(fondo);
-    p.drawRoundedRect(r, lado * 0.12, lado * 0.12);
+    dibujarMosaico(p, lado, 0.12);
     DibujarSonometro(p, QRectF(lado * 0.08, lado * 0.08, lado * 0.5, lado * 0.84));
     dibujarCandado(p, QRectF(lado * 0.52, lado * 0.4, lado * 0.38, lado * 0.46));
     return px;
