@@ -4,6 +4,7 @@
 #include "accounts/Sesion.h"
 #include "clients/AnchoColumnas.h"
 #include "clients/ArchivoMunicipio.h"
+#include "clients/CamposFecha.h"
 #include "clients/Imagenes.h"
 #include "clients/VistaInfracciones.h"
 #include "import/AdquirirInf.h"
@@ -299,14 +300,17 @@ void FrmDatos::construir() {
     UltimaHoraInsp = selectorHora("UltimaHoraInsp");
     AnteriorInspeccionFecha = selectorFecha("AnteriorInspeccionFecha");
     AnteriorInspeccionHora = selectorHora("AnteriorInspeccionHora");
+    // Until a client is selected the inspection pickers show nothing rather than a made-up date.
     for (auto* d : {UltimaFechaInsp, AnteriorInspeccionFecha}) {
         d->setReadOnly(true);
         d->setCalendarPopup(false);
         d->setButtonSymbols(QAbstractSpinBox::NoButtons);
+        PonerFecha(d, std::nullopt);
     }
     for (auto* t : {UltimaHoraInsp, AnteriorInspeccionHora}) {
         t->setReadOnly(true);
         t->setButtonSymbols(QAbstractSpinBox::NoButtons);
+        PonerHora(t, std::nullopt);
     }
     const std::tuple<QDateEdit*, QTimeEdit*, const char*> inspecciones[] = {
         {UltimaFechaInsp, UltimaHoraInsp, "Fecha/Hora Ultima Insp.:"},

@@ -116,6 +116,9 @@ TEST_F(VentanaPrincipal, CargaDaLaBienvenidaYMuestraLaListaFormateada) {
     EXPECT_EQ(f->Usuario->text(), QStringLiteral("Administrador"));
     EXPECT_TRUE(Conexion1.abierta());
     EXPECT_FALSE(Conexion2.abierta());
+    // No client selected yet: the inspection pickers show nothing.
+    EXPECT_TRUE(f->UltimaFechaInsp->text().trimmed().isEmpty());
+    EXPECT_TRUE(f->AnteriorInspeccionHora->text().trimmed().isEmpty());
 
     QStringList items;
     for (int i = 0; i < f->Combo1->count(); ++i)
