@@ -268,6 +268,12 @@ QString Statement::texto(int i) const {
     return QString::fromUtf8(p, sqlite3_column_bytes(st_, i));
 }
 
+const char* Statement::bytes(int i, int& largo) const {
+    const auto* p = reinterpret_cast<const char*>(sqlite3_column_text(st_, i));
+    largo = p ? sqlite3_column_bytes(st_, i) : 0;
+    return p;
+}
+
 bool Statement::esNulo(int i) const {
     return sqlite3_column_type(st_, i) == SQLITE_NULL;
 }

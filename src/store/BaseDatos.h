@@ -75,6 +75,8 @@ public:
     int columnas() const;
     QString nombreColumna(int i) const;
     QString texto(int i) const; // NULL reads as empty text
+    // The column's UTF-8 bytes, valid until the next step; nullptr for NULL.
+    const char* bytes(int i, int& largo) const;
     bool esNulo(int i) const;
     qint64 entero(int i) const;
 

@@ -2,6 +2,19 @@
 
 #include "store/BaseDatos.h"
 
+namespace {
+// Whether an ASCII text equals the one already decoded; other texts just miss.
+bool igual(const QString& anterior, const char* p, int largo) {
+    if (anterior.size() != largo)
+        return false;
+    const QChar* q = anterior.constData();
+    for (int k = 0; k < largo; ++k)
+        if (static_cast<unsigned char>(p[k]) >= 0x80 || q[k].unicode() != static_cast<unsigned char>(p[k]))
+            return false;
+    return true;
+}
+} // namespace
+
 void Recordset::abrir(Database& db, const Consulta& consulta) {
     cerrar();
     db_ = &db;
@@ -24,11 +37,22 @@ void Recordset::requery() {
     for (int i = 0; i < n; ++i)
         campos << st.nombreColumna(i);
     std::vector<QStringList> filas;
+    // Neighbouring rows often repeat a column's text (client number, device settings,
+    // inspector, date): they share one string instead of decoding and allocating it again.
+    std::vector<QString> anteriores(static_cast<size_t>(n));
     while (st.paso()) {
         QStringList fila;
         fila.reserve(n);
-        for (int i = 0; i < n; ++i)
-            fila << st.texto(i);
+        for (int i = 0; i < n; ++i) {
+            int largo = 0;
+            const char* p = st.bytes(i, largo);
+            QString& anterior = anteriores[static_cast<size_t>(i)];
+            if (!p)
+                anterior = QString();
+            else if (!igual(anterior, p, largo) || (largo == 0 && anterior.isNull()))
+                anterior = QString::fromUtf8(p, largo);
+            fila << anterior;
+        }
         filas.push_back(std::move(fila));
     }
     campos_ = std::move(campos);
