@@ -198,3 +198,16 @@ TEST_F(BaseDatosTest, MidCuentaCaracteresNoBytes) {
     EXPECT_EQ(st.texto(3), QString());
     EXPECT_EQ(st.texto(4), QString());
 }
+
+TEST_F(BaseDatosTest, FilasVecinasConTextosRepetidosYDistintos) {
+    const char* inspectores[] = {"Peña", "Peña", "Pena", "Pen", "Pena", ""};
+    for (const char* i : inspectores) {
+        QStringList v = infraccion(QStringLiteral("12"), QStringLiteral("20110331"));
+        v[8] = QString::fromUtf8(i);
+        Conexion1.ejecutar(Sentencias::insertarInfraccion(v));
+    }
+    AbrirRegistros(Registros1, Conexion1, Sentencias::infraccionesCliente(QStringLiteral("12")));
+    ASSERT_EQ(Registros1.cantidad(), 6);
+    for (int f = 0; f < 6; ++f)
+        EXPECT_EQ(Registros1.filas()[static_cast<size_t>(f)][9], QString::fromUtf8(inspectores[f])) << f;
+}
