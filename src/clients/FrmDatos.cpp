@@ -594,6 +594,11 @@ void FrmDatos::cargar() {
 }
 
 void FrmDatos::closeEvent(QCloseEvent* evento) {
+    // An import in progress writes its transaction through this window's lists: it finishes first.
+    if (const AdquirirInf* importacion = AdquirirInf::instancia(); importacion && importacion->importando()) {
+        evento->ignore();
+        return;
+    }
     CerrarConexion1();
     evento->accept();
     // The main window is the program: closing it ends the run.
