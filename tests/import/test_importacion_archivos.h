@@ -1,6 +1,6 @@
 #pragma once
 
-// Inspection data files written byte by byte from the device's layout, for the import tests.
+// Inspection data files written byte by byte from the device's layout, and the rows an import leaves.
 
 #include "store/BaseDatos.h"
 #include "store/modVarios.h"
@@ -15,45 +15,23 @@
 
 namespace prueba {
 
-// Header: client 0123, inspected 28/09/11 14:05:30, max 085, attenuator 010, excesses 003,
-// calibration -05, 030 s, console 070, noise 060, bands on; band 1 on Lunes 080:030 -> Jueves
-// 023:045, band 2 off Sabado 010:004 -> Domingo 002:015, band 3 on with day code 7.
-inline QByteArray cabecera(const QByteArray& cliente = "0123", const QByteArray& fecha = "280911",
-                           const QByteArray& hora = "140530") {
-    QByteArray d = cliente + fecha + hora;
-    d += "085"
-         "010"
-         "003"
-         "105"
-         "030"
-         "070"
-         "060"
-         "1"
-         "1"
-         "0080030"
-         "3023045"
-         "0"
-         "5010004"
-         "6002015"
-         "1"
-         "7023010"
-         "2005059"
-         ";\r";
-    return d;
+inline QStringList partes(const char* texto) {
+    return QString::fromUtf8(texto).split(QLatin1Char('|'));
 }
 
-// One 25-byte record dated 28/09/2011 14:05:30 with the given status and mark.
+// 85 bytes: client 0123, inspected 28/09/11 14:05:30, max 085, attenuator 010, excesses 003,
+// calibration -05 (offset 25), 030 s, console 070, noise 060, bands on (37); band 1 on (38) Lunes
+// 080:030 -> Jueves (46) 023:045; band 2 off (53) Sabado 010:004 -> Domingo; band 3 on (68) with day
+// code 7 (69) -> Miercoles 005:059; ";" at 83.
+inline QByteArray cabecera(const QByteArray& cliente = "0123", const QByteArray& fecha = "280911",
+                           const QByteArray& hora = "140530") {
+    return cliente + fecha + hora + "085010003105030070060" + "1" + "1" + "0080030" + "3023045" + "0" +
+           "5010004" + "6002015" + "1" + "7023010" + "2005059" + ";\r";
+}
+
+// One 25-byte record dated 28/09/2011 14:05:30, 12,5 V, with the given status, mark, level and mains.
 inline QByteArray registro(char estatus, char marca = ' ', const QByteArray& nivel = "085", char red = '1') {
-    QByteArray r = "110928"
-                   "140530"
-                   "125";
-    r += red;
-    r += estatus;
-    r += nivel;
-    r += "042";
-    r += marca;
-    r += '\n';
-    return r;
+    return QByteArray("110928140530125") + red + estatus + nivel + "042" + marca + '\n';
 }
 
 inline QByteArray archivo(const QByteArray& estatus, const QByteArray& cliente = "0123") {
@@ -102,35 +80,26 @@ inline void agregarCliente(const QString& numero, const QString& nombre = QStrin
 }
 
 // Client columns the import must never touch, then the inspection and band columns.
-inline const char* kColumnasCliente =
-    "NumeroCliente,Nombre,Localidad,Telefono,NombreLocal,FechadeAlta,Notas,"
-    "UltimaInspeccionFecha,UltimaInspeccionHora,AnteriorInspeccionFecha,AnteriorInspeccionHora,"
-    "ActivacionBandaHoraria,ActivacionBanda1,fechainicio,fechafin,horainicio,MinutosInicio,HoraFin,"
-    "MinutosFin,"
-    "ActivacionBanda2,fechainicio2,fechafin2,horainicio2,MinutosInicio2,HoraFin2,MinutosFin2,"
-    "ActivacionBanda3,fechainicio3,fechafin3,horainicio3,MinutosInicio3,HoraFin3,MinutosFin3";
-
 inline QList<QStringList> clientes(const QString& numero) {
-    return filas(QStringLiteral("SELECT %1 FROM Clientes WHERE NumeroCliente = ? ORDER BY Id")
-                     .arg(QLatin1String(kColumnasCliente)),
-                 {numero});
+    return filas(
+        QStringLiteral(
+            "SELECT NumeroCliente,Nombre,Localidad,Telefono,NombreLocal,FechadeAlta,Notas,"
+            "UltimaInspeccionFecha,UltimaInspeccionHora,AnteriorInspeccionFecha,"
+            "AnteriorInspeccionHora,ActivacionBandaHoraria,"
+            "ActivacionBanda1,fechainicio,fechafin,horainicio,MinutosInicio,HoraFin,MinutosFin,"
+            "ActivacionBanda2,fechainicio2,fechafin2,horainicio2,MinutosInicio2,HoraFin2,MinutosFin2,"
+            "ActivacionBanda3,fechainicio3,fechafin3,horainicio3,MinutosInicio3,HoraFin3,MinutosFin3 "
+            "FROM Clientes WHERE NumeroCliente = ? ORDER BY Id"),
+        {numero});
 }
 
-// What the client row holds after importing cabecera() with inspection 28/09/2011 14:05:30.
+// What the client row holds after importing cabecera(): the previous last inspection moved back,
+// the bands as the table of the layout says (day code 7 stays as the character).
 inline QStringList clienteImportado(const QString& numero) {
-    return {numero, QStringLiteral("Pe'ña Hnos."), QStringLiteral("Quilmes"), QStringLiteral("4253-1111"),
-            QStringLiteral("Bar 'El Ñandú'"), QStringLiteral("20100301"), QStringLiteral("sin notas"),
-            QStringLiteral("20110928"), QStringLiteral("140530"), QStringLiteral("20110105"),
-            QStringLiteral("101010"), QStringLiteral("Si"),
-            // band 1
-            QStringLiteral("Si"), QStringLiteral("Lunes"), QStringLiteral("Jueves"), QStringLiteral("080"),
-            QStringLiteral("030"), QStringLiteral("023"), QStringLiteral("045"),
-            // band 2
-            QStringLiteral("No"), QStringLiteral("Sabado"), QStringLiteral("Domingo"), QStringLiteral("010"),
-            QStringLiteral("004"), QStringLiteral("002"), QStringLiteral("015"),
-            // band 3: day code 7 stays as the character
-            QStringLiteral("Si"), QStringLiteral("7"), QStringLiteral("Miercoles"), QStringLiteral("023"),
-            QStringLiteral("010"), QStringLiteral("005"), QStringLiteral("059")};
+    return QStringList{numero} +
+           partes("Pe'ña Hnos.|Quilmes|4253-1111|Bar 'El Ñandú'|20100301|sin notas|20110928|140530|20110105|"
+                  "101010|Si|Si|Lunes|Jueves|080|030|023|045|No|Sabado|Domingo|010|004|002|015|"
+                  "Si|7|Miercoles|023|010|005|059");
 }
 
 inline QList<QStringList> infracciones(const QString& numero) {
@@ -140,6 +109,14 @@ inline QList<QStringList> infracciones(const QString& numero) {
                        "segpenal,nivelconsola,nivelruido,contadorinf FROM Infracciones "
                        "WHERE NumeroCliente = ? ORDER BY id"),
         {numero});
+}
+
+// The counter column of a client's rows.
+inline QStringList contadoresGuardados(const QString& numero) {
+    QStringList c;
+    for (const QStringList& f : infracciones(numero))
+        c << f.at(16);
+    return c;
 }
 
 } // namespace prueba

@@ -71,21 +71,14 @@ int PaginasPdf(const QString& texto) {
 }
 
 RegistroInforme RegistroPrueba(int n) {
-    const QString dia = QStringLiteral("%1").arg(1 + n % 28, 2, 10, QChar(u'0'));
-    return {dia + QStringLiteral("/03/2011"),
-            QStringLiteral("14:%1:30").arg(n % 60, 2, 10, QChar(u'0')),
-            QString::number(90 + n),
-            QStringLiteral("D. JOCKEY"),
-            QStringLiteral("BAT. OK"),
-            QStringLiteral("SI"),
-            QStringLiteral("12"),
-            QStringLiteral("Insp%1").arg(n),
-            QStringLiteral("85"),
-            QStringLiteral("10"),
-            QStringLiteral("3"),
-            QStringLiteral("105"),
-            QStringLiteral("30"),
-            QStringLiteral("70"),
-            QStringLiteral("60"),
-            QString::number(n)};
+    const QStringList t =
+        QStringLiteral("%1/03/2011|14:%2:30|%3|D. JOCKEY|BAT. OK|SI|12|Insp%4|85|10|3|105|30|70|60|%4")
+            .arg(1 + n % 28, 2, 10, QChar(u'0'))
+            .arg(n % 60, 2, 10, QChar(u'0'))
+            .arg(90 + n)
+            .arg(n)
+            .split(QChar(u'|'));
+    RegistroInforme r;
+    std::copy(t.begin(), t.end(), r.begin());
+    return r;
 }

@@ -4,176 +4,118 @@
 #include <QRegularExpression>
 #include <QXmlStreamReader>
 
+#include <gtest/gtest.h>
+
 #include <vector>
 
-QByteArray Descomprimir(const QString& archivo, const QString& interno) {
+namespace {
+
+QByteArray descomprimir(const QString& archivo, const char* interno) {
     QProcess p;
-    p.start(QStringLiteral("unzip"), {QStringLiteral("-p"), archivo, interno});
+    p.start(QStringLiteral("unzip"), {QStringLiteral("-p"), archivo, QString::fromLatin1(interno)});
     if (!p.waitForFinished(60000) || p.exitStatus() != QProcess::NormalExit || p.exitCode() != 0)
         return {};
     return p.readAllStandardOutput();
 }
 
-namespace {
-struct Fuente {
-    bool negrita = false;
-    double tamano = 0;
-    QString color;
-};
-
-QString rgb(const QString& argb) {
-    return argb.size() == 8 ? argb.mid(2).toUpper() : argb.toUpper();
+// Walks every start element of an XML part: f(name, attribute, reader).
+template <typename F> bool recorrer(const QByteArray& xml, F f) {
+    QXmlStreamReader r(xml);
+    while (!r.atEnd())
+        if (r.readNext() == QXmlStreamReader::StartElement)
+            f(
+                r.name().toString(),
+                [&](const char* a) { return r.attributes().value(QLatin1String(a)).toString(); }, r);
+    return !r.hasError();
 }
 
 std::vector<EstiloCelda> leerEstilos(const QByteArray& xml) {
-    QXmlStreamReader r(xml);
-    QHash<int, QString> formatos;
-    std::vector<Fuente> fuentes;
+    std::vector<EstiloCelda> fuentes, xfs; // fonts carry bold and colour only
     QStringList rellenos, bordes;
-    std::vector<EstiloCelda> xfs;
     QString seccion;
-    bool enBorde = false;
-    while (!r.atEnd()) {
-        r.readNext();
-        if (r.isEndElement() && r.name() == QLatin1String("border"))
-            enBorde = false;
-        if (!r.isStartElement())
-            continue;
-        const auto n = r.name();
-        const auto a = r.attributes();
-        if (n == QLatin1String("fonts") || n == QLatin1String("fills") || n == QLatin1String("borders") ||
-            n == QLatin1String("cellXfs") || n == QLatin1String("cellStyleXfs"))
-            seccion = n.toString();
-        else if (n == QLatin1String("numFmt"))
-            formatos.insert(a.value(QLatin1String("numFmtId")).toInt(),
-                            a.value(QLatin1String("formatCode")).toString());
-        else if (seccion == QLatin1String("fonts") && n == QLatin1String("font"))
-            fuentes.push_back({});
-        else if (seccion == QLatin1String("fonts") && n == QLatin1String("b"))
+    recorrer(xml, [&](const QString& n, auto a, QXmlStreamReader&) {
+        const auto rgb = [&] { return a("rgb").right(6).toUpper(); };
+        if (n == "fonts" || n == "fills" || n == "borders" || n == "cellXfs" || n == "cellStyleXfs")
+            seccion = n;
+        else if (seccion == "fonts" && n == "font")
+            fuentes.emplace_back();
+        else if (seccion == "fonts" && n == "b")
             fuentes.back().negrita = true;
-        else if (seccion == QLatin1String("fonts") && n == QLatin1String("color"))
-            fuentes.back().color = rgb(a.value(QLatin1String("rgb")).toString());
-        else if (seccion == QLatin1String("fonts") && n == QLatin1String("sz"))
-            fuentes.back().tamano = a.value(QLatin1String("val")).toDouble();
-        else if (seccion == QLatin1String("fills") && n == QLatin1String("fill"))
+        else if (seccion == "fonts" && n == "color")
+            fuentes.back().colorLetra = rgb();
+        else if (seccion == "fills" && n == "fill")
             rellenos << QString();
-        else if (seccion == QLatin1String("fills") && n == QLatin1String("fgColor"))
-            rellenos.back() = rgb(a.value(QLatin1String("rgb")).toString());
-        else if (seccion == QLatin1String("borders") && n == QLatin1String("border")) {
+        else if (seccion == "fills" && n == "fgColor")
+            rellenos.back() = rgb();
+        else if (seccion == "borders" && n == "border")
             bordes << QString();
-            enBorde = true;
-        } else if (enBorde && n == QLatin1String("left"))
-            bordes.back() = a.value(QLatin1String("style")).toString();
-        else if (seccion == QLatin1String("cellXfs") && n == QLatin1String("xf")) {
-            EstiloCelda e;
-            const Fuente f = fuentes.at(a.value(QLatin1String("fontId")).toUInt());
-            e.negrita = f.negrita;
-            e.tamano = f.tamano;
-            e.colorLetra = f.color;
-            e.relleno = rellenos.value(a.value(QLatin1String("fillId")).toInt());
-            e.borde = bordes.value(a.value(QLatin1String("borderId")).toInt());
-            e.formatoNumero = formatos.value(a.value(QLatin1String("numFmtId")).toInt());
+        else if (seccion == "borders" && n == "left")
+            bordes.back() = a("style");
+        else if (seccion == "cellXfs" && n == "xf") {
+            EstiloCelda e = fuentes.at(a("fontId").toUInt());
+            e.relleno = rellenos.value(a("fillId").toInt());
+            e.borde = bordes.value(a("borderId").toInt());
             xfs.push_back(e);
-        } else if (seccion == QLatin1String("cellXfs") && n == QLatin1String("alignment")) {
-            xfs.back().horizontal = a.value(QLatin1String("horizontal")).toString();
-            xfs.back().vertical = a.value(QLatin1String("vertical")).toString();
-            xfs.back().rotacion = a.value(QLatin1String("textRotation")).toInt();
-            xfs.back().ajuste = a.value(QLatin1String("wrapText")) == QLatin1String("1");
-        }
-    }
+        } else if (seccion == "cellXfs" && n == "alignment")
+            xfs.back().horizontal = a("horizontal");
+    });
     return xfs;
-}
-
-QStringList leerCompartidas(const QByteArray& xml) {
-    QStringList r;
-    QXmlStreamReader x(xml);
-    while (!x.atEnd()) {
-        x.readNext();
-        if (x.isStartElement() && x.name() == QLatin1String("si"))
-            r << QString();
-        else if (x.isStartElement() && x.name() == QLatin1String("t"))
-            r.back() += x.readElementText();
-    }
-    return r;
 }
 
 int numeroFila(const QString& ref) {
     static const QRegularExpression re(QStringLiteral("(\\d+)$"));
     return re.match(ref).captured(1).toInt();
 }
+
 } // namespace
 
 LibroLeido::LibroLeido(const QString& archivo, const QSet<int>& soloFilas) {
-    const QByteArray hoja = Descomprimir(archivo, QStringLiteral("xl/worksheets/sheet1.xml"));
-    const QByteArray libro = Descomprimir(archivo, QStringLiteral("xl/workbook.xml"));
+    const QByteArray hoja = descomprimir(archivo, "xl/worksheets/sheet1.xml");
+    const QByteArray libro = descomprimir(archivo, "xl/workbook.xml");
     if (hoja.isEmpty() || libro.isEmpty())
         return;
-    const std::vector<EstiloCelda> xfs = leerEstilos(Descomprimir(archivo, QStringLiteral("xl/styles.xml")));
-    const QStringList compartidas =
-        leerCompartidas(Descomprimir(archivo, QStringLiteral("xl/sharedStrings.xml")));
+    const std::vector<EstiloCelda> xfs = leerEstilos(descomprimir(archivo, "xl/styles.xml"));
+    QStringList compartidas;
+    recorrer(descomprimir(archivo, "xl/sharedStrings.xml"), [&](const QString& n, auto, QXmlStreamReader& r) {
+        if (n == "si")
+            compartidas << QString();
+        else if (n == "t")
+            compartidas.back() += r.readElementText();
+    });
+    recorrer(libro, [&](const QString& n, auto a, QXmlStreamReader&) {
+        if (n == "sheet")
+            hojas << a("name");
+    });
 
-    QXmlStreamReader w(libro);
-    while (!w.atEnd()) {
-        w.readNext();
-        if (w.isStartElement() && w.name() == QLatin1String("sheet"))
-            hojas << w.attributes().value(QLatin1String("name")).toString();
-    }
-
-    QXmlStreamReader r(hoja);
     QString ref, tipo;
-    while (!r.atEnd()) {
-        r.readNext();
-        if (!r.isStartElement())
-            continue;
-        const auto n = r.name();
-        const auto a = r.attributes();
-        if (n == QLatin1String("row")) {
-            const int numero = a.value(QLatin1String("r")).toInt();
-            if (!soloFilas.isEmpty() && !soloFilas.contains(numero)) {
-                r.skipCurrentElement();
-                continue;
-            }
-            FilaLeida f;
-            f.oculta = a.value(QLatin1String("hidden")) == QLatin1String("1");
-            f.alto = a.value(QLatin1String("ht")).toDouble();
-            filas.insert(numero, f);
-        } else if (n == QLatin1String("c")) {
-            ref = a.value(QLatin1String("r")).toString();
-            tipo = a.value(QLatin1String("t")).toString();
-            CeldaLeida c;
-            c.esTexto = tipo == QLatin1String("inlineStr") || tipo == QLatin1String("s") ||
-                        tipo == QLatin1String("str");
-            const unsigned s = a.value(QLatin1String("s")).toUInt();
-            if (s < xfs.size())
-                c.estilo = xfs[s];
-            celdas.insert(ref, c);
-        } else if (n == QLatin1String("t") && !ref.isEmpty()) {
+    ok_ = recorrer(hoja, [&](const QString& n, auto a, QXmlStreamReader& r) {
+        if (n == "row") {
+            const int numero = a("r").toInt();
+            if (!soloFilas.isEmpty() && !soloFilas.contains(numero))
+                return r.skipCurrentElement();
+            ocultas.insert(numero, a("hidden") == "1");
+        } else if (n == "c") {
+            ref = a("r");
+            tipo = a("t");
+            const unsigned s = a("s").toUInt();
+            celdas.insert(ref, {QString(), s < xfs.size() ? xfs[s] : EstiloCelda()});
+        } else if (n == "t" && !ref.isEmpty()) {
             celdas[ref].texto += r.readElementText();
-        } else if (n == QLatin1String("v") && !ref.isEmpty()) {
+        } else if (n == "v" && !ref.isEmpty()) {
             const QString v = r.readElementText();
-            celdas[ref].texto = tipo == QLatin1String("s") ? compartidas.value(v.toInt()) : v;
-        } else if (n == QLatin1String("mergeCell")) {
-            combinadas << a.value(QLatin1String("ref")).toString();
-        } else if (n == QLatin1String("col")) {
-            const int desde = a.value(QLatin1String("min")).toInt();
-            const int hasta = a.value(QLatin1String("max")).toInt();
-            for (int c = desde; c <= hasta; ++c)
-                anchos.insert(c, a.value(QLatin1String("width")).toDouble());
-        } else if (n == QLatin1String("pageMargins")) {
-            margenIzq = a.value(QLatin1String("left")).toDouble();
-            margenDer = a.value(QLatin1String("right")).toDouble();
-            margenSup = a.value(QLatin1String("top")).toDouble();
-            margenInf = a.value(QLatin1String("bottom")).toDouble();
-            margenPie = a.value(QLatin1String("footer")).toDouble();
-        } else if (n == QLatin1String("pageSetup")) {
-            horizontal = a.value(QLatin1String("orientation")) == QLatin1String("landscape");
-            ajustarAncho = a.value(QLatin1String("fitToWidth")) != QLatin1String("0") &&
-                           a.value(QLatin1String("fitToHeight")) == QLatin1String("0");
-        } else if (n == QLatin1String("oddFooter")) {
+            celdas[ref].texto = tipo == "s" ? compartidas.value(v.toInt()) : v;
+        } else if (n == "mergeCell") {
+            combinadas << a("ref");
+        } else if (n == "pageMargins") {
+            margenInf = a("bottom").toDouble();
+            margenPie = a("footer").toDouble();
+        } else if (n == "pageSetup") {
+            horizontal = a("orientation") == "landscape";
+            ajustarAncho = a("fitToWidth") != "0" && a("fitToHeight") == "0";
+        } else if (n == "oddFooter") {
             pie = r.readElementText();
         }
-    }
-    ok_ = !r.hasError();
+    });
 }
 
 int LibroLeido::ultimaFila() const {
@@ -183,14 +125,13 @@ int LibroLeido::ultimaFila() const {
     return u;
 }
 
-int LibroLeido::filaCon(const QString& textoA) const {
-    int mejor = 0;
-    for (auto it = celdas.cbegin(); it != celdas.cend(); ++it)
-        if (it.key().startsWith(QLatin1Char('A')) && !it.key().at(1).isLetter() &&
-            it.value().texto == textoA) {
-            const int f = numeroFila(it.key());
-            if (mejor == 0 || f < mejor)
-                mejor = f;
-        }
-    return mejor;
+void ComprobarTextos(const LibroLeido& l, const char* esperados) {
+    for (const QString& e : QString::fromUtf8(esperados).split(QLatin1Char('|'))) {
+        const QString ref = e.section(QLatin1Char('='), 0, 0);
+        if (e.contains(QLatin1Char('=')))
+            EXPECT_EQ(l.texto(ref).toStdString(), e.section(QLatin1Char('='), 1).toStdString())
+                << ref.toStdString();
+        else
+            EXPECT_FALSE(l.existe(ref)) << ref.toStdString();
+    }
 }
