@@ -107,7 +107,7 @@ protected:
     MessageRecorder mensajes;
 };
 
-TEST_F(VentanaImportacion, OpensOnTheCurrentDirectoryWithItsCaptionsAndInitialValuesThenPreviews) {
+TEST_F(VentanaImportacion, OpensOnTheCurrentDirectoryThenListsAndPreviewsKvdFiles) {
     MostrarAdquirirInf();
     AdquirirInf* w = AdquirirInf::instancia();
     ASSERT_NE(w, nullptr);
@@ -133,30 +133,13 @@ TEST_F(VentanaImportacion, OpensOnTheCurrentDirectoryWithItsCaptionsAndInitialVa
     MostrarAdquirirInf();
     EXPECT_EQ(AdquirirInf::instancia(), w);
 
-    // A screenshot with a previewed file, to look at.
-    guardar(QStringLiteral("0123.kvd"), archivo("12"));
-    guardar(QStringLiteral("DATOS.KVD"), archivo("1"));
-    ASSERT_TRUE(QDir(dir.path()).mkdir(QStringLiteral("respaldo")));
-    ASSERT_TRUE(w->setDirectorio(dir.path()));
-    pulsar(w, QStringLiteral("0123.kvd"));
-    const QString captura = QStringLiteral(VELMORA_BUILD_DIR "/capturas/AdquirirInf.png");
-    QDir().mkpath(QFileInfo(captura).path());
-    EXPECT_TRUE(w->grab().save(captura));
-
-    QTest::mouseClick(w->Volver, Qt::LeftButton);
-    EXPECT_FALSE(w->isVisible());
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    EXPECT_EQ(AdquirirInf::instancia(), nullptr);
-    EXPECT_TRUE(mensajes.mensajes().isEmpty());
-}
-
-TEST_F(VentanaImportacion, ListsKvdFilesAndPreviewsTheClickedOne) {
+    // Only *.kvd files are listed, whatever their letter case; a click or the keyboard previews one.
     for (const char* n : {"b.kvd", "DATOS.KVD", "Mezcla.Kvd", "notas.txt", "copia.kvd.bak", "kvd"})
         guardar(QString::fromLatin1(n), cabecera());
     guardar(QStringLiteral("a.kvd"), archivo("12", "77A9"));
     guardar(QStringLiteral("siglo.kvd"), cabecera("0123", "010199", "235959"));
     ASSERT_TRUE(QDir(dir.path()).mkdir(QStringLiteral("carpeta.kvd")));
-    AdquirirInf* w = abrir();
+    ASSERT_TRUE(w->setDirectorio(dir.path()));
     EXPECT_EQ(nombres(w->File1), partes("a.kvd|b.kvd|DATOS.KVD|Mezcla.Kvd|siglo.kvd"));
     EXPECT_EQ(w->File1->selectedItems().size(), 0);
 
@@ -173,6 +156,14 @@ TEST_F(VentanaImportacion, ListsKvdFilesAndPreviewsTheClickedOne) {
     // Keyboard selection previews as well.
     QTest::keyClick(w->File1, Qt::Key_Home);
     EXPECT_EQ(w->Text1->text(), QStringLiteral("77A9"));
+    const QString captura = QStringLiteral(VELMORA_BUILD_DIR "/capturas/AdquirirInf.png");
+    QDir().mkpath(QFileInfo(captura).path());
+    EXPECT_TRUE(w->grab().save(captura)); // to look at
+
+    QTest::mouseClick(w->Volver, Qt::LeftButton);
+    EXPECT_FALSE(w->isVisible());
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_EQ(AdquirirInf::instancia(), nullptr);
     EXPECT_TRUE(mensajes.mensajes().isEmpty());
 }
 

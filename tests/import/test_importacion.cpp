@@ -157,23 +157,6 @@ TEST_F(Importacion, AHeaderWithoutRecordsStillUpdatesTheClient) {
     EXPECT_TRUE(infracciones(QStringLiteral("0700")).isEmpty());
 }
 
-TEST_F(Importacion, ProgressIsReportedWhileTheTransactionIsOpen) {
-    agregarCliente(QStringLiteral("0800"));
-    QByteArray d = cabecera("0800");
-    for (int i = 0; i < 9000; ++i)
-        d += registro(i % 2 ? '1' : '2');
-    DatosImportacion dat = datos(QStringLiteral("0800"));
-    QList<qsizetype> avances;
-    dat.progreso = [&](qsizetype hechos, qsizetype total) {
-        EXPECT_EQ(total, 9000);
-        EXPECT_TRUE(Conexion1.db().enTransaccion());
-        avances << hechos;
-    };
-    ASSERT_TRUE(importarArchivo(Conexion1.db(), escribir(dir.path(), QStringLiteral("g.kvd"), d), dat).ok());
-    EXPECT_EQ(avances, (QList<qsizetype>{4096, 8192}));
-    EXPECT_EQ(contadoresGuardados(QStringLiteral("0800")).last(), QStringLiteral("4500"));
-}
-
 TEST_F(Importacion, LookupIsByExactClientNumber) {
     agregarCliente(QStringLiteral("AB12"));
     EXPECT_TRUE(existeCliente(Conexion1.db(), QStringLiteral("AB12")));

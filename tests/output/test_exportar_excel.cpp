@@ -59,12 +59,11 @@ TEST_F(Exportacion, VentanaDeOpcionesMarcarDesmarcarYCancelar) {
     EXPECT_FALSE(w->isModal());
     EXPECT_EQ(w->windowTitle(), QStringLiteral("Exportar Datos a Excel"));
     const QStringList titulosCasillas =
-        QStringLiteral(
-            "Numero de Cliente|Nombre y Apellido|Direccion|Localidad|Codigo "
-            "Postal|Partido|Provincia|Telefono|"
-            "Telefono Movil|Email|Notas|Fecha de Alta|Nombre del Local|Anterior Inspeccion del Local||"
-            "Ultima Inspeccion del Local|Email del Local|Provincia del Local|Partido del Local|"
-            "Localidad del Local|Direccion del Local|Telefono del Local")
+        QStringLiteral("Numero de Cliente|Nombre y Apellido|Direccion|Localidad|Codigo Postal|Partido|"
+                       "Provincia|Telefono|Telefono Movil|Email|Notas|Fecha de Alta|Nombre del Local|"
+                       "Anterior Inspeccion del Local||Ultima Inspeccion del Local|Email del Local|"
+                       "Provincia del Local|Partido del Local|Localidad del Local|Direccion del Local|"
+                       "Telefono del Local")
             .split(QLatin1Char('|'));
     for (int n = 1; n <= 22; ++n) {
         auto* caja = w->findChild<QCheckBox*>(QStringLiteral("Check%1").arg(n));
