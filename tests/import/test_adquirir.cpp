@@ -307,18 +307,17 @@ TEST_F(VentanaImportacion, AnInvalidOrVanishedFileStoresNothingAndStaysOnDisk) {
     agregarCliente(QStringLiteral("0903"));
     const QList<QStringList> antes = clientes(QStringLiteral("0903"));
     const qint64 filasAntes = cantidadInfracciones();
-    QByteArray cortado = archivo("1212", "0903");
-    cortado.chop(2);
-    QByteArray cabeceraMala = archivo("12", "0903");
-    cabeceraMala[83] = ' ';
-    QByteArray estatusMalo = archivo("121", "0903");
-    estatusMalo[85 + 2 * 25 + 16] = '-';
-    QByteArray nuevo = archivo("11", "0952"); // an unknown client: refused before the editor opens
-    nuevo.chop(3);
-    guardar(QStringLiteral("cortado.kvd"), cortado);
-    guardar(QStringLiteral("cabecera.kvd"), cabeceraMala);
-    guardar(QStringLiteral("estatus.kvd"), estatusMalo);
-    guardar(QStringLiteral("nuevo.kvd"), nuevo);
+    const auto roto = [&](const char* nombre, QByteArray d, qsizetype posicion, char c) {
+        if (posicion < 0)
+            d.chop(-posicion); // the last record ends before its byte 23
+        else
+            d[posicion] = c;
+        guardar(QString::fromLatin1(nombre), d);
+    };
+    roto("cortado.kvd", archivo("1212", "0903"), -2, 0);
+    roto("cabecera.kvd", archivo("12", "0903"), 83, ' ');
+    roto("estatus.kvd", archivo("121", "0903"), 85 + 2 * 25 + 16, '-');
+    roto("nuevo.kvd", archivo("11", "0952"), -3, 0); // an unknown client: refused before the editor opens
     AdquirirInf* w = abrir();
 
     for (const char* nombre : {"cortado.kvd", "cabecera.kvd", "estatus.kvd", "nuevo.kvd"}) {

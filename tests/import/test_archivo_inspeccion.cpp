@@ -60,10 +60,12 @@ CabeceraInspeccion cabeceraDe(const QByteArray& d) {
 } // namespace
 
 TEST(ArchivoInspeccionLongitud, HeaderAndRecordBoundaries) {
-    // 84 to 86 bytes: a full header and no record.
-    for (qsizetype n : {84, 85, 86}) {
-        const Resultado r = decodificarRegistros((cabecera() + "9").left(n));
-        EXPECT_TRUE(r.valido && r.registros.isEmpty()) << n;
+    // 84 to 86 bytes: a full header and no record; 87 starts a record that cannot be complete.
+    for (qsizetype n : {84, 85, 86, 87}) {
+        const Resultado r = decodificarRegistros((cabecera() + "11").left(n));
+        EXPECT_EQ(r.valido, n < 87) << n;
+        EXPECT_TRUE(r.registros.isEmpty()) << n;
+        EXPECT_EQ(r.error.fallo, n < 87 ? FalloArchivo::Ninguno : FalloArchivo::RegistroIncompleto) << n;
     }
     CabeceraInspeccion c;
     ErrorArchivo e;

@@ -100,27 +100,24 @@ Caso generar(quint32 semilla) {
     vista = {
         {"numero_cliente", cliente}, {"fecha", d + "/" + m + "/" + a}, {"hora", hh + ":" + mm + ":" + ss}};
     cab.insert("numero_cliente", cliente);
-    cab.insert("max_db", k.campo(3));
-    cab.insert("db_atenuador", k.campo(3));
-    cab.insert("excesos", k.campo(3));
+    for (const char* campo : {"max_db", "db_atenuador", "excesos"})
+        cab.insert(campo, k.campo(3));
     const bool negativa = k.probabilidad(50);
     k.bytes += negativa ? '1' : char('0' + (k.probabilidad(50) ? 0 : k.entre(2, 9)));
     const QString magnitud = k.campo(2);
     cab.insert("calibracion", negativa ? "- " + magnitud : magnitud);
-    cab.insert("seg_penalizar", k.campo(3));
-    cab.insert("nivel_consola", k.campo(3));
-    cab.insert("nivel_ruido", k.campo(3));
+    for (const char* campo : {"seg_penalizar", "nivel_consola", "nivel_ruido"})
+        cab.insert(campo, k.campo(3));
     cab.insert("activacion_bandas", k.bandera());
     QJsonArray bandas;
     for (int b = 0; b < 3; ++b) {
         QJsonObject banda;
         banda.insert("activacion", k.bandera());
-        banda.insert("dia_inicio", k.dia());
-        banda.insert("hora_inicio", k.campo(3));
-        banda.insert("minutos_inicio", k.campo(3));
-        banda.insert("dia_fin", k.dia());
-        banda.insert("hora_fin", k.campo(3));
-        banda.insert("minutos_fin", k.campo(3));
+        for (const QString extremo : {"inicio", "fin"}) {
+            banda.insert("dia_" + extremo, k.dia());
+            banda.insert("hora_" + extremo, k.campo(3));
+            banda.insert("minutos_" + extremo, k.campo(3));
+        }
         bandas.append(banda);
     }
     cab.insert("bandas", bandas);
