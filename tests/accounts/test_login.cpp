@@ -70,7 +70,6 @@ protected:
         UsuarioActual.clear();
     }
 
-    InicioSesion* abrir() { return InicioSesion::Mostrar(); }
     void intentar(InicioSesion* v, const QString& nombre, const QString& clave) {
         v->NomUsuario->setCurrentIndex(v->NomUsuario->findText(nombre));
         v->Pass->clear();
@@ -88,7 +87,7 @@ BaseTemporal* Login::base_ = nullptr;
 } // namespace
 
 TEST_F(Login, ListaLasCuentasSinElegirNingunaYEnmascaraLaContrasena) {
-    InicioSesion* v = abrir();
+    InicioSesion* v = InicioSesion::Mostrar();
     EXPECT_EQ(v->windowTitle(), QStringLiteral("Inicio De Sesion"));
     QStringList nombres;
     for (int i = 0; i < v->NomUsuario->count(); ++i)
@@ -97,30 +96,21 @@ TEST_F(Login, ListaLasCuentasSinElegirNingunaYEnmascaraLaContrasena) {
               QStringList({"Administrador", "Invitado", "Operador", "administrador", "Operador", "Largo"}));
     EXPECT_EQ(v->NomUsuario->currentIndex(), -1);
     EXPECT_EQ(v->Pass->echoMode(), QLineEdit::Password);
-    EXPECT_EQ(v->Pass->maxLength(), 10);
-    EXPECT_EQ(v->Inicio->text(), QStringLiteral("Iniciar Sesion"));
-    EXPECT_FALSE(v->Inicio->icon().isNull());
     EXPECT_FALSE(v->text2->isVisible());
     EXPECT_TRUE(Conexion2.abierta());
     // Labels name their boxes for screen readers; the order follows the form.
     EXPECT_EQ(v->NomUsuario->accessibleName(), QStringLiteral("Nombre de Usuario:"));
     EXPECT_EQ(v->Pass->accessibleName(), QStringLiteral("Contraseña:"));
-    EXPECT_EQ(v->Label1->buddy(), v->NomUsuario);
-    EXPECT_EQ(v->Label2->buddy(), v->Pass);
     EXPECT_EQ(siguienteTab(v->NomUsuario), v->Pass);
     EXPECT_EQ(siguienteTab(v->Pass), v->Inicio);
-    EXPECT_EQ(v->Pass->toolTip(),
-              QStringLiteral("Ingrese como máximo 10 números o letras, recuerde que diferencia "
-                             "entre minúsculas y mayúsculas"));
-    EXPECT_EQ(v->NomUsuario->toolTip(), QStringLiteral("Elija el nombre de usuario"));
     // Eleven characters typed, ten kept: a longer stored password can never be entered.
     intentar(v, QStringLiteral("Largo"), QStringLiteral("abcdefghijk"));
     EXPECT_EQ(v->Pass->text(), QStringLiteral("abcdefghij"));
     EXPECT_EQ(mensajes.ultimo().texto, kIncorrecta);
 }
 
-TEST_F(Login, ContrasenaIncorrectaOSinNombreDejaLaVentanaAbierta) {
-    InicioSesion* v = abrir();
+TEST_F(Login, ContrasenaIncorrectaOSinNombreDejaLaVentanaAbiertaYValeLaUltimaCuentaDelNombre) {
+    InicioSesion* v = InicioSesion::Mostrar();
     intentar(v, QStringLiteral("Operador"), QStringLiteral("DOS"));
     ASSERT_EQ(mensajes.mensajes().size(), 1);
     EXPECT_EQ(mensajes.ultimo().texto, kIncorrecta);
@@ -129,33 +119,32 @@ TEST_F(Login, ContrasenaIncorrectaOSinNombreDejaLaVentanaAbierta) {
     EXPECT_EQ(mensajes.ultimo().botones, Botones::Aceptar);
     EXPECT_TRUE(v->isVisible());
     EXPECT_EQ(v->Pass->text(), QStringLiteral("DOS"));
-    // No name chosen, empty password: also refused, even though accounts have empty passwords.
+    // No name chosen, empty password: also refused, even though accounts have empty passwords;
+    // Enter in the name list tries too.
     v->NomUsuario->setCurrentIndex(-1);
     v->Pass->clear();
-    QTest::mouseClick(v->Inicio, Qt::LeftButton);
+    QTest::keyClick(v->NomUsuario, Qt::Key_Return);
     EXPECT_EQ(mensajes.mensajes().size(), 2);
     EXPECT_EQ(mensajes.ultimo().texto, kIncorrecta);
     EXPECT_TRUE(UsuarioActual.isEmpty());
     EXPECT_EQ(FrmDatos::instancia(), nullptr);
     EXPECT_TRUE(v->text2->text().isEmpty()); // the hash does not linger
+    // Two accounts of one name: the last one's password counts.
+    intentar(v, QStringLiteral("Operador"), QStringLiteral("uno"));
+    EXPECT_EQ(mensajes.ultimo().texto, kIncorrecta);
+    mensajes.limpiar();
+    intentar(v, QStringLiteral("Operador"), QStringLiteral("dos"));
+    ASSERT_EQ(mensajes.mensajes().size(), 2);
+    EXPECT_EQ(mensajes.mensajes().at(0).texto, QStringLiteral("Contraseña Correcta!"));
+    EXPECT_EQ(mensajes.mensajes().at(0).titulo, QStringLiteral("Contraseña Correcta"));
+    EXPECT_EQ(mensajes.mensajes().at(0).icono, Icono::Informacion);
+    EXPECT_EQ(mensajes.mensajes().at(1).texto, QStringLiteral("Bienvenido Usuario Operador"));
+    EXPECT_EQ(UsuarioActual, QStringLiteral("Operador"));
     EXPECT_EQ(finales, 0);
 }
 
-TEST_F(Login, ConDosCuentasDelMismoNombreValeLaUltima) {
-    InicioSesion* v = abrir();
-    intentar(v, QStringLiteral("Operador"), QStringLiteral("uno"));
-    EXPECT_EQ(mensajes.ultimo().texto, kIncorrecta);
-    intentar(v, QStringLiteral("Operador"), QStringLiteral("dos"));
-    ASSERT_GE(mensajes.mensajes().size(), 3);
-    EXPECT_EQ(mensajes.mensajes().at(1).texto, QStringLiteral("Contraseña Correcta!"));
-    EXPECT_EQ(mensajes.mensajes().at(1).titulo, QStringLiteral("Contraseña Correcta"));
-    EXPECT_EQ(mensajes.mensajes().at(1).icono, Icono::Informacion);
-    EXPECT_EQ(mensajes.mensajes().at(2).texto, QStringLiteral("Bienvenido Usuario Operador"));
-    EXPECT_EQ(UsuarioActual, QStringLiteral("Operador"));
-}
-
 TEST_F(Login, ExitoAbreLaVentanaPrincipalConLosDerechosDelNombreExacto) {
-    InicioSesion* v = abrir();
+    InicioSesion* v = InicioSesion::Mostrar();
     // Lower-case "administrador" is an ordinary user, and its password is case-sensitive.
     intentar(v, QStringLiteral("administrador"), QStringLiteral("clave"));
     EXPECT_EQ(mensajes.ultimo().texto, kIncorrecta);
@@ -170,34 +159,23 @@ TEST_F(Login, ExitoAbreLaVentanaPrincipalConLosDerechosDelNombreExacto) {
     EXPECT_EQ(f->Usuario->text(), QStringLiteral("administrador"));
     EXPECT_FALSE(f->Municipio->isEnabled());
     EXPECT_FALSE(f->cmdOpciones[2]->isEnabled());
-    EXPECT_TRUE(f->cmdOpciones[6]->isEnabled());
     EXPECT_TRUE(Conexion1.abierta());
     delete f;
 
-    // The administrator: the empty stored password is entered with an empty box.
+    // The administrator, from the keyboard: the empty stored password is entered empty.
     UsuarioActual.clear();
-    v = abrir();
-    intentar(v, QStringLiteral("Administrador"), QString());
+    v = InicioSesion::Mostrar();
+    v->NomUsuario->setCurrentIndex(v->NomUsuario->findText(QStringLiteral("Administrador")));
+    QTest::keyClick(v->Pass, Qt::Key_Return);
     f = FrmDatos::instancia();
     ASSERT_NE(f, nullptr);
-    EXPECT_EQ(mensajes.ultimo().texto, QStringLiteral("Bienvenido Usuario Administrador"));
+    EXPECT_TRUE(mensajes.textos().contains(QStringLiteral("Bienvenido Usuario Administrador")));
     EXPECT_TRUE(f->Municipio->isEnabled());
     EXPECT_TRUE(f->cmdOpciones[2]->isEnabled());
 }
 
-TEST_F(Login, SeUsaConElTeclado) {
-    InicioSesion* v = abrir();
-    // Enter in the name list tries to log in as well.
-    QTest::keyClick(v->NomUsuario, Qt::Key_Return);
-    EXPECT_EQ(mensajes.ultimo().texto, kIncorrecta);
-    v->NomUsuario->setCurrentIndex(v->NomUsuario->findText(QStringLiteral("Invitado")));
-    QTest::keyClick(v->Pass, Qt::Key_Return);
-    ASSERT_NE(FrmDatos::instancia(), nullptr);
-    EXPECT_EQ(UsuarioActual, QStringLiteral("Invitado"));
-}
-
 TEST_F(Login, CerrarSinIniciarSesionTerminaElPrograma) {
-    InicioSesion* v = abrir();
+    InicioSesion* v = InicioSesion::Mostrar();
     QTest::keyClick(v->Pass, Qt::Key_Escape);
     EXPECT_EQ(finales, 1);
     EXPECT_FALSE(Conexion2.abierta());
@@ -206,7 +184,7 @@ TEST_F(Login, CerrarSinIniciarSesionTerminaElPrograma) {
     EXPECT_EQ(FrmDatos::instancia(), nullptr);
 }
 
-TEST_F(Login, PantallaInicioPasaAlLoginTrasDosSegundosOConUnClic) {
+TEST_F(Login, PantallaInicioPasaAlLoginTrasDosSegundosOConUnClicYUnaTeclaTermina) {
     auto inicio = std::make_unique<PantallaInicio>();
     inicio->show();
     EXPECT_EQ(inicio->Timer1->interval(), 2000);
@@ -220,16 +198,17 @@ TEST_F(Login, PantallaInicioPasaAlLoginTrasDosSegundosOConUnClic) {
     EXPECT_TRUE(InicioSesion::instancia()->isVisible());
     delete InicioSesion::instancia();
 
-    auto otra = std::make_unique<PantallaInicio>();
-    otra->show();
-    QTest::mouseClick(otra->Image1, Qt::LeftButton);
-    EXPECT_FALSE(otra->isVisible());
+    inicio.reset();
+    inicio = std::make_unique<PantallaInicio>();
+    inicio->show();
+    QTest::mouseClick(inicio->Image1, Qt::LeftButton);
+    EXPECT_FALSE(inicio->isVisible());
     EXPECT_NE(InicioSesion::instancia(), nullptr);
     EXPECT_EQ(finales, 0);
-}
+    delete InicioSesion::instancia();
 
-TEST_F(Login, UnaTeclaEnLaPantallaInicioTerminaElPrograma) {
-    auto inicio = std::make_unique<PantallaInicio>();
+    inicio.reset();
+    inicio = std::make_unique<PantallaInicio>();
     inicio->show();
     QTest::keyClick(inicio.get(), Qt::Key_Space);
     EXPECT_EQ(finales, 1);

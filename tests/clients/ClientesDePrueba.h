@@ -23,29 +23,18 @@ inline void ejecutar(const Consulta& c) {
 inline void agregarCliente(const QString& numero, const QString& nombre, const QString& local,
                            const QString& ultimaFecha = QStringLiteral("20110915"),
                            const QString& ultimaHora = QStringLiteral("143005")) {
-    ejecutar(Sentencias::insertarCliente({numero,
-                                          nombre,
-                                          QStringLiteral("Calle 1"),
-                                          QStringLiteral("Quilmes"),
-                                          QStringLiteral("1878"),
-                                          QStringLiteral("Quilmes"),
-                                          QStringLiteral("Buenos Aires"),
-                                          QStringLiteral("4253-0000"),
-                                          QStringLiteral("15-0000"),
-                                          QStringLiteral("cliente@correo.com.ar"),
-                                          QStringLiteral("20100101"),
-                                          local,
-                                          QStringLiteral("Av. Mitre 10"),
-                                          QStringLiteral("Bernal"),
-                                          QStringLiteral("Quilmes Oeste"),
-                                          QStringLiteral("Bs. As."),
-                                          QStringLiteral("4200-0000"),
-                                          QStringLiteral("local@correo.com.ar"),
-                                          ultimaFecha,
-                                          ultimaHora,
-                                          QStringLiteral("20110101"),
-                                          QStringLiteral("093000"),
-                                          QStringLiteral("Notas de ") + nombre}));
+    QStringList v =
+        QStringLiteral("||Calle 1|Quilmes|1878|Quilmes|Buenos Aires|4253-0000|15-0000|"
+                       "cliente@correo.com.ar|20100101||Av. Mitre 10|Bernal|Quilmes Oeste|Bs. As.|"
+                       "4200-0000|local@correo.com.ar|||20110101|093000|")
+            .split(QLatin1Char('|'));
+    v[0] = numero;
+    v[1] = nombre;
+    v[11] = local;
+    v[18] = ultimaFecha;
+    v[19] = ultimaHora;
+    v[22] = QStringLiteral("Notas de ") + nombre;
+    ejecutar(Sentencias::insertarCliente(v));
 }
 
 // Band A Lunes 8:30 to Viernes 23:5; bands B and C set too.
@@ -62,17 +51,26 @@ inline void ponerBandas(const QString& numero) {
 
 inline void agregarInfraccion(const QString& numero, const QString& fecha, const QString& estatus,
                               const QString& ci, const QString& hora = QStringLiteral("120000")) {
-    ejecutar(Sentencias::insertarInfraccion(
-        {numero, fecha, hora, QStringLiteral("095"), estatus, QStringLiteral("13,2 V"), QStringLiteral("SI"),
-         QStringLiteral("010"), QStringLiteral("Administrador"), QStringLiteral("095"), QStringLiteral("085"),
-         QStringLiteral("003"), QStringLiteral("- 05"), QStringLiteral("010"), QStringLiteral("060"),
-         QStringLiteral("070"), ci}));
+    QStringList v = QStringLiteral("|||095||13,2 V|SI|010|Administrador|095|085|003|- 05|010|060|070|")
+                        .split(QLatin1Char('|'));
+    v[0] = numero;
+    v[1] = fecha;
+    v[2] = hora;
+    v[4] = estatus;
+    v[16] = ci;
+    ejecutar(Sentencias::insertarInfraccion(v));
 }
 
 inline qint64 contar(const QString& sql, const QVariantList& valores = {}) {
     Statement st(BaseDatosCompartida(), sql);
     st.enlazarTodos(valores);
     return st.paso() ? st.entero(0) : -1;
+}
+
+// Rows of `tabla` (Clientes or Infracciones) with exactly that client number.
+inline qint64 cuantos(const char* tabla, const QString& numero) {
+    return contar(QStringLiteral("SELECT count(*) FROM %1 WHERE NumeroCliente = ?").arg(QLatin1String(tabla)),
+                  {numero});
 }
 
 // Clients 12 (bands, coloured and marked infractions), 123 and 312 (one infraction each) and

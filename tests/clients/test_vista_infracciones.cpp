@@ -1,161 +1,76 @@
-// The pieces of the infraction view on plain grids, and reading a client's rows by number.
-#include "BaseTemporal.h"
+// The infraction and time-band view: its rules on plain values, and the main window driven as a
+// user would.
+#include "ClientesDePrueba.h"
 #include "clients/CamposFecha.h"
 #include "clients/VistaInfracciones.h"
-#include "store/GridModel.h"
-#include "store/modVarios.h"
 
 #include <QDateEdit>
+#include <QHeaderView>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTest>
 #include <QTimeEdit>
-
-#include <gtest/gtest.h>
 
 namespace {
 
-// A grid shaped like the infraction grid: one row per (date, status, CI).
-struct Inf {
-    QString fecha;
-    QString estatus;
-    QString ci;
-};
+using prueba::VentanaConClientes;
 
-void llenar(GridModel& g, const std::vector<Inf>& filas) {
-    g.setCols(ColInfraccion::Cantidad);
-    g.setRows(static_cast<int>(filas.size()) + 1);
-    for (int i = 0; i < static_cast<int>(filas.size()); ++i) {
-        g.setTextMatrix(i + 1, ColInfraccion::Id, QString::number(i + 1));
-        g.setTextMatrix(i + 1, ColInfraccion::Fecha, filas[i].fecha);
-        g.setTextMatrix(i + 1, ColInfraccion::Estatus, filas[i].estatus);
-        g.setTextMatrix(i + 1, ColInfraccion::CI, filas[i].ci);
-    }
-}
-
-std::vector<int> visibles(const GridModel& g) {
-    std::vector<int> v;
-    for (int f = 1; f < g.rows(); ++f)
-        if (!g.rowHidden(f))
-            v.push_back(f);
-    return v;
-}
+const QColor kAmarillo(255, 255, 0);
+const QColor kNaranja(255, 128, 0);
+const QColor kRojo(255, 0, 0);
+const QColor kGris(40, 40, 40);
 
 TEST(VistaInfracciones, ColoursFollowTheStatusTextExactly) {
-    EXPECT_EQ(ColorEstatus(QStringLiteral("L. SHOW")), QColor(255, 255, 0));
-    EXPECT_EQ(ColorEstatus(QStringLiteral("D. JOCKEY")), QColor(255, 128, 0));
-    for (const char* rojo : {"MIC. DESC.", "APERT. GAB.", "BAT. DESC.", "EXCESO INF.", "REINICIO EQ."})
-        EXPECT_EQ(ColorEstatus(QString::fromLatin1(rojo)), QColor(255, 0, 0)) << rojo;
-    EXPECT_EQ(ColorEstatus(QString()), QColor(40, 40, 40));
-    // Exact and case-sensitive: anything else keeps the yellow background.
-    EXPECT_EQ(ColorEstatus(QStringLiteral("d. jockey")), QColor(255, 255, 0));
-    EXPECT_EQ(ColorEstatus(QStringLiteral("MIC. DESC")), QColor(255, 255, 0));
-
-    GridModel g;
-    llenar(g, {{"01/01/2011", "D. JOCKEY", "1"}, {"01/01/2011", "", ""}, {"01/01/2011", "OTRO", "2"}});
-    ColorearInfracciones(g);
-    for (int c = 0; c < g.cols(); ++c) {
-        EXPECT_EQ(g.cellBackColor(1, c), QColor(255, 128, 0));
-        EXPECT_EQ(g.cellBackColor(2, c), QColor(40, 40, 40));
-        EXPECT_EQ(g.cellBackColor(3, c), QColor(255, 255, 0));
-    }
+    const std::pair<const char*, QColor> casos[] = {
+        {"L. SHOW", kAmarillo},   {"D. JOCKEY", kNaranja}, {"MIC. DESC.", kRojo},   {"APERT. GAB.", kRojo},
+        {"BAT. DESC.", kRojo},    {"EXCESO INF.", kRojo},  {"REINICIO EQ.", kRojo}, {"", kGris},
+        {"d. jockey", kAmarillo}, {"MIC. DESC", kAmarillo}}; // exact and case-sensitive
+    for (const auto& [estatus, color] : casos)
+        EXPECT_EQ(ColorEstatus(QString::fromLatin1(estatus)), color) << estatus;
 }
 
-TEST(VistaInfracciones, MarkedRecordsGetASeparatorBelowAndLoseTheirMark) {
-    EXPECT_TRUE(ContadorMarcado(QStringLiteral("3.")));
-    EXPECT_TRUE(ContadorMarcado(QStringLiteral(".")));
-    EXPECT_TRUE(ContadorMarcado(QStringLiteral("BLOQ..")));
-    EXPECT_TRUE(ContadorMarcado(QStringLiteral("BLOQ.")));
-    EXPECT_FALSE(ContadorMarcado(QStringLiteral("12")));
-    EXPECT_FALSE(ContadorMarcado(QString()));
-
-    GridModel g;
-    llenar(g, {{"01/01/2011", "D. JOCKEY", "1."},
-               {"01/01/2011", "L. SHOW", "2"},
-               {"02/01/2011", "L. SHOW", "3."},
-               {"03/01/2011", "MIC. DESC.", "BLOQ.."},
-               {"03/01/2011", "BAT. DESC.", "BLOQ."},
-               {"04/01/2011", "", "."}});
-    MarcarGrupos(g);
-    ASSERT_EQ(g.rows(), 1 + 6 + 5);
-    const QStringList ci = {"1", "", "2", "3", "", "BLOQ", "", "BLOQ", "", "", ""};
-    for (int f = 1; f < g.rows(); ++f)
-        EXPECT_EQ(g.textMatrix(f, ColInfraccion::CI), ci.at(f - 1)) << f;
-    // Separators are empty rows directly below their record.
-    for (int f : {2, 5, 7, 9, 11}) {
-        EXPECT_TRUE(g.textMatrix(f, ColInfraccion::Id).isEmpty()) << f;
-        EXPECT_TRUE(g.textMatrix(f, ColInfraccion::Fecha).isEmpty()) << f;
-    }
-    EXPECT_EQ(g.textMatrix(4, ColInfraccion::Id), QStringLiteral("3"));
-    EXPECT_EQ(g.textMatrix(8, ColInfraccion::Id), QStringLiteral("5"));
-    ColorearInfracciones(g);
-    EXPECT_EQ(g.cellBackColor(5, 3), QColor(40, 40, 40));
-}
-
-TEST(VistaInfracciones, DateRangeIsInclusiveAndKeepsRowsWithoutDate) {
-    GridModel g;
-    llenar(g, {{"28/02/2011", "L. SHOW", "1"},
-               {"01/03/2011", "L. SHOW", "2"},
-               {"31/03/2011", "L. SHOW", "3"},
-               {"01/04/2011", "L. SHOW", "4"}});
-    MarcarGrupos(g);
-    g.insertEmptyRowsBelow({4}); // a separator after the last record
-    EXPECT_EQ(FiltrarPorFechas(g, QDate(2011, 3, 1), QDate(2011, 3, 31)), 0);
-    EXPECT_EQ(visibles(g), (std::vector<int>{2, 3, 5}));
-    // A second filter shows again what the first hid.
-    EXPECT_EQ(FiltrarPorFechas(g, QDate(2011, 1, 1), QDate(2011, 12, 31)), 0);
-    EXPECT_EQ(visibles(g), (std::vector<int>{1, 2, 3, 4, 5}));
-    // A single day.
-    FiltrarPorFechas(g, QDate(2011, 4, 1), QDate(2011, 4, 1));
-    EXPECT_EQ(visibles(g), (std::vector<int>{4, 5}));
-}
-
-TEST(VistaInfracciones, UnreadableDatesAreCountedAndLeftShown) {
-    GridModel g;
-    llenar(g, {{"//", "L. SHOW", "1"}, {"31/02/2011", "L. SHOW", "2"}, {"05/05/2015", "L. SHOW", "3"}});
-    EXPECT_EQ(FiltrarPorFechas(g, QDate(2011, 1, 1), QDate(2011, 12, 31)), 2);
-    EXPECT_EQ(visibles(g), (std::vector<int>{1, 2}));
-}
-
+// The band boxes pad numbers below ten with one zero, whatever their width.
 TEST(VistaInfracciones, BandTextsPadNumbersBelowTen) {
     EXPECT_EQ(RellenarCero(QStringLiteral("8")), QStringLiteral("08"));
     EXPECT_EQ(RellenarCero(QStringLiteral("008")), QStringLiteral("0008"));
-    EXPECT_EQ(RellenarCero(QStringLiteral("10")), QStringLiteral("10"));
-    EXPECT_EQ(RellenarCero(QStringLiteral("30")), QStringLiteral("30"));
     EXPECT_EQ(RellenarCero(QStringLiteral("0")), QStringLiteral("00"));
-
+    EXPECT_EQ(RellenarCero(QStringLiteral("10")), QStringLiteral("10"));
     GridModel bandas;
     bandas.setCols(22);
     bandas.setRows(2);
-    const QStringList fila = {"Si",     "Si",     "Lunes",   "Viernes", "8", "30", "23", "5",
-                              "No",     "Sabado", "Domingo", "22",      "0", "6",  "15", "Si",
-                              "Martes", "Martes", "10",      "10",      "9", "9"};
+    const QStringList fila = QStringLiteral("Si|Si|Lunes|Viernes|8|30|23|5|No|Sabado|Domingo|22|0|6|15|Si|"
+                                            "Martes|Martes|10|10|9|9")
+                                 .split(QLatin1Char('|'));
     for (int c = 0; c < 22; ++c)
         bandas.setTextMatrix(1, c, fila.at(c));
-    const TextosBandas t = CalcularTextosBandas(bandas);
-    EXPECT_EQ(t.activacion[0], QStringLiteral("Si"));
-    EXPECT_EQ(t.inicio[0], QStringLiteral("Lunes 08:30"));
-    EXPECT_EQ(t.fin[0], QStringLiteral("Viernes 23:05"));
-    EXPECT_EQ(t.activacion[1], QStringLiteral("No"));
-    EXPECT_EQ(t.inicio[1], QStringLiteral("Sabado 22:00"));
-    EXPECT_EQ(t.fin[1], QStringLiteral("Domingo 06:15"));
-    EXPECT_EQ(t.inicio[2], QStringLiteral("Martes 10:10"));
-    EXPECT_EQ(t.fin[2], QStringLiteral("Martes 09:09"));
-
+    EXPECT_EQ(CalcularTextosBandas(bandas).fin[2], QStringLiteral("Martes 09:09"));
     // No band settings (band A start hour empty) or no row: every box empty.
     bandas.setTextMatrix(1, 4, QString());
     const TextosBandas vacias = CalcularTextosBandas(bandas);
-    for (int b = 0; b < 3; ++b) {
-        EXPECT_TRUE(vacias.activacion[b].isEmpty());
-        EXPECT_TRUE(vacias.inicio[b].isEmpty());
-        EXPECT_TRUE(vacias.fin[b].isEmpty());
-    }
+    for (int b = 0; b < 3; ++b)
+        EXPECT_TRUE(vacias.activacion[b].isEmpty() && vacias.inicio[b].isEmpty() && vacias.fin[b].isEmpty());
     bandas.setRows(1);
     EXPECT_TRUE(CalcularTextosBandas(bandas).inicio[0].isEmpty());
 }
 
+TEST(VistaInfracciones, UnreadableDatesAreCountedAndLeftShown) {
+    GridModel g;
+    g.setCols(ColInfraccion::Cantidad);
+    g.setRows(4);
+    const char* fechas[] = {"//", "31/02/2011", "05/05/2015"};
+    for (int f = 1; f < 4; ++f) {
+        g.setTextMatrix(f, ColInfraccion::Id, QString::number(f));
+        g.setTextMatrix(f, ColInfraccion::Fecha, QString::fromLatin1(fechas[f - 1]));
+    }
+    EXPECT_EQ(FiltrarPorFechas(g, QDate(2011, 1, 1), QDate(2011, 12, 31)), 2);
+    EXPECT_FALSE(g.rowHidden(1) || g.rowHidden(2));
+    EXPECT_TRUE(g.rowHidden(3));
+}
+
 TEST(VistaInfracciones, PickersShowNothingForEmptyOrInvalidStoredValues) {
     EXPECT_EQ(LeerFechaDMA(QStringLiteral("15/09/2011")), QDate(2011, 9, 15));
-    EXPECT_FALSE(LeerFechaDMA(QStringLiteral("//")));
-    EXPECT_FALSE(LeerFechaDMA(QStringLiteral("31/02/2011")));
-    EXPECT_FALSE(LeerFechaDMA(QString()));
+    for (const char* nada : {"//", "31/02/2011", ""})
+        EXPECT_FALSE(LeerFechaDMA(QString::fromLatin1(nada))) << nada;
     EXPECT_EQ(LeerHoraHMS(QStringLiteral("14:30:05")), QTime(14, 30, 5));
     EXPECT_FALSE(LeerHoraHMS(QStringLiteral("::")));
     EXPECT_FALSE(LeerHoraHMS(QStringLiteral("25:00:00")));
@@ -168,57 +83,122 @@ TEST(VistaInfracciones, PickersShowNothingForEmptyOrInvalidStoredValues) {
     PonerHora(&hora, std::nullopt);
     EXPECT_TRUE(fecha.text().trimmed().isEmpty());
     EXPECT_TRUE(hora.text().trimmed().isEmpty());
-    EXPECT_TRUE(PickerVacio(&fecha));
     EXPECT_EQ(FechaAlmacenada(&fecha), QString());
     EXPECT_EQ(HoraAlmacenada(&hora), QString());
     // Midnight is a real time, not the empty picker.
     PonerHora(&hora, QTime(0, 0));
-    PonerFecha(&fecha, QDate(2010, 5, 10));
     EXPECT_EQ(hora.text(), QStringLiteral("00:00:00"));
-    EXPECT_EQ(fecha.text(), QStringLiteral("10/05/2010"));
-    EXPECT_EQ(FechaAlmacenada(&fecha), QStringLiteral("20100510"));
     EXPECT_EQ(HoraAlmacenada(&hora), QStringLiteral("000000"));
 }
 
-class InfraccionesPorNumero : public ::testing::Test {
-protected:
-    void SetUp() override {
-        Database& db = BaseDatosCompartida();
-        for (const char* numero : {"12", "123", "312", "12", "1", "12 "}) {
-            QStringList v(17, QString());
-            v[0] = QString::fromLatin1(numero);
-            v[1] = QStringLiteral("20110301");
-            v[2] = QStringLiteral("143005");
-            v[4] = QStringLiteral("L. SHOW");
-            const Consulta c = Sentencias::insertarInfraccion(v);
-            db.ejecutar(c.sql, c.parametros);
-        }
-    }
-    BaseTemporal base_;
-};
+TEST_F(VentanaConClientes, SelectingAClientShowsItsPremisesColouredRowsSeparatorsAndBands) {
+    seleccionar(QStringLiteral("12"));
+    const FrmDatos& v = *ventana;
+    const std::pair<QWidget*, const char*> campos[] = {{v.NLocal, "Bar El Ñandú"},
+                                                       {v.DLocal, "Av. Mitre 10"},
+                                                       {v.PartLocal, "Quilmes Oeste"},
+                                                       {v.EmailLocal, "local@correo.com.ar"},
+                                                       {v.UltimaFechaInsp, "15/09/2011"},
+                                                       {v.UltimaHoraInsp, "14:30:05"},
+                                                       {v.AnteriorInspeccionFecha, "01/01/2011"}};
+    for (const auto& [w, texto] : campos)
+        EXPECT_EQ(w->property("text").toString(), QString::fromUtf8(texto)) << w->objectName().toStdString();
 
-TEST_F(InfraccionesPorNumero, OnlyTheExactClientNumberIsRead) {
-    GridModel g;
-    CargarInfracciones(g, QStringLiteral("12"));
-    ASSERT_EQ(g.rows(), 3);
-    EXPECT_EQ(g.cols(), ColInfraccion::Cantidad);
-    for (int f = 1; f < g.rows(); ++f)
-        EXPECT_EQ(g.textMatrix(f, ColInfraccion::Equipo), QStringLiteral("12"));
-    EXPECT_LT(g.textMatrix(1, 0).toInt(), g.textMatrix(2, 0).toInt());
-    EXPECT_EQ(g.textMatrix(1, ColInfraccion::Fecha), QStringLiteral("01/03/2011"));
-    EXPECT_EQ(g.textMatrix(1, ColInfraccion::Hora), QStringLiteral("14:30:05"));
-    // Slot 3 is open only while reading.
-    EXPECT_FALSE(Conexion3.abierta());
-
-    CargarInfracciones(g, QString());
-    EXPECT_EQ(g.rows(), 1);
-    EXPECT_EQ(g.cols(), ColInfraccion::Cantidad);
-    FormatearInfracciones(g);
+    // Only client 12's records (not 123's nor 312's), in id order, separators below marks.
+    const GridModel& g = *v.flex2;
     EXPECT_EQ(g.textMatrix(0, 5), QStringLiteral(" Estatus "));
-    EXPECT_EQ(g.textMatrix(0, 17), QStringLiteral(" CI"));
-    EXPECT_EQ(g.colWidth(0), 0);
-    EXPECT_EQ(g.colWidth(9), 1510);
-    EXPECT_EQ(g.colAlignment(4), Qt::AlignCenter);
+    EXPECT_EQ(visibles(), (QStringList{"28/02/2011", "01/03/2011", "-", "15/03/2011", "-", "31/03/2011",
+                                       "01/04/2011", "-", "02/04/2011", "-"}));
+    for (int f = 1; f < g.rows(); ++f)
+        EXPECT_TRUE(g.textMatrix(f, 0).isEmpty() || g.textMatrix(f, 1) == QStringLiteral("12")) << f;
+    // Every dot is removed, the one of "BLOQ." too, and each such record gets its separator.
+    QStringList ci;
+    for (int f = 1; f < g.rows(); ++f)
+        ci << g.textMatrix(f, ColInfraccion::CI);
+    EXPECT_EQ(ci, QStringList({"1", "1", "", "BLOQ", "", "", "2", "", "BLOQ", ""}));
+    const QList<QColor> colores = {kAmarillo, kNaranja,  kGris, kRojo, kGris,
+                                   kGris,     kAmarillo, kGris, kRojo, kGris};
+    for (int f = 1; f < g.rows(); ++f)
+        for (int c : {0, 5, 17})
+            EXPECT_EQ(g.cellBackColor(f, c), colores.at(f - 1)) << f << " " << c;
+    EXPECT_EQ(g.colWidth(5), 1200);
+    EXPECT_EQ(g.colAlignment(9), Qt::AlignCenter);
+    EXPECT_TRUE(v.flex2Vista->isColumnHidden(0));
+
+    EXPECT_EQ(v.ActBHA->text(), QStringLiteral("Si"));
+    EXPECT_EQ(v.InicioBHA->text(), QStringLiteral("Lunes 08:30"));
+    EXPECT_EQ(v.FinBHA->text(), QStringLiteral("Viernes 23:05"));
+    EXPECT_EQ(v.InicioBHB->text(), QStringLiteral("Sabado 22:00"));
+    EXPECT_EQ(v.FinBHC->text(), QStringLiteral("Martes 11:45"));
+
+    seleccionar(QStringLiteral("123"));
+    EXPECT_EQ(visibles(), QStringList{QStringLiteral("10/03/2011")});
+    EXPECT_EQ(g.cellBackColor(1, 3), kRojo);
+    // A client without band settings shows empty band boxes, not the previous client's.
+    for (QLineEdit* caja :
+         {v.ActBHA, v.InicioBHA, v.FinBHA, v.ActBHB, v.InicioBHB, v.FinBHB, v.ActBHC, v.InicioBHC, v.FinBHC})
+        EXPECT_TRUE(caja->text().isEmpty()) << caja->objectName().toStdString();
+}
+
+// Client 7 has no inspection stored, no bands and no infractions; the placeholder row is no client.
+TEST_F(VentanaConClientes, MissingDataAndNoClientShowEmptyBoxesAndPickers) {
+    seleccionar(QStringLiteral("12"));
+    seleccionar(QStringLiteral("7"));
+    EXPECT_TRUE(PickerVacio(ventana->UltimaFechaInsp));
+    EXPECT_TRUE(PickerVacio(ventana->UltimaHoraInsp));
+    EXPECT_TRUE(ventana->UltimaFechaInsp->text().trimmed().isEmpty());
+    EXPECT_EQ(ventana->AnteriorInspeccionFecha->text(), QStringLiteral("01/01/2011"));
+    EXPECT_EQ(ventana->flex2->rows(), 1); // headers only
+    EXPECT_EQ(ventana->flex2->textMatrix(0, 2), QStringLiteral(" Fecha "));
+    seleccionar(QStringLiteral("12"));
+    EXPECT_EQ(ventana->UltimaFechaInsp->text(), QStringLiteral("15/09/2011"));
+
+    ventana->flex->setRow(filaDe(QStringLiteral("----")));
+    EXPECT_EQ(ventana->flex2->rows(), 1);
+    EXPECT_TRUE(ventana->NLocal->text().isEmpty());
+    EXPECT_TRUE(ventana->InicioBHA->text().isEmpty());
+    EXPECT_TRUE(PickerVacio(ventana->UltimaFechaInsp));
+    EXPECT_TRUE(mensajes.mensajes().isEmpty());
+}
+
+TEST_F(VentanaConClientes, DateRangeIsInclusiveAndTheStartMovesBackToTheEnd) {
+    seleccionar(QStringLiteral("12"));
+    ventana->FechaInfInicio->setDate(QDate(2011, 3, 1));
+    ventana->FechaInfFin->setDate(QDate(2011, 3, 31));
+    // Separators stay shown whatever the range.
+    EXPECT_EQ(visibles(), (QStringList{"01/03/2011", "-", "15/03/2011", "-", "31/03/2011", "-", "-"}));
+
+    ventana->FechaInfInicio->setDate(QDate(2011, 4, 15));
+    EXPECT_EQ(ventana->FechaInfInicio->date(), QDate(2011, 3, 31));
+    EXPECT_EQ(visibles(), (QStringList{"-", "-", "31/03/2011", "-", "-"}));
+
+    // A single day; it holds after "Reordenar Datos" too.
+    ventana->FechaInfFin->setDate(QDate(2011, 4, 1));
+    ventana->FechaInfInicio->setDate(QDate(2011, 4, 1));
+    EXPECT_EQ(visibles(), (QStringList{"-", "-", "01/04/2011", "-", "-"}));
+    QTest::mouseClick(ventana->Command1, Qt::LeftButton);
+    EXPECT_EQ(visibles(), (QStringList{"-", "-", "01/04/2011", "-", "-"}));
+    EXPECT_TRUE(mensajes.mensajes().isEmpty());
+}
+
+TEST_F(VentanaConClientes, ReordenarDatosUndoesAHeaderSort) {
+    seleccionar(QStringLiteral("12"));
+    const GridModel& g = *ventana->flex2;
+    auto ids = [&g] {
+        QStringList r;
+        for (int f = 1; f < g.rows(); ++f)
+            r << g.textMatrix(f, 0);
+        return r;
+    };
+    const QStringList antes = ids();
+    // The user clicks the "Estatus" header.
+    QHeaderView* cabecera = ventana->flex2Vista->horizontalHeader();
+    const int x = cabecera->sectionViewportPosition(5) + cabecera->sectionSize(5) / 2;
+    QTest::mouseClick(cabecera->viewport(), Qt::LeftButton, {}, QPoint(x, cabecera->height() / 2));
+    ASSERT_NE(ids(), antes);
+    QTest::mouseClick(ventana->Command1, Qt::LeftButton);
+    EXPECT_EQ(ids(), antes);
+    EXPECT_EQ(g.cellBackColor(2, 1), kNaranja);
 }
 
 } // namespace
