@@ -151,6 +151,12 @@ protected:
         QTest::mouseClick(n->Aceptar, Qt::LeftButton);
     }
 
+    // The window closed, and its slot with it.
+    static void cerrada() {
+        EXPECT_EQ(CuentasUsuario::instancia(), nullptr);
+        EXPECT_FALSE(Conexion2.abierta());
+    }
+
     void esperar(const QString& texto, const QString& titulo, Icono icono) {
         ASSERT_FALSE(mensajes_.mensajes().isEmpty());
         EXPECT_EQ(mensajes_.ultimo().texto, texto);
@@ -197,9 +203,23 @@ TEST_F(CuentasTest, AnOrdinaryUserSeesOnlyTheirOwnNameFixedAndNoAdministratorBut
         EXPECT_EQ(v->flexpassus->textMatrix(1, 1), QStringLiteral("Administrador"));
         EXPECT_TRUE(v->flexpassus->textMatrix(1, 2).startsWith(QStringLiteral("$argon2id$")));
         QTest::mouseClick(v->Command3, Qt::LeftButton);
-        EXPECT_EQ(CuentasUsuario::instancia(), nullptr);
-        EXPECT_FALSE(Conexion2.abierta());
+        cerrada();
     }
+    // With the main window loaded, the name in its Usuario box is the one whose rights apply,
+    // and "Config. Cuentas" opens the account window, once.
+    borrarVentanasCerradas();
+    UsuarioActual = QStringLiteral("Invitado");
+    FrmDatos* principal = FrmDatos::Mostrar();
+    ASSERT_NE(principal, nullptr);
+    UsuarioActual = QStringLiteral("Administrador");
+    QTest::mouseClick(principal->cmdOpciones[6], Qt::LeftButton);
+    CuentasUsuario* v = CuentasUsuario::instancia();
+    ASSERT_NE(v, nullptr);
+    EXPECT_EQ(v->Combo1->currentText(), QStringLiteral("Invitado"));
+    EXPECT_FALSE(v->Combo1->isEnabled());
+    EXPECT_FALSE(v->Command1->isVisible());
+    QTest::mouseClick(principal->cmdOpciones[6], Qt::LeftButton);
+    EXPECT_EQ(CuentasUsuario::instancia(), v);
 }
 
 // The administrator's window: every account to choose, its buttons, texts, limits and tab
@@ -217,15 +237,13 @@ TEST_F(CuentasTest, TheAdministratorsWindowListsEveryAccountAndOpensOnce) {
     EXPECT_TRUE(v->BorrarUsuario->isVisible());
     EXPECT_TRUE(v->Command1->isVisible());
 
-    const std::pair<QWidget*, const char*> textos[] = {{v->Label1, "Usuario Actual:"},
-                                                       {v->Label2, "Nueva Contraseña:"},
-                                                       {v->Label3, "Repetir Nueva Contraseña:"},
-                                                       {v->BorrarUsuario, "Borrar Usuario"},
-                                                       {v->Aceptar, "Aceptar"},
-                                                       {v->Command3, "Cancelar y Volver"},
-                                                       {v->Command1, "Agregar Usuario"}};
-    for (const auto& [w, texto] : textos)
-        EXPECT_EQ(w->property("text").toString(), QString::fromUtf8(texto));
+    QStringList textos;
+    for (QWidget* w : QList<QWidget*>{v->Label1, v->Label2, v->Label3, v->BorrarUsuario, v->Aceptar,
+                                      v->Command3, v->Command1})
+        textos << w->property("text").toString();
+    EXPECT_EQ(textos.join(QLatin1Char('|')), QStringLiteral("Usuario Actual:|Nueva Contraseña:|Repetir Nueva "
+                                                            "Contraseña:|Borrar Usuario|Aceptar|Cancelar y "
+                                                            "Volver|Agregar Usuario"));
     for (QLineEdit* p : {v->Pass1, v->Pass2}) {
         EXPECT_EQ(p->toolTip(), QStringLiteral("Ingrese como máximo 10 números o letras, recuerde que "
                                                "diferencia entre minúsculas y mayúsculas"));
@@ -253,27 +271,24 @@ TEST_F(CuentasTest, TheAdministratorsWindowListsEveryAccountAndOpensOnce) {
     borrarDirecto(QStringLiteral("Beto"));
 }
 
-TEST_F(CuentasTest, DifferingEntriesGiveTheVerificationErrorAndCloseWithoutWriting) {
-    const QStringList antes = hashes();
+TEST_F(CuentasTest, PasswordsChangeToNewHashesOfTheChosenAccountOnly) {
+    // Differing entries give the verification error and close without writing.
+    const QStringList sinCambios = hashes();
     aceptar(abrirComo(QStringLiteral("Invitado")), QString(), QStringLiteral("Clave"),
             QStringLiteral("clave"));
     ASSERT_EQ(mensajes_.mensajes().size(), 1);
     esperar(QStringLiteral("¡La confirmación de la contraseña debe ser la misma que la contraseña!"),
             QStringLiteral("Error de Verificación"), Icono::Exclamacion);
-    EXPECT_EQ(CuentasUsuario::instancia(), nullptr);
-    EXPECT_FALSE(Conexion2.abierta());
-    EXPECT_EQ(hashes(), antes);
-}
+    cerrada();
+    EXPECT_EQ(hashes(), sinCambios);
 
-TEST_F(CuentasTest, PasswordsChangeToNewHashesOfTheChosenAccountOnly) {
     // A user changes their own: the text is cut at ten characters and only its hash is stored.
     aceptar(abrirComo(QStringLiteral("Invitado")), QString(), QStringLiteral("d'Ar tagnan"),
             QStringLiteral("d'Ar tagnan"));
     ASSERT_EQ(mensajes_.mensajes().size(), 1);
     esperar(QStringLiteral("La contraseña ha sido cambiada"), QStringLiteral("Aviso de contraseña"),
             Icono::Informacion);
-    EXPECT_EQ(CuentasUsuario::instancia(), nullptr);
-    EXPECT_FALSE(Conexion2.abierta());
+    cerrada();
     QString hash = cuentas(QStringLiteral("Invitado")).value(0).hash;
     EXPECT_TRUE(hash.startsWith(QStringLiteral("$argon2id$")));
     EXPECT_FALSE(hash.contains(QStringLiteral("Ar ta")));
@@ -323,8 +338,7 @@ TEST_F(CuentasTest, ProtectedAccountsCannotBeDeletedAndNoDeletesNothing) {
     esperar(QStringLiteral("¿Está seguro que quiere eliminar el usuario Carla?"),
             QStringLiteral("Eliminar Usuario"), Icono::Pregunta);
     EXPECT_EQ(mensajes_.ultimo().botones, Botones::SiNo);
-    EXPECT_EQ(CuentasUsuario::instancia(), nullptr);
-    EXPECT_FALSE(Conexion2.abierta());
+    cerrada();
     EXPECT_EQ(cuentas(QStringLiteral("Carla")).size(), 1);
     borrarDirecto(QStringLiteral("Carla"));
 }
@@ -504,23 +518,6 @@ TEST_F(CuentasTest, AnOrdinaryUserCannotCreateDeleteOrChangeOthersEvenDrivingThe
     EXPECT_EQ(NvoUsuario::instancia(), n);
     EXPECT_EQ(hashes(), antes);
     borrarDirecto(QStringLiteral("Dario"));
-}
-
-// With the main window loaded, the name in its Usuario box is the one whose rights apply, and
-// "Config. Cuentas" opens the account window, once.
-TEST_F(CuentasTest, TheMainWindowsUserBoxDecidesTheRights) {
-    UsuarioActual = QStringLiteral("Invitado");
-    FrmDatos* principal = FrmDatos::Mostrar();
-    ASSERT_NE(principal, nullptr);
-    UsuarioActual = QStringLiteral("Administrador");
-    QTest::mouseClick(principal->cmdOpciones[6], Qt::LeftButton);
-    CuentasUsuario* v = CuentasUsuario::instancia();
-    ASSERT_NE(v, nullptr);
-    EXPECT_EQ(v->Combo1->currentText(), QStringLiteral("Invitado"));
-    EXPECT_FALSE(v->Combo1->isEnabled());
-    EXPECT_FALSE(v->Command1->isVisible());
-    QTest::mouseClick(principal->cmdOpciones[6], Qt::LeftButton);
-    EXPECT_EQ(CuentasUsuario::instancia(), v);
 }
 
 } // namespace

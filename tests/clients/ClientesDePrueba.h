@@ -82,17 +82,14 @@ inline void sembrar() {
     agregarCliente(QStringLiteral("312"), QStringLiteral("Peña Hnos."), QStringLiteral("Club Social"));
     agregarCliente(QStringLiteral("7"), QStringLiteral("Sofía Núñez"), QStringLiteral("Salón Los Álamos"),
                    QString(), QString());
-    const QString n = QStringLiteral("12");
-    agregarInfraccion(n, QStringLiteral("20110228"), QStringLiteral("L. SHOW"), QStringLiteral("1"));
-    agregarInfraccion(n, QStringLiteral("20110301"), QStringLiteral("D. JOCKEY"), QStringLiteral("1."));
-    agregarInfraccion(n, QStringLiteral("20110315"), QStringLiteral("MIC. DESC."), QStringLiteral("BLOQ.."));
-    agregarInfraccion(n, QStringLiteral("20110331"), QString(), QString());
-    agregarInfraccion(n, QStringLiteral("20110401"), QStringLiteral("L. SHOW"), QStringLiteral("2."));
-    agregarInfraccion(n, QStringLiteral("20110402"), QStringLiteral("APERT. GAB."), QStringLiteral("BLOQ."));
-    agregarInfraccion(QStringLiteral("123"), QStringLiteral("20110310"), QStringLiteral("EXCESO INF."),
-                      QStringLiteral("9"));
-    agregarInfraccion(QStringLiteral("312"), QStringLiteral("20110310"), QStringLiteral("BAT. DESC."),
-                      QStringLiteral("8"));
+    const char* const infracciones[][4] = {
+        {"12", "20110228", "L. SHOW", "1"},         {"12", "20110301", "D. JOCKEY", "1."},
+        {"12", "20110315", "MIC. DESC.", "BLOQ.."}, {"12", "20110331", "", ""},
+        {"12", "20110401", "L. SHOW", "2."},        {"12", "20110402", "APERT. GAB.", "BLOQ."},
+        {"123", "20110310", "EXCESO INF.", "9"},    {"312", "20110310", "BAT. DESC.", "8"}};
+    for (const auto& i : infracciones)
+        agregarInfraccion(QString::fromLatin1(i[0]), QString::fromLatin1(i[1]), QString::fromLatin1(i[2]),
+                          QString::fromLatin1(i[3]));
 }
 
 // The main window on the seeded database, logged in as `usuario`.

@@ -19,18 +19,6 @@ TEST_F(Capturas, MainWindowWithInfractionsAndEditor) {
     if (dir.isEmpty())
         GTEST_SKIP() << "VELMORA_CAPTURAS no indicado";
     QDir().mkpath(dir);
-    // A fuller day of records for client 12, some marked.
-    const char* const estatus[] = {"L. SHOW",      "D. JOCKEY", "MIC. DESC.", "L. SHOW",     "D. JOCKEY",
-                                   "BAT. DESC.",   "",          "L. SHOW",    "EXCESO INF.", "D. JOCKEY",
-                                   "REINICIO EQ.", "L. SHOW"};
-    for (int i = 0; i < 36; ++i)
-        prueba::agregarInfraccion(QStringLiteral("12"),
-                                  QStringLiteral("201105%1").arg(1 + i / 4, 2, 10, QLatin1Char('0')),
-                                  QString::fromLatin1(estatus[i % 12]),
-                                  QString::number(i + 3) + (i % 7 == 6 ? QStringLiteral(".") : QString()),
-                                  QStringLiteral("%1%200")
-                                      .arg(8 + i % 12, 2, 10, QLatin1Char('0'))
-                                      .arg(i % 6 * 10, 2, 10, QLatin1Char('0')));
     ventana->setGeometry(0, 0, 1366, 768);
     seleccionar(QStringLiteral("12"));
     QApplication::processEvents();

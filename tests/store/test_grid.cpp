@@ -42,28 +42,6 @@ TEST(Grid, OrdenNumericoYTextoConFilasOcultas) {
     EXPECT_EQ(g.textMatrix(0, 0), QString());
 }
 
-TEST(Grid, FormatoInsercionYColores) {
-    GridModel g;
-    QAbstractItemModelTester tester(&g, QAbstractItemModelTester::FailureReportingMode::Fatal);
-    llenar(g, {{"1", "a."}, {"2", "b"}, {"3", "c."}});
-    g.setFormatString(QStringLiteral("id | Equipo"));
-    EXPECT_EQ(g.textMatrix(0, 1), QStringLiteral(" Equipo"));
-    g.setRedraw(false);
-    g.insertEmptyRowsBelow({1, 3});
-    g.insertEmptyRow(1);
-    g.setRedraw(true);
-    EXPECT_EQ(columna(g, 0), QStringList({"", "1", "", "2", "3", ""}));
-    g.setBackColor(QColor(255, 255, 0));
-    g.setRowBackColor(2, QColor(255, 0, 0));
-    g.setRow(4);
-    g.setCol(1);
-    g.setCellBackColor(QColor(0, 0, 255));
-    EXPECT_EQ(g.cellBackColor(2, 1), QColor(255, 0, 0));
-    EXPECT_EQ(g.cellBackColor(4, 1), QColor(0, 0, 255));
-    EXPECT_EQ(g.cellBackColor(4, 0), QColor(255, 255, 0));
-    EXPECT_EQ(g.textMatrix(99, 0), QString());
-}
-
 TEST(Grid, VistaMuestraSoloFilasVisiblesYReportaClics) {
     GridModel g;
     llenar(g, {{"1", "uno"}, {"2", "dos"}, {"3", "tres"}});
