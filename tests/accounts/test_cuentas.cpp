@@ -1,4 +1,4 @@
-// The account window and the new-user window, driven as a user would.
+// Start-up, login, the account window and the new-user window, driven as a user would.
 #include "BaseTemporal.h"
 #include "MessageRecorder.h"
 
@@ -7,6 +7,7 @@
 #include "accounts/NvoUsuario.h"
 #include "accounts/Sesion.h"
 #include "clients/FrmDatos.h"
+#include "clients/PantallaInicio.h"
 #include "platform/Programa.h"
 #include "store/Contrasenas.h"
 #include "store/GridModel.h"
@@ -21,10 +22,17 @@
 #include <QPushButton>
 #include <QStyle>
 #include <QTest>
+#include <QTimer>
 
 #include <gtest/gtest.h>
 
+#include <memory>
+
 namespace {
+
+const QString kIncorrecta =
+    QStringLiteral("Usted a ingresado una contraseña incorrecta o el campo esta vacio, por favor escríbala "
+                   "correctamente y presione Iniciar Sesion");
 
 struct Cuenta {
     qint64 id;
@@ -96,7 +104,17 @@ void esContrasena(QLineEdit* p) {
 
 class CuentasTest : public ::testing::Test {
 protected:
-    static void SetUpTestSuite() { base_ = new BaseTemporal; }
+    // One database for the suite: hashing the passwords is the slow part.
+    static void SetUpTestSuite() {
+        base_ = new BaseTemporal;
+        const std::pair<const char*, const char*> extra[] = {
+            {"Operador", "uno"}, {"administrador", "Clave"}, {"Operador", "dos"}, {"Largo", "abcdefghijk"}};
+        for (const auto& [nombre, clave] : extra) {
+            const Consulta c = Sentencias::insertarUsuario(QString::fromUtf8(nombre),
+                                                           hashContrasena(QString::fromUtf8(clave)));
+            BaseDatosCompartida().ejecutar(c.sql, c.parametros);
+        }
+    }
     static void TearDownTestSuite() {
         delete base_;
         base_ = nullptr;
@@ -104,7 +122,7 @@ protected:
 
     void SetUp() override {
         UsuarioActual.clear();
-        EstablecerFinalizadorPrograma([] {});
+        EstablecerFinalizadorPrograma([this] { ++finales_; });
     }
 
     void TearDown() override {
@@ -164,15 +182,18 @@ protected:
         EXPECT_EQ(mensajes_.ultimo().icono, icono);
     }
 
+    void intentar(InicioSesion* v, const QString& nombre, const QString& clave) {
+        v->NomUsuario->setCurrentIndex(v->NomUsuario->findText(nombre));
+        escribir(v->Pass, clave);
+        QTest::mouseClick(v->Inicio, Qt::LeftButton);
+    }
+
     // Logs in through the login window; true when it let the user in.
     bool iniciarSesion(const QString& nombre, const QString& contrasena) {
         delete FrmDatos::instancia();
         UsuarioActual.clear();
-        InicioSesion* inicio = InicioSesion::Mostrar();
-        inicio->NomUsuario->setCurrentIndex(inicio->NomUsuario->findText(nombre));
-        escribir(inicio->Pass, contrasena);
         mensajes_.limpiar();
-        QTest::mouseClick(inicio->Inicio, Qt::LeftButton);
+        intentar(InicioSesion::Mostrar(), nombre, contrasena);
         borrarVentanasCerradas();
         const bool dentro = mensajes_.textos().contains(QStringLiteral("Contraseña Correcta!"));
         delete InicioSesion::instancia();
@@ -181,9 +202,136 @@ protected:
 
     static BaseTemporal* base_;
     MessageRecorder mensajes_;
+    int finales_ = 0;
 };
 
 BaseTemporal* CuentasTest::base_ = nullptr;
+
+TEST_F(CuentasTest, TheLoginListsTheAccountsWithNoneChosenAndMasksThePassword) {
+    InicioSesion* v = InicioSesion::Mostrar();
+    EXPECT_EQ(v->windowTitle(), QStringLiteral("Inicio De Sesion"));
+    QStringList nombres;
+    for (int i = 0; i < v->NomUsuario->count(); ++i)
+        nombres << v->NomUsuario->itemText(i);
+    EXPECT_EQ(nombres,
+              QStringList({"Administrador", "Invitado", "Operador", "administrador", "Operador", "Largo"}));
+    EXPECT_EQ(v->NomUsuario->currentIndex(), -1);
+    EXPECT_FALSE(v->text2->isVisible());
+    EXPECT_TRUE(Conexion2.abierta());
+    // Labels name their boxes for screen readers; the order follows the form.
+    EXPECT_EQ(v->NomUsuario->accessibleName(), QStringLiteral("Nombre de Usuario:"));
+    const QList<QWidget*> orden{v->NomUsuario, v->Pass, v->Inicio};
+    EXPECT_EQ(ordenTab(orden), orden);
+    esContrasena(v->Pass);
+    // Eleven characters typed, ten kept: a longer stored password can never be entered.
+    intentar(v, QStringLiteral("Largo"), QStringLiteral("abcdefghijk"));
+    EXPECT_EQ(mensajes_.ultimo().texto, kIncorrecta);
+}
+
+TEST_F(CuentasTest, AWrongPasswordOrNoNameKeepsTheLoginOpenAndTheLastAccountOfANameCounts) {
+    InicioSesion* v = InicioSesion::Mostrar();
+    intentar(v, QStringLiteral("Operador"), QStringLiteral("DOS"));
+    ASSERT_EQ(mensajes_.mensajes().size(), 1);
+    esperar(kIncorrecta, QStringLiteral("Contraseña Incorrecta"), Icono::Informacion);
+    EXPECT_EQ(mensajes_.ultimo().botones, Botones::Aceptar);
+    EXPECT_TRUE(v->isVisible());
+    EXPECT_EQ(v->Pass->text(), QStringLiteral("DOS"));
+    // No name chosen, empty password: also refused, even though accounts have empty passwords;
+    // Enter in the name list tries too.
+    v->NomUsuario->setCurrentIndex(-1);
+    v->Pass->clear();
+    QTest::keyClick(v->NomUsuario, Qt::Key_Return);
+    EXPECT_EQ(mensajes_.mensajes().size(), 2);
+    EXPECT_EQ(mensajes_.ultimo().texto, kIncorrecta);
+    EXPECT_TRUE(UsuarioActual.isEmpty());
+    EXPECT_EQ(FrmDatos::instancia(), nullptr);
+    EXPECT_TRUE(v->text2->text().isEmpty()); // the hash does not linger
+    EXPECT_EQ(finales_, 0);
+    // Two accounts of one name: the last one's password counts.
+    intentar(v, QStringLiteral("Operador"), QStringLiteral("uno"));
+    EXPECT_EQ(mensajes_.ultimo().texto, kIncorrecta);
+    mensajes_.limpiar();
+    intentar(v, QStringLiteral("Operador"), QStringLiteral("dos"));
+    ASSERT_EQ(mensajes_.mensajes().size(), 2);
+    EXPECT_EQ(mensajes_.mensajes().at(0).texto, QStringLiteral("Contraseña Correcta!"));
+    EXPECT_EQ(mensajes_.mensajes().at(0).titulo, QStringLiteral("Contraseña Correcta"));
+    EXPECT_EQ(mensajes_.mensajes().at(1).texto, QStringLiteral("Bienvenido Usuario Operador"));
+    EXPECT_EQ(UsuarioActual, QStringLiteral("Operador"));
+}
+
+TEST_F(CuentasTest, ALoginOpensTheMainWindowWithTheRightsOfTheExactName) {
+    InicioSesion* v = InicioSesion::Mostrar();
+    // Lower-case "administrador" is an ordinary user, and its password is case-sensitive.
+    intentar(v, QStringLiteral("administrador"), QStringLiteral("clave"));
+    EXPECT_EQ(mensajes_.ultimo().texto, kIncorrecta);
+    intentar(v, QStringLiteral("administrador"), QStringLiteral("Clave"));
+    EXPECT_FALSE(Conexion2.abierta());
+    borrarVentanasCerradas();
+    EXPECT_EQ(InicioSesion::instancia(), nullptr);
+    EXPECT_EQ(finales_, 0); // a successful close does not end the program
+    FrmDatos* f = FrmDatos::instancia();
+    ASSERT_NE(f, nullptr);
+    EXPECT_TRUE(f->isVisible());
+    EXPECT_EQ(f->Usuario->text(), QStringLiteral("administrador"));
+    EXPECT_FALSE(f->Municipio->isEnabled());
+    EXPECT_FALSE(f->cmdOpciones[2]->isEnabled());
+    EXPECT_TRUE(Conexion1.abierta());
+    delete f;
+
+    // The administrator, from the keyboard: the empty stored password is entered empty.
+    UsuarioActual.clear();
+    v = InicioSesion::Mostrar();
+    v->NomUsuario->setCurrentIndex(v->NomUsuario->findText(QStringLiteral("Administrador")));
+    QTest::keyClick(v->Pass, Qt::Key_Return);
+    f = FrmDatos::instancia();
+    ASSERT_NE(f, nullptr);
+    EXPECT_TRUE(mensajes_.textos().contains(QStringLiteral("Bienvenido Usuario Administrador")));
+    EXPECT_TRUE(f->Municipio->isEnabled());
+    EXPECT_TRUE(f->cmdOpciones[2]->isEnabled());
+}
+
+TEST_F(CuentasTest, ClosingTheLoginWithoutLoggingInEndsTheProgram) {
+    QTest::keyClick(InicioSesion::Mostrar()->Pass, Qt::Key_Escape);
+    EXPECT_EQ(finales_, 1);
+    EXPECT_FALSE(Conexion2.abierta());
+    borrarVentanasCerradas();
+    EXPECT_EQ(InicioSesion::instancia(), nullptr);
+    EXPECT_EQ(FrmDatos::instancia(), nullptr);
+}
+
+TEST_F(CuentasTest, TheSplashGoesToTheLoginAfterTwoSecondsOrAClickAndAKeyEndsTheProgram) {
+    auto inicio = std::make_unique<PantallaInicio>();
+    inicio->show();
+    EXPECT_EQ(inicio->Timer1->interval(), 2000);
+    EXPECT_TRUE(inicio->Timer1->isActive());
+    EXPECT_EQ(InicioSesion::instancia(), nullptr);
+    ASSERT_TRUE(QMetaObject::invokeMethod(inicio->Timer1, "timeout"));
+    EXPECT_FALSE(inicio->Timer1->isActive());
+    EXPECT_FALSE(inicio->isVisible());
+    EXPECT_EQ(PantallaInicio::instancia(), inicio.get()); // hidden, still loaded
+    ASSERT_NE(InicioSesion::instancia(), nullptr);
+    EXPECT_TRUE(InicioSesion::instancia()->isVisible());
+    delete InicioSesion::instancia();
+
+    inicio.reset();
+    inicio = std::make_unique<PantallaInicio>();
+    inicio->show();
+    QTest::mouseClick(inicio->Image1, Qt::LeftButton);
+    EXPECT_FALSE(inicio->isVisible());
+    EXPECT_NE(InicioSesion::instancia(), nullptr);
+    EXPECT_EQ(finales_, 0);
+    delete InicioSesion::instancia();
+
+    inicio.reset();
+    inicio = std::make_unique<PantallaInicio>();
+    inicio->show();
+    QTest::keyClick(inicio.get(), Qt::Key_Space);
+    EXPECT_EQ(finales_, 1);
+    EXPECT_FALSE(inicio->isVisible());
+    EXPECT_FALSE(inicio->Timer1->isActive());
+    EXPECT_EQ(InicioSesion::instancia(), nullptr);
+    EXPECT_EQ(FrmDatos::instancia(), nullptr);
+}
 
 TEST_F(CuentasTest, AnOrdinaryUserSeesOnlyTheirOwnNameFixedAndNoAdministratorButtons) {
     for (const QString& usuario : {QStringLiteral("Invitado"), QStringLiteral("administrador")}) {
@@ -295,15 +443,6 @@ TEST_F(CuentasTest, PasswordsChangeToNewHashesOfTheChosenAccountOnly) {
     EXPECT_TRUE(verificarContrasena(hash, QStringLiteral("d'Ar tagna")));
     EXPECT_FALSE(verificarContrasena(hash, QStringLiteral("d'ar tagna")));
 
-    // The administrator changes another account's, and not their own.
-    const QString hashAdministrador = cuentas(QStringLiteral("Administrador")).value(0).hash;
-    aceptar(abrirComo(QStringLiteral("Administrador")), QStringLiteral("Invitado"), QStringLiteral("nueva"),
-            QStringLiteral("nueva"));
-    EXPECT_EQ(mensajes_.textos(), QStringList{QStringLiteral("La contraseña ha sido cambiada")});
-    EXPECT_TRUE(
-        verificarContrasena(cuentas(QStringLiteral("Invitado")).value(0).hash, QStringLiteral("nueva")));
-    EXPECT_EQ(cuentas(QStringLiteral("Administrador")).value(0).hash, hashAdministrador);
-
     // A typed name of no account writes nothing and says nothing.
     const QStringList antes = hashes();
     aceptar(abrirComo(QStringLiteral("Administrador")), QStringLiteral("Nadie"), QString(), QString());
@@ -312,40 +451,9 @@ TEST_F(CuentasTest, PasswordsChangeToNewHashesOfTheChosenAccountOnly) {
     EXPECT_EQ(hashes(), antes);
 }
 
-TEST_F(CuentasTest, ProtectedAccountsCannotBeDeletedAndNoDeletesNothing) {
-    const QStringList antes = hashes();
-    CuentasUsuario* v = abrirComo(QStringLiteral("Administrador"));
-    for (const QString& nombre : {QStringLiteral("Invitado"), QStringLiteral("Administrador")}) {
-        mensajes_.limpiar();
-        elegir(v, nombre);
-        QTest::mouseClick(v->BorrarUsuario, Qt::LeftButton);
-        ASSERT_EQ(mensajes_.mensajes().size(), 1);
-        esperar(QStringLiteral("¡No se puede eliminar el usuario ") + nombre + "!", QStringLiteral("Error"),
-                Icono::Exclamacion);
-        EXPECT_EQ(CuentasUsuario::instancia(), v);
-        EXPECT_TRUE(v->isVisible());
-        EXPECT_TRUE(Conexion2.abierta());
-    }
-    EXPECT_EQ(hashes(), antes);
-    QTest::mouseClick(v->Command3, Qt::LeftButton);
-
-    insertarCuenta(QStringLiteral("Carla"));
-    v = abrirComo(QStringLiteral("Administrador"));
-    elegir(v, QStringLiteral("Carla"));
-    mensajes_.responder(Respuesta::No);
-    QTest::mouseClick(v->BorrarUsuario, Qt::LeftButton);
-    ASSERT_EQ(mensajes_.mensajes().size(), 1);
-    esperar(QStringLiteral("¿Está seguro que quiere eliminar el usuario Carla?"),
-            QStringLiteral("Eliminar Usuario"), Icono::Pregunta);
-    EXPECT_EQ(mensajes_.ultimo().botones, Botones::SiNo);
-    cerrada();
-    EXPECT_EQ(cuentas(QStringLiteral("Carla")).size(), 1);
-    borrarDirecto(QStringLiteral("Carla"));
-}
-
 // The administrator creates the same name twice (an apostrophe in name and password), changes
-// the password of both, and deleting the name removes both.
-TEST_F(CuentasTest, ADuplicateNameCreatesASecondAccountAndDeletingTheNameRemovesBoth) {
+// the password of both (not their own), and deleting the name removes both.
+TEST_F(CuentasTest, DuplicateNamesAreCreatedChangedAndDeletedTogetherProtectedOnesNever) {
     const QString nombre = QStringLiteral("O'Brien");
     CuentasUsuario* v = abrirComo(QStringLiteral("Administrador"));
     for (int vez = 0; vez < 2; ++vez) {
@@ -364,14 +472,38 @@ TEST_F(CuentasTest, ADuplicateNameCreatesASecondAccountAndDeletingTheNameRemoves
     EXPECT_NE(dos[0].hash, dos[1].hash); // each salted on its own
     for (const Cuenta& c : dos)
         EXPECT_TRUE(verificarContrasena(c.hash, QStringLiteral("it's")));
-    EXPECT_EQ(v->Combo1->findText(nombre), -1); // the open window keeps the list it read
     QTest::mouseClick(v->Command3, Qt::LeftButton);
 
+    const QString hashAdministrador = cuentas(QStringLiteral("Administrador")).value(0).hash;
     aceptar(abrirComo(QStringLiteral("Administrador")), nombre, QStringLiteral("otra"),
             QStringLiteral("otra"));
     EXPECT_EQ(mensajes_.textos(), QStringList(2, QStringLiteral("La contraseña ha sido cambiada")));
     for (const Cuenta& c : cuentas(nombre))
         EXPECT_TRUE(verificarContrasena(c.hash, QStringLiteral("otra")));
+    EXPECT_EQ(cuentas(QStringLiteral("Administrador")).value(0).hash, hashAdministrador);
+
+    // "Invitado" and "Administrador" cannot be deleted, and the window stays open; No deletes
+    // nothing and closes it; Yes deletes every account of the name.
+    const QStringList antes = hashes();
+    v = abrirComo(QStringLiteral("Administrador"));
+    for (const QString& protegida : {QStringLiteral("Invitado"), QStringLiteral("Administrador")}) {
+        mensajes_.limpiar();
+        elegir(v, protegida);
+        QTest::mouseClick(v->BorrarUsuario, Qt::LeftButton);
+        ASSERT_EQ(mensajes_.mensajes().size(), 1);
+        esperar(QStringLiteral("¡No se puede eliminar el usuario ") + protegida + "!",
+                QStringLiteral("Error"), Icono::Exclamacion);
+        EXPECT_TRUE(CuentasUsuario::instancia() == v && v->isVisible() && Conexion2.abierta());
+    }
+    mensajes_.limpiar();
+    elegir(v, nombre);
+    QTest::mouseClick(v->BorrarUsuario, Qt::LeftButton); // the recorder answers No
+    ASSERT_EQ(mensajes_.mensajes().size(), 1);
+    esperar(QStringLiteral("¿Está seguro que quiere eliminar el usuario O'Brien?"),
+            QStringLiteral("Eliminar Usuario"), Icono::Pregunta);
+    EXPECT_EQ(mensajes_.ultimo().botones, Botones::SiNo);
+    cerrada();
+    EXPECT_EQ(hashes(), antes);
 
     v = abrirComo(QStringLiteral("Administrador"));
     elegir(v, nombre);
@@ -380,7 +512,7 @@ TEST_F(CuentasTest, ADuplicateNameCreatesASecondAccountAndDeletingTheNameRemoves
     ASSERT_EQ(mensajes_.mensajes().size(), 2);
     esperar(QStringLiteral("Usuario O'Brien eliminado!"), QStringLiteral("Usuario Eliminado"),
             Icono::Exclamacion);
-    EXPECT_EQ(CuentasUsuario::instancia(), nullptr);
+    cerrada();
     EXPECT_TRUE(cuentas(nombre).isEmpty());
     EXPECT_EQ(cuentas(QStringLiteral("Invitado")).size(), 1);
 }
