@@ -57,15 +57,17 @@ QStringList hashes() {
     return h;
 }
 
-// An account with a hash of no password anyone types: for tests that never log in with it.
-void insertarCuenta(const QString& nombre) {
-    const Consulta c = Sentencias::insertarUsuario(nombre, QStringLiteral("$argon2id$sin-uso"));
+void ejecutar(const Consulta& c) {
     BaseDatosCompartida().ejecutar(c.sql, c.parametros);
 }
 
+// An account with a hash of no password anyone types: for tests that never log in with it.
+void insertarCuenta(const QString& nombre) {
+    ejecutar(Sentencias::insertarUsuario(nombre, QStringLiteral("$argon2id$sin-uso")));
+}
+
 void borrarDirecto(const QString& nombre) {
-    const Consulta c = Sentencias::borrarUsuario(nombre);
-    BaseDatosCompartida().ejecutar(c.sql, c.parametros);
+    ejecutar(Sentencias::borrarUsuario(nombre));
 }
 
 void borrarVentanasCerradas() {
@@ -109,11 +111,9 @@ protected:
         base_ = new BaseTemporal;
         const std::pair<const char*, const char*> extra[] = {
             {"Operador", "uno"}, {"administrador", "Clave"}, {"Operador", "dos"}, {"Largo", "abcdefghijk"}};
-        for (const auto& [nombre, clave] : extra) {
-            const Consulta c = Sentencias::insertarUsuario(QString::fromUtf8(nombre),
-                                                           hashContrasena(QString::fromUtf8(clave)));
-            BaseDatosCompartida().ejecutar(c.sql, c.parametros);
-        }
+        for (const auto& [nombre, clave] : extra)
+            ejecutar(Sentencias::insertarUsuario(QString::fromUtf8(nombre),
+                                                 hashContrasena(QString::fromUtf8(clave))));
     }
     static void TearDownTestSuite() {
         delete base_;

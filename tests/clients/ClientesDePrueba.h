@@ -12,9 +12,21 @@
 #include "store/GridView.h"
 #include "store/modVarios.h"
 
+#include <QTest>
+
 #include <gtest/gtest.h>
 
 namespace prueba {
+
+// Types text key by key; letters outside ASCII go as key events carrying their text.
+inline void teclear(QWidget* w, const QString& texto) {
+    for (const QChar ch : texto) {
+        if (ch.unicode() < 128)
+            QTest::keyClick(w, ch.toLatin1());
+        else
+            QTest::sendKeyEvent(QTest::Click, w, Qt::Key_unknown, QString(ch), Qt::NoModifier);
+    }
+}
 
 inline void ejecutar(const Consulta& c) {
     BaseDatosCompartida().ejecutar(c.sql, c.parametros);
@@ -92,13 +104,13 @@ inline void sembrar() {
                           QString::fromLatin1(i[3]));
 }
 
-// The main window on the seeded database, logged in as `usuario`.
+// The main window on the seeded database, logged in as "Administrador".
 class VentanaConClientes : public ::testing::Test {
 protected:
     void SetUp() override {
         EstablecerFinalizadorPrograma([] {});
         sembrar();
-        UsuarioActual = usuario();
+        UsuarioActual = QStringLiteral("Administrador");
         ventana = FrmDatos::Mostrar();
         mensajes.limpiar();
     }
@@ -107,7 +119,6 @@ protected:
         EstablecerFinalizadorPrograma(nullptr);
         UsuarioActual.clear();
     }
-    virtual QString usuario() const { return QStringLiteral("Administrador"); }
 
     int filaDe(const QString& numero) const {
         for (int f = 1; f < ventana->flex->rows(); ++f)
@@ -124,7 +135,7 @@ protected:
         ventana->flexVista->setCurrentIndex(ventana->flex->index(v, 1));
         ASSERT_EQ(ventana->flex->row(), f);
     }
-    // Shown rows of the infraction grid as "id status" texts ("-" for a separator).
+    // Dates of the shown rows of the infraction grid ("-" for a separator).
     QStringList visibles() const {
         QStringList r;
         const GridModel& g = *ventana->flex2;
