@@ -187,32 +187,27 @@ TEST_F(EditorEnVentana, EditarCopiesTheRowAndSavesTheChanges) {
     EXPECT_FALSE(frmEdit::existe());
     mensajes.limpiar();
 
+    // Every field is copied into the editor and saved back; only the changes differ.
     const QString larga(60, QLatin1Char('x'));
+    QStringList esperada = fila(QStringLiteral("12"));
+    esperada[1] = QStringLiteral("Juan D'Arco");
+    esperada[2] = larga;
+    esperada[18] = QStringLiteral("20120709");
+    esperada[19] = QStringLiteral("210507");
     seleccionar(QStringLiteral("12"));
     pulsar(1, [&larga](frmEdit* e) {
         EXPECT_EQ(e->windowTitle(), QStringLiteral("Editar Cliente"));
         EXPECT_EQ(e->cmdGuardar->text(), QStringLiteral("Editar Cliente"));
         EXPECT_EQ(e->Text1(1)->text(), QStringLiteral("12"));
         EXPECT_FALSE(e->Text1(1)->isEnabled());
-        EXPECT_EQ(e->Text1(13)->text(), QStringLiteral("Bar El Ñandú"));
-        EXPECT_EQ(e->Text1(19)->text(), QStringLiteral("local@correo.com.ar"));
-        EXPECT_EQ(e->Notas->toPlainText(), QStringLiteral("Notas de Juan Pérez"));
-        EXPECT_EQ(e->DTPicker1->date(), QDate(2010, 1, 1));
-        EXPECT_EQ(e->DTPicker2->date(), QDate(2011, 9, 15));
         EXPECT_EQ(e->DTPicker3->time(), QTime(14, 30, 5));
-        EXPECT_EQ(e->DTPicker4->date(), QDate(2011, 1, 1));
-        EXPECT_EQ(e->DTPicker5->time(), QTime(9, 30));
         escribir(e, 2, QStringLiteral("Juan D'Arco"));
         e->PonerTexto(3, larga); // a text beyond the typing limit stays whole
         e->DTPicker2->setDate(QDate(2012, 7, 9));
         e->DTPicker3->setTime(QTime(21, 5, 7));
         QTest::mouseClick(e->cmdGuardar, Qt::LeftButton);
     });
-    const QStringList r = fila(QStringLiteral("12"));
-    ASSERT_EQ(r.size(), 23);
-    EXPECT_EQ(r[1], QStringLiteral("Juan D'Arco"));
-    EXPECT_EQ(r[2], larga);
-    EXPECT_EQ(r.mid(18, 4), QStringList({"20120709", "210507", "20110101", "093000"}));
+    EXPECT_EQ(fila(QStringLiteral("12")), esperada);
     EXPECT_EQ(prueba::cuantos("Clientes", QStringLiteral("12")), 1);
     // Device configuration written by the import is not touched.
     EXPECT_EQ(prueba::contar(QStringLiteral("SELECT count(*) FROM Clientes WHERE NumeroCliente = '12' AND "
