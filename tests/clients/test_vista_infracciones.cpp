@@ -128,44 +128,31 @@ TEST_F(VentanaConClientes, MissingDataAndNoClientShowEmptyBoxesAndPickers) {
     EXPECT_TRUE(mensajes.mensajes().isEmpty());
 }
 
-TEST_F(VentanaConClientes, DateRangeIsInclusiveAndTheStartMovesBackToTheEnd) {
+// "Reordenar Datos" undoes a header sort; the date range is inclusive, the start moves back to
+// the end, separators always stay, and the range holds after "Reordenar Datos".
+TEST_F(VentanaConClientes, ReordenarUndoesASortAndTheDateRangeIsInclusive) {
     seleccionar(QStringLiteral("12"));
+    const QStringList antes = visibles();
+    QHeaderView* cabecera = ventana->flex2Vista->horizontalHeader(); // the "Estatus" header
+    const int x = cabecera->sectionViewportPosition(5) + cabecera->sectionSize(5) / 2;
+    QTest::mouseClick(cabecera->viewport(), Qt::LeftButton, {}, QPoint(x, cabecera->height() / 2));
+    ASSERT_NE(visibles(), antes);
+    QTest::mouseClick(ventana->Command1, Qt::LeftButton);
+    EXPECT_EQ(visibles(), antes);
+    EXPECT_EQ(ventana->flex2->cellBackColor(2, 1), kNaranja);
+
     ventana->FechaInfInicio->setDate(QDate(2011, 3, 1));
     ventana->FechaInfFin->setDate(QDate(2011, 3, 31));
-    // Separators stay shown whatever the range.
     EXPECT_EQ(visibles(), (QStringList{"01/03/2011", "-", "15/03/2011", "-", "31/03/2011", "-", "-"}));
-
     ventana->FechaInfInicio->setDate(QDate(2011, 4, 15));
     EXPECT_EQ(ventana->FechaInfInicio->date(), QDate(2011, 3, 31));
     EXPECT_EQ(visibles(), (QStringList{"-", "-", "31/03/2011", "-", "-"}));
-
-    // A single day; it holds after "Reordenar Datos" too.
     ventana->FechaInfFin->setDate(QDate(2011, 4, 1));
     ventana->FechaInfInicio->setDate(QDate(2011, 4, 1));
     EXPECT_EQ(visibles(), (QStringList{"-", "-", "01/04/2011", "-", "-"}));
     QTest::mouseClick(ventana->Command1, Qt::LeftButton);
     EXPECT_EQ(visibles(), (QStringList{"-", "-", "01/04/2011", "-", "-"}));
     EXPECT_TRUE(mensajes.mensajes().isEmpty());
-}
-
-TEST_F(VentanaConClientes, ReordenarDatosUndoesAHeaderSort) {
-    seleccionar(QStringLiteral("12"));
-    const GridModel& g = *ventana->flex2;
-    auto ids = [&g] {
-        QStringList r;
-        for (int f = 1; f < g.rows(); ++f)
-            r << g.textMatrix(f, 0);
-        return r;
-    };
-    const QStringList antes = ids();
-    // The user clicks the "Estatus" header.
-    QHeaderView* cabecera = ventana->flex2Vista->horizontalHeader();
-    const int x = cabecera->sectionViewportPosition(5) + cabecera->sectionSize(5) / 2;
-    QTest::mouseClick(cabecera->viewport(), Qt::LeftButton, {}, QPoint(x, cabecera->height() / 2));
-    ASSERT_NE(ids(), antes);
-    QTest::mouseClick(ventana->Command1, Qt::LeftButton);
-    EXPECT_EQ(ids(), antes);
-    EXPECT_EQ(g.cellBackColor(2, 1), kNaranja);
 }
 
 } // namespace
