@@ -404,6 +404,7 @@ TEST_F(VentanaImportacion, ButtonsAreDisabledWhileALongImportRuns) {
         EXPECT_FALSE(w->Command1->isEnabled() || w->Volver->isEnabled() || w->File1->isEnabled());
         w->importar(); // a second start is ignored
         EXPECT_FALSE(w->close());
+        EXPECT_FALSE(FrmDatos::instancia()->close()); // nor does the main window
         EXPECT_TRUE(mensajes.mensajes().isEmpty());
     });
     QTest::mouseClick(w->Command1, Qt::LeftButton);
