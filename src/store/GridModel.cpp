@@ -2,23 +2,121 @@
 
 #include "store/Recordset.h"
 
+#include <QCollator>
+#include <QHash>
+#include <QLocale>
+
 #include <algorithm>
+#include <cmath>
+#include <optional>
 
 namespace {
 const QStringList kFilaVacia;
 
-// Numbers compare as numbers, other texts as text; numbers sort before texts so that the
-// order stays strict and weak on mixed columns.
-int comparar(const QString& a, const QString& b) {
-    bool na = false;
-    bool nb = false;
-    const double da = a.trimmed().isEmpty() ? 0.0 : a.toDouble(&na);
-    const double db = b.trimmed().isEmpty() ? 0.0 : b.toDouble(&nb);
-    if (na && nb)
-        return da < db ? -1 : (da > db ? 1 : 0);
-    if (na != nb)
-        return na ? -1 : 1;
-    return a.compare(b, Qt::CaseInsensitive);
+// Sort class of a cell, in ascending order. Empty cells sit between numbers and the rest, where
+// they always sorted: after the numbers of a numeric column, first in a date or text column.
+enum Clase : unsigned char { Numero, Vacia, Fecha, Hora, Texto };
+
+struct Clave {
+    Clase clase;
+    double valor; // the number, yyyymmdd, seconds, or the text's rank in Spanish order
+};
+
+// Digits from `i` up to `max` of them; -1 when there are fewer than `min`.
+int leerDigitos(QStringView s, qsizetype& i, int min, int max) {
+    int v = 0;
+    int n = 0;
+    while (i < s.size() && n < max && s[i].isDigit() && s[i].unicode() < 0x80) {
+        v = v * 10 + (s[i].unicode() - u'0');
+        ++i;
+        ++n;
+    }
+    return n < min ? -1 : v;
+}
+
+// d/m/yyyy or dd/mm/yyyy as yyyymmdd.
+std::optional<int> comoFecha(QStringView s) {
+    qsizetype i = 0;
+    const int d = leerDigitos(s, i, 1, 2);
+    if (d < 1 || d > 31 || i >= s.size() || s[i++] != u'/')
+        return std::nullopt;
+    const int m = leerDigitos(s, i, 1, 2);
+    if (m < 1 || m > 12 || i >= s.size() || s[i++] != u'/')
+        return std::nullopt;
+    const int a = leerDigitos(s, i, 4, 4);
+    if (a < 0 || i != s.size())
+        return std::nullopt;
+    return a * 10000 + m * 100 + d;
+}
+
+// h:mm or h:mm:ss (hours of one or two digits) as seconds; an unpadded hour would sort wrongly
+// as text ("9:00:00" after "10:00:00").
+std::optional<int> comoHora(QStringView s) {
+    qsizetype i = 0;
+    const int h = leerDigitos(s, i, 1, 2);
+    if (h < 0 || i >= s.size() || s[i++] != u':')
+        return std::nullopt;
+    const int m = leerDigitos(s, i, 2, 2);
+    if (m < 0 || m > 59)
+        return std::nullopt;
+    int seg = 0;
+    if (i < s.size()) {
+        if (s[i++] != u':')
+            return std::nullopt;
+        seg = leerDigitos(s, i, 2, 2);
+        if (seg < 0 || seg > 59 || i != s.size())
+            return std::nullopt;
+    }
+    return h * 3600 + m * 60 + seg;
+}
+
+// One key per data row, computed once. Texts are ranked among the column's distinct texts in
+// Spanish order (accents and case secondary, "Ñ" its own letter after "N"), ties by code
+// point, so rows then compare by a number: a column of few distinct texts (statuses, provinces)
+// costs a handful of collations, not one per comparison.
+std::vector<Clave> clavesDeOrden(const std::vector<QString>& textos) {
+    std::vector<Clave> claves(textos.size());
+    QHash<QString, int> distintos;
+    for (size_t i = 0; i < textos.size(); ++i) {
+        const QString& t = textos[i];
+        const QStringView v = QStringView(t).trimmed();
+        bool esNumero = false;
+        const double n = v.isEmpty() ? 0.0 : v.toDouble(&esNumero);
+        if (esNumero && std::isfinite(n)) // "nan" would break the ordering
+            claves[i] = {Numero, n};
+        else if (v.isEmpty())
+            claves[i] = {Vacia, 0};
+        else if (const auto f = comoFecha(v))
+            claves[i] = {Fecha, static_cast<double>(*f)};
+        else if (const auto h = comoHora(v))
+            claves[i] = {Hora, static_cast<double>(*h)};
+        else {
+            claves[i] = {Texto, 0};
+            distintos.insert(t, 0);
+        }
+    }
+    if (distintos.isEmpty())
+        return claves;
+
+    QCollator orden{QLocale(QLocale::Spanish, QLocale::Spain)};
+    struct Distinto {
+        QString texto;
+        QCollatorSortKey clave;
+    };
+    std::vector<Distinto> lista;
+    lista.reserve(static_cast<size_t>(distintos.size()));
+    for (auto it = distintos.cbegin(); it != distintos.cend(); ++it)
+        lista.push_back({it.key(), orden.sortKey(it.key())});
+    std::sort(lista.begin(), lista.end(), [](const Distinto& a, const Distinto& b) {
+        const int r = a.clave.compare(b.clave);
+        return r != 0 ? r < 0 : a.texto < b.texto;
+    });
+    for (size_t r = 0; r < lista.size(); ++r)
+        distintos[lista[r].texto] = static_cast<int>(r);
+    for (size_t i = 0; i < textos.size(); ++i)
+        if (claves[i].clase == Texto)
+            claves[i].valor = distintos.value(textos[i]);
+    return claves;
 }
 } // namespace
 
@@ -251,12 +349,31 @@ bool GridModel::sortByCurrentCol(bool ascendente) {
     if (c < 0 || c >= cols_)
         return false;
     if (rows() > 2) {
-        std::stable_sort(filas_.begin() + 1, filas_.end(), [c, ascendente](const Fila& a, const Fila& b) {
-            const QString ta = c < a.celdas.size() ? a.celdas.at(c) : QString();
-            const QString tb = c < b.celdas.size() ? b.celdas.at(c) : QString();
-            const int r = comparar(ta, tb);
-            return ascendente ? r < 0 : r > 0;
+        const size_t n = filas_.size() - 1;
+        std::vector<QString> textos(n);
+        for (size_t i = 0; i < n; ++i) {
+            const QStringList& celdas = filas_[i + 1].celdas;
+            if (c < celdas.size())
+                textos[i] = celdas.at(c);
+        }
+        const std::vector<Clave> claves = clavesDeOrden(textos);
+        textos.clear();
+        std::vector<int> orden(n);
+        for (size_t i = 0; i < n; ++i)
+            orden[i] = static_cast<int>(i);
+        std::stable_sort(orden.begin(), orden.end(), [&claves, ascendente](int a, int b) {
+            const Clave& x = claves[static_cast<size_t>(a)];
+            const Clave& y = claves[static_cast<size_t>(b)];
+            if (x.clase != y.clase)
+                return ascendente ? x.clase < y.clase : x.clase > y.clase;
+            return ascendente ? x.valor < y.valor : x.valor > y.valor;
         });
+        std::vector<Fila> ordenadas;
+        ordenadas.reserve(filas_.size());
+        ordenadas.push_back(std::move(filas_[0]));
+        for (const int i : orden)
+            ordenadas.push_back(std::move(filas_[static_cast<size_t>(i) + 1]));
+        filas_ = std::move(ordenadas);
     }
     estructuraCambiada();
     return true;

@@ -61,9 +61,10 @@ public:
     void setCellBackColor(const QColor& color);    // current cell
     QColor cellBackColor(int fila, int col) const; // effective colour
 
-    // Sorts the data rows by the current column; texts that read as numbers compare as
-    // numbers, others as text; whole rows move, hidden ones included. False when the current
-    // column does not exist.
+    // Sorts the data rows by the current column, stably; whole rows move, hidden ones included.
+    // Texts that read as numbers compare as numbers, dates d/m/yyyy as dates, times h:mm[:ss]
+    // as times, other texts in Spanish order; numbers, then empty cells, dates, times and
+    // texts. False when the current column does not exist.
     bool sortByCurrentCol(bool ascendente);
 
     void insertEmptyRow(int posicion);

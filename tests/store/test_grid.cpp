@@ -42,6 +42,46 @@ TEST(Grid, OrdenNumericoYTextoConFilasOcultas) {
     EXPECT_EQ(g.textMatrix(0, 0), QString());
 }
 
+// Dates by date, times by time, names in Spanish order; equal keys keep their order both ways.
+TEST(Grid, OrdenPorFechaHoraYEnEspanol) {
+    GridModel g;
+    llenar(g, {{"14/02/2023", "10:00:00", "Oso", "a"},
+               {"03/01/2024", "9:05:00", "Ñandú", "b"},
+               {"", "", "", "c"},
+               {"1/2/2023", "09:04:59", "Berlín", "d"},
+               {"14/02/2023", "23:59:59", "Ávila", "e"},
+               {"31/12/2022", "00:00:00", "avila", "f"},
+               {"14/02/2023", "10:00:00", "Nube", "g"},
+               {"5/1/2023", "09:05:00", "Avila", "h"},
+               {"31/12/2022", "12:00:00", "Über", "i"},
+               {"03/01/2024", "12:00:00", "zeta", "j"},
+               {"1/2/2023", "12:00:00", "Uva", "k"}});
+    g.setCol(0);
+    ASSERT_TRUE(g.sortByCurrentCol(true));
+    EXPECT_EQ(columna(g, 0),
+              QStringList({"", "31/12/2022", "31/12/2022", "5/1/2023", "1/2/2023", "1/2/2023", "14/02/2023",
+                           "14/02/2023", "14/02/2023", "03/01/2024", "03/01/2024"}));
+    EXPECT_EQ(columna(g, 3).join(QString()), QStringLiteral("cfihdkaegbj"));
+    ASSERT_TRUE(g.sortByCurrentCol(false));
+    EXPECT_EQ(columna(g, 3).join(QString()), QStringLiteral("bjaegdkhfic"));
+
+    g.setCol(1);
+    ASSERT_TRUE(g.sortByCurrentCol(true));
+    EXPECT_EQ(columna(g, 1).mid(0, 5), QStringList({"", "00:00:00", "09:04:59", "9:05:00", "09:05:00"}));
+
+    g.setCol(2);
+    ASSERT_TRUE(g.sortByCurrentCol(true));
+    EXPECT_EQ(columna(g, 2), QStringList({"", "avila", "Avila", "Ávila", "Berlín", "Nube", "Ñandú", "Oso",
+                                          "Über", "Uva", "zeta"}));
+
+    // Numbers stay numeric, "nan" and "inf" are text, and a mixed column keeps one order.
+    GridModel n;
+    llenar(n, {{"nan"}, {"10"}, {"-1.5"}, {"inf"}, {"2"}, {""}, {"1/1/2000"}});
+    n.setCol(0);
+    ASSERT_TRUE(n.sortByCurrentCol(true));
+    EXPECT_EQ(columna(n, 0), QStringList({"-1.5", "2", "10", "", "1/1/2000", "inf", "nan"}));
+}
+
 TEST(Grid, VistaMuestraSoloFilasVisiblesYReportaClics) {
     GridModel g;
     llenar(g, {{"1", "uno"}, {"2", "dos"}, {"3", "tres"}});
