@@ -1,15 +1,18 @@
 #include "clients/VistaInfracciones.h"
 
+#include "clients/AnchoColumnas.h"
 #include "clients/CamposFecha.h"
 #include "clients/FrmDatos.h"
 #include "platform/Mensajes.h"
 #include "store/GridModel.h"
+#include "store/GridView.h"
 #include "store/modVarios.h"
 
 #include <QDateEdit>
 #include <QLineEdit>
 #include <QTimeEdit>
 
+#include <algorithm>
 #include <vector>
 
 const char* const kFormatoInfracciones =
@@ -69,14 +72,25 @@ void CargarBandas(GridModel& bandas, const QString& numeroCliente) {
     cargarPorSlot3(bandas, Sentencias::bandasCliente(numeroCliente), numeroCliente.isEmpty());
 }
 
-void FormatearInfracciones(GridModel& grid) {
+const QStringList& TextosEstatus() {
+    // The decoder's status table; kept in step with it.
+    static const QStringList textos = {QStringLiteral("MIC. DESC."),  QStringLiteral("D. JOCKEY"),
+                                       QStringLiteral("L. SHOW"),     QStringLiteral("BAT. DESC."),
+                                       QStringLiteral("EXCESO INF."), QStringLiteral("REINICIO EQ."),
+                                       QStringLiteral("APERT. GAB.")};
+    return textos;
+}
+
+void FormatearInfracciones(GridModel& grid, const QFont& fuente) {
     grid.setFormatString(QString::fromUtf8(kFormatoInfracciones));
     for (int c = 0; c < grid.cols(); ++c)
         grid.setColAlignment(c, Qt::AlignCenter);
     grid.setColWidth(ColInfraccion::Id, 0);
     grid.setColWidth(ColInfraccion::Fecha, 1200);
     grid.setColWidth(ColInfraccion::Hora, 1200);
-    grid.setColWidth(ColInfraccion::Estatus, 1200);
+    grid.setColWidth(
+        ColInfraccion::Estatus,
+        std::max(1200, AnchoColumnaTwips(grid, fuente, ColInfraccion::Estatus, TextosEstatus())));
     grid.setColWidth(ColInfraccion::Inspector, 1510);
     grid.setColWidth(ColInfraccion::CI, 800);
 }
@@ -179,7 +193,7 @@ void MostrarInfraccionesCliente() {
         CargarInfracciones(flex2, numero);
         // No row selected at first: a selection would hide the first record's colour.
         flex2.setRow(0);
-        FormatearInfracciones(flex2);
+        FormatearInfracciones(flex2, v->flex2Vista ? v->flex2Vista->font() : v->font());
         // Filter before the separators go in, so separators always show.
         v->FiltrarFechasInfracciones();
         MarcarGrupos(flex2);

@@ -2,7 +2,9 @@
 
 #include <QColor>
 #include <QDate>
+#include <QFont>
 #include <QString>
+#include <QStringList>
 
 #include <array>
 
@@ -38,8 +40,11 @@ void CargarInfracciones(GridModel& grid, const QString& numeroCliente);
 // Binds the client's band settings through slot 3 (row 1 when the client has a row).
 void CargarBandas(GridModel& bandas, const QString& numeroCliente);
 
-// Headers, centring and the fixed widths of the infraction grid.
-void FormatearInfracciones(GridModel& grid);
+// Every status text an inspection file can carry, as its decoder writes them.
+const QStringList& TextosEstatus();
+// Headers, centring and the widths of the infraction grid; the status column fits every status
+// text (those the device writes and those present) in the view's font.
+void FormatearInfracciones(GridModel& grid, const QFont& fuente);
 // Whether a "CI" text carries the device's group mark (a final "." after the counter text).
 bool ContadorMarcado(const QString& ci);
 // Every marked row loses its mark and gets an empty separator row directly below, in one pass.

@@ -1,5 +1,7 @@
 #include "platform/Mensajes.h"
 
+#include "store/BaseDatos.h"
+
 #include <QApplication>
 #include <QMessageBox>
 
@@ -7,10 +9,13 @@ namespace {
 
 class MensajeroQt : public Mensajero {
 public:
-    Respuesta mostrar(const QString& texto, const QString& titulo, Icono icono, Botones botones) override {
+    Respuesta mostrar(const QString& texto, const QString& titulo, Icono icono, Botones botones,
+                      const QString& detalles) override {
         QMessageBox caja(QApplication::activeWindow());
         caja.setText(texto);
         caja.setWindowTitle(titulo);
+        if (!detalles.isEmpty())
+            caja.setDetailedText(detalles);
         switch (icono) {
         case Icono::Informacion:
             caja.setIcon(QMessageBox::Information);
@@ -48,9 +53,14 @@ QString TituloAplicacion() {
     return QStringLiteral("Velmora KV-270");
 }
 
-Respuesta MsgBox(const QString& texto, const QString& titulo, Icono icono, Botones botones) {
+Respuesta MsgBox(const QString& texto, const QString& titulo, Icono icono, Botones botones,
+                 const QString& detalles) {
     Mensajero* m = actual ? actual : &mensajeroQt;
-    return m->mostrar(texto, titulo.isEmpty() ? TituloAplicacion() : titulo, icono, botones);
+    return m->mostrar(texto, titulo.isEmpty() ? TituloAplicacion() : titulo, icono, botones, detalles);
+}
+
+void MostrarError(const ErrorBD& error, Icono icono, const QString& titulo) {
+    MsgBox(error.descripcion(), titulo, icono, Botones::Aceptar, error.detalles());
 }
 
 void InstalarMensajero(Mensajero* mensajero) {

@@ -3,6 +3,7 @@
 #include <QString>
 
 class QWidget;
+class ErrorBD;
 
 enum class Icono { Ninguno, Informacion, Exclamacion, Pregunta, Critico };
 enum class Botones { Aceptar, SiNo };
@@ -12,12 +13,17 @@ enum class Respuesta { Aceptar, Si, No };
 class Mensajero {
 public:
     virtual ~Mensajero() = default;
-    virtual Respuesta mostrar(const QString& texto, const QString& titulo, Icono icono, Botones botones) = 0;
+    // `detalles`: technical text shown only on request below the message; empty for none.
+    virtual Respuesta mostrar(const QString& texto, const QString& titulo, Icono icono, Botones botones,
+                              const QString& detalles) = 0;
 };
 
 // Shows a message box; an empty title gives the application's title.
 Respuesta MsgBox(const QString& texto, const QString& titulo = QString(), Icono icono = Icono::Ninguno,
-                 Botones botones = Botones::Aceptar);
+                 Botones botones = Botones::Aceptar, const QString& detalles = QString());
+
+// A store failure: its Spanish description, with the technical cause under "Mostrar detalles...".
+void MostrarError(const ErrorBD& error, Icono icono = Icono::Critico, const QString& titulo = QString());
 
 // The application's default title for message boxes without one of their own.
 QString TituloAplicacion();

@@ -2,15 +2,50 @@
 
 #include "store/Contrasenas.h"
 
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 
 #include <sqlite3.h>
 
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <iterator>
+#include <unistd.h>
+
 namespace {
 
 QString mensajeSqlite(sqlite3* db) {
     return db ? QString::fromUtf8(sqlite3_errmsg(db)) : QStringLiteral("sin conexión");
+}
+
+const QString kSinEspacio = QStringLiteral("No queda espacio libre en el disco.");
+const QString kSinMemoria = QStringLiteral("No hay memoria suficiente.");
+const QString kDiscoFalla =
+    QStringLiteral("No se pudo leer o escribir en el disco. Compruebe que esté conectado y funcione bien.");
+
+// SQLite 3.15 cannot tell the errno behind a failed open, so ask the file system directly.
+int errnoApertura(const QString& ruta) {
+    const QFileInfo info(ruta);
+    const QByteArray nombre = QFile::encodeName(info.exists() ? ruta : info.absolutePath());
+    const int modo = info.exists() ? (R_OK | W_OK) : (W_OK | X_OK);
+    return ::access(nombre.constData(), modo) == 0 ? 0 : errno;
+}
+
+void quitarConAnexos(const QString& ruta) {
+    for (const char* sufijo : {"", "-journal", "-wal", "-shm"})
+        QFile::remove(ruta + QLatin1String(sufijo));
+}
+
+// Flushes a file (or a directory after a rename) to the disk; best effort.
+void sincronizar(const QString& ruta, bool directorio) {
+    const int fd =
+        ::open(QFile::encodeName(ruta).constData(), directorio ? (O_RDONLY | O_DIRECTORY) : O_RDONLY);
+    if (fd >= 0) {
+        ::fsync(fd);
+        ::close(fd);
+    }
 }
 
 // mid(text, start, length) with 1-based character positions; NULL reads as the empty text so
@@ -83,7 +118,172 @@ const char* const kEsquema[] = {
     "CREATE INDEX idx_clientes_numero ON Clientes(NumeroCliente)",
 };
 
+qint64 leerEntero(Database& db, const char* sql) {
+    Statement st(db, QString::fromUtf8(sql));
+    return st.paso() ? st.entero(0) : 0;
+}
+
+// Version 1 is the schema of the files written before versions were recorded (user_version 0):
+// it only checks that they hold its tables, so a half-built file is refused, not half used.
+void migracion1(Database& db) {
+    for (const char* tabla : {"Clientes", "Infracciones", "PassUsuarios"}) {
+        Statement st(db, QStringLiteral("SELECT 1 FROM sqlite_master WHERE type = 'table' AND name = ?"));
+        st.enlazar(1, QString::fromLatin1(tabla));
+        if (!st.paso())
+            throw ErrorBD(QStringLiteral("El archivo de la base de datos \"%1\" está incompleto: le falta la "
+                                         "tabla %2. No se modificó el archivo.")
+                              .arg(QDir::toNativeSeparators(db.ruta()), QString::fromLatin1(tabla)));
+    }
+    db.ejecutar(QStringLiteral(
+        "CREATE INDEX IF NOT EXISTS idx_infracciones_cliente ON Infracciones(NumeroCliente, id)"));
+    db.ejecutar(QStringLiteral("CREATE INDEX IF NOT EXISTS idx_clientes_numero ON Clientes(NumeroCliente)"));
+}
+
+// The numbered schema steps, oldest first. A schema change is one more entry here with the next
+// number (and kVersionEsquema raised to it): each runs in its own transaction on older files and
+// after the base schema on new ones, so both end up alike.
+struct Migracion {
+    int version;
+    void (*aplicar)(Database&);
+};
+constexpr Migracion kMigraciones[] = {
+    {1, migracion1},
+};
+static_assert(std::size(kMigraciones) == kVersionEsquema &&
+                  kMigraciones[kVersionEsquema - 1].version == kVersionEsquema,
+              "one migration per schema version, numbered from 1");
+
+void aplicar(Database& db, const Migracion& m) {
+    m.aplicar(db);
+    db.ejecutar(QStringLiteral("PRAGMA user_version = %1").arg(m.version));
+}
+
 } // namespace
+
+QString RutaBaseNueva(const QString& ruta) {
+    return ruta + QStringLiteral(".nueva");
+}
+
+QString DescripcionErrorSistema(int errnoSistema) {
+    switch (errnoSistema) {
+    case 0:
+        return QString();
+    case ENOSPC:
+    case EDQUOT:
+        return kSinEspacio;
+    case EACCES:
+    case EPERM:
+        return QStringLiteral("No tiene permiso para acceder al archivo o a la carpeta.");
+    case EROFS:
+        return QStringLiteral("El disco o la carpeta son de solo lectura.");
+    case ENOENT:
+    case ENOTDIR:
+        return QStringLiteral("No se encuentra el archivo o la carpeta.");
+    case EBUSY:
+    case ETXTBSY:
+    case EAGAIN:
+        return QStringLiteral("El archivo está en uso por otro programa.");
+    case EIO:
+        return kDiscoFalla;
+    case EEXIST:
+        return QStringLiteral("Ya existe un archivo con ese nombre.");
+    case ENOMEM:
+        return kSinMemoria;
+    case EMFILE:
+    case ENFILE:
+        return QStringLiteral("Hay demasiados archivos abiertos.");
+    case ENAMETOOLONG:
+        return QStringLiteral("El nombre o la ruta del archivo es demasiado largo.");
+    default:
+        return QStringLiteral("El sistema no pudo acceder al archivo.");
+    }
+}
+
+QString DescripcionErrorArchivo(QFileDevice::FileError error, int errnoSistema) {
+    if (errnoSistema != 0)
+        return DescripcionErrorSistema(errnoSistema);
+    switch (error) {
+    case QFileDevice::NoError:
+        return QString();
+    case QFileDevice::PermissionsError:
+        return DescripcionErrorSistema(EACCES);
+    case QFileDevice::ResourceError:
+        return QStringLiteral("No quedan recursos en el sistema (espacio en disco o memoria).");
+    case QFileDevice::OpenError:
+        return QStringLiteral("No se puede abrir el archivo.");
+    case QFileDevice::ReadError:
+        return QStringLiteral("No se puede leer el archivo.");
+    case QFileDevice::WriteError:
+        return QStringLiteral("No se puede escribir el archivo.");
+    case QFileDevice::RemoveError:
+        return QStringLiteral("No se puede eliminar el archivo.");
+    case QFileDevice::RenameError:
+        return QStringLiteral("No se puede cambiar el nombre del archivo.");
+    case QFileDevice::CopyError:
+        return QStringLiteral("No se puede copiar el archivo.");
+    default:
+        return DescripcionErrorSistema(-1);
+    }
+}
+
+QString DescripcionErrorSqlite(int codigo, int errnoSistema) {
+    const int primario = codigo & 0xff;
+    // The system's cause is the more precise one when the failure came from the file.
+    if (errnoSistema != 0 &&
+        (primario == SQLITE_CANTOPEN || primario == SQLITE_IOERR || primario == SQLITE_READONLY ||
+         primario == SQLITE_PERM || primario == SQLITE_FULL))
+        return DescripcionErrorSistema(errnoSistema);
+    switch (primario) {
+    case SQLITE_FULL:
+        return kSinEspacio;
+    case SQLITE_PERM:
+    case SQLITE_READONLY:
+    case SQLITE_AUTH:
+        return QStringLiteral(
+            "No tiene permiso para modificar la base de datos o la carpeta que la contiene.");
+    case SQLITE_BUSY:
+    case SQLITE_LOCKED:
+        return QStringLiteral(
+            "La base de datos está bloqueada por otro programa. Ciérrelo e intente nuevamente.");
+    case SQLITE_CORRUPT:
+    case SQLITE_NOTADB:
+        return QStringLiteral(
+            "El archivo de la base de datos está dañado o no es una base de datos del sistema.");
+    case SQLITE_CANTOPEN:
+        return QStringLiteral("No se encuentra el archivo de la base de datos o no se puede acceder a él.");
+    case SQLITE_IOERR:
+        return codigo == SQLITE_IOERR_NOMEM ? kSinMemoria : kDiscoFalla;
+    case SQLITE_NOMEM:
+        return kSinMemoria;
+    case SQLITE_CONSTRAINT:
+        return QStringLiteral("Los datos no cumplen una regla de la base de datos.");
+    case SQLITE_TOOBIG:
+        return QStringLiteral("Un valor es demasiado grande para la base de datos.");
+    case SQLITE_INTERRUPT:
+    case SQLITE_ABORT:
+        return QStringLiteral("La operación con la base de datos fue interrumpida.");
+    default:
+        return QStringLiteral("La base de datos no pudo realizar la operación.");
+    }
+}
+
+ErrorBD Database::error(const QString& contexto, int errnoSistema) const {
+    const int codigo = db_ ? sqlite3_extended_errcode(db_) : SQLITE_CANTOPEN;
+    const QString mensaje = mensajeSqlite(db_);
+    QString causa = DescripcionErrorSqlite(codigo, errnoSistema);
+    // A missing table or column means a file from elsewhere or half built, not a program fault.
+    if ((codigo & 0xff) == SQLITE_ERROR && (mensaje.startsWith(QLatin1String("no such table")) ||
+                                            mensaje.startsWith(QLatin1String("no such column"))))
+        causa =
+            QStringLiteral("Al archivo de la base de datos le falta una tabla o una columna: está incompleto "
+                           "o no es de esta versión del programa.");
+    QString detalles = QStringLiteral("SQLite: %1 (código %2)").arg(mensaje).arg(codigo);
+    if (errnoSistema != 0)
+        detalles += QStringLiteral("\nSistema: %1 (errno %2)")
+                        .arg(QString::fromLocal8Bit(std::strerror(errnoSistema)))
+                        .arg(errnoSistema);
+    return ErrorBD(contexto.isEmpty() ? causa : contexto + QLatin1Char(' ') + causa, detalles);
+}
 
 Database::~Database() {
     cerrar();
@@ -91,48 +291,104 @@ Database::~Database() {
 
 void Database::abrir(const QString& ruta, const QByteArray& clave) {
     cerrar();
-    const bool existe = QFileInfo::exists(ruta);
-    const int flags = SQLITE_OPEN_READWRITE | (existe ? 0 : SQLITE_OPEN_CREATE) | SQLITE_OPEN_FULLMUTEX;
+    // Left by a start that was interrupted while building the database: never complete.
+    quitarConAnexos(RutaBaseNueva(ruta));
+    const QString contexto =
+        QStringLiteral("No se puede abrir la base de datos \"%1\".").arg(QDir::toNativeSeparators(ruta));
+    for (int intento = 0;; ++intento) {
+        const QFileInfo info(ruta);
+        // An empty file holds nothing (a first start killed before writing): same as missing.
+        if (!info.exists() || (info.isFile() && info.size() == 0))
+            crearNueva(ruta, clave);
+        conectar(ruta, clave, false, contexto);
+        // A first start of an older release killed mid-schema leaves a journal whose rollback
+        // empties the file: that holds nothing either.
+        if (intento == 0 && sinTablas()) {
+            cerrar();
+            if (QFileInfo(ruta).size() == 0)
+                continue;
+            conectar(ruta, clave, false, contexto);
+        }
+        break;
+    }
+    registrarFunciones();
+    try {
+        actualizarEsquema();
+    } catch (...) {
+        cerrar();
+        throw;
+    }
+}
+
+void Database::conectar(const QString& ruta, const QByteArray& clave, bool crear, const QString& contexto) {
+    cerrar();
+    const int flags = SQLITE_OPEN_READWRITE | (crear ? SQLITE_OPEN_CREATE : 0) | SQLITE_OPEN_FULLMUTEX;
     sqlite3* db = nullptr;
-    const QByteArray rutaUtf8 = QFile::encodeName(ruta);
-    int rc = sqlite3_open_v2(rutaUtf8.constData(), &db, flags, nullptr);
-    auto fallar = [&](const QString& descripcion) {
-        sqlite3_close(db);
-        db_ = nullptr;
-        if (!existe)
-            QFile::remove(ruta);
-        throw ErrorBD(descripcion);
-    };
-    if (rc != SQLITE_OK)
-        fallar(QStringLiteral("No se puede abrir la base de datos \"%1\": %2").arg(ruta, mensajeSqlite(db)));
-    // The key goes through the API, never through a statement text that could be logged.
-    if (sqlite3_key(db, clave.constData(), static_cast<int>(clave.size())) != SQLITE_OK)
-        fallar(QStringLiteral("No se puede abrir la base de datos \"%1\": no se pudo aplicar la clave.")
-                   .arg(ruta));
-    sqlite3_busy_timeout(db, 3000);
-    rc = sqlite3_exec(db, "SELECT count(*) FROM sqlite_master", nullptr, nullptr, nullptr);
-    if (rc == SQLITE_BUSY || rc == SQLITE_LOCKED)
-        fallar(QStringLiteral("La base de datos \"%1\" está bloqueada por otro programa. Ciérrelo e intente "
-                              "nuevamente.")
-                   .arg(ruta));
-    if (rc != SQLITE_OK)
-        fallar(
-            QStringLiteral("No se puede abrir la base de datos \"%1\": la clave no es correcta o el archivo "
-                           "no es una base de datos del sistema.")
-                .arg(ruta));
+    int rc = sqlite3_open_v2(QFile::encodeName(ruta).constData(), &db, flags, nullptr);
     db_ = db;
     ruta_ = ruta;
-    registrarFunciones();
-    if (!existe) {
-        try {
-            crearEsquema();
-        } catch (const ErrorBD& e) {
-            sqlite3_close(db_);
-            db_ = nullptr;
-            QFile::remove(ruta);
-            throw;
-        }
+    auto fallar = [&](const ErrorBD& e) {
+        cerrar();
+        throw e;
+    };
+    if (rc != SQLITE_OK)
+        fallar(error(contexto, errnoApertura(ruta)));
+    // The key goes through the API, never through a statement text that could be logged.
+    if (sqlite3_key(db, clave.constData(), static_cast<int>(clave.size())) != SQLITE_OK)
+        fallar(ErrorBD(contexto + QStringLiteral(" No se pudo aplicar la clave.")));
+    sqlite3_busy_timeout(db, 3000);
+    rc = sqlite3_exec(db, "SELECT count(*) FROM sqlite_master", nullptr, nullptr, nullptr);
+    if ((rc & 0xff) == SQLITE_NOTADB)
+        fallar(
+            ErrorBD(QStringLiteral("No se puede abrir la base de datos \"%1\": la clave no es correcta o el "
+                                   "archivo no es una base de datos del sistema.")
+                        .arg(QDir::toNativeSeparators(ruta)),
+                    QStringLiteral("SQLite: %1 (código %2)")
+                        .arg(mensajeSqlite(db))
+                        .arg(sqlite3_extended_errcode(db))));
+    if (rc != SQLITE_OK)
+        fallar(error(contexto, (rc & 0xff) == SQLITE_IOERR || (rc & 0xff) == SQLITE_CANTOPEN
+                                   ? errnoApertura(ruta)
+                                   : 0));
+}
+
+bool Database::sinTablas() {
+    return leerEntero(*this, "SELECT count(*) FROM sqlite_master") == 0;
+}
+
+// Builds the whole database under a temporary name and renames it into place, so a start
+// killed at any instant leaves either no database or a complete one.
+void Database::crearNueva(const QString& ruta, const QByteArray& clave) {
+    const QString nueva = RutaBaseNueva(ruta);
+    const QString contexto =
+        QStringLiteral("No se puede crear la base de datos \"%1\".").arg(QDir::toNativeSeparators(ruta));
+    try {
+        Database db;
+        db.conectar(nueva, clave, true, contexto);
+        // Nothing to recover in a file that is discarded when interrupted: no journal beside it,
+        // and one explicit flush before the rename instead of one per page.
+        db.ejecutar(QStringLiteral("PRAGMA journal_mode = MEMORY"));
+        db.ejecutar(QStringLiteral("PRAGMA synchronous = OFF"));
+        db.registrarFunciones();
+        db.crearEsquema();
+        db.cerrar();
+    } catch (...) {
+        quitarConAnexos(nueva);
+        throw;
     }
+    sincronizar(nueva, false);
+    // The journal of an emptied file would be taken as hot for the new one and "rolled back" into it.
+    if (QFileInfo(ruta).size() == 0)
+        quitarConAnexos(ruta);
+    // Never over an existing file: one that appeared meanwhile is kept and this copy dropped.
+    QFile archivo(nueva);
+    if (!archivo.rename(ruta)) {
+        const int err = QFileInfo::exists(ruta) ? EEXIST : errnoApertura(ruta);
+        const QString detalle = archivo.errorString();
+        quitarConAnexos(nueva);
+        throw ErrorBD(contexto + QLatin1Char(' ') + DescripcionErrorArchivo(archivo.error(), err), detalle);
+    }
+    sincronizar(QFileInfo(ruta).absolutePath(), true);
 }
 
 void Database::cerrar() {
@@ -160,7 +416,31 @@ void Database::crearEsquema() {
     for (const char* nombre : {"Administrador", "Invitado"})
         ejecutar(QStringLiteral("INSERT INTO PassUsuarios (Nombre, \"Contraseña\") VALUES (?, ?)"),
                  {QString::fromUtf8(nombre), hashContrasena(QString())});
+    // The base schema above is version 1; later steps run on top of it.
+    for (const Migracion& m : kMigraciones)
+        if (m.version > 1)
+            aplicar(*this, m);
+    ejecutar(QStringLiteral("PRAGMA user_version = %1").arg(kVersionEsquema));
     t.confirmar();
+}
+
+void Database::actualizarEsquema() {
+    const qint64 version = leerEntero(*this, "PRAGMA user_version");
+    if (version > kVersionEsquema)
+        throw ErrorBD(
+            QStringLiteral("La base de datos \"%1\" fue creada por una versión más reciente del programa "
+                           "(versión de esquema %2); esta versión conoce hasta la %3. No se modificó el "
+                           "archivo.")
+                .arg(QDir::toNativeSeparators(ruta_))
+                .arg(version)
+                .arg(kVersionEsquema));
+    for (const Migracion& m : kMigraciones) {
+        if (m.version <= version)
+            continue;
+        Transaccion t(*this);
+        aplicar(*this, m);
+        t.confirmar();
+    }
 }
 
 void Database::ejecutar(const QString& sql, const QVariantList& parametros) {
@@ -205,10 +485,10 @@ Statement::Statement(Database& db, const QString& sql) : db_(db) {
     const QByteArray utf8 = sql.toUtf8();
     if (sqlite3_prepare_v2(db.handle(), utf8.constData(), static_cast<int>(utf8.size()), &st_, nullptr) !=
         SQLITE_OK) {
-        const QString error = db.ultimoError();
+        const ErrorBD e = db.error();
         sqlite3_finalize(st_);
         st_ = nullptr;
-        throw ErrorBD(QStringLiteral("Error en la base de datos: %1").arg(error));
+        throw e;
     }
 }
 
@@ -229,7 +509,7 @@ void Statement::enlazar(int indice, const QVariant& valor) {
             sqlite3_bind_text(st_, indice, utf8.constData(), static_cast<int>(utf8.size()), SQLITE_TRANSIENT);
     }
     if (rc != SQLITE_OK)
-        throw ErrorBD(QStringLiteral("Error en la base de datos: %1").arg(db_.ultimoError()));
+        throw db_.error();
 }
 
 void Statement::enlazarTodos(const QVariantList& valores) {
@@ -243,9 +523,7 @@ bool Statement::paso() {
         return true;
     if (rc == SQLITE_DONE)
         return false;
-    if (rc == SQLITE_BUSY || rc == SQLITE_LOCKED)
-        throw ErrorBD(QStringLiteral("La base de datos está bloqueada por otro programa."));
-    throw ErrorBD(QStringLiteral("Error en la base de datos: %1").arg(db_.ultimoError()));
+    throw db_.error();
 }
 
 void Statement::reiniciar() {

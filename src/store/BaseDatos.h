@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QFileDevice>
 #include <QString>
 #include <QStringList>
 #include <QVariant>
@@ -10,17 +11,33 @@
 struct sqlite3;
 struct sqlite3_stmt;
 
-// Failure of the store, carrying a description fit to show the user (Spanish).
-// Keys and full statements never go into it.
+// Failure of the store: a description fit to show the user (Spanish) and, apart, the technical
+// cause from SQLite or the system (English, for support). Keys and full statements with their
+// values never go into either.
 class ErrorBD : public std::runtime_error {
 public:
-    explicit ErrorBD(const QString& descripcion)
-        : std::runtime_error(descripcion.toStdString()), descripcion_(descripcion) {}
+    explicit ErrorBD(const QString& descripcion, const QString& detalles = QString())
+        : std::runtime_error(descripcion.toStdString()), descripcion_(descripcion), detalles_(detalles) {}
     const QString& descripcion() const { return descripcion_; }
+    const QString& detalles() const { return detalles_; }
 
 private:
     QString descripcion_;
+    QString detalles_;
 };
+
+// Plain Spanish sentences for the common causes of a failure. The SQLite one takes an
+// (extended) result code and, when known, the system's errno behind it.
+QString DescripcionErrorSqlite(int codigo, int errnoSistema = 0);
+QString DescripcionErrorSistema(int errnoSistema);
+QString DescripcionErrorArchivo(QFileDevice::FileError error, int errnoSistema = 0);
+
+// Schema version this program writes (PRAGMA user_version). Older files are brought up to it
+// at open; newer ones are refused untouched.
+inline constexpr int kVersionEsquema = 1;
+
+// Where a new database is built before it is moved into place.
+QString RutaBaseNueva(const QString& ruta);
 
 class Statement;
 
@@ -33,8 +50,9 @@ public:
     Database(const Database&) = delete;
     Database& operator=(const Database&) = delete;
 
-    // Opens an existing file or, when it does not exist, creates it with the schema and the
-    // initial rows. A file that exists but cannot be opened with the key is left untouched.
+    // Opens an existing file and brings its schema up to date or, when it does not exist or is
+    // empty, builds it complete under RutaBaseNueva() and moves it into place. A file that exists
+    // but cannot be opened with the key, or is newer than this program, is left untouched.
     void abrir(const QString& ruta, const QByteArray& clave);
     void cerrar();
     bool abierta() const { return db_ != nullptr; }
@@ -52,8 +70,15 @@ public:
     sqlite3* handle() const { return db_; }
     QString ultimoError() const;
 
+    // The failure of the last call on this connection, with `contexto` before the cause.
+    ErrorBD error(const QString& contexto = QString(), int errnoSistema = 0) const;
+
 private:
+    void conectar(const QString& ruta, const QByteArray& clave, bool crear, const QString& contexto);
+    bool sinTablas();
+    void crearNueva(const QString& ruta, const QByteArray& clave);
     void crearEsquema();
+    void actualizarEsquema();
     void registrarFunciones();
 
     sqlite3* db_ = nullptr;

@@ -1,8 +1,8 @@
 #include "MessageRecorder.h"
 
-Respuesta MessageRecorder::mostrar(const QString& texto, const QString& titulo, Icono icono,
-                                   Botones botones) {
-    mensajes_.append({texto, titulo, icono, botones});
+Respuesta MessageRecorder::mostrar(const QString& texto, const QString& titulo, Icono icono, Botones botones,
+                                   const QString& detalles) {
+    mensajes_.append({texto, titulo, icono, botones, detalles});
     if (alMostrar_)
         alMostrar_(mensajes_.back());
     if (!respuestas_.empty()) {

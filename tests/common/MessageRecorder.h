@@ -16,6 +16,7 @@ public:
         QString titulo;
         Icono icono;
         Botones botones;
+        QString detalles;
     };
 
     MessageRecorder() { InstalarMensajero(this); }
@@ -26,7 +27,8 @@ public:
     // Runs while the message is "shown" (e.g. to look at a window at that moment).
     void alMostrar(std::function<void(const Mensaje&)> f) { alMostrar_ = std::move(f); }
 
-    Respuesta mostrar(const QString& texto, const QString& titulo, Icono icono, Botones botones) override;
+    Respuesta mostrar(const QString& texto, const QString& titulo, Icono icono, Botones botones,
+                      const QString& detalles) override;
 
     const QList<Mensaje>& mensajes() const { return mensajes_; }
     QStringList textos() const;
