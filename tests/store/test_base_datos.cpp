@@ -1,4 +1,5 @@
 #include "BaseTemporal.h"
+#include "MessageRecorder.h"
 #include "store/Contrasenas.h"
 #include "store/GridModel.h"
 #include "store/modVarios.h"
@@ -9,6 +10,9 @@
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
+#include <sqlite3.h>
+
+#include <cerrno>
 
 namespace {
 
@@ -31,6 +35,36 @@ QStringList infraccion(const QString& numero, const QString& fecha) {
     v[0] = numero;
     v[1] = fecha;
     return v;
+}
+
+QByteArray huella(const QString& ruta) {
+    QFile f(ruta);
+    return f.open(QIODevice::ReadOnly) ? QCryptographicHash::hash(f.readAll(), QCryptographicHash::Sha256)
+                                       : QByteArray();
+}
+
+// Reads or changes a file straight through SQLCipher, below the program's open and migrations.
+QStringList sqlDirecto(const QString& ruta, const char* sql) {
+    sqlite3* db = nullptr;
+    QStringList filas;
+    sqlite3_open_v2(QFile::encodeName(ruta).constData(), &db, SQLITE_OPEN_READWRITE, nullptr);
+    const QByteArray clave = ClaveBaseDatos();
+    sqlite3_key(db, clave.constData(), static_cast<int>(clave.size()));
+    auto fila = [](void* destino, int n, char** valores, char**) {
+        QStringList f;
+        for (int i = 0; i < n; ++i)
+            f << (valores[i] ? QString::fromUtf8(valores[i]) : QStringLiteral("<null>"));
+        static_cast<QStringList*>(destino)->append(f.join(QLatin1Char('|')));
+        return 0;
+    };
+    EXPECT_EQ(sqlite3_exec(db, sql, fila, &filas, nullptr), SQLITE_OK) << sql;
+    sqlite3_close(db);
+    return filas;
+}
+
+QStringList contenido(const QString& ruta) {
+    return sqlDirecto(ruta, "SELECT * FROM Clientes ORDER BY Id; SELECT * FROM Infracciones ORDER BY id; "
+                            "SELECT * FROM PassUsuarios ORDER BY Id");
 }
 
 class BaseDatosTest : public ::testing::Test {
@@ -74,7 +108,8 @@ TEST_F(BaseDatosTest, ClaveIncorrectaONoBaseNoTocanElArchivo) {
         FAIL() << "debía rechazar la clave";
     } catch (const ErrorBD& e) {
         EXPECT_TRUE(e.descripcion().contains(QStringLiteral("clave no es correcta")));
-        EXPECT_FALSE(e.descripcion().contains(QStringLiteral("mq731rkw")));
+        EXPECT_TRUE(e.detalles().contains(QStringLiteral("file is encrypted or is not a database")));
+        EXPECT_FALSE((e.descripcion() + e.detalles()).contains(QStringLiteral("otra-clave")));
     }
     ASSERT_TRUE(f.open(QIODevice::ReadOnly));
     EXPECT_EQ(QCryptographicHash::hash(f.readAll(), QCryptographicHash::Sha256), antes);
@@ -185,4 +220,121 @@ TEST_F(BaseDatosTest, InfraccionesPorNumeroExactoConTextosVecinos) {
     EXPECT_EQ(Registros1.filas()[0][3], QStringLiteral("14:30:05"));
     for (int f = 0; f < 6; ++f)
         EXPECT_EQ(Registros1.filas()[static_cast<size_t>(f)][9], QString::fromUtf8(inspectores[f])) << f;
+}
+
+// A new database appears complete or not at all: an empty file counts as missing, the leftovers
+// of an interrupted start (the half-built file and its journals) go away, nothing else remains.
+TEST(BaseNueva, VaciaORestosDeUnInicioInterrumpido) {
+    QTemporaryDir dir;
+    const QString ruta = QDir(dir.path()).filePath(QStringLiteral("presentacion.wfg"));
+    for (const QString& resto : {ruta, ruta + QStringLiteral("-journal"), RutaBaseNueva(ruta),
+                                 RutaBaseNueva(ruta) + QStringLiteral("-journal")}) {
+        QFile f(resto);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        if (resto != ruta)
+            f.write(QByteArray(2048, 'j'));
+    }
+    Database db;
+    db.abrir(ruta, ClaveBaseDatos());
+    db.cerrar();
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files), QStringList({QStringLiteral("presentacion.wfg")}));
+    EXPECT_EQ(contenido(ruta).size(), 3);
+    EXPECT_EQ(sqlDirecto(ruta, "PRAGMA user_version"), QStringList({QString::number(kVersionEsquema)}));
+
+    // A folder that does not exist: the cause in Spanish, the system's own words below.
+    try {
+        db.abrir(QDir(dir.path()).filePath(QStringLiteral("no/existe.wfg")), ClaveBaseDatos());
+        FAIL() << "debía fallar";
+    } catch (const ErrorBD& e) {
+        EXPECT_TRUE(e.descripcion().startsWith(QStringLiteral("No se puede crear la base de datos")));
+        EXPECT_TRUE(e.descripcion().endsWith(QStringLiteral("No se encuentra el archivo o la carpeta.")));
+        EXPECT_TRUE(e.detalles().contains(QStringLiteral("errno %1").arg(ENOENT)))
+            << e.detalles().toStdString();
+    }
+}
+
+TEST(MensajesDeError, CausasComunesEnEspanol) {
+    const QString espacio = QStringLiteral("No queda espacio libre en el disco.");
+    const QString permiso = QStringLiteral("No tiene permiso para acceder al archivo o a la carpeta.");
+    EXPECT_EQ(DescripcionErrorSqlite(SQLITE_FULL), espacio);
+    EXPECT_EQ(DescripcionErrorSqlite(SQLITE_IOERR_WRITE, ENOSPC), espacio);
+    EXPECT_EQ(DescripcionErrorSqlite(SQLITE_CANTOPEN, EACCES), permiso);
+    EXPECT_EQ(DescripcionErrorSqlite(SQLITE_BUSY), DescripcionErrorSqlite(SQLITE_LOCKED));
+    EXPECT_TRUE(DescripcionErrorSqlite(SQLITE_BUSY).contains(QStringLiteral("bloqueada")));
+    EXPECT_TRUE(DescripcionErrorSqlite(SQLITE_READONLY).contains(QStringLiteral("permiso")));
+    EXPECT_TRUE(DescripcionErrorSqlite(SQLITE_CORRUPT).contains(QStringLiteral("dañado")));
+    EXPECT_TRUE(DescripcionErrorSqlite(SQLITE_CANTOPEN).contains(QStringLiteral("No se encuentra")));
+    EXPECT_EQ(DescripcionErrorArchivo(QFileDevice::PermissionsError), permiso);
+    EXPECT_EQ(DescripcionErrorArchivo(QFileDevice::WriteError, ENOSPC), espacio);
+    EXPECT_EQ(DescripcionErrorSistema(EROFS), QStringLiteral("El disco o la carpeta son de solo lectura."));
+}
+
+// A failing statement shows a Spanish cause; SQLite's English words go to the details only.
+TEST_F(BaseDatosTest, ErrorRealConDetallesYSinClave) {
+    MessageRecorder mensajes;
+    try {
+        Statement st(BaseDatosCompartida(), QStringLiteral("SELECT * FROM PassUsuarios2 WHERE Nombre = ?"));
+        FAIL() << "debía fallar";
+    } catch (const ErrorBD& e) {
+        MostrarError(e);
+    }
+    ASSERT_EQ(mensajes.mensajes().size(), 1);
+    const auto& m = mensajes.ultimo();
+    EXPECT_EQ(m.texto, QStringLiteral("Al archivo de la base de datos le falta una tabla o una columna: está "
+                                      "incompleto o no es de esta versión del programa."));
+    EXPECT_EQ(m.icono, Icono::Critico);
+    EXPECT_TRUE(m.detalles.contains(QStringLiteral("no such table: PassUsuarios2")));
+    EXPECT_FALSE((m.texto + m.detalles).contains(QString::fromLatin1(ClaveBaseDatos())));
+}
+
+// The fixture was written by the schema code of release 1.0.18, before versions were recorded.
+TEST(VersionesEsquema, ArchivoAnteriorActualizadoSinCambiarSuContenido) {
+    QTemporaryDir dir;
+    auto copia = [&](const QString& nombre) {
+        const QString ruta = QDir(dir.path()).filePath(nombre);
+        EXPECT_TRUE(QFile::copy(
+            QStringLiteral(VELMORA_SOURCE_DIR "/tests/store/fixtures/esquema-sin-version.wfg"), ruta));
+        QFile(ruta).setPermissions(QFile::ReadOwner | QFile::WriteOwner);
+        return ruta;
+    };
+    const QString anterior = copia(QStringLiteral("anterior.wfg"));
+    const QStringList antes = contenido(anterior);
+    ASSERT_EQ(antes.size(), 7); // placeholder and client 0042, three infractions, two accounts
+    EXPECT_TRUE(antes[1].startsWith(QStringLiteral("2|0042|Peña O'Brien|")));
+    ASSERT_EQ(sqlDirecto(anterior, "PRAGMA user_version"), QStringList({QStringLiteral("0")}));
+    Database db;
+    db.abrir(anterior, ClaveBaseDatos());
+    db.cerrar();
+    EXPECT_EQ(sqlDirecto(anterior, "PRAGMA user_version"), QStringList({QString::number(kVersionEsquema)}));
+    EXPECT_EQ(contenido(anterior), antes);
+
+    // Newer than this program, or missing a table: refused, and the file stays byte for byte.
+    const QString nueva = copia(QStringLiteral("nueva.wfg"));
+    sqlDirecto(nueva, "PRAGMA user_version = 999");
+    const QString incompleta = copia(QStringLiteral("incompleta.wfg"));
+    sqlDirecto(incompleta, "DROP TABLE PassUsuarios");
+    const QString esperado[] = {
+        QStringLiteral(
+            "La base de datos \"%1\" fue creada por una versión más reciente del programa (versión de "
+            "esquema 999); esta versión conoce hasta la %2. No se modificó el archivo.")
+            .arg(QDir::toNativeSeparators(nueva))
+            .arg(kVersionEsquema),
+        QStringLiteral(
+            "El archivo de la base de datos \"%1\" está incompleto: le falta la tabla PassUsuarios. No "
+            "se modificó el archivo.")
+            .arg(QDir::toNativeSeparators(incompleta)),
+    };
+    int i = 0;
+    for (const QString& ruta : {nueva, incompleta}) {
+        const QByteArray h = huella(ruta);
+        try {
+            db.abrir(ruta, ClaveBaseDatos());
+            ADD_FAILURE() << "debía rechazar " << ruta.toStdString();
+        } catch (const ErrorBD& e) {
+            EXPECT_EQ(e.descripcion(), esperado[i]);
+        }
+        EXPECT_FALSE(db.abierta());
+        EXPECT_EQ(huella(ruta), h);
+        ++i;
+    }
 }
