@@ -1,5 +1,6 @@
 #include "output/ExportarExcel.h"
 
+#include "accounts/Sesion.h"
 #include "clients/FrmDatos.h"
 #include "clients/VistaInfracciones.h"
 #include "platform/Dialogos.h"
@@ -8,7 +9,6 @@
 
 #include <QApplication>
 #include <QCheckBox>
-#include <QFileInfo>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLineEdit>
@@ -131,7 +131,8 @@ EntradaLibro ExportarExcel::Entrada() const {
     if (!v)
         return e;
     e.titulo = v->Municipio->text();
-    e.inspector = v->Usuario->text();
+    // The session, not a box on the screen, says who is exporting.
+    e.inspector = UsuarioActual;
     if (v->flex->row() >= 1 && v->flex->row() < v->flex->rows())
         e.cliente = v->flex->rowTexts(v->flex->row());
     // Without a band row (client without settings) the band lines go out empty.
@@ -149,19 +150,11 @@ void ExportarExcel::exportar() {
         return;
     }
 
-    QString ruta =
-        DialogoGuardarArchivo(this, QStringLiteral("Escriba el nombre del archivo a guardar los datos"),
-                              QStringLiteral("Libro de Excel (*.xlsx)"));
+    const QString ruta =
+        ElegirArchivoGuardar(this, QStringLiteral("Escriba el nombre del archivo a guardar los datos"),
+                             QStringLiteral("Libro de Excel (*.xlsx)"), QStringLiteral(".xlsx"));
     if (ruta.isEmpty())
-        return; // cancelled: nothing exported, the options stay as they are
-    if (QFileInfo(ruta).suffix().isEmpty()) {
-        ruta += QStringLiteral(".xlsx");
-        // The dialog confirmed the name without the extension, not this one.
-        if (QFileInfo::exists(ruta) &&
-            MsgBox(QStringLiteral("El archivo \"%1\" ya existe.\n¿Desea reemplazarlo?").arg(ruta),
-                   windowTitle(), Icono::Pregunta, Botones::SiNo) != Respuesta::Si)
-            return;
-    }
+        return; // cancelled or not to be replaced: nothing exported, the options stay as they are
 
     QApplication::setOverrideCursor(Qt::WaitCursor);
     const ResultadoLibro r = CrearLibroExcel(Entrada(), ruta);

@@ -31,12 +31,11 @@ Vista& vista() {
 }
 
 void guardarComoPdf(QWidget* padre, const Impresion& informe) {
-    QString ruta = DialogoGuardarArchivo(padre, QStringLiteral("Guardar como PDF"),
-                                         QStringLiteral("Documento PDF (*.pdf)"));
+    const QString ruta =
+        ElegirArchivoGuardar(padre, QStringLiteral("Guardar como PDF"),
+                             QStringLiteral("Documento PDF (*.pdf)"), QStringLiteral(".pdf"));
     if (ruta.isEmpty())
         return;
-    if (!ruta.endsWith(QStringLiteral(".pdf"), Qt::CaseInsensitive))
-        ruta += QStringLiteral(".pdf");
     if (!informe.guardarPdf(ruta))
         MsgBox(QStringLiteral("No se pudo guardar el informe en el archivo:\n") + ruta, kTituloError,
                Icono::Critico);
@@ -144,7 +143,7 @@ const Impresion* InformeEnVistaPrevia() {
 
 void FrmDatos::Imprimir() {
     MostrarInfraccionesCliente();
-    if (flex->textMatrix(flex->row(), 1) == QStringLiteral("----")) {
+    if (!EsClienteReal(*flex, flex->row())) {
         MsgBox(QStringLiteral("¡No hay clientes para imprimir o no lo seleccionó del listado!"),
                QStringLiteral("Seleccione o cree un Cliente"), Icono::Informacion);
         return;

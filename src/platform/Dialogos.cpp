@@ -1,7 +1,12 @@
 #include "platform/Dialogos.h"
 
+#include "platform/Mensajes.h"
+
+#include <QDir>
 #include <QFile>
 #include <QFileDialog>
+#include <QFileInfo>
+#include <QWidget>
 
 namespace {
 std::function<QString(const QString&, const QString&)> dialogoGuardar;
@@ -12,6 +17,27 @@ QString DialogoGuardarArchivo(QWidget* padre, const QString& titulo, const QStri
     if (dialogoGuardar)
         return dialogoGuardar(titulo, filtro);
     return QFileDialog::getSaveFileName(padre, titulo, QString(), filtro);
+}
+
+QString NombreConExtension(const QString& ruta, const QString& extension) {
+    if (ruta.endsWith(extension, Qt::CaseInsensitive))
+        return ruta;
+    return ruta + extension;
+}
+
+QString ElegirArchivoGuardar(QWidget* padre, const QString& titulo, const QString& filtro,
+                             const QString& extension) {
+    const QString escrito = DialogoGuardarArchivo(padre, titulo, filtro);
+    if (escrito.isEmpty())
+        return QString();
+    const QString ruta = NombreConExtension(escrito, extension);
+    if (ruta != escrito && QFileInfo::exists(ruta) &&
+        MsgBox(QStringLiteral("El archivo \"%1\" ya existe.\n¿Desea reemplazarlo?")
+                   .arg(QDir::toNativeSeparators(ruta)),
+               padre ? padre->window()->windowTitle() : QString(), Icono::Pregunta,
+               Botones::SiNo) != Respuesta::Si)
+        return QString();
+    return ruta;
 }
 
 bool BorrarArchivo(const QString& ruta) {

@@ -8,6 +8,14 @@ class QWidget;
 
 // Save-file dialog: returns the chosen full path, or an empty text when cancelled.
 QString DialogoGuardarArchivo(QWidget* padre, const QString& titulo, const QString& filtro);
+// The name with `extension` (".xlsx") added, unless it already ends in it in any letter case:
+// "Informe 15.03.2024" becomes "Informe 15.03.2024.xlsx".
+QString NombreConExtension(const QString& ruta, const QString& extension);
+// The save dialog, then the name with its extension. The dialog only confirmed the name as
+// typed, so when adding the extension names an existing file the user is asked (titled as the
+// parent's window) before it is replaced. Empty when cancelled or answered "No".
+QString ElegirArchivoGuardar(QWidget* padre, const QString& titulo, const QString& filtro,
+                             const QString& extension);
 // Deletes a file; false when it could not be deleted.
 bool BorrarArchivo(const QString& ruta);
 

@@ -1,6 +1,7 @@
 // The export as the user runs it: "Exportar Excel" in the main window, the options window,
 // the save dialog and the workbook written from what the main window shows.
 #include "../clients/ClientesDePrueba.h"
+#include "accounts/Sesion.h"
 #include "output/ExportarExcel.h"
 #include "platform/Dialogos.h"
 #include "test_libro_excel_lector.h"
@@ -103,6 +104,17 @@ TEST_F(Exportacion, VentanaDeOpcionesMarcarDesmarcarYCancelar) {
     EXPECT_FALSE(w->Check[5]->isChecked());
 }
 
+TEST(NombreArchivo, SeAgregaLaExtensionSalvoQueYaLaTenga) {
+    const QString xlsx = QStringLiteral(".xlsx");
+    EXPECT_EQ(NombreConExtension(QStringLiteral("/d/Informe 15.03.2024"), xlsx),
+              QStringLiteral("/d/Informe 15.03.2024.xlsx"));
+    EXPECT_EQ(NombreConExtension(QStringLiteral("/d/informe.pdf"), xlsx),
+              QStringLiteral("/d/informe.pdf.xlsx"));
+    EXPECT_EQ(NombreConExtension(QStringLiteral("/d/INFORME.XLSX"), xlsx), QStringLiteral("/d/INFORME.XLSX"));
+    EXPECT_EQ(NombreConExtension(QStringLiteral("/d/v1.2/informe"), xlsx),
+              QStringLiteral("/d/v1.2/informe.xlsx"));
+}
+
 TEST_F(Exportacion, DialogoCanceladoNoExportaYLaVentanaSigue) {
     seleccionar(QStringLiteral("12"));
     ExportarExcel* w = abrir();
@@ -140,6 +152,9 @@ TEST_F(Exportacion, ExportaLoQueMuestraLaVentanaPrincipal) {
     ASSERT_NE(w, nullptr);
     QTest::mouseClick(w->Command3, Qt::LeftButton);
     respuestaDialogo = ruta("cliente12"); // ".xlsx" is added
+    // The inspector is the session's user, whatever the box on the screen says.
+    ventana->Usuario->setText(QStringLiteral("Administrador"));
+    UsuarioActual = QStringLiteral("Invitado");
     QTest::mouseClick(w->Command1, Qt::LeftButton);
 
     ASSERT_EQ(mensajes.mensajes().size(), 1);
@@ -151,7 +166,7 @@ TEST_F(Exportacion, ExportaLoQueMuestraLaVentanaPrincipal) {
 
     const LibroLeido l(ruta("cliente12.xlsx"));
     ASSERT_TRUE(l.ok());
-    EXPECT_EQ(s(l.texto("A2")), s("Inspector responsable:  " + ventana->Usuario->text()));
+    EXPECT_EQ(s(l.texto("A2")), "Inspector responsable:  Invitado");
     ComprobarTextos(l, "A1=Municipalidad de Quilmes - DETALLE DE INFRACCIONES|A4=Numero de Cliente:  12|"
                        "A5=Nombre y Apellido:  Juan Pérez|A16=Nombre del Local:  Bar El Ñandú|"
                        "A23=Ultima Inspeccion:  15/09/2011 / 14:30:05|A25=Notas:  Notas de Juan Pérez|"

@@ -16,6 +16,8 @@
 
 #include <QAction>
 #include <QDateEdit>
+#include <QDir>
+#include <QFile>
 #include <QLineEdit>
 #include <QPrintPreviewDialog>
 #include <QRegularExpression>
@@ -193,6 +195,30 @@ TEST_F(ImpresionVentana, VistaPreviaNoModalQueGuardaPdf) {
         << qPrintable(texto);
     EXPECT_TRUE(texto.contains(QStringLiteral("Insp3")));
     EXPECT_FALSE(texto.contains(QStringLiteral("Insp2")));
+
+    // The dialog asked about "informe" only: replacing "informe.pdf" is asked first.
+    {
+        QFile f(ruta + QStringLiteral(".pdf"));
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write("anterior");
+    }
+    const auto contenido = [&] {
+        QFile f(ruta + QStringLiteral(".pdf"));
+        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+    };
+    mensajes_.responder(Respuesta::No);
+    guardar->trigger();
+    ASSERT_EQ(mensajes_.mensajes().size(), 1);
+    EXPECT_EQ(mensajes_.ultimo().texto,
+              QStringLiteral("El archivo \"%1.pdf\" ya existe.\n¿Desea reemplazarlo?")
+                  .arg(QDir::toNativeSeparators(ruta)));
+    EXPECT_EQ(mensajes_.ultimo().icono, Icono::Pregunta);
+    EXPECT_EQ(mensajes_.ultimo().botones, Botones::SiNo);
+    EXPECT_EQ(contenido(), QByteArray("anterior"));
+    mensajes_.responder(Respuesta::Si);
+    guardar->trigger();
+    EXPECT_TRUE(contenido().startsWith("%PDF"));
+    mensajes_.limpiar();
 
     // A save that cannot be written is reported, not taken for done.
     SustituirDialogoGuardar(
