@@ -5,6 +5,7 @@
 
 #include <QFontMetricsF>
 #include <QHash>
+#include <QSet>
 
 #include <algorithm>
 #include <array>
@@ -117,4 +118,28 @@ std::vector<int> AnchosColumnasTwipsCompleto(const GridModel& grid, const QFont&
         anchos[static_cast<size_t>(c)] = aTwips(ancho);
     }
     return anchos;
+}
+
+int AnchoColumnaTwips(const GridModel& grid, const QFont& fuente, int columna, const QStringList& ademas) {
+    if (columna < 0 || columna >= grid.cols())
+        return 0;
+    QSet<QString> textos(ademas.cbegin(), ademas.cend());
+    textos.insert(grid.textMatrix(0, columna));
+    const QString* anterior = nullptr;
+    for (int f = 1; f < grid.rows(); ++f) {
+        const QStringList& celdas = grid.rowTexts(f);
+        if (columna >= celdas.size())
+            continue;
+        // Runs of one status are common: skip the hash when the text repeats the previous one.
+        const QString& s = celdas.at(columna);
+        if (anterior && *anterior == s)
+            continue;
+        textos.insert(s);
+        anterior = &s;
+    }
+    const QFontMetricsF fm(fuente);
+    qreal ancho = 0;
+    for (const QString& s : textos)
+        ancho = std::max(ancho, fm.horizontalAdvance(s));
+    return aTwips(ancho);
 }

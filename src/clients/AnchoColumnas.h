@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QFont>
+#include <QStringList>
 
 #include <vector>
 
@@ -18,3 +19,8 @@ std::vector<int> AnchosColumnasTwips(const GridModel& grid, const QFont& fuente,
 
 // The same, measuring every cell (reference for tests and benchmarks).
 std::vector<int> AnchosColumnasTwipsCompleto(const GridModel& grid, const QFont& fuente, int columnas = -1);
+
+// Width in twips of one column: its widest distinct text, header and `ademas` included, measured
+// with the font, plus 350 twips. Meant for columns of few distinct texts (a status column).
+int AnchoColumnaTwips(const GridModel& grid, const QFont& fuente, int columna,
+                      const QStringList& ademas = {});

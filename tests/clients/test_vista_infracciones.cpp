@@ -3,8 +3,10 @@
 #include "ClientesDePrueba.h"
 #include "clients/CamposFecha.h"
 #include "clients/VistaInfracciones.h"
+#include "store/GridView.h"
 
 #include <QDateEdit>
+#include <QFontMetricsF>
 #include <QHeaderView>
 #include <QLineEdit>
 #include <QPushButton>
@@ -27,6 +29,27 @@ TEST(VistaInfracciones, ColoursFollowTheStatusTextExactly) {
         {"d. jockey", kAmarillo}, {"MIC. DESC", kAmarillo}}; // exact and case-sensitive
     for (const auto& [estatus, color] : casos)
         EXPECT_EQ(ColorEstatus(QString::fromLatin1(estatus)), color) << estatus;
+}
+
+// The status column shows every status text whole, in whatever font the grid uses, and also
+// a text the device's table does not know (stored by an older program).
+TEST(VistaInfracciones, StatusColumnFitsEveryStatusText) {
+    GridModel g;
+    g.setCols(ColInfraccion::Cantidad);
+    g.setRows(3);
+    g.setTextMatrix(1, ColInfraccion::Estatus, QStringLiteral("L. SHOW"));
+    g.setTextMatrix(2, ColInfraccion::Estatus, QStringLiteral("DESCONOCIDO MUY LARGO"));
+    QFont grande;
+    grande.setPointSize(18);
+    grande.setBold(true);
+    for (const QFont& fuente : {QFont(), grande}) {
+        FormatearInfracciones(g, fuente);
+        const QFontMetricsF fm(fuente);
+        const int pixeles = GridView::twipsAPixeles(g.colWidth(ColInfraccion::Estatus));
+        for (const QString& t : TextosEstatus() + QStringList{g.textMatrix(2, 5), g.textMatrix(0, 5)})
+            EXPECT_GE(pixeles, fm.horizontalAdvance(t)) << t.toStdString() << " " << fuente.pointSize();
+    }
+    EXPECT_EQ(TextosEstatus().size(), 7);
 }
 
 // Band boxes pad numbers below ten with one zero, whatever their width; dates or times that
@@ -88,7 +111,8 @@ TEST_F(VentanaConClientes, SelectingAClientShowsItsPremisesColouredRowsSeparator
     for (int f = 1; f < g.rows(); ++f)
         for (int c : {0, 5, 17})
             EXPECT_EQ(g.cellBackColor(f, c), colores.at(f - 1)) << f << " " << c;
-    EXPECT_EQ(g.colWidth(5), 1200);
+    EXPECT_GE(GridView::twipsAPixeles(g.colWidth(5)),
+              v.flex2Vista->fontMetrics().horizontalAdvance(QStringLiteral("REINICIO EQ.")));
     EXPECT_EQ(g.colAlignment(9), Qt::AlignCenter);
     EXPECT_TRUE(v.flex2Vista->isColumnHidden(0));
 
