@@ -3,6 +3,9 @@
 //
 //   kvdinfo FILE          readable tables
 //   kvdinfo --json FILE   one JSON object
+//   kvdinfo -- -FILE      "--" ends the options, for names that start with "-"
+//
+// The verdict is the import's own (verificarArchivo, through decodificarArchivo).
 //
 // Exit status: 0 valid, 1 not valid, 2 unreadable file or bad usage.
 
@@ -195,13 +198,25 @@ QByteArray comoJson(const ArchivoDecodificado& a) {
 
 int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
-    QStringList args = QCoreApplication::arguments().mid(1);
-    const bool json = args.removeAll(QStringLiteral("--json")) > 0;
-    if (args.size() != 1 || args.first().startsWith(u'-')) {
-        escribir(stderr, QStringLiteral("Uso: kvdinfo [--json] ARCHIVO\n"));
+    bool json = false;
+    bool opciones = true;
+    QStringList archivos;
+    bool malUso = false;
+    for (const QString& a : QCoreApplication::arguments().mid(1)) {
+        if (opciones && a == QLatin1String("--"))
+            opciones = false;
+        else if (opciones && a == QLatin1String("--json"))
+            json = true;
+        else if (opciones && a.startsWith(u'-'))
+            malUso = true;
+        else
+            archivos << a;
+    }
+    if (malUso || archivos.size() != 1) {
+        escribir(stderr, QStringLiteral("Uso: kvdinfo [--json] [--] ARCHIVO\n"));
         return 2;
     }
-    const QString ruta = args.first();
+    const QString ruta = archivos.first();
 
     QString error;
     const auto datos = leerArchivoInspeccion(ruta, &error);

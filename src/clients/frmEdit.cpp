@@ -325,6 +325,12 @@ void frmEdit::Cancelar() {
     cerrar(false);
 }
 
+void frmEdit::ModoClienteDeImportacion() {
+    deImportacion_ = true;
+    cmdCancelar->setEnabled(false);
+    setWindowFlag(Qt::WindowCloseButtonHint, true);
+}
+
 void frmEdit::cerrar(bool guardado) {
     cerrando_ = true;
     guardando_ = false;
@@ -346,17 +352,23 @@ bool frmEdit::MostrarModal() {
 }
 
 void frmEdit::closeEvent(QCloseEvent* evento) {
-    // Only save, cancel and Esc close the editor; never the title bar.
-    if (cerrando_)
+    // Only save, cancel and Esc close the editor; the title bar only when it cancels an import,
+    // so the user is never held until a client is invented.
+    if (cerrando_) {
         QDialog::closeEvent(evento);
-    else
+    } else if (deImportacion_ && !guardando_) {
+        evento->accept();
+        cerrar(false);
+    } else {
         evento->ignore();
+    }
 }
 
 void frmEdit::keyPressEvent(QKeyEvent* evento) {
     if (evento->key() == Qt::Key_Escape) {
-        // Esc is the keyboard's cancel: not while the caller has disabled cancelling.
-        if (cmdCancelar->isEnabled())
+        // Esc is the keyboard's cancel: not while the caller has disabled cancelling, unless
+        // leaving cancels an import.
+        if (cmdCancelar->isEnabled() || deImportacion_)
             Cancelar();
         evento->accept();
         return;
@@ -367,4 +379,6 @@ void frmEdit::keyPressEvent(QKeyEvent* evento) {
 void frmEdit::reject() {
     if (cerrando_)
         QDialog::reject();
+    else if (deImportacion_)
+        Cancelar();
 }

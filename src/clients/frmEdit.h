@@ -49,6 +49,9 @@ public:
     // Behind cmdGuardar and cmdCancelar (Esc too, while cancelling is allowed).
     void Guardar();
     void Cancelar();
+    // For this opening the editor registers the unknown client of an import: no cancel button,
+    // but Esc and the title bar's close button still leave it unsaved, which cancels the import.
+    void ModoClienteDeImportacion();
 
     // Background of a mandatory box that stopped a save.
     static QColor colorResaltado() { return QColor(255, 224, 192); }
@@ -72,4 +75,5 @@ private:
     bool cerrando_ = false;
     bool guardando_ = false;
     bool guardado_ = false;
+    bool deImportacion_ = false;
 };

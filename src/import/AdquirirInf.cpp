@@ -17,6 +17,7 @@
 #include <QDateEdit>
 #include <QDir>
 #include <QFileInfo>
+#include <QFileSystemWatcher>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -43,42 +44,9 @@ void aviso(const QString& texto) {
     MsgBox(texto, kAviso, Icono::Exclamacion);
 }
 
-bool dosDigitos(const QString& t, int desde, int& valor) {
-    const QChar a = t.at(desde);
-    const QChar b = t.at(desde + 1);
-    if (a < u'0' || a > u'9' || b < u'0' || b > u'9')
-        return false;
-    valor = (a.unicode() - u'0') * 10 + (b.unicode() - u'0');
-    return true;
-}
-
-// "dd/mm/yy"; the year takes the century 20, as the records' dates do.
-QDate fechaDeTexto(const QString& t) {
-    int d = 0;
-    int m = 0;
-    int a = 0;
-    if (t.size() != 8 || t.at(2) != u'/' || t.at(5) != u'/' || !dosDigitos(t, 0, d) || !dosDigitos(t, 3, m) ||
-        !dosDigitos(t, 6, a))
-        return {};
-    return QDate(2000 + a, m, d);
-}
-
-// "hh:mm:ss"
-QTime horaDeTexto(const QString& t) {
-    int h = 0;
-    int m = 0;
-    int s = 0;
-    if (t.size() != 8 || t.at(2) != u':' || t.at(5) != u':' || !dosDigitos(t, 0, h) || !dosDigitos(t, 3, m) ||
-        !dosDigitos(t, 6, s))
-        return {};
-    return QTime(h, m, s);
-}
-
-QString inspectorActual() {
-    if (FrmDatos* f = FrmDatos::instancia(); f && f->Usuario)
-        return f->Usuario->text();
-    return UsuarioActual;
-}
+const QString kIlegible =
+    QStringLiteral("No se puede leer el archivo seleccionado. Verifique que siga en la unidad y "
+                   "selecciónelo nuevamente.");
 
 } // namespace
 
@@ -100,6 +68,9 @@ AdquirirInf::AdquirirInf(QWidget* parent) : QWidget(parent, Qt::Window) {
     setWindowTitle(QStringLiteral("Adquirir Datos de Inspección"));
     setFont(QFont(QStringLiteral("Arial"), 9));
     construir();
+    // The list follows the folder: files imported, deleted or taken away with the media go.
+    vigilante_ = new QFileSystemWatcher(this);
+    connect(vigilante_, &QFileSystemWatcher::directoryChanged, this, &AdquirirInf::directorioCambiado);
     cargarUnidades();
     if (!setDirectorio(QDir::currentPath()))
         setDirectorio(QDir::homePath());
@@ -226,6 +197,9 @@ bool AdquirirInf::setDirectorio(const QString& ruta) {
         Drive1->setCurrentIndex(unidad);
     }
     unidadActual_ = Drive1->currentIndex();
+    if (!vigilante_->directories().isEmpty())
+        vigilante_->removePaths(vigilante_->directories());
+    vigilante_->addPath(directorio_);
     llenarDirectorios();
     // The preview is left as it is: it still describes the last clicked file.
     actualizarArchivos();
@@ -289,6 +263,20 @@ void AdquirirInf::actualizarArchivos() {
         new QListWidgetItem(icono, n, File1);
 }
 
+void AdquirirInf::directorioCambiado() {
+    // The file the user picked stays picked if it is still there; it is not read again.
+    const QList<QListWidgetItem*> items = File1->selectedItems();
+    const QString elegido = items.isEmpty() ? QString() : items.first()->text();
+    actualizarArchivos();
+    if (elegido.isEmpty())
+        return;
+    const QList<QListWidgetItem*> sigue = File1->findItems(elegido, Qt::MatchExactly);
+    if (sigue.isEmpty())
+        return;
+    const QSignalBlocker bloqueo(File1);
+    File1->setCurrentItem(sigue.first());
+}
+
 QString AdquirirInf::rutaSeleccionada() const {
     const QList<QListWidgetItem*> items = File1->selectedItems();
     if (items.isEmpty() || directorio_.isEmpty())
@@ -317,26 +305,36 @@ void AdquirirInf::archivoPulsado(QListWidgetItem* item) {
 
 void AdquirirInf::previsualizar(const QString& nombreArchivo) {
     rutaPrevista_.clear();
+    datosPrevistos_.clear();
     Text1->clear();
     const auto falla = [] { aviso(QStringLiteral("El sistema no puede leer el archivo seleccionado")); };
-    const std::optional<QByteArray> datos = leerArchivoInspeccion(QDir(directorio_).filePath(nombreArchivo));
+    const QString ruta = QDir(directorio_).filePath(nombreArchivo);
+    std::optional<QByteArray> datos = leerArchivoInspeccion(ruta);
     if (!datos)
         return falla();
+    // Read once: the import judges and stores these bytes, not what the file holds later.
+    rutaPrevista_ = ruta;
+    datosPrevistos_ = std::move(*datos);
     // One character at a time: a short file leaves what it had in the box.
-    for (qsizetype i = 0; i < 4 && i < datos->size(); ++i)
-        Text1->setText(Text1->text() + caracterWindows1252(static_cast<unsigned char>(datos->at(i))));
-    const std::optional<VistaPreviaInspeccion> vista = decodificarVistaPrevia(*datos);
-    if (!vista)
+    for (qsizetype i = 0; i < 4 && i < datosPrevistos_.size(); ++i)
+        Text1->setText(Text1->text() +
+                       caracterWindows1252(static_cast<unsigned char>(datosPrevistos_.at(i))));
+    const std::optional<VistaPreviaInspeccion> vista = decodificarVistaPrevia(datosPrevistos_);
+    if (!vista || !vista->fechaLeida.isValid())
         return falla();
-    const QDate fecha = fechaDeTexto(vista->fecha);
-    if (!fecha.isValid())
+    DTPicker1->setDate(vista->fechaLeida);
+    if (!vista->horaLeida.isValid())
         return falla();
-    DTPicker1->setDate(fecha);
-    const QTime hora = horaDeTexto(vista->hora);
-    if (!hora.isValid())
-        return falla();
-    DTPicker2->setTime(hora);
-    rutaPrevista_ = QDir(directorio_).filePath(nombreArchivo);
+    DTPicker2->setTime(vista->horaLeida);
+}
+
+void AdquirirInf::archivoDistinto(const QString& ruta) {
+    if (!leerArchivoInspeccion(ruta))
+        return aviso(kIlegible);
+    // What it holds now is shown, so the user confirms again knowing it.
+    previsualizar(QFileInfo(ruta).fileName());
+    aviso(QStringLiteral("El archivo seleccionado cambió después de mostrarse sus datos. No se guardó "
+                         "ningún dato: revise los datos que se muestran ahora e impórtelo nuevamente."));
 }
 
 void AdquirirInf::permitirAcciones(bool si) {
@@ -344,28 +342,30 @@ void AdquirirInf::permitirAcciones(bool si) {
         w->setEnabled(si);
 }
 
-void AdquirirInf::registrarClienteNuevo() {
+bool AdquirirInf::registrarClienteNuevo(const VistaPreviaInspeccion& vista) {
     MsgBox(
         QStringLiteral("El archivo de infracciones pertenece a un cliente no existente en la base de datos, "
                        "Por Favor Ingresélo a continuación"),
         QStringLiteral("Cliente Nuevo"), Icono::Pregunta);
     FrmDatos* principal = FrmDatos::instancia();
-    frmEdit* editor = principal ? frmEdit::instancia() : nullptr;
-    if (!editor)
-        return;
-    const QPointer<frmEdit> vigente(editor);
-    editor->cmdCancelar->setEnabled(false);
+    if (!principal)
+        return true; // no register on screen to add the client to
+    frmEdit* editor = frmEdit::instancia();
+    editor->ModoEdicion = 0;
+    editor->ModoClienteDeImportacion();
     editor->Text1(1)->setEnabled(false);
-    editor->Text1(1)->setText(Text1->text());
-    editor->DTPicker1->setDate(DTPicker1->date());
-    editor->DTPicker2->setDate(DTPicker1->date());
-    editor->DTPicker3->setTime(DTPicker2->time());
-    editor->DTPicker4->setDate(DTPicker1->date());
-    editor->DTPicker5->setTime(DTPicker2->time());
-    principal->Agregar();
-    // Disabled for this one opening only; a saved editor is discarded anyway.
-    if (vigente)
-        vigente->cmdCancelar->setEnabled(true);
+    editor->Text1(1)->setText(vista.numeroCliente);
+    editor->DTPicker1->setDate(vista.fechaLeida);
+    editor->DTPicker2->setDate(vista.fechaLeida);
+    editor->DTPicker3->setTime(vista.horaLeida);
+    editor->DTPicker4->setDate(vista.fechaLeida);
+    editor->DTPicker5->setTime(vista.horaLeida);
+    // The editor is discarded once closed: the next opening can be cancelled again.
+    if (!editor->MostrarModal())
+        return false;
+    EnlazarRegistros1(*principal->flex);
+    principal->FormateoFlex();
+    return true;
 }
 
 void AdquirirInf::importar() {
@@ -374,11 +374,8 @@ void AdquirirInf::importar() {
     if (Text1->text().isEmpty())
         return aviso(kSeleccione);
     const QString ruta = rutaSeleccionada();
-    if (ruta.isEmpty())
+    if (ruta.isEmpty() || ruta != rutaPrevista_)
         return aviso(kSeleccione);
-    // After a failed preview the pickers still hold another file's date and time.
-    if (ruta != rutaPrevista_)
-        return aviso(kNoValido);
 
     importando_ = true;
     permitirAcciones(false);
@@ -390,42 +387,48 @@ void AdquirirInf::importar() {
         }
     } fin{this};
 
-    // The whole file is read and checked before anything, the new client included, is written.
+    // What was shown is what is judged and stored; a file that changed since is shown again.
+    if (!archivoConserva(ruta, datosPrevistos_))
+        return archivoDistinto(ruta);
     ArchivoImportacion archivo;
-    ResultadoImportacion r = leerArchivoImportacion(ruta, archivo);
-    if (r.estado == EstadoImportacion::ArchivoIlegible)
-        return aviso(
-            QStringLiteral("No se puede leer el archivo seleccionado. Verifique que siga en la unidad y "
-                           "selecciónelo nuevamente."));
+    ResultadoImportacion r = prepararImportacion(datosPrevistos_, archivo);
     if (!r.ok())
-        return aviso(kNoValido);
+        return aviso(QStringLiteral("%1: %2.").arg(kNoValido, r.detalle));
+    const VistaPreviaInspeccion vista = *decodificarVistaPrevia(archivo.datos);
 
     try {
         Database& db = Conexion1.db();
-        const QString numero = Text1->text();
-        if (!existeCliente(db, numero))
-            registrarClienteNuevo();
+        if (!existeCliente(db, vista.numeroCliente) && !registrarClienteNuevo(vista))
+            return aviso(
+                QStringLiteral("Importación cancelada: no se guardó ningún dato. El archivo se conserva."));
         DatosImportacion datos;
-        datos.numeroCliente = numero;
-        datos.fecha = DTPicker1->date();
-        datos.hora = DTPicker2->time();
-        datos.inspector = inspectorActual();
+        datos.numeroCliente = vista.numeroCliente;
+        datos.fecha = vista.fechaLeida;
+        datos.hora = vista.horaLeida;
+        // The login's name, never a box on the screen.
+        datos.inspector = UsuarioActual;
         // Repaints and timers only: no click may write in the middle of the transaction.
         datos.progreso = [](qsizetype, qsizetype) {
             QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
         };
+        datos.ruta = ruta;
+        datos.borrar = BorrarArchivo;
         r = escribirImportacion(db, archivo, datos);
     } catch (const ErrorBD& e) {
-        MsgBox(e.descripcion(), QString(), Icono::Critico);
+        MostrarError(e);
         return;
     }
     if (r.estado == EstadoImportacion::ErrorBaseDatos) {
-        MsgBox(r.detalle, QString(), Icono::Critico);
+        MsgBox(r.detalle, QString(), Icono::Critico, Botones::Aceptar, r.causaTecnica);
         return;
     }
+    if (r.estado == EstadoImportacion::ArchivoCambiado)
+        return archivoDistinto(ruta);
     if (!r.ok())
-        return aviso(kNoValido);
+        return aviso(QStringLiteral("%1: %2.").arg(kNoValido, r.detalle));
 
+    // Committed, and the file already deleted (or kept, and said so) before any notice waits.
+    actualizarArchivos();
     FrmDatos* principal = FrmDatos::instancia();
     // The client selected before the import stays selected, so its view shows the new rows.
     const QString idSeleccionado =
@@ -436,8 +439,18 @@ void AdquirirInf::importar() {
         if (principal && principal->flex)
             EnlazarRegistros1(*principal->flex);
     } catch (const ErrorBD& e) {
-        MsgBox(e.descripcion(), QString(), Icono::Critico);
+        MostrarError(e);
     }
+    if (r.borrado == EstadoBorrado::NoBorrado)
+        aviso(QStringLiteral(
+                  "Las infracciones se guardaron en la base de datos, pero el archivo \"%1\" no pudo "
+                  "borrarse. No vuelva a importarlo: sus datos ya están guardados.")
+                  .arg(QDir::toNativeSeparators(ruta)));
+    else if (r.borrado == EstadoBorrado::Cambiado)
+        aviso(QStringLiteral("Las infracciones se guardaron en la base de datos, pero el archivo \"%1\" "
+                             "cambió después de importarse y no se borró: revise su contenido antes de "
+                             "importarlo.")
+                  .arg(QDir::toNativeSeparators(ruta)));
     MsgBox(QStringLiteral("Infracciones Agregadas a la Base de Datos"), kAviso, Icono::Informacion);
     MsgBox(QStringLiteral("Se borrara el archivo de infracciones"), kAviso, Icono::Informacion);
     if (principal && principal->flex) {
@@ -451,12 +464,6 @@ void AdquirirInf::importar() {
         else
             MostrarInfraccionesCliente();
     }
-    if (!BorrarArchivo(ruta))
-        aviso(QStringLiteral(
-                  "Las infracciones se guardaron en la base de datos, pero el archivo \"%1\" no pudo "
-                  "borrarse. No vuelva a importarlo: sus datos ya están guardados.")
-                  .arg(QDir::toNativeSeparators(ruta)));
-    actualizarArchivos();
     importando_ = false;
     close();
 }

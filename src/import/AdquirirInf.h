@@ -1,10 +1,12 @@
 #pragma once
 
+#include <QByteArray>
 #include <QPointer>
 #include <QWidget>
 
 class QComboBox;
 class QDateEdit;
+class QFileSystemWatcher;
 class QGroupBox;
 class QLabel;
 class QLineEdit;
@@ -14,6 +16,7 @@ class QPushButton;
 class QTimeEdit;
 class QTreeWidget;
 class QTreeWidgetItem;
+struct VistaPreviaInspeccion;
 
 // Shows the import window (modeless, one at a time).
 void MostrarAdquirirInf();
@@ -48,6 +51,8 @@ public:
     QString rutaSeleccionada() const;
     // Re-reads the file list of the current directory (nothing selected afterwards).
     void actualizarArchivos();
+    // The bytes whose data the preview shows: what an import stores, or nothing.
+    const QByteArray& datosPrevistos() const { return datosPrevistos_; }
     bool importando() const { return importando_; }
 
     // Behind the file click and the "Importar Datos" button.
@@ -65,11 +70,15 @@ private:
     void seleccionCambiada();
     void archivoPulsado(QListWidgetItem* item);
     void directorioActivado(QTreeWidgetItem* item);
-    void registrarClienteNuevo();
+    bool registrarClienteNuevo(const VistaPreviaInspeccion& vista);
     void permitirAcciones(bool si);
+    void directorioCambiado();
+    void archivoDistinto(const QString& ruta);
 
     QString directorio_;
-    QString rutaPrevista_; // file whose preview filled Text1 and both pickers
+    QString rutaPrevista_;      // file whose preview filled Text1 and the pickers
+    QByteArray datosPrevistos_; // its bytes as they were read for the preview
+    QFileSystemWatcher* vigilante_ = nullptr;
     int unidadActual_ = -1;
     bool importando_ = false;
     QListWidgetItem* previstoPorSeleccion_ = nullptr;

@@ -82,6 +82,42 @@ BandaHoraria banda(const Lector& l, qsizetype b) {
     return r;
 }
 
+// Two digit bytes as a number, or -1.
+int dosDigitos(const Lector& l, qsizetype i) {
+    return l.esDigito(i) && l.esDigito(i + 1) ? l.digito(i) * 10 + l.digito(i + 1) : -1;
+}
+
+ErrorArchivo errorFechaHora(const VistaPreviaInspeccion& v) {
+    ErrorArchivo e;
+    if (!v.fechaLeida.isValid()) {
+        e.fallo = FalloArchivo::FechaImposible;
+        e.posicion = 4;
+        e.valor = v.fecha;
+    } else if (!v.horaLeida.isValid()) {
+        e.fallo = FalloArchivo::HoraImposible;
+        e.posicion = 10;
+        e.valor = v.hora;
+    }
+    return e;
+}
+
+// Header, date and time, then the records, each record handed to `alRegistro`. The records are
+// decoded even after an impossible date, so a display shows them; the date's fault comes first.
+template <typename F> ErrorArchivo juzgar(const QByteArray& datos, qsizetype& leidos, F&& alRegistro) {
+    leidos = 0;
+    CabeceraInspeccion cabecera;
+    ErrorArchivo error;
+    if (!decodificarCabecera(datos, cabecera, &error))
+        return error;
+    const ErrorArchivo fechaHora = errorFechaHora(*decodificarVistaPrevia(datos));
+    DecodificadorRegistros dec(datos);
+    RegistroInfraccion registro;
+    while (dec.siguiente(registro))
+        alRegistro(registro);
+    leidos = dec.registrosLeidos();
+    return fechaHora.hayError() ? fechaHora : dec.error();
+}
+
 void ponerError(ErrorArchivo* error, FalloArchivo fallo, qsizetype posicion) {
     if (error) {
         error->fallo = fallo;
@@ -96,6 +132,14 @@ QChar caracterWindows1252(unsigned char byte) {
     if (byte >= 0x80 && byte <= 0x9F)
         return QChar(kTablaC1[byte - 0x80]);
     return QChar(char16_t(byte));
+}
+
+// A damaged field may hold control characters; the message is shown and printed.
+static QString valorImprimible(QString t) {
+    for (QChar& c : t)
+        if (c.unicode() < 0x20 || (c.unicode() >= 0x7F && c.unicode() <= 0x9F))
+            c = u'?';
+    return t;
 }
 
 QString ErrorArchivo::texto() const {
@@ -122,6 +166,12 @@ QString ErrorArchivo::texto() const {
             .arg(kMaximoContador)
             .arg(registro + 1)
             .arg(posicion);
+    case FalloArchivo::FechaImposible:
+        return QStringLiteral("la fecha de la inspección \"%1\" (bytes 4 a 9) no es una fecha posible")
+            .arg(valorImprimible(valor));
+    case FalloArchivo::HoraImposible:
+        return QStringLiteral("la hora de la inspección \"%1\" (bytes 10 a 15) no es una hora posible")
+            .arg(valorImprimible(valor));
     }
     return {};
 }
@@ -152,6 +202,12 @@ std::optional<VistaPreviaInspeccion> decodificarVistaPrevia(const QByteArray& da
     v.numeroCliente = l.texto(0, 4);
     v.fecha = l.texto(4, 2) + barra + l.texto(6, 2) + barra + l.texto(8, 2);
     v.hora = l.texto(10, 2) + dosPuntos + l.texto(12, 2) + dosPuntos + l.texto(14, 2);
+    const int d = dosDigitos(l, 4), m = dosDigitos(l, 6), a = dosDigitos(l, 8);
+    if (d >= 0 && m >= 0 && a >= 0)
+        v.fechaLeida = QDate(2000 + a, m, d);
+    const int h = dosDigitos(l, 10), mi = dosDigitos(l, 12), s = dosDigitos(l, 14);
+    if (h >= 0 && mi >= 0 && s >= 0)
+        v.horaLeida = QTime(h, mi, s);
     return v;
 }
 
@@ -254,22 +310,25 @@ bool DecodificadorRegistros::siguiente(RegistroInfraccion& registro) {
     return true;
 }
 
+ErrorArchivo verificarArchivo(const QByteArray& datos, qsizetype* registros) {
+    qsizetype leidos = 0;
+    const ErrorArchivo e = juzgar(datos, leidos, [](const RegistroInfraccion&) {});
+    if (registros)
+        *registros = leidos;
+    return e;
+}
+
 ArchivoDecodificado decodificarArchivo(const QByteArray& datos) {
     ArchivoDecodificado r;
     r.vistaPrevia = decodificarVistaPrevia(datos);
     CabeceraInspeccion cabecera;
-    if (!decodificarCabecera(datos, cabecera, &r.error))
-        return r;
-    r.cabecera = std::move(cabecera);
-
-    DecodificadorRegistros dec(datos);
+    if (decodificarCabecera(datos, cabecera))
+        r.cabecera = std::move(cabecera);
     const qsizetype resto = datos.size() - kLongitudCabecera;
-    if (resto > 0)
+    if (r.cabecera && resto > 0)
         r.registros.reserve(resto / kLongitudRegistro + 1);
-    RegistroInfraccion registro;
-    while (dec.siguiente(registro))
-        r.registros.append(registro);
-    r.error = dec.error();
-    r.valido = dec.valido();
+    qsizetype leidos = 0;
+    r.error = juzgar(datos, leidos, [&r](const RegistroInfraccion& g) { r.registros.append(g); });
+    r.valido = !r.error.hayError();
     return r;
 }

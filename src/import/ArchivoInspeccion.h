@@ -5,8 +5,10 @@
 // messages the user sees.
 
 #include <QByteArray>
+#include <QDate>
 #include <QList>
 #include <QString>
+#include <QTime>
 
 #include <optional>
 
@@ -22,6 +24,9 @@ struct VistaPreviaInspeccion {
     QString numeroCliente; // 4 characters
     QString fecha;         // "dd/mm/yy"
     QString hora;          // "hh:mm:ss"
+    // The same bytes as a date (century 20) and a time; invalid when they do not hold one.
+    QDate fechaLeida;
+    QTime horaLeida;
 };
 
 struct BandaHoraria {
@@ -67,12 +72,15 @@ enum class FalloArchivo {
     NoEsDigito,         // a byte read as a number is not '0'..'9'
     RegistroIncompleto, // a record starts but the file ends before its byte 23
     ContadorDesbordado, // more than 32767 records of status 1 or of status 2
+    FechaImposible,     // bytes 4-9 are not a possible inspection date
+    HoraImposible,      // bytes 10-15 are not a possible inspection time
 };
 
 struct ErrorArchivo {
     FalloArchivo fallo = FalloArchivo::Ninguno;
     qsizetype posicion = -1; // byte offset where decoding stopped
     qsizetype registro = -1; // 0-based record index, -1 for the header
+    QString valor;           // the field as written, for the faults of a field
 
     bool hayError() const { return fallo != FalloArchivo::Ninguno; }
     // Short Spanish description of why the file is not valid; empty if valid.
@@ -135,7 +143,13 @@ struct ArchivoDecodificado {
     QList<RegistroInfraccion> registros;        // those decoded before the end or the failure
 };
 
-// Whole-file decoding, so the import can check a file before writing anything.
+// The verdict on a file, the only one: the import and kvdinfo both judge by it. The first fault
+// in file order of the header's layout, the inspection date and time, and every record; no
+// fault when the file can be imported. `registros`, if given, receives the records read.
+ErrorArchivo verificarArchivo(const QByteArray& datos, qsizetype* registros = nullptr);
+
+// Whole-file decoding for display, judged as verificarArchivo() judges; a file whose date or
+// time is impossible still shows its header and records.
 ArchivoDecodificado decodificarArchivo(const QByteArray& datos);
 
 // One byte as one Windows-1252 character (the device's code page).

@@ -40,30 +40,40 @@ ResultadoImportacion leerArchivoImportacion(const QString& ruta, ArchivoImportac
     std::optional<QByteArray> datos = leerArchivoInspeccion(ruta, &error);
     if (!datos)
         return fallo(EstadoImportacion::ArchivoIlegible, error);
+    return prepararImportacion(*datos, archivo);
+}
 
-    CabeceraInspeccion cabecera;
-    ErrorArchivo errorCabecera;
-    if (!decodificarCabecera(*datos, cabecera, &errorCabecera))
-        return fallo(EstadoImportacion::ArchivoNoValido, errorCabecera.texto());
+ResultadoImportacion prepararImportacion(const QByteArray& datos, ArchivoImportacion& archivo) {
     // A first pass over every record, storing nothing: a fault at the last byte must stop the
     // import before the first row is written.
-    DecodificadorRegistros dec(*datos);
-    RegistroInfraccion registro;
-    while (dec.siguiente(registro)) {
-    }
-    if (!dec.valido())
-        return fallo(EstadoImportacion::ArchivoNoValido, dec.error().texto());
+    qsizetype registros = 0;
+    const ErrorArchivo error = verificarArchivo(datos, &registros);
+    if (error.hayError())
+        return fallo(EstadoImportacion::ArchivoNoValido, error.texto());
+    CabeceraInspeccion cabecera;
+    decodificarCabecera(datos, cabecera);
 
-    archivo.datos = std::move(*datos);
+    archivo.datos = datos;
     archivo.cabecera = std::move(cabecera);
-    archivo.registros = dec.registrosLeidos();
+    archivo.registros = registros;
     ResultadoImportacion r;
-    r.registros = archivo.registros;
+    r.registros = registros;
     return r;
+}
+
+bool archivoConserva(const QString& ruta, const QByteArray& datos) {
+    const std::optional<QByteArray> ahora = leerArchivoInspeccion(ruta);
+    return ahora && *ahora == datos;
 }
 
 ResultadoImportacion escribirImportacion(Database& db, const ArchivoImportacion& archivo,
                                          const DatosImportacion& datos) {
+    const auto cambiado = [&] {
+        return fallo(EstadoImportacion::ArchivoCambiado,
+                     QStringLiteral("El archivo %1 cambió después de leerse.").arg(datos.ruta));
+    };
+    if (!datos.ruta.isEmpty() && !archivoConserva(datos.ruta, archivo.datos))
+        return cambiado();
     ResultadoImportacion r;
     try {
         Transaccion t(db);
@@ -90,9 +100,23 @@ ResultadoImportacion escribirImportacion(Database& db, const ArchivoImportacion&
         // The bytes were checked before; a difference now means they are not what was checked.
         if (!dec.valido() || r.registros != archivo.registros)
             return fallo(EstadoImportacion::ArchivoNoValido, dec.error().texto());
+        // The windows repainted while writing; whatever replaced the file meanwhile is not what
+        // the user confirmed.
+        if (!datos.ruta.isEmpty() && !archivoConserva(datos.ruta, archivo.datos))
+            return cambiado();
         t.confirmar();
     } catch (const ErrorBD& e) {
-        return fallo(EstadoImportacion::ErrorBaseDatos, e.descripcion());
+        ResultadoImportacion f = fallo(EstadoImportacion::ErrorBaseDatos, e.descripcion());
+        f.causaTecnica = e.detalles();
+        return f;
+    }
+    // Deleted before anyone is told: a program ended at a message must not leave the file to be
+    // imported a second time.
+    if (datos.borrar && !datos.ruta.isEmpty()) {
+        if (!archivoConserva(datos.ruta, archivo.datos))
+            r.borrado = EstadoBorrado::Cambiado;
+        else
+            r.borrado = datos.borrar(datos.ruta) ? EstadoBorrado::Borrado : EstadoBorrado::NoBorrado;
     }
     return r;
 }

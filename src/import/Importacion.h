@@ -18,14 +18,25 @@ enum class EstadoImportacion {
     Completa,
     ArchivoIlegible, // cannot be opened or read (removed, no medium, no rights)
     ArchivoNoValido, // header or some record not valid: nothing was written
+    ArchivoCambiado, // the file no longer holds the bytes that were shown: nothing was written
     ErrorBaseDatos,  // the database refused a statement: everything was rolled back
+};
+
+// What became of the file after a committed import.
+enum class EstadoBorrado {
+    NoPedido,  // no deletion was asked for
+    Borrado,   // deleted
+    NoBorrado, // the deletion failed: the file is still there
+    Cambiado,  // kept: it no longer holds the imported bytes (or cannot be read)
 };
 
 struct ResultadoImportacion {
     EstadoImportacion estado = EstadoImportacion::Completa;
     QString detalle;              // why it failed, in Spanish (for the user or a log)
+    QString causaTecnica;         // a database failure's cause from SQLite, shown apart on request
     qsizetype registros = 0;      // infraction rows stored
     int clientesActualizados = 0; // client rows whose inspection and bands were updated
+    EstadoBorrado borrado = EstadoBorrado::NoPedido;
 
     bool ok() const { return estado == EstadoImportacion::Completa; }
 };
@@ -44,13 +55,26 @@ struct DatosImportacion {
     QString inspector;
     // Called every few thousand rows while writing, so the windows can repaint.
     std::function<void(qsizetype hechos, qsizetype total)> progreso;
+    // The file the bytes were read from. When given, it must still hold exactly those bytes
+    // before the writing starts and again before the commit, or nothing is written.
+    QString ruta;
+    // When given, deletes `ruta` right after the commit if it still holds the imported bytes;
+    // false when the deletion failed.
+    std::function<bool(const QString& ruta)> borrar;
 };
 
 // Reads the file and decodes all of it. Touches no database.
 ResultadoImportacion leerArchivoImportacion(const QString& ruta, ArchivoImportacion& archivo);
 
+// Checks bytes already read (the ones the user was shown) whole. Touches no database.
+ResultadoImportacion prepararImportacion(const QByteArray& datos, ArchivoImportacion& archivo);
+
+// Whether the file at `ruta` can be read and holds exactly `datos`.
+bool archivoConserva(const QString& ruta, const QByteArray& datos);
+
 // Writes the client update and one infraction row per record in one transaction, with one
-// prepared statement for all rows. On any failure nothing stays written.
+// prepared statement for all rows, then deletes the file as `datos` asks. On any failure
+// nothing stays written.
 ResultadoImportacion escribirImportacion(Database& db, const ArchivoImportacion& archivo,
                                          const DatosImportacion& datos);
 

@@ -232,7 +232,7 @@ TEST_F(EditorEnVentana, EditarCopiesTheRowAndSavesTheChanges) {
     EXPECT_TRUE(mensajes.mensajes().isEmpty());
 }
 
-TEST_F(EditorEnVentana, EscAndCancelCloseWithoutSavingTheTitleBarDoesNot) {
+TEST_F(EditorEnVentana, EscAndCancelCloseWithoutSavingTheTitleBarOnlyForAnImport) {
     const qint64 antes = total();
     pulsar(0, [](frmEdit* e) {
         llenarObligatorios(e);
@@ -256,6 +256,28 @@ TEST_F(EditorEnVentana, EscAndCancelCloseWithoutSavingTheTitleBarDoesNot) {
         llenarObligatorios(e);
         QTest::mouseClick(e->cmdGuardar, Qt::LeftButton);
     });
+    EXPECT_EQ(total(), antes + 1);
+
+    // Opened for an import's unknown client: no cancel button, yet Esc and the close button leave
+    // it unsaved, so the user is never held until a client is invented.
+    for (bool conEsc : {true, false}) {
+        frmEdit* e = frmEdit::instancia();
+        e->ModoClienteDeImportacion();
+        QTimer::singleShot(0, e, [&] {
+            llenarObligatorios(e);
+            EXPECT_FALSE(e->cmdCancelar->isEnabled());
+            if (conEsc)
+                QTest::keyClick(e->Text1(2), Qt::Key_Escape);
+            else
+                EXPECT_TRUE(e->close());
+            if (e->isVisible()) {
+                ADD_FAILURE() << "el editor quedó abierto";
+                e->Cancelar();
+            }
+        });
+        EXPECT_FALSE(e->MostrarModal()) << conEsc;
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    }
     EXPECT_EQ(total(), antes + 1);
     EXPECT_TRUE(mensajes.mensajes().isEmpty());
 }

@@ -102,6 +102,15 @@ protected:
         EXPECT_EQ(mensajes.ultimo().botones, Botones::Aceptar);
     }
 
+    // The last message refuses the file and says why, the n-th of the test.
+    void noValido(const QString& porque, int n = 1) {
+        ASSERT_EQ(mensajes.mensajes().size(), n) << mensajes.textos().join('\n').toStdString();
+        aviso(mensajes.ultimo().texto, n);
+        EXPECT_TRUE(
+            mensajes.ultimo().texto.startsWith(QStringLiteral("El archivo seleccionado no es válido: ")));
+        EXPECT_TRUE(mensajes.ultimo().texto.contains(porque)) << mensajes.ultimo().texto.toStdString();
+    }
+
     static inline BaseTemporal* base = nullptr;
     QTemporaryDir dir;
     MessageRecorder mensajes;
@@ -197,7 +206,7 @@ TEST_F(VentanaImportacion, APreviewFailureKeepsWhatWasAlreadyWritten) {
     fallo("bueno.kvd", "", QDate(2012, 3, 15));
 }
 
-TEST_F(VentanaImportacion, ChangingDirectoryOrDriveSelectsNoFile) {
+TEST_F(VentanaImportacion, ChangingDirectoryOrDriveSelectsNoFileAndTheListFollowsTheFolder) {
     guardar(QStringLiteral("a.kvd"), cabecera());
     ASSERT_TRUE(QDir(dir.path()).mkdir(QStringLiteral("sub")));
     escribir(dir.filePath(QStringLiteral("sub")), QStringLiteral("otro.kvd"), cabecera("4444"));
@@ -233,6 +242,18 @@ TEST_F(VentanaImportacion, ChangingDirectoryOrDriveSelectsNoFile) {
     aviso(QStringLiteral("Seleccione un archivo del directorio"), 3);
     EXPECT_TRUE(w->isVisible());
     EXPECT_TRUE(QFile::exists(dir.filePath(QStringLiteral("a.kvd"))));
+
+    // Files come and go without reopening the window; the one picked stays picked while it is there.
+    const QString sub2 = dir.filePath(QStringLiteral("sub"));
+    pulsar(w, QStringLiteral("otro.kvd"));
+    escribir(sub2, QStringLiteral("nuevo.kvd"), cabecera());
+    EXPECT_TRUE(QTest::qWaitFor([&] { return nombres(w->File1).size() == 2; }, 5000));
+    EXPECT_EQ(nombres(w->File1), partes("nuevo.kvd|otro.kvd"));
+    EXPECT_EQ(w->rutaSeleccionada(), QDir(w->directorio()).filePath(QStringLiteral("otro.kvd")));
+    QFile::remove(QDir(sub2).filePath(QStringLiteral("otro.kvd")));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return nombres(w->File1) == partes("nuevo.kvd"); }, 5000));
+    EXPECT_TRUE(w->rutaSeleccionada().isEmpty());
+    EXPECT_EQ(mensajes.mensajes().size(), 3);
 }
 
 TEST_F(VentanaImportacion, ImportsAKnownClientEndToEnd) {
@@ -246,7 +267,15 @@ TEST_F(VentanaImportacion, ImportsAKnownClientEndToEnd) {
     ASSERT_EQ(principal()->flex2->rows(), 1);
     AdquirirInf* w = abrir();
     pulsar(w, QStringLiteral("0901.kvd"));
+    // The inspector is the login's user, whatever the box on the screen was made to say.
+    UsuarioActual = QStringLiteral("Invitado");
+    const QString usuarioEnPantalla = principal()->Usuario->text();
+    principal()->Usuario->setText(QStringLiteral("Administrador"));
+    // The file is gone before the first notice waits for an answer.
+    mensajes.alMostrar([&](const MessageRecorder::Mensaje&) { EXPECT_FALSE(QFile::exists(ruta)); });
     QTest::mouseClick(w->Command1, Qt::LeftButton);
+    UsuarioActual = QStringLiteral("Administrador");
+    principal()->Usuario->setText(usuarioEnPantalla);
 
     ASSERT_EQ(mensajes.textos(), kImportado);
     for (const MessageRecorder::Mensaje& m : mensajes.mensajes()) {
@@ -261,7 +290,7 @@ TEST_F(VentanaImportacion, ImportsAKnownClientEndToEnd) {
     EXPECT_EQ(clientes(QStringLiteral("0901")), QList<QStringList>{clienteImportado(QStringLiteral("0901"))});
     QStringList estatus;
     for (const QStringList& f : infracciones(QStringLiteral("0901"))) {
-        EXPECT_EQ(f.at(8), QStringLiteral("Administrador"));
+        EXPECT_EQ(f.at(8), QStringLiteral("Invitado"));
         estatus << f.at(4);
     }
     EXPECT_EQ(estatus, partes("D. JOCKEY|L. SHOW|MIC. DESC.||D. JOCKEY"));
@@ -320,12 +349,17 @@ TEST_F(VentanaImportacion, AnInvalidOrVanishedFileStoresNothingAndStaysOnDisk) {
     roto("nuevo.kvd", archivo("11", "0952"), -3, 0); // an unknown client: refused before the editor opens
     AdquirirInf* w = abrir();
 
-    for (const char* nombre : {"cortado.kvd", "cabecera.kvd", "estatus.kvd", "nuevo.kvd"}) {
+    const std::pair<const char*, const char*> porque[] = {
+        {"cortado.kvd", "el registro 4 (byte 160) está incompleto"},
+        {"cabecera.kvd", "terminador"},
+        {"estatus.kvd", "carácter no numérico en el byte 151 del registro 3"},
+        {"nuevo.kvd", "el registro 2 (byte 110) está incompleto"}};
+    for (const auto& [nombre, texto] : porque) {
         mensajes.limpiar();
         pulsar(w, QString::fromLatin1(nombre));
         ASSERT_TRUE(mensajes.mensajes().isEmpty()) << nombre;
         QTest::mouseClick(w->Command1, Qt::LeftButton);
-        aviso(QStringLiteral("El archivo seleccionado no es válido"));
+        noValido(QString::fromUtf8(texto));
         EXPECT_TRUE(QFile::exists(dir.filePath(QString::fromLatin1(nombre))));
         EXPECT_TRUE(w->isVisible() && w->Command1->isEnabled() && w->Volver->isEnabled()) << nombre;
     }
@@ -338,7 +372,7 @@ TEST_F(VentanaImportacion, AnInvalidOrVanishedFileStoresNothingAndStaysOnDisk) {
     pulsar(w, QStringLiteral("cortado.kvd"));
     pulsar(w, QStringLiteral("hora.kvd"));
     QTest::mouseClick(w->Command1, Qt::LeftButton);
-    aviso(QStringLiteral("El archivo seleccionado no es válido"), 2);
+    noValido(QStringLiteral("la hora de la inspección \"1x:00:00\" (bytes 10 a 15)"), 2);
 
     // A file removed after the preview.
     mensajes.limpiar();
@@ -367,6 +401,7 @@ TEST_F(VentanaImportacion, AFileThatCannotBeDeletedIsReportedAfterTheDataIsStore
         // The rows are already committed when the deletion is tried.
         EXPECT_EQ(infracciones(QStringLiteral("0905")).size(), 2);
         EXPECT_FALSE(BaseDatosCompartida().enTransaccion());
+        EXPECT_TRUE(mensajes.mensajes().isEmpty());
         return false;
     });
     AdquirirInf* w = abrir();
@@ -375,8 +410,8 @@ TEST_F(VentanaImportacion, AFileThatCannotBeDeletedIsReportedAfterTheDataIsStore
 
     EXPECT_EQ(intentos, QStringList{ruta});
     ASSERT_EQ(mensajes.mensajes().size(), 3);
-    EXPECT_EQ(mensajes.textos().mid(0, 2), kImportado);
-    const MessageRecorder::Mensaje& m = mensajes.ultimo();
+    EXPECT_EQ(mensajes.textos().mid(1), kImportado);
+    const MessageRecorder::Mensaje& m = mensajes.mensajes().at(0);
     EXPECT_TRUE(m.texto.contains(QStringLiteral("se guardaron")));
     EXPECT_TRUE(m.texto.contains(QStringLiteral("No vuelva a importarlo")));
     EXPECT_TRUE(m.texto.contains(QDir::toNativeSeparators(ruta)));
@@ -414,29 +449,80 @@ TEST_F(VentanaImportacion, ButtonsAreDisabledWhileALongImportRuns) {
     EXPECT_FALSE(w->isVisible());
 }
 
+TEST_F(VentanaImportacion, AFileChangedAfterItsPreviewIsShownAgainAndStoresNothing) {
+    agregarCliente(QStringLiteral("0911"));
+    agregarCliente(QStringLiteral("0912"));
+    const QList<QStringList> antes = clientes(QStringLiteral("0911"));
+    const qint64 filasAntes = cantidadInfracciones();
+    const QString ruta = guardar(QStringLiteral("a.kvd"), archivo("12", "0911"));
+    AdquirirInf* w = abrir();
+    pulsar(w, QStringLiteral("a.kvd"));
+    ASSERT_EQ(w->Text1->text(), QStringLiteral("0911"));
+    // Rewritten by someone else between the preview and the click.
+    const QByteArray nuevo =
+        cabecera("0912", "150312", "090000") + registro('1') + registro('2') + registro('3');
+    guardar(QStringLiteral("a.kvd"), nuevo);
+    QTest::mouseClick(w->Command1, Qt::LeftButton);
+
+    aviso(QStringLiteral("El archivo seleccionado cambió después de mostrarse sus datos. No se guardó ningún "
+                         "dato: revise los datos que se muestran ahora e impórtelo nuevamente."));
+    EXPECT_EQ(cantidadInfracciones(), filasAntes);
+    EXPECT_EQ(clientes(QStringLiteral("0911")), antes);
+    EXPECT_EQ(w->Text1->text(), QStringLiteral("0912"));
+    EXPECT_EQ(w->DTPicker1->date(), QDate(2012, 3, 15));
+    EXPECT_EQ(w->DTPicker2->time(), QTime(9, 0, 0));
+    EXPECT_EQ(w->datosPrevistos(), nuevo);
+    EXPECT_TRUE(QFile::exists(ruta));
+    EXPECT_TRUE(w->isVisible() && w->Command1->isEnabled());
+
+    // Confirmed as it is now: stored as shown.
+    mensajes.limpiar();
+    QTest::mouseClick(w->Command1, Qt::LeftButton);
+    EXPECT_EQ(mensajes.textos(), kImportado);
+    EXPECT_EQ(infracciones(QStringLiteral("0912")).size(), 3);
+    EXPECT_TRUE(infracciones(QStringLiteral("0911")).isEmpty());
+    EXPECT_EQ(clientes(QStringLiteral("0912")).at(0).mid(7, 2), partes("20120315|090000"));
+    EXPECT_FALSE(QFile::exists(ruta));
+}
+
 TEST_F(VentanaImportacion, ANewClientGoesThroughTheEditorFirst) {
-    // An editor closed without saving: the records are stored anyway, with no client row.
+    // Esc or the title bar's close button leave the editor: the import is cancelled whole.
     const QString nadie = guardar(QStringLiteral("nadie.kvd"), archivo("21", "0951"));
     AdquirirInf* w = abrir();
-    pulsar(w, QStringLiteral("nadie.kvd"));
-    QPointer<frmEdit> editor;
-    mensajes.alMostrar([&](const MessageRecorder::Mensaje& m) {
-        if (m.titulo == QStringLiteral("Cliente Nuevo"))
-            QTimer::singleShot(0, [&] {
-                editor = frmEdit::instancia();
-                editor->done(QDialog::Rejected);
-            });
-    });
-    QTest::mouseClick(w->Command1, Qt::LeftButton);
-    ASSERT_FALSE(editor.isNull());
-    EXPECT_TRUE(editor->cmdCancelar->isEnabled());
-    EXPECT_EQ(mensajes.textos().mid(1), kImportado);
-    EXPECT_TRUE(clientes(QStringLiteral("0951")).isEmpty());
-    EXPECT_EQ(infracciones(QStringLiteral("0951")).size(), 2);
-    EXPECT_FALSE(QFile::exists(nadie));
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    const QString cancelada =
+        QStringLiteral("Importación cancelada: no se guardó ningún dato. El archivo se conserva.");
+    for (bool conEsc : {true, false}) {
+        mensajes.limpiar();
+        pulsar(w, QStringLiteral("nadie.kvd"));
+        bool visto = false;
+        mensajes.alMostrar([&](const MessageRecorder::Mensaje& m) {
+            if (m.titulo == QStringLiteral("Cliente Nuevo"))
+                QTimer::singleShot(0, [&] {
+                    frmEdit* e = frmEdit::instancia();
+                    visto = e->isVisible();
+                    EXPECT_FALSE(e->cmdCancelar->isEnabled());
+                    EXPECT_TRUE(e->windowFlags() & Qt::WindowCloseButtonHint);
+                    if (conEsc)
+                        QTest::keyClick(e->Text1(2), Qt::Key_Escape);
+                    else
+                        e->close();
+                    EXPECT_FALSE(e->isVisible());
+                });
+        });
+        QTest::mouseClick(w->Command1, Qt::LeftButton);
+        EXPECT_TRUE(visto) << conEsc;
+        ASSERT_EQ(mensajes.mensajes().size(), 2) << conEsc;
+        EXPECT_EQ(mensajes.ultimo().texto, cancelada);
+        EXPECT_EQ(mensajes.ultimo().icono, Icono::Exclamacion);
+        EXPECT_TRUE(clientes(QStringLiteral("0951")).isEmpty());
+        EXPECT_TRUE(infracciones(QStringLiteral("0951")).isEmpty());
+        EXPECT_TRUE(QFile::exists(nadie));
+        EXPECT_TRUE(w->isVisible() && w->Command1->isEnabled() && w->File1->isEnabled() && !w->importando());
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        EXPECT_FALSE(frmEdit::existe());
+    }
 
-    // Registered through the editor, which cannot be left any other way.
+    // Registered through the editor.
     mensajes.limpiar();
     const QString ruta = guardar(QStringLiteral("nuevo.kvd"), archivo("12", "0950"));
     w = abrir();
@@ -459,9 +545,6 @@ TEST_F(VentanaImportacion, ANewClientGoesThroughTheEditorFirst) {
                 EXPECT_EQ(p->date(), QDate(2011, 9, 28)) << p->objectName().toStdString();
             for (QTimeEdit* p : {e->DTPicker3, e->DTPicker5})
                 EXPECT_EQ(p->time(), QTime(14, 5, 30)) << p->objectName().toStdString();
-            // No way out but registering the client.
-            QTest::keyClick(e, Qt::Key_Escape);
-            EXPECT_TRUE(e->isVisible());
             QTest::keyClicks(e->Text1(2), QStringLiteral("Cliente O'Nuevo"));
             QTest::keyClicks(e->Text1(8), QStringLiteral("4200-0000"));
             QTest::keyClicks(e->Text1(13), QStringLiteral("Bar Nuevo"));

@@ -119,10 +119,52 @@ TEST(ArchivoInspeccionVistaPrevia, FirstSixteenBytesTakenAsWritten) {
     const auto v = decodificarVistaPrevia(cabecera().left(16));
     ASSERT_TRUE(v.has_value());
     EXPECT_EQ(QStringList({v->numeroCliente, v->fecha, v->hora}), partes("0123|28/09/11|14:05:30"));
-    // Digits or not, in Windows-1252; the window judges them.
+    EXPECT_EQ(v->fechaLeida, QDate(2011, 9, 28));
+    EXPECT_EQ(v->horaLeida, QTime(14, 5, 30));
+    // Digits or not, in Windows-1252; what is not a date or a time reads as none.
     const auto w = decodificarVistaPrevia(QByteArray("\xD1\xF1\x80\x9C") + "xx0912zz:3ab");
     ASSERT_TRUE(w.has_value());
     EXPECT_EQ(QStringList({w->numeroCliente, w->fecha, w->hora}), partes("Ññ€œ|xx/09/12|zz::3:ab"));
+    EXPECT_FALSE(w->fechaLeida.isValid() || w->horaLeida.isValid());
+}
+
+TEST(ArchivoInspeccionVeredicto, AnImpossibleDateOrTimeIsNamedAndStillDisplayed) {
+    const struct {
+        const char* fecha;
+        const char* hora;
+        FalloArchivo fallo;
+        const char* texto;
+    } casos[] = {
+        {"290223", "140530", FalloArchivo::FechaImposible,
+         "la fecha de la inspección \"29/02/23\" (bytes 4 a 9) no es una fecha posible"},
+        {"281311", "140530", FalloArchivo::FechaImposible, "\"28/13/11\""},
+        {"2809 1", "140530", FalloArchivo::FechaImposible, "\"28/09/ 1\""},
+        {"280911", "240000", FalloArchivo::HoraImposible,
+         "la hora de la inspección \"24:00:00\" (bytes 10 a 15) no es una hora posible"},
+        {"280911",
+         "1\x1b"
+         "0000",
+         FalloArchivo::HoraImposible, "\"1?:00:00\""},
+        {"290224", "235959", FalloArchivo::Ninguno, ""}, // a leap day
+    };
+    for (const auto& c : casos) {
+        const QByteArray d = cabecera("0123", c.fecha, c.hora) + registro('1') + registro('2');
+        qsizetype registros = -1;
+        const ErrorArchivo e = verificarArchivo(d, &registros);
+        EXPECT_EQ(e.fallo, c.fallo) << c.fecha << c.hora;
+        EXPECT_TRUE(e.texto().contains(QString::fromUtf8(c.texto))) << e.texto().toStdString();
+        EXPECT_EQ(registros, 2);
+        // The display judges alike and still shows the header and the records.
+        const ArchivoDecodificado a = decodificarArchivo(d);
+        EXPECT_EQ(a.valido, c.fallo == FalloArchivo::Ninguno);
+        EXPECT_EQ(a.error.texto(), e.texto());
+        EXPECT_TRUE(a.cabecera.has_value());
+        EXPECT_EQ(a.registros.size(), 2);
+    }
+    // A fault of the header's layout comes first; a bad record after a bad date does not hide it.
+    EXPECT_EQ(verificarArchivo(cambiar(cabecera("0123", "320911"), 83, ':')).fallo,
+              FalloArchivo::SinTerminador);
+    EXPECT_EQ(verificarArchivo(cabecera("0123", "320911") + "11").fallo, FalloArchivo::FechaImposible);
 }
 
 TEST(ArchivoInspeccionCabecera, FieldsBandsSignDayCodesAndFlags) {

@@ -4,6 +4,7 @@
 #include "import/Importacion.h"
 #include "test_importacion_archivos.h"
 
+#include <QFile>
 #include <QTemporaryDir>
 
 using namespace prueba;
@@ -102,8 +103,8 @@ TEST_F(Importacion, InvalidOrUnreadableFilesStoreNothing) {
     QByteArray desbordado = cabecera("0400");
     for (int i = 0; i < 32768; ++i)
         desbordado += registro('2');
-    for (const QByteArray& d :
-         {cortado, sinTerminador, estatusLetra, banda, cabecera("0400").left(60), desbordado}) {
+    for (const QByteArray& d : {cortado, sinTerminador, estatusLetra, banda, cabecera("0400").left(60),
+                                desbordado, cabecera("0400", "310411") + registro('1')}) {
         const ResultadoImportacion r = importar(d, QStringLiteral("0400"));
         EXPECT_EQ(r.estado, EstadoImportacion::ArchivoNoValido) << d.size();
         EXPECT_FALSE(r.detalle.isEmpty());
@@ -133,7 +134,8 @@ TEST_F(Importacion, ARefusedRowRollsBackTheClientUpdateAndEveryRow) {
     db.ejecutar(QStringLiteral("DROP TRIGGER rechazo"));
 
     EXPECT_EQ(r.estado, EstadoImportacion::ErrorBaseDatos);
-    EXPECT_TRUE(r.detalle.contains(QStringLiteral("rechazada")));
+    EXPECT_FALSE(r.detalle.isEmpty());
+    EXPECT_TRUE(r.causaTecnica.contains(QStringLiteral("rechazada")));
     EXPECT_FALSE(db.enTransaccion());
     EXPECT_EQ(cantidadInfracciones(), filasAntes);
     EXPECT_EQ(clientes(QStringLiteral("0500")), antes);
@@ -155,6 +157,56 @@ TEST_F(Importacion, AHeaderWithoutRecordsStillUpdatesTheClient) {
     // The third import moved the second's inspection to the previous one.
     EXPECT_EQ(clientes(QStringLiteral("0700")).at(0).mid(7, 4), partes("20110928|140530|20110928|140530"));
     EXPECT_TRUE(infracciones(QStringLiteral("0700")).isEmpty());
+}
+
+TEST_F(Importacion, StoresOnlyTheBytesThatWereReadAndDeletesThemRightAfterTheCommit) {
+    agregarCliente(QStringLiteral("0800"));
+    const QList<QStringList> antes = clientes(QStringLiteral("0800"));
+    const qint64 filasAntes = cantidadInfracciones();
+    const QByteArray vistos = archivo("12", "0800");
+    const QString ruta = escribir(dir.path(), QStringLiteral("v.kvd"), vistos);
+    ArchivoImportacion a;
+    ASSERT_TRUE(prepararImportacion(vistos, a).ok());
+    DatosImportacion d = datos(QStringLiteral("0800"));
+    d.ruta = ruta;
+    QStringList borrados;
+    d.borrar = [&](const QString& r) {
+        // Committed, and nobody told yet.
+        EXPECT_FALSE(Conexion1.db().enTransaccion());
+        EXPECT_EQ(infracciones(QStringLiteral("0800")).size(), 2);
+        borrados << r;
+        return QFile::remove(r);
+    };
+
+    // Replaced before the writing, or while the rows are written: nothing stays.
+    escribir(dir.path(), QStringLiteral("v.kvd"), archivo("1212", "0800"));
+    EXPECT_EQ(escribirImportacion(Conexion1.db(), a, d).estado, EstadoImportacion::ArchivoCambiado);
+    QByteArray largo = cabecera("0800");
+    for (int i = 0; i < 4100; ++i)
+        largo += registro('3');
+    escribir(dir.path(), QStringLiteral("v.kvd"), largo);
+    ArchivoImportacion grande;
+    ASSERT_TRUE(prepararImportacion(largo, grande).ok());
+    d.progreso = [&](qsizetype, qsizetype) { escribir(dir.path(), QStringLiteral("v.kvd"), vistos); };
+    EXPECT_EQ(escribirImportacion(Conexion1.db(), grande, d).estado, EstadoImportacion::ArchivoCambiado);
+    EXPECT_FALSE(Conexion1.db().enTransaccion());
+    EXPECT_EQ(cantidadInfracciones(), filasAntes);
+    EXPECT_EQ(clientes(QStringLiteral("0800")), antes);
+    EXPECT_TRUE(borrados.isEmpty());
+
+    // Unchanged: stored, then deleted.
+    d.progreso = nullptr;
+    const ResultadoImportacion r = escribirImportacion(Conexion1.db(), a, d);
+    ASSERT_TRUE(r.ok()) << r.detalle.toStdString();
+    EXPECT_EQ(r.borrado, EstadoBorrado::Borrado);
+    EXPECT_EQ(borrados, QStringList{ruta});
+    EXPECT_FALSE(QFile::exists(ruta));
+
+    // What the deletion asks first.
+    escribir(dir.path(), QStringLiteral("v.kvd"), archivo("1", "0800"));
+    EXPECT_FALSE(archivoConserva(ruta, vistos));
+    EXPECT_TRUE(archivoConserva(ruta, archivo("1", "0800")));
+    EXPECT_FALSE(archivoConserva(dir.filePath(QStringLiteral("otro.kvd")), QByteArray()));
 }
 
 TEST_F(Importacion, LookupIsByExactClientNumber) {

@@ -10,6 +10,7 @@
 #include <QRandomGenerator>
 #include <QTemporaryDir>
 
+#include "import/ArchivoInspeccion.h"
 #include "test_importacion_archivos.h"
 
 namespace {
@@ -62,6 +63,12 @@ public:
         }
         return t;
     }
+    // Appends a number from desde to hasta as two digits and returns them.
+    QString dosCifras(int desde, int hasta) {
+        const QByteArray t = QByteArray::number(entre(desde, hasta)).rightJustified(2, '0');
+        bytes += t;
+        return QString::fromLatin1(t);
+    }
     // Appends a flag digit: 1 is "Si", any other digit "No".
     QString bandera() {
         const Caracter c = digito();
@@ -95,8 +102,8 @@ Caso generar(quint32 semilla) {
     QJsonObject vista, cab;
 
     const QString cliente = k.campo(4);
-    const QString d = k.campo(2), m = k.campo(2), a = k.campo(2);
-    const QString hh = k.campo(2), mm = k.campo(2), ss = k.campo(2);
+    const QString d = k.dosCifras(1, 28), m = k.dosCifras(1, 12), a = k.dosCifras(0, 99);
+    const QString hh = k.dosCifras(0, 23), mm = k.dosCifras(0, 59), ss = k.dosCifras(0, 59);
     vista = {
         {"numero_cliente", cliente}, {"fecha", d + "/" + m + "/" + a}, {"hora", hh + ":" + mm + ":" + ss}};
     cab.insert("numero_cliente", cliente);
@@ -162,7 +169,7 @@ Caso generar(quint32 semilla) {
     caso.valido = true;
     // Breakage, chosen at random; the expected output follows the layout's rules.
     QJsonValue cabecera = cab;
-    const int rotura = k.entre(0, 7);
+    const int rotura = k.entre(0, 8);
     switch (rotura) {
     case 0: // sound
         break;
@@ -194,6 +201,20 @@ Caso generar(quint32 semilla) {
         caso.valido = false;
         break;
     }
+    case 8: { // an inspection date or time that cannot be: judged, yet all still shown
+        static const struct {
+            int posicion;
+            const char* cifras;
+        } imposibles[] = {{4, "32"},  {4, "00"},  {6, "13"},  {6, "00"},
+                          {10, "24"}, {12, "60"}, {14, "60"}, {8, "9x"}};
+        const auto& i = imposibles[k.entre(0, int(std::size(imposibles)) - 1)];
+        k.bytes.replace(i.posicion, 2, i.cifras);
+        const auto texto = [&](int desde) { return QString::fromLatin1(k.bytes.mid(desde, 2)); };
+        vista["fecha"] = texto(4) + "/" + texto(6) + "/" + texto(8);
+        vista["hora"] = texto(10) + ":" + texto(12) + ":" + texto(14);
+        caso.valido = false;
+        break;
+    }
     default: { // a record's mains or status byte is not a digit
         if (n == 0)
             break;
@@ -220,8 +241,9 @@ struct Salida {
     QByteArray stdoutDatos, stderrDatos;
 };
 
-Salida ejecutar(const QStringList& argumentos) {
+Salida ejecutar(const QStringList& argumentos, const QString& directorio = {}) {
     QProcess p;
+    p.setWorkingDirectory(directorio);
     p.start(kKvdinfo, argumentos);
     EXPECT_TRUE(p.waitForFinished(60000)) << kKvdinfo.toStdString();
     return {p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1, p.readAllStandardOutput(),
@@ -289,4 +311,16 @@ TEST(Kvdinfo, ExitStatusAndMessages) {
     EXPECT_EQ(s.estado, 1);
     EXPECT_TRUE(QString::fromUtf8(s.stdoutDatos)
                     .contains(QStringLiteral("el archivo no es válido: cabecera incompleta")));
+
+    // The import's own verdict and words, for a date the import refuses; "--" lets a name start
+    // with "-".
+    const QByteArray fecha = prueba::cabecera("0123", "310911") + prueba::registro('1');
+    prueba::escribir(dir.path(), QStringLiteral("-fecha.kvd"), fecha);
+    EXPECT_EQ(ejecutar({QStringLiteral("-fecha.kvd")}, dir.path()).estado, 2);
+    s = ejecutar({QStringLiteral("--json"), QStringLiteral("--"), QStringLiteral("-fecha.kvd")}, dir.path());
+    EXPECT_EQ(s.estado, 1);
+    const QJsonObject o = QJsonDocument::fromJson(s.stdoutDatos).object();
+    EXPECT_EQ(o["error"].toString(), verificarArchivo(fecha).texto());
+    EXPECT_TRUE(o["error"].toString().contains(QStringLiteral("\"31/09/11\"")));
+    EXPECT_EQ(o["registros"].toArray().size(), 1);
 }
