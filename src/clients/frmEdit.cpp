@@ -300,7 +300,7 @@ void frmEdit::Guardar() {
                                             : Sentencias::insertarCliente(valores));
     } catch (const ErrorBD& e) {
         // Nothing was written: the window stays open with what the user typed.
-        MsgBox(e.descripcion(), QString(), Icono::Ninguno);
+        MostrarError(e, Icono::Ninguno);
         return;
     } catch (const std::exception& e) {
         MsgBox(QString::fromLocal8Bit(e.what()), QString(), Icono::Ninguno);
@@ -313,7 +313,7 @@ void frmEdit::Guardar() {
         if (Registros1.abierto())
             Registros1.requery();
     } catch (const ErrorBD& e) {
-        MsgBox(e.descripcion(), QString(), Icono::Critico);
+        MostrarError(e);
     }
     QCoreApplication::processEvents();
     cerrar(true);

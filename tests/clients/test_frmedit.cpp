@@ -290,7 +290,8 @@ TEST_F(EditorEnVentana, AFailedSaveKeepsTheWindowAndASecondPressSavesOnce) {
         llenarObligatorios(e);
         QTest::mouseClick(e->cmdGuardar, Qt::LeftButton);
         ASSERT_EQ(mensajes.mensajes().size(), 1);
-        EXPECT_TRUE(mensajes.ultimo().texto.contains(QStringLiteral("base llena")));
+        EXPECT_FALSE(mensajes.ultimo().texto.isEmpty());
+        EXPECT_TRUE(mensajes.ultimo().detalles.contains(QStringLiteral("base llena")));
         EXPECT_EQ(mensajes.ultimo().icono, Icono::Ninguno);
         EXPECT_EQ(mensajes.ultimo().titulo, TituloAplicacion());
         EXPECT_TRUE(e->isVisible());
