@@ -25,7 +25,9 @@ constexpr int kClientes = 100000;
 // Message boxes answer themselves: the welcome must not wait for a click.
 class SinMensajes : public Mensajero {
 public:
-    Respuesta mostrar(const QString&, const QString&, Icono, Botones) override { return Respuesta::Aceptar; }
+    Respuesta mostrar(const QString&, const QString&, Icono, Botones, const QString&) override {
+        return Respuesta::Aceptar;
+    }
 };
 
 void prepararBase() {

@@ -48,7 +48,7 @@ std::map<std::string, double> segundos; // mean seconds per full import, by benc
 
 class SinMensajes : public Mensajero {
 public:
-    Respuesta mostrar(const QString&, const QString&, Icono, Botones b) override {
+    Respuesta mostrar(const QString&, const QString&, Icono, Botones b, const QString&) override {
         return b == Botones::SiNo ? Respuesta::Si : Respuesta::Aceptar;
     }
 };

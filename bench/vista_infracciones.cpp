@@ -25,7 +25,7 @@ const QString kCliente = generador::numeroCliente(1);
 
 class SinMensajes : public Mensajero {
 public:
-    Respuesta mostrar(const QString&, const QString&, Icono, Botones b) override {
+    Respuesta mostrar(const QString&, const QString&, Icono, Botones b, const QString&) override {
         return b == Botones::SiNo ? Respuesta::No : Respuesta::Aceptar;
     }
 };

@@ -30,7 +30,7 @@ int main(int argc, char* argv[]) {
     try {
         BaseDatosCompartida();
     } catch (const ErrorBD& e) {
-        MsgBox(e.descripcion(), QString(), Icono::Critico);
+        MostrarError(e);
         return 1;
     }
 

@@ -61,9 +61,8 @@ void escribir(const Consulta& consulta) {
 
 } // namespace
 
+// Rights go only by the login: a box on the screen can be written from outside.
 QString UsuarioEnSesion() {
-    if (FrmDatos* principal = FrmDatos::instancia(); principal && principal->Usuario)
-        return principal->Usuario->text();
     return UsuarioActual;
 }
 
@@ -124,7 +123,7 @@ void MostrarCuentasUsuario() {
     } catch (const ErrorBD& e) {
         delete ventana;
         CerrarConexion2();
-        MsgBox(e.descripcion(), QString(), Icono::Critico);
+        MostrarError(e);
         return;
     }
     ventana->show();
@@ -259,7 +258,7 @@ void CuentasUsuario::aceptar() {
                        QStringLiteral("Aviso de contraseña"), Icono::Informacion);
             }
         } catch (const ErrorBD& e) {
-            MsgBox(e.descripcion(), QString(), Icono::Critico);
+            MostrarError(e);
         }
     }
     cancelar();
@@ -285,7 +284,7 @@ void CuentasUsuario::borrar() {
                 MsgBox(QStringLiteral("No existe el usuario ") + nombre, QStringLiteral("Eliminar Usuario"),
                        Icono::Informacion);
         } catch (const ErrorBD& e) {
-            MsgBox(e.descripcion(), QString(), Icono::Critico);
+            MostrarError(e);
         }
     }
     cancelar();

@@ -125,7 +125,7 @@ void InicioSesion::cargar() {
         AbrirRegistros(Registros2, Conexion2, Sentencias::listaUsuarios());
         EnlazarRegistros2(*flexpass);
     } catch (const ErrorBD& e) {
-        MsgBox(e.descripcion(), QString(), Icono::Critico);
+        MostrarError(e);
     }
     for (int i = 1; i < flexpass->rows(); ++i)
         NomUsuario->addItem(flexpass->textMatrix(i, 2));

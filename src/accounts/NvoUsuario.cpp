@@ -113,7 +113,7 @@ void NvoUsuario::aceptar() {
     try {
         CrearCuenta(UsuarioEnSesion(), nombre, Pass1->text());
     } catch (const ErrorBD& e) {
-        MsgBox(e.descripcion(), QString(), Icono::Critico);
+        MostrarError(e);
         return;
     }
     MsgBox(QStringLiteral("Usuario ") + nombre + QStringLiteral(" creado!"), QStringLiteral("Usuario Creado"),

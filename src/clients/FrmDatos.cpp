@@ -47,6 +47,7 @@ const char* const kFormatoFlex =
 // Columns 1..12 are the visible client data; the rest are read by other windows only.
 constexpr int kColumnasVisibles = 13;
 constexpr int kUltimaColumnaOculta = 31;
+constexpr int kColumnaNumero = 1;
 constexpr int kColumnaLocalidad = 4;
 
 QString textoVersion() {
@@ -183,8 +184,6 @@ void FrmDatos::construir() {
     Usuario->setMinimumWidth(170);
     Usuario->setAccessibleName(QStringLiteral("Usuario Actual"));
     sesion->addWidget(Usuario);
-    cabecera->addWidget(SesionFrame);
-    principal->addLayout(cabecera);
 
     // Option buttons, search and exit.
     auto* opciones = new QHBoxLayout;
@@ -228,7 +227,12 @@ void FrmDatos::construir() {
     Text1->setMinimumWidth(180);
     filtro->addWidget(Text1, 1);
     filtro->addWidget(Combo1);
-    opciones->addWidget(Frame5);
+    // The search sits in the header so the option buttons have a row of their own: together
+    // they were wider than a 1024-pixel screen.
+    cabecera->addWidget(Frame5);
+    cabecera->addWidget(SesionFrame);
+    principal->addLayout(cabecera);
+    principal->addLayout(opciones);
 
     Frame6 = new QGroupBox(QStringLiteral("Salir"));
     Frame6->setObjectName(QStringLiteral("Frame6"));
@@ -236,7 +240,6 @@ void FrmDatos::construir() {
     salir->setContentsMargins(6, 2, 6, 6);
     salir->addWidget(cmdOpciones[3]);
     opciones->addWidget(Frame6);
-    principal->addLayout(opciones);
 
     // Client list above, the selected client's view below; the user can move the divide.
     auto* division = new QSplitter(Qt::Vertical);
@@ -289,7 +292,7 @@ void FrmDatos::construir() {
         {ProvLocal, "Provincia:"}, {TelLocal, "Telefono:"}, {EmailLocal, "Email:"}};
     int fila = 0;
     for (const auto& [campo, texto] : camposLocal) {
-        campo->setMinimumWidth(150);
+        campo->setMinimumWidth(120);
         local->addWidget(
             etiqueta(QString::fromUtf8(texto), campo, QStringLiteral("Etiqueta") + campo->objectName()), fila,
             0);
@@ -346,7 +349,7 @@ void FrmDatos::construir() {
         {FinBHC, "Dia y Hora Fin:", "C"}};
     fila = 0;
     for (const auto& [campo, texto, banda] : bandas) {
-        campo->setMinimumWidth(130);
+        campo->setMinimumWidth(100);
         local->addWidget(
             etiqueta(QString::fromUtf8(texto), campo, QStringLiteral("Etiqueta") + campo->objectName()), fila,
             2);
@@ -358,10 +361,11 @@ void FrmDatos::construir() {
     local->setColumnStretch(1, 3);
     local->setColumnStretch(3, 2);
     local->setColumnMinimumWidth(2, 20);
-    abajo->addWidget(Frame3, 0);
-
-    auto* derecha = new QVBoxLayout;
-    derecha->setSpacing(4);
+    // Left: the premises and, under them, the date filter; right: the infraction grid at full
+    // height, so it shows as many rows as the screen allows.
+    auto* izquierda = new QVBoxLayout;
+    izquierda->setSpacing(4);
+    izquierda->addWidget(Frame3, 1);
     Frame4 = new QGroupBox(QStringLiteral("Infracciones del Cliente"));
     Frame4->setObjectName(QStringLiteral("Frame4"));
     auto* infr = new QVBoxLayout(Frame4);
@@ -387,7 +391,6 @@ void FrmDatos::construir() {
     flex2Vista->setFont(fuenteGrilla);
     flex2Vista->setAccessibleName(QStringLiteral("Infracciones del Cliente"));
     infr->addWidget(flex2Vista, 1);
-    derecha->addWidget(Frame4, 1);
 
     auto* controles = new QHBoxLayout;
     Frame7 = new QGroupBox(QStringLiteral("Filtrar Datos de Inspecciones"));
@@ -414,12 +417,13 @@ void FrmDatos::construir() {
     Command1->setAutoDefault(false);
     reord->addWidget(Command1);
     controles->addWidget(Reordenar);
-    derecha->addLayout(controles);
-    abajo->addLayout(derecha, 1);
+    izquierda->addLayout(controles);
+    abajo->addLayout(izquierda, 0);
+    abajo->addWidget(Frame4, 1);
 
     division->addWidget(inferior);
-    division->setStretchFactor(0, 1);
-    division->setStretchFactor(1, 0);
+    division->setStretchFactor(0, 2);
+    division->setStretchFactor(1, 3);
     principal->addWidget(division, 1);
 
     // Keyboard order: header, search, options, lists, then the client's view.
@@ -541,7 +545,8 @@ void FrmDatos::conectar() {
     connect(mnusalir, &QAction::triggered, this, [this] { close(); });
     connect(mnuacercade, &QAction::triggered, this, [this] { AcercaDe(); });
 
-    connect(Municipio, &QLineEdit::textChanged, this, [this] { GuardarNombreMunicipio(); });
+    // Only the user's own changes are saved: loading the header must not rewrite the file.
+    connect(Municipio, &QLineEdit::textEdited, this, [this] { GuardarNombreMunicipio(); });
     connect(Text1, &QLineEdit::textChanged, this, [this] { Buscar(); });
 
     connect(flex, &GridModel::cambioFilaColumna, this, [] { MostrarInfraccionesCliente(); });
@@ -583,9 +588,9 @@ void FrmDatos::cargar() {
         CerrarConexion2();
         AbrirConexion1();
         AbrirRegistros(Registros1, Conexion1, Sentencias::listaClientes());
-        EnlazarRegistros1(*flex);
+        EnlazarClientes(QString());
     } catch (const ErrorBD& e) {
-        MsgBox(e.descripcion(), QString(), Icono::Critico);
+        MostrarError(e);
     }
     CargarNombreMunicipio();
     Paneles[1]->setText(QStringLiteral("Velmora KV-270 - Sistema de Adquisicion de Datos ") +
@@ -607,13 +612,13 @@ void FrmDatos::closeEvent(QCloseEvent* evento) {
 
 void FrmDatos::CargarNombreMunicipio() {
     const QString ruta = QDir(DirectorioDatos()).filePath(QLatin1String(kNombreArchivoMunicipio));
-    Municipio->setText(CargarMunicipio(ruta));
+    Municipio->setText(CargarMunicipio(ruta, &codificacionMunicipio_));
 }
 
 void FrmDatos::GuardarNombreMunicipio() {
     const QString ruta = QDir(DirectorioDatos()).filePath(QLatin1String(kNombreArchivoMunicipio));
     QString error;
-    if (GuardarMunicipio(ruta, Municipio->text(), &error)) {
+    if (GuardarMunicipio(ruta, Municipio->text(), &error, codificacionMunicipio_)) {
         avisoGuardadoMostrado_ = false;
         return;
     }
@@ -634,8 +639,8 @@ void FrmDatos::FormateoFlex() {
     flex->setColWidth(0, 0);
     for (int c = kColumnasVisibles; c <= kUltimaColumnaOculta && c < flex->cols(); ++c)
         flex->setColWidth(c, 0);
-    for (int f = 0; f < flex->rows(); ++f)
-        if (flex->textMatrix(f, kColumnaLocalidad) == QLatin1String("-"))
+    for (int f = 1; f < flex->rows(); ++f)
+        if (EsRegistroMarcador(flex->textMatrix(f, kColumnaNumero), flex->textMatrix(f, kColumnaLocalidad)))
             flex->setRowHeight(f, 0);
     flex->setRedraw(true);
 }
@@ -665,11 +670,44 @@ void FrmDatos::Buscar() {
     try {
         CerrarConexion1();
         AbrirConexion1();
+        const QString id = idSeleccionado();
         AbrirRegistros(Registros1, Conexion1, *consulta);
-        EnlazarRegistros1(*flex);
+        EnlazarClientes(id);
     } catch (const ErrorBD& e) {
-        MsgBox(e.descripcion(), QString(), Icono::Critico);
+        MostrarError(e);
     }
+}
+
+QString FrmDatos::idSeleccionado() const {
+    return EsClienteReal(*flex, flex->row()) ? flex->textMatrix(flex->row(), 0) : QString();
+}
+
+void FrmDatos::RecargarClientes() {
+    const QString id = idSeleccionado();
+    try {
+        if (Registros1.abierto())
+            Registros1.requery();
+        EnlazarClientes(id);
+    } catch (const ErrorBD& e) {
+        MostrarError(e);
+    }
+}
+
+void FrmDatos::EnlazarClientes(const QString& id) {
+    EnlazarRegistros1(*flex);
+    // A new list starts on its first row, hidden placeholder or not, without telling anyone:
+    // choose the row here so the highlight, the view below and the buttons agree. The client
+    // chosen before stays chosen while it is listed; otherwise none is, rather than a client
+    // the user never picked.
+    int destino = 0;
+    for (int f = 1; f < flex->rows() && destino == 0 && !id.isEmpty(); ++f)
+        if (flex->textMatrix(f, 0) == id && !flex->rowHidden(f) && EsClienteReal(*flex, f))
+            destino = f;
+    {
+        const QSignalBlocker bloqueo(flex);
+        flex->setRow(destino);
+    }
+    Q_EMIT flex->cambioFilaColumna();
 }
 
 void FrmDatos::OrdenarPorCabecera(GridModel& grid, bool& orden, int fila, int col) {

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "clients/ArchivoMunicipio.h"
+
 #include <QMainWindow>
 
 #include <array>
@@ -43,6 +45,9 @@ public:
     // Behind the option buttons "Editar" and "Eliminar".
     void EditarCliente();
     void EliminarCliente();
+    // Reads the client list again after a write; the selected client stays selected while it
+    // is listed, and the view below always shows the highlighted client (or none).
+    void RecargarClientes();
 
     // Header texts and municipality
     QLineEdit* Municipio = nullptr;
@@ -127,11 +132,14 @@ private:
     void conectar();
     void cargar();
     void Buscar();
+    QString idSeleccionado() const; // empty when no real client is selected
+    void EnlazarClientes(const QString& idPreferido);
     void OrdenarPorCabecera(GridModel& grid, bool& orden, int fila, int col);
     void AcercaDe();
     void actualizarBarraEstado();
 
     QTimer* relojBarra_ = nullptr;
     bool guardandoMunicipio_ = false;
+    CodificacionMunicipio codificacionMunicipio_ = CodificacionMunicipio::Utf8; // kept on save
     bool avisoGuardadoMostrado_ = false;
 };

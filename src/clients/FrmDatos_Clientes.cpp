@@ -13,31 +13,15 @@
 #include <QLineEdit>
 #include <QTimeEdit>
 
-namespace {
-void volverAEnlazar(FrmDatos& v) {
-    EnlazarRegistros1(*v.flex);
-    v.FormateoFlex();
-}
-
-int filaDeId(const GridModel& flex, const QString& id) {
-    for (int f = 1; f < flex.rows(); ++f)
-        if (flex.textMatrix(f, 0) == id)
-            return f;
-    return -1;
-}
-} // namespace
-
 void FrmDatos::Agregar() {
     frmEdit* editor = frmEdit::instancia();
     editor->ModoEdicion = 0;
     editor->MostrarModal();
-    volverAEnlazar(*this);
+    EnlazarClientes(idSeleccionado());
 }
 
 void FrmDatos::EditarCliente() {
     const int fila = flex->row();
-    if (fila == 0 && flex->rows() > 1)
-        return;
     if (!EsClienteReal(*flex, fila)) {
         MsgBox(QStringLiteral("¡No hay clientes para editar!"),
                QStringLiteral("No existe Cliente en la Base de Datos"), Icono::Informacion);
@@ -58,16 +42,9 @@ void FrmDatos::EditarCliente() {
     const QString id = celda(0);
     editor->IdCliente = id.toInt();
     editor->ModoEdicion = 1;
-    const bool guardado = editor->MostrarModal();
-    volverAEnlazar(*this);
-    if (!guardado)
-        return;
+    editor->MostrarModal();
     // The edited client stays selected and its view shows what was saved.
-    const int nueva = filaDeId(*flex, id);
-    if (nueva > 0 && nueva != flex->row())
-        flex->setRow(nueva);
-    else
-        MostrarInfraccionesCliente();
+    EnlazarClientes(id);
 }
 
 void FrmDatos::EliminarCliente() {
@@ -92,21 +69,15 @@ void FrmDatos::EliminarCliente() {
             BorrarClienteConInfracciones(Conexion3.db(), numero, id);
         } catch (const ErrorBD& e) {
             CerrarConexion3();
-            MsgBox(e.descripcion(), QString(), Icono::Critico);
+            MostrarError(e);
             return;
         }
         CerrarConexion3();
-        try {
-            Registros1.requery();
-            volverAEnlazar(*this);
-        } catch (const ErrorBD& e) {
-            MsgBox(e.descripcion(), QString(), Icono::Critico);
-        }
+        RecargarClientes();
         MsgBox(QStringLiteral("El Cliente fue eliminado satisfactoriamente"),
                QStringLiteral("Cliente Eliminado"), Icono::Informacion);
+        return;
     }
-    for (QLineEdit* caja : {ActBHA, InicioBHA, FinBHA, ActBHB, InicioBHB, FinBHB, ActBHC, InicioBHC, FinBHC})
-        if (caja)
-            caja->clear();
+    // Kept: the view shows the client as stored, whatever its boxes were made to say.
     MostrarInfraccionesCliente();
 }

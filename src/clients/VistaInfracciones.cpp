@@ -59,9 +59,13 @@ void cargarPorSlot3(GridModel& grid, const Consulta& consulta, bool vaciar) {
 }
 } // namespace
 
+bool EsRegistroMarcador(const QString& numero, const QString& localidad) {
+    return numero == QLatin1String("----") && localidad == QLatin1String("-");
+}
+
 bool EsClienteReal(const GridModel& flex, int fila) {
-    return fila >= 1 && fila < flex.rows() && flex.textMatrix(fila, 1) != QLatin1String("----") &&
-           flex.textMatrix(fila, 4) != QLatin1String("-");
+    return fila >= 1 && fila < flex.rows() &&
+           !EsRegistroMarcador(flex.textMatrix(fila, 1), flex.textMatrix(fila, 4));
 }
 
 void CargarInfracciones(GridModel& grid, const QString& numeroCliente) {
@@ -214,7 +218,7 @@ void MostrarInfraccionesCliente() {
         }
     } catch (const ErrorBD& e) {
         flex2.setRedraw(true);
-        MsgBox(e.descripcion(), QString(), Icono::Critico);
+        MostrarError(e);
         return;
     } catch (const std::exception& e) {
         flex2.setRedraw(true);

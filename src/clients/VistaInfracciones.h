@@ -30,8 +30,13 @@ constexpr int Cantidad = 18;
 
 extern const char* const kFormatoInfracciones;
 
-// Whether row `fila` of the client grid holds a real client: not the header, not the
-// placeholder "----" row, not a hidden placeholder ("-" locality), inside the grid.
+// The record a new database starts with ("----", locality "-"). Only it is hidden: a saved
+// client whose number or locality alone looks like it must stay listed, or it could never be
+// seen, edited or deleted again.
+bool EsRegistroMarcador(const QString& numero, const QString& localidad);
+
+// Whether row `fila` of the client grid holds a real client: inside the grid, not the header,
+// not the placeholder record.
 bool EsClienteReal(const GridModel& flex, int fila);
 
 // Binds the client's infractions (exact client number, ascending id) through slot 3, which is

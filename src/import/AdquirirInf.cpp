@@ -363,8 +363,7 @@ bool AdquirirInf::registrarClienteNuevo(const VistaPreviaInspeccion& vista) {
     // The editor is discarded once closed: the next opening can be cancelled again.
     if (!editor->MostrarModal())
         return false;
-    EnlazarRegistros1(*principal->flex);
-    principal->FormateoFlex();
+    principal->RecargarClientes();
     return true;
 }
 
@@ -429,18 +428,9 @@ void AdquirirInf::importar() {
 
     // Committed, and the file already deleted (or kept, and said so) before any notice waits.
     actualizarArchivos();
-    FrmDatos* principal = FrmDatos::instancia();
     // The client selected before the import stays selected, so its view shows the new rows.
-    const QString idSeleccionado =
-        principal && principal->flex ? principal->flex->textMatrix(principal->flex->row(), 0) : QString();
-    try {
-        if (Registros1.abierto())
-            Registros1.requery();
-        if (principal && principal->flex)
-            EnlazarRegistros1(*principal->flex);
-    } catch (const ErrorBD& e) {
-        MostrarError(e);
-    }
+    if (FrmDatos* principal = FrmDatos::instancia())
+        principal->RecargarClientes();
     if (r.borrado == EstadoBorrado::NoBorrado)
         aviso(QStringLiteral(
                   "Las infracciones se guardaron en la base de datos, pero el archivo \"%1\" no pudo "
@@ -452,18 +442,9 @@ void AdquirirInf::importar() {
                              "importarlo.")
                   .arg(QDir::toNativeSeparators(ruta)));
     MsgBox(QStringLiteral("Infracciones Agregadas a la Base de Datos"), kAviso, Icono::Informacion);
-    MsgBox(QStringLiteral("Se borrara el archivo de infracciones"), kAviso, Icono::Informacion);
-    if (principal && principal->flex) {
-        GridModel& flex = *principal->flex;
-        int fila = -1;
-        for (int f = 1; f < flex.rows() && fila < 0 && !idSeleccionado.isEmpty(); ++f)
-            if (flex.textMatrix(f, 0) == idSeleccionado)
-                fila = f;
-        if (fila > 0 && fila != flex.row())
-            flex.setRow(fila); // the main window reloads the view on a row change
-        else
-            MostrarInfraccionesCliente();
-    }
+    // Announced only when it happened: a kept file was reported above.
+    if (r.borrado == EstadoBorrado::Borrado)
+        MsgBox(QStringLiteral("Se borrara el archivo de infracciones"), kAviso, Icono::Informacion);
     importando_ = false;
     close();
 }

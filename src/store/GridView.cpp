@@ -86,7 +86,8 @@ void GridView::sincronizarSeleccion() {
         const QModelIndex i = model()->index(v, std::max(0, modelo_->col()));
         selectionModel()->setCurrentIndex(i, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
     } else {
-        selectionModel()->clearSelection();
+        // No row: no highlight and no current cell either, so nothing looks chosen.
+        selectionModel()->clear();
     }
     sincronizando_ = false;
 }

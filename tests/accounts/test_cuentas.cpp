@@ -347,19 +347,29 @@ TEST_F(CuentasTest, AnOrdinaryUserSeesOnlyTheirOwnNameFixedAndNoAdministratorBut
         QTest::mouseClick(v->Command3, Qt::LeftButton);
         cerrada();
     }
-    // With the main window loaded, the name in its Usuario box is the one whose rights apply,
-    // and "Config. Cuentas" opens the account window, once.
+    // The main window's Usuario box is read-only but can be written from outside (the
+    // accessibility interface): rights still go by the login, and "Config. Cuentas" opens the
+    // account window once.
     borrarVentanasCerradas();
     UsuarioActual = QStringLiteral("Invitado");
     FrmDatos* principal = FrmDatos::Mostrar();
     ASSERT_NE(principal, nullptr);
-    UsuarioActual = QStringLiteral("Administrador");
+    principal->Usuario->setText(QStringLiteral("Administrador"));
     QTest::mouseClick(principal->cmdOpciones[6], Qt::LeftButton);
     CuentasUsuario* v = CuentasUsuario::instancia();
     ASSERT_NE(v, nullptr);
     EXPECT_EQ(v->Combo1->currentText(), QStringLiteral("Invitado"));
     EXPECT_FALSE(v->Combo1->isEnabled());
     EXPECT_FALSE(v->Command1->isVisible());
+    EXPECT_FALSE(v->BorrarUsuario->isVisible());
+    EXPECT_EQ(UsuarioEnSesion(), QStringLiteral("Invitado"));
+    const auto antes = cuentas().size();
+    EXPECT_THROW(CrearCuenta(UsuarioEnSesion(), QStringLiteral("Intruso"), QString()), ErrorBD);
+    EXPECT_THROW(BorrarCuentas(UsuarioEnSesion(), QStringLiteral("Operador")), ErrorBD);
+    EXPECT_THROW(
+        CambiarContrasenaCuenta(UsuarioEnSesion(), 1, QStringLiteral("Administrador"), QStringLiteral("x")),
+        ErrorBD);
+    EXPECT_EQ(cuentas().size(), antes);
     QTest::mouseClick(principal->cmdOpciones[6], Qt::LeftButton);
     EXPECT_EQ(CuentasUsuario::instancia(), v);
 }

@@ -106,7 +106,7 @@ TEST_F(EliminarEnVentana, NoOrAFailedDeleteKeepsTheClientAndItsInfractions) {
     pulsarEliminar();
     ASSERT_EQ(mensajes.mensajes().size(), 2);
     EXPECT_EQ(mensajes.ultimo().icono, Icono::Critico);
-    EXPECT_TRUE(mensajes.ultimo().texto.contains(QStringLiteral("cliente protegido")));
+    EXPECT_TRUE(mensajes.ultimo().detalles.contains(QStringLiteral("cliente protegido")));
     EXPECT_EQ(cuantos("Infracciones", QStringLiteral("12")), 6);
     EXPECT_EQ(cuantos("Clientes", QStringLiteral("12")), 1);
     EXPECT_FALSE(BaseDatosCompartida().enTransaccion());
