@@ -19,10 +19,13 @@ TEST_F(Capturas, MainWindowWithInfractionsAndEditor) {
     if (dir.isEmpty())
         GTEST_SKIP() << "VELMORA_CAPTURAS no indicado";
     QDir().mkpath(dir);
-    ventana->setGeometry(0, 0, 1366, 768);
     seleccionar(QStringLiteral("12"));
-    QApplication::processEvents();
-    EXPECT_TRUE(ventana->grab().save(QDir(dir).filePath(QStringLiteral("frmdatos_infracciones.png"))));
+    for (const int ancho : {1024, 1366}) {
+        // What a desktop leaves of a 768-pixel-high screen.
+        ventana->setGeometry(0, 0, ancho, 708);
+        QApplication::processEvents();
+        EXPECT_TRUE(ventana->grab().save(QDir(dir).filePath(QStringLiteral("frmdatos_%1.png").arg(ancho))));
+    }
 
     // A client without inspection dates, band settings or infractions.
     seleccionar(QStringLiteral("7"));
