@@ -3,11 +3,11 @@
 #include "Generador.h"
 
 #include "accounts/Sesion.h"
-#include "clients/AnchoColumnas.h"
 #include "clients/FrmDatos.h"
+#include "grid/AnchoColumnas.h"
+#include "grid/GridModel.h"
 #include "platform/DirectorioDatos.h"
 #include "platform/Mensajes.h"
-#include "store/GridModel.h"
 #include "store/modVarios.h"
 
 #include <QApplication>

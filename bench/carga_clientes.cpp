@@ -1,7 +1,7 @@
 // Opening the database and loading the full client list into the grid, next to the bare cost
 // of the key derivation plus one SELECT of the same rows.
 #include "Generador.h"
-#include "store/GridModel.h"
+#include "grid/GridModel.h"
 #include "store/modVarios.h"
 
 #include <QTemporaryDir>
@@ -30,7 +30,7 @@ void AbrirYCargarListaClientes(benchmark::State& state) {
         AbrirConexion1();
         AbrirRegistros(Registros1, Conexion1, Sentencias::listaClientes());
         GridModel flex;
-        EnlazarRegistros1(flex);
+        flex.bind(Registros1);
         benchmark::DoNotOptimize(flex.rows());
         CerrarBaseDatos();
     }

@@ -14,11 +14,11 @@
 
 #include "accounts/Sesion.h"
 #include "clients/FrmDatos.h"
+#include "grid/GridModel.h"
 #include "import/AdquirirInf.h"
 #include "import/Importacion.h"
 #include "platform/DirectorioDatos.h"
 #include "platform/Mensajes.h"
-#include "store/GridModel.h"
 #include "store/modVarios.h"
 
 #include <QApplication>

@@ -5,10 +5,10 @@
 #include "accounts/Sesion.h"
 #include "clients/FrmDatos.h"
 #include "clients/VistaInfracciones.h"
+#include "grid/GridModel.h"
+#include "grid/GridView.h"
 #include "platform/DirectorioDatos.h"
 #include "platform/Mensajes.h"
-#include "store/GridModel.h"
-#include "store/GridView.h"
 #include "store/modVarios.h"
 
 #include <QApplication>

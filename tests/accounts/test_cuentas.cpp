@@ -8,9 +8,9 @@
 #include "accounts/Sesion.h"
 #include "clients/FrmDatos.h"
 #include "clients/PantallaInicio.h"
+#include "grid/GridModel.h"
 #include "platform/Programa.h"
 #include "store/Contrasenas.h"
-#include "store/GridModel.h"
 #include "store/modVarios.h"
 
 #include <QAccessible>

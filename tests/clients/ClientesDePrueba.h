@@ -7,9 +7,9 @@
 #include "MessageRecorder.h"
 #include "accounts/Sesion.h"
 #include "clients/FrmDatos.h"
+#include "grid/GridModel.h"
+#include "grid/GridView.h"
 #include "platform/Programa.h"
-#include "store/GridModel.h"
-#include "store/GridView.h"
 #include "store/modVarios.h"
 
 #include <QTest>

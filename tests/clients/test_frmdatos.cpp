@@ -1,8 +1,8 @@
 // The main window and its client list, driven as a user would.
 #include "ClientesDePrueba.h"
-#include "clients/AnchoColumnas.h"
 #include "clients/ArchivoMunicipio.h"
 #include "clients/frmEdit.h"
+#include "grid/AnchoColumnas.h"
 #include "platform/Traducciones.h"
 
 #include <QApplication>

@@ -1,7 +1,7 @@
 // The client editor driven from the main window as a user would: typing, pressing save, cancel
 // and Esc.
 #include "ClientesDePrueba.h"
-#include "clients/CamposFecha.h"
+#include "clients/SelectoresFecha.h"
 #include "clients/frmEdit.h"
 
 #include <QDateEdit>

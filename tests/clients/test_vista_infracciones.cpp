@@ -1,9 +1,9 @@
 // The infraction and time-band view: its rules on plain values, and the main window driven as a
 // user would.
 #include "ClientesDePrueba.h"
-#include "clients/CamposFecha.h"
+#include "clients/SelectoresFecha.h"
 #include "clients/VistaInfracciones.h"
-#include "store/GridView.h"
+#include "grid/GridView.h"
 
 #include <QDateEdit>
 #include <QFontMetricsF>

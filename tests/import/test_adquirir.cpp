@@ -8,9 +8,9 @@
 #include "accounts/Sesion.h"
 #include "clients/FrmDatos.h"
 #include "clients/frmEdit.h"
+#include "grid/GridModel.h"
 #include "import/AdquirirInf.h"
 #include "platform/Dialogos.h"
-#include "store/GridModel.h"
 
 #include <QComboBox>
 #include <QDateEdit>

@@ -7,10 +7,10 @@
 
 #include "accounts/Sesion.h"
 #include "clients/FrmDatos.h"
+#include "grid/GridModel.h"
 #include "output/Impresion.h"
 #include "platform/Dialogos.h"
 #include "platform/Programa.h"
-#include "store/GridModel.h"
 #include "store/Sentencias.h"
 #include "store/modVarios.h"
 

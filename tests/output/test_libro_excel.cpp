@@ -1,7 +1,7 @@
 // The workbook builder on plain inputs, read back from the unpacked .xlsx.
 
-#include "output/LibroExcel.h"
-#include "store/GridModel.h"
+#include "output/ExportarExcel.h"
+#include "grid/GridModel.h"
 #include "test_libro_excel_lector.h"
 
 #include <QDir>
@@ -10,45 +10,46 @@
 
 #include <gtest/gtest.h>
 
-namespace {
+    namespace {
 
-QStringList partes(const char* texto) {
-    return QString::fromUtf8(texto).split(QLatin1Char('|'));
-}
-
-QStringList infraccion(const char* fecha, const char* estatus, const char* ci) {
-    return QStringList{"1", "123", fecha, "10:00:00", "95", estatus} +
-           partes("OK|SI|20|insp|90|80|3|1|5|70|60") + QStringList{ci};
-}
-
-EntradaLibro entradaBase() {
-    EntradaLibro e;
-    e.titulo = "Municipalidad de Ñandú & <Cía>";
-    e.inspector = "Administrador";
-    e.cliente =
-        partes("7|123|Ana Pérez|Calle 1|Lobos|7240|Lobos|Buenos Aires|4411|15-5555|ana@x.com|01/02/2011|"
-               "La Bodega|Av. 2|Navarro|Navarro|BA|4422|bodega@x.com|05/03/2011|10:20:30|01/01/2011|"
-               "08:00:00|sin notas");
-    // Bands A, B, C: activation, start and end day, start hour and minutes, end hour and minutes.
-    e.bandas = partes("Si|Si|Lunes|Viernes|9|0|10|5|No|Sabado|Domingo|22|30|x||Si|Martes|Jueves|008|59|23|7");
-    e.momento = QDateTime(QDate(2026, 3, 4), QTime(17, 5, 9));
-    return e;
-}
-
-std::string s(const QString& t) {
-    return t.toStdString();
-}
-
-class LibroExcel : public ::testing::Test {
-protected:
-    QString crear(const EntradaLibro& e, const QString& nombre = "libro.xlsx") {
-        const QString ruta = dir.filePath(nombre);
-        const ResultadoLibro r = CrearLibroExcel(e, ruta);
-        EXPECT_TRUE(r.ok) << s(r.error);
-        return ruta;
+    QStringList partes(const char* texto) {
+        return QString::fromUtf8(texto).split(QLatin1Char('|'));
     }
-    QTemporaryDir dir;
-};
+
+    QStringList infraccion(const char* fecha, const char* estatus, const char* ci) {
+        return QStringList{"1", "123", fecha, "10:00:00", "95", estatus} +
+               partes("OK|SI|20|insp|90|80|3|1|5|70|60") + QStringList{ci};
+    }
+
+    EntradaLibro entradaBase() {
+        EntradaLibro e;
+        e.titulo = "Municipalidad de Ñandú & <Cía>";
+        e.inspector = "Administrador";
+        e.cliente =
+            partes("7|123|Ana Pérez|Calle 1|Lobos|7240|Lobos|Buenos Aires|4411|15-5555|ana@x.com|01/02/2011|"
+                   "La Bodega|Av. 2|Navarro|Navarro|BA|4422|bodega@x.com|05/03/2011|10:20:30|01/01/2011|"
+                   "08:00:00|sin notas");
+        // Bands A, B, C: activation, start and end day, start hour and minutes, end hour and minutes.
+        e.bandas =
+            partes("Si|Si|Lunes|Viernes|9|0|10|5|No|Sabado|Domingo|22|30|x||Si|Martes|Jueves|008|59|23|7");
+        e.momento = QDateTime(QDate(2026, 3, 4), QTime(17, 5, 9));
+        return e;
+    }
+
+    std::string s(const QString& t) {
+        return t.toStdString();
+    }
+
+    class LibroExcel : public ::testing::Test {
+    protected:
+        QString crear(const EntradaLibro& e, const QString& nombre = "libro.xlsx") {
+            const QString ruta = dir.filePath(nombre);
+            const ResultadoLibro r = CrearLibroExcel(e, ruta);
+            EXPECT_TRUE(r.ok) << s(r.error);
+            return ruta;
+        }
+        QTemporaryDir dir;
+    };
 
 } // namespace
 

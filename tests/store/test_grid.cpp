@@ -1,5 +1,5 @@
-#include "store/GridModel.h"
-#include "store/GridView.h"
+#include "grid/GridModel.h"
+#include "grid/GridView.h"
 #include "store/Recordset.h"
 
 #include <QAbstractItemModelTester>

@@ -1,0 +1,5 @@
+#include "Oficina.h"
+
+Oficina::Oficina(QObject* parent) : QObject(parent) {}
+
+Oficina::~Oficina() = default;

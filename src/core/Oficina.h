@@ -1,0 +1,173 @@
+#pragma once
+
+#include "clients/ArchivoMunicipio.h"
+#include "clients/Cliente.h"
+#include "import/Importacion.h"
+#include "output/Informe.h"
+#include "output/LibroExcel.h"
+
+#include <QDate>
+#include <QObject>
+#include <QStringList>
+
+#include <array>
+#include <optional>
+#include <vector>
+
+class Database;
+struct Consulta;
+
+// Columns of an infraction row as the statements read them (ascending id first).
+namespace ColInfraccion {
+constexpr int Id = 0;
+constexpr int Equipo = 1;
+constexpr int Fecha = 2;
+constexpr int Hora = 3;
+constexpr int NivelDb = 4;
+constexpr int Estatus = 5;
+constexpr int Inspector = 9;
+constexpr int MaxDb = 10;
+constexpr int CI = 17;
+constexpr int Cantidad = 18;
+} // namespace ColInfraccion
+
+// One row of the infraction view: a stored infraction, or an empty separator below a row the
+// device marked as the end of a group. Rows outside the date range are kept, hidden, so the
+// workbook can still list them when asked.
+struct FilaInfraccion {
+    QStringList celdas; // empty for a separator
+    bool oculta = false;
+    bool separador() const { return celdas.isEmpty(); }
+};
+
+// The band boxes of the selected client.
+struct TextosBandas {
+    std::array<QString, 3> activacion;
+    std::array<QString, 3> inicio;
+    std::array<QString, 3> fin;
+};
+
+// Whether a "CI" text carries the device's group mark. Any dot counts, the one of "BLOQ."
+// included: stored files and users already read the view this way.
+bool ContadorMarcado(const QString& ci);
+// The view's rows from the stored ones: marks removed, a separator below each marked row.
+std::vector<FilaInfraccion> FilasConSeparadores(const std::vector<QStringList>& registros);
+// Hides the rows dated outside [inicio, fin]; separators and rows without a readable date keep
+// showing. Returns how many date texts could not be read.
+int FiltrarPorFechas(std::vector<FilaInfraccion>& filas, const QDate& inicio, const QDate& fin);
+// Band boxes: a number below 10 gets a leading "0" in front of its unchanged text.
+QString RellenarCero(const QString& numero);
+// The nine band texts from the client's band row (22 columns); all empty when the client has no
+// band settings (band A start hour empty) or no row.
+TextosBandas CalcularTextosBandas(const QStringList& bandas);
+
+// The office as the windows see it: who is logged in, the municipality header, the register's
+// client list and the one selected client, the date range, and that client's infractions and
+// bands. Every window reads its state from here and asks it to act; none reads another window.
+//
+// The database is the truth: every write goes to it first, then the state is read again.
+// Operations that fail throw ErrorBD with a Spanish description, and leave the state as it was.
+class Oficina : public QObject {
+    Q_OBJECT
+public:
+    explicit Oficina(QObject* parent = nullptr);
+    ~Oficina() override;
+
+    // --- Session ---
+    // Checks the password against the accounts of that name (the last one counts). On success the
+    // user is fixed for the rest of the run and `sesionIniciada` is emitted; false otherwise.
+    bool iniciarSesion(const QString& nombre, const QString& contrasena);
+    // The login's user without a password check: for a session restored by the program itself
+    // and for tests. Emits `sesionIniciada`.
+    void establecerUsuario(const QString& nombre);
+    const QString& usuario() const { return usuario_; }
+    // Rights go by the exact name "Administrador".
+    bool esAdministrador() const;
+
+    // --- Municipality header (the file "data.dat" in the data directory) ---
+    void cargarMunicipio(const QString& rutaArchivo);
+    const QString& municipio() const { return municipio_; }
+    // Saves a new header (administrator only, in the encoding the file was read in). False, with
+    // the reason in `error`, when the file could not be written; the header stays changed.
+    bool cambiarMunicipio(const QString& texto, QString* error = nullptr);
+
+    // --- Client list ---
+    // Reads the whole list (slot 1). Throws ErrorBD.
+    void abrirClientes();
+    // Lists the clients whose column (one of Sentencias::columnasBusqueda()) contains the text,
+    // literally and in any letter case. False, and nothing changes, for an unknown column.
+    bool buscar(const QString& columna, const QString& texto);
+    // Reads the current list again after a write elsewhere (the import window, another slot).
+    void recargarClientes();
+    // The listed rows (24 columns, id first; dates and times in display form), placeholder
+    // included: the view hides it.
+    const std::vector<QStringList>& filasClientes() const;
+    Cliente clienteEnFila(std::size_t indice) const;
+
+    // --- Selection: one home for the client every window and button acts on ---
+    // Selects the listed client with that id; any other id (0 included) selects none.
+    void seleccionar(qint64 id);
+    qint64 idSeleccionado() const { return seleccionado_ ? seleccionado_->id : 0; }
+    const std::optional<Cliente>& clienteSeleccionado() const { return seleccionado_; }
+    // Reads the selected client's infractions and bands again (the "Reordenar Datos" button).
+    void releerSeleccionado();
+
+    // --- Date range of the infraction view ---
+    QDate fechaInicio() const { return inicio_; }
+    QDate fechaFin() const { return fin_; }
+    // A start after the end moves the start to the end. Returns how many date texts could not be
+    // read (a client whose rows are not dates cannot be filtered).
+    int establecerRango(const QDate& inicio, const QDate& fin);
+
+    // --- The selected client's infractions and bands ---
+    const std::vector<FilaInfraccion>& infracciones() const { return infracciones_; }
+    const QStringList& filaBandas() const { return bandas_; } // 22 columns, empty without a row
+    TextosBandas textosBandas() const { return CalcularTextosBandas(bandas_); }
+
+    // --- Operations ---
+    // Saves a client from the editor's 23 values (NumeroCliente .. Notas): a new one when id is 0.
+    // The list is read again and the saved client is selected. Throws ErrorBD.
+    void guardarCliente(const QStringList& valores, qint64 id);
+    // Deletes the selected client and its infractions in one transaction (administrator only).
+    // Throws ErrorBD, with the reason, when refused or when the store fails.
+    void eliminarSeleccionado();
+    // Imports bytes already read and shown, stamped with the session's user; then reads the list
+    // again, keeping the selection. The result says what happened.
+    ResultadoImportacion importar(const ArchivoImportacion& archivo, DatosImportacion datos);
+    // The workbook of the selected client as the view shows it (options as marked).
+    EntradaLibro entradaLibro(const std::array<bool, 23>& opciones) const;
+    // The report of the selected client: the rows the view shows, separators included.
+    DatosInforme datosInforme() const;
+
+    // --- Accounts (rights checked against the session's user) ---
+    bool cambiarContrasena(qint64 id, const QString& nombre, const QString& contrasena);
+    int borrarCuentas(const QString& nombre);
+    void crearCuenta(const QString& nombre, const QString& contrasena);
+
+Q_SIGNALS:
+    void sesionIniciada();
+    void municipioCambiado();
+    // The list was read again; `seleccionCambiada` follows when the selection changed with it.
+    void clientesCambiados();
+    // Another client (or none) is selected; its infractions and bands are already loaded.
+    void seleccionCambiada();
+    // The same client's rows changed (date range, re-read, import).
+    void infraccionesCambiadas();
+    void rangoCambiado();
+
+private:
+    void leerLista(const Consulta& consulta);
+    void cargarSeleccionado();
+    void filtrar();
+
+    QString usuario_;
+    QString municipio_;
+    QString rutaMunicipio_;
+    CodificacionMunicipio codificacion_ = CodificacionMunicipio::Utf8;
+    std::optional<Cliente> seleccionado_;
+    QDate inicio_{2011, 1, 1};
+    QDate fin_ = QDate::currentDate();
+    std::vector<QStringList> registros_; // the selected client's stored rows
+    std::vector<FilaInfraccion> infracciones_;
+    QStringList bandas_;
+};

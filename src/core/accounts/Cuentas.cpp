@@ -1,0 +1,68 @@
+#include "accounts/Cuentas.h"
+
+#include "accounts/Sesion.h"
+#include "store/BaseDatos.h"
+#include "store/Contrasenas.h"
+#include "store/Recordset.h"
+#include "store/Sentencias.h"
+#include "store/modVarios.h"
+
+namespace {
+
+// Name of the account with that Id as stored now.
+bool nombreDeCuenta(qint64 id, QString& nombre) {
+    Recordset r;
+    r.abrir(BaseDatosCompartida(), Sentencias::listaUsuarios());
+    for (const QStringList& fila : r.filas()) {
+        if (fila.value(0).toLongLong() == id) {
+            nombre = fila.value(1);
+            return true;
+        }
+    }
+    return false;
+}
+
+// Account changes write through the shared database, which stays open whichever slot a
+// window has closed.
+void escribir(const Consulta& consulta) {
+    BaseDatosCompartida().ejecutar(consulta.sql, consulta.parametros);
+}
+
+} // namespace
+
+// Rights go only by the login: a box on the screen can be written from outside.
+QString UsuarioEnSesion() {
+    return UsuarioActual;
+}
+
+bool CuentaProtegida(const QString& nombre) {
+    return nombre == QLatin1String("Invitado") || nombre == QLatin1String("Administrador");
+}
+
+bool CambiarContrasenaCuenta(const QString& usuario, qint64 id, const QString& nombre,
+                             const QString& contrasena) {
+    if (!EsAdministrador(usuario) && nombre != usuario)
+        throw ErrorBD(
+            QStringLiteral("Solo el usuario Administrador puede cambiar la contraseña de otro usuario."));
+    QString actual;
+    if (!nombreDeCuenta(id, actual) || actual != nombre)
+        return false;
+    escribir(Sentencias::actualizarUsuario(nombre, hashContrasena(contrasena), id));
+    return true;
+}
+
+int BorrarCuentas(const QString& usuario, const QString& nombre) {
+    if (!EsAdministrador(usuario))
+        throw ErrorBD(QStringLiteral("Solo el usuario Administrador puede eliminar usuarios."));
+    if (CuentaProtegida(nombre))
+        throw ErrorBD(QStringLiteral("¡No se puede eliminar el usuario ") + nombre + QLatin1Char('!'));
+    Database& db = BaseDatosCompartida();
+    escribir(Sentencias::borrarUsuario(nombre));
+    return db.filasAfectadas();
+}
+
+void CrearCuenta(const QString& usuario, const QString& nombre, const QString& contrasena) {
+    if (!EsAdministrador(usuario))
+        throw ErrorBD(QStringLiteral("Solo el usuario Administrador puede crear usuarios."));
+    escribir(Sentencias::insertarUsuario(nombre, hashContrasena(contrasena)));
+}

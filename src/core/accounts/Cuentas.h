@@ -1,0 +1,21 @@
+#pragma once
+
+#include <QString>
+
+// The user whose rights apply: the one the login let in, never a name read off the screen.
+QString UsuarioEnSesion();
+
+// "Administrador" and "Invitado" always exist.
+bool CuentaProtegida(const QString& nombre);
+
+// Account operations. Each checks the rights of `usuario` itself and throws ErrorBD (with the
+// text to show) when they are lacking, so no window can be driven past them. Passwords are
+// stored as salted hashes only.
+//
+// Sets the password of the account with that Id, which must still bear that name; false when
+// no such account is left.
+bool CambiarContrasenaCuenta(const QString& usuario, qint64 id, const QString& nombre,
+                             const QString& contrasena);
+// Deletes every account of that name; returns how many were deleted.
+int BorrarCuentas(const QString& usuario, const QString& nombre);
+void CrearCuenta(const QString& usuario, const QString& nombre, const QString& contrasena);

@@ -1,0 +1,430 @@
+#include "output/LibroExcel.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QTemporaryFile>
+
+#include <xlsxwriter.h>
+
+#include <sys/stat.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <iterator>
+
+namespace {
+
+// Client and premises options in the order of their lines: check box, label, client grid
+// column(s). Every label but "Email: " ends in two blanks.
+struct Opcion {
+    int check;
+    const char* etiqueta;
+    int col;
+    int col2; // second column joined with " / ", -1 when none
+};
+constexpr Opcion kOpciones[] = {
+    {1, "Numero de Cliente:  ", 1, -1},
+    {2, "Nombre y Apellido:  ", 2, -1},
+    {3, "Direccion:  ", 3, -1},
+    {4, "Localidad:  ", 4, -1},
+    {5, "Codigo Postal:  ", 5, -1},
+    {6, "Partido:  ", 6, -1},
+    {7, "Provincia:  ", 7, -1},
+    {8, "Telefono:  ", 8, -1},
+    {9, "Telefono Movil:  ", 9, -1},
+    {10, "Email: ", 10, -1},
+    {12, "Fecha de Alta:  ", 11, -1},
+    {13, "Nombre del Local:  ", 12, -1},
+    {21, "Direccion del Local:  ", 13, -1},
+    {20, "Localidad del Local:  ", 14, -1},
+    {19, "Partido del Local:  ", 15, -1},
+    {18, "Provincia del Local:  ", 16, -1},
+    {22, "Telefono del Local:  ", 17, -1},
+    {17, "Email del Local:  ", 18, -1},
+    {16, "Ultima Inspeccion:  ", 19, 20},
+    {14, "Anterior Inspeccion:  ", 21, 22},
+    {11, "Notas:  ", 23, -1},
+};
+constexpr int kOpcionesCliente = 11; // an empty line follows the first eleven
+
+constexpr const char* kCabeceras[16] = {
+    "N° de Infraccion",
+    "Fecha de Infraccion",
+    "Hora de Infraccion",
+    "Nivel en dB",
+    "Estatus de Micrófono",
+    "Nivel de Bateria",
+    "Conectado a la Red de 220V",
+    "% de Compresion",
+    "Inspector",
+    "Nivel Máximo Permitido en dB",
+    "Umbral para inicio de Compresión en dB",
+    "Penalizaciones Máximas Permitidas",
+    "Calibración contrastada en dB +/-",
+    "Segundos a transcurrir para Penalizar",
+    "Nivel mínimo de Entrada de Consola",
+    "Nivel Máximo de Ruido Ambiente",
+};
+constexpr double kAnchos[16] = {6, 12, 12, 6, 12, 8, 6, 6, 18, 6, 6, 6, 6, 6, 6, 6};
+constexpr int kColumnas = 16;                    // A..P
+constexpr int kColEstatus = 5;                   // grid column "Estatus"
+constexpr int kColCI = 17;                       // grid column "CI"
+constexpr lxw_row_t kUltimaFilaCentrada = 25000; // sheet rows after it are not centred
+
+enum Relleno { SinRelleno, Naranja, Amarillo, RojoNegrita, Negro, kRellenos };
+
+// Row treatment chosen by the exact status text; `columnaA` tells what replaces column A.
+struct Tratamiento {
+    Relleno relleno = SinRelleno;
+    enum { Igual, CI, Bloq } columnaA = Igual;
+};
+
+Tratamiento tratamientoDe(const QString& estatus) {
+    if (estatus == QLatin1String("D. JOCKEY"))
+        return {Naranja, Tratamiento::CI};
+    if (estatus == QLatin1String("L. SHOW"))
+        return {Amarillo, Tratamiento::CI};
+    if (estatus == QLatin1String("ERR A28") || estatus == QLatin1String("BAT. DESC.") ||
+        estatus == QLatin1String("EXCESO INF.") || estatus == QLatin1String("REINICIO EQ."))
+        return {RojoNegrita, Tratamiento::Bloq};
+    if (estatus.isEmpty())
+        return {Negro, Tratamiento::Igual};
+    return {};
+}
+
+QString celda(const QStringList& fila, int col) {
+    return col < fila.size() ? fila.at(col) : QString();
+}
+
+// Hours and minutes below 10 get a leading "0" in front of the unchanged text; a text that
+// is not a number goes as it is.
+QString dosCifras(const QString& texto) {
+    bool ok = false;
+    const double valor = texto.trimmed().toDouble(&ok);
+    if (ok && valor < 10)
+        return QLatin1Char('0') + texto;
+    return texto;
+}
+
+QString direccion(lxw_row_t fila, lxw_col_t col) {
+    return QString(QChar(u'A' + col)) + QString::number(fila + 1);
+}
+
+QString descripcion(lxw_error e) {
+    switch (e) {
+    case LXW_ERROR_MEMORY_MALLOC_FAILED:
+        return QStringLiteral("No hay memoria suficiente para generar el libro.");
+    case LXW_ERROR_CREATING_XLSX_FILE:
+        return QStringLiteral("No se pudo crear el archivo del libro.");
+    case LXW_ERROR_CREATING_TMPFILE:
+        return QStringLiteral("No se pudo crear un archivo temporal para generar el libro.");
+    case LXW_ERROR_READING_TMPFILE:
+        return QStringLiteral("No se pudo leer el archivo temporal del libro.");
+    case LXW_ERROR_ZIP_FILE_OPERATION:
+    case LXW_ERROR_ZIP_FILE_ADD:
+    case LXW_ERROR_ZIP_CLOSE:
+        return QStringLiteral("No se pudo escribir el archivo del libro (¿disco lleno?).");
+    case LXW_ERROR_MAX_STRING_LENGTH_EXCEEDED:
+        return QStringLiteral("El texto supera los 32767 caracteres que admite una celda.");
+    case LXW_ERROR_WORKSHEET_INDEX_OUT_OF_RANGE:
+        return QStringLiteral("Las infracciones no caben en una hoja (1048576 filas como máximo).");
+    default:
+        return QStringLiteral("Error de la biblioteca de libros: %1.")
+            .arg(QString::fromUtf8(lxw_strerror(e)));
+    }
+}
+
+// Writes cells in sheet order (constant-memory mode needs rows in order, cells left to right)
+// and keeps the first failure.
+class Hoja {
+public:
+    explicit Hoja(lxw_worksheet* hoja) : hoja_(hoja) {}
+
+    bool ok() const { return error_ == LXW_NO_ERROR; }
+    QString error() const {
+        return QStringLiteral("%1 (celda %2)").arg(descripcion(error_), direccion(filaError_, colError_));
+    }
+
+    void texto(lxw_row_t fila, lxw_col_t col, const QString& t, lxw_format* formato) {
+        if (!ok())
+            return;
+        lxw_error e;
+        if (t.isEmpty()) {
+            e = worksheet_write_blank(hoja_, fila, col, formato);
+        } else {
+            utf8_ = t.toUtf8();
+            e = worksheet_write_string(hoja_, fila, col, utf8_.constData(), formato);
+        }
+        anotar(e, fila, col);
+    }
+    void blanco(lxw_row_t fila, lxw_col_t col, lxw_format* formato) {
+        if (ok())
+            anotar(worksheet_write_blank(hoja_, fila, col, formato), fila, col);
+    }
+    void combinar(lxw_row_t fila, lxw_col_t ultimaCol, const QString& t, lxw_format* formato) {
+        if (!ok())
+            return;
+        utf8_ = t.toUtf8();
+        anotar(worksheet_merge_range(hoja_, fila, 0, fila, ultimaCol, utf8_.constData(), formato), fila, 0);
+    }
+    void fila(lxw_row_t fila, double alto, bool oculta) {
+        if (!ok())
+            return;
+        lxw_row_col_options opciones{};
+        opciones.hidden = oculta ? 1 : 0;
+        anotar(worksheet_set_row_opt(hoja_, fila, alto, nullptr, &opciones), fila, 0);
+    }
+
+private:
+    void anotar(lxw_error e, lxw_row_t fila, lxw_col_t col) {
+        if (e != LXW_NO_ERROR && ok()) {
+            error_ = e;
+            filaError_ = fila;
+            colError_ = col;
+        }
+    }
+
+    lxw_worksheet* hoja_;
+    lxw_error error_ = LXW_NO_ERROR;
+    lxw_row_t filaError_ = 0;
+    lxw_col_t colError_ = 0;
+    QByteArray utf8_; // reused between cells
+};
+
+struct Formatos {
+    lxw_format* titulo1;
+    lxw_format* titulo2;
+    lxw_format* cabecera;
+    lxw_format* fechaColumna;
+    // Data cells: [fill][column B][centred]
+    lxw_format* datos[kRellenos][2][2];
+};
+
+Formatos crearFormatos(lxw_workbook* libro) {
+    Formatos f{};
+    f.titulo1 = workbook_add_format(libro);
+    format_set_bold(f.titulo1);
+    format_set_font_size(f.titulo1, 12);
+    f.titulo2 = workbook_add_format(libro);
+    format_set_bold(f.titulo2);
+    format_set_font_size(f.titulo2, 11);
+
+    f.cabecera = workbook_add_format(libro);
+    format_set_bold(f.cabecera);
+    format_set_text_wrap(f.cabecera);
+    format_set_rotation(f.cabecera, 90);
+    format_set_align(f.cabecera, LXW_ALIGN_CENTER);
+    format_set_align(f.cabecera, LXW_ALIGN_VERTICAL_CENTER);
+    format_set_border(f.cabecera, LXW_BORDER_THICK);
+
+    f.fechaColumna = workbook_add_format(libro);
+    format_set_num_format(f.fechaColumna, "mm/dd/yyyy");
+
+    const lxw_color_t colores[kRellenos] = {0, 0xFF8000, 0xFFFF00, 0xFF0000, LXW_COLOR_BLACK};
+    for (int r = 0; r < kRellenos; ++r)
+        for (int b = 0; b < 2; ++b)
+            for (int c = 0; c < 2; ++c) {
+                lxw_format* x = workbook_add_format(libro);
+                format_set_border(x, LXW_BORDER_THIN);
+                if (r != SinRelleno)
+                    format_set_bg_color(x, colores[r]);
+                if (r == RojoNegrita)
+                    format_set_bold(x);
+                // Records with an empty status keep their data readable on the black fill.
+                if (r == Negro)
+                    format_set_font_color(x, LXW_COLOR_WHITE);
+                if (b)
+                    format_set_num_format(x, "mm/dd/yyyy");
+                if (c)
+                    format_set_align(x, LXW_ALIGN_CENTER);
+                f.datos[r][b][c] = x;
+            }
+    return f;
+}
+
+// Fills the worksheet in sheet order; a failure stays in the sheet writer.
+void llenarHoja(lxw_workbook* libro, lxw_worksheet* ws, const EntradaLibro& e, Hoja& hoja) {
+    const Formatos f = crearFormatos(libro);
+
+    // Title rows, merged A:O.
+    hoja.combinar(0, 14, e.titulo + QStringLiteral(" - DETALLE DE INFRACCIONES"), f.titulo1);
+    hoja.combinar(1, 14, QStringLiteral("Inspector responsable:  ") + e.inspector, f.titulo2);
+
+    // Client and premises lines from sheet row 4 (index 3), each merged A:G.
+    lxw_row_t fila = 3;
+    const int nOpciones = static_cast<int>(std::size(kOpciones));
+    for (int i = 0; i < nOpciones; ++i) {
+        const Opcion& o = kOpciones[i];
+        if (e.check[static_cast<size_t>(o.check)]) {
+            QString valor = celda(e.cliente, o.col);
+            if (o.col2 >= 0)
+                valor += QStringLiteral(" / ") + celda(e.cliente, o.col2);
+            hoja.combinar(fila, 6, QString::fromUtf8(o.etiqueta) + valor, nullptr);
+            ++fila;
+        }
+        if (i + 1 == kOpcionesCliente || i + 1 == nOpciones)
+            ++fila;
+    }
+
+    // Time bands A, B, C: three lines and an empty one each.
+    for (int banda = 0; banda < 3; ++banda) {
+        const int base = 1 + 7 * banda;
+        const QString letra(QChar(u'A' + banda));
+        const QString hIni = dosCifras(celda(e.bandas, base + 3));
+        const QString mIni = dosCifras(celda(e.bandas, base + 4));
+        const QString hFin = dosCifras(celda(e.bandas, base + 5));
+        const QString mFin = dosCifras(celda(e.bandas, base + 6));
+        hoja.combinar(fila++, 6,
+                      QStringLiteral("Activacion Banda Horaria %1:  ").arg(letra) + celda(e.bandas, base),
+                      nullptr);
+        hoja.combinar(fila++, 6,
+                      QStringLiteral("Dia y Hora Inicio Banda Horaria %1:  ").arg(letra) +
+                          celda(e.bandas, base + 1) + QStringLiteral("   ") + hIni + QLatin1Char(':') + mIni,
+                      nullptr);
+        hoja.combinar(fila++, 6,
+                      QStringLiteral("Dia y Hora Fin Banda Horaria %1:  ").arg(letra) +
+                          celda(e.bandas, base + 2) + QStringLiteral("   ") + hFin + QLatin1Char(':') + mFin,
+                      nullptr);
+        ++fila;
+    }
+
+    // Table header, row H.
+    const lxw_row_t h = fila;
+    hoja.fila(h, 119, false);
+    for (lxw_col_t c = 0; c < kColumnas; ++c)
+        hoja.texto(h, c, QString::fromUtf8(kCabeceras[c]), f.cabecera);
+
+    // One sheet row per grid row, hidden rows kept (empty, black, hidden).
+    lxw_row_t r = h;
+    for (const FilaInfraccionLibro& fi : e.infracciones) {
+        if (!hoja.ok())
+            return;
+        ++r;
+        const int centrado = r + 1 <= kUltimaFilaCentrada ? 1 : 0;
+        if (fi.oculta) {
+            hoja.fila(r, LXW_DEF_ROW_HEIGHT, true);
+            for (lxw_col_t c = 0; c < kColumnas; ++c)
+                hoja.blanco(r, c, f.datos[Negro][c == 1][centrado]);
+            continue;
+        }
+        const Tratamiento t = tratamientoDe(celda(fi.celdas, kColEstatus));
+        for (lxw_col_t c = 0; c < kColumnas; ++c) {
+            lxw_format* formato = f.datos[t.relleno][c == 1][centrado];
+            if (c == 0 && t.columnaA == Tratamiento::CI)
+                hoja.texto(r, c, celda(fi.celdas, kColCI), formato);
+            else if (c == 0 && t.columnaA == Tratamiento::Bloq)
+                hoja.texto(r, c, QStringLiteral("BLOQ."), formato);
+            else
+                hoja.texto(r, c, celda(fi.celdas, c + 1), formato);
+        }
+    }
+    if (!hoja.ok())
+        return;
+
+    for (lxw_col_t c = 0; c < kColumnas; ++c)
+        worksheet_set_column(ws, c, c, kAnchos[c], c == 1 ? f.fechaColumna : nullptr);
+
+    // Page setup: landscape, margins given in centimetres, footers.
+    constexpr double cm = 1.0 / 2.54;
+    worksheet_set_landscape(ws);
+    // The 16 columns fill a landscape page; a reader with wider fonts would spill the last
+    // ones onto pages of their own.
+    worksheet_fit_to_pages(ws, 1, 0);
+    worksheet_set_margins(ws, 1 * cm, 1 * cm, 2.5 * cm, 1 * cm);
+    const QDateTime ahora = e.momento.isValid() ? e.momento : QDateTime::currentDateTime();
+    const QString pie =
+        QStringLiteral("&LInforme realizado el %1 a las %2&RPágina &P de &N")
+            .arg(ahora.toString(QStringLiteral("dd/MM/yyyy")), ahora.toString(QStringLiteral("HH:mm:ss")));
+    const QByteArray pieUtf8 = pie.toUtf8();
+    // The footer sits inside the 1 cm bottom margin; with the default 0.3" it does not fit
+    // there and spreadsheet programs that keep footers inside the margin clip it.
+    lxw_header_footer_options pieOpciones{};
+    pieOpciones.margin = 0.12;
+    worksheet_set_footer_opt(ws, pieUtf8.constData(), &pieOpciones);
+}
+
+// Permissions a new file would get (as QSaveFile does), or those of the file it replaces.
+QFile::Permissions permisosDestino(const QFileInfo& destino) {
+    if (destino.exists())
+        return destino.permissions();
+    const mode_t mascara = ::umask(0);
+    ::umask(mascara);
+    QFile::Permissions p;
+    const mode_t modo = 0666 & ~mascara;
+    if (modo & S_IRUSR)
+        p |= QFile::ReadOwner | QFile::ReadUser;
+    if (modo & S_IWUSR)
+        p |= QFile::WriteOwner | QFile::WriteUser;
+    if (modo & S_IRGRP)
+        p |= QFile::ReadGroup;
+    if (modo & S_IWGRP)
+        p |= QFile::WriteGroup;
+    if (modo & S_IROTH)
+        p |= QFile::ReadOther;
+    if (modo & S_IWOTH)
+        p |= QFile::WriteOther;
+    return p;
+}
+
+ResultadoLibro fallo(const QString& texto) {
+    return {false, texto};
+}
+
+} // namespace
+
+ResultadoLibro CrearLibroExcel(const EntradaLibro& entrada, const QString& archivo) {
+    if (archivo.trimmed().isEmpty())
+        return fallo(QStringLiteral("No se indicó el nombre del archivo."));
+    const QFileInfo destino(archivo);
+    const QString nombre = QDir::toNativeSeparators(destino.absoluteFilePath());
+    if (destino.isDir())
+        return fallo(QStringLiteral("No se puede guardar en \"%1\": es una carpeta.").arg(nombre));
+    const QDir carpeta = destino.absoluteDir();
+    if (!carpeta.exists())
+        return fallo(QStringLiteral("La carpeta \"%1\" no existe.")
+                         .arg(QDir::toNativeSeparators(carpeta.absolutePath())));
+    if (destino.exists() && !destino.isWritable())
+        return fallo(
+            QStringLiteral("No se puede reemplazar \"%1\": el archivo está protegido contra escritura.")
+                .arg(nombre));
+
+    // The workbook is written beside the target and moved into place once complete.
+    QTemporaryFile temporal(
+        carpeta.filePath(QStringLiteral(".") + destino.fileName() + QStringLiteral(".XXXXXX")));
+    if (!temporal.open())
+        return fallo(QStringLiteral("No se pudo crear un archivo en la carpeta \"%1\": %2")
+                         .arg(QDir::toNativeSeparators(carpeta.absolutePath()), temporal.errorString()));
+    temporal.close();
+    const QByteArray rutaTemporal = QFile::encodeName(temporal.fileName());
+
+    lxw_workbook_options opciones{};
+    opciones.constant_memory = LXW_TRUE;
+    lxw_workbook* libro = workbook_new_opt(rutaTemporal.constData(), &opciones);
+    if (!libro)
+        return fallo(descripcion(LXW_ERROR_MEMORY_MALLOC_FAILED));
+    lxw_worksheet* ws = workbook_add_worksheet(libro, "Datos_Inspeccion");
+    if (!ws) {
+        workbook_close(libro);
+        return fallo(descripcion(LXW_ERROR_MEMORY_MALLOC_FAILED));
+    }
+
+    Hoja hoja(ws);
+    llenarHoja(libro, ws, entrada, hoja);
+    // Closing also frees the workbook; its file is discarded when the sheet failed.
+    const lxw_error cierre = workbook_close(libro);
+    if (!hoja.ok())
+        return fallo(hoja.error());
+    if (cierre != LXW_NO_ERROR)
+        return fallo(QStringLiteral("No se pudo guardar \"%1\": %2").arg(nombre, descripcion(cierre)));
+
+    QFile::setPermissions(temporal.fileName(), permisosDestino(destino));
+    const QByteArray rutaDestino = QFile::encodeName(destino.absoluteFilePath());
+    if (std::rename(rutaTemporal.constData(), rutaDestino.constData()) != 0)
+        return fallo(QStringLiteral("No se pudo guardar \"%1\": %2")
+                         .arg(nombre, QString::fromLocal8Bit(std::strerror(errno))));
+    temporal.setAutoRemove(false); // it is the target now
+    return {true, QString()};
+}

@@ -1,0 +1,52 @@
+#pragma once
+
+#include "accounts/Cuentas.h"
+
+#include <QString>
+#include <QWidget>
+
+class GridModel;
+class QComboBox;
+class QLabel;
+class QLineEdit;
+class QPushButton;
+
+// Shows the account window (modeless; a second call brings the open one to the front).
+void MostrarCuentasUsuario();
+
+// Password boxes of the account windows: masked with '*', at most 10 characters.
+void PrepararCajaContrasena(QLineEdit* caja);
+
+// The account window: change one's own password; the administrator also changes any account's
+// password, creates and deletes accounts.
+class CuentasUsuario : public QWidget {
+    Q_OBJECT
+public:
+    static CuentasUsuario* instancia(); // nullptr when not open
+    ~CuentasUsuario() override;
+
+    QLabel* Label1 = nullptr;
+    QComboBox* Combo1 = nullptr;
+    QLabel* Label2 = nullptr;
+    QLineEdit* Pass1 = nullptr;
+    QLabel* Label3 = nullptr;
+    QLineEdit* Pass2 = nullptr;
+    QPushButton* BorrarUsuario = nullptr;
+    QPushButton* Aceptar = nullptr;
+    QPushButton* Command3 = nullptr; // "Cancelar y Volver"
+    QPushButton* Command1 = nullptr; // "Agregar Usuario"
+    // Working copy of the accounts (Id, Nombre, Contraseña hash), read once at load; not shown.
+    GridModel* flexpassus = nullptr;
+
+protected:
+    void closeEvent(QCloseEvent* evento) override;
+
+private:
+    friend void MostrarCuentasUsuario();
+    CuentasUsuario();
+    void construir();
+    void cargar();
+    void aceptar();
+    void borrar();
+    void cancelar();
+};

@@ -1,0 +1,181 @@
+#include "accounts/InicioSesion.h"
+
+#include "accounts/Sesion.h"
+#include "clients/FrmDatos.h"
+#include "clients/Imagenes.h"
+#include "grid/GridModel.h"
+#include "platform/Mensajes.h"
+#include "platform/Programa.h"
+#include "store/Contrasenas.h"
+#include "store/modVarios.h"
+
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QScreen>
+
+namespace {
+InicioSesion* unica = nullptr;
+}
+
+InicioSesion::InicioSesion(QWidget* parent) : QWidget(parent, Qt::Window) {
+    unica = this;
+    setObjectName(QStringLiteral("InicioSesion"));
+    setWindowTitle(QStringLiteral("Inicio De Sesion"));
+    setWindowIcon(IconoPrograma());
+    setAttribute(Qt::WA_DeleteOnClose);
+
+    auto* capa = new QHBoxLayout(this);
+    capa->setContentsMargins(14, 14, 14, 14);
+    capa->setSpacing(16);
+    Image1 = new QLabel;
+    Image1->setObjectName(QStringLiteral("Image1"));
+    Image1->setPixmap(ImagenAcceso(120, devicePixelRatioF()));
+    Image1->setFixedSize(120, 120);
+    Image1->setAccessibleName(QStringLiteral("Velmora KV-270"));
+    capa->addWidget(Image1, 0, Qt::AlignTop);
+
+    auto* campos = new QGridLayout;
+    campos->setVerticalSpacing(6);
+    NomUsuario = new QComboBox;
+    NomUsuario->setObjectName(QStringLiteral("NomUsuario"));
+    NomUsuario->setToolTip(QStringLiteral("Elija el nombre de usuario"));
+    NomUsuario->setMinimumWidth(200);
+    Label1 = new QLabel(QStringLiteral("Nombre de Usuario:"));
+    Label1->setObjectName(QStringLiteral("Label1"));
+    Label1->setBuddy(NomUsuario);
+    NomUsuario->setAccessibleName(QStringLiteral("Nombre de Usuario:"));
+    NomUsuario->setAccessibleDescription(NomUsuario->toolTip());
+
+    Pass = new QLineEdit;
+    Pass->setObjectName(QStringLiteral("Pass"));
+    Pass->setEchoMode(QLineEdit::Password);
+    Pass->setStyleSheet(QStringLiteral("QLineEdit { lineedit-password-character: 42; }")); // "*"
+    Pass->setMaxLength(10);
+    Pass->setToolTip(QStringLiteral("Ingrese como máximo 10 números o letras, recuerde que diferencia entre "
+                                    "minúsculas y mayúsculas"));
+    Label2 = new QLabel(QStringLiteral("Contraseña:"));
+    Label2->setObjectName(QStringLiteral("Label2"));
+    Label2->setBuddy(Pass);
+    Pass->setAccessibleName(QStringLiteral("Contraseña:"));
+    Pass->setAccessibleDescription(Pass->toolTip());
+
+    campos->addWidget(Label1, 0, 0);
+    campos->addWidget(NomUsuario, 1, 0);
+    campos->addWidget(Label2, 2, 0);
+    campos->addWidget(Pass, 3, 0);
+
+    Inicio = new QPushButton(IconoIniciarSesion(), QStringLiteral("Iniciar Sesion"));
+    Inicio->setObjectName(QStringLiteral("Inicio"));
+    Inicio->setDefault(true);
+    Inicio->setAutoDefault(true);
+    Inicio->setIconSize(QSize(24, 24));
+    Inicio->setMinimumHeight(34);
+    campos->addWidget(Inicio, 4, 0, Qt::AlignRight);
+    campos->setRowMinimumHeight(4, 44);
+    capa->addLayout(campos, 1);
+
+    // Working copy of the accounts and the looked-up hash: data only, never on screen.
+    flexpass = new GridModel(this);
+    flexpass->setObjectName(QStringLiteral("flexpass"));
+    flexpass->setFixedCols(1);
+    text2 = new QLineEdit(this);
+    text2->setObjectName(QStringLiteral("text2"));
+    text2->hide();
+
+    setTabOrder(NomUsuario, Pass);
+    setTabOrder(Pass, Inicio);
+    connect(Inicio, &QPushButton::clicked, this, &InicioSesion::IniciarSesion);
+    connect(Pass, &QLineEdit::returnPressed, this, &InicioSesion::IniciarSesion);
+}
+
+InicioSesion::~InicioSesion() {
+    if (unica == this)
+        unica = nullptr;
+}
+
+InicioSesion* InicioSesion::Mostrar() {
+    if (!unica) {
+        auto* v = new InicioSesion();
+        v->cargar();
+        v->adjustSize();
+        v->setFixedSize(v->sizeHint().expandedTo(QSize(420, 0)));
+        if (QScreen* s = v->screen())
+            v->move(s->availableGeometry().center() - v->rect().center());
+    }
+    unica->show();
+    unica->raise();
+    unica->activateWindow();
+    unica->NomUsuario->setFocus();
+    return unica;
+}
+
+InicioSesion* InicioSesion::instancia() {
+    return unica;
+}
+
+void InicioSesion::cargar() {
+    try {
+        AbrirConexion2();
+        AbrirRegistros(Registros2, Conexion2, Sentencias::listaUsuarios());
+        flexpass->bind(Registros2);
+    } catch (const ErrorBD& e) {
+        MostrarError(e);
+    }
+    for (int i = 1; i < flexpass->rows(); ++i)
+        NomUsuario->addItem(flexpass->textMatrix(i, 2));
+    NomUsuario->setCurrentIndex(-1);
+}
+
+void InicioSesion::IniciarSesion() {
+    const QString nombre = NomUsuario->currentText();
+    bool encontrado = false;
+    text2->clear();
+    // No early exit: when two accounts share a name, the later one counts.
+    for (int i = 1; i < flexpass->rows(); ++i) {
+        if (nombre == flexpass->textMatrix(i, 2)) {
+            text2->setText(flexpass->textMatrix(i, 3));
+            encontrado = true;
+        }
+    }
+    const bool correcta = encontrado && verificarContrasena(text2->text(), Pass->text());
+    text2->clear();
+    if (!correcta) {
+        MsgBox(QStringLiteral("Usted a ingresado una contraseña incorrecta o el campo esta vacio, por favor "
+                              "escríbala correctamente y presione Iniciar Sesion"),
+               QStringLiteral("Contraseña Incorrecta"), Icono::Informacion);
+        return;
+    }
+    MsgBox(QStringLiteral("Contraseña Correcta!"), QStringLiteral("Contraseña Correcta"), Icono::Informacion);
+    UsuarioActual = nombre;
+    CerrarConexion2();
+    exito_ = true;
+    close();
+    FrmDatos::Mostrar();
+}
+
+void InicioSesion::keyPressEvent(QKeyEvent* evento) {
+    // Enter anywhere in the window logs in, as the default button of a dialog would.
+    if (evento->key() == Qt::Key_Return || evento->key() == Qt::Key_Enter) {
+        IniciarSesion();
+        return;
+    }
+    if (evento->key() == Qt::Key_Escape) {
+        close();
+        return;
+    }
+    QWidget::keyPressEvent(evento);
+}
+
+void InicioSesion::closeEvent(QCloseEvent* evento) {
+    CerrarConexion2();
+    evento->accept();
+    // Without a login there is nothing else to show: the run ends here.
+    if (!exito_)
+        FinalizarPrograma();
+}

@@ -1,0 +1,764 @@
+#include "clients/FrmDatos.h"
+
+#include "accounts/CuentasUsuario.h"
+#include "accounts/Sesion.h"
+#include "clients/ArchivoMunicipio.h"
+#include "clients/Imagenes.h"
+#include "clients/SelectoresFecha.h"
+#include "clients/VistaInfracciones.h"
+#include "grid/AnchoColumnas.h"
+#include "grid/GridModel.h"
+#include "grid/GridView.h"
+#include "import/AdquirirInf.h"
+#include "platform/DirectorioDatos.h"
+#include "platform/EstadoTeclado.h"
+#include "platform/Mensajes.h"
+#include "platform/Programa.h"
+#include "store/modVarios.h"
+
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QDateEdit>
+#include <QDir>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenuBar>
+#include <QPushButton>
+#include <QScreen>
+#include <QSplitter>
+#include <QStatusBar>
+#include <QTimeEdit>
+#include <QTimer>
+#include <QVBoxLayout>
+
+namespace {
+
+FrmDatos* unica = nullptr;
+
+const char* const kFormatoFlex =
+    "id | Num. Cliente | Nombre | Direccion | Localidad | C.P. | Partido | Provincia | "
+    "Telefono | Tel. Movil | Email | Fecha de Alta | Nombre Local";
+
+// Columns 1..12 are the visible client data; the rest are read by other windows only.
+constexpr int kColumnasVisibles = 13;
+constexpr int kUltimaColumnaOculta = 31;
+constexpr int kColumnaNumero = 1;
+constexpr int kColumnaLocalidad = 4;
+
+QString textoVersion() {
+    return QStringLiteral("%1.%2.%3")
+        .arg(VELMORA_VERSION_MAJOR)
+        .arg(VELMORA_VERSION_MINOR)
+        .arg(VELMORA_VERSION_REVISION);
+}
+
+QLabel* etiqueta(const QString& texto, QWidget* companero, const QString& nombre) {
+    auto* l = new QLabel(texto);
+    l->setObjectName(nombre);
+    l->setBuddy(companero);
+    // The buddy gives keyboard access; the accessible name is the label's text.
+    companero->setAccessibleName(texto);
+    return l;
+}
+
+QLineEdit* campoSoloLectura(const char* nombre) {
+    auto* e = new QLineEdit;
+    e->setObjectName(QLatin1String(nombre));
+    e->setReadOnly(true);
+    return e;
+}
+
+QDateEdit* selectorFecha(const char* nombre) {
+    auto* d = new QDateEdit;
+    d->setObjectName(QLatin1String(nombre));
+    d->setDisplayFormat(QStringLiteral("dd/MM/yyyy"));
+    d->setCalendarPopup(true);
+    return d;
+}
+
+QTimeEdit* selectorHora(const char* nombre) {
+    auto* t = new QTimeEdit;
+    t->setObjectName(QLatin1String(nombre));
+    t->setDisplayFormat(QStringLiteral("HH:mm:ss"));
+    return t;
+}
+
+} // namespace
+
+FrmDatos::FrmDatos(QWidget* parent) : QMainWindow(parent) {
+    unica = this;
+    setObjectName(QStringLiteral("FrmDatos"));
+    setWindowTitle(QStringLiteral("Sistema de Adquisición de Datos - Velmora KV-270"));
+    setWindowIcon(IconoPrograma());
+    construir();
+    construirMenus();
+    construirBarraEstado();
+    conectar();
+}
+
+FrmDatos::~FrmDatos() {
+    CerrarConexion1();
+    // Views go before the grids they show.
+    delete centralWidget();
+    if (unica == this)
+        unica = nullptr;
+}
+
+FrmDatos* FrmDatos::Mostrar() {
+    bool nueva = false;
+    if (!unica) {
+        nueva = true;
+        auto* f = new FrmDatos();
+        f->cargar();
+        if (QScreen* s = f->screen()) {
+            const QRect zona = s->availableGeometry();
+            // The whole screen up to 1366x768; on larger screens most of it.
+            const QSize minimo(std::min(1366, zona.width()), std::min(768, zona.height()));
+            f->resize(minimo.expandedTo(zona.size() * 0.85));
+            f->move(zona.topLeft() + QPoint(std::max(0, (zona.width() - f->width()) / 2),
+                                            std::max(0, (zona.height() - f->height()) / 2)));
+        }
+    }
+    unica->show();
+    unica->raise();
+    unica->activateWindow();
+    if (nueva)
+        unica->Text1->setFocus(); // the search is what the user types first
+    return unica;
+}
+
+FrmDatos* FrmDatos::instancia() {
+    return unica;
+}
+
+void FrmDatos::construir() {
+    auto* central = new QWidget;
+    central->setObjectName(QStringLiteral("central"));
+    setCentralWidget(central);
+    auto* principal = new QVBoxLayout(central);
+    principal->setContentsMargins(6, 4, 6, 2);
+    principal->setSpacing(4);
+
+    // Header: picture, municipality, current user.
+    auto* cabecera = new QHBoxLayout;
+    Image2 = new QLabel;
+    Image2->setObjectName(QStringLiteral("Image2"));
+    Image2->setPixmap(ImagenCabecera(52, devicePixelRatioF()));
+    Image2->setFixedSize(52, 52);
+    Image2->setAccessibleName(QStringLiteral("Velmora KV-270"));
+    cabecera->addWidget(Image2);
+
+    Municipio = new QLineEdit;
+    Municipio->setObjectName(QStringLiteral("Municipio"));
+    Municipio->setAlignment(Qt::AlignCenter);
+    QFont grande = Municipio->font();
+    grande.setBold(true);
+    grande.setPointSizeF(grande.pointSizeF() * 1.6);
+    Municipio->setFont(grande);
+    Municipio->setMinimumHeight(40);
+    Municipio->setToolTip(
+        QStringLiteral("Encabezado con el nombre del Municipio (Solo editable por el Administrador)"));
+    Municipio->setAccessibleName(QStringLiteral("Municipio"));
+    Municipio->setAccessibleDescription(Municipio->toolTip());
+    cabecera->addWidget(Municipio, 1);
+
+    SesionFrame = new QGroupBox(QStringLiteral("Usuario Actual"));
+    SesionFrame->setObjectName(QStringLiteral("SesionFrame"));
+    auto* sesion = new QHBoxLayout(SesionFrame);
+    sesion->setContentsMargins(6, 2, 6, 4);
+    Usuario = new QLineEdit;
+    Usuario->setObjectName(QStringLiteral("Usuario"));
+    Usuario->setAlignment(Qt::AlignCenter);
+    Usuario->setReadOnly(true);
+    QFont negrita = Usuario->font();
+    negrita.setBold(true);
+    Usuario->setFont(negrita);
+    Usuario->setMinimumWidth(170);
+    Usuario->setAccessibleName(QStringLiteral("Usuario Actual"));
+    sesion->addWidget(Usuario);
+
+    // Option buttons, search and exit.
+    auto* opciones = new QHBoxLayout;
+    Frame1 = new QGroupBox(QStringLiteral("Control de Clientes"));
+    Frame1->setObjectName(QStringLiteral("Frame1"));
+    auto* botones = new QHBoxLayout(Frame1);
+    botones->setContentsMargins(6, 2, 6, 6);
+    botones->setSpacing(4);
+    static const char* const textos[] = {"Nuevo",           "Editar",         "Eliminar",
+                                         "Salir",           "Exportar Excel", "Adquirir Datos de Inspección",
+                                         "Config. Cuentas", "Imprimir"};
+    for (int i = 0; i < 8; ++i) {
+        auto* b = new QPushButton(QString::fromUtf8(textos[i]));
+        b->setObjectName(QStringLiteral("cmdOpciones_%1").arg(i));
+        b->setAutoDefault(false);
+        cmdOpciones[static_cast<size_t>(i)] = b;
+        if (i != 3)
+            botones->addWidget(b);
+    }
+    opciones->addWidget(Frame1, 1);
+
+    Frame5 = new QGroupBox(QStringLiteral("Filtrar Datos"));
+    Frame5->setObjectName(QStringLiteral("Frame5"));
+    auto* filtro = new QHBoxLayout(Frame5);
+    filtro->setContentsMargins(6, 2, 6, 6);
+    Combo1 = new QComboBox;
+    Combo1->setObjectName(QStringLiteral("Combo1"));
+    Combo1->setEditable(true);
+    Combo1->setInsertPolicy(QComboBox::NoInsert);
+    Combo1->setEditText(QStringLiteral("Nombre"));
+    Combo1->setToolTip(QStringLiteral("Seleccione un tipo de dato a filtrar"));
+    Combo1->setAccessibleName(QStringLiteral("Columna a filtrar"));
+    Combo1->setAccessibleDescription(Combo1->toolTip());
+    Combo1->setMinimumWidth(150);
+    Text1 = new QLineEdit;
+    Text1->setObjectName(QStringLiteral("Text1"));
+    Text1->setToolTip(QStringLiteral("Escriba aqui el texto a filtrar en el listado de Clientes"));
+    Text1->setAccessibleName(QStringLiteral("Filtrar Datos"));
+    Text1->setAccessibleDescription(Text1->toolTip());
+    Text1->setClearButtonEnabled(true);
+    Text1->setMinimumWidth(180);
+    filtro->addWidget(Text1, 1);
+    filtro->addWidget(Combo1);
+    // The search sits in the header so the option buttons have a row of their own: together
+    // they were wider than a 1024-pixel screen.
+    cabecera->addWidget(Frame5);
+    cabecera->addWidget(SesionFrame);
+    principal->addLayout(cabecera);
+    principal->addLayout(opciones);
+
+    Frame6 = new QGroupBox(QStringLiteral("Salir"));
+    Frame6->setObjectName(QStringLiteral("Frame6"));
+    auto* salir = new QHBoxLayout(Frame6);
+    salir->setContentsMargins(6, 2, 6, 6);
+    salir->addWidget(cmdOpciones[3]);
+    opciones->addWidget(Frame6);
+
+    // Client list above, the selected client's view below; the user can move the divide.
+    auto* division = new QSplitter(Qt::Vertical);
+    division->setObjectName(QStringLiteral("division"));
+    division->setChildrenCollapsible(false);
+
+    Frame2 = new QGroupBox(QStringLiteral("Listado de Clientes"));
+    Frame2->setObjectName(QStringLiteral("Frame2"));
+    auto* lista = new QVBoxLayout(Frame2);
+    lista->setContentsMargins(4, 2, 4, 4);
+    QFont fuenteGrilla(QStringLiteral("Arial"));
+    fuenteGrilla.setPointSizeF(font().pointSizeF());
+    flex = new GridModel(this);
+    flex->setObjectName(QStringLiteral("flex"));
+    flexVista = new GridView(flex);
+    flexVista->setObjectName(QStringLiteral("flexVista"));
+    flexVista->setFont(fuenteGrilla);
+    flexVista->setAccessibleName(QStringLiteral("Listado de Clientes"));
+    flexVista->setMinimumHeight(120);
+    lista->addWidget(flexVista);
+    FlexBandas = new GridModel(this);
+    FlexBandas->setObjectName(QStringLiteral("FlexBandas"));
+    FlexBandasVista = new GridView(FlexBandas);
+    FlexBandasVista->setObjectName(QStringLiteral("FlexBandasVista"));
+    FlexBandasVista->hide(); // carries data only; the band boxes show it
+    lista->addWidget(FlexBandasVista);
+    division->addWidget(Frame2);
+
+    auto* inferior = new QWidget;
+    inferior->setObjectName(QStringLiteral("inferior"));
+    auto* abajo = new QHBoxLayout(inferior);
+    abajo->setContentsMargins(0, 0, 0, 0);
+    abajo->setSpacing(6);
+
+    Frame3 = new QGroupBox(QStringLiteral("Local Asociado al Cliente"));
+    Frame3->setObjectName(QStringLiteral("Frame3"));
+    auto* local = new QGridLayout(Frame3);
+    local->setContentsMargins(6, 2, 6, 4);
+    local->setHorizontalSpacing(6);
+    local->setVerticalSpacing(3);
+    NLocal = campoSoloLectura("NLocal");
+    DLocal = campoSoloLectura("DLocal");
+    LocLocal = campoSoloLectura("LocLocal");
+    PartLocal = campoSoloLectura("PartLocal");
+    ProvLocal = campoSoloLectura("ProvLocal");
+    TelLocal = campoSoloLectura("TelLocal");
+    EmailLocal = campoSoloLectura("EmailLocal");
+    const std::pair<QLineEdit*, const char*> camposLocal[] = {
+        {NLocal, "Nombre:"},       {DLocal, "Direccion:"},  {LocLocal, "Localidad:"}, {PartLocal, "Partido:"},
+        {ProvLocal, "Provincia:"}, {TelLocal, "Telefono:"}, {EmailLocal, "Email:"}};
+    int fila = 0;
+    for (const auto& [campo, texto] : camposLocal) {
+        campo->setMinimumWidth(120);
+        local->addWidget(
+            etiqueta(QString::fromUtf8(texto), campo, QStringLiteral("Etiqueta") + campo->objectName()), fila,
+            0);
+        local->addWidget(campo, fila, 1);
+        ++fila;
+    }
+    UltimaFechaInsp = selectorFecha("UltimaFechaInsp");
+    UltimaHoraInsp = selectorHora("UltimaHoraInsp");
+    AnteriorInspeccionFecha = selectorFecha("AnteriorInspeccionFecha");
+    AnteriorInspeccionHora = selectorHora("AnteriorInspeccionHora");
+    // Until a client is selected the inspection pickers show nothing rather than a made-up date.
+    for (auto* d : {UltimaFechaInsp, AnteriorInspeccionFecha}) {
+        d->setReadOnly(true);
+        d->setCalendarPopup(false);
+        d->setButtonSymbols(QAbstractSpinBox::NoButtons);
+        PonerFecha(d, std::nullopt);
+    }
+    for (auto* t : {UltimaHoraInsp, AnteriorInspeccionHora}) {
+        t->setReadOnly(true);
+        t->setButtonSymbols(QAbstractSpinBox::NoButtons);
+        PonerHora(t, std::nullopt);
+    }
+    const std::tuple<QDateEdit*, QTimeEdit*, const char*> inspecciones[] = {
+        {UltimaFechaInsp, UltimaHoraInsp, "Fecha/Hora Ultima Insp.:"},
+        {AnteriorInspeccionFecha, AnteriorInspeccionHora, "Fecha/Hora Anter. Insp.:"}};
+    for (const auto& [fecha, hora, texto] : inspecciones) {
+        auto* par = new QHBoxLayout;
+        par->setSpacing(4);
+        par->addWidget(fecha, 3);
+        par->addWidget(hora, 2);
+        const QString t = QString::fromUtf8(texto);
+        local->addWidget(etiqueta(t, fecha, QStringLiteral("Etiqueta") + fecha->objectName()), fila, 0);
+        // Both pickers share the label; the time one is named after it as well.
+        fecha->setAccessibleName(t + QStringLiteral(" fecha"));
+        hora->setAccessibleName(t + QStringLiteral(" hora"));
+        local->addLayout(par, fila, 1);
+        ++fila;
+    }
+
+    ActBHA = campoSoloLectura("ActBHA");
+    InicioBHA = campoSoloLectura("InicioBHA");
+    FinBHA = campoSoloLectura("FinBHA");
+    ActBHB = campoSoloLectura("ActBHB");
+    InicioBHB = campoSoloLectura("InicioBHB");
+    FinBHB = campoSoloLectura("FinBHB");
+    ActBHC = campoSoloLectura("ActBHC");
+    InicioBHC = campoSoloLectura("InicioBHC");
+    FinBHC = campoSoloLectura("FinBHC");
+    const std::tuple<QLineEdit*, const char*, const char*> bandas[] = {
+        {ActBHA, "Act. B. Hor. A:", "A"},       {InicioBHA, "Dia y Hora Inicio:", "A"},
+        {FinBHA, "Dia y Hora Fin:", "A"},       {ActBHB, "Act. B. Hor. B:", "B"},
+        {InicioBHB, "Dia y Hora Inicio:", "B"}, {FinBHB, "Dia y Hora Fin:", "B"},
+        {ActBHC, "Act. B. Hor. C:", "C"},       {InicioBHC, "Dia y Hora Inicio:", "C"},
+        {FinBHC, "Dia y Hora Fin:", "C"}};
+    fila = 0;
+    for (const auto& [campo, texto, banda] : bandas) {
+        campo->setMinimumWidth(100);
+        local->addWidget(
+            etiqueta(QString::fromUtf8(texto), campo, QStringLiteral("Etiqueta") + campo->objectName()), fila,
+            2);
+        // Three boxes share each label text; the band tells them apart for a screen reader.
+        campo->setAccessibleDescription(QStringLiteral("Banda horaria %1").arg(QLatin1String(banda)));
+        local->addWidget(campo, fila, 3);
+        ++fila;
+    }
+    local->setColumnStretch(1, 3);
+    local->setColumnStretch(3, 2);
+    local->setColumnMinimumWidth(2, 20);
+    // Left: the premises and, under them, the date filter; right: the infraction grid at full
+    // height, so it shows as many rows as the screen allows.
+    auto* izquierda = new QVBoxLayout;
+    izquierda->setSpacing(4);
+    izquierda->addWidget(Frame3, 1);
+    Frame4 = new QGroupBox(QStringLiteral("Infracciones del Cliente"));
+    Frame4->setObjectName(QStringLiteral("Frame4"));
+    auto* infr = new QVBoxLayout(Frame4);
+    infr->setContentsMargins(4, 2, 4, 4);
+    infr->setSpacing(2);
+    auto* titulos = new QHBoxLayout;
+    Label13 = new QLabel(QStringLiteral("ESTATUS DEL EQUIPO"));
+    Label13->setObjectName(QStringLiteral("Label13"));
+    Label12 = new QLabel(QStringLiteral("DATOS DE RELEVAMIENTO"));
+    Label12->setObjectName(QStringLiteral("Label12"));
+    for (QLabel* l : {Label13, Label12}) {
+        l->setAlignment(Qt::AlignCenter);
+        l->setStyleSheet(QStringLiteral("QLabel { font-weight: bold; color: white; background: #1c4e8a;"
+                                        " padding: 2px; border-radius: 2px; }"));
+    }
+    titulos->addWidget(Label13, 9);
+    titulos->addWidget(Label12, 8);
+    infr->addLayout(titulos);
+    flex2 = new GridModel(this);
+    flex2->setObjectName(QStringLiteral("flex2"));
+    flex2Vista = new GridView(flex2);
+    flex2Vista->setObjectName(QStringLiteral("flex2Vista"));
+    flex2Vista->setFont(fuenteGrilla);
+    flex2Vista->setAccessibleName(QStringLiteral("Infracciones del Cliente"));
+    infr->addWidget(flex2Vista, 1);
+
+    auto* controles = new QHBoxLayout;
+    Frame7 = new QGroupBox(QStringLiteral("Filtrar Datos de Inspecciones"));
+    Frame7->setObjectName(QStringLiteral("Frame7"));
+    auto* fechas = new QHBoxLayout(Frame7);
+    fechas->setContentsMargins(6, 2, 6, 6);
+    FechaInfInicio = selectorFecha("FechaInfInicio");
+    FechaInfInicio->setDate(QDate(2011, 1, 1));
+    FechaInfFin = selectorFecha("FechaInfFin");
+    FechaInfFin->setDate(QDate(2011, 1, 1));
+    fechas->addWidget(etiqueta(QStringLiteral("Fecha Inicio:"), FechaInfInicio, QStringLiteral("Label14")));
+    fechas->addWidget(FechaInfInicio);
+    fechas->addSpacing(10);
+    fechas->addWidget(etiqueta(QStringLiteral("Fecha Final:"), FechaInfFin, QStringLiteral("Label15")));
+    fechas->addWidget(FechaInfFin);
+    fechas->addStretch(1);
+    controles->addWidget(Frame7, 1);
+    Reordenar = new QGroupBox(QStringLiteral("Reordenar"));
+    Reordenar->setObjectName(QStringLiteral("Reordenar"));
+    auto* reord = new QHBoxLayout(Reordenar);
+    reord->setContentsMargins(6, 2, 6, 6);
+    Command1 = new QPushButton(QStringLiteral("Reordenar Datos"));
+    Command1->setObjectName(QStringLiteral("Command1"));
+    Command1->setAutoDefault(false);
+    reord->addWidget(Command1);
+    controles->addWidget(Reordenar);
+    izquierda->addLayout(controles);
+    abajo->addLayout(izquierda, 0);
+    abajo->addWidget(Frame4, 1);
+
+    division->addWidget(inferior);
+    division->setStretchFactor(0, 2);
+    division->setStretchFactor(1, 3);
+    principal->addWidget(division, 1);
+
+    // Keyboard order: header, search, options, lists, then the client's view.
+    QWidget* orden[] = {Municipio,
+                        Text1,
+                        Combo1,
+                        cmdOpciones[0],
+                        cmdOpciones[1],
+                        cmdOpciones[2],
+                        cmdOpciones[4],
+                        cmdOpciones[5],
+                        cmdOpciones[6],
+                        cmdOpciones[7],
+                        cmdOpciones[3],
+                        flexVista,
+                        NLocal,
+                        DLocal,
+                        LocLocal,
+                        PartLocal,
+                        ProvLocal,
+                        TelLocal,
+                        EmailLocal,
+                        UltimaFechaInsp,
+                        UltimaHoraInsp,
+                        AnteriorInspeccionFecha,
+                        AnteriorInspeccionHora,
+                        ActBHA,
+                        InicioBHA,
+                        FinBHA,
+                        ActBHB,
+                        InicioBHB,
+                        FinBHB,
+                        ActBHC,
+                        InicioBHC,
+                        FinBHC,
+                        flex2Vista,
+                        FechaInfInicio,
+                        FechaInfFin,
+                        Command1};
+    for (size_t i = 1; i < std::size(orden); ++i)
+        setTabOrder(orden[i - 1], orden[i]);
+}
+
+void FrmDatos::construirMenus() {
+    mnuArchivo = menuBar()->addMenu(QStringLiteral("&Archivo"));
+    mnuArchivo->setObjectName(QStringLiteral("mnuArchivo"));
+    mnusalir = mnuArchivo->addAction(QStringLiteral("&Salir"));
+    mnusalir->setObjectName(QStringLiteral("mnusalir"));
+    mnuayuda = menuBar()->addMenu(QStringLiteral("&Ayuda"));
+    mnuayuda->setObjectName(QStringLiteral("mnuayuda"));
+    mnuacercade = mnuayuda->addAction(QStringLiteral("&Acerca de..."));
+    mnuacercade->setObjectName(QStringLiteral("mnuacercade"));
+}
+
+void FrmDatos::construirBarraEstado() {
+    StatusBar1 = statusBar();
+    StatusBar1->setObjectName(QStringLiteral("StatusBar1"));
+    StatusBar1->setSizeGripEnabled(true);
+    // Twips widths of the panels scaled to fit a 1366-pixel screen; the two texts stretch.
+    const int anchos[] = {0, 0, 64, 64, 48, 64, 92, 80};
+    for (int i = 0; i < 8; ++i) {
+        auto* p = new QLabel;
+        p->setObjectName(QStringLiteral("Panel%1").arg(i + 1));
+        p->setFrameShape(QFrame::StyledPanel);
+        p->setFrameShadow(QFrame::Sunken);
+        p->setContentsMargins(4, 0, 4, 0);
+        Paneles[static_cast<size_t>(i)] = p;
+        if (i < 2) {
+            StatusBar1->addWidget(p, i == 0 ? 4 : 5);
+        } else {
+            p->setAlignment(Qt::AlignCenter);
+            p->setMinimumWidth(anchos[i]);
+            StatusBar1->addPermanentWidget(p);
+        }
+    }
+    Paneles[0]->setText(QStringLiteral("Listo"));
+    Paneles[6]->setToolTip(QStringLiteral("Fecha Actual"));
+    Paneles[7]->setToolTip(QStringLiteral("Hora Actual"));
+    relojBarra_ = new QTimer(this);
+    relojBarra_->setObjectName(QStringLiteral("relojBarra"));
+    relojBarra_->setInterval(500);
+    connect(relojBarra_, &QTimer::timeout, this, &FrmDatos::actualizarBarraEstado);
+    relojBarra_->start();
+    actualizarBarraEstado();
+}
+
+void FrmDatos::actualizarBarraEstado() {
+    const EstadoTeclado e = LeerEstadoTeclado();
+    const std::tuple<const std::optional<bool>&, QLabel*, const char*, const char*> teclas[] = {
+        {e.mayusculas, Paneles[2], "MAYÚS", "Bloq Mayús"},
+        {e.numerico, Paneles[3], "NÚM", "Bloq Num"},
+        {e.insercion, Paneles[4], "INS", "Insertar"},
+        {e.desplazamiento, Paneles[5], "DESPL", "Bloq Despl"}};
+    for (const auto& [estado, panel, texto, nombre] : teclas) {
+        if (!estado) {
+            panel->clear();
+            panel->setAccessibleName(QString());
+            continue;
+        }
+        panel->setText(QString::fromUtf8(texto));
+        panel->setEnabled(*estado);
+        panel->setAccessibleName(QString::fromUtf8(nombre) +
+                                 (*estado ? QStringLiteral(" activado") : QStringLiteral(" desactivado")));
+    }
+    const QDateTime ahora = QDateTime::currentDateTime();
+    Paneles[6]->setText(ahora.date().toString(QStringLiteral("dd/MM/yyyy")));
+    Paneles[7]->setText(ahora.time().toString(QStringLiteral("HH:mm")));
+}
+
+void FrmDatos::conectar() {
+    connect(cmdOpciones[0], &QPushButton::clicked, this, [this] { Agregar(); });
+    connect(cmdOpciones[1], &QPushButton::clicked, this, [this] { EditarCliente(); });
+    connect(cmdOpciones[2], &QPushButton::clicked, this, [this] { EliminarCliente(); });
+    connect(cmdOpciones[3], &QPushButton::clicked, this, [this] { close(); });
+    connect(cmdOpciones[4], &QPushButton::clicked, this, [this] { ExportarExcelF(); });
+    connect(cmdOpciones[5], &QPushButton::clicked, this, [] { MostrarAdquirirInf(); });
+    connect(cmdOpciones[6], &QPushButton::clicked, this, [] { MostrarCuentasUsuario(); });
+    connect(cmdOpciones[7], &QPushButton::clicked, this, [this] { Imprimir(); });
+    connect(mnusalir, &QAction::triggered, this, [this] { close(); });
+    connect(mnuacercade, &QAction::triggered, this, [this] { AcercaDe(); });
+
+    // Only the user's own changes are saved: loading the header must not rewrite the file.
+    connect(Municipio, &QLineEdit::textEdited, this, [this] { GuardarNombreMunicipio(); });
+    connect(Text1, &QLineEdit::textChanged, this, [this] { Buscar(); });
+
+    connect(flex, &GridModel::cambioFilaColumna, this, [] { MostrarInfraccionesCliente(); });
+    connect(Command1, &QPushButton::clicked, this, [] { MostrarInfraccionesCliente(); });
+    connect(flexVista, &GridView::clic, this,
+            [this](int fila, int col) { OrdenarPorCabecera(*flex, OrdenFlex, fila, col); });
+    connect(flex2Vista, &GridView::clic, this,
+            [this](int fila, int col) { OrdenarPorCabecera(*flex2, OrdenFlex2, fila, col); });
+    // Keyboard users sort too: Ctrl+O acts as a click on the current column's header.
+    for (GridView* vista : {flexVista, flex2Vista}) {
+        vista->installEventFilter(this);
+        vista->setToolTip(
+            QStringLiteral("Haga clic en un encabezado (o pulse Ctrl+O) para ordenar por esa columna"));
+    }
+    connect(FechaInfInicio, &QDateEdit::dateChanged, this, [this] { FiltrarFechasInfracciones(); });
+    connect(FechaInfFin, &QDateEdit::dateChanged, this, [this] { FiltrarFechasInfracciones(); });
+}
+
+void FrmDatos::cargar() {
+    CerrarConexion2();
+    Text1->setText(QString());
+    Usuario->setText(UsuarioActual);
+    MsgBox(QStringLiteral("Bienvenido Usuario ") + UsuarioActual, QStringLiteral("Bienvenido!"),
+           Icono::Informacion);
+    if (!EsAdministrador(UsuarioActual)) {
+        Municipio->setEnabled(false);
+        cmdOpciones[2]->setEnabled(false);
+    }
+    {
+        // Filling the list must not replace the text the user sees ("Nombre").
+        const QSignalBlocker bloqueo(Combo1);
+        const QString texto = Combo1->currentText();
+        Combo1->clear();
+        Combo1->addItems(Sentencias::columnasBusqueda());
+        Combo1->setCurrentIndex(static_cast<int>(Sentencias::columnasBusqueda().indexOf(texto)));
+        Combo1->setEditText(texto);
+    }
+    try {
+        CerrarConexion2();
+        AbrirConexion1();
+        AbrirRegistros(Registros1, Conexion1, Sentencias::listaClientes());
+        EnlazarClientes(QString());
+    } catch (const ErrorBD& e) {
+        MostrarError(e);
+    }
+    CargarNombreMunicipio();
+    Paneles[1]->setText(QStringLiteral("Velmora KV-270 - Sistema de Adquisicion de Datos ") +
+                        QStringLiteral("Version: ") + textoVersion());
+    FechaInfFin->setDate(QDate::currentDate());
+}
+
+void FrmDatos::closeEvent(QCloseEvent* evento) {
+    // An import in progress writes its transaction through this window's lists: it finishes first.
+    if (const AdquirirInf* importacion = AdquirirInf::instancia(); importacion && importacion->importando()) {
+        evento->ignore();
+        return;
+    }
+    CerrarConexion1();
+    evento->accept();
+    // The main window is the program: closing it ends the run.
+    FinalizarPrograma();
+}
+
+void FrmDatos::CargarNombreMunicipio() {
+    const QString ruta = QDir(DirectorioDatos()).filePath(QLatin1String(kNombreArchivoMunicipio));
+    Municipio->setText(CargarMunicipio(ruta, &codificacionMunicipio_));
+}
+
+void FrmDatos::GuardarNombreMunicipio() {
+    const QString ruta = QDir(DirectorioDatos()).filePath(QLatin1String(kNombreArchivoMunicipio));
+    QString error;
+    if (GuardarMunicipio(ruta, Municipio->text(), &error, codificacionMunicipio_)) {
+        avisoGuardadoMostrado_ = false;
+        return;
+    }
+    // Saved on every keystroke: tell once, not once per key.
+    if (avisoGuardadoMostrado_)
+        return;
+    avisoGuardadoMostrado_ = true;
+    MsgBox(QStringLiteral("No se pudo guardar el encabezado del Municipio en \"%1\": %2").arg(ruta, error),
+           QString(), Icono::Critico);
+}
+
+void FrmDatos::FormateoFlex() {
+    flex->setRedraw(false);
+    flex->setFormatString(QLatin1String(kFormatoFlex));
+    for (int c = 0; c < flex->cols(); ++c)
+        flex->setColAlignment(c, Qt::AlignCenter);
+    AjustarAnchoColumnas(*flex, kColumnasVisibles);
+    flex->setColWidth(0, 0);
+    for (int c = kColumnasVisibles; c <= kUltimaColumnaOculta && c < flex->cols(); ++c)
+        flex->setColWidth(c, 0);
+    for (int f = 1; f < flex->rows(); ++f)
+        if (EsRegistroMarcador(flex->textMatrix(f, kColumnaNumero), flex->textMatrix(f, kColumnaLocalidad)))
+            flex->setRowHeight(f, 0);
+    flex->setRedraw(true);
+}
+
+void FrmDatos::AjustarAnchoColumnas(GridModel& grid, int columnas) {
+    GridView* vista = &grid == flex ? flexVista : (&grid == flex2 ? flex2Vista : nullptr);
+    const QFont fuente = vista ? vista->font() : font();
+    const bool redibujo = grid.redraw();
+    try {
+        const std::vector<int> anchos = AnchosColumnasTwips(grid, fuente, columnas);
+        grid.setRedraw(false);
+        for (size_t c = 0; c < anchos.size(); ++c)
+            grid.setColWidth(static_cast<int>(c), anchos[c]);
+    } catch (const std::exception& e) {
+        MsgBox(QString::fromUtf8(e.what()), QString(), Icono::Critico);
+        grid.setRedraw(true);
+        return;
+    }
+    grid.setRedraw(redibujo);
+}
+
+void FrmDatos::Buscar() {
+    const auto consulta = Sentencias::busquedaClientes(Combo1->currentText(), Text1->text());
+    // A column typed into the box that is none of the eight: the list stays as it is.
+    if (!consulta)
+        return;
+    try {
+        CerrarConexion1();
+        AbrirConexion1();
+        const QString id = idSeleccionado();
+        AbrirRegistros(Registros1, Conexion1, *consulta);
+        EnlazarClientes(id);
+    } catch (const ErrorBD& e) {
+        MostrarError(e);
+    }
+}
+
+QString FrmDatos::idSeleccionado() const {
+    return EsClienteReal(*flex, flex->row()) ? flex->textMatrix(flex->row(), 0) : QString();
+}
+
+void FrmDatos::RecargarClientes() {
+    const QString id = idSeleccionado();
+    try {
+        if (Registros1.abierto())
+            Registros1.requery();
+        EnlazarClientes(id);
+    } catch (const ErrorBD& e) {
+        MostrarError(e);
+    }
+}
+
+void FrmDatos::EnlazarClientes(const QString& id) {
+    flex->bind(Registros1);
+    FormateoFlex();
+    // A new list starts on its first row, hidden placeholder or not, without telling anyone:
+    // choose the row here so the highlight, the view below and the buttons agree. The client
+    // chosen before stays chosen while it is listed; otherwise none is, rather than a client
+    // the user never picked.
+    int destino = 0;
+    for (int f = 1; f < flex->rows() && destino == 0 && !id.isEmpty(); ++f)
+        if (flex->textMatrix(f, 0) == id && !flex->rowHidden(f) && EsClienteReal(*flex, f))
+            destino = f;
+    {
+        const QSignalBlocker bloqueo(flex);
+        flex->setRow(destino);
+    }
+    Q_EMIT flex->cambioFilaColumna();
+}
+
+void FrmDatos::OrdenarPorCabecera(GridModel& grid, bool& orden, int fila, int col) {
+    if (fila != 0)
+        return;
+    grid.setCol(col);
+    // The selection follows its row (by id) so the view below keeps matching it.
+    const QString id = grid.textMatrix(grid.row(), 0);
+    grid.setRedraw(false);
+    const bool ordenado = grid.sortByCurrentCol(!orden);
+    if (ordenado && !id.isEmpty()) {
+        for (int f = 1; f < grid.rows(); ++f) {
+            if (grid.textMatrix(f, 0) == id) {
+                const QSignalBlocker bloqueo(&grid);
+                grid.setRow(f);
+                break;
+            }
+        }
+    }
+    grid.setRedraw(true);
+    if (!ordenado) {
+        MsgBox(QStringLiteral("Esta Columna no puede ser ordenada"), QString(), Icono::Informacion);
+        return;
+    }
+    orden = !orden;
+}
+
+bool FrmDatos::eventFilter(QObject* objeto, QEvent* evento) {
+    if (evento->type() == QEvent::KeyPress && (objeto == flexVista || objeto == flex2Vista)) {
+        const auto* tecla = static_cast<QKeyEvent*>(evento);
+        if (tecla->key() == Qt::Key_O && tecla->modifiers() == Qt::ControlModifier) {
+            auto* vista = static_cast<GridView*>(objeto);
+            const int col =
+                vista->currentIndex().isValid() ? vista->currentIndex().column() : vista->grid()->col();
+            if (vista == flexVista)
+                OrdenarPorCabecera(*flex, OrdenFlex, 0, col);
+            else
+                OrdenarPorCabecera(*flex2, OrdenFlex2, 0, col);
+            return true;
+        }
+    }
+    return QMainWindow::eventFilter(objeto, evento);
+}
+
+void FrmDatos::AcercaDe() {
+    const QString texto = QStringList{QStringLiteral("Sistema de Adquisición de Datos - VELMORA KV-270"),
+                                      QString(),
+                                      QStringLiteral("Version: ") + textoVersion(),
+                                      QString(),
+                                      QString(),
+                                      QStringLiteral("Por cualquier Consulta o Soporte Técnico"),
+                                      QString(),
+                                      QStringLiteral("por favor escribir a : soporte@velmora.example")}
+                              .join(QLatin1Char('\n'));
+    MsgBox(texto, QStringLiteral("Acerca de..."), Icono::Informacion);
+}

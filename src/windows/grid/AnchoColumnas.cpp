@@ -1,0 +1,145 @@
+#include "grid/AnchoColumnas.h"
+
+#include "grid/GridModel.h"
+#include "grid/GridView.h"
+
+#include <QFontMetricsF>
+#include <QHash>
+#include <QSet>
+
+#include <algorithm>
+#include <array>
+#include <cmath>
+
+namespace {
+
+constexpr int kMargenTwips = 350;
+
+int aTwips(qreal pixeles) {
+    return static_cast<int>(std::lround(pixeles * GridView::pixelesATwips(1) + kMargenTwips));
+}
+
+// Per-character advances, cached for the characters of the Latin scripts.
+class Estimador {
+public:
+    explicit Estimador(const QFontMetricsF& fm) : fm_(fm) { tabla_.fill(-1); }
+
+    qreal estimar(const QString& s) {
+        qreal total = 0;
+        for (const QChar ch : s) {
+            const char16_t u = ch.unicode();
+            if (u < tabla_.size()) {
+                qreal& a = tabla_[u];
+                if (a < 0)
+                    a = fm_.horizontalAdvance(ch);
+                total += a;
+            } else {
+                auto it = otros_.find(u);
+                if (it == otros_.end())
+                    it = otros_.insert(u, fm_.horizontalAdvance(ch));
+                total += it.value();
+            }
+        }
+        return total;
+    }
+
+private:
+    const QFontMetricsF& fm_;
+    std::array<qreal, 0x250> tabla_{};
+    QHash<char16_t, qreal> otros_;
+};
+
+struct Candidato {
+    qreal estimado;
+    int fila;
+};
+
+} // namespace
+
+std::vector<int> AnchosColumnasTwips(const GridModel& grid, const QFont& fuente, int columnas,
+                                     int candidatos) {
+    const int n = std::max(0, columnas < 0 ? grid.cols() : std::min(columnas, grid.cols()));
+    const QFontMetricsF fm(fuente);
+    Estimador estimador(fm);
+    const size_t k = static_cast<size_t>(std::max(1, candidatos));
+    // One min-heap of candidates per column; rows are walked in memory order, one pass.
+    std::vector<std::vector<Candidato>> mejores(static_cast<size_t>(n));
+    for (auto& m : mejores)
+        m.reserve(k);
+    const auto menor = [](const Candidato& a, const Candidato& b) { return a.estimado > b.estimado; };
+    for (int f = 1; f < grid.rows(); ++f) {
+        const QStringList& celdas = grid.rowTexts(f);
+        const int hasta = std::min(n, static_cast<int>(celdas.size()));
+        for (int c = 0; c < hasta; ++c) {
+            const QString& s = celdas.at(c);
+            if (s.isEmpty())
+                continue;
+            std::vector<Candidato>& heap = mejores[static_cast<size_t>(c)];
+            const qreal e = estimador.estimar(s);
+            const bool lleno = heap.size() >= k;
+            if (lleno && e <= heap.front().estimado)
+                continue;
+            // Equal texts have equal estimates: only those need comparing, so a repeated text
+            // (a province, a locality) takes one place among the candidates.
+            bool repetido = false;
+            for (const Candidato& m : heap)
+                if (m.estimado == e && grid.rowTexts(m.fila).at(c) == s) {
+                    repetido = true;
+                    break;
+                }
+            if (repetido)
+                continue;
+            if (lleno) {
+                std::pop_heap(heap.begin(), heap.end(), menor);
+                heap.pop_back();
+            }
+            heap.push_back({e, f});
+            std::push_heap(heap.begin(), heap.end(), menor);
+        }
+    }
+    std::vector<int> anchos(static_cast<size_t>(n), 0);
+    for (int c = 0; c < n; ++c) {
+        qreal ancho = fm.horizontalAdvance(grid.textMatrix(0, c));
+        for (const Candidato& m : mejores[static_cast<size_t>(c)])
+            ancho = std::max(ancho, fm.horizontalAdvance(grid.rowTexts(m.fila).at(c)));
+        anchos[static_cast<size_t>(c)] = aTwips(ancho);
+    }
+    return anchos;
+}
+
+std::vector<int> AnchosColumnasTwipsCompleto(const GridModel& grid, const QFont& fuente, int columnas) {
+    const int n = columnas < 0 ? grid.cols() : std::min(columnas, grid.cols());
+    const QFontMetricsF fm(fuente);
+    std::vector<int> anchos(static_cast<size_t>(std::max(0, n)), 0);
+    for (int c = 0; c < n; ++c) {
+        qreal ancho = fm.horizontalAdvance(grid.textMatrix(0, c));
+        for (int f = 1; f < grid.rows(); ++f)
+            ancho = std::max(ancho, fm.horizontalAdvance(grid.textMatrix(f, c)));
+        anchos[static_cast<size_t>(c)] = aTwips(ancho);
+    }
+    return anchos;
+}
+
+int AnchoColumnaTwips(const GridModel& grid, const QFont& fuente, int columna, const QStringList& ademas) {
+    if (columna < 0 || columna >= grid.cols())
+        return 0;
+    QSet<QString> textos(ademas.cbegin(), ademas.cend());
+    textos.insert(grid.textMatrix(0, columna));
+    const QString* anterior = nullptr;
+    for (int f = 1; f < grid.rows(); ++f) {
+        const QStringList& celdas = grid.rowTexts(f);
+        if (columna >= celdas.size())
+            continue;
+        // Runs of one status are common: skip the hash when the text repeats the previous one.
+        const QString& s = celdas.at(columna);
+        if (anterior && *anterior == s)
+            continue;
+        textos.insert(s);
+        anterior = &s;
+    }
+    const QFontMetricsF fm(fuente);
+    qreal ancho = 0;
+    for (const QString& s : textos)
+        ancho = std::max(ancho, fm.horizontalAdvance(s));
+    return aTwips(ancho);
+}

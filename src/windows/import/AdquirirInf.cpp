@@ -1,0 +1,458 @@
+#include "import/AdquirirInf.h"
+
+#include "accounts/Sesion.h"
+#include "clients/FrmDatos.h"
+#include "clients/VistaInfracciones.h"
+#include "clients/frmEdit.h"
+#include "grid/GridModel.h"
+#include "import/ArchivoInspeccion.h"
+#include "import/Importacion.h"
+#include "platform/Dialogos.h"
+#include "platform/Mensajes.h"
+#include "store/modVarios.h"
+
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QCoreApplication>
+#include <QDateEdit>
+#include <QDir>
+#include <QFileInfo>
+#include <QFileSystemWatcher>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+#include <QStorageInfo>
+#include <QStyle>
+#include <QTimeEdit>
+#include <QTreeWidget>
+#include <QVBoxLayout>
+
+namespace {
+
+QPointer<AdquirirInf> unica;
+
+const QString kAviso = QStringLiteral("Aviso Importante!");
+const QString kNoValido = QStringLiteral("El archivo seleccionado no es válido");
+const QString kSeleccione = QStringLiteral("Seleccione un archivo del directorio");
+
+void aviso(const QString& texto) {
+    MsgBox(texto, kAviso, Icono::Exclamacion);
+}
+
+const QString kIlegible =
+    QStringLiteral("No se puede leer el archivo seleccionado. Verifique que siga en la unidad y "
+                   "selecciónelo nuevamente.");
+
+} // namespace
+
+void MostrarAdquirirInf() {
+    if (!unica)
+        unica = new AdquirirInf(FrmDatos::instancia());
+    unica->show();
+    unica->raise();
+    unica->activateWindow();
+}
+
+AdquirirInf* AdquirirInf::instancia() {
+    return unica.data();
+}
+
+AdquirirInf::AdquirirInf(QWidget* parent) : QWidget(parent, Qt::Window) {
+    setObjectName(QStringLiteral("AdquirirInf"));
+    setAttribute(Qt::WA_DeleteOnClose);
+    setWindowTitle(QStringLiteral("Adquirir Datos de Inspección"));
+    setFont(QFont(QStringLiteral("Arial"), 9));
+    construir();
+    // The list follows the folder: files imported, deleted or taken away with the media go.
+    vigilante_ = new QFileSystemWatcher(this);
+    connect(vigilante_, &QFileSystemWatcher::directoryChanged, this, &AdquirirInf::directorioCambiado);
+    cargarUnidades();
+    if (!setDirectorio(QDir::currentPath()))
+        setDirectorio(QDir::homePath());
+    unica = this;
+}
+
+AdquirirInf::~AdquirirInf() = default;
+
+void AdquirirInf::construir() {
+    Frame1 = new QGroupBox(QStringLiteral("Ubicacion de los Archivos de Datos"), this);
+    Frame1->setObjectName(QStringLiteral("Frame1"));
+    Drive1 = new QComboBox(Frame1);
+    Drive1->setObjectName(QStringLiteral("Drive1"));
+    Drive1->setAccessibleName(QStringLiteral("Unidad"));
+    Dir1 = new QTreeWidget(Frame1);
+    Dir1->setObjectName(QStringLiteral("Dir1"));
+    Dir1->setAccessibleName(QStringLiteral("Directorio"));
+    Dir1->setHeaderHidden(true);
+    Dir1->setColumnCount(1);
+    Dir1->setIndentation(12);
+    File1 = new QListWidget(Frame1);
+    File1->setObjectName(QStringLiteral("File1"));
+    File1->setAccessibleName(QStringLiteral("Archivos de inspección"));
+    File1->setSelectionMode(QAbstractItemView::SingleSelection);
+    File1->setSortingEnabled(false);
+
+    auto* g1 = new QGridLayout(Frame1);
+    g1->addWidget(Drive1, 0, 0);
+    g1->addWidget(Dir1, 1, 0);
+    g1->addWidget(File1, 0, 1, 2, 1);
+    g1->setColumnStretch(0, 1);
+    g1->setColumnStretch(1, 1);
+
+    Frame2 = new QGroupBox(QStringLiteral("Datos Preliminares"), this);
+    Frame2->setObjectName(QStringLiteral("Frame2"));
+    Label1 = new QLabel(QStringLiteral("Numero de Cliente:"), Frame2);
+    Label1->setObjectName(QStringLiteral("Label1"));
+    // The preview shows what the file says; the import takes it from here, so it is not edited.
+    Text1 = new QLineEdit(Frame2);
+    Text1->setObjectName(QStringLiteral("Text1"));
+    Text1->setReadOnly(true);
+    Label1->setBuddy(Text1);
+    Label5 = new QLabel(QStringLiteral("Fecha y Hora de la Inspeccion:"), Frame2);
+    Label5->setObjectName(QStringLiteral("Label5"));
+    DTPicker1 = new QDateEdit(QDate(2010, 6, 8), Frame2);
+    DTPicker1->setObjectName(QStringLiteral("DTPicker1"));
+    DTPicker1->setDisplayFormat(QStringLiteral("dd/MM/yyyy"));
+    DTPicker1->setReadOnly(true);
+    DTPicker1->setButtonSymbols(QAbstractSpinBox::NoButtons);
+    Label5->setBuddy(DTPicker1);
+    DTPicker2 = new QTimeEdit(QTime(0, 0, 0), Frame2);
+    DTPicker2->setObjectName(QStringLiteral("DTPicker2"));
+    DTPicker2->setDisplayFormat(QStringLiteral("HH:mm:ss"));
+    DTPicker2->setReadOnly(true);
+    DTPicker2->setButtonSymbols(QAbstractSpinBox::NoButtons);
+    DTPicker2->setAccessibleName(QStringLiteral("Hora de la Inspeccion"));
+
+    auto* g2 = new QGridLayout(Frame2);
+    g2->addWidget(Label1, 0, 0);
+    g2->addWidget(Text1, 0, 1);
+    g2->addWidget(Label5, 1, 0);
+    g2->addWidget(DTPicker1, 1, 1);
+    g2->addWidget(DTPicker2, 1, 2);
+    g2->setColumnStretch(3, 1);
+
+    Command1 = new QPushButton(QStringLiteral("Importar Datos"), this);
+    Command1->setObjectName(QStringLiteral("Command1"));
+    Volver = new QPushButton(QStringLiteral("Cancelar y Volver"), this);
+    Volver->setObjectName(QStringLiteral("Volver"));
+    auto* botones = new QHBoxLayout;
+    botones->addStretch(1);
+    botones->addWidget(Command1);
+    botones->addWidget(Volver);
+
+    auto* v = new QVBoxLayout(this);
+    v->addWidget(Frame1, 1);
+    v->addWidget(Frame2);
+    v->addLayout(botones);
+    resize(640, 480);
+
+    connect(Drive1, &QComboBox::currentIndexChanged, this, &AdquirirInf::cambiarUnidad);
+    connect(Dir1, &QTreeWidget::itemActivated, this, &AdquirirInf::directorioActivado);
+    connect(File1, &QListWidget::itemSelectionChanged, this, &AdquirirInf::seleccionCambiada);
+    connect(File1, &QListWidget::itemClicked, this, &AdquirirInf::archivoPulsado);
+    connect(Command1, &QPushButton::clicked, this, &AdquirirInf::importar);
+    connect(Volver, &QPushButton::clicked, this, &QWidget::close);
+}
+
+void AdquirirInf::cargarUnidades() {
+    const QIcon icono = style()->standardIcon(QStyle::SP_DriveHDIcon);
+    QStringList raices;
+    for (const QStorageInfo& v : QStorageInfo::mountedVolumes())
+        if (v.isValid())
+            raices << v.rootPath();
+    const QString actual = QStorageInfo(QDir::currentPath()).rootPath();
+    if (!actual.isEmpty() && !raices.contains(actual))
+        raices << actual;
+    raices.sort();
+    raices.removeDuplicates();
+    const QSignalBlocker bloqueo(Drive1);
+    for (const QString& r : raices)
+        Drive1->addItem(icono, QDir::toNativeSeparators(r), r);
+}
+
+void AdquirirInf::cambiarUnidad(int indice) {
+    if (indice < 0 || indice == unidadActual_)
+        return;
+    if (!setDirectorio(Drive1->itemData(indice).toString())) {
+        // The lists keep showing the previous location.
+        const QSignalBlocker bloqueo(Drive1);
+        Drive1->setCurrentIndex(unidadActual_);
+        aviso(QStringLiteral("No puede leerse la unidad"));
+    }
+}
+
+bool AdquirirInf::setDirectorio(const QString& ruta) {
+    const QFileInfo info(ruta);
+    if (ruta.isEmpty() || !info.isDir() || !info.isReadable())
+        return false;
+    directorio_ = info.canonicalFilePath().isEmpty() ? info.absoluteFilePath() : info.canonicalFilePath();
+    const int unidad = Drive1->findData(QStorageInfo(directorio_).rootPath());
+    if (unidad >= 0) {
+        const QSignalBlocker bloqueo(Drive1);
+        Drive1->setCurrentIndex(unidad);
+    }
+    unidadActual_ = Drive1->currentIndex();
+    if (!vigilante_->directories().isEmpty())
+        vigilante_->removePaths(vigilante_->directories());
+    vigilante_->addPath(directorio_);
+    llenarDirectorios();
+    // The preview is left as it is: it still describes the last clicked file.
+    actualizarArchivos();
+    return true;
+}
+
+void AdquirirInf::llenarDirectorios() {
+    const QIcon abierto = style()->standardIcon(QStyle::SP_DirOpenIcon);
+    const QIcon cerrado = style()->standardIcon(QStyle::SP_DirClosedIcon);
+    QStringList cadena;
+    QDir d(directorio_);
+    while (true) {
+        cadena.prepend(d.absolutePath());
+        if (d.isRoot() || !d.cdUp())
+            break;
+    }
+    Dir1->clear();
+    QTreeWidgetItem* padre = nullptr;
+    for (const QString& ruta : cadena) {
+        const QString nombre =
+            QDir(ruta).isRoot() ? QDir::toNativeSeparators(ruta) : QFileInfo(ruta).fileName();
+        auto* item = padre ? new QTreeWidgetItem(padre, {nombre}) : new QTreeWidgetItem(Dir1, {nombre});
+        item->setIcon(0, abierto);
+        item->setData(0, Qt::UserRole, ruta);
+        item->setExpanded(true);
+        padre = item;
+    }
+    const QFileInfoList hijos =
+        QDir(directorio_).entryInfoList(QDir::Dirs | QDir::NoDotAndDotDot, QDir::Name | QDir::IgnoreCase);
+    for (const QFileInfo& h : hijos) {
+        auto* item = new QTreeWidgetItem(padre, {h.fileName()});
+        item->setIcon(0, cerrado);
+        item->setData(0, Qt::UserRole, h.absoluteFilePath());
+    }
+    if (padre) {
+        padre->setExpanded(true);
+        Dir1->setCurrentItem(padre);
+        Dir1->scrollToItem(padre);
+    }
+}
+
+void AdquirirInf::directorioActivado(QTreeWidgetItem* item) {
+    if (!item)
+        return;
+    const QString ruta = item->data(0, Qt::UserRole).toString();
+    if (ruta == directorio_)
+        return;
+    if (!setDirectorio(ruta))
+        aviso(QStringLiteral("No puede leerse el directorio seleccionado"));
+}
+
+void AdquirirInf::actualizarArchivos() {
+    previstoPorSeleccion_ = nullptr;
+    const QSignalBlocker bloqueo(File1);
+    File1->clear();
+    // Name filters ignore letter case: the device's media often carry names like "DATOS.KVD".
+    const QStringList nombres =
+        QDir(directorio_).entryList({QStringLiteral("*.kvd")}, QDir::Files, QDir::Name | QDir::IgnoreCase);
+    const QIcon icono = style()->standardIcon(QStyle::SP_FileIcon);
+    for (const QString& n : nombres)
+        new QListWidgetItem(icono, n, File1);
+}
+
+void AdquirirInf::directorioCambiado() {
+    // The file the user picked stays picked if it is still there; it is not read again.
+    const QList<QListWidgetItem*> items = File1->selectedItems();
+    const QString elegido = items.isEmpty() ? QString() : items.first()->text();
+    actualizarArchivos();
+    if (elegido.isEmpty())
+        return;
+    const QList<QListWidgetItem*> sigue = File1->findItems(elegido, Qt::MatchExactly);
+    if (sigue.isEmpty())
+        return;
+    const QSignalBlocker bloqueo(File1);
+    File1->setCurrentItem(sigue.first());
+}
+
+QString AdquirirInf::rutaSeleccionada() const {
+    const QList<QListWidgetItem*> items = File1->selectedItems();
+    if (items.isEmpty() || directorio_.isEmpty())
+        return QString();
+    return QDir(directorio_).filePath(items.first()->text());
+}
+
+void AdquirirInf::seleccionCambiada() {
+    const QList<QListWidgetItem*> items = File1->selectedItems();
+    if (items.isEmpty())
+        return;
+    previstoPorSeleccion_ = items.first();
+    previsualizar(items.first()->text());
+}
+
+void AdquirirInf::archivoPulsado(QListWidgetItem* item) {
+    // A click that selected the item was already previewed by the selection change; a click on
+    // the item already selected previews it again.
+    if (item == previstoPorSeleccion_) {
+        previstoPorSeleccion_ = nullptr;
+        return;
+    }
+    if (item)
+        previsualizar(item->text());
+}
+
+void AdquirirInf::previsualizar(const QString& nombreArchivo) {
+    rutaPrevista_.clear();
+    datosPrevistos_.clear();
+    Text1->clear();
+    const auto falla = [] { aviso(QStringLiteral("El sistema no puede leer el archivo seleccionado")); };
+    const QString ruta = QDir(directorio_).filePath(nombreArchivo);
+    std::optional<QByteArray> datos = leerArchivoInspeccion(ruta);
+    if (!datos)
+        return falla();
+    // Read once: the import judges and stores these bytes, not what the file holds later.
+    rutaPrevista_ = ruta;
+    datosPrevistos_ = std::move(*datos);
+    // One character at a time: a short file leaves what it had in the box.
+    for (qsizetype i = 0; i < 4 && i < datosPrevistos_.size(); ++i)
+        Text1->setText(Text1->text() +
+                       caracterWindows1252(static_cast<unsigned char>(datosPrevistos_.at(i))));
+    const std::optional<VistaPreviaInspeccion> vista = decodificarVistaPrevia(datosPrevistos_);
+    if (!vista || !vista->fechaLeida.isValid())
+        return falla();
+    DTPicker1->setDate(vista->fechaLeida);
+    if (!vista->horaLeida.isValid())
+        return falla();
+    DTPicker2->setTime(vista->horaLeida);
+}
+
+void AdquirirInf::archivoDistinto(const QString& ruta) {
+    if (!leerArchivoInspeccion(ruta))
+        return aviso(kIlegible);
+    // What it holds now is shown, so the user confirms again knowing it.
+    previsualizar(QFileInfo(ruta).fileName());
+    aviso(QStringLiteral("El archivo seleccionado cambió después de mostrarse sus datos. No se guardó "
+                         "ningún dato: revise los datos que se muestran ahora e impórtelo nuevamente."));
+}
+
+void AdquirirInf::permitirAcciones(bool si) {
+    for (QWidget* w : std::initializer_list<QWidget*>{Command1, Volver, Drive1, Dir1, File1})
+        w->setEnabled(si);
+}
+
+bool AdquirirInf::registrarClienteNuevo(const VistaPreviaInspeccion& vista) {
+    MsgBox(
+        QStringLiteral("El archivo de infracciones pertenece a un cliente no existente en la base de datos, "
+                       "Por Favor Ingresélo a continuación"),
+        QStringLiteral("Cliente Nuevo"), Icono::Pregunta);
+    FrmDatos* principal = FrmDatos::instancia();
+    if (!principal)
+        return true; // no register on screen to add the client to
+    frmEdit* editor = frmEdit::instancia();
+    editor->ModoEdicion = 0;
+    editor->ModoClienteDeImportacion();
+    editor->Text1(1)->setEnabled(false);
+    editor->Text1(1)->setText(vista.numeroCliente);
+    editor->DTPicker1->setDate(vista.fechaLeida);
+    editor->DTPicker2->setDate(vista.fechaLeida);
+    editor->DTPicker3->setTime(vista.horaLeida);
+    editor->DTPicker4->setDate(vista.fechaLeida);
+    editor->DTPicker5->setTime(vista.horaLeida);
+    // The editor is discarded once closed: the next opening can be cancelled again.
+    if (!editor->MostrarModal())
+        return false;
+    principal->RecargarClientes();
+    return true;
+}
+
+void AdquirirInf::importar() {
+    if (importando_)
+        return;
+    if (Text1->text().isEmpty())
+        return aviso(kSeleccione);
+    const QString ruta = rutaSeleccionada();
+    if (ruta.isEmpty() || ruta != rutaPrevista_)
+        return aviso(kSeleccione);
+
+    importando_ = true;
+    permitirAcciones(false);
+    struct Fin {
+        AdquirirInf* w;
+        ~Fin() {
+            w->importando_ = false;
+            w->permitirAcciones(true);
+        }
+    } fin{this};
+
+    // What was shown is what is judged and stored; a file that changed since is shown again.
+    if (!archivoConserva(ruta, datosPrevistos_))
+        return archivoDistinto(ruta);
+    ArchivoImportacion archivo;
+    ResultadoImportacion r = prepararImportacion(datosPrevistos_, archivo);
+    if (!r.ok())
+        return aviso(QStringLiteral("%1: %2.").arg(kNoValido, r.detalle));
+    const VistaPreviaInspeccion vista = *decodificarVistaPrevia(archivo.datos);
+
+    try {
+        Database& db = Conexion1.db();
+        if (!existeCliente(db, vista.numeroCliente) && !registrarClienteNuevo(vista))
+            return aviso(
+                QStringLiteral("Importación cancelada: no se guardó ningún dato. El archivo se conserva."));
+        DatosImportacion datos;
+        datos.numeroCliente = vista.numeroCliente;
+        datos.fecha = vista.fechaLeida;
+        datos.hora = vista.horaLeida;
+        // The login's name, never a box on the screen.
+        datos.inspector = UsuarioActual;
+        // Repaints and timers only: no click may write in the middle of the transaction.
+        datos.progreso = [](qsizetype, qsizetype) {
+            QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+        };
+        datos.ruta = ruta;
+        datos.borrar = BorrarArchivo;
+        r = escribirImportacion(db, archivo, datos);
+    } catch (const ErrorBD& e) {
+        MostrarError(e);
+        return;
+    }
+    if (r.estado == EstadoImportacion::ErrorBaseDatos) {
+        MsgBox(r.detalle, QString(), Icono::Critico, Botones::Aceptar, r.causaTecnica);
+        return;
+    }
+    if (r.estado == EstadoImportacion::ArchivoCambiado)
+        return archivoDistinto(ruta);
+    if (!r.ok())
+        return aviso(QStringLiteral("%1: %2.").arg(kNoValido, r.detalle));
+
+    // Committed, and the file already deleted (or kept, and said so) before any notice waits.
+    actualizarArchivos();
+    // The client selected before the import stays selected, so its view shows the new rows.
+    if (FrmDatos* principal = FrmDatos::instancia())
+        principal->RecargarClientes();
+    if (r.borrado == EstadoBorrado::NoBorrado)
+        aviso(QStringLiteral(
+                  "Las infracciones se guardaron en la base de datos, pero el archivo \"%1\" no pudo "
+                  "borrarse. No vuelva a importarlo: sus datos ya están guardados.")
+                  .arg(QDir::toNativeSeparators(ruta)));
+    else if (r.borrado == EstadoBorrado::Cambiado)
+        aviso(QStringLiteral("Las infracciones se guardaron en la base de datos, pero el archivo \"%1\" "
+                             "cambió después de importarse y no se borró: revise su contenido antes de "
+                             "importarlo.")
+                  .arg(QDir::toNativeSeparators(ruta)));
+    MsgBox(QStringLiteral("Infracciones Agregadas a la Base de Datos"), kAviso, Icono::Informacion);
+    // Announced only when it happened: a kept file was reported above.
+    if (r.borrado == EstadoBorrado::Borrado)
+        MsgBox(QStringLiteral("Se borrara el archivo de infracciones"), kAviso, Icono::Informacion);
+    importando_ = false;
+    close();
+}
+
+void AdquirirInf::closeEvent(QCloseEvent* evento) {
+    // The import writes in one transaction; the window goes when it has finished.
+    if (importando_)
+        evento->ignore();
+    else
+        evento->accept();
+}

@@ -1,0 +1,184 @@
+#include "output/ExportarExcel.h"
+
+#include "accounts/Sesion.h"
+#include "clients/FrmDatos.h"
+#include "clients/VistaInfracciones.h"
+#include "grid/GridModel.h"
+#include "platform/Dialogos.h"
+#include "platform/Mensajes.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QShortcut>
+#include <QVBoxLayout>
+
+namespace {
+
+ExportarExcel* unica = nullptr;
+
+const QString kSinCliente =
+    QStringLiteral("¡No hay clientes para exportar a excel o no lo seleccionó del listado!");
+const QString kTituloSinCliente = QStringLiteral("Seleccione o cree un Cliente");
+
+// Client fields on the left, premises fields on the right, by designer number.
+struct Casilla {
+    int numero;
+    const char* titulo;
+};
+constexpr Casilla kCliente[] = {
+    {1, "Numero de Cliente"}, {2, "Nombre y Apellido"},
+    {3, "Direccion"},         {4, "Localidad"},
+    {5, "Codigo Postal"},     {6, "Partido"},
+    {7, "Provincia"},         {8, "Telefono"},
+    {9, "Telefono Movil"},    {10, "Email"},
+    {12, "Fecha de Alta"},    {11, "Notas"},
+};
+constexpr Casilla kLocal[] = {
+    {13, "Nombre del Local"},  {21, "Direccion del Local"},         {20, "Localidad del Local"},
+    {19, "Partido del Local"}, {18, "Provincia del Local"},         {22, "Telefono del Local"},
+    {17, "Email del Local"},   {16, "Ultima Inspeccion del Local"}, {14, "Anterior Inspeccion del Local"},
+};
+
+bool hayClienteSeleccionado(const FrmDatos& v) {
+    return EsClienteReal(*v.flex, v.flex->row());
+}
+
+} // namespace
+
+ExportarExcel* ExportarExcel::Mostrar() {
+    if (!unica)
+        unica = new ExportarExcel();
+    unica->show();
+    unica->raise();
+    unica->activateWindow();
+    return unica;
+}
+
+ExportarExcel* ExportarExcel::instancia() {
+    return unica;
+}
+
+ExportarExcel::~ExportarExcel() {
+    if (unica == this)
+        unica = nullptr;
+}
+
+ExportarExcel::ExportarExcel(QWidget* parent) : QWidget(parent, Qt::Window) {
+    setAttribute(Qt::WA_DeleteOnClose);
+    setObjectName(QStringLiteral("ExportarExcel"));
+    setWindowTitle(QStringLiteral("Exportar Datos a Excel"));
+
+    auto* columnas = new QGridLayout;
+    auto agregar = [&](const Casilla& c, int fila, int columna) {
+        auto* caja = new QCheckBox(QString::fromUtf8(c.titulo), this);
+        caja->setObjectName(QStringLiteral("Check%1").arg(c.numero));
+        Check[static_cast<size_t>(c.numero)] = caja;
+        columnas->addWidget(caja, fila, columna);
+    };
+    int fila = 0;
+    for (const Casilla& c : kCliente)
+        agregar(c, fila++, 0);
+    fila = 0;
+    for (const Casilla& c : kLocal)
+        agregar(c, fila++, 1);
+    columnas->setColumnStretch(2, 1);
+    columnas->setHorizontalSpacing(24);
+
+    auto boton = [this](const char* nombre, const QString& texto) {
+        auto* b = new QPushButton(texto, this);
+        b->setObjectName(QString::fromLatin1(nombre));
+        b->setAutoDefault(false);
+        return b;
+    };
+    Command3 = boton("Command3", QStringLiteral("Marcar Todos"));
+    Command2 = boton("Command2", QStringLiteral("Desmarcar Todos"));
+    Command1 = boton("Command1", QStringLiteral("Exportar"));
+    Volver = boton("Volver", QStringLiteral("Cancelar y Volver"));
+    auto* botones = new QHBoxLayout;
+    botones->addWidget(Command3);
+    botones->addWidget(Command2);
+    botones->addStretch(1);
+    botones->addWidget(Command1);
+    botones->addWidget(Volver);
+
+    auto* principal = new QVBoxLayout(this);
+    principal->addLayout(columnas);
+    principal->addSpacing(8);
+    principal->addLayout(botones);
+
+    connect(Command3, &QPushButton::clicked, this, [this] { marcarTodos(true); });
+    connect(Command2, &QPushButton::clicked, this, [this] { marcarTodos(false); });
+    connect(Volver, &QPushButton::clicked, this, &QWidget::close);
+    connect(new QShortcut(QKeySequence::Cancel, this), &QShortcut::activated, this, &QWidget::close);
+    connect(Command1, &QPushButton::clicked, this, &ExportarExcel::exportar);
+}
+
+void ExportarExcel::marcarTodos(bool marcar) {
+    for (QCheckBox* c : Check)
+        if (c)
+            c->setChecked(marcar);
+}
+
+EntradaLibro ExportarExcel::Entrada() const {
+    EntradaLibro e;
+    for (size_t i = 0; i < Check.size(); ++i)
+        e.check[i] = Check[i] && Check[i]->isChecked();
+    const FrmDatos* v = FrmDatos::instancia();
+    if (!v)
+        return e;
+    e.titulo = v->Municipio->text();
+    // The session, not a box on the screen, says who is exporting.
+    e.inspector = UsuarioActual;
+    if (v->flex->row() >= 1 && v->flex->row() < v->flex->rows())
+        e.cliente = v->flex->rowTexts(v->flex->row());
+    // Without a band row (client without settings) the band lines go out empty.
+    if (v->FlexBandas->row() >= 1 && v->FlexBandas->row() < v->FlexBandas->rows())
+        e.bandas = v->FlexBandas->rowTexts(v->FlexBandas->row());
+    InfraccionesDesdeGrilla(e, *v->flex2);
+    return e;
+}
+
+void ExportarExcel::exportar() {
+    const FrmDatos* v = FrmDatos::instancia();
+    // The main window stays usable meanwhile: the selection may have moved to no client.
+    if (!v || !hayClienteSeleccionado(*v)) {
+        MsgBox(kSinCliente, kTituloSinCliente, Icono::Informacion);
+        return;
+    }
+
+    const QString ruta =
+        ElegirArchivoGuardar(this, QStringLiteral("Escriba el nombre del archivo a guardar los datos"),
+                             QStringLiteral("Libro de Excel (*.xlsx)"), QStringLiteral(".xlsx"));
+    if (ruta.isEmpty())
+        return; // cancelled or not to be replaced: nothing exported, the options stay as they are
+
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    const ResultadoLibro r = CrearLibroExcel(Entrada(), ruta);
+    QApplication::restoreOverrideCursor();
+    if (r.ok)
+        MsgBox(QStringLiteral("Datos exportados correctamente!"), QStringLiteral("Datos Exportados"),
+               Icono::Informacion);
+    else
+        MsgBox(r.error, QString(), Icono::Critico);
+    close();
+}
+
+void FrmDatos::ExportarExcelF() {
+    MostrarInfraccionesCliente();
+    if (!hayClienteSeleccionado(*this)) {
+        MsgBox(kSinCliente, kTituloSinCliente, Icono::Informacion);
+        return;
+    }
+    ExportarExcel::Mostrar();
+}
+
+void InfraccionesDesdeGrilla(EntradaLibro& entrada, const GridModel& grilla) {
+    entrada.infracciones.clear();
+    entrada.infracciones.reserve(static_cast<size_t>(std::max(0, grilla.rows() - 1)));
+    for (int i = 1; i < grilla.rows(); ++i)
+        entrada.infracciones.push_back({grilla.rowTexts(i), grilla.rowHidden(i)});
+}
