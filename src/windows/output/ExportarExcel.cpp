@@ -1,9 +1,7 @@
 #include "output/ExportarExcel.h"
 
-#include "accounts/Sesion.h"
-#include "clients/FrmDatos.h"
-#include "clients/VistaInfracciones.h"
-#include "grid/GridModel.h"
+#include "Oficina.h"
+#include "output/LibroExcel.h"
 #include "platform/Dialogos.h"
 #include "platform/Mensajes.h"
 
@@ -11,7 +9,6 @@
 #include <QCheckBox>
 #include <QGridLayout>
 #include <QHBoxLayout>
-#include <QLineEdit>
 #include <QPushButton>
 #include <QShortcut>
 #include <QVBoxLayout>
@@ -43,19 +40,25 @@ constexpr Casilla kLocal[] = {
     {17, "Email del Local"},   {16, "Ultima Inspeccion del Local"}, {14, "Anterior Inspeccion del Local"},
 };
 
-bool hayClienteSeleccionado(const FrmDatos& v) {
-    return EsClienteReal(*v.flex, v.flex->row());
+bool hayCliente(const Oficina& oficina) {
+    if (oficina.clienteSeleccionado())
+        return true;
+    MsgBox(kSinCliente, kTituloSinCliente, Icono::Informacion);
+    return false;
 }
 
 } // namespace
 
-ExportarExcel* ExportarExcel::Mostrar() {
+void ExportarExcel::Mostrar(Oficina& oficina) {
+    if (!hayCliente(oficina))
+        return;
+    if (unica && &unica->oficina_ != &oficina)
+        delete unica;
     if (!unica)
-        unica = new ExportarExcel();
+        unica = new ExportarExcel(oficina);
     unica->show();
     unica->raise();
     unica->activateWindow();
-    return unica;
 }
 
 ExportarExcel* ExportarExcel::instancia() {
@@ -67,8 +70,10 @@ ExportarExcel::~ExportarExcel() {
         unica = nullptr;
 }
 
-ExportarExcel::ExportarExcel(QWidget* parent) : QWidget(parent, Qt::Window) {
+ExportarExcel::ExportarExcel(Oficina& oficina) : QWidget(nullptr, Qt::Window), oficina_(oficina) {
     setAttribute(Qt::WA_DeleteOnClose);
+    // Never outlive the model it exports from.
+    connect(&oficina, &QObject::destroyed, this, [this] { delete this; });
     setObjectName(QStringLiteral("ExportarExcel"));
     setWindowTitle(QStringLiteral("Exportar Datos a Excel"));
 
@@ -94,10 +99,10 @@ ExportarExcel::ExportarExcel(QWidget* parent) : QWidget(parent, Qt::Window) {
         b->setAutoDefault(false);
         return b;
     };
-    Command3 = boton("Command3", QStringLiteral("Marcar Todos"));
-    Command2 = boton("Command2", QStringLiteral("Desmarcar Todos"));
-    Command1 = boton("Command1", QStringLiteral("Exportar"));
-    Volver = boton("Volver", QStringLiteral("Cancelar y Volver"));
+    auto* Command3 = boton("Command3", QStringLiteral("Marcar Todos"));
+    auto* Command2 = boton("Command2", QStringLiteral("Desmarcar Todos"));
+    auto* Command1 = boton("Command1", QStringLiteral("Exportar"));
+    auto* Volver = boton("Volver", QStringLiteral("Cancelar y Volver"));
     auto* botones = new QHBoxLayout;
     botones->addWidget(Command3);
     botones->addWidget(Command2);
@@ -123,32 +128,17 @@ void ExportarExcel::marcarTodos(bool marcar) {
             c->setChecked(marcar);
 }
 
-EntradaLibro ExportarExcel::Entrada() const {
-    EntradaLibro e;
+std::array<bool, 23> ExportarExcel::opciones() const {
+    std::array<bool, 23> o{};
     for (size_t i = 0; i < Check.size(); ++i)
-        e.check[i] = Check[i] && Check[i]->isChecked();
-    const FrmDatos* v = FrmDatos::instancia();
-    if (!v)
-        return e;
-    e.titulo = v->Municipio->text();
-    // The session, not a box on the screen, says who is exporting.
-    e.inspector = UsuarioActual;
-    if (v->flex->row() >= 1 && v->flex->row() < v->flex->rows())
-        e.cliente = v->flex->rowTexts(v->flex->row());
-    // Without a band row (client without settings) the band lines go out empty.
-    if (v->FlexBandas->row() >= 1 && v->FlexBandas->row() < v->FlexBandas->rows())
-        e.bandas = v->FlexBandas->rowTexts(v->FlexBandas->row());
-    InfraccionesDesdeGrilla(e, *v->flex2);
-    return e;
+        o[i] = Check[i] && Check[i]->isChecked();
+    return o;
 }
 
 void ExportarExcel::exportar() {
-    const FrmDatos* v = FrmDatos::instancia();
     // The main window stays usable meanwhile: the selection may have moved to no client.
-    if (!v || !hayClienteSeleccionado(*v)) {
-        MsgBox(kSinCliente, kTituloSinCliente, Icono::Informacion);
+    if (!hayCliente(oficina_))
         return;
-    }
 
     const QString ruta =
         ElegirArchivoGuardar(this, QStringLiteral("Escriba el nombre del archivo a guardar los datos"),
@@ -157,7 +147,7 @@ void ExportarExcel::exportar() {
         return; // cancelled or not to be replaced: nothing exported, the options stay as they are
 
     QApplication::setOverrideCursor(Qt::WaitCursor);
-    const ResultadoLibro r = CrearLibroExcel(Entrada(), ruta);
+    const ResultadoLibro r = CrearLibroExcel(oficina_.entradaLibro(opciones()), ruta);
     QApplication::restoreOverrideCursor();
     if (r.ok)
         MsgBox(QStringLiteral("Datos exportados correctamente!"), QStringLiteral("Datos Exportados"),
@@ -165,20 +155,4 @@ void ExportarExcel::exportar() {
     else
         MsgBox(r.error, QString(), Icono::Critico);
     close();
-}
-
-void FrmDatos::ExportarExcelF() {
-    MostrarInfraccionesCliente();
-    if (!hayClienteSeleccionado(*this)) {
-        MsgBox(kSinCliente, kTituloSinCliente, Icono::Informacion);
-        return;
-    }
-    ExportarExcel::Mostrar();
-}
-
-void InfraccionesDesdeGrilla(EntradaLibro& entrada, const GridModel& grilla) {
-    entrada.infracciones.clear();
-    entrada.infracciones.reserve(static_cast<size_t>(std::max(0, grilla.rows() - 1)));
-    for (int i = 1; i < grilla.rows(); ++i)
-        entrada.infracciones.push_back({grilla.rowTexts(i), grilla.rowHidden(i)});
 }

@@ -1,42 +1,34 @@
 #pragma once
 
-#include "output/LibroExcel.h"
-
 #include <QWidget>
 
 #include <array>
 
+class Oficina;
 class QCheckBox;
-class QPushButton;
 
 // Options window of the Excel export: which client and premises fields go into the workbook.
-// Modeless and without owner; it reads the main window when "Exportar" is pressed.
+// Modeless and without owner; the office model says, when "Exportar" is pressed, which client
+// and which rows go out.
 class ExportarExcel : public QWidget {
     Q_OBJECT
 public:
-    // Shows the window; a new one (every box unmarked) when it is not loaded.
-    static ExportarExcel* Mostrar();
+    // Shows the window (a new one, every box unmarked, when it is not loaded); with no client
+    // selected it tells the user and opens nothing.
+    static void Mostrar(Oficina& oficina);
     static ExportarExcel* instancia(); // nullptr when not loaded
 
     ~ExportarExcel() override;
 
-    // Check boxes by designer number: Check[1]..Check[14], Check[16]..Check[22].
-    std::array<QCheckBox*, 23> Check{};
-    QPushButton* Command1 = nullptr; // "Exportar"
-    QPushButton* Command2 = nullptr; // "Desmarcar Todos"
-    QPushButton* Command3 = nullptr; // "Marcar Todos"
-    QPushButton* Volver = nullptr;   // "Cancelar y Volver"
-
-    // The workbook input from the main window's grids and boxes and this window's options.
-    EntradaLibro Entrada() const;
+    // The marked boxes, indexed by their designer number (0 and 15 unused).
+    std::array<bool, 23> opciones() const;
 
 private:
-    explicit ExportarExcel(QWidget* parent = nullptr);
+    explicit ExportarExcel(Oficina& oficina);
     void marcarTodos(bool marcar);
     void exportar();
+
+    Oficina& oficina_;
+    // Check boxes by designer number: Check[1]..Check[14], Check[16]..Check[22].
+    std::array<QCheckBox*, 23> Check{};
 };
-
-class GridModel;
-
-// Copies the data rows of the infraction grid (texts and hidden flags) into the input.
-void InfraccionesDesdeGrilla(EntradaLibro& entrada, const GridModel& grilla);

@@ -1,13 +1,10 @@
 #include "output/Impresion.h"
 
-#include "clients/FrmDatos.h"
-#include "clients/VistaInfracciones.h"
-#include "grid/GridModel.h"
+#include "Oficina.h"
 #include "platform/Dialogos.h"
 #include "platform/Mensajes.h"
 
 #include <QAction>
-#include <QLineEdit>
 #include <QPointer>
 #include <QPrintPreviewDialog>
 #include <QPrintPreviewWidget>
@@ -19,6 +16,8 @@
 namespace {
 
 const QString kTituloError = QStringLiteral("Error en la generación del informe");
+const QString kSinInfracciones =
+    QStringLiteral("El cliente que selecciono no tiene infracciones para imprimir!!");
 
 struct Vista {
     QPointer<QPrintPreviewDialog> dialogo;
@@ -74,29 +73,6 @@ QPrintPreviewDialog* crearVista(QWidget* padre) {
 
 } // namespace
 
-DatosInforme DatosInformeDesdeGrillas(const QString& municipio, GridModel& flex, GridModel& flex2) {
-    DatosInforme d;
-    const int fila = flex.row();
-    d.titulo = TituloInforme(municipio);
-    d.cliente = flex.textMatrix(fila, 2);
-    d.local = flex.textMatrix(fila, 12);
-    d.direccionLocal = DireccionLocalInforme(flex.textMatrix(fila, 13), flex.textMatrix(fila, 14),
-                                             flex.textMatrix(fila, 15), flex.textMatrix(fila, 16));
-
-    flex2.setRow(1);
-    flex2.setCol(0);
-    for (int i = 1; i < flex2.rows(); ++i) {
-        if (flex2.rowHidden(i))
-            continue;
-        RegistroInforme r;
-        for (int c = 0; c < 16; ++c)
-            r[static_cast<size_t>(c)] = flex2.textMatrix(i, c + 2);
-        d.registros.push_back(std::move(r));
-    }
-    flex2.setRow(flex2.rows() - 1);
-    return d;
-}
-
 bool HayInfraccionesEnInforme(const DatosInforme& datos) {
     for (const RegistroInforme& r : datos.registros)
         for (const QString& t : r)
@@ -105,31 +81,30 @@ bool HayInfraccionesEnInforme(const DatosInforme& datos) {
     return false;
 }
 
-void ImprimirInformeInfracciones() {
-    FrmDatos* ventana = FrmDatos::instancia();
-    if (!ventana || !ventana->flex || !ventana->flex2)
+void ImprimirInformeInfracciones(Oficina& oficina, QWidget* padre) {
+    if (!oficina.clienteSeleccionado()) {
+        MsgBox(QStringLiteral("¡No hay clientes para imprimir o no lo seleccionó del listado!"),
+               QStringLiteral("Seleccione o cree un Cliente"), Icono::Informacion);
         return;
+    }
     try {
-        DatosInforme datos = DatosInformeDesdeGrillas(
-            ventana->Municipio ? ventana->Municipio->text() : QString(), *ventana->flex, *ventana->flex2);
+        DatosInforme datos = oficina.datosInforme();
         // Separator lines alone (every infraction filtered out) are no report either.
         if (!HayInfraccionesEnInforme(datos)) {
-            MsgBox(QStringLiteral("El cliente que selecciono no tiene infracciones para imprimir!!"),
-                   kTituloError, Icono::Critico);
+            MsgBox(kSinInfracciones, kTituloError, Icono::Critico);
             return;
         }
         Vista& v = vista();
         v.informe = std::make_shared<Impresion>(std::move(datos));
         if (!v.dialogo)
-            v.dialogo = crearVista(ventana);
+            v.dialogo = crearVista(padre);
         else if (auto* previa = v.dialogo->findChild<QPrintPreviewWidget*>())
             previa->updatePreview();
         v.dialogo->show();
         v.dialogo->raise();
         v.dialogo->activateWindow();
     } catch (const std::exception&) {
-        MsgBox(QStringLiteral("El cliente que selecciono no tiene infracciones para imprimir!!"),
-               kTituloError, Icono::Critico);
+        MsgBox(kSinInfracciones, kTituloError, Icono::Critico);
     }
 }
 
@@ -139,14 +114,4 @@ QPrintPreviewDialog* VistaPreviaInforme() {
 
 const Impresion* InformeEnVistaPrevia() {
     return vista().dialogo ? vista().informe.get() : nullptr;
-}
-
-void FrmDatos::Imprimir() {
-    MostrarInfraccionesCliente();
-    if (!EsClienteReal(*flex, flex->row())) {
-        MsgBox(QStringLiteral("¡No hay clientes para imprimir o no lo seleccionó del listado!"),
-               QStringLiteral("Seleccione o cree un Cliente"), Icono::Informacion);
-        return;
-    }
-    ImprimirInformeInfracciones();
 }
