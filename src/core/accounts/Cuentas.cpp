@@ -1,6 +1,5 @@
 #include "accounts/Cuentas.h"
 
-#include "accounts/Sesion.h"
 #include "store/BaseDatos.h"
 #include "store/Contrasenas.h"
 #include "store/Recordset.h"
@@ -28,11 +27,31 @@ void escribir(const Consulta& consulta) {
     BaseDatosCompartida().ejecutar(consulta.sql, consulta.parametros);
 }
 
+// Rights go by the exact name: "administrador" is an ordinary user.
+bool esAdministrador(const QString& usuario) {
+    return usuario == QLatin1String("Administrador");
+}
+
 } // namespace
 
-// Rights go only by the login: a box on the screen can be written from outside.
-QString UsuarioEnSesion() {
-    return UsuarioActual;
+std::vector<Cuenta> LeerCuentas() {
+    Recordset r;
+    r.abrir(BaseDatosCompartida(), Sentencias::listaUsuarios());
+    std::vector<Cuenta> cuentas;
+    cuentas.reserve(r.filas().size());
+    for (const QStringList& fila : r.filas())
+        cuentas.push_back({fila.value(0).toLongLong(), fila.value(1)});
+    return cuentas;
+}
+
+bool ContrasenaCorrecta(const QString& nombre, const QString& contrasena) {
+    Recordset r;
+    r.abrir(BaseDatosCompartida(), Sentencias::listaUsuarios());
+    const QStringList* ultima = nullptr;
+    for (const QStringList& fila : r.filas())
+        if (fila.value(1) == nombre)
+            ultima = &fila;
+    return ultima && verificarContrasena(ultima->value(2), contrasena);
 }
 
 bool CuentaProtegida(const QString& nombre) {
@@ -41,7 +60,7 @@ bool CuentaProtegida(const QString& nombre) {
 
 bool CambiarContrasenaCuenta(const QString& usuario, qint64 id, const QString& nombre,
                              const QString& contrasena) {
-    if (!EsAdministrador(usuario) && nombre != usuario)
+    if (!esAdministrador(usuario) && nombre != usuario)
         throw ErrorBD(
             QStringLiteral("Solo el usuario Administrador puede cambiar la contraseña de otro usuario."));
     QString actual;
@@ -52,7 +71,7 @@ bool CambiarContrasenaCuenta(const QString& usuario, qint64 id, const QString& n
 }
 
 int BorrarCuentas(const QString& usuario, const QString& nombre) {
-    if (!EsAdministrador(usuario))
+    if (!esAdministrador(usuario))
         throw ErrorBD(QStringLiteral("Solo el usuario Administrador puede eliminar usuarios."));
     if (CuentaProtegida(nombre))
         throw ErrorBD(QStringLiteral("¡No se puede eliminar el usuario ") + nombre + QLatin1Char('!'));
@@ -62,7 +81,7 @@ int BorrarCuentas(const QString& usuario, const QString& nombre) {
 }
 
 void CrearCuenta(const QString& usuario, const QString& nombre, const QString& contrasena) {
-    if (!EsAdministrador(usuario))
+    if (!esAdministrador(usuario))
         throw ErrorBD(QStringLiteral("Solo el usuario Administrador puede crear usuarios."));
     escribir(Sentencias::insertarUsuario(nombre, hashContrasena(contrasena)));
 }

@@ -2,8 +2,20 @@
 
 #include <QString>
 
-// The user whose rights apply: the one the login let in, never a name read off the screen.
-QString UsuarioEnSesion();
+#include <vector>
+
+// An account as the windows may see it: never its password hash.
+struct Cuenta {
+    qint64 id = 0;
+    QString nombre;
+};
+
+// Every account in stored order (ascending Id); names may repeat. Throws ErrorBD.
+std::vector<Cuenta> LeerCuentas();
+
+// Whether the password is the one of the account of that name; when two accounts share a name,
+// the later one counts. No account of that name (the empty one included) never matches.
+bool ContrasenaCorrecta(const QString& nombre, const QString& contrasena);
 
 // "Administrador" and "Invitado" always exist.
 bool CuentaProtegida(const QString& nombre);

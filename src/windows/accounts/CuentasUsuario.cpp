@@ -1,13 +1,9 @@
 #include "accounts/CuentasUsuario.h"
 
-#include "accounts/Cuentas.h"
+#include "Oficina.h"
 #include "accounts/NvoUsuario.h"
-#include "accounts/Sesion.h"
-#include "clients/FrmDatos.h"
-#include "grid/GridModel.h"
 #include "platform/Mensajes.h"
-#include "store/Contrasenas.h"
-#include "store/modVarios.h"
+#include "store/BaseDatos.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -55,19 +51,18 @@ void PrepararCajaContrasena(QLineEdit* caja) {
 
 // ---------------------------------------------------------------------------------------------
 
-void MostrarCuentasUsuario() {
+void MostrarCuentasUsuario(Oficina& oficina) {
     if (unica) {
         unica->showNormal();
         unica->raise();
         unica->activateWindow();
         return;
     }
-    auto* ventana = new CuentasUsuario;
+    auto* ventana = new CuentasUsuario(oficina);
     try {
         ventana->cargar();
     } catch (const ErrorBD& e) {
         delete ventana;
-        CerrarConexion2();
         MostrarError(e);
         return;
     }
@@ -78,7 +73,7 @@ CuentasUsuario* CuentasUsuario::instancia() {
     return unica;
 }
 
-CuentasUsuario::CuentasUsuario() {
+CuentasUsuario::CuentasUsuario(Oficina& oficina) : oficina_(oficina) {
     unica = this;
     setAttribute(Qt::WA_DeleteOnClose);
     setObjectName(QStringLiteral("CuentasUsuario"));
@@ -127,8 +122,6 @@ void CuentasUsuario::construir() {
     Command1 = boton("Command1", QStringLiteral("Agregar Usuario"), QStyle::SP_FileIcon);
     Aceptar->setDefault(true);
 
-    flexpassus = new GridModel(this);
-
     auto* campos = new QGridLayout;
     campos->addWidget(Label1, 0, 0);
     campos->addWidget(Combo1, 0, 1);
@@ -156,20 +149,15 @@ void CuentasUsuario::construir() {
     connect(Aceptar, &QPushButton::clicked, this, &CuentasUsuario::aceptar);
     connect(BorrarUsuario, &QPushButton::clicked, this, &CuentasUsuario::borrar);
     connect(Command3, &QPushButton::clicked, this, &CuentasUsuario::cancelar);
-    connect(Command1, &QPushButton::clicked, this, [] { MostrarNvoUsuario(); });
+    connect(Command1, &QPushButton::clicked, this, [this] { MostrarNvoUsuario(oficina_); });
 }
 
 void CuentasUsuario::cargar() {
-    // An earlier account window closed from its title bar may have left the slot open.
-    CerrarConexion2();
-    AbrirConexion2();
-    AbrirRegistros(Registros2, Conexion2, Sentencias::listaUsuarios());
-    flexpassus->bind(Registros2);
-
-    const QString usuario = UsuarioEnSesion();
-    if (EsAdministrador(usuario)) {
-        for (int i = 1; i < flexpassus->rows(); ++i)
-            Combo1->addItem(flexpassus->textMatrix(i, 1));
+    cuentas_ = LeerCuentas();
+    const QString& usuario = oficina_.usuario();
+    if (oficina_.esAdministrador()) {
+        for (const Cuenta& cuenta : cuentas_)
+            Combo1->addItem(cuenta.nombre);
         const int indice = Combo1->findText(usuario, Qt::MatchExactly | Qt::MatchCaseSensitive);
         if (indice >= 0)
             Combo1->setCurrentIndex(indice);
@@ -179,9 +167,8 @@ void CuentasUsuario::cargar() {
         Combo1->setEditText(usuario);
         Combo1->setEnabled(false);
     }
-    const bool administra = Combo1->currentText() == QLatin1String("Administrador");
-    BorrarUsuario->setVisible(administra);
-    Command1->setVisible(administra);
+    BorrarUsuario->setVisible(oficina_.esAdministrador());
+    Command1->setVisible(oficina_.esAdministrador());
 }
 
 void CuentasUsuario::aceptar() {
@@ -190,13 +177,9 @@ void CuentasUsuario::aceptar() {
                QStringLiteral("Error de Verificación"), Icono::Exclamacion);
     } else {
         const QString nombre = Combo1->currentText();
-        const QString usuario = UsuarioEnSesion();
         try {
-            for (int i = 1; i < flexpassus->rows(); ++i) {
-                if (flexpassus->textMatrix(i, 1) != nombre)
-                    continue;
-                if (!CambiarContrasenaCuenta(usuario, flexpassus->textMatrix(i, 0).toLongLong(), nombre,
-                                             Pass1->text()))
+            for (const Cuenta& cuenta : cuentas_) {
+                if (cuenta.nombre != nombre || !oficina_.cambiarContrasena(cuenta.id, nombre, Pass1->text()))
                     continue;
                 QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
                 MsgBox(QStringLiteral("La contraseña ha sido cambiada"),
@@ -222,7 +205,7 @@ void CuentasUsuario::borrar() {
     if (r == Respuesta::Si) {
         try {
             // A typed name that matches no account is not reported as deleted.
-            if (BorrarCuentas(UsuarioEnSesion(), nombre) > 0)
+            if (oficina_.borrarCuentas(nombre) > 0)
                 MsgBox(QStringLiteral("Usuario ") + nombre + QStringLiteral(" eliminado!"),
                        QStringLiteral("Usuario Eliminado"), Icono::Exclamacion);
             else
@@ -236,7 +219,6 @@ void CuentasUsuario::borrar() {
 }
 
 void CuentasUsuario::cancelar() {
-    CerrarConexion2();
     close();
 }
 

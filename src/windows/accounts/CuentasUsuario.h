@@ -5,14 +5,16 @@
 #include <QString>
 #include <QWidget>
 
-class GridModel;
+#include <vector>
+
+class Oficina;
 class QComboBox;
 class QLabel;
 class QLineEdit;
 class QPushButton;
 
 // Shows the account window (modeless; a second call brings the open one to the front).
-void MostrarCuentasUsuario();
+void MostrarCuentasUsuario(Oficina& oficina);
 
 // Password boxes of the account windows: masked with '*', at most 10 characters.
 void PrepararCajaContrasena(QLineEdit* caja);
@@ -25,6 +27,21 @@ public:
     static CuentasUsuario* instancia(); // nullptr when not open
     ~CuentasUsuario() override;
 
+protected:
+    void closeEvent(QCloseEvent* evento) override;
+
+private:
+    friend void MostrarCuentasUsuario(Oficina& oficina);
+    explicit CuentasUsuario(Oficina& oficina);
+    void construir();
+    void cargar();
+    void aceptar();
+    void borrar();
+    void cancelar();
+
+    Oficina& oficina_;
+    // The accounts as read once at load (Id and name): a password goes to every Id of the name.
+    std::vector<Cuenta> cuentas_;
     QLabel* Label1 = nullptr;
     QComboBox* Combo1 = nullptr;
     QLabel* Label2 = nullptr;
@@ -35,18 +52,4 @@ public:
     QPushButton* Aceptar = nullptr;
     QPushButton* Command3 = nullptr; // "Cancelar y Volver"
     QPushButton* Command1 = nullptr; // "Agregar Usuario"
-    // Working copy of the accounts (Id, Nombre, Contraseña hash), read once at load; not shown.
-    GridModel* flexpassus = nullptr;
-
-protected:
-    void closeEvent(QCloseEvent* evento) override;
-
-private:
-    friend void MostrarCuentasUsuario();
-    CuentasUsuario();
-    void construir();
-    void cargar();
-    void aceptar();
-    void borrar();
-    void cancelar();
 };

@@ -1,13 +1,12 @@
 #include "accounts/InicioSesion.h"
 
-#include "accounts/Sesion.h"
+#include "Oficina.h"
+#include "accounts/Cuentas.h"
 #include "clients/FrmDatos.h"
 #include "clients/Imagenes.h"
-#include "grid/GridModel.h"
 #include "platform/Mensajes.h"
 #include "platform/Programa.h"
-#include "store/Contrasenas.h"
-#include "store/modVarios.h"
+#include "store/BaseDatos.h"
 
 #include <QCloseEvent>
 #include <QComboBox>
@@ -16,14 +15,24 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPointer>
 #include <QPushButton>
 #include <QScreen>
 
 namespace {
 InicioSesion* unica = nullptr;
+QPointer<QWidget> principal;
+} // namespace
+
+QWidget* VentanaPrincipal() {
+    return principal;
 }
 
-InicioSesion::InicioSesion(QWidget* parent) : QWidget(parent, Qt::Window) {
+void CerrarVentanaPrincipal() {
+    delete principal.data();
+}
+
+InicioSesion::InicioSesion(Oficina& oficina) : QWidget(nullptr, Qt::Window), oficina_(oficina) {
     unica = this;
     setObjectName(QStringLiteral("InicioSesion"));
     setWindowTitle(QStringLiteral("Inicio De Sesion"));
@@ -80,14 +89,6 @@ InicioSesion::InicioSesion(QWidget* parent) : QWidget(parent, Qt::Window) {
     campos->setRowMinimumHeight(4, 44);
     capa->addLayout(campos, 1);
 
-    // Working copy of the accounts and the looked-up hash: data only, never on screen.
-    flexpass = new GridModel(this);
-    flexpass->setObjectName(QStringLiteral("flexpass"));
-    flexpass->setFixedCols(1);
-    text2 = new QLineEdit(this);
-    text2->setObjectName(QStringLiteral("text2"));
-    text2->hide();
-
     setTabOrder(NomUsuario, Pass);
     setTabOrder(Pass, Inicio);
     connect(Inicio, &QPushButton::clicked, this, &InicioSesion::IniciarSesion);
@@ -99,9 +100,9 @@ InicioSesion::~InicioSesion() {
         unica = nullptr;
 }
 
-InicioSesion* InicioSesion::Mostrar() {
+InicioSesion* InicioSesion::Mostrar(Oficina& oficina) {
     if (!unica) {
-        auto* v = new InicioSesion();
+        auto* v = new InicioSesion(oficina);
         v->cargar();
         v->adjustSize();
         v->setFixedSize(v->sizeHint().expandedTo(QSize(420, 0)));
@@ -120,43 +121,34 @@ InicioSesion* InicioSesion::instancia() {
 }
 
 void InicioSesion::cargar() {
+    // Names only: the office checks the password, no hash ever reaches this window.
     try {
-        AbrirConexion2();
-        AbrirRegistros(Registros2, Conexion2, Sentencias::listaUsuarios());
-        flexpass->bind(Registros2);
+        for (const Cuenta& cuenta : LeerCuentas())
+            NomUsuario->addItem(cuenta.nombre);
     } catch (const ErrorBD& e) {
         MostrarError(e);
     }
-    for (int i = 1; i < flexpass->rows(); ++i)
-        NomUsuario->addItem(flexpass->textMatrix(i, 2));
     NomUsuario->setCurrentIndex(-1);
 }
 
 void InicioSesion::IniciarSesion() {
-    const QString nombre = NomUsuario->currentText();
-    bool encontrado = false;
-    text2->clear();
-    // No early exit: when two accounts share a name, the later one counts.
-    for (int i = 1; i < flexpass->rows(); ++i) {
-        if (nombre == flexpass->textMatrix(i, 2)) {
-            text2->setText(flexpass->textMatrix(i, 3));
-            encontrado = true;
-        }
-    }
-    const bool correcta = encontrado && verificarContrasena(text2->text(), Pass->text());
-    text2->clear();
-    if (!correcta) {
+    if (!oficina_.iniciarSesion(NomUsuario->currentText(), Pass->text())) {
         MsgBox(QStringLiteral("Usted a ingresado una contraseña incorrecta o el campo esta vacio, por favor "
                               "escríbala correctamente y presione Iniciar Sesion"),
                QStringLiteral("Contraseña Incorrecta"), Icono::Informacion);
         return;
     }
     MsgBox(QStringLiteral("Contraseña Correcta!"), QStringLiteral("Contraseña Correcta"), Icono::Informacion);
-    UsuarioActual = nombre;
-    CerrarConexion2();
     exito_ = true;
     close();
-    FrmDatos::Mostrar();
+    CerrarVentanaPrincipal();
+    auto* ventana = new FrmDatos(oficina_);
+    // The main window stays loaded until main() deletes it, before the office it refers to.
+    ventana->setAttribute(Qt::WA_DeleteOnClose, false);
+    principal = ventana;
+    ventana->show();
+    ventana->raise();
+    ventana->activateWindow();
 }
 
 void InicioSesion::keyPressEvent(QKeyEvent* evento) {
@@ -173,7 +165,6 @@ void InicioSesion::keyPressEvent(QKeyEvent* evento) {
 }
 
 void InicioSesion::closeEvent(QCloseEvent* evento) {
-    CerrarConexion2();
     evento->accept();
     // Without a login there is nothing else to show: the run ends here.
     if (!exito_)

@@ -2,30 +2,21 @@
 
 #include <QWidget>
 
-class GridModel;
+class Oficina;
 class QComboBox;
 class QLabel;
 class QLineEdit;
 class QPushButton;
 
-// Login window: the user picks an account and types its password; a success sets
-// UsuarioActual and opens the main window. Closing it without a success ends the program.
+// Login window: the user picks an account and types its password; the office checks it, and a
+// success opens the main window. Closing it without a success ends the program.
 class InicioSesion : public QWidget {
     Q_OBJECT
 public:
     // Creates (and loads) the window if needed and shows it.
-    static InicioSesion* Mostrar();
+    static InicioSesion* Mostrar(Oficina& oficina);
     static InicioSesion* instancia(); // nullptr when not loaded
     ~InicioSesion() override;
-
-    QLabel* Label1 = nullptr; // "Nombre de Usuario:"
-    QComboBox* NomUsuario = nullptr;
-    QLabel* Label2 = nullptr; // "Contraseña:"
-    QLineEdit* Pass = nullptr;
-    QPushButton* Inicio = nullptr;
-    QLabel* Image1 = nullptr;
-    GridModel* flexpass = nullptr; // accounts: column 1 Id, 2 Nombre, 3 stored hash
-    QLineEdit* text2 = nullptr;    // hash of the chosen account during an attempt (never shown)
 
     // Runs a login attempt with the current name and password ("Iniciar Sesion").
     void IniciarSesion();
@@ -35,8 +26,20 @@ protected:
     void keyPressEvent(QKeyEvent* evento) override;
 
 private:
-    explicit InicioSesion(QWidget* parent = nullptr);
+    explicit InicioSesion(Oficina& oficina);
     void cargar();
 
+    Oficina& oficina_;
+    QLabel* Label1 = nullptr; // "Nombre de Usuario:"
+    QComboBox* NomUsuario = nullptr;
+    QLabel* Label2 = nullptr; // "Contraseña:"
+    QLineEdit* Pass = nullptr;
+    QPushButton* Inicio = nullptr;
+    QLabel* Image1 = nullptr;
     bool exito_ = false;
 };
+
+// The main window the login opened (nullptr before a login). It lives until the program ends:
+// main() closes it, before the office it shows, with CerrarVentanaPrincipal().
+QWidget* VentanaPrincipal();
+void CerrarVentanaPrincipal();

@@ -1,5 +1,6 @@
 #include "accounts/NvoUsuario.h"
 
+#include "Oficina.h"
 #include "accounts/CuentasUsuario.h"
 #include "platform/Mensajes.h"
 #include "store/BaseDatos.h"
@@ -17,9 +18,9 @@ namespace {
 NvoUsuario* unica = nullptr;
 }
 
-void MostrarNvoUsuario() {
+void MostrarNvoUsuario(Oficina& oficina) {
     if (!unica)
-        new NvoUsuario;
+        new NvoUsuario(oficina);
     unica->showNormal();
     unica->raise();
     unica->activateWindow();
@@ -29,7 +30,7 @@ NvoUsuario* NvoUsuario::instancia() {
     return unica;
 }
 
-NvoUsuario::NvoUsuario() {
+NvoUsuario::NvoUsuario(Oficina& oficina) : oficina_(oficina) {
     unica = this;
     setAttribute(Qt::WA_DeleteOnClose);
     setObjectName(QStringLiteral("NvoUsuario"));
@@ -111,7 +112,7 @@ void NvoUsuario::aceptar() {
         return;
     }
     try {
-        CrearCuenta(UsuarioEnSesion(), nombre, Pass1->text());
+        oficina_.crearCuenta(nombre, Pass1->text());
     } catch (const ErrorBD& e) {
         MostrarError(e);
         return;

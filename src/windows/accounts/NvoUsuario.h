@@ -2,12 +2,13 @@
 
 #include <QWidget>
 
+class Oficina;
 class QLabel;
 class QLineEdit;
 class QPushButton;
 
 // Shows the new-user window (modeless; a second call brings the open one to the front).
-void MostrarNvoUsuario();
+void MostrarNvoUsuario(Oficina& oficina);
 
 // The new-user window, opened from the account window by the administrator. It writes on its
 // own, so it keeps working after the account window has closed.
@@ -17,6 +18,16 @@ public:
     static NvoUsuario* instancia(); // nullptr when not open
     ~NvoUsuario() override;
 
+protected:
+    void closeEvent(QCloseEvent* evento) override;
+
+private:
+    friend void MostrarNvoUsuario(Oficina& oficina);
+    explicit NvoUsuario(Oficina& oficina);
+    void construir();
+    void aceptar();
+
+    Oficina& oficina_;
     QLabel* Label1 = nullptr;
     QLineEdit* Text1 = nullptr;
     QLabel* Label2 = nullptr;
@@ -25,13 +36,4 @@ public:
     QLineEdit* Pass2 = nullptr;
     QPushButton* Aceptar = nullptr;
     QPushButton* Command3 = nullptr; // "Cancelar y Volver"
-
-protected:
-    void closeEvent(QCloseEvent* evento) override;
-
-private:
-    friend void MostrarNvoUsuario();
-    NvoUsuario();
-    void construir();
-    void aceptar();
 };
