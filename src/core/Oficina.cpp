@@ -1,5 +1,345 @@
 #include "Oficina.h"
 
+#include "accounts/Cuentas.h"
+#include "clients/CamposFecha.h"
+#include "clients/EliminarCliente.h"
+#include "store/BaseDatos.h"
+#include "store/Contrasenas.h"
+#include "store/Recordset.h"
+#include "store/Sentencias.h"
+#include "store/modVarios.h"
+
+namespace {
+
+const QString kAdministrador = QStringLiteral("Administrador");
+
+// Leading number of a text, as the band settings are stored (" 8", "08", "8.0").
+double valorNumerico(const QString& texto) {
+    const QString t = texto.trimmed();
+    int fin = 0;
+    if (fin < t.size() && (t.at(fin) == QLatin1Char('-') || t.at(fin) == QLatin1Char('+')))
+        ++fin;
+    while (fin < t.size() && (t.at(fin).isDigit() || t.at(fin) == QLatin1Char('.')))
+        ++fin;
+    bool ok = false;
+    const double v = t.left(fin).toDouble(&ok);
+    return ok ? v : 0.0;
+}
+
+// Reads through slot 3, which is open only while reading.
+std::vector<QStringList> leerPorSlot3(const Consulta& consulta) {
+    AbrirConexion3();
+    try {
+        AbrirRegistros(Registros3, Conexion3, consulta);
+    } catch (...) {
+        CerrarConexion3();
+        throw;
+    }
+    std::vector<QStringList> filas = Registros3.tomarFilas();
+    CerrarConexion3();
+    return filas;
+}
+
+} // namespace
+
+bool ContadorMarcado(const QString& ci) {
+    return ci.contains(QLatin1Char('.'));
+}
+
+std::vector<FilaInfraccion> FilasConSeparadores(const std::vector<QStringList>& registros) {
+    std::vector<FilaInfraccion> filas;
+    filas.reserve(registros.size() + registros.size() / 8);
+    for (const QStringList& r : registros) {
+        const QString ci = r.value(ColInfraccion::CI);
+        if (!ContadorMarcado(ci)) {
+            filas.push_back({r, false});
+            continue;
+        }
+        QStringList sinMarca = r;
+        sinMarca[ColInfraccion::CI] = QString(ci).remove(QLatin1Char('.'));
+        filas.push_back({std::move(sinMarca), false});
+        filas.push_back({QStringList(), false});
+    }
+    return filas;
+}
+
+int FiltrarPorFechas(std::vector<FilaInfraccion>& filas, const QDate& inicio, const QDate& fin) {
+    int ilegibles = 0;
+    for (FilaInfraccion& f : filas) {
+        const QString texto = f.celdas.value(ColInfraccion::Fecha);
+        if (texto.isEmpty())
+            continue;
+        const std::optional<QDate> fecha = LeerFechaDMA(texto);
+        if (!fecha) {
+            ++ilegibles;
+            f.oculta = false;
+            continue;
+        }
+        f.oculta = !(inicio <= *fecha && *fecha <= fin);
+    }
+    return ilegibles;
+}
+
+QString RellenarCero(const QString& numero) {
+    return valorNumerico(numero) < 10 ? QLatin1Char('0') + numero : numero;
+}
+
+TextosBandas CalcularTextosBandas(const QStringList& bandas) {
+    TextosBandas t;
+    if (bandas.value(4).isEmpty())
+        return t;
+    for (int b = 0; b < 3; ++b) {
+        const int base = 1 + 7 * b; // activation, start day, end day, hours and minutes
+        auto celda = [&](int desplazamiento) { return bandas.value(base + desplazamiento); };
+        t.activacion[b] = celda(0);
+        t.inicio[b] =
+            celda(1) + QLatin1Char(' ') + RellenarCero(celda(3)) + QLatin1Char(':') + RellenarCero(celda(4));
+        t.fin[b] =
+            celda(2) + QLatin1Char(' ') + RellenarCero(celda(5)) + QLatin1Char(':') + RellenarCero(celda(6));
+    }
+    return t;
+}
+
+// ---------------------------------------------------------------------------------------------
+
 Oficina::Oficina(QObject* parent) : QObject(parent) {}
 
-Oficina::~Oficina() = default;
+Oficina::~Oficina() {
+    CerrarConexion1();
+}
+
+bool Oficina::iniciarSesion(const QString& nombre, const QString& contrasena) {
+    Recordset cuentas;
+    cuentas.abrir(BaseDatosCompartida(), Sentencias::listaUsuarios());
+    QString hash;
+    bool encontrado = false;
+    // No early exit: when two accounts share a name, the later one counts.
+    for (const QStringList& fila : cuentas.filas()) {
+        if (fila.value(1) == nombre) {
+            hash = fila.value(2);
+            encontrado = true;
+        }
+    }
+    if (!encontrado || !verificarContrasena(hash, contrasena))
+        return false;
+    establecerUsuario(nombre);
+    return true;
+}
+
+void Oficina::establecerUsuario(const QString& nombre) {
+    usuario_ = nombre;
+    Q_EMIT sesionIniciada();
+}
+
+bool Oficina::esAdministrador() const {
+    return usuario_ == kAdministrador;
+}
+
+void Oficina::cargarMunicipio(const QString& rutaArchivo) {
+    rutaMunicipio_ = rutaArchivo;
+    municipio_ = CargarMunicipio(rutaArchivo, &codificacion_);
+    Q_EMIT municipioCambiado();
+}
+
+bool Oficina::cambiarMunicipio(const QString& texto, QString* error) {
+    if (!esAdministrador()) {
+        if (error)
+            *error =
+                QStringLiteral("Solo el usuario Administrador puede cambiar el encabezado del Municipio.");
+        return false;
+    }
+    if (texto != municipio_) {
+        municipio_ = texto;
+        Q_EMIT municipioCambiado();
+    }
+    return GuardarMunicipio(rutaMunicipio_, texto, error, codificacion_);
+}
+
+// --- Client list and selection ---------------------------------------------------------------
+
+void Oficina::abrirClientes() {
+    leerLista(Sentencias::listaClientes());
+}
+
+bool Oficina::buscar(const QString& columna, const QString& texto) {
+    const std::optional<Consulta> consulta = Sentencias::busquedaClientes(columna, texto);
+    if (!consulta)
+        return false;
+    leerLista(*consulta);
+    return true;
+}
+
+void Oficina::recargarClientes() {
+    if (!Registros1.abierto()) {
+        abrirClientes();
+        return;
+    }
+    Registros1.requery();
+    Q_EMIT clientesCambiados();
+    seguirSeleccion();
+}
+
+void Oficina::leerLista(const Consulta& consulta) {
+    CerrarConexion1();
+    AbrirConexion1();
+    AbrirRegistros(Registros1, Conexion1, consulta);
+    Q_EMIT clientesCambiados();
+    seguirSeleccion();
+}
+
+const std::vector<QStringList>& Oficina::filasClientes() const {
+    return Registros1.filas();
+}
+
+Cliente Oficina::clienteEnFila(std::size_t indice) const {
+    return indice < filasClientes().size() ? Cliente::desdeFila(filasClientes()[indice]) : Cliente();
+}
+
+// After the list changed: the client selected before stays selected while it is listed (read
+// again, it may have been edited); otherwise none is, rather than a client the user never chose.
+void Oficina::seguirSeleccion() {
+    const qint64 id = idSeleccionado();
+    seleccionado_.reset();
+    if (id != 0) {
+        for (const QStringList& fila : filasClientes()) {
+            if (fila.value(0).toLongLong() == id) {
+                Cliente c = Cliente::desdeFila(fila);
+                if (!c.esMarcador())
+                    seleccionado_ = std::move(c);
+                break;
+            }
+        }
+    }
+    cargarSeleccionado();
+    Q_EMIT seleccionCambiada();
+}
+
+void Oficina::seleccionar(qint64 id) {
+    if (id == idSeleccionado())
+        return;
+    seleccionado_.reset();
+    for (const QStringList& fila : filasClientes()) {
+        if (id != 0 && fila.value(0).toLongLong() == id) {
+            Cliente c = Cliente::desdeFila(fila);
+            if (!c.esMarcador())
+                seleccionado_ = std::move(c);
+            break;
+        }
+    }
+    cargarSeleccionado();
+    Q_EMIT seleccionCambiada();
+}
+
+void Oficina::releerSeleccionado() {
+    cargarSeleccionado();
+    Q_EMIT infraccionesCambiadas();
+}
+
+void Oficina::cargarSeleccionado() {
+    // Let the previous client's rows go first: a big client would otherwise be held twice.
+    infracciones_.clear();
+    infracciones_.shrink_to_fit();
+    bandas_.clear();
+    ilegibles_ = 0;
+    if (!seleccionado_)
+        return;
+    infracciones_ = FilasConSeparadores(leerPorSlot3(Sentencias::infraccionesCliente(seleccionado_->numero)));
+    const std::vector<QStringList> bandas = leerPorSlot3(Sentencias::bandasCliente(seleccionado_->numero));
+    if (!bandas.empty())
+        bandas_ = bandas.front();
+    ilegibles_ = FiltrarPorFechas(infracciones_, inicio_, fin_);
+}
+
+int Oficina::establecerRango(const QDate& inicio, const QDate& fin) {
+    inicio_ = inicio > fin ? fin : inicio;
+    fin_ = fin;
+    ilegibles_ = FiltrarPorFechas(infracciones_, inicio_, fin_);
+    Q_EMIT rangoCambiado();
+    Q_EMIT infraccionesCambiadas();
+    return ilegibles_;
+}
+
+// --- Operations ------------------------------------------------------------------------------
+
+void Oficina::guardarCliente(const QStringList& valores, qint64 id) {
+    Database& db = BaseDatosCompartida();
+    const Consulta c =
+        id != 0 ? Sentencias::actualizarCliente(valores, id) : Sentencias::insertarCliente(valores);
+    db.ejecutar(c.sql, c.parametros);
+    recargarClientes();
+}
+
+void Oficina::eliminarSeleccionado() {
+    if (!esAdministrador())
+        throw ErrorBD(QStringLiteral("Solo el usuario Administrador puede eliminar clientes."));
+    if (!seleccionado_)
+        throw ErrorBD(QStringLiteral("No hay ningún registro para eliminar"));
+    AbrirConexion3();
+    try {
+        BorrarClienteConInfracciones(Conexion3.db(), seleccionado_->numero, seleccionado_->id);
+    } catch (...) {
+        CerrarConexion3();
+        throw;
+    }
+    CerrarConexion3();
+    recargarClientes();
+}
+
+ResultadoImportacion Oficina::importar(const ArchivoImportacion& archivo, DatosImportacion datos) {
+    // Who imported comes from the login, never from a text on the screen.
+    datos.inspector = usuario_;
+    ResultadoImportacion r = escribirImportacion(BaseDatosCompartida(), archivo, datos);
+    if (r.ok())
+        recargarClientes();
+    return r;
+}
+
+EntradaLibro Oficina::entradaLibro(const std::array<bool, 23>& opciones) const {
+    EntradaLibro e;
+    e.check = opciones;
+    e.titulo = municipio_;
+    e.inspector = usuario_;
+    if (seleccionado_)
+        e.cliente = seleccionado_->fila();
+    e.bandas = bandas_;
+    const QStringList separador(ColInfraccion::Cantidad, QString());
+    e.infracciones.reserve(infracciones_.size());
+    for (const FilaInfraccion& f : infracciones_)
+        e.infracciones.push_back({f.separador() ? separador : f.celdas, f.oculta});
+    return e;
+}
+
+DatosInforme Oficina::datosInforme() const {
+    DatosInforme d;
+    d.titulo = TituloInforme(municipio_);
+    if (!seleccionado_)
+        return d;
+    const Cliente& c = *seleccionado_;
+    d.cliente = c.nombre;
+    d.local = c.nombreLocal;
+    d.direccionLocal =
+        DireccionLocalInforme(c.direccionLocal, c.localidadLocal, c.partidoLocal, c.provinciaLocal);
+    for (const FilaInfraccion& f : infracciones_) {
+        if (f.oculta)
+            continue;
+        RegistroInforme r;
+        for (int col = 0; col < 16; ++col)
+            r[static_cast<size_t>(col)] = f.celdas.value(col + 2);
+        d.registros.push_back(std::move(r));
+    }
+    return d;
+}
+
+// --- Accounts --------------------------------------------------------------------------------
+
+bool Oficina::cambiarContrasena(qint64 id, const QString& nombre, const QString& contrasena) {
+    return CambiarContrasenaCuenta(usuario_, id, nombre, contrasena);
+}
+
+int Oficina::borrarCuentas(const QString& nombre) {
+    return BorrarCuentas(usuario_, nombre);
+}
+
+void Oficina::crearCuenta(const QString& nombre, const QString& contrasena) {
+    CrearCuenta(usuario_, nombre, contrasena);
+}

@@ -118,6 +118,8 @@ public:
     // A start after the end moves the start to the end. Returns how many date texts could not be
     // read (a client whose rows are not dates cannot be filtered).
     int establecerRango(const QDate& inicio, const QDate& fin);
+    // Date texts of the selected client's rows that the last filtering could not read.
+    int fechasIlegibles() const { return ilegibles_; }
 
     // --- The selected client's infractions and bands ---
     const std::vector<FilaInfraccion>& infracciones() const { return infracciones_; }
@@ -157,8 +159,8 @@ Q_SIGNALS:
 
 private:
     void leerLista(const Consulta& consulta);
+    void seguirSeleccion();
     void cargarSeleccionado();
-    void filtrar();
 
     QString usuario_;
     QString municipio_;
@@ -167,7 +169,7 @@ private:
     std::optional<Cliente> seleccionado_;
     QDate inicio_{2011, 1, 1};
     QDate fin_ = QDate::currentDate();
-    std::vector<QStringList> registros_; // the selected client's stored rows
     std::vector<FilaInfraccion> infracciones_;
     QStringList bandas_;
+    int ilegibles_ = 0;
 };

@@ -4,6 +4,7 @@
 
 #include <QStringList>
 
+#include <utility>
 #include <vector>
 
 class Database;
@@ -21,6 +22,8 @@ public:
     const QStringList& campos() const { return campos_; }
     const std::vector<QStringList>& filas() const { return filas_; }
     int cantidad() const { return static_cast<int>(filas_.size()); }
+    // Hands the rows over without copying them; the recordset is left empty.
+    std::vector<QStringList> tomarFilas() { return std::exchange(filas_, {}); }
 
 private:
     Database* db_ = nullptr;

@@ -1,0 +1,11 @@
+#include <QGuiApplication>
+
+#include <gtest/gtest.h>
+
+// The core's tests need fonts (report layout) but never a widget.
+int main(int argc, char** argv) {
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QGuiApplication app(argc, argv);
+    ::testing::InitGoogleTest(&argc, argv);
+    return RUN_ALL_TESTS();
+}

@@ -1,0 +1,263 @@
+// The office model without any window: session and rights, the one selected client across
+// searches and writes, the infraction view's rows, and what the workbook and report receive.
+#include "../import/test_importacion_archivos.h"
+#include "BaseTemporal.h"
+#include "Oficina.h"
+#include "store/BaseDatos.h"
+#include "store/Sentencias.h"
+#include "store/modVarios.h"
+
+#include <QSignalSpy>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+void ejecutar(const Consulta& c) {
+    BaseDatosCompartida().ejecutar(c.sql, c.parametros);
+}
+
+qint64 agregarCliente(const QString& numero, const QString& nombre, const QString& localidad,
+                      const QString& local) {
+    QStringList v(23, QStringLiteral("x"));
+    v[0] = numero;
+    v[1] = nombre;
+    v[3] = localidad;
+    v[11] = local;
+    v[13] = QStringLiteral("Bernal");
+    ejecutar(Sentencias::insertarCliente(v));
+    return BaseDatosCompartida().ultimoId();
+}
+
+// Date yyyymmdd, status and "CI" text; the other columns fixed.
+void agregarInfraccion(const QString& numero, const QString& fecha, const QString& estatus,
+                       const QString& ci) {
+    QStringList v = QStringLiteral("|||095||13,2 V|SI|010|Administrador|095|085|003|- 05|010|060|070|")
+                        .split(QLatin1Char('|'));
+    v[0] = numero;
+    v[1] = fecha;
+    v[2] = QStringLiteral("120000");
+    v[4] = estatus;
+    v[16] = ci;
+    ejecutar(Sentencias::insertarInfraccion(v));
+}
+
+QStringList fechas(const Oficina& o) {
+    QStringList r;
+    for (const FilaInfraccion& f : o.infracciones())
+        if (!f.oculta)
+            r << (f.separador() ? QStringLiteral("-") : f.celdas.value(ColInfraccion::Fecha));
+    return r;
+}
+
+class OficinaTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        id12 = agregarCliente(QStringLiteral("12"), QStringLiteral("Juan Pérez"), QStringLiteral("Quilmes"),
+                              QStringLiteral("Bar El Ñandú"));
+        id123 = agregarCliente(QStringLiteral("123"), QStringLiteral("Ana Ruiz"), QStringLiteral("Wilde"),
+                               QStringLiteral("Pub Norte"));
+        idGuion = agregarCliente(QStringLiteral("9"), QStringLiteral("Oculto"), QStringLiteral("-"),
+                                 QStringLiteral("Barra"));
+        const char* const filas[][4] = {{"12", "20110228", "L. SHOW", "1"},
+                                        {"12", "20110301", "D. JOCKEY", "1."},
+                                        {"12", "20110315", "MIC. DESC.", "BLOQ."},
+                                        {"12", "20110401", "", "2"},
+                                        {"123", "20110310", "EXCESO INF.", "9"}};
+        for (const auto& f : filas)
+            agregarInfraccion(QString::fromLatin1(f[0]), QString::fromLatin1(f[1]), QString::fromLatin1(f[2]),
+                              QString::fromLatin1(f[3]));
+        ejecutar(
+            {QStringLiteral("UPDATE Clientes SET horainicio='8', MinutosInicio='5', ActivacionBanda1='Si', "
+                            "fechainicio='Lunes', fechafin='Viernes', HoraFin='23', MinutosFin='30' "
+                            "WHERE NumeroCliente='12'"),
+             {}});
+        oficina.establecerUsuario(QStringLiteral("Administrador"));
+        oficina.abrirClientes();
+        oficina.establecerRango(QDate(2011, 1, 1), QDate(2030, 1, 1));
+    }
+
+    BaseTemporal base;
+    Oficina oficina;
+    qint64 id12 = 0, id123 = 0, idGuion = 0;
+};
+
+} // namespace
+
+TEST_F(OficinaTest, SesionYDerechosSoloPorElNombreExactoDelLogin) {
+    Oficina o;
+    QSignalSpy sesion(&o, &Oficina::sesionIniciada);
+    EXPECT_FALSE(o.iniciarSesion(QStringLiteral("Administrador"), QStringLiteral("x")));
+    EXPECT_FALSE(o.iniciarSesion(QStringLiteral("Nadie"), QString()));
+    EXPECT_TRUE(o.usuario().isEmpty());
+    EXPECT_TRUE(o.iniciarSesion(QStringLiteral("Invitado"), QString()));
+    EXPECT_EQ(o.usuario(), QStringLiteral("Invitado"));
+    EXPECT_EQ(sesion.count(), 1);
+    EXPECT_FALSE(o.esAdministrador());
+    // Every administrator operation is refused to anyone else, whatever a window shows.
+    EXPECT_THROW(o.crearCuenta(QStringLiteral("Intruso"), QString()), ErrorBD);
+    EXPECT_THROW(o.borrarCuentas(QStringLiteral("Invitado")), ErrorBD);
+    EXPECT_THROW(o.cambiarContrasena(1, QStringLiteral("Administrador"), QStringLiteral("x")), ErrorBD);
+    QString error;
+    EXPECT_FALSE(o.cambiarMunicipio(QStringLiteral("Otro"), &error));
+    EXPECT_FALSE(error.isEmpty());
+    o.abrirClientes();
+    o.seleccionar(id12);
+    EXPECT_THROW(o.eliminarSeleccionado(), ErrorBD);
+    o.establecerUsuario(QStringLiteral("administrador"));
+    EXPECT_FALSE(o.esAdministrador());
+
+    // The later of two accounts with one name counts; the administrator's rights follow the name.
+    Oficina admin;
+    admin.establecerUsuario(QStringLiteral("Administrador"));
+    admin.crearCuenta(QStringLiteral("Operador"), QStringLiteral("uno"));
+    admin.crearCuenta(QStringLiteral("Operador"), QStringLiteral("dos"));
+    EXPECT_FALSE(o.iniciarSesion(QStringLiteral("Operador"), QStringLiteral("uno")));
+    EXPECT_TRUE(o.iniciarSesion(QStringLiteral("Operador"), QStringLiteral("dos")));
+    EXPECT_EQ(admin.borrarCuentas(QStringLiteral("Operador")), 2);
+    EXPECT_THROW(admin.borrarCuentas(QStringLiteral("Invitado")), ErrorBD);
+}
+
+// The highlighted row, the details below and every button's target have one home: after any
+// change to the list the selected client stays while listed, otherwise none is selected.
+TEST_F(OficinaTest, UnSoloClienteSeleccionadoTrasCadaCambioDeLaLista) {
+    QSignalSpy seleccion(&oficina, &Oficina::seleccionCambiada);
+    EXPECT_FALSE(oficina.clienteSeleccionado());
+    EXPECT_EQ(oficina.filasClientes().size(), 4u); // placeholder included; the view hides it
+    EXPECT_TRUE(oficina.clienteEnFila(0).esMarcador());
+
+    oficina.seleccionar(id12);
+    ASSERT_TRUE(oficina.clienteSeleccionado());
+    EXPECT_EQ(oficina.clienteSeleccionado()->nombreLocal, QStringLiteral("Bar El Ñandú"));
+    EXPECT_EQ(seleccion.count(), 1);
+    oficina.seleccionar(id12); // the same client again: nothing to tell
+    EXPECT_EQ(seleccion.count(), 1);
+
+    EXPECT_TRUE(oficina.buscar(QStringLiteral("Nombre"), QStringLiteral("pé")));
+    EXPECT_EQ(oficina.idSeleccionado(), id12);
+    EXPECT_TRUE(oficina.buscar(QStringLiteral("Nombre"), QStringLiteral("ana")));
+    EXPECT_EQ(oficina.filasClientes().size(), 1u);
+    EXPECT_EQ(oficina.idSeleccionado(), 0);
+    EXPECT_TRUE(oficina.infracciones().empty());
+    EXPECT_FALSE(oficina.buscar(QStringLiteral("Sin columna"), QStringLiteral("x")));
+    EXPECT_EQ(oficina.filasClientes().size(), 1u);
+
+    // The placeholder is never selected; a client saved with locality "-" is.
+    oficina.abrirClientes();
+    oficina.seleccionar(oficina.clienteEnFila(0).id);
+    EXPECT_FALSE(oficina.clienteSeleccionado());
+    oficina.seleccionar(idGuion);
+    EXPECT_EQ(oficina.idSeleccionado(), idGuion);
+}
+
+TEST_F(OficinaTest, FilasDeInfraccionesConSeparadoresRangoYBandas) {
+    oficina.seleccionar(id12);
+    // Exact client number: 12 never shows the rows of 123. Marked rows lose the mark and get a
+    // separator below; a status-less row stays.
+    EXPECT_EQ(fechas(oficina),
+              QStringList({"28/02/2011", "01/03/2011", "-", "15/03/2011", "-", "01/04/2011"}));
+    EXPECT_EQ(oficina.infracciones()[1].celdas.value(ColInfraccion::CI), QStringLiteral("1"));
+    EXPECT_EQ(oficina.infracciones()[3].celdas.value(ColInfraccion::CI), QStringLiteral("BLOQ"));
+
+    QSignalSpy rango(&oficina, &Oficina::rangoCambiado);
+    EXPECT_EQ(oficina.establecerRango(QDate(2011, 3, 1), QDate(2011, 3, 31)), 0);
+    EXPECT_EQ(fechas(oficina), QStringList({"01/03/2011", "-", "15/03/2011", "-"}));
+    // A start after the end moves to the end.
+    oficina.establecerRango(QDate(2011, 5, 1), QDate(2011, 4, 1));
+    EXPECT_EQ(oficina.fechaInicio(), QDate(2011, 4, 1));
+    EXPECT_EQ(fechas(oficina), QStringList({"-", "-", "01/04/2011"}));
+    EXPECT_EQ(rango.count(), 2);
+    // A stored date that is not a date is counted and stays visible.
+    ejecutar(
+        {QStringLiteral("UPDATE Infracciones SET FechaInfraccion='2011xx01' WHERE contadorinf='2'"), {}});
+    oficina.releerSeleccionado();
+    EXPECT_EQ(oficina.fechasIlegibles(), 1);
+
+    const TextosBandas t = oficina.textosBandas();
+    EXPECT_EQ(t.activacion[0], QStringLiteral("Si"));
+    EXPECT_EQ(t.inicio[0], QStringLiteral("Lunes 08:05"));
+    EXPECT_EQ(t.fin[0], QStringLiteral("Viernes 23:30"));
+    oficina.seleccionar(id123); // no band settings: empty boxes
+    EXPECT_TRUE(oficina.textosBandas().inicio[0].isEmpty());
+    EXPECT_EQ(RellenarCero(QStringLiteral("12")), QStringLiteral("12"));
+}
+
+TEST_F(OficinaTest, GuardarYEliminarReleenLaListaYMantienenLaSeleccion) {
+    oficina.seleccionar(id12);
+    Cliente c = *oficina.clienteSeleccionado();
+    QStringList valores = c.fila().mid(1);
+    valores[11] = QStringLiteral("Bar Nuevo");
+    valores[10] = QStringLiteral("20100101"); // stored forms for the dates
+    valores[18] = valores[19] = valores[20] = valores[21] = QString();
+    oficina.guardarCliente(valores, id12);
+    EXPECT_EQ(oficina.clienteSeleccionado()->nombreLocal, QStringLiteral("Bar Nuevo"));
+    EXPECT_EQ(oficina.clienteSeleccionado()->fechaAlta, QStringLiteral("01/01/2010"));
+
+    valores[0] = QStringLiteral("77");
+    oficina.guardarCliente(valores, 0);
+    EXPECT_EQ(oficina.filasClientes().size(), 5u);
+    EXPECT_EQ(oficina.idSeleccionado(), id12);
+
+    // Deleting 12 leaves 123 and its rows alone, and nothing selected.
+    oficina.eliminarSeleccionado();
+    EXPECT_FALSE(oficina.clienteSeleccionado());
+    EXPECT_EQ(oficina.filasClientes().size(), 4u);
+    oficina.seleccionar(id123);
+    EXPECT_EQ(oficina.infracciones().size(), 1u);
+    oficina.seleccionar(0);
+    EXPECT_THROW(oficina.eliminarSeleccionado(), ErrorBD);
+}
+
+TEST_F(OficinaTest, ImportarSellaElUsuarioDeLaSesionYRefrescaElClienteSeleccionado) {
+    agregarCliente(QStringLiteral("0123"), QStringLiteral("Importado"), QStringLiteral("Bernal"),
+                   QStringLiteral("Local"));
+    oficina.abrirClientes();
+    const qint64 id = oficina.clienteEnFila(4).id;
+    oficina.seleccionar(id);
+    EXPECT_TRUE(oficina.infracciones().empty());
+    oficina.establecerUsuario(QStringLiteral("Invitado"));
+
+    ArchivoImportacion archivo;
+    ASSERT_TRUE(prepararImportacion(prueba::archivo("12"), archivo).ok());
+    DatosImportacion datos;
+    datos.numeroCliente = QStringLiteral("0123");
+    datos.fecha = QDate(2011, 9, 28);
+    datos.hora = QTime(14, 5, 30);
+    datos.inspector = QStringLiteral("Administrador"); // whatever a window put there
+    EXPECT_TRUE(oficina.importar(archivo, datos).ok());
+    EXPECT_EQ(oficina.idSeleccionado(), id);
+    ASSERT_EQ(oficina.infracciones().size(), 2u);
+    for (const FilaInfraccion& f : oficina.infracciones())
+        EXPECT_EQ(f.celdas.value(ColInfraccion::Inspector), QStringLiteral("Invitado"));
+    EXPECT_EQ(oficina.clienteSeleccionado()->ultimaInspeccionFecha, QStringLiteral("28/09/2011"));
+}
+
+TEST_F(OficinaTest, ElLibroYElInformeRecibenLoQueMuestraLaVista) {
+    QTemporaryDir dir;
+    const QString ruta = dir.filePath(QStringLiteral("data.dat"));
+    oficina.cargarMunicipio(ruta);
+    ASSERT_TRUE(oficina.cambiarMunicipio(QStringLiteral("Quilmes")));
+    oficina.seleccionar(id12);
+    oficina.establecerRango(QDate(2011, 3, 1), QDate(2011, 3, 31));
+
+    std::array<bool, 23> opciones{};
+    opciones[3] = true;
+    const EntradaLibro e = oficina.entradaLibro(opciones);
+    EXPECT_EQ(e.titulo, QStringLiteral("Quilmes"));
+    EXPECT_EQ(e.inspector, QStringLiteral("Administrador"));
+    EXPECT_TRUE(e.check[3]);
+    EXPECT_EQ(e.cliente.value(1), QStringLiteral("12"));
+    EXPECT_EQ(e.bandas.value(4), QStringLiteral("8"));
+    ASSERT_EQ(e.infracciones.size(), 6u);
+    EXPECT_TRUE(e.infracciones[0].oculta);
+    EXPECT_EQ(e.infracciones[2].celdas, QStringList(ColInfraccion::Cantidad, QString()));
+    EXPECT_FALSE(e.infracciones[2].oculta);
+
+    const DatosInforme d = oficina.datosInforme();
+    EXPECT_EQ(d.cliente, QStringLiteral("Juan Pérez"));
+    EXPECT_EQ(d.local, QStringLiteral("Bar El Ñandú"));
+    ASSERT_EQ(d.registros.size(), 4u); // two rows in March, each with its separator
+    EXPECT_EQ(d.registros[0][0], QStringLiteral("01/03/2011"));
+    EXPECT_TRUE(d.registros[1][0].isEmpty());
+}
