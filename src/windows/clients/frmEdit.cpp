@@ -1,8 +1,9 @@
 #include "clients/frmEdit.h"
 
+#include "Oficina.h"
 #include "clients/SelectoresFecha.h"
 #include "platform/Mensajes.h"
-#include "store/modVarios.h"
+#include "store/BaseDatos.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -76,18 +77,21 @@ QTimeEdit* nuevaHora(const char* nombre, QWidget* padre) {
 }
 } // namespace
 
-frmEdit* frmEdit::instancia() {
-    if (!unica)
-        unica = new frmEdit();
+frmEdit* frmEdit::Abrir(Oficina& oficina, QWidget* padre) {
+    if (unica && unica->isVisible())
+        return unica;
+    // One not shown yet may carry another opening's mode: the new one starts afresh.
+    delete unica;
+    unica = new frmEdit(oficina, padre);
     return unica;
 }
 
-bool frmEdit::existe() {
-    return unica != nullptr;
+frmEdit* frmEdit::instancia() {
+    return unica;
 }
 
-frmEdit::frmEdit(QWidget* parent)
-    : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint) {
+frmEdit::frmEdit(Oficina& oficina, QWidget* parent)
+    : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint), oficina_(oficina) {
     setObjectName(QStringLiteral("frmEdit"));
     setModal(true);
     construir();
@@ -253,6 +257,49 @@ void frmEdit::PonerTexto(int indice, const QString& texto) {
     t->setText(texto);
 }
 
+void frmEdit::cargar(const Cliente& c) {
+    ModoEdicion = 1;
+    IdCliente = c.id;
+    const QString* campos[] = {&c.numero,         &c.nombre,       &c.direccion,      &c.localidad,
+                               &c.codigoPostal,   &c.partido,      &c.provincia,      &c.telefono,
+                               &c.telefonoMovil,  &c.email,        &c.nombreLocal,    &c.direccionLocal,
+                               &c.localidadLocal, &c.partidoLocal, &c.provinciaLocal, &c.telefonoLocal,
+                               &c.emailLocal};
+    for (int k = 0; k < 17; ++k)
+        PonerTexto(k < 10 ? k + 1 : k + 3, *campos[k]);
+    PonerFecha(DTPicker1, LeerFechaDMA(c.fechaAlta));
+    PonerFecha(DTPicker2, LeerFechaDMA(c.ultimaInspeccionFecha));
+    PonerHora(DTPicker3, LeerHoraHMS(c.ultimaInspeccionHora));
+    PonerFecha(DTPicker4, LeerFechaDMA(c.anteriorInspeccionFecha));
+    PonerHora(DTPicker5, LeerHoraHMS(c.anteriorInspeccionHora));
+    PonerTexto(22, c.notas);
+}
+
+void frmEdit::nuevo() {
+    ModoEdicion = 0;
+    IdCliente = 0;
+    for (const auto& campo : textos_)
+        PonerTexto(campo.first, QString());
+    PonerTexto(22, QString());
+    for (QDateEdit* d : {DTPicker1, DTPicker2, DTPicker4})
+        PonerFecha(d, kFechaInicial);
+    for (QTimeEdit* t : {DTPicker3, DTPicker5})
+        PonerHora(t, QTime(0, 0));
+}
+
+void frmEdit::clienteDeImportacion(const QString& numero, const QDate& fecha, const QTime& hora) {
+    nuevo();
+    deImportacion_ = true;
+    cmdCancelar->setEnabled(false);
+    setWindowFlag(Qt::WindowCloseButtonHint, true);
+    Text1(1)->setEnabled(false);
+    PonerTexto(1, numero);
+    for (QDateEdit* d : {DTPicker1, DTPicker2, DTPicker4})
+        d->setDate(fecha);
+    for (QTimeEdit* t : {DTPicker3, DTPicker5})
+        t->setTime(hora);
+}
+
 void frmEdit::showEvent(QShowEvent* evento) {
     // What the window does when it becomes active: captions by mode, the client number of an
     // existing client locked.
@@ -270,8 +317,8 @@ void frmEdit::showEvent(QShowEvent* evento) {
 }
 
 void frmEdit::Guardar() {
-    // A second press (or Esc) delivered while the list repaints must not save or close twice.
-    if (guardando_)
+    // A press (or Esc) queued behind the one that saved must not save or close again.
+    if (guardando_ || cerrado_)
         return;
     for (int i : kObligatorios) {
         QLineEdit* t = Text1(i);
@@ -295,44 +342,31 @@ void frmEdit::Guardar() {
     valores << FechaAlmacenada(DTPicker2) << HoraAlmacenada(DTPicker3) << FechaAlmacenada(DTPicker4)
             << HoraAlmacenada(DTPicker5) << Notas->toPlainText();
 
+    guardando_ = true;
     try {
-        Conexion1.ejecutar(ModoEdicion == 1 ? Sentencias::actualizarCliente(valores, IdCliente)
-                                            : Sentencias::insertarCliente(valores));
+        oficina_.guardarCliente(valores, ModoEdicion == 1 ? IdCliente : 0);
     } catch (const ErrorBD& e) {
         // Nothing was written: the window stays open with what the user typed.
+        guardando_ = false;
         MostrarError(e, Icono::Ninguno);
         return;
     } catch (const std::exception& e) {
+        guardando_ = false;
         MsgBox(QString::fromLocal8Bit(e.what()), QString(), Icono::Ninguno);
         return;
     }
-
-    // The row is stored; a failed refresh must not invite a second save of it.
-    guardando_ = true;
-    try {
-        if (Registros1.abierto())
-            Registros1.requery();
-    } catch (const ErrorBD& e) {
-        MostrarError(e);
-    }
-    QCoreApplication::processEvents();
     cerrar(true);
 }
 
 void frmEdit::Cancelar() {
-    if (guardando_)
+    if (guardando_ || cerrado_)
         return;
     cerrar(false);
 }
 
-void frmEdit::ModoClienteDeImportacion() {
-    deImportacion_ = true;
-    cmdCancelar->setEnabled(false);
-    setWindowFlag(Qt::WindowCloseButtonHint, true);
-}
-
 void frmEdit::cerrar(bool guardado) {
     cerrando_ = true;
+    cerrado_ = true;
     guardando_ = false;
     guardado_ = guardado;
     if (unica == this)

@@ -1,16 +1,14 @@
 #include "import/AdquirirInf.h"
 
-#include "accounts/Sesion.h"
-#include "clients/FrmDatos.h"
-#include "clients/VistaInfracciones.h"
+#include "Oficina.h"
 #include "clients/frmEdit.h"
-#include "grid/GridModel.h"
 #include "import/ArchivoInspeccion.h"
 #include "import/Importacion.h"
 #include "platform/Dialogos.h"
 #include "platform/Mensajes.h"
 #include "store/modVarios.h"
 
+#include <QApplication>
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QCoreApplication>
@@ -50,9 +48,10 @@ const QString kIlegible =
 
 } // namespace
 
-void MostrarAdquirirInf() {
+void MostrarAdquirirInf(Oficina& oficina) {
+    // Owned by the window it was asked from, so it stays in front of it.
     if (!unica)
-        unica = new AdquirirInf(FrmDatos::instancia());
+        unica = new AdquirirInf(oficina, QApplication::activeWindow());
     unica->show();
     unica->raise();
     unica->activateWindow();
@@ -62,7 +61,11 @@ AdquirirInf* AdquirirInf::instancia() {
     return unica.data();
 }
 
-AdquirirInf::AdquirirInf(QWidget* parent) : QWidget(parent, Qt::Window) {
+bool ImportacionEnCurso() {
+    return unica && unica->importando_;
+}
+
+AdquirirInf::AdquirirInf(Oficina& oficina, QWidget* parent) : QWidget(parent, Qt::Window), oficina_(oficina) {
     setObjectName(QStringLiteral("AdquirirInf"));
     setAttribute(Qt::WA_DeleteOnClose);
     setWindowTitle(QStringLiteral("Adquirir Datos de Inspección"));
@@ -347,24 +350,10 @@ bool AdquirirInf::registrarClienteNuevo(const VistaPreviaInspeccion& vista) {
         QStringLiteral("El archivo de infracciones pertenece a un cliente no existente en la base de datos, "
                        "Por Favor Ingresélo a continuación"),
         QStringLiteral("Cliente Nuevo"), Icono::Pregunta);
-    FrmDatos* principal = FrmDatos::instancia();
-    if (!principal)
-        return true; // no register on screen to add the client to
-    frmEdit* editor = frmEdit::instancia();
-    editor->ModoEdicion = 0;
-    editor->ModoClienteDeImportacion();
-    editor->Text1(1)->setEnabled(false);
-    editor->Text1(1)->setText(vista.numeroCliente);
-    editor->DTPicker1->setDate(vista.fechaLeida);
-    editor->DTPicker2->setDate(vista.fechaLeida);
-    editor->DTPicker3->setTime(vista.horaLeida);
-    editor->DTPicker4->setDate(vista.fechaLeida);
-    editor->DTPicker5->setTime(vista.horaLeida);
+    frmEdit* editor = frmEdit::Abrir(oficina_, this);
+    editor->clienteDeImportacion(vista.numeroCliente, vista.fechaLeida, vista.horaLeida);
     // The editor is discarded once closed: the next opening can be cancelled again.
-    if (!editor->MostrarModal())
-        return false;
-    principal->RecargarClientes();
-    return true;
+    return editor->MostrarModal();
 }
 
 void AdquirirInf::importar() {
@@ -396,23 +385,22 @@ void AdquirirInf::importar() {
     const VistaPreviaInspeccion vista = *decodificarVistaPrevia(archivo.datos);
 
     try {
-        Database& db = Conexion1.db();
-        if (!existeCliente(db, vista.numeroCliente) && !registrarClienteNuevo(vista))
+        // Asked of the register, not of the list on screen: a search may hide the client.
+        if (!existeCliente(BaseDatosCompartida(), vista.numeroCliente) && !registrarClienteNuevo(vista))
             return aviso(
                 QStringLiteral("Importación cancelada: no se guardó ningún dato. El archivo se conserva."));
         DatosImportacion datos;
         datos.numeroCliente = vista.numeroCliente;
         datos.fecha = vista.fechaLeida;
         datos.hora = vista.horaLeida;
-        // The login's name, never a box on the screen.
-        datos.inspector = UsuarioActual;
         // Repaints and timers only: no click may write in the middle of the transaction.
         datos.progreso = [](qsizetype, qsizetype) {
             QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
         };
         datos.ruta = ruta;
         datos.borrar = BorrarArchivo;
-        r = escribirImportacion(db, archivo, datos);
+        // The model stamps the session's user as inspector and reads the client list again.
+        r = oficina_.importar(archivo, std::move(datos));
     } catch (const ErrorBD& e) {
         MostrarError(e);
         return;
@@ -428,9 +416,6 @@ void AdquirirInf::importar() {
 
     // Committed, and the file already deleted (or kept, and said so) before any notice waits.
     actualizarArchivos();
-    // The client selected before the import stays selected, so its view shows the new rows.
-    if (FrmDatos* principal = FrmDatos::instancia())
-        principal->RecargarClientes();
     if (r.borrado == EstadoBorrado::NoBorrado)
         aviso(QStringLiteral(
                   "Las infracciones se guardaron en la base de datos, pero el archivo \"%1\" no pudo "

@@ -4,6 +4,7 @@
 #include <QPointer>
 #include <QWidget>
 
+class Oficina;
 class QComboBox;
 class QDateEdit;
 class QFileSystemWatcher;
@@ -19,18 +20,54 @@ class QTreeWidgetItem;
 struct VistaPreviaInspeccion;
 
 // Shows the import window (modeless, one at a time).
-void MostrarAdquirirInf();
+void MostrarAdquirirInf(Oficina& oficina);
+// Whether an import is writing its transaction: the program must not end before it finishes.
+bool ImportacionEnCurso();
 
 // The import window: finds an inspection data file on any drive, previews its client number,
-// date and time, and imports it. Controls keep their designer names (also their objectName).
+// date and time, and imports it through the office model. Controls keep their designer names as
+// objectName.
 class AdquirirInf : public QWidget {
     Q_OBJECT
 public:
     static AdquirirInf* instancia(); // nullptr when not open
 
-    explicit AdquirirInf(QWidget* parent = nullptr);
+    explicit AdquirirInf(Oficina& oficina, QWidget* parent = nullptr);
     ~AdquirirInf() override;
 
+    // Directory shown by Dir1 and File1. False (and nothing changes) when it cannot be read.
+    bool setDirectorio(const QString& ruta);
+    QString directorio() const { return directorio_; }
+    // Full path of the file selected in File1; empty when none is selected.
+    QString rutaSeleccionada() const;
+    // Re-reads the file list of the current directory (nothing selected afterwards).
+    void actualizarArchivos();
+    // The bytes whose data the preview shows: what an import stores, or nothing.
+    const QByteArray& datosPrevistos() const { return datosPrevistos_; }
+
+    // Behind the file click and the "Importar Datos" button.
+    void previsualizar(const QString& nombreArchivo);
+    void importar();
+
+protected:
+    void closeEvent(QCloseEvent* evento) override;
+
+private:
+    friend bool ImportacionEnCurso();
+
+    void construir();
+    void cargarUnidades();
+    void cambiarUnidad(int indice);
+    void llenarDirectorios();
+    void seleccionCambiada();
+    void archivoPulsado(QListWidgetItem* item);
+    void directorioActivado(QTreeWidgetItem* item);
+    bool registrarClienteNuevo(const VistaPreviaInspeccion& vista);
+    void permitirAcciones(bool si);
+    void directorioCambiado();
+    void archivoDistinto(const QString& ruta);
+
+    Oficina& oficina_;
     QGroupBox* Frame1 = nullptr;  // "Ubicacion de los Archivos de Datos"
     QComboBox* Drive1 = nullptr;  // mounted volumes; item data holds the root path
     QTreeWidget* Dir1 = nullptr;  // the current directory's parents and sub-directories
@@ -43,37 +80,6 @@ public:
     QTimeEdit* DTPicker2 = nullptr;
     QPushButton* Command1 = nullptr; // "Importar Datos"
     QPushButton* Volver = nullptr;   // "Cancelar y Volver"
-
-    // Directory shown by Dir1 and File1. False (and nothing changes) when it cannot be read.
-    bool setDirectorio(const QString& ruta);
-    QString directorio() const { return directorio_; }
-    // Full path of the file selected in File1; empty when none is selected.
-    QString rutaSeleccionada() const;
-    // Re-reads the file list of the current directory (nothing selected afterwards).
-    void actualizarArchivos();
-    // The bytes whose data the preview shows: what an import stores, or nothing.
-    const QByteArray& datosPrevistos() const { return datosPrevistos_; }
-    bool importando() const { return importando_; }
-
-    // Behind the file click and the "Importar Datos" button.
-    void previsualizar(const QString& nombreArchivo);
-    void importar();
-
-protected:
-    void closeEvent(QCloseEvent* evento) override;
-
-private:
-    void construir();
-    void cargarUnidades();
-    void cambiarUnidad(int indice);
-    void llenarDirectorios();
-    void seleccionCambiada();
-    void archivoPulsado(QListWidgetItem* item);
-    void directorioActivado(QTreeWidgetItem* item);
-    bool registrarClienteNuevo(const VistaPreviaInspeccion& vista);
-    void permitirAcciones(bool si);
-    void directorioCambiado();
-    void archivoDistinto(const QString& ruta);
 
     QString directorio_;
     QString rutaPrevista_;      // file whose preview filled Text1 and the pickers
