@@ -1,4 +1,5 @@
-#include "clients/FrmDatos.h"
+#include "Oficina.h"
+#include "accounts/InicioSesion.h"
 #include "clients/Imagenes.h"
 #include "clients/PantallaInicio.h"
 #include "platform/DirectorioDatos.h"
@@ -34,11 +35,15 @@ int main(int argc, char* argv[]) {
         return 1;
     }
 
-    auto* inicio = new PantallaInicio;
-    inicio->show();
-    const int resultado = QApplication::exec();
-    delete FrmDatos::instancia();
-    delete inicio;
+    int resultado = 0;
+    {
+        Oficina oficina;
+        PantallaInicio inicio(oficina);
+        inicio.show();
+        resultado = QApplication::exec();
+        // The main window shows the model: it goes first.
+        CerrarVentanaPrincipal();
+    }
     CerrarBaseDatos();
     return resultado;
 }

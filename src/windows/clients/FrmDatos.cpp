@@ -1,15 +1,18 @@
 #include "clients/FrmDatos.h"
 
+#include "Oficina.h"
 #include "accounts/CuentasUsuario.h"
-#include "accounts/Sesion.h"
-#include "clients/ArchivoMunicipio.h"
+#include "clients/Cliente.h"
 #include "clients/Imagenes.h"
 #include "clients/SelectoresFecha.h"
 #include "clients/VistaInfracciones.h"
+#include "clients/frmEdit.h"
 #include "grid/AnchoColumnas.h"
 #include "grid/GridModel.h"
 #include "grid/GridView.h"
 #include "import/AdquirirInf.h"
+#include "output/ExportarExcel.h"
+#include "output/Impresion.h"
 #include "platform/DirectorioDatos.h"
 #include "platform/EstadoTeclado.h"
 #include "platform/Mensajes.h"
@@ -38,13 +41,17 @@
 
 namespace {
 
-FrmDatos* unica = nullptr;
-
 const char* const kFormatoFlex =
     "id | Num. Cliente | Nombre | Direccion | Localidad | C.P. | Partido | Provincia | "
     "Telefono | Tel. Movil | Email | Fecha de Alta | Nombre Local";
 
-// Columns 1..12 are the visible client data; the rest are read by other windows only.
+// Names of the columns the list keeps hidden (premises, inspections, notes).
+const char* const kColumnasOcultas =
+    "DireccionLocal|LocalidadLocal|PartidoLocal|ProvinciaLocal|TelefonoLocal|"
+    "EmailLocal|UltimaInspeccionFecha|UltimaInspeccionHora|"
+    "AnteriorInspeccionFecha|AnteriorInspeccionHora|Notas";
+
+// Columns 1..12 are the visible client data; the rest feed the premises fields below.
 constexpr int kColumnasVisibles = 13;
 constexpr int kUltimaColumnaOculta = 31;
 constexpr int kColumnaNumero = 1;
@@ -55,6 +62,10 @@ QString textoVersion() {
         .arg(VELMORA_VERSION_MAJOR)
         .arg(VELMORA_VERSION_MINOR)
         .arg(VELMORA_VERSION_REVISION);
+}
+
+QString rutaMunicipio() {
+    return QDir(DirectorioDatos()).filePath(QLatin1String(kNombreArchivoMunicipio));
 }
 
 QLabel* etiqueta(const QString& texto, QWidget* companero, const QString& nombre) {
@@ -90,8 +101,7 @@ QTimeEdit* selectorHora(const char* nombre) {
 
 } // namespace
 
-FrmDatos::FrmDatos(QWidget* parent) : QMainWindow(parent) {
-    unica = this;
+FrmDatos::FrmDatos(Oficina& oficina, QWidget* parent) : QMainWindow(parent), oficina_(oficina) {
     setObjectName(QStringLiteral("FrmDatos"));
     setWindowTitle(QStringLiteral("Sistema de Adquisición de Datos - Velmora KV-270"));
     setWindowIcon(IconoPrograma());
@@ -99,41 +109,21 @@ FrmDatos::FrmDatos(QWidget* parent) : QMainWindow(parent) {
     construirMenus();
     construirBarraEstado();
     conectar();
+    cargar();
+    if (QScreen* s = screen()) {
+        const QRect zona = s->availableGeometry();
+        // The whole screen up to 1366x768; on larger screens most of it.
+        const QSize minimo(std::min(1366, zona.width()), std::min(768, zona.height()));
+        resize(minimo.expandedTo(zona.size() * 0.85));
+        move(zona.topLeft() +
+             QPoint(std::max(0, (zona.width() - width()) / 2), std::max(0, (zona.height() - height()) / 2)));
+    }
+    Text1->setFocus(); // the search is what the user types first
 }
 
 FrmDatos::~FrmDatos() {
-    CerrarConexion1();
     // Views go before the grids they show.
     delete centralWidget();
-    if (unica == this)
-        unica = nullptr;
-}
-
-FrmDatos* FrmDatos::Mostrar() {
-    bool nueva = false;
-    if (!unica) {
-        nueva = true;
-        auto* f = new FrmDatos();
-        f->cargar();
-        if (QScreen* s = f->screen()) {
-            const QRect zona = s->availableGeometry();
-            // The whole screen up to 1366x768; on larger screens most of it.
-            const QSize minimo(std::min(1366, zona.width()), std::min(768, zona.height()));
-            f->resize(minimo.expandedTo(zona.size() * 0.85));
-            f->move(zona.topLeft() + QPoint(std::max(0, (zona.width() - f->width()) / 2),
-                                            std::max(0, (zona.height() - f->height()) / 2)));
-        }
-    }
-    unica->show();
-    unica->raise();
-    unica->activateWindow();
-    if (nueva)
-        unica->Text1->setFocus(); // the search is what the user types first
-    return unica;
-}
-
-FrmDatos* FrmDatos::instancia() {
-    return unica;
 }
 
 void FrmDatos::construir() {
@@ -257,12 +247,6 @@ void FrmDatos::construir() {
     flexVista->setAccessibleName(QStringLiteral("Listado de Clientes"));
     flexVista->setMinimumHeight(120);
     lista->addWidget(flexVista);
-    FlexBandas = new GridModel(this);
-    FlexBandas->setObjectName(QStringLiteral("FlexBandas"));
-    FlexBandasVista = new GridView(FlexBandas);
-    FlexBandasVista->setObjectName(QStringLiteral("FlexBandasVista"));
-    FlexBandasVista->hide(); // carries data only; the band boxes show it
-    lista->addWidget(FlexBandasVista);
     division->addWidget(Frame2);
 
     auto* inferior = new QWidget;
@@ -536,8 +520,8 @@ void FrmDatos::conectar() {
     connect(cmdOpciones[2], &QPushButton::clicked, this, [this] { EliminarCliente(); });
     connect(cmdOpciones[3], &QPushButton::clicked, this, [this] { close(); });
     connect(cmdOpciones[4], &QPushButton::clicked, this, [this] { ExportarExcelF(); });
-    connect(cmdOpciones[5], &QPushButton::clicked, this, [] { MostrarAdquirirInf(); });
-    connect(cmdOpciones[6], &QPushButton::clicked, this, [] { MostrarCuentasUsuario(); });
+    connect(cmdOpciones[5], &QPushButton::clicked, this, [this] { MostrarAdquirirInf(oficina_); });
+    connect(cmdOpciones[6], &QPushButton::clicked, this, [this] { MostrarCuentasUsuario(oficina_); });
     connect(cmdOpciones[7], &QPushButton::clicked, this, [this] { Imprimir(); });
     connect(mnusalir, &QAction::triggered, this, [this] { close(); });
     connect(mnuacercade, &QAction::triggered, this, [this] { AcercaDe(); });
@@ -546,8 +530,14 @@ void FrmDatos::conectar() {
     connect(Municipio, &QLineEdit::textEdited, this, [this] { GuardarNombreMunicipio(); });
     connect(Text1, &QLineEdit::textChanged, this, [this] { Buscar(); });
 
-    connect(flex, &GridModel::cambioFilaColumna, this, [] { MostrarInfraccionesCliente(); });
-    connect(Command1, &QPushButton::clicked, this, [] { MostrarInfraccionesCliente(); });
+    connect(flex, &GridModel::cambioFilaColumna, this, [this] { seleccionarFilaActual(); });
+    connect(Command1, &QPushButton::clicked, this, [this] {
+        try {
+            oficina_.releerSeleccionado();
+        } catch (const ErrorBD& e) {
+            MostrarError(e);
+        }
+    });
     connect(flexVista, &GridView::clic, this,
             [this](int fila, int col) { OrdenarPorCabecera(*flex, OrdenFlex, fila, col); });
     connect(flex2Vista, &GridView::clic, this,
@@ -560,15 +550,23 @@ void FrmDatos::conectar() {
     }
     connect(FechaInfInicio, &QDateEdit::dateChanged, this, [this] { FiltrarFechasInfracciones(); });
     connect(FechaInfFin, &QDateEdit::dateChanged, this, [this] { FiltrarFechasInfracciones(); });
+
+    connect(&oficina_, &Oficina::clientesCambiados, this, [this] { mostrarClientes(); });
+    connect(&oficina_, &Oficina::seleccionCambiada, this, [this] { mostrarSeleccion(); });
+    connect(&oficina_, &Oficina::infraccionesCambiadas, this, [this] { mostrarInfracciones(); });
+    connect(&oficina_, &Oficina::rangoCambiado, this, [this] { mostrarRango(); });
+    connect(&oficina_, &Oficina::municipioCambiado, this, [this] {
+        // Rewriting the same text would move the cursor of a user typing in the box.
+        if (Municipio->text() != oficina_.municipio())
+            Municipio->setText(oficina_.municipio());
+    });
 }
 
 void FrmDatos::cargar() {
-    CerrarConexion2();
-    Text1->setText(QString());
-    Usuario->setText(UsuarioActual);
-    MsgBox(QStringLiteral("Bienvenido Usuario ") + UsuarioActual, QStringLiteral("Bienvenido!"),
+    Usuario->setText(oficina_.usuario());
+    MsgBox(QStringLiteral("Bienvenido Usuario ") + oficina_.usuario(), QStringLiteral("Bienvenido!"),
            Icono::Informacion);
-    if (!EsAdministrador(UsuarioActual)) {
+    if (!oficina_.esAdministrador()) {
         Municipio->setEnabled(false);
         cmdOpciones[2]->setEnabled(false);
     }
@@ -582,49 +580,89 @@ void FrmDatos::cargar() {
         Combo1->setEditText(texto);
     }
     try {
-        CerrarConexion2();
-        AbrirConexion1();
-        AbrirRegistros(Registros1, Conexion1, Sentencias::listaClientes());
-        EnlazarClientes(QString());
+        oficina_.abrirClientes();
     } catch (const ErrorBD& e) {
         MostrarError(e);
     }
-    CargarNombreMunicipio();
+    oficina_.cargarMunicipio(rutaMunicipio());
+    Municipio->setText(oficina_.municipio());
     Paneles[1]->setText(QStringLiteral("Velmora KV-270 - Sistema de Adquisicion de Datos ") +
                         QStringLiteral("Version: ") + textoVersion());
-    FechaInfFin->setDate(QDate::currentDate());
+    mostrarRango();
+    mostrarSeleccion();
 }
 
 void FrmDatos::closeEvent(QCloseEvent* evento) {
-    // An import in progress writes its transaction through this window's lists: it finishes first.
-    if (const AdquirirInf* importacion = AdquirirInf::instancia(); importacion && importacion->importando()) {
+    // An import in progress finishes its transaction first.
+    if (ImportacionEnCurso()) {
         evento->ignore();
         return;
     }
-    CerrarConexion1();
     evento->accept();
     // The main window is the program: closing it ends the run.
     FinalizarPrograma();
 }
 
-void FrmDatos::CargarNombreMunicipio() {
-    const QString ruta = QDir(DirectorioDatos()).filePath(QLatin1String(kNombreArchivoMunicipio));
-    Municipio->setText(CargarMunicipio(ruta, &codificacionMunicipio_));
+// --- The model's state on the screen ---
+
+void FrmDatos::mostrarClientes() {
+    QStringList columnas = QString::fromLatin1(kFormatoFlex).split(QLatin1Char('|'));
+    columnas << QString::fromLatin1(kColumnasOcultas).split(QLatin1Char('|'));
+    flex->bind(columnas, oficina_.filasClientes());
+    FormateoFlex();
+    resaltarSeleccionado();
 }
 
-void FrmDatos::GuardarNombreMunicipio() {
-    const QString ruta = QDir(DirectorioDatos()).filePath(QLatin1String(kNombreArchivoMunicipio));
-    QString error;
-    if (GuardarMunicipio(ruta, Municipio->text(), &error, codificacionMunicipio_)) {
-        avisoGuardadoMostrado_ = false;
-        return;
+void FrmDatos::resaltarSeleccionado() {
+    // The highlight follows the model's selection; it is no user's move, so it selects nothing.
+    int destino = 0;
+    if (const qint64 id = oficina_.idSeleccionado(); id != 0) {
+        const QString clave = QString::number(id);
+        for (int f = 1; f < flex->rows() && destino == 0; ++f)
+            if (flex->textMatrix(f, 0) == clave && !flex->rowHidden(f))
+                destino = f;
     }
-    // Saved on every keystroke: tell once, not once per key.
-    if (avisoGuardadoMostrado_)
-        return;
-    avisoGuardadoMostrado_ = true;
-    MsgBox(QStringLiteral("No se pudo guardar el encabezado del Municipio en \"%1\": %2").arg(ruta, error),
-           QString(), Icono::Critico);
+    resaltando_ = true;
+    flex->setRow(destino);
+    resaltando_ = false;
+}
+
+void FrmDatos::mostrarSeleccion() {
+    resaltarSeleccionado();
+    const std::optional<Cliente>& seleccionado = oficina_.clienteSeleccionado();
+    const Cliente c = seleccionado.value_or(Cliente{});
+    const std::pair<QLineEdit*, const QString&> local[] = {
+        {NLocal, c.nombreLocal},     {DLocal, c.direccionLocal},    {LocLocal, c.localidadLocal},
+        {PartLocal, c.partidoLocal}, {ProvLocal, c.provinciaLocal}, {TelLocal, c.telefonoLocal},
+        {EmailLocal, c.emailLocal}};
+    for (const auto& [campo, texto] : local)
+        campo->setText(texto);
+    PonerFecha(UltimaFechaInsp, LeerFechaDMA(c.ultimaInspeccionFecha));
+    PonerHora(UltimaHoraInsp, LeerHoraHMS(c.ultimaInspeccionHora));
+    PonerFecha(AnteriorInspeccionFecha, LeerFechaDMA(c.anteriorInspeccionFecha));
+    PonerHora(AnteriorInspeccionHora, LeerHoraHMS(c.anteriorInspeccionHora));
+    mostrarInfracciones();
+}
+
+void FrmDatos::mostrarInfracciones() {
+    MostrarInfracciones(*flex2, oficina_.infracciones(), flex2Vista->font());
+    const TextosBandas t = oficina_.textosBandas();
+    QLineEdit* const act[] = {ActBHA, ActBHB, ActBHC};
+    QLineEdit* const ini[] = {InicioBHA, InicioBHB, InicioBHC};
+    QLineEdit* const fin[] = {FinBHA, FinBHB, FinBHC};
+    for (size_t b = 0; b < 3; ++b) {
+        act[b]->setText(t.activacion[b]);
+        ini[b]->setText(t.inicio[b]);
+        fin[b]->setText(t.fin[b]);
+    }
+}
+
+void FrmDatos::mostrarRango() {
+    // The model already holds these dates: setting the pickers must not send them back.
+    mostrandoRango_ = true;
+    FechaInfInicio->setDate(oficina_.fechaInicio());
+    FechaInfFin->setDate(oficina_.fechaFin());
+    mostrandoRango_ = false;
 }
 
 void FrmDatos::FormateoFlex() {
@@ -643,8 +681,7 @@ void FrmDatos::FormateoFlex() {
 }
 
 void FrmDatos::AjustarAnchoColumnas(GridModel& grid, int columnas) {
-    GridView* vista = &grid == flex ? flexVista : (&grid == flex2 ? flex2Vista : nullptr);
-    const QFont fuente = vista ? vista->font() : font();
+    const QFont fuente = &grid == flex ? flexVista->font() : flex2Vista->font();
     const bool redibujo = grid.redraw();
     try {
         const std::vector<int> anchos = AnchosColumnasTwips(grid, fuente, columnas);
@@ -659,73 +696,144 @@ void FrmDatos::AjustarAnchoColumnas(GridModel& grid, int columnas) {
     grid.setRedraw(redibujo);
 }
 
+// --- The user's actions ---
+
 void FrmDatos::Buscar() {
-    const auto consulta = Sentencias::busquedaClientes(Combo1->currentText(), Text1->text());
-    // A column typed into the box that is none of the eight: the list stays as it is.
-    if (!consulta)
+    try {
+        // A column typed into the box that is none of the eight: the list stays as it is.
+        oficina_.buscar(Combo1->currentText(), Text1->text());
+    } catch (const ErrorBD& e) {
+        MostrarError(e);
+    }
+}
+
+void FrmDatos::seleccionarFilaActual() {
+    if (resaltando_)
         return;
+    const int f = flex->row();
+    qint64 id = 0;
+    if (f >= 1 &&
+        !EsRegistroMarcador(flex->textMatrix(f, kColumnaNumero), flex->textMatrix(f, kColumnaLocalidad)))
+        id = flex->textMatrix(f, 0).toLongLong();
+    if (id == oficina_.idSeleccionado())
+        return; // another column of the same row
     try {
-        CerrarConexion1();
-        AbrirConexion1();
-        const QString id = idSeleccionado();
-        AbrirRegistros(Registros1, Conexion1, *consulta);
-        EnlazarClientes(id);
+        oficina_.seleccionar(id);
     } catch (const ErrorBD& e) {
         MostrarError(e);
     }
 }
 
-QString FrmDatos::idSeleccionado() const {
-    return EsClienteReal(*flex, flex->row()) ? flex->textMatrix(flex->row(), 0) : QString();
+void FrmDatos::FiltrarFechasInfracciones() {
+    if (mostrandoRango_)
+        return;
+    if (oficina_.establecerRango(FechaInfInicio->date(), FechaInfFin->date()) > 0)
+        MsgBox(QStringLiteral(
+                   "¡No hay infracciones en el listado para filtrar!, Por favor seleccione un cliente"),
+               QStringLiteral("Seleccione un Cliente"), Icono::Informacion);
 }
 
-void FrmDatos::RecargarClientes() {
-    const QString id = idSeleccionado();
+void FrmDatos::GuardarNombreMunicipio() {
+    QString error;
+    if (oficina_.cambiarMunicipio(Municipio->text(), &error)) {
+        avisoGuardadoMostrado_ = false;
+        return;
+    }
+    // Saved on every keystroke: tell once, not once per key.
+    if (avisoGuardadoMostrado_)
+        return;
+    avisoGuardadoMostrado_ = true;
+    MsgBox(QStringLiteral("No se pudo guardar el encabezado del Municipio en \"%1\": %2")
+               .arg(rutaMunicipio(), error),
+           QString(), Icono::Critico);
+}
+
+void FrmDatos::Agregar() {
+    // The model lists and selects the saved client itself.
+    frmEdit* editor = frmEdit::Abrir(oficina_, this);
+    editor->nuevo();
+    editor->MostrarModal();
+}
+
+void FrmDatos::EditarCliente() {
+    if (!oficina_.clienteSeleccionado()) {
+        MsgBox(QStringLiteral("¡No hay clientes para editar!"),
+               QStringLiteral("No existe Cliente en la Base de Datos"), Icono::Informacion);
+        return;
+    }
+    frmEdit* editor = frmEdit::Abrir(oficina_, this);
+    editor->cargar(*oficina_.clienteSeleccionado());
+    editor->MostrarModal();
+}
+
+void FrmDatos::EliminarCliente() {
+    // The button is disabled for other users; the operation checks as well.
+    if (!oficina_.esAdministrador()) {
+        MsgBox(QStringLiteral("Solo el usuario Administrador puede eliminar clientes."), QString(),
+               Icono::Informacion);
+        return;
+    }
+    if (!oficina_.clienteSeleccionado()) {
+        MsgBox(QStringLiteral("No hay ningún registro para eliminar"), QString(), Icono::Informacion);
+        return;
+    }
+    if (MsgBox(TextoConfirmacionEliminar(*oficina_.clienteSeleccionado()), QStringLiteral("Eliminar"),
+               Icono::Pregunta, Botones::SiNo) != Respuesta::Si) {
+        // Kept: the view shows the client as stored, whatever its boxes were made to say.
+        mostrarSeleccion();
+        return;
+    }
     try {
-        if (Registros1.abierto())
-            Registros1.requery();
-        EnlazarClientes(id);
+        oficina_.eliminarSeleccionado();
     } catch (const ErrorBD& e) {
         MostrarError(e);
+        return;
     }
+    MsgBox(QStringLiteral("El Cliente fue eliminado satisfactoriamente"), QStringLiteral("Cliente Eliminado"),
+           Icono::Informacion);
 }
 
-void FrmDatos::EnlazarClientes(const QString& id) {
-    flex->bind(Registros1);
-    FormateoFlex();
-    // A new list starts on its first row, hidden placeholder or not, without telling anyone:
-    // choose the row here so the highlight, the view below and the buttons agree. The client
-    // chosen before stays chosen while it is listed; otherwise none is, rather than a client
-    // the user never picked.
-    int destino = 0;
-    for (int f = 1; f < flex->rows() && destino == 0 && !id.isEmpty(); ++f)
-        if (flex->textMatrix(f, 0) == id && !flex->rowHidden(f) && EsClienteReal(*flex, f))
-            destino = f;
-    {
-        const QSignalBlocker bloqueo(flex);
-        flex->setRow(destino);
+void FrmDatos::ExportarExcelF() {
+    if (!oficina_.clienteSeleccionado()) {
+        MsgBox(QStringLiteral("¡No hay clientes para exportar a excel o no lo seleccionó del listado!"),
+               QStringLiteral("Seleccione o cree un Cliente"), Icono::Informacion);
+        return;
     }
-    Q_EMIT flex->cambioFilaColumna();
+    ExportarExcel::Mostrar(oficina_);
+}
+
+void FrmDatos::Imprimir() {
+    if (!oficina_.clienteSeleccionado()) {
+        MsgBox(QStringLiteral("¡No hay clientes para imprimir o no lo seleccionó del listado!"),
+               QStringLiteral("Seleccione o cree un Cliente"), Icono::Informacion);
+        return;
+    }
+    ImprimirInformeInfracciones(oficina_, this);
 }
 
 void FrmDatos::OrdenarPorCabecera(GridModel& grid, bool& orden, int fila, int col) {
     if (fila != 0)
         return;
     grid.setCol(col);
-    // The selection follows its row (by id) so the view below keeps matching it.
+    // The current row follows its record (by id) through the sort.
     const QString id = grid.textMatrix(grid.row(), 0);
     grid.setRedraw(false);
     const bool ordenado = grid.sortByCurrentCol(!orden);
-    if (ordenado && !id.isEmpty()) {
-        for (int f = 1; f < grid.rows(); ++f) {
-            if (grid.textMatrix(f, 0) == id) {
-                const QSignalBlocker bloqueo(&grid);
-                grid.setRow(f);
-                break;
+    if (ordenado && &grid == flex) {
+        grid.setRedraw(true);
+        resaltarSeleccionado(); // the selected client stays the highlighted one
+    } else {
+        if (ordenado && !id.isEmpty()) {
+            for (int f = 1; f < grid.rows(); ++f) {
+                if (grid.textMatrix(f, 0) == id) {
+                    const QSignalBlocker bloqueo(&grid);
+                    grid.setRow(f);
+                    break;
+                }
             }
         }
+        grid.setRedraw(true);
     }
-    grid.setRedraw(true);
     if (!ordenado) {
         MsgBox(QStringLiteral("Esta Columna no puede ser ordenada"), QString(), Icono::Informacion);
         return;

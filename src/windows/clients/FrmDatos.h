@@ -1,13 +1,12 @@
 #pragma once
 
-#include "clients/ArchivoMunicipio.h"
-
 #include <QMainWindow>
 
 #include <array>
 
 class GridModel;
 class GridView;
+class Oficina;
 class QAction;
 class QComboBox;
 class QDateEdit;
@@ -20,36 +19,53 @@ class QStatusBar;
 class QTimeEdit;
 class QTimer;
 
-// The main window: client list, infraction and time-band view, option buttons. One instance
-// lives from the login until the program ends; other windows reach it through instancia().
-// Controls keep their designer names (also their objectName) because the other windows read
-// them by name.
+// The main window: client list, infraction and time-band view, option buttons. It shows the
+// office model's state and hands every user action to it; the client the list highlights, the
+// view below and the buttons act on is the model's selected client. Controls keep their
+// designer names as objectName.
 class FrmDatos : public QMainWindow {
     Q_OBJECT
 public:
-    // Creates the single instance if needed, runs its load (welcome message, rights, client
-    // list, municipality header) and shows it.
-    static FrmDatos* Mostrar();
-    static FrmDatos* instancia(); // nullptr when not loaded
-
+    // Builds the window and loads it: welcome message, rights, client list, municipality header.
+    explicit FrmDatos(Oficina& oficina, QWidget* parent = nullptr);
     ~FrmDatos() override;
 
-    // Public operations used by other windows.
-    void Agregar();
+protected:
+    void closeEvent(QCloseEvent* evento) override;
+    bool eventFilter(QObject* objeto, QEvent* evento) override;
+
+private:
+    void construir();
+    void construirMenus();
+    void construirBarraEstado();
+    void conectar();
+    void cargar();
+    void actualizarBarraEstado();
+
+    // The model's state on the screen.
+    void mostrarClientes();
+    void mostrarSeleccion();
+    void mostrarInfracciones();
+    void mostrarRango();
+    void resaltarSeleccionado();
     void FormateoFlex();
+    void AjustarAnchoColumnas(GridModel& grid, int columnas = -1);
+
+    // The user's actions.
+    void Buscar();
+    void seleccionarFilaActual();
     void FiltrarFechasInfracciones();
-    void CargarNombreMunicipio();
     void GuardarNombreMunicipio();
-    void ExportarExcelF();
-    void Imprimir();
-    // Behind the option buttons "Editar" and "Eliminar".
+    void Agregar();
     void EditarCliente();
     void EliminarCliente();
-    // Reads the client list again after a write; the selected client stays selected while it
-    // is listed, and the view below always shows the highlighted client (or none).
-    void RecargarClientes();
+    void ExportarExcelF();
+    void Imprimir();
+    void OrdenarPorCabecera(GridModel& grid, bool& orden, int fila, int col);
+    void AcercaDe();
 
-    // Header texts and municipality
+    Oficina& oficina_;
+
     QLineEdit* Municipio = nullptr;
     QLineEdit* Usuario = nullptr;
     // Option buttons 0..7: Nuevo, Editar, Eliminar, Salir, Exportar Excel,
@@ -64,19 +80,14 @@ public:
     QGroupBox* Frame7 = nullptr; // Filtrar Datos de Inspecciones
     QGroupBox* Reordenar = nullptr;
     QGroupBox* SesionFrame = nullptr;
-    // Search
     QLineEdit* Text1 = nullptr;
     QComboBox* Combo1 = nullptr;
-    // Grids: models (read by row and column) and their views
     GridModel* flex = nullptr;
     GridModel* flex2 = nullptr;
-    GridModel* FlexBandas = nullptr;
     GridView* flexVista = nullptr;
     GridView* flex2Vista = nullptr;
-    GridView* FlexBandasVista = nullptr;
     QLabel* Label12 = nullptr; // "DATOS DE RELEVAMIENTO"
     QLabel* Label13 = nullptr; // "ESTATUS DEL EQUIPO"
-    // Premises of the selected client
     QLineEdit* NLocal = nullptr;
     QLineEdit* DLocal = nullptr;
     QLineEdit* LocLocal = nullptr;
@@ -88,7 +99,6 @@ public:
     QTimeEdit* UltimaHoraInsp = nullptr;
     QDateEdit* AnteriorInspeccionFecha = nullptr;
     QTimeEdit* AnteriorInspeccionHora = nullptr;
-    // Time bands A, B, C
     QLineEdit* ActBHA = nullptr;
     QLineEdit* InicioBHA = nullptr;
     QLineEdit* FinBHA = nullptr;
@@ -98,48 +108,22 @@ public:
     QLineEdit* ActBHC = nullptr;
     QLineEdit* InicioBHC = nullptr;
     QLineEdit* FinBHC = nullptr;
-    // Date range of the infraction grid
     QDateEdit* FechaInfInicio = nullptr;
     QDateEdit* FechaInfFin = nullptr;
     QPushButton* Command1 = nullptr; // "Reordenar Datos"
-
-    // Whether the last header click sorted ascending, one flag per grid.
-    bool OrdenFlex = false;
-    bool OrdenFlex2 = false;
-
-    // Picture, menus and status bar (panels 1..8 are Paneles[0..7]).
     QLabel* Image2 = nullptr;
     QMenu* mnuArchivo = nullptr;
     QMenu* mnuayuda = nullptr;
     QAction* mnusalir = nullptr;
     QAction* mnuacercade = nullptr;
     QStatusBar* StatusBar1 = nullptr;
-    std::array<QLabel*, 8> Paneles{};
+    std::array<QLabel*, 8> Paneles{}; // panels 1..8
 
-    // Sets every column of the grid to the width of its widest text (first `columnas`
-    // columns only when given).
-    void AjustarAnchoColumnas(GridModel& grid, int columnas = -1);
-
-protected:
-    void closeEvent(QCloseEvent* evento) override;
-    bool eventFilter(QObject* objeto, QEvent* evento) override;
-
-private:
-    explicit FrmDatos(QWidget* parent = nullptr);
-    void construir();
-    void construirMenus();
-    void construirBarraEstado();
-    void conectar();
-    void cargar();
-    void Buscar();
-    QString idSeleccionado() const; // empty when no real client is selected
-    void EnlazarClientes(const QString& idPreferido);
-    void OrdenarPorCabecera(GridModel& grid, bool& orden, int fila, int col);
-    void AcercaDe();
-    void actualizarBarraEstado();
-
+    // Whether the last header click sorted ascending, one flag per grid.
+    bool OrdenFlex = false;
+    bool OrdenFlex2 = false;
     QTimer* relojBarra_ = nullptr;
-    bool guardandoMunicipio_ = false;
-    CodificacionMunicipio codificacionMunicipio_ = CodificacionMunicipio::Utf8; // kept on save
     bool avisoGuardadoMostrado_ = false;
+    bool mostrandoRango_ = false;
+    bool resaltando_ = false;
 };

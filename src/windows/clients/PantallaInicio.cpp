@@ -16,7 +16,8 @@ PantallaInicio* unica = nullptr;
 const QSize kTamano(640, 360);
 } // namespace
 
-PantallaInicio::PantallaInicio(QWidget* parent) : QWidget(parent, Qt::Window | Qt::FramelessWindowHint) {
+PantallaInicio::PantallaInicio(Oficina& oficina, QWidget* parent)
+    : QWidget(parent, Qt::Window | Qt::FramelessWindowHint), oficina_(oficina) {
     unica = this;
     setObjectName(QStringLiteral("PantallaInicio"));
     setWindowTitle(QStringLiteral("Sistema de Adquisición de Datos - Velmora KV-270"));
@@ -66,7 +67,7 @@ void PantallaInicio::showEvent(QShowEvent* evento) {
 void PantallaInicio::continuar() {
     Timer1->stop();
     hide();
-    InicioSesion::Mostrar();
+    InicioSesion::Mostrar(oficina_);
 }
 
 bool PantallaInicio::eventFilter(QObject* objeto, QEvent* evento) {

@@ -2,6 +2,7 @@
 
 #include <QWidget>
 
+class Oficina;
 class QLabel;
 class QTimer;
 
@@ -10,7 +11,7 @@ class QTimer;
 class PantallaInicio : public QWidget {
     Q_OBJECT
 public:
-    explicit PantallaInicio(QWidget* parent = nullptr);
+    explicit PantallaInicio(Oficina& oficina, QWidget* parent = nullptr);
     ~PantallaInicio() override;
     static PantallaInicio* instancia(); // nullptr when not loaded
 
@@ -24,4 +25,6 @@ protected:
 
 private:
     void continuar();
+
+    Oficina& oficina_;
 };

@@ -125,17 +125,21 @@ GridModel::GridModel(QObject* parent) : QAbstractTableModel(parent) {
 }
 
 void GridModel::bind(const Recordset& registros) {
+    bind(registros.campos(), registros.filas());
+}
+
+void GridModel::bind(const QStringList& columnas, const std::vector<QStringList>& filas) {
     beginResetModel();
     const int fijas = fixedCols_;
-    cols_ = static_cast<int>(registros.campos().size()) + fijas;
+    cols_ = static_cast<int>(columnas.size()) + fijas;
     filas_.clear();
-    filas_.reserve(static_cast<size_t>(registros.cantidad()) + 1);
+    filas_.reserve(filas.size() + 1);
     Fila cabecera;
     for (int i = 0; i < fijas; ++i)
         cabecera.celdas << QString();
-    cabecera.celdas << registros.campos();
+    cabecera.celdas << columnas;
     filas_.push_back(std::move(cabecera));
-    for (const QStringList& r : registros.filas()) {
+    for (const QStringList& r : filas) {
         Fila f;
         if (fijas == 0) {
             f.celdas = r; // implicitly shared, no copy of the texts

@@ -24,6 +24,8 @@ public:
 
     // --- grid operations ---
     void bind(const Recordset& registros);
+    // Header texts and data rows (each as long as the header or shorter); row 1 becomes current.
+    void bind(const QStringList& columnas, const std::vector<QStringList>& filas);
     void clear(); // header row only, no columns
     void setFixedCols(int n) { fixedCols_ = n; }
     int fixedCols() const { return fixedCols_; }
