@@ -1,5 +1,5 @@
 #include "Oficina.h"
-#include "accounts/InicioSesion.h"
+#include "clients/FrmDatos.h"
 #include "clients/Imagenes.h"
 #include "clients/PantallaInicio.h"
 #include "platform/DirectorioDatos.h"
@@ -9,6 +9,7 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QPointer>
 
 int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
@@ -41,8 +42,13 @@ int main(int argc, char* argv[]) {
         PantallaInicio inicio(oficina);
         inicio.show();
         resultado = QApplication::exec();
-        // The main window shows the model: it goes first.
-        CerrarVentanaPrincipal();
+        // The main window the login opened shows the model: it goes first.
+        QList<QPointer<FrmDatos>> principales;
+        for (QWidget* w : QApplication::topLevelWidgets())
+            if (auto* f = qobject_cast<FrmDatos*>(w))
+                principales << f;
+        for (const QPointer<FrmDatos>& f : principales)
+            delete f.data();
     }
     CerrarBaseDatos();
     return resultado;
