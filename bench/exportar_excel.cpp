@@ -1,7 +1,6 @@
-// Excel export of a big infraction grid, next to libxlsxwriter writing the same cells bare
+// Excel export of a big infraction list, next to libxlsxwriter writing the same cells bare
 // (same constant-memory mode, no formats, no merges), in the same run.
-#include "output/ExportarExcel.h"
-#include "grid/GridModel.h"
+#include "output/LibroExcel.h"
 
 #include <QApplication>
 #include <QDir>
@@ -15,113 +14,109 @@
 #include <string>
 #include <vector>
 
-    namespace {
+namespace {
 
-    const char* const kEstatus[] = {"MIC. DESC.", "D. JOCKEY",   "L. SHOW",
-                                    "BAT. DESC.", "EXCESO INF.", "APERT. GAB."};
+const char* const kEstatus[] = {"MIC. DESC.", "D. JOCKEY",   "L. SHOW",
+                                "BAT. DESC.", "EXCESO INF.", "APERT. GAB."};
 
-    QStringList filaInfraccion(int i) {
-        QStringList f;
-        f << QString::number(i) << "12345"
-          << QStringLiteral("%1/%2/2011")
-                 .arg(1 + i % 28, 2, 10, QChar('0'))
-                 .arg(1 + i % 12, 2, 10, QChar('0'))
-          << QStringLiteral("%1:%2:%3")
-                 .arg(i % 24, 2, 10, QChar('0'))
-                 .arg(i % 60, 2, 10, QChar('0'))
-                 .arg((i * 7) % 60, 2, 10, QChar('0'))
-          << QString::number(80 + i % 30) << kEstatus[i % 6] << "OK"
-          << "SI" << QString::number(i % 100) << "Administrador"
-          << "90"
-          << "85"
-          << "3"
-          << "1"
-          << "5"
-          << "70"
-          << "60" << QString::number(i % 1000);
-        return f;
-    }
+QStringList filaInfraccion(int i) {
+    QStringList f;
+    f << QString::number(i) << "12345"
+      << QStringLiteral("%1/%2/2011").arg(1 + i % 28, 2, 10, QChar('0')).arg(1 + i % 12, 2, 10, QChar('0'))
+      << QStringLiteral("%1:%2:%3")
+             .arg(i % 24, 2, 10, QChar('0'))
+             .arg(i % 60, 2, 10, QChar('0'))
+             .arg((i * 7) % 60, 2, 10, QChar('0'))
+      << QString::number(80 + i % 30) << kEstatus[i % 6] << "OK"
+      << "SI" << QString::number(i % 100) << "Administrador"
+      << "90"
+      << "85"
+      << "3"
+      << "1"
+      << "5"
+      << "70"
+      << "60" << QString::number(i % 1000);
+    return f;
+}
 
-    GridModel& grilla(int filas) {
-        static GridModel g;
-        if (g.rows() != filas + 1) {
-            g.setCols(18);
-            g.setRows(filas + 1);
-            for (int i = 1; i <= filas; ++i) {
-                const QStringList f = filaInfraccion(i);
-                for (int c = 0; c < 18; ++c)
-                    g.setTextMatrix(i, c, f[c]);
-            }
-        }
-        return g;
+// The rows as the office model hands them to the workbook.
+const std::vector<FilaInfraccionLibro>& filasVista(int filas) {
+    static std::vector<FilaInfraccionLibro> v;
+    if (v.size() != static_cast<size_t>(filas)) {
+        v.clear();
+        v.reserve(static_cast<size_t>(filas));
+        for (int i = 1; i <= filas; ++i)
+            v.push_back({filaInfraccion(i), false});
     }
+    return v;
+}
 
-    // Peak resident memory since the last reset, in MiB (Linux).
-    void reiniciarPico() {
-        std::ofstream("/proc/self/clear_refs") << "5";
-    }
-    double memoriaMiB(const std::string& campo) {
-        std::ifstream f("/proc/self/status");
-        std::string linea;
-        while (std::getline(f, linea))
-            if (linea.rfind(campo, 0) == 0)
-                return std::stod(linea.substr(campo.size())) / 1024.0;
-        return 0;
-    }
+// Peak resident memory since the last reset, in MiB (Linux).
+void reiniciarPico() {
+    std::ofstream("/proc/self/clear_refs") << "5";
+}
+double memoriaMiB(const std::string& campo) {
+    std::ifstream f("/proc/self/status");
+    std::string linea;
+    while (std::getline(f, linea))
+        if (linea.rfind(campo, 0) == 0)
+            return std::stod(linea.substr(campo.size())) / 1024.0;
+    return 0;
+}
 
-    void BM_CrearLibroExcel(benchmark::State & state) {
-        const int filas = static_cast<int>(state.range(0));
-        const GridModel& g = grilla(filas);
-        QTemporaryDir dir;
-        const QString ruta = QDir(dir.path()).filePath("libro.xlsx");
-        EntradaLibro e;
-        e.titulo = "Municipalidad";
-        e.inspector = "Administrador";
-        e.check.fill(true);
-        reiniciarPico();
-        const double antes = memoriaMiB("VmRSS:");
-        for (auto _ : state) {
-            // What "Exportar" does after the dialog: gather the grid and build the workbook.
-            InfraccionesDesdeGrilla(e, g);
-            const ResultadoLibro r = CrearLibroExcel(e, ruta);
-            if (!r.ok)
-                state.SkipWithError(r.error.toUtf8().constData());
-        }
-        // Growth of the peak over the memory held before the run (the grid, the texts).
-        state.counters["crece_MiB"] = memoriaMiB("VmHWM:") - antes;
-        state.counters["archivo_MiB"] = static_cast<double>(QFile(ruta).size()) / (1024.0 * 1024.0);
-        state.SetItemsProcessed(state.iterations() * filas);
+void BM_CrearLibroExcel(benchmark::State& state) {
+    const int filas = static_cast<int>(state.range(0));
+    const std::vector<FilaInfraccionLibro>& v = filasVista(filas);
+    QTemporaryDir dir;
+    const QString ruta = QDir(dir.path()).filePath("libro.xlsx");
+    EntradaLibro e;
+    e.titulo = "Municipalidad";
+    e.inspector = "Administrador";
+    e.check.fill(true);
+    reiniciarPico();
+    const double antes = memoriaMiB("VmRSS:");
+    for (auto _ : state) {
+        // What "Exportar" does after the dialog: take the model's rows and build the workbook.
+        e.infracciones = v;
+        const ResultadoLibro r = CrearLibroExcel(e, ruta);
+        if (!r.ok)
+            state.SkipWithError(r.error.toUtf8().constData());
     }
+    // Growth of the peak over the memory held before the run (the grid, the texts).
+    state.counters["crece_MiB"] = memoriaMiB("VmHWM:") - antes;
+    state.counters["archivo_MiB"] = static_cast<double>(QFile(ruta).size()) / (1024.0 * 1024.0);
+    state.SetItemsProcessed(state.iterations() * filas);
+}
 
-    void BM_LibxlsxwriterSolo(benchmark::State & state) {
-        const int filas = static_cast<int>(state.range(0));
-        // The same texts, already in UTF-8: only the library's own work is timed.
-        std::vector<std::vector<std::string>> celdas(static_cast<size_t>(filas));
-        for (int i = 0; i < filas; ++i) {
-            const QStringList f = filaInfraccion(i + 1);
-            for (int c = 1; c <= 16; ++c)
-                celdas[static_cast<size_t>(i)].push_back(f[c].toStdString());
-        }
-        QTemporaryDir dir;
-        const QByteArray ruta = QFile::encodeName(QDir(dir.path()).filePath("solo.xlsx"));
-        reiniciarPico();
-        const double antes = memoriaMiB("VmRSS:");
-        for (auto _ : state) {
-            lxw_workbook_options opciones{};
-            opciones.constant_memory = LXW_TRUE;
-            lxw_workbook* libro = workbook_new_opt(ruta.constData(), &opciones);
-            lxw_worksheet* hoja = workbook_add_worksheet(libro, "Datos_Inspeccion");
-            for (int i = 0; i < filas; ++i)
-                for (lxw_col_t c = 0; c < 16; ++c)
-                    worksheet_write_string(hoja, static_cast<lxw_row_t>(39 + i), c,
-                                           celdas[static_cast<size_t>(i)][c].c_str(), nullptr);
-            if (workbook_close(libro) != LXW_NO_ERROR)
-                state.SkipWithError("workbook_close");
-        }
-        // Growth of the peak over the memory held before the run (the grid, the texts).
-        state.counters["crece_MiB"] = memoriaMiB("VmHWM:") - antes;
-        state.SetItemsProcessed(state.iterations() * filas);
+void BM_LibxlsxwriterSolo(benchmark::State& state) {
+    const int filas = static_cast<int>(state.range(0));
+    // The same texts, already in UTF-8: only the library's own work is timed.
+    std::vector<std::vector<std::string>> celdas(static_cast<size_t>(filas));
+    for (int i = 0; i < filas; ++i) {
+        const QStringList f = filaInfraccion(i + 1);
+        for (int c = 1; c <= 16; ++c)
+            celdas[static_cast<size_t>(i)].push_back(f[c].toStdString());
     }
+    QTemporaryDir dir;
+    const QByteArray ruta = QFile::encodeName(QDir(dir.path()).filePath("solo.xlsx"));
+    reiniciarPico();
+    const double antes = memoriaMiB("VmRSS:");
+    for (auto _ : state) {
+        lxw_workbook_options opciones{};
+        opciones.constant_memory = LXW_TRUE;
+        lxw_workbook* libro = workbook_new_opt(ruta.constData(), &opciones);
+        lxw_worksheet* hoja = workbook_add_worksheet(libro, "Datos_Inspeccion");
+        for (int i = 0; i < filas; ++i)
+            for (lxw_col_t c = 0; c < 16; ++c)
+                worksheet_write_string(hoja, static_cast<lxw_row_t>(39 + i), c,
+                                       celdas[static_cast<size_t>(i)][c].c_str(), nullptr);
+        if (workbook_close(libro) != LXW_NO_ERROR)
+            state.SkipWithError("workbook_close");
+    }
+    // Growth of the peak over the memory held before the run (the grid, the texts).
+    state.counters["crece_MiB"] = memoriaMiB("VmHWM:") - antes;
+    state.SetItemsProcessed(state.iterations() * filas);
+}
 
 } // namespace
 

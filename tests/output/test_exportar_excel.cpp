@@ -1,15 +1,13 @@
-// The export as the user runs it: "Exportar Excel" in the main window, the options window,
-// the save dialog and the workbook written from what the main window shows.
-#include "../clients/ClientesDePrueba.h"
-#include "accounts/Sesion.h"
+// The export options window: its boxes and buttons, the messages, the save dialog and the file.
+
+#include "OficinaDePrueba.h"
+
 #include "output/ExportarExcel.h"
 #include "platform/Dialogos.h"
-#include "test_libro_excel_lector.h"
 
 #include <QCheckBox>
-#include <QDateEdit>
 #include <QDir>
-#include <QLineEdit>
+#include <QFile>
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
@@ -19,47 +17,48 @@ namespace {
 const QString kSinCliente =
     QStringLiteral("¡No hay clientes para exportar a excel o no lo seleccionó del listado!");
 
-class Exportacion : public prueba::VentanaConClientes {
+class Exportacion : public OficinaDePrueba {
 protected:
     void SetUp() override {
-        VentanaConClientes::SetUp();
+        OficinaDePrueba::SetUp();
         SustituirDialogoGuardar([this](const QString& titulo, const QString& filtro) {
-            titulos << titulo;
-            filtros << filtro;
+            dialogos << titulo + QStringLiteral(" | ") + filtro;
             return respuestaDialogo;
         });
     }
     void TearDown() override {
         SustituirDialogoGuardar({});
         delete ExportarExcel::instancia();
-        VentanaConClientes::TearDown();
     }
-    static void borrarCerradas() { QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete); }
-    // "Exportar Excel" in the main window.
+    // The window after opening it, or after a click that may close it (nullptr then).
     ExportarExcel* abrir() {
-        QTest::mouseClick(ventana->cmdOpciones[4], Qt::LeftButton);
+        ExportarExcel::Mostrar(oficina);
         return ExportarExcel::instancia();
     }
-    QString ruta(const QString& nombre) const { return QDir(dir.path()).filePath(nombre); }
+    static ExportarExcel* pulsar(ExportarExcel* w, const char* boton) {
+        QTest::mouseClick(w->findChild<QPushButton*>(QString::fromLatin1(boton)), Qt::LeftButton);
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        return ExportarExcel::instancia();
+    }
+    static QCheckBox* caja(ExportarExcel* w, int n) {
+        return w->findChild<QCheckBox*>(QStringLiteral("Check%1").arg(n));
+    }
+    QString ruta(const char* nombre) const { return QDir(dir.path()).filePath(QString::fromUtf8(nombre)); }
 
     QTemporaryDir dir;
     QString respuestaDialogo;
-    QStringList titulos, filtros;
+    QStringList dialogos;
 };
 
-std::string s(const QString& t) {
-    return t.toStdString();
-}
-
-TEST_F(Exportacion, VentanaDeOpcionesMarcarDesmarcarYCancelar) {
-    seleccionar(QStringLiteral("12"));
+TEST_F(Exportacion, VentanaDeOpcionesMarcarDesmarcarYCerrar) {
+    seleccionar(QStringLiteral("501"));
     ExportarExcel* w = abrir();
     ASSERT_NE(w, nullptr);
     EXPECT_TRUE(w->isVisible());
     EXPECT_EQ(w->parentWidget(), nullptr);
     EXPECT_FALSE(w->isModal());
     EXPECT_EQ(w->windowTitle(), QStringLiteral("Exportar Datos a Excel"));
-    const QStringList titulosCasillas =
+    const QStringList titulos =
         QStringLiteral("Numero de Cliente|Nombre y Apellido|Direccion|Localidad|Codigo Postal|Partido|"
                        "Provincia|Telefono|Telefono Movil|Email|Notas|Fecha de Alta|Nombre del Local|"
                        "Anterior Inspeccion del Local||Ultima Inspeccion del Local|Email del Local|"
@@ -67,41 +66,44 @@ TEST_F(Exportacion, VentanaDeOpcionesMarcarDesmarcarYCancelar) {
                        "Telefono del Local")
             .split(QLatin1Char('|'));
     for (int n = 1; n <= 22; ++n) {
-        auto* caja = w->findChild<QCheckBox*>(QStringLiteral("Check%1").arg(n));
-        if (n == 15) {
-            EXPECT_EQ(caja, nullptr);
-            continue;
+        QCheckBox* c = caja(w, n);
+        ASSERT_EQ(c != nullptr, n != 15) << n;
+        if (c) {
+            EXPECT_EQ(c->text(), titulos[n - 1]) << n;
         }
-        ASSERT_NE(caja, nullptr) << n;
-        EXPECT_EQ(caja->text(), titulosCasillas[n - 1]);
-        EXPECT_FALSE(caja->isChecked());
     }
     QStringList botones;
     for (const char* n : {"Command1", "Command2", "Command3", "Volver"})
-        botones << w->findChild<QPushButton*>(n)->text();
+        botones << w->findChild<QPushButton*>(QString::fromLatin1(n))->text();
     EXPECT_EQ(botones, QStringList({"Exportar", "Desmarcar Todos", "Marcar Todos", "Cancelar y Volver"}));
 
-    QTest::mouseClick(w->Command3, Qt::LeftButton);
-    for (QCheckBox* c : w->findChildren<QCheckBox*>())
-        EXPECT_TRUE(c->isChecked()) << s(c->objectName());
-    QTest::mouseClick(w->Command2, Qt::LeftButton);
-    for (QCheckBox* c : w->findChildren<QCheckBox*>())
-        EXPECT_FALSE(c->isChecked()) << s(c->objectName());
+    // Every box starts unmarked and is the option of its own number.
+    std::array<bool, 23> esperadas{};
+    EXPECT_EQ(w->opciones(), esperadas);
+    caja(w, 16)->setChecked(true);
+    esperadas[16] = true;
+    EXPECT_EQ(w->opciones(), esperadas);
+    pulsar(w, "Command3");
+    esperadas.fill(true);
+    esperadas[0] = esperadas[15] = false;
+    EXPECT_EQ(w->opciones(), esperadas);
+    pulsar(w, "Command2");
+    esperadas.fill(false);
+    EXPECT_EQ(w->opciones(), esperadas);
 
-    // The main window stays usable; opening again raises the same window.
-    w->Check[5]->setChecked(true);
+    // Opening again raises the same window, marks kept; a new one after closing starts unmarked.
+    caja(w, 5)->setChecked(true);
     EXPECT_EQ(abrir(), w);
-    EXPECT_TRUE(w->Check[5]->isChecked());
-
-    QTest::mouseClick(w->Volver, Qt::LeftButton);
-    borrarCerradas();
-    EXPECT_EQ(ExportarExcel::instancia(), nullptr);
-    EXPECT_TRUE(titulos.isEmpty());
-    EXPECT_TRUE(mensajes.mensajes().isEmpty());
-    // A new opening starts unmarked.
+    EXPECT_TRUE(caja(w, 5)->isChecked());
+    EXPECT_EQ(pulsar(w, "Volver"), nullptr);
     w = abrir();
-    ASSERT_NE(w, nullptr);
-    EXPECT_FALSE(w->Check[5]->isChecked());
+    EXPECT_FALSE(caja(w, 5)->isChecked());
+    ASSERT_TRUE(QTest::qWaitForWindowActive(w));
+    QTest::keyClick(w, Qt::Key_Escape);
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_EQ(ExportarExcel::instancia(), nullptr);
+    EXPECT_TRUE(dialogos.isEmpty());
+    EXPECT_TRUE(mensajes.mensajes().isEmpty());
 }
 
 TEST(NombreArchivo, SeAgregaLaExtensionSalvoQueYaLaTenga) {
@@ -115,111 +117,61 @@ TEST(NombreArchivo, SeAgregaLaExtensionSalvoQueYaLaTenga) {
               QStringLiteral("/d/v1.2/informe.xlsx"));
 }
 
-TEST_F(Exportacion, DialogoCanceladoNoExportaYLaVentanaSigue) {
-    seleccionar(QStringLiteral("12"));
+TEST_F(Exportacion, CancelarNoReemplazarFallarYExportar) {
+    seleccionar(QStringLiteral("501"));
     ExportarExcel* w = abrir();
     ASSERT_NE(w, nullptr);
-    respuestaDialogo.clear();
-    QTest::mouseClick(w->Command1, Qt::LeftButton);
-    EXPECT_EQ(titulos, QStringList{"Escriba el nombre del archivo a guardar los datos"});
-    EXPECT_TRUE(filtros.value(0).contains("*.xlsx")) << s(filtros.value(0));
-    borrarCerradas();
-    EXPECT_EQ(ExportarExcel::instancia(), w);
+    EXPECT_EQ(pulsar(w, "Command1"), w); // cancelled: nothing happens, the window stays
+    EXPECT_EQ(dialogos,
+              QStringList{"Escriba el nombre del archivo a guardar los datos | Libro de Excel (*.xlsx)"});
     EXPECT_TRUE(mensajes.mensajes().isEmpty());
 
     // A name typed without extension that exists with it: asked first; "No" keeps everything.
-    QFile existente(ruta("informe.xlsx"));
-    ASSERT_TRUE(existente.open(QIODevice::WriteOnly));
-    existente.write("anterior");
+    QFile existente(ruta("cliente501.xlsx"));
+    ASSERT_TRUE(existente.open(QIODevice::WriteOnly) && existente.write("anterior") == 8);
     existente.close();
-    respuestaDialogo = ruta("informe");
+    respuestaDialogo = ruta("cliente501");
     mensajes.responder(Respuesta::No);
-    QTest::mouseClick(w->Command1, Qt::LeftButton);
+    EXPECT_EQ(pulsar(w, "Command1"), w);
     ASSERT_EQ(mensajes.mensajes().size(), 1);
     EXPECT_EQ(mensajes.ultimo().icono, Icono::Pregunta);
-    borrarCerradas();
-    EXPECT_EQ(ExportarExcel::instancia(), w);
+    mensajes.limpiar();
     ASSERT_TRUE(existente.open(QIODevice::ReadOnly));
     EXPECT_EQ(existente.readAll(), QByteArray("anterior"));
-}
+    existente.close();
 
-TEST_F(Exportacion, ExportaLoQueMuestraLaVentanaPrincipal) {
-    seleccionar(QStringLiteral("12"));
-    ventana->Municipio->setText(QStringLiteral("Municipalidad de Quilmes"));
-    // The date filter hides the record of 28/02/2011.
-    ventana->FechaInfInicio->setDate(QDate(2011, 3, 1));
-    ExportarExcel* w = abrir();
-    ASSERT_NE(w, nullptr);
-    QTest::mouseClick(w->Command3, Qt::LeftButton);
-    respuestaDialogo = ruta("cliente12"); // ".xlsx" is added
-    // The inspector is the session's user, whatever the box on the screen says.
-    ventana->Usuario->setText(QStringLiteral("Administrador"));
-    UsuarioActual = QStringLiteral("Invitado");
-    QTest::mouseClick(w->Command1, Qt::LeftButton);
-
-    ASSERT_EQ(mensajes.mensajes().size(), 1);
-    EXPECT_EQ(mensajes.ultimo().texto, QStringLiteral("Datos exportados correctamente!"));
-    EXPECT_EQ(mensajes.ultimo().titulo, QStringLiteral("Datos Exportados"));
-    EXPECT_EQ(mensajes.ultimo().icono, Icono::Informacion);
-    borrarCerradas();
-    EXPECT_EQ(ExportarExcel::instancia(), nullptr);
-
-    const LibroLeido l(ruta("cliente12.xlsx"));
-    ASSERT_TRUE(l.ok());
-    EXPECT_EQ(s(l.texto("A2")), "Inspector responsable:  Invitado");
-    ComprobarTextos(l, "A1=Municipalidad de Quilmes - DETALLE DE INFRACCIONES|A4=Numero de Cliente:  12|"
-                       "A5=Nombre y Apellido:  Juan Pérez|A16=Nombre del Local:  Bar El Ñandú|"
-                       "A23=Ultima Inspeccion:  15/09/2011 / 14:30:05|A25=Notas:  Notas de Juan Pérez|"
-                       "A28=Dia y Hora Inicio Banda Horaria A:  Lunes   08:30|"
-                       "A29=Dia y Hora Fin Banda Horaria A:  Viernes   23:05|"
-                       "A32=Dia y Hora Inicio Banda Horaria B:  Sabado   22:00|A39=N° de Infraccion");
-
-    // Grid rows: L. SHOW (filtered out), D. JOCKEY (its CI in A), separator, MIC. DESC., separator,
-    // empty status, L. SHOW, separator, APERT. GAB., separator.
-    EXPECT_TRUE(l.ocultas.value(40));
-    EXPECT_FALSE(l.ocultas.value(42));
-    ComprobarTextos(l,
-                    "A40=|A41=1|B41=01/03/2011|A43=12|E43=MIC. DESC.|B45=31/03/2011|A46=2|E48=APERT. GAB.");
-    const struct {
-        const char* ref;
-        const char* relleno;
-    } rellenos[] = {{"P41", "FF8000"}, {"P42", "000000"}, {"A44", "000000"},
-                    {"A45", "000000"}, {"A46", "FFFF00"}, {"A49", "000000"}};
-    for (const auto& r : rellenos)
-        EXPECT_EQ(s(l.estilo(r.ref).relleno), r.relleno) << r.ref;
-    EXPECT_EQ(l.ultimaFila(), 49);
-}
-
-TEST_F(Exportacion, UnFalloSeInformaConSuDescripcion) {
-    seleccionar(QStringLiteral("312"));
-    ExportarExcel* w = abrir();
-    ASSERT_NE(w, nullptr);
+    // A failure is told with its description and writes nothing.
     respuestaDialogo = ruta("no-existe/libro.xlsx");
-    QTest::mouseClick(w->Command1, Qt::LeftButton);
+    EXPECT_EQ(pulsar(w, "Command1"), nullptr);
     ASSERT_EQ(mensajes.mensajes().size(), 1);
-    EXPECT_TRUE(mensajes.ultimo().texto.contains("no existe")) << s(mensajes.ultimo().texto);
-    EXPECT_EQ(mensajes.ultimo().titulo, TituloAplicacion());
+    EXPECT_TRUE(mensajes.ultimo().texto.contains(QStringLiteral("no existe")))
+        << qPrintable(mensajes.ultimo().texto);
     EXPECT_EQ(mensajes.ultimo().icono, Icono::Critico);
     EXPECT_FALSE(QFileInfo::exists(ruta("no-existe")));
+    mensajes.limpiar();
+
+    // "Sí" replaces the file with the workbook, says so and closes the window.
+    respuestaDialogo = ruta("cliente501");
+    mensajes.responder(Respuesta::Si);
+    EXPECT_EQ(pulsar(abrir(), "Command1"), nullptr);
+    ASSERT_EQ(mensajes.mensajes().size(), 2); // the question, then the result
+    EXPECT_EQ(mensajes.ultimo().texto, QStringLiteral("Datos exportados correctamente!"));
+    EXPECT_EQ(mensajes.ultimo().titulo, QStringLiteral("Datos Exportados"));
+    ASSERT_TRUE(existente.open(QIODevice::ReadOnly));
+    EXPECT_TRUE(existente.readAll().startsWith("PK"));
 }
 
 TEST_F(Exportacion, SinClienteSeleccionadoNoAbreNiExporta) {
-    ventana->flex->setRow(filaDe(QStringLiteral("----")));
     EXPECT_EQ(abrir(), nullptr);
-    ASSERT_EQ(mensajes.mensajes().size(), 1);
-    EXPECT_EQ(mensajes.ultimo().texto, kSinCliente);
-    EXPECT_EQ(mensajes.ultimo().titulo, QStringLiteral("Seleccione o cree un Cliente"));
-    EXPECT_EQ(mensajes.ultimo().icono, Icono::Informacion);
-
+    unMensaje(kSinCliente, QStringLiteral("Seleccione o cree un Cliente"), Icono::Informacion);
     // The selection moved to no client while the options window was open.
-    mensajes.limpiar();
-    seleccionar(QStringLiteral("123"));
+    seleccionar(QStringLiteral("502"));
     ExportarExcel* w = abrir();
     ASSERT_NE(w, nullptr);
-    ventana->flex->setRow(filaDe(QStringLiteral("----")));
+    oficina.seleccionar(0);
     respuestaDialogo = ruta("x.xlsx");
-    QTest::mouseClick(w->Command1, Qt::LeftButton);
-    EXPECT_TRUE(titulos.isEmpty());
+    EXPECT_EQ(pulsar(w, "Command1"), w);
+    EXPECT_TRUE(dialogos.isEmpty());
     EXPECT_EQ(mensajes.textos(), QStringList{kSinCliente});
     EXPECT_FALSE(QFileInfo::exists(ruta("x.xlsx")));
 }

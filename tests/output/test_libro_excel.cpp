@@ -1,7 +1,6 @@
 // The workbook builder on plain inputs, read back from the unpacked .xlsx.
 
-#include "output/ExportarExcel.h"
-#include "grid/GridModel.h"
+#include "output/LibroExcel.h"
 #include "test_libro_excel_lector.h"
 
 #include <QDir>
@@ -10,46 +9,45 @@
 
 #include <gtest/gtest.h>
 
-    namespace {
+namespace {
 
-    QStringList partes(const char* texto) {
-        return QString::fromUtf8(texto).split(QLatin1Char('|'));
+QStringList partes(const char* texto) {
+    return QString::fromUtf8(texto).split(QLatin1Char('|'));
+}
+
+QStringList infraccion(const char* fecha, const char* estatus, const char* ci) {
+    return QStringList{"1", "123", fecha, "10:00:00", "95", estatus} +
+           partes("OK|SI|20|insp|90|80|3|1|5|70|60") + QStringList{ci};
+}
+
+EntradaLibro entradaBase() {
+    EntradaLibro e;
+    e.titulo = "Municipalidad de Ñandú & <Cía>";
+    e.inspector = "Administrador";
+    e.cliente =
+        partes("7|123|Ana Pérez|Calle 1|Lobos|7240|Lobos|Buenos Aires|4411|15-5555|ana@x.com|01/02/2011|"
+               "La Bodega|Av. 2|Navarro|Navarro|BA|4422|bodega@x.com|05/03/2011|10:20:30|01/01/2011|"
+               "08:00:00|sin notas");
+    // Bands A, B, C: activation, start and end day, start hour and minutes, end hour and minutes.
+    e.bandas = partes("Si|Si|Lunes|Viernes|9|0|10|5|No|Sabado|Domingo|22|30|x||Si|Martes|Jueves|008|59|23|7");
+    e.momento = QDateTime(QDate(2026, 3, 4), QTime(17, 5, 9));
+    return e;
+}
+
+std::string s(const QString& t) {
+    return t.toStdString();
+}
+
+class LibroExcel : public ::testing::Test {
+protected:
+    QString crear(const EntradaLibro& e, const QString& nombre = "libro.xlsx") {
+        const QString ruta = dir.filePath(nombre);
+        const ResultadoLibro r = CrearLibroExcel(e, ruta);
+        EXPECT_TRUE(r.ok) << s(r.error);
+        return ruta;
     }
-
-    QStringList infraccion(const char* fecha, const char* estatus, const char* ci) {
-        return QStringList{"1", "123", fecha, "10:00:00", "95", estatus} +
-               partes("OK|SI|20|insp|90|80|3|1|5|70|60") + QStringList{ci};
-    }
-
-    EntradaLibro entradaBase() {
-        EntradaLibro e;
-        e.titulo = "Municipalidad de Ñandú & <Cía>";
-        e.inspector = "Administrador";
-        e.cliente =
-            partes("7|123|Ana Pérez|Calle 1|Lobos|7240|Lobos|Buenos Aires|4411|15-5555|ana@x.com|01/02/2011|"
-                   "La Bodega|Av. 2|Navarro|Navarro|BA|4422|bodega@x.com|05/03/2011|10:20:30|01/01/2011|"
-                   "08:00:00|sin notas");
-        // Bands A, B, C: activation, start and end day, start hour and minutes, end hour and minutes.
-        e.bandas =
-            partes("Si|Si|Lunes|Viernes|9|0|10|5|No|Sabado|Domingo|22|30|x||Si|Martes|Jueves|008|59|23|7");
-        e.momento = QDateTime(QDate(2026, 3, 4), QTime(17, 5, 9));
-        return e;
-    }
-
-    std::string s(const QString& t) {
-        return t.toStdString();
-    }
-
-    class LibroExcel : public ::testing::Test {
-    protected:
-        QString crear(const EntradaLibro& e, const QString& nombre = "libro.xlsx") {
-            const QString ruta = dir.filePath(nombre);
-            const ResultadoLibro r = CrearLibroExcel(e, ruta);
-            EXPECT_TRUE(r.ok) << s(r.error);
-            return ruta;
-        }
-        QTemporaryDir dir;
-    };
+    QTemporaryDir dir;
+};
 
 } // namespace
 
@@ -105,9 +103,6 @@ TEST_F(LibroExcel, TodasLasOpcionesCabeceraEnFila39YSoloNotasEn19) {
 }
 
 TEST_F(LibroExcel, FilasDeInfraccionEstatusOcultasYSeparadores) {
-    // Built through a grid as the window does: hidden rows come from the row height.
-    GridModel g;
-    g.setCols(18);
     const QList<QStringList> filas = {
         infraccion("31/03/2011", "MIC. DESC.", "1"),  // 19: untouched
         infraccion("31/03/2011", "BAT. DESC.", "2"),  // 20: BLOQ., bold red
@@ -118,13 +113,9 @@ TEST_F(LibroExcel, FilasDeInfraccionEstatusOcultasYSeparadores) {
         infraccion("03/04/2011", "L. SHOW", "6"),     // 25: CI, yellow
         infraccion("03/04/2011", "REINICIO EQ.", ""), // 26
     };
-    g.setRows(static_cast<int>(filas.size()) + 1);
-    for (int i = 0; i < filas.size(); ++i)
-        for (int c = 0; c < filas[i].size(); ++c)
-            g.setTextMatrix(i + 1, c, filas[i][c]);
-    g.setRowHeight(5, 0);
     EntradaLibro e = entradaBase();
-    InfraccionesDesdeGrilla(e, g);
+    for (const QStringList& f : filas)
+        e.infracciones.push_back({f, e.infracciones.size() == 4});
     ASSERT_EQ(e.infracciones.size(), 8u);
     const LibroLeido l(crear(e));
     ASSERT_TRUE(l.ok());
