@@ -44,16 +44,6 @@ std::vector<Cuenta> LeerCuentas() {
     return cuentas;
 }
 
-bool ContrasenaCorrecta(const QString& nombre, const QString& contrasena) {
-    Recordset r;
-    r.abrir(BaseDatosCompartida(), Sentencias::listaUsuarios());
-    const QStringList* ultima = nullptr;
-    for (const QStringList& fila : r.filas())
-        if (fila.value(1) == nombre)
-            ultima = &fila;
-    return ultima && verificarContrasena(ultima->value(2), contrasena);
-}
-
 bool CuentaProtegida(const QString& nombre) {
     return nombre == QLatin1String("Invitado") || nombre == QLatin1String("Administrador");
 }

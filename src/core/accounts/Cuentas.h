@@ -13,10 +13,6 @@ struct Cuenta {
 // Every account in stored order (ascending Id); names may repeat. Throws ErrorBD.
 std::vector<Cuenta> LeerCuentas();
 
-// Whether the password is the one of the account of that name; when two accounts share a name,
-// the later one counts. No account of that name (the empty one included) never matches.
-bool ContrasenaCorrecta(const QString& nombre, const QString& contrasena);
-
 // "Administrador" and "Invitado" always exist.
 bool CuentaProtegida(const QString& nombre);
 

@@ -15,21 +15,11 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
-#include <QPointer>
 #include <QPushButton>
 #include <QScreen>
 
 namespace {
 InicioSesion* unica = nullptr;
-QPointer<QWidget> principal;
-} // namespace
-
-QWidget* VentanaPrincipal() {
-    return principal;
-}
-
-void CerrarVentanaPrincipal() {
-    delete principal.data();
 }
 
 InicioSesion::InicioSesion(Oficina& oficina) : QWidget(nullptr, Qt::Window), oficina_(oficina) {
@@ -141,11 +131,7 @@ void InicioSesion::IniciarSesion() {
     MsgBox(QStringLiteral("Contraseña Correcta!"), QStringLiteral("Contraseña Correcta"), Icono::Informacion);
     exito_ = true;
     close();
-    CerrarVentanaPrincipal();
     auto* ventana = new FrmDatos(oficina_);
-    // The main window stays loaded until main() deletes it, before the office it refers to.
-    ventana->setAttribute(Qt::WA_DeleteOnClose, false);
-    principal = ventana;
     ventana->show();
     ventana->raise();
     ventana->activateWindow();

@@ -9,7 +9,8 @@ class QLineEdit;
 class QPushButton;
 
 // Login window: the user picks an account and types its password; the office checks it, and a
-// success opens the main window. Closing it without a success ends the program.
+// success opens the main window, which main() deletes at exit, before the office it shows.
+// Closing the login without a success ends the program.
 class InicioSesion : public QWidget {
     Q_OBJECT
 public:
@@ -38,8 +39,3 @@ private:
     QLabel* Image1 = nullptr;
     bool exito_ = false;
 };
-
-// The main window the login opened (nullptr before a login). It lives until the program ends:
-// main() closes it, before the office it shows, with CerrarVentanaPrincipal().
-QWidget* VentanaPrincipal();
-void CerrarVentanaPrincipal();
