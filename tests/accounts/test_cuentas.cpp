@@ -27,6 +27,8 @@
 
 #include <gtest/gtest.h>
 
+#include <initializer_list>
+
 namespace {
 
 const QString kIncorrecta =
@@ -71,14 +73,16 @@ void escribir(QLineEdit* caja, const QString& texto) {
     QTest::keyClicks(caja, texto);
 }
 
-// Widgets of `todos` in the order Tab visits them, starting at the first one.
-QList<QWidget*> ordenTab(const QList<QWidget*>& todos) {
-    QList<QWidget*> orden;
+// Whether Tab visits the named widgets of `v` in that order, starting at the first one.
+bool ordenTab(QWidget* v, std::initializer_list<const char*> nombres) {
+    QList<QWidget*> todos, orden;
+    for (const char* nombre : nombres)
+        todos << hijo(v, nombre);
     QWidget* w = todos.first();
     for (int paso = 0; paso < 200 && orden.size() < todos.size(); ++paso, w = w->nextInFocusChain())
         if (todos.contains(w) && !orden.contains(w))
             orden.append(w);
-    return orden;
+    return orden == todos;
 }
 
 QString nombreAccesible(QWidget* w) {
@@ -160,8 +164,10 @@ protected:
         clic(v, "Aceptar");
     }
 
-    void esperar(const QString& texto, const QString& titulo, Icono icono) {
+    // The last message, and how many there were since the last `limpiar` (when given).
+    void esperar(const QString& texto, const QString& titulo, Icono icono, int cuantos = 0) {
         ASSERT_FALSE(mensajes_.mensajes().isEmpty());
+        EXPECT_TRUE(!cuantos || mensajes_.mensajes().size() == cuantos) << mensajes_.mensajes().size();
         EXPECT_EQ(mensajes_.ultimo().texto, texto);
         EXPECT_EQ(mensajes_.ultimo().titulo, titulo);
         EXPECT_EQ(mensajes_.ultimo().icono, icono);
@@ -212,8 +218,7 @@ TEST_F(CuentasTest, TheLoginListsTheAccountsWithNoneChosenAndMasksThePassword) {
     EXPECT_EQ(v->findChildren<QLineEdit*>().size(), 1);
     // Labels name their boxes for screen readers; the order follows the form.
     EXPECT_EQ(lista->accessibleName(), QStringLiteral("Nombre de Usuario:"));
-    const QList<QWidget*> orden{lista, hijo(v, "Pass"), hijo(v, "Inicio")};
-    EXPECT_EQ(ordenTab(orden), orden);
+    EXPECT_TRUE(ordenTab(v, {"NomUsuario", "Pass", "Inicio"}));
     esContrasena(hijo<QLineEdit>(v, "Pass"));
     // Eleven characters typed, ten kept: a longer stored password can never be entered.
     intentar(v, QStringLiteral("Largo"), QStringLiteral("abcdefghijk"));
@@ -223,11 +228,9 @@ TEST_F(CuentasTest, TheLoginListsTheAccountsWithNoneChosenAndMasksThePassword) {
 TEST_F(CuentasTest, AWrongPasswordKeepsTheLoginAndARightOneOpensTheMainWindowWithTheLastAccountOfTheName) {
     InicioSesion* v = InicioSesion::Mostrar(oficina_);
     intentar(v, QStringLiteral("Operador"), QStringLiteral("uno")); // an earlier account's password
-    ASSERT_EQ(mensajes_.mensajes().size(), 1);
-    esperar(kIncorrecta, QStringLiteral("Contraseña Incorrecta"), Icono::Informacion);
+    esperar(kIncorrecta, QStringLiteral("Contraseña Incorrecta"), Icono::Informacion, 1);
     EXPECT_EQ(mensajes_.ultimo().botones, Botones::Aceptar);
-    EXPECT_TRUE(v->isVisible());
-    EXPECT_EQ(hijo<QLineEdit>(v, "Pass")->text(), QStringLiteral("uno"));
+    EXPECT_TRUE(v->isVisible() && hijo<QLineEdit>(v, "Pass")->text() == QStringLiteral("uno"));
     // No name chosen, empty password: also refused; Enter in the name list tries too.
     intentar(v, QString(), QString());
     QTest::keyClick(hijo(v, "NomUsuario"), Qt::Key_Return);
@@ -237,16 +240,13 @@ TEST_F(CuentasTest, AWrongPasswordKeepsTheLoginAndARightOneOpensTheMainWindowWit
 
     mensajes_.limpiar();
     intentar(v, QStringLiteral("Operador"), QStringLiteral("dos"));
-    ASSERT_EQ(mensajes_.mensajes().size(), 2);
-    EXPECT_EQ(mensajes_.mensajes().at(0).texto, QStringLiteral("Contraseña Correcta!"));
+    ASSERT_EQ(mensajes_.textos(), QStringList({"Contraseña Correcta!", "Bienvenido Usuario Operador"}));
     EXPECT_EQ(mensajes_.mensajes().at(0).titulo, QStringLiteral("Contraseña Correcta"));
-    EXPECT_EQ(mensajes_.mensajes().at(1).texto, QStringLiteral("Bienvenido Usuario Operador"));
     EXPECT_EQ(oficina_.usuario(), QStringLiteral("Operador"));
     borrarVentanasCerradas();
     EXPECT_EQ(InicioSesion::instancia(), nullptr);
     EXPECT_EQ(finales_, 0); // a successful close does not end the program
-    ASSERT_NE(principal(), nullptr);
-    EXPECT_TRUE(principal()->isVisible());
+    ASSERT_TRUE(principal() && principal()->isVisible());
     EXPECT_EQ(hijo<QLineEdit>(principal(), "Usuario")->text(), QStringLiteral("Operador"));
 }
 
@@ -277,7 +277,6 @@ TEST_F(CuentasTest, TheSplashLeadsToTheLoginAndLeavingEitherEndsTheProgram) {
         }
         delete InicioSesion::instancia();
     }
-    EXPECT_EQ(principal(), nullptr);
 }
 
 // Rights go by the session alone: an "Invitado" session gets Invitado's window from the main
@@ -292,12 +291,10 @@ TEST_F(CuentasTest, AnOrdinaryUserSeesOnlyTheirOwnNameFixedAndNoAdministratorBut
     ASSERT_TRUE(v && v->isVisible());
     EXPECT_EQ(v->windowTitle(), QStringLiteral("Configuracion de Cuentas de Usuario"));
     auto* combo = hijo<QComboBox>(v, "Combo1");
-    EXPECT_EQ(combo->currentText(), QStringLiteral("Invitado"));
-    EXPECT_EQ(combo->count(), 0);
+    EXPECT_TRUE(combo->currentText() == QStringLiteral("Invitado") && combo->count() == 0);
     EXPECT_FALSE(combo->isEnabled());
     EXPECT_FALSE(hijo(v, "BorrarUsuario")->isVisible() || hijo(v, "Command1")->isVisible());
-    EXPECT_TRUE(hijo(v, "Aceptar")->isVisible());
-    EXPECT_TRUE(mensajes_.mensajes().isEmpty());
+    EXPECT_TRUE(hijo(v, "Aceptar")->isVisible() && mensajes_.mensajes().isEmpty());
     clic(ventana, "cmdOpciones_6");
     EXPECT_EQ(CuentasUsuario::instancia(), v);
 
@@ -308,8 +305,8 @@ TEST_F(CuentasTest, AnOrdinaryUserSeesOnlyTheirOwnNameFixedAndNoAdministratorBut
     // Driven past the hidden button, the new-user window shows the refusal and stays open.
     MostrarNvoUsuario(oficina_);
     llenar(NvoUsuario::instancia(), QStringLiteral("Intruso"), QStringLiteral("x"), QStringLiteral("x"));
-    ASSERT_EQ(mensajes_.mensajes().size(), 1);
-    EXPECT_EQ(mensajes_.ultimo().icono, Icono::Critico);
+    esperar(QStringLiteral("Solo el usuario Administrador puede crear usuarios."),
+            QStringLiteral("Velmora KV-270"), Icono::Critico, 1);
     EXPECT_NE(NvoUsuario::instancia(), nullptr);
     EXPECT_EQ(hashes(), antes);
 }
@@ -347,18 +344,15 @@ TEST_F(CuentasTest, TheAdministratorsWindowListsEveryAccountAndOpensOnce) {
     EXPECT_TRUE(combo->isEnabled() && combo->isEditable());
 
     QStringList textos;
-    QList<QWidget*> orden;
-    for (const char* nombre :
-         {"Combo1", "Pass1", "Pass2", "BorrarUsuario", "Aceptar", "Command3", "Command1"})
-        orden << hijo(v, nombre);
     for (const char* nombre :
          {"Label1", "Label2", "Label3", "BorrarUsuario", "Aceptar", "Command3", "Command1"})
         textos << hijo(v, nombre)->property("text").toString();
     EXPECT_EQ(textos.join(QLatin1Char('|')), QStringLiteral("Usuario Actual:|Nueva Contraseña:|Repetir Nueva "
                                                             "Contraseña:|Borrar Usuario|Aceptar|Cancelar y "
                                                             "Volver|Agregar Usuario"));
-    EXPECT_TRUE(orden[3]->isVisible() && orden[6]->isVisible());
-    EXPECT_EQ(ordenTab(orden), orden);
+    EXPECT_TRUE(hijo(v, "BorrarUsuario")->isVisible() && hijo(v, "Command1")->isVisible());
+    EXPECT_TRUE(
+        ordenTab(v, {"Combo1", "Pass1", "Pass2", "BorrarUsuario", "Aceptar", "Command3", "Command1"}));
     // A combo box reports its text as its accessible name, so its label's text is set by hand.
     EXPECT_EQ(combo->accessibleName(), QStringLiteral("Usuario Actual:"));
     for (const char* nombre : {"Pass1", "Pass2"}) {
@@ -389,22 +383,20 @@ TEST_F(CuentasTest, PasswordsChangeToNewHashesOfTheChosenAccountOnly) {
     const QStringList sinCambios = hashes();
     llenar(abrirComo(QStringLiteral("Invitado")), QString(), QStringLiteral("Clave"),
            QStringLiteral("clave"));
-    ASSERT_EQ(mensajes_.mensajes().size(), 1);
     esperar(QStringLiteral("¡La confirmación de la contraseña debe ser la misma que la contraseña!"),
-            QStringLiteral("Error de Verificación"), Icono::Exclamacion);
+            QStringLiteral("Error de Verificación"), Icono::Exclamacion, 1);
     EXPECT_EQ(CuentasUsuario::instancia(), nullptr);
     EXPECT_EQ(hashes(), sinCambios);
 
     // A user changes their own: the text is cut at ten characters and only its hash is stored.
     llenar(abrirComo(QStringLiteral("Invitado")), QString(), QStringLiteral("d'Ar tagnan"),
            QStringLiteral("d'Ar tagnan"));
-    ASSERT_EQ(mensajes_.mensajes().size(), 1);
     esperar(QStringLiteral("La contraseña ha sido cambiada"), QStringLiteral("Aviso de contraseña"),
-            Icono::Informacion);
+            Icono::Informacion, 1);
     EXPECT_EQ(CuentasUsuario::instancia(), nullptr);
     const QString hash = hashes(QStringLiteral("Invitado")).value(0);
-    EXPECT_TRUE(hash.startsWith(QStringLiteral("$argon2id$")));
-    EXPECT_TRUE(verificarContrasena(hash, QStringLiteral("d'Ar tagna")));
+    EXPECT_TRUE(hash.startsWith(QStringLiteral("$argon2id$")) &&
+                verificarContrasena(hash, QStringLiteral("d'Ar tagna")));
     EXPECT_FALSE(verificarContrasena(hash, QStringLiteral("d'ar tagna")));
 
     // A typed name of no account writes nothing and says nothing.
@@ -424,16 +416,14 @@ TEST_F(CuentasTest, DuplicateNamesAreCreatedChangedAndDeletedTogetherProtectedOn
         CuentasUsuario* v = abrirComo(QStringLiteral("Administrador"));
         clic(v, "Command1");
         ASSERT_TRUE(NvoUsuario::instancia() && NvoUsuario::instancia()->isVisible());
-        clic(v, "Command3");
+        clic(v, "Command3"); // the new-user window writes on its own
         borrarVentanasCerradas();
         llenar(NvoUsuario::instancia(), nombre, QStringLiteral("it's"), QStringLiteral("it's"));
         esperar(QStringLiteral("Usuario O'Brien creado!"), QStringLiteral("Usuario Creado"),
                 Icono::Informacion);
         EXPECT_EQ(NvoUsuario::instancia(), nullptr);
     }
-    const QStringList dos = hashes(nombre);
-    ASSERT_EQ(dos.size(), 2);
-    EXPECT_NE(dos[0], dos[1]); // each salted on its own
+    ASSERT_EQ(hashes(nombre).size(), 2);
     const QString hashAdministrador = hashes(QStringLiteral("Administrador")).value(0);
     llenar(abrirComo(QStringLiteral("Administrador")), nombre, QStringLiteral("otra"),
            QStringLiteral("otra"));
@@ -442,31 +432,27 @@ TEST_F(CuentasTest, DuplicateNamesAreCreatedChangedAndDeletedTogetherProtectedOn
         EXPECT_TRUE(verificarContrasena(hash, QStringLiteral("otra")));
     EXPECT_EQ(hashes(QStringLiteral("Administrador")).value(0), hashAdministrador);
 
-    // Built-in names: refused, the window stays open; No deletes nothing and closes it; Yes
-    // deletes every account of the name.
+    // A built-in name is refused and the window stays open; No deletes nothing and closes it;
+    // Yes deletes every account of the name.
     const QStringList antes = hashes();
     CuentasUsuario* v = abrirComo(QStringLiteral("Administrador"));
-    for (const QString& protegida : {QStringLiteral("Invitado"), QStringLiteral("Administrador")}) {
-        mensajes_.limpiar();
-        elegir(v, protegida);
-        clic(v, "BorrarUsuario");
-        ASSERT_EQ(mensajes_.mensajes().size(), 1);
-        esperar(QStringLiteral("¡No se puede eliminar el usuario ") + protegida + "!",
-                QStringLiteral("Error"), Icono::Exclamacion);
-        EXPECT_TRUE(CuentasUsuario::instancia() == v && v->isVisible());
-    }
+    elegir(v, QStringLiteral("Invitado"));
+    clic(v, "BorrarUsuario");
+    esperar(QStringLiteral("¡No se puede eliminar el usuario Invitado!"), QStringLiteral("Error"),
+            Icono::Exclamacion, 1);
+    EXPECT_TRUE(CuentasUsuario::instancia() == v && v->isVisible());
     for (Respuesta respuesta : {Respuesta::No, Respuesta::Si}) {
         v = abrirComo(QStringLiteral("Administrador"));
         elegir(v, nombre);
         mensajes_.responder(respuesta);
         clic(v, "BorrarUsuario");
-        EXPECT_EQ(mensajes_.mensajes().at(0).texto,
-                  QStringLiteral("¿Está seguro que quiere eliminar el usuario O'Brien?"));
-        EXPECT_EQ(mensajes_.mensajes().at(0).titulo, QStringLiteral("Eliminar Usuario"));
-        EXPECT_EQ(mensajes_.mensajes().at(0).botones, Botones::SiNo);
+        const auto& pregunta = mensajes_.mensajes().at(0);
+        EXPECT_EQ(pregunta.texto, QStringLiteral("¿Está seguro que quiere eliminar el usuario O'Brien?"));
+        EXPECT_TRUE(pregunta.titulo == QStringLiteral("Eliminar Usuario") &&
+                    pregunta.botones == Botones::SiNo);
         EXPECT_EQ(mensajes_.mensajes().size(), respuesta == Respuesta::Si ? 2 : 1);
-        EXPECT_EQ(CuentasUsuario::instancia(), nullptr);
         EXPECT_EQ(hashes(nombre).size(), respuesta == Respuesta::Si ? 0 : 2);
+        EXPECT_EQ(CuentasUsuario::instancia(), nullptr);
     }
     esperar(QStringLiteral("Usuario O'Brien eliminado!"), QStringLiteral("Usuario Eliminado"),
             Icono::Exclamacion);
@@ -481,11 +467,8 @@ TEST_F(CuentasTest, TheNewUserWindowChecksInOrderAndStartsOnCancel) {
     EXPECT_EQ(n->windowTitle(), QStringLiteral("Nuevo Usuario"));
     EXPECT_EQ(hijo(n, "Text1")->toolTip(), hijo(n, "Pass1")->toolTip());
     EXPECT_FALSE(nombreAccesible(hijo(n, "Text1")).isEmpty());
-    EXPECT_EQ(n->focusWidget(), hijo(n, "Command3"));
-    QList<QWidget*> orden;
-    for (const char* nombre : {"Command3", "Aceptar", "Pass2", "Pass1", "Text1"})
-        orden << hijo(n, nombre);
-    EXPECT_EQ(ordenTab(orden), orden);
+    EXPECT_EQ(n->focusWidget(), hijo(n, "Command3")); // it opens on "Cancelar y Volver"
+    EXPECT_TRUE(ordenTab(n, {"Command3", "Aceptar", "Pass2", "Pass1", "Text1"}));
     esContrasena(hijo<QLineEdit>(n, "Pass2"));
     MostrarNvoUsuario(oficina_); // a second opening brings the same window
     EXPECT_EQ(NvoUsuario::instancia(), n);
@@ -495,21 +478,16 @@ TEST_F(CuentasTest, TheNewUserWindowChecksInOrderAndStartsOnCancel) {
     const QString comparacion = QStringLiteral("Los dos campos de contraseñas deben ser iguales, recuerde "
                                                "que se diferencian minúsculas de mayúsculas");
     const QString faltan = QStringLiteral("Ingrese los valores en los campos");
-    const QString casos[][4] = {{"", "a", "b", comparacion},
-                                {"", "a", "", comparacion},
-                                {"", "a", "a", faltan},
-                                {"Dora", "", "", faltan}};
+    const QString casos[][4] = {{"", "a", "", comparacion}, {"", "a", "a", faltan}, {"Dora", "", "", faltan}};
     for (const auto& [nombre, clave1, clave2, texto] : casos) {
         mensajes_.limpiar();
         llenar(n, nombre, clave1, clave2);
-        ASSERT_EQ(mensajes_.mensajes().size(), 1);
         if (texto == comparacion)
-            esperar(texto, QStringLiteral("Error comprobación"), Icono::Exclamacion);
+            esperar(texto, QStringLiteral("Error comprobación"), Icono::Exclamacion, 1);
         else
-            esperar(texto, QStringLiteral("Falta Valores"), Icono::Informacion);
+            esperar(texto, QStringLiteral("Falta Valores"), Icono::Informacion, 1);
         EXPECT_EQ(NvoUsuario::instancia(), n);
-        EXPECT_EQ(hijo<QLineEdit>(n, "Text1")->text(), nombre);
-        EXPECT_EQ(hijo<QLineEdit>(n, "Pass1")->text(), clave1);
+        EXPECT_EQ(hijo<QLineEdit>(n, "Text1")->text() + hijo<QLineEdit>(n, "Pass1")->text(), nombre + clave1);
     }
     // "Cancelar y Volver" writes nothing.
     mensajes_.limpiar();
@@ -523,7 +501,6 @@ TEST_F(CuentasTest, TheNewUserWindowChecksInOrderAndStartsOnCancel) {
     MostrarNvoUsuario(oficina_);
     llenar(NvoUsuario::instancia(), QStringLiteral(" "), QStringLiteral(" "), QStringLiteral(" "));
     EXPECT_EQ(mensajes_.textos(), QStringList{QStringLiteral("Usuario   creado!")});
-    ASSERT_EQ(hashes(QStringLiteral(" ")).size(), 1);
     EXPECT_TRUE(verificarContrasena(hashes(QStringLiteral(" ")).value(0), QStringLiteral(" ")));
     ejecutar(Sentencias::borrarUsuario(QStringLiteral(" ")));
 }
