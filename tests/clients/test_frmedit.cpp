@@ -1,17 +1,11 @@
-// The client editor driven from the main window as a user would: typing, pressing save, cancel
+// The client editor on the office model, driven as a user would: typing, pressing save, cancel
 // and Esc.
 #include "ClientesDePrueba.h"
 #include "clients/SelectoresFecha.h"
 #include "clients/frmEdit.h"
 
-#include <QDateEdit>
-#include <QGroupBox>
-#include <QLabel>
-#include <QLineEdit>
 #include <QPlainTextEdit>
-#include <QPushButton>
 #include <QRegularExpression>
-#include <QTest>
 #include <QTimeEdit>
 #include <QTimer>
 
@@ -19,290 +13,234 @@
 
 namespace {
 
-const QColor kResaltado(255, 224, 192);
+using prueba::hijo;
 
-void escribir(frmEdit* e, int indice, const QString& texto) {
-    e->Text1(indice)->selectAll();
-    prueba::teclear(e->Text1(indice), texto);
+QLineEdit* texto(const frmEdit* e, int indice) {
+    return hijo<QLineEdit>(e, QStringLiteral("Text1_%1").arg(indice));
+}
+QPushButton* boton(const frmEdit* e, const char* nombre) {
+    return hijo<QPushButton>(e, QLatin1String(nombre));
+}
+void escribir(const frmEdit* e, int indice, const QString& t) {
+    texto(e, indice)->selectAll();
+    QTest::keyClicks(texto(e, indice), t);
+}
+void llenarObligatorios(const frmEdit* e) {
+    const std::pair<int, const char*> campos[] = {
+        {1, "0042"}, {2, "Carlos O'Neill"}, {8, "4253-1000"}, {13, "Bar L'Etoile"}, {14, "Av. Mitre 100"}};
+    for (const auto& [i, t] : campos)
+        escribir(e, i, QString::fromLatin1(t));
+}
+bool resaltado(const frmEdit* e, int indice) {
+    return texto(e, indice)->palette().color(QPalette::Base) == frmEdit::colorResaltado();
+}
+qint64 total() {
+    return prueba::contar(QStringLiteral("SELECT count(*) FROM Clientes"));
+}
+// The stored columns NumeroCliente .. Notas of a client.
+QStringList fila(const QString& numero) {
+    Statement st(BaseDatosCompartida(), QStringLiteral("SELECT * FROM Clientes WHERE NumeroCliente = ?"));
+    st.enlazar(1, numero);
+    QStringList r;
+    if (st.paso())
+        for (int i = 1; i <= 23; ++i)
+            r << st.texto(i);
+    return r;
 }
 
-void llenarObligatorios(frmEdit* e, const QString& numero = QStringLiteral("0042")) {
-    escribir(e, 1, numero);
-    escribir(e, 2, QStringLiteral("Carlos O'Neill"));
-    escribir(e, 8, QStringLiteral("4253-1000"));
-    escribir(e, 13, QStringLiteral("Bar L'Étoile"));
-    escribir(e, 14, QStringLiteral("Av. Mitre 100"));
-}
-
-bool resaltado(QLineEdit* t) {
-    return t->palette().color(QPalette::Base) == kResaltado;
-}
-
-class EditorEnVentana : public prueba::VentanaConClientes {
+class Editor : public prueba::VentanaDePrueba {
 protected:
-    // Presses "Nuevo" (0) or "Editar" (1); `usuario` runs while the editor is shown and it is
-    // closed if left open, so a failing test cannot hang.
-    void pulsar(int boton, const std::function<void(frmEdit*)>& usuario) {
-        bool abierto = false;
-        QTimer::singleShot(0, ventana, [&] {
-            if (!frmEdit::existe() || !frmEdit::instancia()->isVisible())
-                return;
-            abierto = true;
-            frmEdit* e = frmEdit::instancia();
+    // Opens the editor as `preparar` sets it and shows it modally; `usuario` runs while it is
+    // shown, and it is closed if left open, so a failing test cannot hang. True when it saved.
+    bool mostrar(const std::function<void(frmEdit*)>& preparar,
+                 const std::function<void(frmEdit*)>& usuario) {
+        frmEdit* e = frmEdit::Abrir(oficina);
+        preparar(e);
+        bool visto = false;
+        QTimer::singleShot(0, e, [&] {
+            visto = e->isVisible() && frmEdit::Abrir(oficina) == e; // the one editor
             usuario(e);
             if (e->isVisible()) {
                 ADD_FAILURE() << "el editor quedó abierto";
-                e->Cancelar();
+                e->done(QDialog::Rejected);
             }
         });
-        QTest::mouseClick(ventana->cmdOpciones[static_cast<size_t>(boton)], Qt::LeftButton);
-        EXPECT_TRUE(abierto);
+        const bool guardado = e->MostrarModal();
+        EXPECT_TRUE(visto);
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        EXPECT_EQ(frmEdit::instancia(), nullptr); // the next opening starts afresh
+        return guardado;
     }
-    // The stored columns of a client, in the order of the INSERT.
-    QStringList fila(const QString& numero) {
-        Statement st(BaseDatosCompartida(), QStringLiteral("SELECT * FROM Clientes WHERE NumeroCliente = ?"));
-        st.enlazar(1, numero);
-        QStringList r;
-        if (st.paso())
-            for (int i = 1; i <= 23; ++i)
-                r << st.texto(i);
-        return r;
-    }
-    qint64 total() { return prueba::contar(QStringLiteral("SELECT count(*) FROM Clientes")); }
+    static void nuevo(frmEdit* e) { e->nuevo(); }
 };
 
-TEST_F(EditorEnVentana, LayoutLimitsMarksAndTabOrder) {
-    frmEdit* e = frmEdit::instancia();
+TEST_F(Editor, LayoutLimitsMarksAndTabOrder) {
+    frmEdit* e = frmEdit::Abrir(oficina);
     EXPECT_TRUE(e->windowTitle().isEmpty()); // no caption until it is shown
-    EXPECT_EQ(e->Frame2->title(), QStringLiteral("Datos Local Cliente"));
-    EXPECT_EQ(e->Label10->palette().color(QPalette::WindowText), QColor(Qt::red));
+    EXPECT_EQ(hijo<QGroupBox>(e, QStringLiteral("Frame2"))->title(), QStringLiteral("Datos Local Cliente"));
+    EXPECT_EQ(hijo<QLabel>(e, QStringLiteral("Label10"))->palette().color(QPalette::WindowText),
+              QColor(Qt::red));
     const std::map<int, int> largos = {{1, 4},   {2, 50},  {3, 50},  {4, 50},  {5, 10},  {6, 50},
                                        {7, 20},  {8, 20},  {9, 20},  {10, 50}, {13, 50}, {14, 50},
                                        {15, 50}, {16, 50}, {17, 20}, {18, 20}, {19, 50}};
     for (const auto& [i, largo] : largos) {
-        ASSERT_NE(e->Text1(i), nullptr) << i;
-        EXPECT_EQ(e->Text1(i)->maxLength(), largo) << i;
-        EXPECT_EQ(e->Text1(i)->toolTip(),
+        EXPECT_EQ(texto(e, i)->maxLength(), largo) << i;
+        EXPECT_EQ(texto(e, i)->toolTip(),
                   i == 1 ? QString() : QStringLiteral("Escriba Como Máximo %1 Caracteres").arg(largo));
     }
     // A red mark beside each of the five mandatory fields, and no other.
     EXPECT_EQ(e->findChildren<QLabel*>(QRegularExpression(QStringLiteral("^Obligatorio_"))).size(), 5);
-    for (int i : {1, 2, 8, 13, 14}) {
-        const QLabel* marca = e->findChild<QLabel*>(QStringLiteral("Obligatorio_%1").arg(i));
-        EXPECT_TRUE(marca && marca->text() == QStringLiteral("*")) << i;
-    }
-    for (QDateEdit* d : {e->DTPicker1, e->DTPicker2, e->DTPicker4})
-        EXPECT_EQ(d->text(), QStringLiteral("10/05/2010"));
-    for (QTimeEdit* t : {e->DTPicker3, e->DTPicker5})
-        EXPECT_EQ(t->text(), QStringLiteral("00:00:00"));
+    for (int i : {1, 2, 8, 13, 14})
+        EXPECT_EQ(hijo<QLabel>(e, QStringLiteral("Obligatorio_%1").arg(i))->text(), QStringLiteral("*"));
+    EXPECT_EQ(hijo<QDateEdit>(e, QStringLiteral("DTPicker4"))->text(), QStringLiteral("10/05/2010"));
+    EXPECT_EQ(hijo<QTimeEdit>(e, QStringLiteral("DTPicker5"))->text(), QStringLiteral("00:00:00"));
     // Tab sequence: client fields, date, notes, premises, last inspection, buttons, then the
     // previous inspection time and date.
     QList<QWidget*> orden;
-    for (int i = 1; i <= 10; ++i)
-        orden << e->Text1(i);
-    orden << e->DTPicker1 << e->Notas;
-    for (int i = 13; i <= 19; ++i)
-        orden << e->Text1(i);
-    orden << e->DTPicker2 << e->DTPicker3 << e->cmdGuardar << e->cmdCancelar << e->DTPicker5 << e->DTPicker4;
+    for (const QString& n :
+         QStringLiteral("1|2|3|4|5|6|7|8|9|10|DTPicker1|22|13|14|15|16|17|18|19|DTPicker2|DTPicker3|"
+                        "cmdGuardar|cmdCancelar|DTPicker5|DTPicker4")
+             .split(QLatin1Char('|')))
+        orden << hijo(e, n.at(0).isDigit() ? QStringLiteral("Text1_") + n : n);
     QList<QWidget*> cadena;
-    QWidget* w = e->Text1(1);
+    QWidget* w = orden.first();
     for (int paso = 0; paso < 500 && cadena.size() < orden.size(); ++paso, w = w->nextInFocusChain())
         if (orden.contains(w) && !cadena.contains(w))
             cadena << w;
     EXPECT_EQ(cadena, orden);
-    // Notes: 249 typed characters at most, a longer stored text stays whole.
-    QTest::keyClicks(e->Notas, QString(260, QLatin1Char('n')));
-    EXPECT_EQ(e->Notas->toPlainText().size(), 249);
-    e->PonerTexto(22, QString(300, QLatin1Char('m')));
-    EXPECT_EQ(e->Notas->toPlainText().size(), 300);
+    // Notes: 249 typed characters at most.
+    auto* notas = hijo<QPlainTextEdit>(e, QStringLiteral("Text1_22"));
+    QTest::keyClicks(notas, QString(260, QLatin1Char('n')));
+    EXPECT_EQ(notas->toPlainText().size(), 249);
     delete e;
-    EXPECT_FALSE(frmEdit::existe());
+    EXPECT_EQ(frmEdit::instancia(), nullptr);
 }
 
-TEST_F(EditorEnVentana, NuevoValidatesInOrderHighlightsAndStoresTheTypedRow) {
+TEST_F(Editor, NuevoValidatesInOrderKeepsTheWindowOnAFailedSaveAndStoresOnce) {
     const qint64 antes = total();
-    pulsar(0, [this, antes](frmEdit* e) {
+    EXPECT_TRUE(mostrar(nuevo, [this, antes](frmEdit* e) {
         EXPECT_EQ(e->windowTitle(), QStringLiteral("Agregar nuevo Cliente"));
-        EXPECT_EQ(e->cmdGuardar->text(), QStringLiteral("Agregar nuevo Cliente"));
-        EXPECT_TRUE(e->isModal());
-        EXPECT_TRUE(e->Text1(1)->isEnabled());
+        EXPECT_EQ(boton(e, "cmdGuardar")->text(), QStringLiteral("Agregar nuevo Cliente"));
+        EXPECT_TRUE(e->isModal() && texto(e, 1)->isEnabled());
         escribir(e, 1, QStringLiteral("0042"));
         escribir(e, 2, QStringLiteral("   ")); // only spaces counts as empty
-        QTest::mouseClick(e->cmdGuardar, Qt::LeftButton);
+        QTest::mouseClick(boton(e, "cmdGuardar"), Qt::LeftButton);
         ASSERT_EQ(mensajes.mensajes().size(), 1);
         EXPECT_EQ(mensajes.ultimo().texto, QStringLiteral("Ingrese un valor para este campo por favor"));
         EXPECT_EQ(mensajes.ultimo().titulo, QStringLiteral("Datos incompletos"));
         EXPECT_EQ(mensajes.ultimo().icono, Icono::Informacion);
-        EXPECT_TRUE(resaltado(e->Text1(2)));
-        EXPECT_FALSE(resaltado(e->Text1(13))); // one box per press
-        // Typing in any box clears the highlight.
-        QTest::keyClicks(e->Text1(5), QStringLiteral("1878"));
-        EXPECT_FALSE(resaltado(e->Text1(2)));
+        EXPECT_TRUE(resaltado(e, 2));
+        EXPECT_FALSE(resaltado(e, 13));                        // one box per press
+        QTest::keyClicks(texto(e, 5), QStringLiteral("1878")); // typing clears the highlight
+        EXPECT_FALSE(resaltado(e, 2));
         // Then name, phone, premises name and premises address, in that order.
-        const std::pair<int, const char*> orden[] = {
-            {2, "Carlos O'Neill"}, {8, "4253-1000"}, {13, "Bar L'Étoile"}, {14, "Av. Mitre 100"}};
-        for (size_t k = 0; k < std::size(orden); ++k) {
-            escribir(e, orden[k].first, QString::fromUtf8(orden[k].second));
-            if (k + 1 < std::size(orden)) {
-                QTest::mouseClick(e->cmdGuardar, Qt::LeftButton);
-                EXPECT_TRUE(resaltado(e->Text1(orden[k + 1].first))) << orden[k + 1].first;
-            }
+        for (int i : {2, 8, 13, 14}) {
+            QTest::mouseClick(boton(e, "cmdGuardar"), Qt::LeftButton);
+            EXPECT_TRUE(resaltado(e, i)) << i;
+            escribir(e, i, QStringLiteral("Dato '%1'").arg(i));
         }
-        EXPECT_EQ(mensajes.mensajes().size(), 4);
-        EXPECT_EQ(total(), antes);
-        QTest::keyClicks(e->Notas, QStringLiteral("Llamar 'antes'"));
-        QTest::mouseClick(e->cmdGuardar, Qt::LeftButton);
-        EXPECT_FALSE(e->isVisible());
-    });
-    EXPECT_FALSE(frmEdit::existe()); // the next opening starts afresh
-    EXPECT_EQ(total(), antes + 1);
-    const QStringList r = fila(QStringLiteral("0042"));
-    ASSERT_EQ(r.size(), 23);
-    EXPECT_EQ(r[1], QStringLiteral("Carlos O'Neill"));
-    EXPECT_EQ(r[4], QStringLiteral("1878"));
-    EXPECT_EQ(r[11], QStringLiteral("Bar L'Étoile"));
-    EXPECT_EQ(r[22], QStringLiteral("Llamar 'antes'"));
-    // Untouched pickers, stored as yyyymmdd and hhmmss: 10/05/2010 00:00:00.
-    EXPECT_EQ(r.mid(18, 4), QStringList({"20100510", "000000", "20100510", "000000"}));
-    EXPECT_EQ(r[10], QStringLiteral("20100510"));
-    // The list shows it, formatted again.
-    const int f = filaDe(QStringLiteral("0042"));
-    ASSERT_GT(f, 0);
-    EXPECT_EQ(ventana->flex->textMatrix(f, 2), QStringLiteral("Carlos O'Neill"));
-    EXPECT_EQ(ventana->flex->textMatrix(f, 11), QStringLiteral("10/05/2010"));
-    EXPECT_EQ(ventana->flex->textMatrix(0, 1), QStringLiteral(" Num. Cliente "));
-    // Duplicates are not prevented.
-    pulsar(0, [](frmEdit* e) {
-        llenarObligatorios(e);
-        QTest::mouseClick(e->cmdGuardar, Qt::LeftButton);
-    });
-    EXPECT_EQ(total(), antes + 2);
-}
+        EXPECT_EQ(mensajes.mensajes().size(), 5);
+        QTest::keyClicks(hijo(e, QStringLiteral("Text1_22")), QStringLiteral("Llamar 'antes'"));
 
-TEST_F(EditorEnVentana, EditarCopiesTheRowAndSavesTheChanges) {
-    ventana->EditarCliente(); // the placeholder row is current after the load
-    ASSERT_EQ(mensajes.mensajes().size(), 1);
-    EXPECT_EQ(mensajes.ultimo().texto, QStringLiteral("¡No hay clientes para editar!"));
-    EXPECT_EQ(mensajes.ultimo().titulo, QStringLiteral("No existe Cliente en la Base de Datos"));
-    EXPECT_FALSE(frmEdit::existe());
-    mensajes.limpiar();
-
-    // Every field is copied into the editor and saved back; only the changes differ.
-    const QString larga(60, QLatin1Char('x'));
-    QStringList esperada = fila(QStringLiteral("12"));
-    esperada[1] = QStringLiteral("Juan D'Arco");
-    esperada[2] = larga;
-    esperada[18] = QStringLiteral("20120709");
-    esperada[19] = QStringLiteral("210507");
-    seleccionar(QStringLiteral("12"));
-    pulsar(1, [&larga](frmEdit* e) {
-        EXPECT_EQ(e->windowTitle(), QStringLiteral("Editar Cliente"));
-        EXPECT_EQ(e->cmdGuardar->text(), QStringLiteral("Editar Cliente"));
-        EXPECT_EQ(e->Text1(1)->text(), QStringLiteral("12"));
-        EXPECT_FALSE(e->Text1(1)->isEnabled());
-        EXPECT_EQ(e->DTPicker3->time(), QTime(14, 30, 5));
-        escribir(e, 2, QStringLiteral("Juan D'Arco"));
-        e->PonerTexto(3, larga); // a text beyond the typing limit stays whole
-        e->DTPicker2->setDate(QDate(2012, 7, 9));
-        e->DTPicker3->setTime(QTime(21, 5, 7));
-        QTest::mouseClick(e->cmdGuardar, Qt::LeftButton);
-    });
-    EXPECT_EQ(fila(QStringLiteral("12")), esperada);
-    EXPECT_EQ(prueba::cuantos("Clientes", QStringLiteral("12")), 1);
-    // Device configuration written by the import is not touched.
-    EXPECT_EQ(prueba::contar(QStringLiteral("SELECT count(*) FROM Clientes WHERE NumeroCliente = '12' AND "
-                                            "fechainicio = 'Lunes' AND horainicio = '8'")),
-              1);
-    // The edited client stays selected with its view, the list shows the change.
-    const int f = filaDe(QStringLiteral("12"));
-    EXPECT_EQ(ventana->flex->row(), f);
-    EXPECT_EQ(ventana->flex->textMatrix(f, 2), QStringLiteral("Juan D'Arco"));
-    EXPECT_EQ(ventana->flex->textMatrix(f, 19), QStringLiteral("09/07/2012"));
-    EXPECT_EQ(ventana->InicioBHA->text(), QStringLiteral("Lunes 08:30"));
-
-    // A client without a stored inspection keeps it empty.
-    seleccionar(QStringLiteral("7"));
-    pulsar(1, [](frmEdit* e) {
-        EXPECT_TRUE(PickerVacio(e->DTPicker2));
-        EXPECT_TRUE(PickerVacio(e->DTPicker3));
-        EXPECT_FALSE(PickerVacio(e->DTPicker4));
-        QTest::mouseClick(e->cmdGuardar, Qt::LeftButton);
-    });
-    EXPECT_EQ(fila(QStringLiteral("7")).mid(18, 4), QStringList({"", "", "20110101", "093000"}));
-    EXPECT_TRUE(mensajes.mensajes().isEmpty());
-}
-
-TEST_F(EditorEnVentana, EscAndCancelCloseWithoutSavingTheTitleBarOnlyForAnImport) {
-    const qint64 antes = total();
-    pulsar(0, [](frmEdit* e) {
-        llenarObligatorios(e);
-        EXPECT_FALSE(e->close()); // the title bar's close is refused
-        EXPECT_TRUE(e->isVisible());
-        EXPECT_FALSE(e->windowFlags() & Qt::WindowCloseButtonHint);
-        QTest::keyClick(e->Text1(2), Qt::Key_Escape);
-        EXPECT_FALSE(e->isVisible());
-    });
-    pulsar(0, [](frmEdit* e) {
-        EXPECT_TRUE(e->Text1(1)->text().isEmpty()); // a fresh window
-        llenarObligatorios(e);
-        QTest::mouseClick(e->cmdCancelar, Qt::LeftButton);
-    });
-    EXPECT_EQ(total(), antes);
-    // With cancelling disabled by the caller, Esc does not close either.
-    frmEdit::instancia()->cmdCancelar->setEnabled(false);
-    pulsar(0, [](frmEdit* e) {
-        QTest::keyClick(e, Qt::Key_Escape);
-        EXPECT_TRUE(e->isVisible());
-        llenarObligatorios(e);
-        QTest::mouseClick(e->cmdGuardar, Qt::LeftButton);
-    });
-    EXPECT_EQ(total(), antes + 1);
-
-    // Opened for an import's unknown client: no cancel button, yet Esc and the close button leave
-    // it unsaved, so the user is never held until a client is invented.
-    for (bool conEsc : {true, false}) {
-        frmEdit* e = frmEdit::instancia();
-        e->ModoClienteDeImportacion();
-        QTimer::singleShot(0, e, [&] {
-            llenarObligatorios(e);
-            EXPECT_FALSE(e->cmdCancelar->isEnabled());
-            if (conEsc)
-                QTest::keyClick(e->Text1(2), Qt::Key_Escape);
-            else
-                EXPECT_TRUE(e->close());
-            if (e->isVisible()) {
-                ADD_FAILURE() << "el editor quedó abierto";
-                e->Cancelar();
-            }
-        });
-        EXPECT_FALSE(e->MostrarModal()) << conEsc;
-        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    }
-    EXPECT_EQ(total(), antes + 1);
-    EXPECT_TRUE(mensajes.mensajes().isEmpty());
-}
-
-TEST_F(EditorEnVentana, AFailedSaveKeepsTheWindowAndASecondPressSavesOnce) {
-    BaseDatosCompartida().ejecutar(QStringLiteral("CREATE TRIGGER lleno BEFORE INSERT ON Clientes "
-                                                  "BEGIN SELECT RAISE(ABORT, 'base llena'); END"));
-    const qint64 antes = total();
-    pulsar(0, [this](frmEdit* e) {
-        llenarObligatorios(e);
-        QTest::mouseClick(e->cmdGuardar, Qt::LeftButton);
+        // The store refuses: its cause is shown and the window keeps what was typed.
+        mensajes.limpiar();
+        BaseDatosCompartida().ejecutar(QStringLiteral("CREATE TRIGGER lleno BEFORE INSERT ON Clientes "
+                                                      "BEGIN SELECT RAISE(ABORT, 'base llena'); END"));
+        QTest::mouseClick(boton(e, "cmdGuardar"), Qt::LeftButton);
         ASSERT_EQ(mensajes.mensajes().size(), 1);
         EXPECT_FALSE(mensajes.ultimo().texto.isEmpty());
         EXPECT_TRUE(mensajes.ultimo().detalles.contains(QStringLiteral("base llena")));
         EXPECT_EQ(mensajes.ultimo().icono, Icono::Ninguno);
         EXPECT_EQ(mensajes.ultimo().titulo, TituloAplicacion());
         EXPECT_TRUE(e->isVisible());
-        EXPECT_EQ(e->Text1(2)->text(), QStringLiteral("Carlos O'Neill"));
+        EXPECT_EQ(texto(e, 2)->text(), QStringLiteral("Dato '2'"));
+        EXPECT_EQ(total(), antes);
         BaseDatosCompartida().ejecutar(QStringLiteral("DROP TRIGGER lleno"));
-        // The second press arrives while the first save lets the list repaint.
-        QMetaObject::invokeMethod(e->cmdGuardar, "click", Qt::QueuedConnection);
-        QMetaObject::invokeMethod(e->cmdCancelar, "click", Qt::QueuedConnection);
-        QTest::mouseClick(e->cmdGuardar, Qt::LeftButton);
-    });
+        // Presses queued behind the one that saves neither save again nor cancel.
+        QMetaObject::invokeMethod(boton(e, "cmdGuardar"), "click", Qt::QueuedConnection);
+        QMetaObject::invokeMethod(boton(e, "cmdCancelar"), "click", Qt::QueuedConnection);
+        QTest::mouseClick(boton(e, "cmdGuardar"), Qt::LeftButton);
+        EXPECT_FALSE(e->isVisible());
+    }));
     EXPECT_EQ(total(), antes + 1);
+    const QStringList r = fila(QStringLiteral("0042"));
+    ASSERT_EQ(r.size(), 23);
+    EXPECT_EQ((QStringList{r[1], r[4], r[11], r[22]}),
+              QStringList({"Dato '2'", "1878", "Dato '13'", "Llamar 'antes'"}));
+    // Untouched pickers, stored as yyyymmdd and hhmmss: 10/05/2010 00:00:00.
+    EXPECT_EQ(r.mid(18, 4) << r[10], QStringList({"20100510", "000000", "20100510", "000000", "20100510"}));
+}
+
+TEST_F(Editor, CargarShowsTheClientsFieldsAndSavesOverTheSameRow) {
+    const QStringList valores =
+        QStringLiteral("12|Juan Pérez|Calle 1|Quilmes|1878|Quilmes|Buenos Aires|4253-0000|15-0000|"
+                       "c@correo.com.ar|20100101|Bar El Ñandú|Av. Mitre 10|Bernal|Quilmes Oeste|Bs. As.|"
+                       "4200-0000|l@correo.com.ar|20110915|143005|||Notas de Juan")
+            .split(QLatin1Char('|'));
+    oficina.guardarCliente(valores, 0);
+    Cliente cliente;
+    for (std::size_t i = 0; i < oficina.filasClientes().size(); ++i)
+        if (oficina.clienteEnFila(i).numero == valores[0])
+            cliente = oficina.clienteEnFila(i);
+    ASSERT_EQ(cliente.numero, QStringLiteral("12"));
+    const QString larga(60, QLatin1Char('x'));
+    cliente.direccion = larga; // a text beyond the typing limit stays whole
+    const qint64 antes = total();
+
+    EXPECT_TRUE(mostrar([&cliente](frmEdit* e) { e->cargar(cliente); },
+                        [&larga](frmEdit* e) {
+                            EXPECT_EQ(e->windowTitle(), QStringLiteral("Editar Cliente"));
+                            EXPECT_EQ(boton(e, "cmdGuardar")->text(), QStringLiteral("Editar Cliente"));
+                            EXPECT_FALSE(texto(e, 1)->isEnabled());
+                            EXPECT_EQ(texto(e, 3)->text(), larga);
+                            EXPECT_EQ(hijo<QTimeEdit>(e, QStringLiteral("DTPicker3"))->time(),
+                                      QTime(14, 30, 5));
+                            // No previous inspection stored: its pickers stay empty.
+                            EXPECT_TRUE(PickerVacio(hijo<QDateEdit>(e, QStringLiteral("DTPicker4"))));
+                            EXPECT_TRUE(PickerVacio(hijo<QTimeEdit>(e, QStringLiteral("DTPicker5"))));
+                            escribir(e, 2, QStringLiteral("Juan D'Arco"));
+                            hijo<QDateEdit>(e, QStringLiteral("DTPicker2"))->setDate(QDate(2012, 7, 9));
+                            QTest::mouseClick(boton(e, "cmdGuardar"), Qt::LeftButton);
+                        }));
+    // Every field went through the editor unchanged but the edited ones.
+    QStringList esperada = valores;
+    esperada[1] = QStringLiteral("Juan D'Arco");
+    esperada[2] = larga;
+    esperada[18] = QStringLiteral("20120709");
+    EXPECT_EQ(fila(QStringLiteral("12")), esperada);
+    EXPECT_EQ(total(), antes);
+    EXPECT_TRUE(mensajes.mensajes().isEmpty());
+}
+
+TEST_F(Editor, EscAndCancelLeaveUnsavedTheTitleBarOnlyForAnImport) {
+    const qint64 antes = total();
+    EXPECT_FALSE(mostrar(nuevo, [](frmEdit* e) {
+        llenarObligatorios(e);
+        EXPECT_FALSE(e->close()); // the title bar's close is refused
+        EXPECT_FALSE(e->windowFlags() & Qt::WindowCloseButtonHint);
+        QTest::keyClick(texto(e, 2), Qt::Key_Escape);
+    }));
+    EXPECT_FALSE(mostrar(nuevo, [](frmEdit* e) {
+        EXPECT_TRUE(texto(e, 1)->text().isEmpty()); // a fresh window
+        llenarObligatorios(e);
+        QTest::mouseClick(boton(e, "cmdCancelar"), Qt::LeftButton);
+    }));
+    // Opened for an import's unknown client: no cancel button, yet Esc and the close button leave
+    // it unsaved, so the user is never held until a client is invented.
+    const auto importacion = [](frmEdit* e) {
+        e->clienteDeImportacion(QStringLiteral("0950"), QDate(2011, 9, 28), QTime(14, 5, 30));
+    };
+    for (bool conEsc : {true, false})
+        EXPECT_FALSE(mostrar(importacion, [conEsc](frmEdit* e) {
+            llenarObligatorios(e);
+            EXPECT_FALSE(boton(e, "cmdCancelar")->isEnabled());
+            if (conEsc)
+                QTest::keyClick(texto(e, 2), Qt::Key_Escape);
+            else
+                EXPECT_TRUE(e->close());
+        })) << conEsc;
+    EXPECT_EQ(total(), antes);
+    EXPECT_TRUE(mensajes.mensajes().isEmpty());
 }
 
 } // namespace
