@@ -1,7 +1,7 @@
 // Importing the largest file the device's counters allow (65,534 records) into a database that
 // already holds 1,000,000 infractions, three ways in the same run:
-//   - ImportacionVentana: the "Importar Datos" press with the main window open, to the
-//     refreshed client list and infraction view (/1: with the imported client selected);
+//   - ImportacionVentana: the "Importar Datos" press with the main window open on the office, to
+//     the refreshed client list and infraction view (/1: with the imported client selected);
 //   - ImportacionFuncion: the import function alone (read, check, write);
 //   - InsercionDesnuda: the same rows, already encoded, through one prepared statement in one
 //     transaction with the bare SQLite API;
@@ -12,9 +12,8 @@
 
 #include "Generador.h"
 
-#include "accounts/Sesion.h"
+#include "Oficina.h"
 #include "clients/FrmDatos.h"
-#include "grid/GridModel.h"
 #include "import/AdquirirInf.h"
 #include "import/Importacion.h"
 #include "platform/DirectorioDatos.h"
@@ -45,6 +44,7 @@ qint64 infraccionesPrevias = 1000000;
 QString dirBase;
 std::unique_ptr<QTemporaryDir> temporal;
 std::map<std::string, double> segundos; // mean seconds per full import, by benchmark
+Oficina* oficina = nullptr;
 
 class SinMensajes : public Mensajero {
 public:
@@ -109,32 +109,31 @@ void anotar(benchmark::State& state, const char* nombre, double total, qint64 fi
 // range(0) = 1: the imported client is the one selected in the main window, so the refreshed
 // view loads all of its rows (1,000 before the first import, 65,534 more after each).
 void ImportacionVentana(benchmark::State& state) {
-    FrmDatos* principal = FrmDatos::Mostrar();
     const bool seleccionado = state.range(0) == 1;
     double total = 0;
     for (auto _ : state) {
         state.PauseTiming();
         escribirArchivo();
-        if (seleccionado) {
-            GridModel& flex = *principal->flex;
-            for (int f = 1; f < flex.rows(); ++f)
-                if (flex.textMatrix(f, 1) == kCliente)
-                    flex.setRow(f);
-        } else {
-            principal->flex->setRow(1); // the hidden placeholder: no client
-        }
-        MostrarAdquirirInf();
+        qint64 id = 0; // none: the main window shows no client
+        if (seleccionado)
+            for (const QStringList& fila : oficina->filasClientes())
+                if (fila.value(1) == kCliente)
+                    id = fila.value(0).toLongLong();
+        oficina->seleccionar(id);
+        MostrarAdquirirInf(*oficina);
         AdquirirInf* w = AdquirirInf::instancia();
         w->setDirectorio(dirBase);
+        auto* archivos = w->findChild<QListWidget*>(QStringLiteral("File1"));
         const QList<QListWidgetItem*> items =
-            w->File1->findItems(QStringLiteral("0001.kvd"), Qt::MatchExactly);
+            archivos->findItems(QStringLiteral("0001.kvd"), Qt::MatchExactly);
         if (items.size() != 1)
             qFatal("archivo no listado");
-        w->File1->setCurrentItem(items.first());
+        archivos->setCurrentItem(items.first());
         QElapsedTimer t;
         state.ResumeTiming();
         t.start();
-        w->Command1->click(); // to the refreshed list and view, file deleted, window closed
+        // To the refreshed list and view, file deleted, window closed.
+        w->findChild<QPushButton*>(QStringLiteral("Command1"))->click();
         QCoreApplication::processEvents();
         total += static_cast<double>(t.nsecsElapsed()) / 1e9;
         state.PauseTiming();
@@ -158,7 +157,7 @@ void ImportacionFuncion(benchmark::State& state) {
     for (auto _ : state) {
         QElapsedTimer t;
         t.start();
-        const ResultadoImportacion r = importarArchivo(Conexion1.db(), rutaArchivo(), datos);
+        const ResultadoImportacion r = importarArchivo(BaseDatosCompartida(), rutaArchivo(), datos);
         total += static_cast<double>(t.nsecsElapsed()) / 1e9;
         if (!r.ok() || r.registros != kRegistros)
             qFatal("importación fallida");
@@ -242,8 +241,11 @@ int main(int argc, char** argv) {
 
     SinMensajes sinMensajes;
     InstalarMensajero(&sinMensajes);
-    UsuarioActual = QStringLiteral("Administrador");
-    FrmDatos::Mostrar(); // holds slot 1 and the client list, as in the program
+    oficina = new Oficina();
+    oficina->establecerUsuario(QStringLiteral("Administrador"));
+    // Holds slot 1 and the client list, and shows them, as in the program.
+    auto* principal = new FrmDatos(*oficina);
+    principal->show();
 
     benchmark::RegisterBenchmark("ImportacionVentana", ImportacionVentana)
         ->Arg(0)
@@ -274,7 +276,8 @@ int main(int argc, char** argv) {
             std::printf("  Autocommit / ImportacionVentana = %.0fx\n",
                         segundos["Autocommit"] / segundos["ImportacionVentana"]);
     }
-    delete FrmDatos::instancia();
+    delete principal;
+    delete oficina;
     InstalarMensajero(nullptr);
     CerrarBaseDatos();
     return 0;
