@@ -5,13 +5,18 @@
 
 #include "BaseTemporal.h"
 #include "MessageRecorder.h"
-#include "accounts/Sesion.h"
+#include "Oficina.h"
 #include "clients/FrmDatos.h"
 #include "grid/GridModel.h"
 #include "grid/GridView.h"
 #include "platform/Programa.h"
 #include "store/modVarios.h"
 
+#include <QDateEdit>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
 #include <QTest>
 
 #include <gtest/gtest.h>
@@ -104,25 +109,52 @@ inline void sembrar() {
                           QString::fromLatin1(i[3]));
 }
 
-// The main window on the seeded database, logged in as "Administrador".
-class VentanaConClientes : public ::testing::Test {
+// A control of a window by its objectName.
+template <typename T = QWidget> T* hijo(const QObject* ventana, const QString& nombre) {
+    T* c = ventana->findChild<T*>(nombre);
+    EXPECT_NE(c, nullptr) << nombre.toStdString();
+    return c;
+}
+
+// Rows of the grid the user sees, column `col` ("-" for a separator).
+inline QStringList visibles(const GridModel& g, int col) {
+    QStringList r;
+    for (int f = 1; f < g.rows(); ++f)
+        if (!g.rowHidden(f))
+            r << (g.textMatrix(f, 0).isEmpty() ? QStringLiteral("-") : g.textMatrix(f, col));
+    return r;
+}
+
+// The office logged in as "Administrador" and its main window, on the test database.
+class VentanaDePrueba : public ::testing::Test {
 protected:
     void SetUp() override {
-        EstablecerFinalizadorPrograma([] {});
-        sembrar();
-        UsuarioActual = QStringLiteral("Administrador");
-        ventana = FrmDatos::Mostrar();
-        mensajes.limpiar();
+        EstablecerFinalizadorPrograma([this] { ++finales; });
+        oficina.establecerUsuario(QStringLiteral("Administrador"));
     }
     void TearDown() override {
-        delete FrmDatos::instancia();
+        delete ventana;
         EstablecerFinalizadorPrograma(nullptr);
-        UsuarioActual.clear();
+    }
+    FrmDatos* abrir() {
+        delete ventana;
+        ventana = new FrmDatos(oficina);
+        ventana->show(); // as the login does
+        return ventana;
     }
 
+    GridModel& flex() const { return *hijo<GridModel>(ventana, QStringLiteral("flex")); }
+    GridModel& flex2() const { return *hijo<GridModel>(ventana, QStringLiteral("flex2")); }
+    GridView* vista(const char* nombre) const { return hijo<GridView>(ventana, QLatin1String(nombre)); }
+    QLineEdit* linea(const char* nombre) const { return hijo<QLineEdit>(ventana, QLatin1String(nombre)); }
+    QPushButton* opcion(int i) const {
+        return hijo<QPushButton>(ventana, QStringLiteral("cmdOpciones_%1").arg(i));
+    }
+    QDateEdit* fecha(const char* nombre) const { return hijo<QDateEdit>(ventana, QLatin1String(nombre)); }
+
     int filaDe(const QString& numero) const {
-        for (int f = 1; f < ventana->flex->rows(); ++f)
-            if (ventana->flex->textMatrix(f, 1) == numero)
+        for (int f = 1; f < flex().rows(); ++f)
+            if (flex().textMatrix(f, 1) == numero)
                 return f;
         return -1;
     }
@@ -130,24 +162,30 @@ protected:
     void seleccionar(const QString& numero) {
         const int f = filaDe(numero);
         ASSERT_GT(f, 0) << numero.toStdString();
-        const int v = ventana->flex->viewRowForGridRow(f);
+        const int v = flex().viewRowForGridRow(f);
         ASSERT_GE(v, 0);
-        ventana->flexVista->setCurrentIndex(ventana->flex->index(v, 1));
-        ASSERT_EQ(ventana->flex->row(), f);
+        vista("flexVista")->setCurrentIndex(flex().index(v, 1));
+        ASSERT_EQ(oficina.clienteSeleccionado().value_or(Cliente{}).numero, numero);
     }
     // Dates of the shown rows of the infraction grid ("-" for a separator).
-    QStringList visibles() const {
-        QStringList r;
-        const GridModel& g = *ventana->flex2;
-        for (int f = 1; f < g.rows(); ++f)
-            if (!g.rowHidden(f))
-                r << (g.textMatrix(f, 0).isEmpty() ? QStringLiteral("-") : g.textMatrix(f, 2));
-        return r;
-    }
+    QStringList visibles() const { return prueba::visibles(flex2(), 2); }
 
     BaseTemporal base;
     MessageRecorder mensajes;
+    Oficina oficina;
     FrmDatos* ventana = nullptr;
+    int finales = 0;
+};
+
+// The main window on the seeded clients, the welcome already answered.
+class VentanaConClientes : public VentanaDePrueba {
+protected:
+    void SetUp() override {
+        VentanaDePrueba::SetUp();
+        sembrar();
+        abrir();
+        mensajes.limpiar();
+    }
 };
 
 } // namespace prueba

@@ -1,13 +1,11 @@
 // Pictures of the main window showing a client's coloured infractions and of the editor, at
-// 1366x768, written only when VELMORA_CAPTURAS names a directory (for looking at them).
+// 1024 and 1366 pixels wide, written only when VELMORA_CAPTURAS names a directory (for looking at
+// them).
 #include "ClientesDePrueba.h"
 #include "clients/frmEdit.h"
 
 #include <QApplication>
 #include <QDir>
-#include <QLineEdit>
-#include <QPushButton>
-#include <QTest>
 #include <QTimer>
 
 namespace {
@@ -19,30 +17,30 @@ TEST_F(Capturas, MainWindowWithInfractionsAndEditor) {
     if (dir.isEmpty())
         GTEST_SKIP() << "VELMORA_CAPTURAS no indicado";
     QDir().mkpath(dir);
+    auto guardar = [&dir](QWidget* w, const QString& nombre) {
+        QApplication::processEvents();
+        EXPECT_TRUE(w->grab().save(QDir(dir).filePath(nombre + QStringLiteral(".png"))));
+    };
     seleccionar(QStringLiteral("12"));
     for (const int ancho : {1024, 1366}) {
         // What a desktop leaves of a 768-pixel-high screen.
         ventana->setGeometry(0, 0, ancho, 708);
-        QApplication::processEvents();
-        EXPECT_TRUE(ventana->grab().save(QDir(dir).filePath(QStringLiteral("frmdatos_%1.png").arg(ancho))));
+        guardar(ventana, QStringLiteral("frmdatos_%1").arg(ancho));
     }
-
     // A client without inspection dates, band settings or infractions.
     seleccionar(QStringLiteral("7"));
-    QApplication::processEvents();
-    EXPECT_TRUE(ventana->grab().save(QDir(dir).filePath(QStringLiteral("frmdatos_sin_datos.png"))));
+    guardar(ventana, QStringLiteral("frmdatos_sin_datos"));
     seleccionar(QStringLiteral("12"));
 
-    QTimer::singleShot(0, ventana, [dir] {
-        frmEdit* e = frmEdit::instancia();
-        QApplication::processEvents();
-        EXPECT_TRUE(e->grab().save(QDir(dir).filePath(QStringLiteral("frmedit_editar.png"))));
-        e->Text1(2)->clear();
-        QTest::mouseClick(e->cmdGuardar, Qt::LeftButton); // highlight on the empty name
-        EXPECT_TRUE(e->grab().save(QDir(dir).filePath(QStringLiteral("frmedit_resaltado.png"))));
-        e->Cancelar();
+    QTimer::singleShot(0, ventana, [&guardar] {
+        QDialog* e = frmEdit::instancia();
+        guardar(e, QStringLiteral("frmedit_editar"));
+        prueba::hijo<QLineEdit>(e, QStringLiteral("Text1_2"))->clear();
+        QTest::mouseClick(prueba::hijo<QPushButton>(e, QStringLiteral("cmdGuardar")), Qt::LeftButton);
+        guardar(e, QStringLiteral("frmedit_resaltado")); // highlight on the empty name
+        QTest::mouseClick(prueba::hijo<QPushButton>(e, QStringLiteral("cmdCancelar")), Qt::LeftButton);
     });
-    ventana->EditarCliente();
+    QTest::mouseClick(opcion(1), Qt::LeftButton);
 }
 
 } // namespace

@@ -10,11 +10,8 @@
 
 namespace {
 void llenar(GridModel& g, const QList<QStringList>& filas) {
-    g.setCols(filas.isEmpty() ? 0 : static_cast<int>(filas.first().size()));
-    g.setRows(static_cast<int>(filas.size()) + 1);
-    for (int i = 0; i < filas.size(); ++i)
-        for (int c = 0; c < filas[i].size(); ++c)
-            g.setTextMatrix(i + 1, c, filas[i][c]);
+    g.bind(QStringList(filas.isEmpty() ? 0 : filas.first().size(), QString()),
+           std::vector<QStringList>(filas.begin(), filas.end()));
 }
 QStringList columna(const GridModel& g, int c) {
     QStringList r;
