@@ -2,7 +2,7 @@
 // column widths, view refresh), next to a bare SELECT of the same rows in the same run.
 #include "Generador.h"
 
-#include "accounts/Sesion.h"
+#include "Oficina.h"
 #include "clients/FrmDatos.h"
 #include "grid/AnchoColumnas.h"
 #include "grid/GridModel.h"
@@ -46,17 +46,29 @@ void prepararBase() {
     lista = true;
 }
 
+Oficina* oficina = nullptr;
+FrmDatos* principal = nullptr;
+
 FrmDatos* ventana() {
     static SinMensajes sinMensajes;
     prepararBase();
-    if (!FrmDatos::instancia()) {
+    if (!principal) {
         InstalarMensajero(&sinMensajes);
-        UsuarioActual = QStringLiteral("Administrador");
-        FrmDatos* f = FrmDatos::Mostrar();
-        f->Combo1->setCurrentIndex(f->Combo1->findText(QStringLiteral("Direccion")));
+        oficina = new Oficina;
+        oficina->establecerUsuario(QStringLiteral("Administrador"));
+        principal = new FrmDatos(*oficina);
+        principal->show();
+        auto* columna = principal->findChild<QComboBox*>(QStringLiteral("Combo1"));
+        columna->setCurrentIndex(columna->findText(QStringLiteral("Direccion")));
         QApplication::processEvents();
     }
-    return FrmDatos::instancia();
+    return principal;
+}
+QLineEdit* busqueda() {
+    return ventana()->findChild<QLineEdit*>(QStringLiteral("Text1"));
+}
+GridModel& lista() {
+    return *ventana()->findChild<GridModel*>(QStringLiteral("flex"));
 }
 
 // Texts that every client's address contains: each keystroke lists all 100,000 rows; "Calle 1"
@@ -67,15 +79,14 @@ QString texto(int64_t filtro, bool alternar) {
 }
 
 void TeclaEnBusqueda(benchmark::State& state) {
-    FrmDatos* f = ventana();
     bool alternar = false;
     for (auto _ : state) {
         alternar = !alternar;
-        f->Text1->setText(texto(state.range(0), alternar)); // one change event, as a keystroke
-        QApplication::processEvents();                      // the view repaints
-        benchmark::DoNotOptimize(f->flex->rows());
+        busqueda()->setText(texto(state.range(0), alternar)); // one change event, as a keystroke
+        QApplication::processEvents();                        // the view repaints
+        benchmark::DoNotOptimize(lista().rows());
     }
-    state.counters["filas"] = f->flex->rows() - 1;
+    state.counters["filas"] = lista().rows() - 1;
 }
 
 void SelectDesnudo(benchmark::State& state) {
@@ -106,17 +117,15 @@ void SelectDesnudo(benchmark::State& state) {
 // Column widths of the 100,000-row list: the bounded measurement the window uses, and
 // measuring every cell.
 void AnchosAcotados(benchmark::State& state) {
-    FrmDatos* f = ventana();
-    f->Text1->setText(QString());
+    busqueda()->setText(QString());
     for (auto _ : state)
-        benchmark::DoNotOptimize(AnchosColumnasTwips(*f->flex, f->font(), 13));
+        benchmark::DoNotOptimize(AnchosColumnasTwips(lista(), ventana()->font(), 13));
 }
 
 void AnchosCeldaPorCelda(benchmark::State& state) {
-    FrmDatos* f = ventana();
-    f->Text1->setText(QString());
+    busqueda()->setText(QString());
     for (auto _ : state)
-        benchmark::DoNotOptimize(AnchosColumnasTwipsCompleto(*f->flex, f->font(), 13));
+        benchmark::DoNotOptimize(AnchosColumnasTwipsCompleto(lista(), ventana()->font(), 13));
 }
 
 } // namespace
@@ -132,7 +141,8 @@ int main(int argc, char** argv) {
     QApplication app(argc, argv);
     benchmark::Initialize(&argc, argv);
     benchmark::RunSpecifiedBenchmarks();
-    delete FrmDatos::instancia();
+    delete principal;
+    delete oficina;
     benchmark::Shutdown();
     return 0;
 }
