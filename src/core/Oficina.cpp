@@ -266,7 +266,11 @@ void Oficina::guardarCliente(const QStringList& valores, qint64 id) {
     const Consulta c =
         id != 0 ? Sentencias::actualizarCliente(valores, id) : Sentencias::insertarCliente(valores);
     db.ejecutar(c.sql, c.parametros);
-    recargarClientes();
+    // Saved: a failing re-read must not look like a failed save, which would invite a second one.
+    try {
+        recargarClientes();
+    } catch (const ErrorBD&) {
+    }
 }
 
 void Oficina::eliminarSeleccionado() {
@@ -289,8 +293,13 @@ ResultadoImportacion Oficina::importar(const ArchivoImportacion& archivo, DatosI
     // Who imported comes from the login, never from a text on the screen.
     datos.inspector = usuario_;
     ResultadoImportacion r = escribirImportacion(BaseDatosCompartida(), archivo, datos);
-    if (r.ok())
+    if (!r.ok())
+        return r;
+    // Stored and the file gone: a failing re-read leaves an older list on screen, not a failure.
+    try {
         recargarClientes();
+    } catch (const ErrorBD&) {
+    }
     return r;
 }
 

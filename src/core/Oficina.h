@@ -128,7 +128,8 @@ public:
 
     // --- Operations ---
     // Saves a client from the editor's 23 values (NumeroCliente .. Notas): a new one when id is 0.
-    // The list is read again and the saved client is selected. Throws ErrorBD.
+    // The list is read again; the selected client stays selected. Throws ErrorBD when the save
+    // itself fails.
     void guardarCliente(const QStringList& valores, qint64 id);
     // Deletes the selected client and its infractions in one transaction (administrator only).
     // Throws ErrorBD, with the reason, when refused or when the store fails.
