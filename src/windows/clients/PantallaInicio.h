@@ -15,9 +15,6 @@ public:
     ~PantallaInicio() override;
     static PantallaInicio* instancia(); // nullptr when not loaded
 
-    QLabel* Image1 = nullptr;
-    QTimer* Timer1 = nullptr;
-
 protected:
     void keyPressEvent(QKeyEvent* evento) override;
     bool eventFilter(QObject* objeto, QEvent* evento) override;
@@ -27,4 +24,6 @@ private:
     void continuar();
 
     Oficina& oficina_;
+    QLabel* Image1 = nullptr;
+    QTimer* Timer1 = nullptr;
 };

@@ -1,3 +1,0 @@
-#include "accounts/Sesion.h"
-
-QString UsuarioActual;
