@@ -1,6 +1,6 @@
 // The office model without any window: session and rights, the one selected client across
 // searches and writes, the infraction view's rows, and what the workbook and report receive.
-#include "../import/test_importacion_archivos.h"
+#include "ArchivosDePrueba.h"
 #include "BaseTemporal.h"
 #include "Oficina.h"
 #include "store/BaseDatos.h"

@@ -4,7 +4,7 @@
 
 #include "BaseTemporal.h"
 #include "MessageRecorder.h"
-#include "test_importacion_archivos.h"
+#include "ArchivosDePrueba.h"
 
 #include "Oficina.h"
 #include "clients/frmEdit.h"

@@ -11,7 +11,7 @@
 #include <QTemporaryDir>
 
 #include "import/ArchivoInspeccion.h"
-#include "test_importacion_archivos.h"
+#include "ArchivosDePrueba.h"
 
 namespace {
 

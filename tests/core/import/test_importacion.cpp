@@ -2,7 +2,7 @@
 
 #include "BaseTemporal.h"
 #include "import/Importacion.h"
-#include "test_importacion_archivos.h"
+#include "ArchivosDePrueba.h"
 
 #include <QFile>
 #include <QTemporaryDir>

@@ -3,7 +3,7 @@
 // covered by the kvdinfo test's random files.
 
 #include "import/ArchivoInspeccion.h"
-#include "test_importacion_archivos.h"
+#include "ArchivosDePrueba.h"
 
 #include <memory>
 #include <ostream>
