@@ -2,8 +2,8 @@
 // failure, on files built byte by byte from the layout. Free-text fields with any byte are
 // covered by the kvdinfo test's random files.
 
-#include "import/ArchivoInspeccion.h"
 #include "ArchivosDePrueba.h"
+#include "import/ArchivoInspeccion.h"
 
 #include <memory>
 #include <ostream>

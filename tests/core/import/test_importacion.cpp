@@ -1,8 +1,8 @@
 // The import as a plain function, on one scratch database per suite and real files.
 
+#include "ArchivosDePrueba.h"
 #include "BaseTemporal.h"
 #include "import/Importacion.h"
-#include "ArchivosDePrueba.h"
 
 #include <QFile>
 #include <QTemporaryDir>

@@ -10,8 +10,8 @@
 #include <QRandomGenerator>
 #include <QTemporaryDir>
 
-#include "import/ArchivoInspeccion.h"
 #include "ArchivosDePrueba.h"
+#include "import/ArchivoInspeccion.h"
 
 namespace {
 

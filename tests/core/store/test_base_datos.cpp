@@ -270,8 +270,9 @@ TEST_F(BaseDatosTest, ErrorRealConDetallesYSinClave) {
         Statement st(BaseDatosCompartida(), QStringLiteral("SELECT * FROM PassUsuarios2 WHERE Nombre = ?"));
         FAIL() << "debía fallar";
     } catch (const ErrorBD& e) {
-        EXPECT_EQ(e.descripcion(), QStringLiteral("Al archivo de la base de datos le falta una tabla o una "
-                                                  "columna: está incompleto o no es de esta versión del programa."));
+        EXPECT_EQ(e.descripcion(),
+                  QStringLiteral("Al archivo de la base de datos le falta una tabla o una "
+                                 "columna: está incompleto o no es de esta versión del programa."));
         EXPECT_TRUE(e.detalles().contains(QStringLiteral("no such table: PassUsuarios2")));
         EXPECT_FALSE((e.descripcion() + e.detalles()).contains(QString::fromLatin1(ClaveBaseDatos())));
     }

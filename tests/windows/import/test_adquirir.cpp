@@ -2,9 +2,9 @@
 // directory and the message recorder answering every box. What a file holds and how it is stored
 // is tested without the window (test_importacion.cpp, test_archivo_inspeccion.cpp).
 
+#include "ArchivosDePrueba.h"
 #include "BaseTemporal.h"
 #include "MessageRecorder.h"
-#include "ArchivosDePrueba.h"
 
 #include "Oficina.h"
 #include "clients/frmEdit.h"
