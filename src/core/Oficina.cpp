@@ -170,25 +170,25 @@ bool Oficina::buscar(const QString& columna, const QString& texto) {
 }
 
 void Oficina::recargarClientes() {
-    if (!Registros1.abierto()) {
+    if (consultaLista_.sql.isEmpty())
         abrirClientes();
-        return;
-    }
-    Registros1.requery();
-    Q_EMIT clientesCambiados();
-    seguirSeleccion();
+    else
+        leerLista(Consulta(consultaLista_));
 }
 
 void Oficina::leerLista(const Consulta& consulta) {
     CerrarConexion1();
     AbrirConexion1();
     AbrirRegistros(Registros1, Conexion1, consulta);
+    // The list is this office's own: another reader of the slot cannot change or empty it.
+    clientes_ = Registros1.tomarFilas();
+    consultaLista_ = consulta;
     Q_EMIT clientesCambiados();
     seguirSeleccion();
 }
 
 const std::vector<QStringList>& Oficina::filasClientes() const {
-    return Registros1.filas();
+    return clientes_;
 }
 
 Cliente Oficina::clienteEnFila(std::size_t indice) const {

@@ -5,6 +5,7 @@
 #include "import/Importacion.h"
 #include "output/Informe.h"
 #include "output/LibroExcel.h"
+#include "store/Sentencias.h"
 
 #include <QDate>
 #include <QObject>
@@ -15,7 +16,6 @@
 #include <vector>
 
 class Database;
-struct Consulta;
 
 // Columns of an infraction row as the statements read them (ascending id first).
 namespace ColInfraccion {
@@ -163,6 +163,8 @@ private:
     void seguirSeleccion();
     void cargarSeleccionado();
 
+    Consulta consultaLista_; // the list's statement, read again after a write
+    std::vector<QStringList> clientes_;
     QString usuario_;
     QString municipio_;
     QString rutaMunicipio_;
