@@ -125,6 +125,12 @@ TEST_F(OficinaTest, UnSoloClienteSeleccionadoTrasCadaCambioDeLaLista) {
     QSignalSpy seleccion(&oficina, &Oficina::seleccionCambiada);
     EXPECT_FALSE(oficina.clienteSeleccionado());
     EXPECT_EQ(oficina.filasClientes().size(), 4u); // placeholder included; the view hides it
+    {
+        // Another reader of the same slot leaves this list alone.
+        Oficina otra;
+        otra.buscar(QStringLiteral("Nombre"), QStringLiteral("ana"));
+    }
+    EXPECT_EQ(oficina.filasClientes().size(), 4u);
     EXPECT_TRUE(oficina.clienteEnFila(0).esMarcador());
 
     oficina.seleccionar(id12);
