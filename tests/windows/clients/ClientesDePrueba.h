@@ -23,59 +23,8 @@
 
 namespace prueba {
 
-// Types text key by key; letters outside ASCII go as key events carrying their text.
-inline void teclear(QWidget* w, const QString& texto) {
-    for (const QChar ch : texto) {
-        if (ch.unicode() < 128)
-            QTest::keyClick(w, ch.toLatin1());
-        else
-            QTest::sendKeyEvent(QTest::Click, w, Qt::Key_unknown, QString(ch), Qt::NoModifier);
-    }
-}
-
 inline void ejecutar(const Consulta& c) {
     BaseDatosCompartida().ejecutar(c.sql, c.parametros);
-}
-
-inline void agregarCliente(const QString& numero, const QString& nombre, const QString& local,
-                           const QString& ultimaFecha = QStringLiteral("20110915"),
-                           const QString& ultimaHora = QStringLiteral("143005")) {
-    QStringList v =
-        QStringLiteral("||Calle 1|Quilmes|1878|Quilmes|Buenos Aires|4253-0000|15-0000|"
-                       "cliente@correo.com.ar|20100101||Av. Mitre 10|Bernal|Quilmes Oeste|Bs. As.|"
-                       "4200-0000|local@correo.com.ar|||20110101|093000|")
-            .split(QLatin1Char('|'));
-    v[0] = numero;
-    v[1] = nombre;
-    v[11] = local;
-    v[18] = ultimaFecha;
-    v[19] = ultimaHora;
-    v[22] = QStringLiteral("Notas de ") + nombre;
-    ejecutar(Sentencias::insertarCliente(v));
-}
-
-// Band A Lunes 8:30 to Viernes 23:5; bands B and C set too.
-inline void ponerBandas(const QString& numero) {
-    ejecutar({QStringLiteral("UPDATE Clientes SET ActivacionBandaHoraria='Si', ActivacionBanda1='Si', "
-                             "fechainicio='Lunes', fechafin='Viernes', horainicio='8', MinutosInicio='30', "
-                             "HoraFin='23', MinutosFin='5', ActivacionBanda2='No', fechainicio2='Sabado', "
-                             "fechafin2='Domingo', horainicio2='22', MinutosInicio2='0', HoraFin2='6', "
-                             "MinutosFin2='15', ActivacionBanda3='Si', fechainicio3='Martes', "
-                             "fechafin3='Martes', horainicio3='10', MinutosInicio3='10', HoraFin3='11', "
-                             "MinutosFin3='45' WHERE NumeroCliente = ?"),
-              {numero}});
-}
-
-inline void agregarInfraccion(const QString& numero, const QString& fecha, const QString& estatus,
-                              const QString& ci, const QString& hora = QStringLiteral("120000")) {
-    QStringList v = QStringLiteral("|||095||13,2 V|SI|010|Administrador|095|085|003|- 05|010|060|070|")
-                        .split(QLatin1Char('|'));
-    v[0] = numero;
-    v[1] = fecha;
-    v[2] = hora;
-    v[4] = estatus;
-    v[16] = ci;
-    ejecutar(Sentencias::insertarInfraccion(v));
 }
 
 inline qint64 contar(const QString& sql, const QVariantList& valores = {}) {
@@ -84,21 +33,53 @@ inline qint64 contar(const QString& sql, const QVariantList& valores = {}) {
     return st.paso() ? st.entero(0) : -1;
 }
 
-// Rows of `tabla` (Clientes or Infracciones) with exactly that client number.
-inline qint64 cuantos(const char* tabla, const QString& numero) {
-    return contar(QStringLiteral("SELECT count(*) FROM %1 WHERE NumeroCliente = ?").arg(QLatin1String(tabla)),
-                  {numero});
+// `inspeccion` false leaves the last inspection's date and time empty.
+inline void agregarCliente(const QString& numero, const QString& nombre, const QString& local,
+                           bool inspeccion = true, const QString& localidad = QStringLiteral("Quilmes")) {
+    QStringList v =
+        QStringLiteral(
+            "||Calle 1||1878|Quilmes|Buenos Aires|4253-0000|15-0000|cliente@correo.com.ar|20100101|"
+            "|Av. Mitre 10|Bernal|Quilmes Oeste|Bs. As.|4200-0000|local@correo.com.ar|20110915|"
+            "143005|20110101|093000|")
+            .split(QLatin1Char('|'));
+    v[0] = numero;
+    v[1] = nombre;
+    v[3] = localidad;
+    v[11] = local;
+    if (!inspeccion)
+        v[18] = v[19] = QString();
+    v[22] = QStringLiteral("Notas de ") + nombre;
+    ejecutar(Sentencias::insertarCliente(v));
 }
 
-// Clients 12 (bands, coloured and marked infractions), 123 and 312 (one infraction each) and
-// 7 (no bands, no infractions, no inspection stored).
+inline void agregarInfraccion(const QString& numero, const QString& fecha, const QString& estatus,
+                              const QString& ci) {
+    QStringList v = QStringLiteral("||120000|095||13,2 V|SI|010|Administrador|095|085|003|- 05|010|060|070|")
+                        .split(QLatin1Char('|'));
+    v[0] = numero;
+    v[1] = fecha;
+    v[4] = estatus;
+    v[16] = ci;
+    ejecutar(Sentencias::insertarInfraccion(v));
+}
+
+// Clients 12 (bands A and C, coloured and marked infractions), 123 and 312 (one infraction
+// each), 7 (no bands, infractions or inspection) and 9 (locality "-", very long notes).
 inline void sembrar() {
     agregarCliente(QStringLiteral("12"), QStringLiteral("Juan Pérez"), QStringLiteral("Bar El Ñandú"));
-    ponerBandas(QStringLiteral("12"));
+    ejecutar({QStringLiteral("UPDATE Clientes SET ActivacionBandaHoraria='Si', ActivacionBanda1='Si', "
+                             "fechainicio='Lunes', fechafin='Viernes', horainicio='8', MinutosInicio='30', "
+                             "HoraFin='23', MinutosFin='5', ActivacionBanda3='Si', fechainicio3='Martes', "
+                             "fechafin3='Martes', horainicio3='10', MinutosInicio3='10', HoraFin3='11', "
+                             "MinutosFin3='45' WHERE NumeroCliente = '12'"),
+              {}});
     agregarCliente(QStringLiteral("123"), QStringLiteral("Ana Ruiz"), QStringLiteral("Pub Norte"));
-    agregarCliente(QStringLiteral("312"), QStringLiteral("Peña Hnos."), QStringLiteral("Club Social"));
-    agregarCliente(QStringLiteral("7"), QStringLiteral("Sofía Núñez"), QStringLiteral("Salón Los Álamos"),
-                   QString(), QString());
+    agregarCliente(QStringLiteral("312"), QStringLiteral("Peña Hnos."), QStringLiteral("Club 100% Social"));
+    agregarCliente(QStringLiteral("7"), QStringLiteral("Sofía Núñez"), QStringLiteral("Salón_Álamos"), false);
+    agregarCliente(QStringLiteral("9"), QStringLiteral("Oculto"), QStringLiteral("Barra Oculta"), true,
+                   QStringLiteral("-"));
+    ejecutar({QStringLiteral("UPDATE Clientes SET Notas = ? WHERE NumeroCliente = '9'"),
+              {QString(500, QLatin1Char('W'))}});
     const char* const infracciones[][4] = {
         {"12", "20110228", "L. SHOW", "1"},         {"12", "20110301", "D. JOCKEY", "1."},
         {"12", "20110315", "MIC. DESC.", "BLOQ.."}, {"12", "20110331", "", ""},
@@ -114,15 +95,6 @@ template <typename T = QWidget> T* hijo(const QObject* ventana, const QString& n
     T* c = ventana->findChild<T*>(nombre);
     EXPECT_NE(c, nullptr) << nombre.toStdString();
     return c;
-}
-
-// Rows of the grid the user sees, column `col` ("-" for a separator).
-inline QStringList visibles(const GridModel& g, int col) {
-    QStringList r;
-    for (int f = 1; f < g.rows(); ++f)
-        if (!g.rowHidden(f))
-            r << (g.textMatrix(f, 0).isEmpty() ? QStringLiteral("-") : g.textMatrix(f, col));
-    return r;
 }
 
 // The office logged in as "Administrador" and its main window, on the test database.
@@ -152,6 +124,14 @@ protected:
     }
     QDateEdit* fecha(const char* nombre) const { return hijo<QDateEdit>(ventana, QLatin1String(nombre)); }
 
+    // Column `col` of the rows the user sees ("-" for a separator).
+    static QStringList visibles(const GridModel& g, int col) {
+        QStringList r;
+        for (int f = 1; f < g.rows(); ++f)
+            if (!g.rowHidden(f))
+                r << (g.textMatrix(f, 0).isEmpty() ? QStringLiteral("-") : g.textMatrix(f, col));
+        return r;
+    }
     int filaDe(const QString& numero) const {
         for (int f = 1; f < flex().rows(); ++f)
             if (flex().textMatrix(f, 1) == numero)
@@ -162,13 +142,9 @@ protected:
     void seleccionar(const QString& numero) {
         const int f = filaDe(numero);
         ASSERT_GT(f, 0) << numero.toStdString();
-        const int v = flex().viewRowForGridRow(f);
-        ASSERT_GE(v, 0);
-        vista("flexVista")->setCurrentIndex(flex().index(v, 1));
+        vista("flexVista")->setCurrentIndex(flex().index(flex().viewRowForGridRow(f), 1));
         ASSERT_EQ(oficina.clienteSeleccionado().value_or(Cliente{}).numero, numero);
     }
-    // Dates of the shown rows of the infraction grid ("-" for a separator).
-    QStringList visibles() const { return prueba::visibles(flex2(), 2); }
 
     BaseTemporal base;
     MessageRecorder mensajes;
