@@ -1,16 +1,88 @@
-// The report renderer: rendered to PDF exactly as the preview renders it, read back as text.
+// The report renderer: its paging, and the PDF it writes read back with pdftotext.
 
-#include "InformePdf.h"
+#include "output/Informe.h"
 
 #include <QPdfWriter>
+#include <QProcess>
 #include <QRegularExpression>
 #include <QTemporaryDir>
+#include <QTextDocumentFragment>
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 namespace {
 
-DatosInforme datosBase(int registros) {
+struct Palabra {
+    QString texto;
+    double x0, x1, y, ancho; // points; y is the middle of the box, ancho the page's width
+    int pagina;
+};
+
+QList<Palabra> Palabras(const QString& ruta) {
+    QProcess p;
+    p.start(QStringLiteral("pdftotext"), {QStringLiteral("-bbox"), ruta, QStringLiteral("-")});
+    p.waitForFinished(60000);
+    static const QRegularExpression re(
+        QStringLiteral("<page width=\"([\\d.]+)\"|<word xMin=\"([\\d.]+)\" yMin=\"([\\d.]+)\" "
+                       "xMax=\"([\\d.]+)\" yMax=\"([\\d.]+)\">([^<]*)<"));
+    QList<Palabra> palabras;
+    int pagina = 0;
+    double ancho = 0;
+    for (auto it = re.globalMatch(QString::fromUtf8(p.readAllStandardOutput())); it.hasNext();) {
+        const auto m = it.next();
+        const auto n = [&](int i) { return m.captured(i).toDouble(); };
+        if (m.capturedLength(1) > 0) {
+            ++pagina;
+            ancho = n(1);
+        } else {
+            palabras.append({QTextDocumentFragment::fromHtml(m.captured(6)).toPlainText(), n(2), n(4),
+                             (n(3) + n(5)) / 2, ancho, pagina});
+        }
+    }
+    return palabras;
+}
+
+// `pdftotext -layout` reads a short report sideways (its upward headings outnumber the detail),
+// so the lines are rebuilt from the word boxes: words at one height, left to right, single
+// spaces; every page ends with a form feed.
+QString Texto(QList<Palabra> w) {
+    std::stable_sort(w.begin(), w.end(), [](const Palabra& a, const Palabra& b) {
+        return std::pair(a.pagina, a.y) < std::pair(b.pagina, b.y);
+    });
+    QString texto;
+    for (qsizetype i = 0, j = 0; i < w.size(); i = j) {
+        const int pagina = w[i].pagina;
+        const double y = w[i].y;
+        while (j < w.size() && w[j].pagina == pagina && w[j].y - y <= 3)
+            ++j;
+        std::sort(w.begin() + i, w.begin() + j,
+                  [](const Palabra& a, const Palabra& b) { return a.x0 < b.x0; });
+        QStringList linea;
+        for (qsizetype k = i; k < j; ++k)
+            linea << w[k].texto;
+        texto += linea.join(u' ') + u'\n';
+        if (j == w.size() || w[j].pagina != pagina)
+            texto += u'\f';
+    }
+    return texto;
+}
+
+RegistroInforme registro(int n) {
+    const QStringList t =
+        QStringLiteral("%1/03/2011|14:%2:30|%3|D. JOCKEY|BAT. OK|SI|12|Insp%4|85|10|3|105|30|70|60|%4")
+            .arg(1 + n % 28, 2, 10, QChar(u'0'))
+            .arg(n % 60, 2, 10, QChar(u'0'))
+            .arg(90 + n)
+            .arg(n)
+            .split(u'|');
+    RegistroInforme r;
+    std::copy(t.begin(), t.end(), r.begin());
+    return r;
+}
+
+DatosInforme datos(int registros) {
     DatosInforme d;
     d.titulo = TituloInforme(QStringLiteral("Municipalidad de Ensayo"));
     d.cliente = QStringLiteral("Juan Pérez");
@@ -19,20 +91,19 @@ DatosInforme datosBase(int registros) {
                                              QStringLiteral("Rivadavia"), QStringLiteral("Buenos Aires"));
     d.generado = QDateTime(QDate(2026, 12, 6), QTime(10, 26, 8));
     for (int i = 1; i <= registros; ++i)
-        d.registros.push_back(RegistroPrueba(i));
+        d.registros.push_back(registro(i));
     return d;
 }
 
-class InformePdfTest : public ::testing::Test {
+class InformePdf : public ::testing::Test {
 protected:
-    QString render(const DatosInforme& datos) {
-        ultima_ = dir_.filePath(QStringLiteral("informe%1.pdf").arg(++n_));
-        EXPECT_TRUE(Impresion(datos).guardarPdf(ultima_));
-        return TextoPdf(ultima_);
+    QList<Palabra> pdf(const DatosInforme& d) {
+        const QString ruta = dir.filePath(QStringLiteral("%1.pdf").arg(++n));
+        EXPECT_TRUE(Impresion(d).guardarPdf(ruta));
+        return Palabras(ruta);
     }
-    QTemporaryDir dir_;
-    QString ultima_;
-    int n_ = 0;
+    QTemporaryDir dir;
+    int n = 0;
 };
 
 bool contiene(const QString& texto, const QString& patron) {
@@ -42,147 +113,111 @@ bool contiene(const QString& texto, const QString& patron) {
 } // namespace
 
 TEST(InformePaginacion, CabecerasPiesYSaltosEntreLineas) {
-    // A4 landscape, 1 cm margins: 10772 twips of height.
-    const int alto = 10772;
-    auto p = Impresion(datosBase(0)).paginar(alto);
+    const int alto = 10772; // A4 landscape, 1 cm margins, in twips
+    auto p = Impresion(datos(0)).paginar(alto);
     ASSERT_EQ(p.size(), 1u);
-    EXPECT_TRUE(p[0].cabeceraInforme && p[0].pieInforme);
-    EXPECT_EQ(p[0].registros, 0);
-
-    // Body of the first page: 10772 - 328 - 1815 - 2325 = 6304 -> 12 lines; later pages 15.
-    Impresion informe(datosBase(40));
+    EXPECT_TRUE(p[0].cabeceraInforme && p[0].pieInforme && p[0].registros == 0);
+    // First page body: 10772 - 328 - 1815 - 2325 = 6304 -> 12 lines; later pages 15.
+    const Impresion informe(datos(40));
     p = informe.paginar(alto);
     ASSERT_EQ(p.size(), 3u);
-    EXPECT_EQ(p[0].registros, 12);
-    EXPECT_EQ(p[1].primerRegistro, 12);
-    EXPECT_EQ(p[1].registros, 15);
-    EXPECT_EQ(p[2].primerRegistro, 27);
-    EXPECT_EQ(p[2].registros, 13);
+    EXPECT_EQ(
+        std::tuple(p[0].registros, p[1].primerRegistro, p[1].registros, p[2].primerRegistro, p[2].registros),
+        std::tuple(12, 12, 15, 27, 13));
     EXPECT_FALSE(p[1].cabeceraInforme || p[1].pieInforme);
     EXPECT_TRUE(p[2].pieInforme);
-
-    // A full last page sends the report footer to a page of its own, under a page header.
-    p = Impresion(datosBase(12)).paginar(alto);
+    // A full last page sends the report footer to a page of its own.
+    p = Impresion(datos(12)).paginar(alto);
     ASSERT_EQ(p.size(), 2u);
-    EXPECT_FALSE(p[0].pieInforme);
-    EXPECT_EQ(p[1].registros, 0);
-    EXPECT_TRUE(p[1].pieInforme);
-
+    EXPECT_TRUE(!p[0].pieInforme && p[1].registros == 0 && p[1].pieInforme);
     // Paper too small for a single line still makes progress, one line per page.
     EXPECT_EQ(informe.paginar(3000).size(), 41u);
 }
 
-TEST_F(InformePdfTest, CabeceraDelInformeYPieConFechaLarga) {
-    const QString texto = render(datosBase(3));
-    ASSERT_FALSE(texto.isEmpty()) << "pdftotext failed";
-    EXPECT_TRUE(texto.contains(QStringLiteral("Municipalidad de Ensayo - Detalle de Infracciones")))
-        << qPrintable(texto);
-    EXPECT_TRUE(contiene(texto, QStringLiteral("Nombre del Responsable:\\s+Juan Pérez")));
-    EXPECT_TRUE(contiene(texto, QStringLiteral("Nombre del Local:\\s+La Esquina")));
+TEST_F(InformePdf, CabecerasPiesYCadaLineaEnteraEnOrden) {
+    const QString texto = Texto(pdf(datos(40)));
+    const QStringList paginas = texto.split(u'\f');
+    ASSERT_EQ(paginas.size(), 4) << qPrintable(texto); // three pages and what follows the last
+    EXPECT_TRUE(paginas[0].contains(QStringLiteral("Municipalidad de Ensayo - Detalle de Infracciones")));
+    EXPECT_TRUE(contiene(paginas[0], QStringLiteral("Nombre del Responsable:\\s+Juan Pérez")));
+    EXPECT_TRUE(contiene(paginas[0], QStringLiteral("Nombre del Local:\\s+La Esquina")));
     // The empty locality keeps its place: two separators in a row.
-    EXPECT_TRUE(contiene(
-        texto, QStringLiteral("Dirección del Local:\\s+San Martín 120 -\\s+- Rivadavia - Buenos Aires")));
-    EXPECT_TRUE(contiene(texto, QStringLiteral("Página:\\s+1\\s+de\\s+1")));
-    EXPECT_TRUE(contiene(
-        texto,
-        QStringLiteral("Informe Generado el :\\s+domingo, 6 de diciembre de 2026\\s+a las\\s+10:26:08")))
-        << qPrintable(texto);
-    EXPECT_EQ(PaginasPdf(texto), 1);
-
-    // An empty header leaves the title starting with " - ".
-    DatosInforme d = datosBase(1);
-    d.titulo = TituloInforme(QString());
-    EXPECT_EQ(d.titulo, QStringLiteral(" - Detalle de Infracciones"));
-    EXPECT_TRUE(contiene(render(d), QStringLiteral("(^|\\n)\\s*- Detalle de Infracciones")));
-}
-
-TEST_F(InformePdfTest, VariasPaginasNumeradasConCadaLineaEnteraYEnOrden) {
-    const QString texto = render(datosBase(40));
-    const int n = PaginasPdf(texto);
-    ASSERT_EQ(n, 3);
-    const QStringList paginas = texto.split(QChar(u'\f'));
-    for (int k = 1; k <= n; ++k) {
-        const QString& pagina = paginas[k - 1];
-        EXPECT_TRUE(contiene(pagina, QStringLiteral("Página:\\s+%1\\s+de\\s+%2").arg(k).arg(n)))
-            << "page " << k << qPrintable(pagina);
-        // The report header is on the first page only, its footer on the last.
-        EXPECT_EQ(pagina.contains(QStringLiteral("Municipalidad de Ensayo")), k == 1);
-        EXPECT_EQ(pagina.contains(QStringLiteral("Informe Generado el :")), k == n);
+    EXPECT_TRUE(
+        contiene(paginas[0], QStringLiteral("Dirección del Local:\\s+San Martín 120 -\\s+- Rivadavia")));
+    EXPECT_TRUE(contiene(paginas[2], QStringLiteral("Informe Generado el :\\s+domingo, 6 de diciembre de "
+                                                    "2026\\s+a las\\s+10:26:08")));
+    for (int k = 1; k <= 3; ++k) {
+        EXPECT_TRUE(contiene(paginas[k - 1], QStringLiteral("Página:\\s+%1\\s+de\\s+3").arg(k))) << k;
+        // The report header on the first page only, its footer on the last.
+        EXPECT_EQ(paginas[k - 1].contains(QStringLiteral("Municipalidad")), k == 1);
+        EXPECT_EQ(paginas[k - 1].contains(QStringLiteral("Informe Generado")), k == 3);
     }
     // Every record once, in order, with all its fields on one line in the heading order.
-    const QStringList lineas = texto.split(QChar(u'\n'));
-    int anterior = -1;
+    const QStringList lineas = texto.split(u'\n');
+    qsizetype anterior = -1;
     for (int r = 1; r <= 40; ++r) {
-        const QRegularExpression re(QStringLiteral("\\bInsp%1\\b").arg(r));
-        const QStringList conRegistro = lineas.filter(re);
-        ASSERT_EQ(conRegistro.size(), 1) << "Insp" << r;
-        const int indice = static_cast<int>(lineas.indexOf(conRegistro[0]));
-        EXPECT_GT(indice, anterior) << r;
-        anterior = indice;
-        EXPECT_TRUE(
-            conRegistro[0].contains(QStringLiteral("%1/03/2011").arg(1 + r % 28, 2, 10, QChar(u'0'))));
+        const QStringList con = lineas.filter(QRegularExpression(QStringLiteral("\\bInsp%1\\b").arg(r)));
+        ASSERT_EQ(con.size(), 1) << r;
+        EXPECT_GT(lineas.indexOf(con[0]), anterior) << r;
+        anterior = lineas.indexOf(con[0]);
     }
-    EXPECT_TRUE(contiene(
-        texto, QStringLiteral("\\n\\s*1\\s+02/03/2011\\s+14:01:30\\s+91\\s+D\\. JOCKEY\\s+BAT\\. "
-                              "OK\\s+SI\\s+12\\s+Insp1\\s+85\\s+10\\s+3\\s+105\\s+30\\s+70\\s+60\\s*\\n")));
+    EXPECT_TRUE(lineas.contains(
+        QStringLiteral("1 02/03/2011 14:01:30 91 D. JOCKEY BAT. OK SI 12 Insp1 85 10 3 105 30 70 60")));
+
+    // An empty header leaves the title starting with " - ".
+    DatosInforme d = datos(1);
+    d.titulo = TituloInforme(QString());
+    EXPECT_TRUE(contiene(Texto(pdf(d)), QStringLiteral("(^|\\n)- Detalle de Infracciones\\n")));
 }
 
-TEST_F(InformePdfTest, SeparadorEsUnaLineaVacia) {
-    DatosInforme d = datosBase(0);
-    d.registros = {RegistroPrueba(1), RegistroPrueba(2), RegistroInforme{}, RegistroPrueba(3)};
-    render(d);
-    const PdfLeido pdf = LeerPdf(ultima_);
-    const auto arriba = [&](const QString& t) {
-        for (const PalabraPdf& w : pdf.palabras)
-            if (w.texto == t)
-                return w.yMin;
-        ADD_FAILURE() << qPrintable(t) << " not printed";
-        return 0.0;
+TEST_F(InformePdf, SeparadorVacioYTextosLargosCortados) {
+    DatosInforme d = datos(0);
+    d.registros = {registro(1), registro(2), RegistroInforme{}, registro(3)};
+    const QString largo = QStringLiteral("Inspectora Municipal María de los Ángeles Fernández de la Cruz");
+    d.registros[3][7] = largo;
+    d.cliente = QStringLiteral("Responsable ") + QString(120, u'x');
+    const QList<Palabra> palabras = pdf(d);
+    const auto y = [&](const QString& t) {
+        const auto w =
+            std::find_if(palabras.begin(), palabras.end(), [&](const Palabra& w) { return w.texto == t; });
+        return w == palabras.end() ? -1000.0 : w->y;
     };
-    const double y1 = arriba(QStringLiteral("Insp1")), y2 = arriba(QStringLiteral("Insp2")),
-                 y3 = arriba(QStringLiteral("Insp3"));
-    // One detail line is 510 twips (25.5 pt); the separator takes one, empty.
+    // One detail line is 510 twips (25.5 pt); the separator takes one, with nothing on it.
+    const double y1 = y(QStringLiteral("02/03/2011")), y2 = y(QStringLiteral("03/03/2011")),
+                 y3 = y(QStringLiteral("04/03/2011"));
     EXPECT_NEAR(y2 - y1, 25.5, 0.2);
     EXPECT_NEAR(y3 - y2, 51.0, 0.2);
-    for (const PalabraPdf& w : pdf.palabras)
-        EXPECT_FALSE(w.yMin > y2 + 5 && w.yMin < y3 - 5) << qPrintable(w.texto);
-}
+    for (const Palabra& w : palabras)
+        EXPECT_FALSE(w.y > y2 + 5 && w.y < y3 - 5) << qPrintable(w.texto);
 
-TEST_F(InformePdfTest, TextoLargoSeCortaConPuntosSuspensivos) {
-    DatosInforme d = datosBase(1);
-    const QString largo =
-        QStringLiteral("Inspectora Municipal María de los Ángeles Fernández de la Cruz Sosa");
-    d.registros[0][7] = largo;
-    d.cliente = QStringLiteral("Responsable ") + QString(120, QChar(u'x'));
-    const QString texto = render(d);
+    const QString texto = Texto(palabras);
     EXPECT_FALSE(texto.contains(largo));
     EXPECT_TRUE(contiene(texto, QStringLiteral("Responsable x+…")));
     // The neighbours of the cut text are untouched.
-    EXPECT_TRUE(contiene(texto, QStringLiteral("SI\\s+12\\s+Inspectora[^\\n]*…\\s+85\\s+10")))
-        << qPrintable(texto);
+    EXPECT_TRUE(contiene(texto, QStringLiteral("SI 12 Inspectora[^\\n]*… 85 10"))) << qPrintable(texto);
 }
 
-TEST_F(InformePdfTest, PaginaAngostaReduceElInformeSinPerderColumnas) {
-    const QString ruta = dir_.filePath(QStringLiteral("vertical.pdf"));
-    QPdfWriter pdf(ruta);
-    pdf.setPageLayout(QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Portrait, QMarginsF(10, 10, 10, 10),
-                                  QPageLayout::Millimeter));
-    ASSERT_TRUE(Impresion(datosBase(2)).imprimir(&pdf));
-    // Every field of both lines is printed whole, and nothing runs off the paper.
-    const QList<PalabraPdf> palabras = LeerPdf(ruta).palabras;
+TEST_F(InformePdf, PaginaAngostaReduceElInformeSinPerderColumnas) {
+    const QString ruta = dir.filePath(QStringLiteral("vertical.pdf"));
+    QPdfWriter escritor(ruta);
+    escritor.setPageLayout(QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Portrait,
+                                       QMarginsF(10, 10, 10, 10), QPageLayout::Millimeter));
+    ASSERT_TRUE(Impresion(datos(2)).imprimir(&escritor));
+    // Every field is printed whole, and nothing runs off the paper.
+    const QList<Palabra> palabras = Palabras(ruta);
     ASSERT_FALSE(palabras.isEmpty());
     QStringList textos;
-    for (const PalabraPdf& w : palabras) {
+    for (const Palabra& w : palabras) {
         textos << w.texto;
-        EXPECT_TRUE(w.xMin > 0 && w.xMax < w.anchoPagina) << qPrintable(w.texto);
+        EXPECT_TRUE(w.x0 > 0 && w.x1 < w.ancho) << qPrintable(w.texto);
     }
-    const QString todo = textos.join(QChar(u' '));
-    EXPECT_FALSE(todo.contains(QStringLiteral("…")));
-    for (const QString& campo : RegistroPrueba(2))
+    const QString todo = textos.join(u' ');
+    EXPECT_FALSE(todo.contains(u'…'));
+    for (const QString& campo : registro(2))
         EXPECT_TRUE(todo.contains(campo)) << qPrintable(campo);
-    EXPECT_TRUE(todo.contains(QStringLiteral("Ambiente"))); // the rightmost heading
+    EXPECT_TRUE(textos.contains(QStringLiteral("Ambiente"))); // the rightmost heading
 
     // Nowhere to write: a failure, not a blank success.
-    EXPECT_FALSE(Impresion(datosBase(1)).guardarPdf(dir_.filePath(QStringLiteral("no/existe/informe.pdf"))));
-    EXPECT_FALSE(Impresion(datosBase(1)).imprimir(nullptr));
+    EXPECT_FALSE(Impresion(datos(1)).guardarPdf(dir.filePath(QStringLiteral("no/existe/informe.pdf"))));
+    EXPECT_FALSE(Impresion(datos(1)).imprimir(nullptr));
 }

@@ -1,23 +1,96 @@
 // The workbook builder on plain inputs, read back from the unpacked .xlsx.
 
 #include "output/LibroExcel.h"
-#include "test_libro_excel_lector.h"
 
 #include <QDir>
 #include <QFile>
+#include <QHash>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QSet>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
 namespace {
 
-QStringList partes(const char* texto) {
-    return QString::fromUtf8(texto).split(QLatin1Char('|'));
+QStringList todas(const QString& xml, const QString& patron) {
+    QStringList l;
+    for (auto it = QRegularExpression(patron).globalMatch(xml); it.hasNext();)
+        l << it.next().captured(1);
+    return l;
+}
+
+QString desescapar(QString t) {
+    return t.replace("&lt;", "<").replace("&gt;", ">").replace("&quot;", "\"").replace("&amp;", "&");
+}
+
+// What the tests need from an .xlsx: the sheet's texts and styles by address ("A1"), a style
+// read as "negrita letra:FFFFFF 000000 thin center" (bold, font colour, fill, border, alignment).
+struct Libro {
+    QString libro, hoja; // workbook.xml and sheet1.xml
+    QHash<QString, QString> textos, estilos;
+    int ultimaFila = 0;
+    QString estilo(const char* ref) const { return estilos.value(ref); }
+};
+
+Libro leer(const QString& archivo) {
+    const auto parte = [&](const char* nombre) {
+        QProcess p;
+        p.start("unzip", {"-p", archivo, nombre});
+        p.waitForFinished(60000);
+        return QString::fromUtf8(p.readAllStandardOutput());
+    };
+    const QString estilos = parte("xl/styles.xml");
+    const auto lista = [&](const QString& seccion, const QString& elemento) {
+        return estilos.section("<" + seccion + " ", 1)
+            .section("</" + seccion + ">", 0, 0)
+            .split(elemento)
+            .mid(1);
+    };
+    const QStringList fuentes = lista("fonts", "<font>"), rellenos = lista("fills", "<fill>"),
+                      bordes = lista("borders", "<border>");
+    const auto id = [](const QString& xf, const char* n) {
+        return todas(xf, n + QString("Id=\"(\\d+)")).value(0).toInt();
+    };
+    QStringList xfs;
+    for (const QString& xf : lista("cellXfs", "<xf ")) {
+        const QString fuente = fuentes.value(id(xf, "font")), rgb = "rgb=\"FF(\\w{6})";
+        const QString letra = todas(fuente, rgb).value(0);
+        QStringList e{fuente.contains("<b/>") ? "negrita" : "", letra.isEmpty() ? "" : "letra:" + letra,
+                      todas(rellenos.value(id(xf, "fill")), rgb).value(0),
+                      todas(bordes.value(id(xf, "border")), "<left style=\"(\\w+)").value(0),
+                      todas(xf, "horizontal=\"(\\w+)").value(0)};
+        e.removeAll(QString());
+        xfs << e.join(' ');
+    }
+    Libro l{parte("xl/workbook.xml"), parte("xl/worksheets/sheet1.xml"), {}, {}, 0};
+    static const QRegularExpression celda(
+        "<c r=\"([A-Z]+)(\\d+)\"(?: s=\"(\\d+)\")?[^>]*?(?:/>|>(?:<is>)?<[tv][^>]*>([^<]*))");
+    for (auto it = celda.globalMatch(l.hoja); it.hasNext();) {
+        const auto m = it.next();
+        l.textos.insert(m.captured(1) + m.captured(2), desescapar(m.captured(4)));
+        l.estilos.insert(m.captured(1) + m.captured(2), xfs.value(m.captured(3).toInt()));
+        l.ultimaFila = std::max(l.ultimaFila, m.captured(2).toInt());
+    }
+    return l;
+}
+
+// "A1=text|A3|B4=": each address holds that text; an address alone is not written.
+void comprobarTextos(const Libro& l, const QString& esperados) {
+    for (const QString& e : esperados.split('|')) {
+        const QString ref = e.section('=', 0, 0);
+        if (e.contains('='))
+            EXPECT_EQ(l.textos.value(ref, "(sin celda)").toStdString(), e.section('=', 1).toStdString())
+                << ref.toStdString();
+        else
+            EXPECT_FALSE(l.textos.contains(ref)) << ref.toStdString();
+    }
 }
 
 QStringList infraccion(const char* fecha, const char* estatus, const char* ci) {
     return QStringList{"1", "123", fecha, "10:00:00", "95", estatus} +
-           partes("OK|SI|20|insp|90|80|3|1|5|70|60") + QStringList{ci};
+           QString("OK|SI|20|insp|90|80|3|1|5|70|60").split('|') + QStringList{ci};
 }
 
 EntradaLibro entradaBase() {
@@ -25,26 +98,23 @@ EntradaLibro entradaBase() {
     e.titulo = "Municipalidad de Ñandú & <Cía>";
     e.inspector = "Administrador";
     e.cliente =
-        partes("7|123|Ana Pérez|Calle 1|Lobos|7240|Lobos|Buenos Aires|4411|15-5555|ana@x.com|01/02/2011|"
-               "La Bodega|Av. 2|Navarro|Navarro|BA|4422|bodega@x.com|05/03/2011|10:20:30|01/01/2011|"
-               "08:00:00|sin notas");
+        QString("7|123|Ana Pérez|Calle 1|Lobos|7240|Lobos|Buenos Aires|4411|15-5555|ana@x.com|01/02/2011|"
+                "La Bodega|Av. 2|Navarro|Navarro|BA|4422|bodega@x.com|05/03/2011|10:20:30|01/01/2011|"
+                "08:00:00|sin notas")
+            .split('|');
     // Bands A, B, C: activation, start and end day, start hour and minutes, end hour and minutes.
-    e.bandas = partes("Si|Si|Lunes|Viernes|9|0|10|5|No|Sabado|Domingo|22|30|x||Si|Martes|Jueves|008|59|23|7");
+    e.bandas = QString("Si|Si|Lunes|Viernes|9|0|10|5|No|Sabado|Domingo|22|30|x||Si|Martes|Jueves|008|59|23|7")
+                   .split('|');
     e.momento = QDateTime(QDate(2026, 3, 4), QTime(17, 5, 9));
     return e;
 }
 
-std::string s(const QString& t) {
-    return t.toStdString();
-}
-
 class LibroExcel : public ::testing::Test {
 protected:
-    QString crear(const EntradaLibro& e, const QString& nombre = "libro.xlsx") {
-        const QString ruta = dir.filePath(nombre);
-        const ResultadoLibro r = CrearLibroExcel(e, ruta);
-        EXPECT_TRUE(r.ok) << s(r.error);
-        return ruta;
+    Libro crear(const EntradaLibro& e, const QString& nombre = "libro.xlsx") {
+        const ResultadoLibro r = CrearLibroExcel(e, dir.filePath(nombre));
+        EXPECT_TRUE(r.ok) << r.error.toStdString();
+        return leer(dir.filePath(nombre));
     }
     QTemporaryDir dir;
 };
@@ -52,11 +122,10 @@ protected:
 } // namespace
 
 TEST_F(LibroExcel, SinOpcionesCabeceraEnFila18ConBandasYPagina) {
-    const LibroLeido l(crear(entradaBase()));
-    ASSERT_TRUE(l.ok());
-    EXPECT_EQ(l.hojas, QStringList{"Datos_Inspeccion"});
+    const Libro l = crear(entradaBase());
+    EXPECT_EQ(todas(l.libro, "<sheet name=\"([^\"]+)\""), QStringList{"Datos_Inspeccion"});
     // Band block rows 6..17, hours and minutes below 10 padded, other texts as they are.
-    ComprobarTextos(l, "A1=Municipalidad de Ñandú & <Cía> - DETALLE DE INFRACCIONES|"
+    comprobarTextos(l, "A1=Municipalidad de Ñandú & <Cía> - DETALLE DE INFRACCIONES|"
                        "A2=Inspector responsable:  Administrador|A3|A4|A5|A6=Activacion Banda Horaria A:  Si|"
                        "A7=Dia y Hora Inicio Banda Horaria A:  Lunes   09:00|"
                        "A8=Dia y Hora Fin Banda Horaria A:  Viernes   10:05|A9|"
@@ -66,137 +135,119 @@ TEST_F(LibroExcel, SinOpcionesCabeceraEnFila18ConBandasYPagina) {
                        "A15=Dia y Hora Inicio Banda Horaria C:  Martes   0008:59|"
                        "A16=Dia y Hora Fin Banda Horaria C:  Jueves   23:07|A17|A18=N° de Infraccion|"
                        "E18=Estatus de Micrófono|P18=Nivel Máximo de Ruido Ambiente|Q18");
-    EXPECT_TRUE(l.estilo("A1").negrita);
-    EXPECT_EQ(l.combinadas,
-              partes("A1:O1|A2:O2|A6:G6|A7:G7|A8:G8|A10:G10|A11:G11|A12:G12|A14:G14|A15:G15|A16:G16"));
-    EXPECT_TRUE(l.estilo("K18").negrita);
-    EXPECT_EQ(s(l.estilo("K18").borde), "thick");
-    // No infraction rows: the table is its header alone.
-    EXPECT_EQ(l.ultimaFila(), 18);
+    EXPECT_EQ(todas(l.hoja, "<mergeCell ref=\"([^\"]+)\"").join('|'),
+              "A1:O1|A2:O2|A6:G6|A7:G7|A8:G8|A10:G10|A11:G11|A12:G12|A14:G14|A15:G15|A16:G16");
+    EXPECT_EQ(l.estilo("A1"), "negrita");
+    EXPECT_EQ(l.estilo("K18"), "negrita thick center");
+    EXPECT_EQ(l.ultimaFila, 18); // no infractions: the table is its header alone
 
-    EXPECT_EQ(s(l.pie), "&LInforme realizado el 04/03/2026 a las 17:05:09&RPágina &P de &N");
-    // Landscape; the footer fits inside the bottom margin; the table fits the page width.
-    EXPECT_TRUE(l.horizontal);
-    EXPECT_LT(l.margenPie, l.margenInf - 0.2);
-    EXPECT_TRUE(l.ajustarAncho);
+    EXPECT_EQ(desescapar(todas(l.hoja, "<oddFooter>([^<]*)").value(0)),
+              "&LInforme realizado el 04/03/2026 a las 17:05:09&RPágina &P de &N");
+    // Landscape, fitted to the page width; the footer fits inside the bottom margin.
+    EXPECT_TRUE(l.hoja.contains("fitToPage=\"1\"") &&
+                l.hoja.contains("<pageSetup fitToHeight=\"0\" orientation=\"landscape\"/>"));
+    EXPECT_LT(todas(l.hoja, "footer=\"([\\d.]+)").value(0).toDouble(),
+              todas(l.hoja, "bottom=\"([\\d.]+)").value(0).toDouble() - 0.2);
 }
 
 TEST_F(LibroExcel, TodasLasOpcionesCabeceraEnFila39YSoloNotasEn19) {
     EntradaLibro e = entradaBase();
     e.check.fill(true);
-    const LibroLeido l(crear(e));
-    ASSERT_TRUE(l.ok());
-    ComprobarTextos(l, "A4=Numero de Cliente:  123|A5=Nombre y Apellido:  Ana Pérez|A13=Email: ana@x.com|"
+    const Libro l = crear(e);
+    comprobarTextos(l, "A4=Numero de Cliente:  123|A5=Nombre y Apellido:  Ana Pérez|A13=Email: ana@x.com|"
                        "A14=Fecha de Alta:  01/02/2011|A15|A16=Nombre del Local:  La Bodega|"
                        "A17=Direccion del Local:  Av. 2|A21=Telefono del Local:  4422|"
                        "A22=Email del Local:  bodega@x.com|A23=Ultima Inspeccion:  05/03/2011 / 10:20:30|"
                        "A24=Anterior Inspeccion:  01/01/2011 / 08:00:00|A25=Notas:  sin notas|A26|"
                        "A27=Activacion Banda Horaria A:  Si|A39=N° de Infraccion");
-    EXPECT_TRUE(l.combinadas.contains("A4:G4"));
-    EXPECT_TRUE(l.combinadas.contains("A25:G25"));
+    EXPECT_TRUE(l.hoja.contains("ref=\"A4:G4\"") && l.hoja.contains("ref=\"A25:G25\""));
 
     e.check.fill(false);
     e.check[11] = true;
-    const LibroLeido notas(crear(e, "notas.xlsx"));
-    ComprobarTextos(notas, "A4|A5=Notas:  sin notas|A6|A7=Activacion Banda Horaria A:  Si|"
-                           "A17=Dia y Hora Fin Banda Horaria C:  Jueves   23:07|A19=N° de Infraccion");
+    comprobarTextos(crear(e, "notas.xlsx"),
+                    "A4|A5=Notas:  sin notas|A6|A7=Activacion Banda Horaria A:  Si|"
+                    "A17=Dia y Hora Fin Banda Horaria C:  Jueves   23:07|A19=N° de Infraccion");
 }
 
 TEST_F(LibroExcel, FilasDeInfraccionEstatusOcultasYSeparadores) {
-    const QList<QStringList> filas = {
-        infraccion("31/03/2011", "MIC. DESC.", "1"),  // 19: untouched
-        infraccion("31/03/2011", "BAT. DESC.", "2"),  // 20: BLOQ., bold red
-        infraccion("01/04/2011", "D. JOCKEY", "3"),   // 21: CI, orange
-        QStringList(),                                // 22: separator, black
-        infraccion("02/04/2011", "L. SHOW", "4"),     // 23: hidden by the filter
-        infraccion("03/04/2011", "bat. desc.", "5"),  // 24: letter case differs
-        infraccion("03/04/2011", "L. SHOW", "6"),     // 25: CI, yellow
-        infraccion("03/04/2011", "REINICIO EQ.", ""), // 26
-    };
     EntradaLibro e = entradaBase();
-    for (const QStringList& f : filas)
-        e.infracciones.push_back({f, e.infracciones.size() == 4});
-    ASSERT_EQ(e.infracciones.size(), 8u);
-    const LibroLeido l(crear(e));
-    ASSERT_TRUE(l.ok());
-
+    e.infracciones = {
+        {infraccion("31/03/2011", "MIC. DESC.", "1")},    // 19: untouched
+        {infraccion("31/03/2011", "BAT. DESC.", "2")},    // 20: BLOQ., bold red
+        {infraccion("01/04/2011", "D. JOCKEY", "3")},     // 21: CI, orange
+        {QStringList()},                                  // 22: separator, black
+        {infraccion("02/04/2011", "L. SHOW", "4"), true}, // 23: hidden by the filter
+        {infraccion("03/04/2011", "bat. desc.", "5")},    // 24: letter case differs
+        {infraccion("03/04/2011", "L. SHOW", "6")},       // 25: CI, yellow
+        {infraccion("03/04/2011", "REINICIO EQ.", "")},   // 26
+    };
+    const Libro l = crear(e);
     // Untouched status: column A keeps "Equipo", grid columns 1..16 in A..P, CI not copied.
-    ComprobarTextos(l, "A19=123|B19=31/03/2011|E19=MIC. DESC.|P19=60|Q19|A20=BLOQ.|A21=3|A22=|A23=|E23=|"
+    comprobarTextos(l, "A19=123|B19=31/03/2011|E19=MIC. DESC.|P19=60|Q19|A20=BLOQ.|A21=3|A22=|A23=|E23=|"
                        "A24=123|A25=6|A26=BLOQ.");
-    EXPECT_TRUE(l.estilo("C19").relleno.isEmpty());
-    EXPECT_FALSE(l.estilo("C19").negrita);
-    EXPECT_EQ(s(l.estilo("C19").borde), "thin");
-    EXPECT_EQ(s(l.estilo("C19").horizontal), "center");
-    for (const char* col : {"A", "E", "P"}) {
-        EXPECT_TRUE(l.estilo(QString(col) + "20").negrita) << col;
-        EXPECT_EQ(s(l.estilo(QString(col) + "20").relleno), "FF0000") << col;
-    }
-    EXPECT_EQ(s(l.estilo("P21").relleno), "FF8000");
-    EXPECT_FALSE(l.estilo("A21").negrita);
+    EXPECT_EQ(l.estilo("C19"), "thin center");
+    for (const char* ref : {"A20", "E20", "P20"})
+        EXPECT_EQ(l.estilo(ref), "negrita FF0000 thin center") << ref;
+    EXPECT_EQ(l.estilo("A21"), "FF8000 thin center");
     // Separator: visible, empty, black from A to P; a hidden infraction keeps its row, hidden,
     // black, with nothing written. Black rows write in white.
-    EXPECT_FALSE(l.ocultas.value(22));
-    EXPECT_TRUE(l.ocultas.value(23));
-    for (const char* ref : {"A22", "H22", "P22", "P23"}) {
-        EXPECT_EQ(s(l.estilo(ref).relleno), "000000") << ref;
-        EXPECT_EQ(s(l.estilo(ref).borde), "thin") << ref;
-    }
-    EXPECT_EQ(s(l.estilo("B22").colorLetra), "FFFFFF");
-    EXPECT_TRUE(l.estilo("A24").relleno.isEmpty());
-    EXPECT_EQ(s(l.estilo("A25").relleno), "FFFF00");
-    EXPECT_EQ(l.ultimaFila(), 26);
+    EXPECT_EQ(todas(l.hoja, "<row r=\"(\\d+)\"[^>]*hidden=\"1\""), QStringList{"23"});
+    for (const char* ref : {"A22", "H22", "P22", "P23"})
+        EXPECT_EQ(l.estilo(ref), "letra:FFFFFF 000000 thin center") << ref;
+    EXPECT_EQ(l.estilo("A24"), "thin center");
+    EXPECT_EQ(l.estilo("A25"), "FFFF00 thin center");
+    EXPECT_EQ(l.ultimaFila, 26);
 }
 
 TEST_F(LibroExcel, FilasDespuesDe25000SinCentrarYFilasIncompletas) {
     EntradaLibro e = entradaBase();
     // Header in row 18: grid rows 1..24984 reach sheet row 25002.
-    e.infracciones.assign(24984, FilaInfraccionLibro{infraccion("01/01/2011", "", ""), false});
-    const LibroLeido l(crear(e), {25000, 25001, 25002, 25003});
-    ASSERT_TRUE(l.ok());
-    EXPECT_EQ(l.ultimaFila(), 25002);
-    EXPECT_EQ(s(l.estilo("D25000").horizontal), "center");
-    EXPECT_TRUE(l.estilo("D25001").horizontal.isEmpty());
-    EXPECT_EQ(s(l.estilo("D25001").borde), "thin");
-    EXPECT_EQ(s(l.estilo("D25002").relleno), "000000");
+    e.infracciones.assign(24984, FilaInfraccionLibro{infraccion("01/01/2011", "MIC. DESC.", ""), false});
+    e.infracciones.back().celdas[5].clear();
+    const Libro l = crear(e);
+    EXPECT_EQ(l.ultimaFila, 25002);
+    EXPECT_EQ(l.estilo("D25000"), "thin center");
+    EXPECT_EQ(l.estilo("D25001"), "thin");
+    EXPECT_EQ(l.estilo("D25002"), "letra:FFFFFF 000000 thin"); // an empty status is black
 
     // A client without band settings and short rows export empty texts.
     EntradaLibro vacia;
     vacia.infracciones.push_back({QStringList{"1", "9"}, false});
-    const LibroLeido v(crear(vacia, "vacio.xlsx"));
-    ComprobarTextos(v, "A7=Dia y Hora Inicio Banda Horaria A:     :|A19=9");
-    EXPECT_EQ(s(v.estilo("A19").relleno), "000000"); // its status is empty
+    comprobarTextos(crear(vacia, "vacio.xlsx"), "A7=Dia y Hora Inicio Banda Horaria A:     :|A19=9");
 }
 
 TEST_F(LibroExcel, UnFalloNoDejaArchivoNiReemplazaElAnterior) {
     const QString ruta = dir.filePath("existente.xlsx");
     QFile f(ruta);
-    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-    f.write("anterior");
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly) && f.write("anterior") == 8);
     f.close();
     EntradaLibro e = entradaBase();
     e.infracciones.assign(2, {infraccion("01/01/2011", "MIC. DESC.", "")});
-    e.infracciones[1].celdas[9] = QString(40000, QLatin1Char('x')); // longer than a cell takes
+    e.infracciones[1].celdas[9] = QString(40000, 'x'); // longer than a cell takes
     const ResultadoLibro r = CrearLibroExcel(e, ruta);
     EXPECT_FALSE(r.ok);
-    EXPECT_TRUE(r.error.contains("32767") && r.error.contains("I20")) << s(r.error);
+    EXPECT_TRUE(r.error.contains("32767") && r.error.contains("I20")) << r.error.toStdString();
     ASSERT_TRUE(f.open(QIODevice::ReadOnly));
-    EXPECT_EQ(f.readAll(), QByteArray("anterior"));
+    EXPECT_EQ(f.readAll(), "anterior");
     f.close();
-    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{"existente.xlsx"});
+    const auto archivos = [&] {
+        return QDir(dir.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot);
+    };
+    EXPECT_EQ(archivos(), QStringList{"existente.xlsx"});
 
     // A good export replaces it, without leftovers.
     e.infracciones.pop_back();
     ASSERT_TRUE(CrearLibroExcel(e, ruta).ok);
-    EXPECT_EQ(s(LibroLeido(ruta).texto("E19")), "MIC. DESC.");
-    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{"existente.xlsx"});
+    EXPECT_EQ(leer(ruta).textos.value("E19"), "MIC. DESC.");
+    EXPECT_EQ(archivos(), QStringList{"existente.xlsx"});
 
     // Impossible destinations are refused with their reason, leaving nothing behind.
-    QDir(dir.path()).remove("existente.xlsx");
+    QFile::remove(ruta);
     for (const auto& [destino, motivo] : {std::pair{dir.filePath("no/existe/libro.xlsx"), "no existe"},
                                           std::pair{dir.path(), "carpeta"}, std::pair{QString(), ""}}) {
         const ResultadoLibro fallo = CrearLibroExcel(e, destino);
-        EXPECT_FALSE(fallo.ok) << s(destino);
-        EXPECT_TRUE(!fallo.error.isEmpty() && fallo.error.contains(motivo)) << s(fallo.error);
+        EXPECT_TRUE(!fallo.ok && !fallo.error.isEmpty() && fallo.error.contains(motivo))
+            << fallo.error.toStdString();
     }
-    EXPECT_TRUE(QDir(dir.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot).isEmpty());
+    EXPECT_TRUE(archivos().isEmpty());
 }
