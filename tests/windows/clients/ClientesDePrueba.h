@@ -21,35 +21,17 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
+
 namespace prueba {
 
 inline void ejecutar(const Consulta& c) {
     BaseDatosCompartida().ejecutar(c.sql, c.parametros);
 }
 
-inline qint64 contar(const QString& sql, const QVariantList& valores = {}) {
+inline qint64 contar(const QString& sql) {
     Statement st(BaseDatosCompartida(), sql);
-    st.enlazarTodos(valores);
     return st.paso() ? st.entero(0) : -1;
-}
-
-// `inspeccion` false leaves the last inspection's date and time empty.
-inline void agregarCliente(const QString& numero, const QString& nombre, const QString& local,
-                           bool inspeccion = true, const QString& localidad = QStringLiteral("Quilmes")) {
-    QStringList v =
-        QStringLiteral(
-            "||Calle 1||1878|Quilmes|Buenos Aires|4253-0000|15-0000|cliente@correo.com.ar|20100101|"
-            "|Av. Mitre 10|Bernal|Quilmes Oeste|Bs. As.|4200-0000|local@correo.com.ar|20110915|"
-            "143005|20110101|093000|")
-            .split(QLatin1Char('|'));
-    v[0] = numero;
-    v[1] = nombre;
-    v[3] = localidad;
-    v[11] = local;
-    if (!inspeccion)
-        v[18] = v[19] = QString();
-    v[22] = QStringLiteral("Notas de ") + nombre;
-    ejecutar(Sentencias::insertarCliente(v));
 }
 
 inline void agregarInfraccion(const QString& numero, const QString& fecha, const QString& estatus,
@@ -64,22 +46,32 @@ inline void agregarInfraccion(const QString& numero, const QString& fecha, const
 }
 
 // Clients 12 (bands A and C, coloured and marked infractions), 123 and 312 (one infraction
-// each), 7 (no bands, infractions or inspection) and 9 (locality "-", very long notes).
+// each), 7 (no bands, infractions or last inspection) and 9 (locality "-", very long notes).
 inline void sembrar() {
-    agregarCliente(QStringLiteral("12"), QStringLiteral("Juan Pérez"), QStringLiteral("Bar El Ñandú"));
+    // Number, name, locality, premises.
+    const char* const clientes[][4] = {{"12", "Juan Pérez", "Quilmes", "Bar El Ñandú"},
+                                       {"123", "Ana Ruiz", "Quilmes", "Pub Norte"},
+                                       {"312", "Peña Hnos.", "Quilmes", "Club 100% Social"},
+                                       {"7", "Sofía Núñez", "Quilmes", "Salón Los Álamos"},
+                                       {"9", "Oculto", "-", "Barra Oculta"}};
+    for (const auto& c : clientes) {
+        QStringList v = QStringLiteral("||Calle 1||1878|Quilmes|Bs. As.|4253-0000|15-0000|c@correo.com.ar|"
+                                       "20100101||Av. Mitre 10|Bernal|Quilmes Oeste|Bs. As.|4200-0000|"
+                                       "l@correo.com.ar|20110915|143005|20110101|093000|")
+                            .split(QLatin1Char('|'));
+        for (int i = 0; i < 4; ++i)
+            v[std::array{0, 1, 3, 11}[i]] = QString::fromUtf8(c[i]);
+        if (v[0] == QStringLiteral("7"))
+            v[18] = v[19] = QString();
+        v[22] = QString(v[0] == QStringLiteral("9") ? 500 : 5, QLatin1Char('W'));
+        ejecutar(Sentencias::insertarCliente(v));
+    }
     ejecutar({QStringLiteral("UPDATE Clientes SET ActivacionBandaHoraria='Si', ActivacionBanda1='Si', "
                              "fechainicio='Lunes', fechafin='Viernes', horainicio='8', MinutosInicio='30', "
                              "HoraFin='23', MinutosFin='5', ActivacionBanda3='Si', fechainicio3='Martes', "
                              "fechafin3='Martes', horainicio3='10', MinutosInicio3='10', HoraFin3='11', "
                              "MinutosFin3='45' WHERE NumeroCliente = '12'"),
               {}});
-    agregarCliente(QStringLiteral("123"), QStringLiteral("Ana Ruiz"), QStringLiteral("Pub Norte"));
-    agregarCliente(QStringLiteral("312"), QStringLiteral("Peña Hnos."), QStringLiteral("Club 100% Social"));
-    agregarCliente(QStringLiteral("7"), QStringLiteral("Sofía Núñez"), QStringLiteral("Salón_Álamos"), false);
-    agregarCliente(QStringLiteral("9"), QStringLiteral("Oculto"), QStringLiteral("Barra Oculta"), true,
-                   QStringLiteral("-"));
-    ejecutar({QStringLiteral("UPDATE Clientes SET Notas = ? WHERE NumeroCliente = '9'"),
-              {QString(500, QLatin1Char('W'))}});
     const char* const infracciones[][4] = {
         {"12", "20110228", "L. SHOW", "1"},         {"12", "20110301", "D. JOCKEY", "1."},
         {"12", "20110315", "MIC. DESC.", "BLOQ.."}, {"12", "20110331", "", ""},
