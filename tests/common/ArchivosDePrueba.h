@@ -5,11 +5,8 @@
 #include "store/BaseDatos.h"
 #include "store/modVarios.h"
 
-#include <QByteArray>
 #include <QDir>
 #include <QFile>
-#include <QString>
-#include <QStringList>
 
 #include <gtest/gtest.h>
 
@@ -68,38 +65,28 @@ inline qint64 cantidadInfracciones() {
 }
 
 // A client as the editor stores it, with a known last and previous inspection.
-inline void agregarCliente(const QString& numero, const QString& nombre = QStringLiteral("Pe'ña Hnos.")) {
+inline void agregarCliente(const QString& numero) {
     BaseDatosCompartida().ejecutar(
         QStringLiteral(
             "INSERT INTO Clientes (NumeroCliente,Nombre,Localidad,Telefono,NombreLocal,FechadeAlta,"
             "UltimaInspeccionFecha,UltimaInspeccionHora,AnteriorInspeccionFecha,"
-            "AnteriorInspeccionHora,Notas,ActivacionBandaHoraria,ActivacionBanda1) "
-            "VALUES (?,?,'Quilmes','4253-1111','Bar ''El Ñandú''','20100301','20110105','101010',"
+            "AnteriorInspeccionHora,Notas,ActivacionBandaHoraria,ActivacionBanda1) VALUES "
+            "(?,'Pe''ña Hnos.','Quilmes','4253-1111','Bar','20100301','20110105','101010',"
             "'20100105','090909','sin notas','No','No')"),
-        {numero, nombre});
+        {numero});
 }
 
 // Client columns the import must never touch, then the inspection and band columns.
 inline QList<QStringList> clientes(const QString& numero) {
     return filas(
-        QStringLiteral(
-            "SELECT NumeroCliente,Nombre,Localidad,Telefono,NombreLocal,FechadeAlta,Notas,"
-            "UltimaInspeccionFecha,UltimaInspeccionHora,AnteriorInspeccionFecha,"
-            "AnteriorInspeccionHora,ActivacionBandaHoraria,"
-            "ActivacionBanda1,fechainicio,fechafin,horainicio,MinutosInicio,HoraFin,MinutosFin,"
-            "ActivacionBanda2,fechainicio2,fechafin2,horainicio2,MinutosInicio2,HoraFin2,MinutosFin2,"
-            "ActivacionBanda3,fechainicio3,fechafin3,horainicio3,MinutosInicio3,HoraFin3,MinutosFin3 "
-            "FROM Clientes WHERE NumeroCliente = ? ORDER BY Id"),
+        QStringLiteral("SELECT NumeroCliente,Nombre,Localidad,Telefono,NombreLocal,FechadeAlta,Notas,"
+                       "UltimaInspeccionFecha,UltimaInspeccionHora,AnteriorInspeccionFecha,"
+                       "AnteriorInspeccionHora,ActivacionBandaHoraria,ActivacionBanda1,fechainicio,"
+                       "fechafin,horainicio,MinutosInicio,HoraFin,MinutosFin,ActivacionBanda2,"
+                       "fechainicio2,fechafin2,horainicio2,MinutosInicio2,HoraFin2,MinutosFin2,"
+                       "ActivacionBanda3,fechainicio3,fechafin3,horainicio3,MinutosInicio3,HoraFin3,"
+                       "MinutosFin3 FROM Clientes WHERE NumeroCliente = ? ORDER BY Id"),
         {numero});
-}
-
-// What the client row holds after importing cabecera(): the previous last inspection moved back,
-// the bands as the table of the layout says (day code 7 stays as the character).
-inline QStringList clienteImportado(const QString& numero) {
-    return QStringList{numero} +
-           partes("Pe'ña Hnos.|Quilmes|4253-1111|Bar 'El Ñandú'|20100301|sin notas|20110928|140530|20110105|"
-                  "101010|Si|Si|Lunes|Jueves|080|030|023|045|No|Sabado|Domingo|010|004|002|015|"
-                  "Si|7|Miercoles|023|010|005|059");
 }
 
 inline QList<QStringList> infracciones(const QString& numero) {
@@ -109,14 +96,6 @@ inline QList<QStringList> infracciones(const QString& numero) {
                        "segpenal,nivelconsola,nivelruido,contadorinf FROM Infracciones "
                        "WHERE NumeroCliente = ? ORDER BY id"),
         {numero});
-}
-
-// The counter column of a client's rows.
-inline QStringList contadoresGuardados(const QString& numero) {
-    QStringList c;
-    for (const QStringList& f : infracciones(numero))
-        c << f.at(16);
-    return c;
 }
 
 } // namespace prueba
