@@ -101,19 +101,17 @@ EntradaLibro entradaBase() {
     return e;
 }
 
-class LibroExcel : public ::testing::Test {
-protected:
-    Libro crear(const EntradaLibro& e, const QString& nombre = "libro.xlsx") {
-        const ResultadoLibro r = CrearLibroExcel(e, dir.filePath(nombre));
-        EXPECT_TRUE(r.ok) << r.error.toStdString();
-        return leer(dir.filePath(nombre));
-    }
-    QTemporaryDir dir;
-};
+QTemporaryDir dir;
+
+Libro crear(const EntradaLibro& e, const QString& nombre = "libro.xlsx") {
+    const ResultadoLibro r = CrearLibroExcel(e, dir.filePath(nombre));
+    EXPECT_TRUE(r.ok) << r.error.toStdString();
+    return leer(dir.filePath(nombre));
+}
 
 } // namespace
 
-TEST_F(LibroExcel, CabeceraOpcionesBandasYPagina) {
+TEST(LibroExcel, CabeceraOpcionesBandasYPagina) {
     const Libro l = crear(entradaBase());
     EXPECT_EQ(todas(l.libro, "<sheet name=\"([^\"]+)\""), QStringList{"Datos_Inspeccion"});
     // Band block rows 6..17, hours and minutes below 10 padded, other texts as they are.
@@ -130,7 +128,6 @@ TEST_F(LibroExcel, CabeceraOpcionesBandasYPagina) {
     EXPECT_EQ(l.estilo("A1"), "negrita");
     EXPECT_EQ(l.estilo("K18"), "negrita thick center");
     EXPECT_EQ(l.ultimaFila, 18); // no infractions: the table is its header alone
-
     EXPECT_EQ(desescapar(todas(l.hoja, "<oddFooter>([^<]*)").value(0)),
               "&LInforme realizado el 04/03/2026 a las 17:05:09&RPágina &P de &N");
     // Landscape, fitted to the page width; the footer fits inside the bottom margin.
@@ -138,7 +135,6 @@ TEST_F(LibroExcel, CabeceraOpcionesBandasYPagina) {
         QRegularExpression("fitToPage=\"1\".*<pageSetup fitToHeight=\"0\" orientation=\"landscape\"/>")));
     EXPECT_LT(todas(l.hoja, "footer=\"([\\d.]+)").value(0).toDouble(),
               todas(l.hoja, "bottom=\"([\\d.]+)").value(0).toDouble() - 0.2);
-
     // Every option: the client's and the premises' lines push the bands and the table down.
     EntradaLibro e = entradaBase();
     e.check.fill(true);
@@ -150,20 +146,18 @@ TEST_F(LibroExcel, CabeceraOpcionesBandasYPagina) {
                           "A24=Anterior Inspeccion:  01/01/2011 / 08:00:00|A25=Notas:  sin notas|A26|"
                           "A27=Activacion Banda Horaria A:  Si|A39=N° de Infraccion");
     EXPECT_TRUE(todo.hoja.contains("ref=\"A4:G4\"") && todo.hoja.contains("ref=\"A25:G25\""));
-
     e.check.fill(false);
     e.check[11] = true;
     comprobarTextos(crear(e, "notas.xlsx"),
                     "A4|A5=Notas:  sin notas|A6|A7=Activacion Banda Horaria A:  Si|"
                     "A17=Dia y Hora Fin Banda Horaria C:  Jueves   23:07|A19=N° de Infraccion");
-
     // A client without band settings and short rows export empty texts.
     EntradaLibro vacia;
     vacia.infracciones.push_back({QStringList{"1", "9"}, false});
     comprobarTextos(crear(vacia, "vacio.xlsx"), "A7=Dia y Hora Inicio Banda Horaria A:     :|A19=9");
 }
 
-TEST_F(LibroExcel, FilasDeInfraccionEstatusOcultasSeparadoresYDespuesDe25000) {
+TEST(LibroExcel, FilasDeInfraccionEstatusOcultasSeparadoresYDespuesDe25000) {
     EntradaLibro e = entradaBase();
     e.infracciones = {
         {infraccion("31/03/2011", "MIC. DESC.", "1")},    // 19: untouched
@@ -200,7 +194,8 @@ TEST_F(LibroExcel, FilasDeInfraccionEstatusOcultasSeparadoresYDespuesDe25000) {
     EXPECT_EQ(l.estilo("D25002"), "letra:FFFFFF 000000 thin");
 }
 
-TEST_F(LibroExcel, UnFalloNoDejaArchivoNiReemplazaElAnterior) {
+TEST(LibroExcel, UnFalloNoDejaArchivoNiReemplazaElAnterior) {
+    const QTemporaryDir dir; // its own, to see leftovers
     const QString ruta = dir.filePath("existente.xlsx");
     QFile f(ruta);
     ASSERT_TRUE(f.open(QIODevice::WriteOnly) && f.write("anterior") == 8 && f.flush());
@@ -214,13 +209,11 @@ TEST_F(LibroExcel, UnFalloNoDejaArchivoNiReemplazaElAnterior) {
         return QDir(dir.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot);
     };
     EXPECT_EQ(archivos(), QStringList{"existente.xlsx"});
-
     // A good export replaces it, without leftovers.
     e.infracciones.pop_back();
     ASSERT_TRUE(CrearLibroExcel(e, ruta).ok);
     EXPECT_EQ(leer(ruta).textos.value("E19"), "MIC. DESC.");
     EXPECT_EQ(archivos(), QStringList{"existente.xlsx"});
-
     // Impossible destinations are refused with their reason, leaving nothing behind.
     QFile::remove(ruta);
     for (const auto& [destino, motivo] : {std::pair{dir.filePath("no/existe/libro.xlsx"), "no existe"},
