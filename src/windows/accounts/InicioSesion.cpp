@@ -82,7 +82,7 @@ InicioSesion::InicioSesion(Oficina& oficina) : QWidget(nullptr, Qt::Window), ofi
     setTabOrder(NomUsuario, Pass);
     setTabOrder(Pass, Inicio);
     connect(Inicio, &QPushButton::clicked, this, &InicioSesion::IniciarSesion);
-    connect(Pass, &QLineEdit::returnPressed, this, &InicioSesion::IniciarSesion);
+    // Enter is handled once, by the window (the box passes the key on after returnPressed).
 }
 
 InicioSesion::~InicioSesion() {

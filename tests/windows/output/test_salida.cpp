@@ -129,6 +129,8 @@ TEST_F(Salida, ExportarOpcionesMensajesYArchivo) {
     EXPECT_EQ(pulsar(abrir(), "Command1"), nullptr);
     unMensaje("Datos exportados correctamente!", "Datos Exportados", Icono::Informacion);
     EXPECT_TRUE(QFileInfo::exists(respuesta + ".xlsx"));
+    EXPECT_EQ(NombreConExtension("a/B.XLSX", ".xlsx"), "a/B.XLSX");
+    EXPECT_EQ(NombreConExtension("a.b/x.pdf", ".xlsx"), "a.b/x.pdf.xlsx");
     // The selection moved to no client while the options window was open.
     w = abrir();
     oficina.seleccionar(0);
