@@ -46,19 +46,16 @@ bool ContadorMarcado(const QString& ci) {
     return ci.contains(QLatin1Char('.'));
 }
 
-std::vector<FilaInfraccion> FilasConSeparadores(const std::vector<QStringList>& registros) {
+std::vector<FilaInfraccion> FilasConSeparadores(std::vector<QStringList> registros) {
     std::vector<FilaInfraccion> filas;
     filas.reserve(registros.size() + registros.size() / 8);
-    for (const QStringList& r : registros) {
-        const QString ci = r.value(ColInfraccion::CI);
-        if (!ContadorMarcado(ci)) {
-            filas.push_back({r, false});
-            continue;
-        }
-        QStringList sinMarca = r;
-        sinMarca[ColInfraccion::CI] = QString(ci).remove(QLatin1Char('.'));
-        filas.push_back({std::move(sinMarca), false});
-        filas.push_back({QStringList(), false});
+    for (QStringList& r : registros) {
+        const bool marcada = ContadorMarcado(r.value(ColInfraccion::CI));
+        if (marcada)
+            r[ColInfraccion::CI].remove(QLatin1Char('.'));
+        filas.push_back({std::move(r), false});
+        if (marcada)
+            filas.push_back({QStringList(), false});
     }
     return filas;
 }
@@ -236,7 +233,9 @@ void Oficina::releerSeleccionado() {
 }
 
 void Oficina::cargarSeleccionado() {
-    // Let the previous client's rows go first: a big client would otherwise be held twice.
+    // Let the previous client's rows go first, here and in the views: a big client would
+    // otherwise be held twice while the next one is read.
+    Q_EMIT infraccionesPorCambiar();
     infracciones_.clear();
     infracciones_.shrink_to_fit();
     bandas_.clear();
@@ -255,7 +254,6 @@ int Oficina::establecerRango(const QDate& inicio, const QDate& fin) {
     fin_ = fin;
     ilegibles_ = FiltrarPorFechas(infracciones_, inicio_, fin_);
     Q_EMIT rangoCambiado();
-    Q_EMIT infraccionesCambiadas();
     return ilegibles_;
 }
 

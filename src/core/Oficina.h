@@ -51,7 +51,7 @@ struct TextosBandas {
 // included: stored files and users already read the view this way.
 bool ContadorMarcado(const QString& ci);
 // The view's rows from the stored ones: marks removed, a separator below each marked row.
-std::vector<FilaInfraccion> FilasConSeparadores(const std::vector<QStringList>& registros);
+std::vector<FilaInfraccion> FilasConSeparadores(std::vector<QStringList> registros);
 // Hides the rows dated outside [inicio, fin]; separators and rows without a readable date keep
 // showing. Returns how many date texts could not be read.
 int FiltrarPorFechas(std::vector<FilaInfraccion>& filas, const QDate& inicio, const QDate& fin);
@@ -154,8 +154,11 @@ Q_SIGNALS:
     void clientesCambiados();
     // Another client (or none) is selected; its infractions and bands are already loaded.
     void seleccionCambiada();
-    // The same client's rows changed (date range, re-read, import).
+    // The rows are about to be read again: views drop their copies first.
+    void infraccionesPorCambiar();
+    // The same client's rows were read again ("Reordenar Datos").
     void infraccionesCambiadas();
+    // Another date range: only the rows' hidden flags changed.
     void rangoCambiado();
 
 private:

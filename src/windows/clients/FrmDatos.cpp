@@ -554,7 +554,11 @@ void FrmDatos::conectar() {
     connect(&oficina_, &Oficina::clientesCambiados, this, [this] { mostrarClientes(); });
     connect(&oficina_, &Oficina::seleccionCambiada, this, [this] { mostrarSeleccion(); });
     connect(&oficina_, &Oficina::infraccionesCambiadas, this, [this] { mostrarInfracciones(); });
-    connect(&oficina_, &Oficina::rangoCambiado, this, [this] { mostrarRango(); });
+    connect(&oficina_, &Oficina::infraccionesPorCambiar, this, [this] { flex2->clear(); });
+    connect(&oficina_, &Oficina::rangoCambiado, this, [this] {
+        mostrarRango();
+        AplicarOcultas(*flex2, oficina_.infracciones());
+    });
     connect(&oficina_, &Oficina::municipioCambiado, this, [this] {
         // Rewriting the same text would move the cursor of a user typing in the box.
         if (Municipio->text() != oficina_.municipio())

@@ -57,19 +57,27 @@ void ColorearInfracciones(GridModel& grid) {
         grid.setRowBackColor(f, ColorEstatus(grid.textMatrix(f, ColInfraccion::Estatus)));
 }
 
+void AplicarOcultas(GridModel& grid, const std::vector<FilaInfraccion>& filas) {
+    const bool dibujando = grid.redraw();
+    grid.setRedraw(false);
+    for (int f = 1; f < grid.rows(); ++f) {
+        const int i = grid.rowTag(f);
+        if (i < 0 || static_cast<size_t>(i) >= filas.size())
+            continue;
+        if (grid.rowHidden(f) != filas[static_cast<size_t>(i)].oculta)
+            grid.setRowHeight(f, filas[static_cast<size_t>(i)].oculta ? 0 : -1);
+    }
+    grid.setRedraw(dibujando);
+}
+
 void MostrarInfracciones(GridModel& grid, const std::vector<FilaInfraccion>& filas, const QFont& fuente) {
     // Let the previous client's rows go first: a big client would otherwise be held twice.
     grid.clear();
-    std::vector<QStringList> textos;
-    textos.reserve(filas.size());
-    for (const FilaInfraccion& f : filas)
-        textos.push_back(f.celdas);
     const bool dibujando = grid.redraw();
     grid.setRedraw(false);
-    grid.bind(QString::fromUtf8(kFormatoInfracciones).split(QLatin1Char('|')), textos);
-    for (size_t i = 0; i < filas.size(); ++i)
-        if (filas[i].oculta)
-            grid.setRowHeight(static_cast<int>(i) + 1, 0);
+    grid.bind(QString::fromUtf8(kFormatoInfracciones).split(QLatin1Char('|')), filas.size(),
+              [&filas](std::size_t i) -> const QStringList& { return filas[i].celdas; });
+    AplicarOcultas(grid, filas);
     grid.setRow(0);
     FormatearInfracciones(grid, fuente);
     ColorearInfracciones(grid);

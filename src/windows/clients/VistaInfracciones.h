@@ -23,6 +23,8 @@ void FormatearInfracciones(GridModel& grid, const QFont& fuente);
 // Background by the status text of column 5 (per row); empty status and separators dark grey.
 QColor ColorEstatus(const QString& estatus);
 void ColorearInfracciones(GridModel& grid);
+// Shows and hides the grid's rows as the model's date filter says, wherever a sort moved them.
+void AplicarOcultas(GridModel& grid, const std::vector<FilaInfraccion>& filas);
 // The whole grid from the model's rows: texts, hidden rows, format and colours, no row current
 // (a selection would hide the first record's colour).
 void MostrarInfracciones(GridModel& grid, const std::vector<FilaInfraccion>& filas, const QFont& fuente);

@@ -129,18 +129,25 @@ void GridModel::bind(const Recordset& registros) {
 }
 
 void GridModel::bind(const QStringList& columnas, const std::vector<QStringList>& filas) {
+    bind(columnas, filas.size(), [&filas](std::size_t i) -> const QStringList& { return filas[i]; });
+}
+
+void GridModel::bind(const QStringList& columnas, std::size_t cantidad,
+                     const std::function<const QStringList&(std::size_t)>& fila) {
     beginResetModel();
     const int fijas = fixedCols_;
     cols_ = static_cast<int>(columnas.size()) + fijas;
     filas_.clear();
-    filas_.reserve(filas.size() + 1);
+    filas_.reserve(cantidad + 1);
     Fila cabecera;
     for (int i = 0; i < fijas; ++i)
         cabecera.celdas << QString();
     cabecera.celdas << columnas;
     filas_.push_back(std::move(cabecera));
-    for (const QStringList& r : filas) {
+    for (std::size_t i = 0; i < cantidad; ++i) {
+        const QStringList& r = fila(i);
         Fila f;
+        f.etiqueta = static_cast<int>(filas_.size()) - 1;
         if (fijas == 0) {
             f.celdas = r; // implicitly shared, no copy of the texts
         } else {
@@ -191,6 +198,10 @@ void GridModel::setRows(int n) {
     if (fila_ >= rows())
         fila_ = rows() - 1;
     estructuraCambiada();
+}
+
+int GridModel::rowTag(int fila) const {
+    return fila >= 0 && fila < rows() ? filas_[static_cast<size_t>(fila)].etiqueta : -1;
 }
 
 QString GridModel::textMatrix(int fila, int col) const {

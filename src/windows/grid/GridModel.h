@@ -4,6 +4,7 @@
 #include <QColor>
 #include <QStringList>
 
+#include <functional>
 #include <vector>
 
 class Recordset;
@@ -26,6 +27,10 @@ public:
     void bind(const Recordset& registros);
     // Header texts and data rows (each as long as the header or shorter); row 1 becomes current.
     void bind(const QStringList& columnas, const std::vector<QStringList>& filas);
+    // The same from `cantidad` rows handed out one by one, so a caller's own row type needs no
+    // intermediate copy.
+    void bind(const QStringList& columnas, std::size_t cantidad,
+              const std::function<const QStringList&(std::size_t)>& fila);
     void clear(); // header row only, no columns
     void setFixedCols(int n) { fixedCols_ = n; }
     int fixedCols() const { return fixedCols_; }
@@ -39,6 +44,9 @@ public:
     void setTextMatrix(int fila, int col, const QString& texto);
     const QStringList& rowTexts(int fila) const;
 
+    // Which of the bound rows (0-based) a grid row shows, wherever sorting moved it; -1 for a row
+    // the grid added itself.
+    int rowTag(int fila) const;
     int rowHeight(int fila) const;
     void setRowHeight(int fila, int alto); // negative restores the default height
     bool rowHidden(int fila) const { return rowHeight(fila) < 1; }
@@ -95,6 +103,7 @@ Q_SIGNALS:
 private:
     struct Fila {
         QStringList celdas;
+        int etiqueta = -1; // index of the bound row it shows; kept through sorts
         int alto = -1;
         QColor fondo;
         QList<QColor> fondosCelda; // only when a single cell was coloured
