@@ -1,4 +1,5 @@
 // The grid model's sort and hidden rows, its view, and the bounded column measurement.
+#include "clients/VistaInfracciones.h"
 #include "grid/AnchoColumnas.h"
 #include "grid/GridModel.h"
 #include "grid/GridView.h"
@@ -55,6 +56,17 @@ TEST(Grid, OrdenNumericoFechaHoraYEspanolConFilasOcultas) {
     EXPECT_EQ(columna(g, 4), QStringLiteral("-1.5,2,9,10,100,,1/1/2000,inf,nan"));
     EXPECT_TRUE(g.rowHidden(4));
     EXPECT_EQ(g.textMatrix(4, 3), QStringLiteral("b"));
+    // Each row still knows which bound row it shows, so a date filter reaches the right ones.
+    for (int f = 1; f < g.rows(); ++f)
+        EXPECT_EQ(g.rowTag(f), g.textMatrix(f, 3).at(0).unicode() - 'a');
+    std::vector<FilaInfraccion> filas(9);
+    filas[0].oculta = filas[8].oculta = true; // "a" and "i"
+    AplicarOcultas(g, filas);
+    QString ocultas;
+    for (int f = 1; f < g.rows(); ++f)
+        if (g.rowHidden(f))
+            ocultas += g.textMatrix(f, 3);
+    EXPECT_EQ(ocultas, QStringLiteral("ia"));
 }
 
 TEST(Grid, VistaMuestraSoloFilasVisiblesYReportaClics) {
