@@ -207,7 +207,7 @@ void Oficina::seguirSeleccion() {
             }
         }
     }
-    cargarSeleccionado();
+    cargarOVaciar();
     Q_EMIT seleccionCambiada();
 }
 
@@ -223,13 +223,27 @@ void Oficina::seleccionar(qint64 id) {
             break;
         }
     }
-    cargarSeleccionado();
+    cargarOVaciar();
     Q_EMIT seleccionCambiada();
 }
 
 void Oficina::releerSeleccionado() {
-    cargarSeleccionado();
+    cargarOVaciar();
     Q_EMIT infraccionesCambiadas();
+}
+
+// A client whose rows could not be read is not shown as a client without infractions: nothing
+// is selected, the views are told, and the caller gets the error.
+void Oficina::cargarOVaciar() {
+    try {
+        cargarSeleccionado();
+    } catch (...) {
+        seleccionado_.reset();
+        infracciones_.clear();
+        bandas_.clear();
+        Q_EMIT seleccionCambiada();
+        throw;
+    }
 }
 
 void Oficina::cargarSeleccionado() {

@@ -165,6 +165,7 @@ private:
     void leerLista(const Consulta& consulta);
     void seguirSeleccion();
     void cargarSeleccionado();
+    void cargarOVaciar();
 
     Consulta consultaLista_; // the list's statement, read again after a write
     std::vector<QStringList> clientes_;

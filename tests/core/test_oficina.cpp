@@ -155,6 +155,11 @@ TEST_F(OficinaTest, UnSoloClienteSeleccionadoTrasCadaCambioDeLaLista) {
     EXPECT_FALSE(oficina.clienteSeleccionado());
     oficina.seleccionar(idGuion);
     EXPECT_EQ(oficina.idSeleccionado(), idGuion);
+    // Rows that cannot be read never show as a client without infractions.
+    ejecutar({QStringLiteral("ALTER TABLE Infracciones RENAME TO Apartadas"), {}});
+    EXPECT_THROW(oficina.seleccionar(id12), ErrorBD);
+    EXPECT_FALSE(oficina.clienteSeleccionado());
+    ejecutar({QStringLiteral("ALTER TABLE Apartadas RENAME TO Infracciones"), {}});
 }
 
 TEST_F(OficinaTest, FilasDeInfraccionesConSeparadoresRangoYBandas) {
