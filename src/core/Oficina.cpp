@@ -195,25 +195,16 @@ Cliente Oficina::clienteEnFila(std::size_t indice) const {
 // After the list changed: the client selected before stays selected while it is listed (read
 // again, it may have been edited); otherwise none is, rather than a client the user never chose.
 void Oficina::seguirSeleccion() {
-    const qint64 id = idSeleccionado();
-    seleccionado_.reset();
-    if (id != 0) {
-        for (const QStringList& fila : filasClientes()) {
-            if (fila.value(0).toLongLong() == id) {
-                Cliente c = Cliente::desdeFila(fila);
-                if (!c.esMarcador())
-                    seleccionado_ = std::move(c);
-                break;
-            }
-        }
-    }
-    cargarOVaciar();
-    Q_EMIT seleccionCambiada();
+    elegir(idSeleccionado());
 }
 
 void Oficina::seleccionar(qint64 id) {
-    if (id == idSeleccionado())
-        return;
+    if (id != idSeleccionado())
+        elegir(id);
+}
+
+// The listed client with that id becomes the selected one (never the placeholder), read whole.
+void Oficina::elegir(qint64 id) {
     seleccionado_.reset();
     for (const QStringList& fila : filasClientes()) {
         if (id != 0 && fila.value(0).toLongLong() == id) {

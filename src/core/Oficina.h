@@ -164,6 +164,7 @@ Q_SIGNALS:
 private:
     void leerLista(const Consulta& consulta);
     void seguirSeleccion();
+    void elegir(qint64 id);
     void cargarSeleccionado();
     void cargarOVaciar();
 

@@ -32,6 +32,21 @@ const Estatus kEstatus[10] = {
     {"", ""},
 };
 
+} // namespace
+
+const QStringList& TextosEstatus() {
+    static const QStringList textos = [] {
+        QStringList t;
+        for (const Estatus& e : kEstatus)
+            if (*e.texto)
+                t << QString::fromLatin1(e.texto);
+        return t;
+    }();
+    return textos;
+}
+
+namespace {
+
 // Reads only inside [datos, datos + longitud); callers check the length
 // before building a Lector over a span.
 class Lector {

@@ -8,6 +8,7 @@
 #include <QDate>
 #include <QList>
 #include <QString>
+#include <QStringList>
 #include <QTime>
 
 #include <optional>
@@ -53,6 +54,9 @@ struct CabeceraInspeccion {
     QString activacionBandas; // "Si" / "No"
     BandaHoraria bandas[3];
 };
+
+// Every status text a record can carry, in the device's code order.
+const QStringList& TextosEstatus();
 
 struct RegistroInfraccion {
     QString fecha;   // "yyyymmdd", century always 20

@@ -1,5 +1,7 @@
 #include "clients/VistaInfracciones.h"
 
+#include "import/ArchivoInspeccion.h"
+
 #include "grid/AnchoColumnas.h"
 #include "grid/GridModel.h"
 
@@ -15,15 +17,6 @@ const QColor kNaranja(255, 128, 0);
 const QColor kRojo(255, 0, 0);
 const QColor kGrisOscuro(40, 40, 40);
 } // namespace
-
-const QStringList& TextosEstatus() {
-    // The decoder's status table; kept in step with it.
-    static const QStringList textos = {QStringLiteral("MIC. DESC."),  QStringLiteral("D. JOCKEY"),
-                                       QStringLiteral("L. SHOW"),     QStringLiteral("BAT. DESC."),
-                                       QStringLiteral("EXCESO INF."), QStringLiteral("REINICIO EQ."),
-                                       QStringLiteral("APERT. GAB.")};
-    return textos;
-}
 
 void FormatearInfracciones(GridModel& grid, const QFont& fuente) {
     grid.setFormatString(QString::fromUtf8(kFormatoInfracciones));

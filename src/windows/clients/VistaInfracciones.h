@@ -15,8 +15,6 @@ class GridModel;
 
 extern const char* const kFormatoInfracciones;
 
-// Every status text an inspection file can carry, as its decoder writes them.
-const QStringList& TextosEstatus();
 // Headers, centring and the widths of the infraction grid; the status column fits every status
 // text (those the device writes and those present) in the view's font.
 void FormatearInfracciones(GridModel& grid, const QFont& fuente);
