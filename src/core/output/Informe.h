@@ -1,5 +1,7 @@
 #pragma once
 
+#include "import/RegistroImportaciones.h"
+
 #include <QDateTime>
 #include <QPageLayout>
 #include <QString>
@@ -24,6 +26,9 @@ struct DatosInforme {
     QString direccionLocal; // Etiqueta19
     std::vector<RegistroInforme> registros;
     QDateTime generado = QDateTime::currentDateTime(); // report footer
+    // The imports behind the printed rows, listed in small print at the end.
+    std::vector<ImportacionRegistrada> importaciones;
+    qsizetype anteriores = 0;
 };
 
 // Title and premises line as the report header shows them.

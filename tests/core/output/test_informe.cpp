@@ -77,7 +77,9 @@ DatosInforme datos(int registros) {
                    "La Esquina",
                    DireccionLocalInforme("San Martín 120", "", "Rivadavia", "Buenos Aires"),
                    std::vector<RegistroInforme>(),
-                   QDateTime(QDate(2026, 12, 6), QTime(10, 26, 8))};
+                   QDateTime(QDate(2026, 12, 6), QTime(10, 26, 8)),
+                   {},
+                   0};
     for (int i = 1; i <= registros; ++i)
         d.registros.push_back(registro(i));
     return d;
