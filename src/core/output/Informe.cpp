@@ -139,7 +139,7 @@ std::vector<Impresion::Pagina> Impresion::paginar(int altoUtil) const {
         // A page always takes at least one line, however small the paper.
         if (y + kAltoDetalle > cuerpo && actual.registros > 0) {
             paginas.push_back(actual);
-            actual = Pagina{false, i, 0, false};
+            actual = Pagina{false, i, 0, false, true, 0, 0};
             y = kAltoCabeceraPagina;
         }
         ++actual.registros;
@@ -147,11 +147,45 @@ std::vector<Impresion::Pagina> Impresion::paginar(int altoUtil) const {
     }
     if (y + kAltoPieInforme > cuerpo && (actual.registros > 0 || actual.cabeceraInforme)) {
         paginas.push_back(actual);
-        actual = Pagina{false, n, 0, false};
+        actual = Pagina{false, n, 0, false, true, 0, 0};
+        y = kAltoCabeceraPagina;
     }
     actual.pieInforme = true;
+    y += kAltoPieInforme;
+    const int lineas = static_cast<int>(lineasProcedencia().size());
+    actual.primeraProcedencia = 0;
+    for (int l = 0; l < lineas; ++l) {
+        if (y + kAltoProcedencia > cuerpo) {
+            paginas.push_back(actual);
+            actual = Pagina{false, n, 0, false, false, l, 0};
+            y = 0;
+        }
+        ++actual.procedencias;
+        y += kAltoProcedencia;
+    }
     paginas.push_back(actual);
     return paginas;
+}
+
+std::vector<QString> Impresion::lineasProcedencia() const {
+    std::vector<QString> lineas;
+    if (datos_.importaciones.empty() && datos_.anteriores == 0)
+        return lineas;
+    lineas.push_back(QStringLiteral("Procedencia de las infracciones impresas"));
+    for (const ImportacionRegistrada& i : datos_.importaciones)
+        lineas.push_back(
+            QStringLiteral("Importado el %1 por %2 en %3 · archivo %4 · SHA-256 %5 · %6 registros "
+                           "guardados, %7 omitidos")
+                .arg(MomentoTexto(i.momento), i.usuario, i.equipo, i.nombreArchivo, i.sha256)
+                .arg(i.guardados)
+                .arg(i.omitidos));
+    if (datos_.anteriores > 0)
+        lineas.push_back(
+            datos_.anteriores == 1
+                ? QStringLiteral("1 fila impresa es anterior al registro de importaciones.")
+                : QStringLiteral("%1 filas impresas son anteriores al registro de importaciones.")
+                      .arg(NumeroConPuntos(datos_.anteriores)));
+    return lineas;
 }
 
 bool Impresion::imprimir(QPagedPaintDevice* dispositivo) const {
@@ -173,6 +207,7 @@ bool Impresion::imprimir(QPagedPaintDevice* dispositivo) const {
     const double margenX = (anchoTw / escala - kAnchoInforme) / 2;
 
     const std::vector<Pagina> paginas = paginar(altoUtil);
+    const std::vector<QString> procedencia = lineasProcedencia();
     const int total = static_cast<int>(paginas.size());
     p.setRenderHint(QPainter::Antialiasing);
     p.setRenderHint(QPainter::TextAntialiasing);
@@ -191,14 +226,23 @@ bool Impresion::imprimir(QPagedPaintDevice* dispositivo) const {
             dibujarCabeceraInforme(p, y);
             y += kAltoCabeceraInforme;
         }
-        dibujarCabeceraPagina(p, y);
-        y += kAltoCabeceraPagina;
+        if (pag.cabeceraPagina) {
+            dibujarCabeceraPagina(p, y);
+            y += kAltoCabeceraPagina;
+        }
         for (int i = 0; i < pag.registros; ++i) {
             dibujarDetalle(p, y, datos_.registros[static_cast<size_t>(pag.primerRegistro + i)]);
             y += kAltoDetalle;
         }
-        if (pag.pieInforme)
+        if (pag.pieInforme) {
             dibujarPieInforme(p, y);
+            y += kAltoPieInforme;
+        }
+        for (int l = 0; l < pag.procedencias; ++l) {
+            const int linea = pag.primeraProcedencia + l;
+            dibujarProcedencia(p, y, procedencia[static_cast<size_t>(linea)], linea == 0);
+            y += kAltoProcedencia;
+        }
         dibujarPiePagina(p, altoUtil - kAltoPiePagina, k + 1, total);
     }
     return p.end();
@@ -275,6 +319,11 @@ void Impresion::dibujarPiePagina(QPainter& p, int y, int pagina, int total) cons
     etiqueta(p, QRectF(12132, y + 58, 540, 240), QString::number(pagina), Qt::AlignHCenter);
     etiqueta(p, QRectF(12755, y + 58, 390, 225), QStringLiteral("de"), Qt::AlignHCenter);
     etiqueta(p, QRectF(13209, y + 58, 510, 240), QString::number(total), Qt::AlignHCenter);
+}
+
+void Impresion::dibujarProcedencia(QPainter& p, int y, const QString& linea, bool titulo) const {
+    p.setFont(fuente(titulo ? k9 : 140, titulo));
+    etiqueta(p, QRectF(0, y + 20, 14627, kAltoProcedencia - 20), linea);
 }
 
 void Impresion::dibujarPieInforme(QPainter& p, int y) const {

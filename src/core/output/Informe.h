@@ -51,6 +51,7 @@ public:
     static constexpr int kAltoDetalle = 510;
     static constexpr int kAltoPiePagina = 328;
     static constexpr int kAltoPieInforme = 737;
+    static constexpr int kAltoProcedencia = 220; // one small-print line of the import list
 
     // What one page holds.
     struct Pagina {
@@ -58,6 +59,9 @@ public:
         int primerRegistro = 0;
         int registros = 0;
         bool pieInforme = false;
+        bool cabeceraPagina = true; // pages holding only the import list go without the table header
+        int primeraProcedencia = 0;
+        int procedencias = 0;
     };
 
     explicit Impresion(DatosInforme datos);
@@ -70,6 +74,9 @@ public:
 
     // Pages for a printable area of the given height in layout twips.
     std::vector<Pagina> paginar(int altoUtil) const;
+
+    // The import list that ends the report: a title, one line per import, the older rows.
+    std::vector<QString> lineasProcedencia() const;
 
     // Paints every page on the device (which must already carry its page layout).
     // False when the device cannot be painted on.
@@ -84,6 +91,7 @@ private:
     void dibujarDetalle(QPainter& p, int y, const RegistroInforme& registro) const;
     void dibujarPiePagina(QPainter& p, int y, int pagina, int total) const;
     void dibujarPieInforme(QPainter& p, int y) const;
+    void dibujarProcedencia(QPainter& p, int y, const QString& linea, bool titulo) const;
 
     DatosInforme datos_;
 };

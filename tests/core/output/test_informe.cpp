@@ -146,6 +146,36 @@ TEST(InformePdf, CabecerasPiesYCadaLineaEnteraEnOrden) {
     EXPECT_EQ(TituloInforme(""), " - Detalle de Infracciones"); // an empty header keeps the dash
 }
 
+// The report ends with the imports behind its rows, on pages of their own when they do not fit.
+TEST(InformePdf, TerminaConLaProcedenciaDeLasFilas) {
+    DatosInforme d = datos(3);
+    ImportacionRegistrada i;
+    i.usuario = "Invitado";
+    i.equipo = "puesto-3";
+    i.nombreArchivo = "0123.kvd";
+    i.sha256 = QString(64, 'b');
+    i.momento = QDateTime(QDate(2026, 12, 6), QTime(9, 30));
+    i.guardados = 3;
+    d.importaciones = {i};
+    d.anteriores = 1;
+    const QString texto = Texto(pdf(d));
+    EXPECT_TRUE(contiene(texto,
+                         "Procedencia de las infracciones impresas\\s+Importado el 06/12/2026 09:30:00 por "
+                         "Invitado en puesto-3 · archivo 0123.kvd · SHA-256 b{64} · 3 registros guardados, 0 "
+                         "omitidos\\s+1 fila impresa es anterior al registro de importaciones."))
+        << qPrintable(texto);
+
+    d.importaciones.assign(60, i);
+    const auto p = Impresion(d).paginar(10772);
+    int lineas = 0;
+    for (const Impresion::Pagina& pag : p)
+        lineas += pag.procedencias;
+    EXPECT_EQ(lineas, 62);
+    ASSERT_GE(p.size(), 2u);
+    EXPECT_TRUE(p[0].cabeceraPagina && p[0].pieInforme && !p.back().cabeceraPagina &&
+                p.back().registros == 0);
+}
+
 TEST(InformePdf, SeparadorVacioYTextosLargosCortados) {
     DatosInforme d = datos(0);
     d.registros = {registro(1), registro(2), RegistroInforme{}, registro(3)};
