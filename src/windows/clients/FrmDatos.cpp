@@ -11,6 +11,7 @@
 #include "grid/GridModel.h"
 #include "grid/GridView.h"
 #include "import/AdquirirInf.h"
+#include "import/HistorialImportaciones.h"
 #include "output/ExportarExcel.h"
 #include "output/Impresion.h"
 #include "platform/DirectorioDatos.h"
@@ -451,6 +452,11 @@ void FrmDatos::construir() {
 void FrmDatos::construirMenus() {
     mnuArchivo = menuBar()->addMenu(QStringLiteral("&Archivo"));
     mnuArchivo->setObjectName(QStringLiteral("mnuArchivo"));
+    mnuHistorial = mnuArchivo->addAction(QStringLiteral("&Historial de Importaciones..."));
+    mnuHistorial->setObjectName(QStringLiteral("mnuHistorial"));
+    mnuVerificar = mnuArchivo->addAction(QStringLiteral("&Verificar archivo..."));
+    mnuVerificar->setObjectName(QStringLiteral("mnuVerificar"));
+    mnuArchivo->addSeparator();
     mnusalir = mnuArchivo->addAction(QStringLiteral("&Salir"));
     mnusalir->setObjectName(QStringLiteral("mnusalir"));
     mnuayuda = menuBar()->addMenu(QStringLiteral("&Ayuda"));
@@ -524,6 +530,9 @@ void FrmDatos::conectar() {
     connect(cmdOpciones[6], &QPushButton::clicked, this, [this] { MostrarCuentasUsuario(oficina_); });
     connect(cmdOpciones[7], &QPushButton::clicked, this, [this] { Imprimir(); });
     connect(mnusalir, &QAction::triggered, this, [this] { close(); });
+    connect(mnuHistorial, &QAction::triggered, this,
+            [this] { MostrarHistorialImportaciones(oficina_, this); });
+    connect(mnuVerificar, &QAction::triggered, this, [this] { VerificarArchivo(oficina_, this); });
     connect(mnuacercade, &QAction::triggered, this, [this] { AcercaDe(); });
 
     // Only the user's own changes are saved: loading the header must not rewrite the file.

@@ -114,6 +114,8 @@ private:
     QLabel* Image2 = nullptr;
     QMenu* mnuArchivo = nullptr;
     QMenu* mnuayuda = nullptr;
+    QAction* mnuHistorial = nullptr;
+    QAction* mnuVerificar = nullptr;
     QAction* mnusalir = nullptr;
     QAction* mnuacercade = nullptr;
     QStatusBar* StatusBar1 = nullptr;

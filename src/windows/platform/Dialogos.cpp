@@ -10,6 +10,7 @@
 
 namespace {
 std::function<QString(const QString&, const QString&)> dialogoGuardar;
+std::function<QString(const QString&, const QString&)> dialogoAbrir;
 std::function<bool(const QString&)> borrado;
 } // namespace
 
@@ -17,6 +18,12 @@ QString DialogoGuardarArchivo(QWidget* padre, const QString& titulo, const QStri
     if (dialogoGuardar)
         return dialogoGuardar(titulo, filtro);
     return QFileDialog::getSaveFileName(padre, titulo, QString(), filtro);
+}
+
+QString DialogoAbrirArchivo(QWidget* padre, const QString& titulo, const QString& filtro) {
+    if (dialogoAbrir)
+        return dialogoAbrir(titulo, filtro);
+    return QFileDialog::getOpenFileName(padre, titulo, QString(), filtro);
 }
 
 QString NombreConExtension(const QString& ruta, const QString& extension) {
@@ -48,6 +55,10 @@ bool BorrarArchivo(const QString& ruta) {
 
 void SustituirDialogoGuardar(std::function<QString(const QString&, const QString&)> f) {
     dialogoGuardar = std::move(f);
+}
+
+void SustituirDialogoAbrir(std::function<QString(const QString&, const QString&)> f) {
+    dialogoAbrir = std::move(f);
 }
 
 void SustituirBorrado(std::function<bool(const QString&)> f) {
