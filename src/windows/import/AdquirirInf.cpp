@@ -436,9 +436,8 @@ void AdquirirInf::importar() {
                   .arg(QDir::toNativeSeparators(ruta)));
     MsgBox(QStringLiteral("Infracciones Agregadas a la Base de Datos"), kAviso, Icono::Informacion);
     if (r.omitidos > 0)
-        MsgBox(QStringLiteral("Se guardaron %1 registros nuevos; %2 registros que ya estaban guardados no se "
-                              "repitieron.")
-                   .arg(NumeroConPuntos(r.registros), NumeroConPuntos(r.omitidos)),
+        MsgBox(QStringLiteral("Registros nuevos guardados: %1. Ya estaban guardados y no se repitieron: %2.")
+                   .arg(TextoRegistros(r.registros), TextoRegistros(r.omitidos)),
                kAviso, Icono::Informacion);
     // Announced only when it happened: a kept file was reported above.
     if (r.borrado == EstadoBorrado::Borrado)

@@ -31,17 +31,17 @@ const QString kTituloVerificar = QStringLiteral("Verificar archivo");
 const QString kFiltroKvd = QStringLiteral("Archivos de inspección (*.kvd);;Todos los archivos (*)");
 const QColor kColorCambios(255, 236, 150);
 
-QString registros(qint64 n) {
-    return n == 1 ? QStringLiteral("1 registro") : QStringLiteral("%1 registros").arg(NumeroConPuntos(n));
-}
-
 QString lineaImportacion(const ImportacionRegistrada& i) {
     return QStringLiteral("el %1 por %2 en el equipo %3, cliente %4, archivo \"%5\" (%6 guardados)")
         .arg(MomentoTexto(i.momento), i.usuario, i.equipo, i.numeroCliente, i.nombreArchivo,
-             registros(i.guardados));
+             TextoRegistros(i.guardados));
 }
 
 } // namespace
+
+QString TextoRegistros(qint64 n) {
+    return n == 1 ? QStringLiteral("1 registro") : QStringLiteral("%1 registros").arg(NumeroConPuntos(n));
+}
 
 QString HuellaCorta(const QString& sha256) {
     return sha256.left(12) + QStringLiteral("…");
@@ -63,21 +63,21 @@ QString TextoConfirmacionImportacion(const QString& numeroCliente, qsizetype tot
     if (a.solapados == 0 && a.cambios.empty())
         return QString();
     QString texto =
-        QStringLiteral("Cliente %1: el archivo contiene %2.").arg(numeroCliente, registros(total));
+        QStringLiteral("Cliente %1: el archivo contiene %2.").arg(numeroCliente, TextoRegistros(total));
     if (!a.cambios.empty())
         texto += QStringLiteral("\n\nLa configuración del equipo cambió desde la importación anterior:\n") +
                  DescribirCambios(a.cambios);
     if (a.solapados == 0)
         return texto + QStringLiteral("\n\n¿Desea importar el archivo?");
     const qsizetype nuevos = total - a.solapados;
+    texto += QStringLiteral("\n\n%1 ya %2 para este cliente (misma fecha, hora, estatus y nivel).")
+                 .arg(TextoRegistros(a.solapados),
+                      a.solapados == 1 ? QStringLiteral("está guardado") : QStringLiteral("están guardados"));
     texto +=
-        QStringLiteral("\n\n%1 ya %2 guardados para este cliente (misma fecha, hora, estatus y nivel).")
-            .arg(registros(a.solapados), a.solapados == 1 ? QStringLiteral("está") : QStringLiteral("están"));
-    texto += QStringLiteral("\n\nSí: guardar solo %1 %2.")
-                 .arg(nuevos == 1 ? QStringLiteral("el registro nuevo")
-                                  : QStringLiteral("los %1 registros nuevos"))
-                 .arg(NumeroConPuntos(nuevos));
-    texto += QStringLiteral("\nNo: guardar %1, también los repetidos.").arg(registros(total));
+        nuevos == 1
+            ? QStringLiteral("\n\nSí: guardar solo el registro nuevo.")
+            : QStringLiteral("\n\nSí: guardar solo los %1 registros nuevos.").arg(NumeroConPuntos(nuevos));
+    texto += QStringLiteral("\nNo: guardar %1, también los repetidos.").arg(TextoRegistros(total));
     texto += QStringLiteral("\nCancelar: no guardar nada.");
     return texto;
 }
@@ -311,7 +311,7 @@ void HistorialImportaciones::verInfracciones() {
     }
     MostrarInfracciones(*grid_, filas_, vista_->font());
     lblInfracciones->setText(QStringLiteral("Infracciones de la importación del %1 (%2):")
-                                 .arg(MomentoTexto(i->momento), registros(i->guardados)));
+                                 .arg(MomentoTexto(i->momento), TextoRegistros(i->guardados)));
 }
 
 void HistorialImportaciones::guardarOriginal() {
@@ -363,13 +363,14 @@ void HistorialImportaciones::eliminar() {
         const qint64 filas = oficina_.registrosDeImportacion(elegida.id);
         if (MsgBox(QStringLiteral("Se eliminará la importación del %1 (archivo \"%2\") y %3 de infracciones "
                                   "que guardó. Esta acción no se puede deshacer.\n\n¿Desea continuar?")
-                       .arg(MomentoTexto(elegida.momento), elegida.nombreArchivo, registros(filas)),
+                       .arg(MomentoTexto(elegida.momento), elegida.nombreArchivo, TextoRegistros(filas)),
                    QStringLiteral("Eliminar importación"), Icono::Exclamacion,
                    Botones::NoSi) != Respuesta::Si)
             return;
         const qint64 borradas = oficina_.eliminarImportacion(elegida.id);
-        MsgBox(QStringLiteral("Se eliminó la importación y %1 de infracciones.").arg(registros(borradas)),
-               kTitulo, Icono::Informacion);
+        MsgBox(
+            QStringLiteral("Se eliminó la importación y %1 de infracciones.").arg(TextoRegistros(borradas)),
+            kTitulo, Icono::Informacion);
     } catch (const ErrorBD& e) {
         MostrarError(e);
     }

@@ -19,6 +19,8 @@ QString TextoConfirmacionImportacion(const QString& numeroCliente, qsizetype reg
                                      const AnalisisImportacion& analisis);
 QString TextoVerificacion(const QString& nombreArchivo, const QString& sha256,
                           const std::vector<ImportacionRegistrada>& importaciones);
+// "1 registro", "12.345 registros".
+QString TextoRegistros(qint64 n);
 // The first characters of a SHA-256, as the list shows it (the whole one on hover and copy).
 QString HuellaCorta(const QString& sha256);
 
