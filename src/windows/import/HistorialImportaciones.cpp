@@ -74,7 +74,8 @@ QString TextoConfirmacionImportacion(const QString& numeroCliente, qsizetype tot
                  .arg(TextoRegistros(a.solapados),
                       a.solapados == 1 ? QStringLiteral("está guardado") : QStringLiteral("están guardados"));
     texto +=
-        nuevos == 1
+        nuevos == 0 ? QStringLiteral("\n\nSí: no repetirlos (el archivo no tiene registros nuevos).")
+        : nuevos == 1
             ? QStringLiteral("\n\nSí: guardar solo el registro nuevo.")
             : QStringLiteral("\n\nSí: guardar solo los %1 registros nuevos.").arg(NumeroConPuntos(nuevos));
     texto += QStringLiteral("\nNo: guardar %1, también los repetidos.").arg(TextoRegistros(total));
