@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QDateTime>
+#include <QImage>
 #include <QPageLayout>
 #include <QString>
 
@@ -24,6 +25,9 @@ struct DatosInforme {
     QString direccionLocal; // Etiqueta19
     std::vector<RegistroInforme> registros;
     QDateTime generado = QDateTime::currentDateTime(); // report footer
+    // When either is set, a page with them comes before the table (the client's charts).
+    QImage graficoNiveles;
+    QImage graficoSemana;
 };
 
 // Title and premises line as the report header shows them.
@@ -79,6 +83,7 @@ private:
     void dibujarDetalle(QPainter& p, int y, const RegistroInforme& registro) const;
     void dibujarPiePagina(QPainter& p, int y, int pagina, int total) const;
     void dibujarPieInforme(QPainter& p, int y) const;
+    void dibujarGraficos(QPainter& p, int altoUtil) const;
 
     DatosInforme datos_;
 };
