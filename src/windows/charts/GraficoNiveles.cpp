@@ -82,22 +82,30 @@ void GraficoNiveles::setSerie(std::shared_ptr<const SerieNiveles> serie) {
 
     linea_ = new QLineSeries;
     linea_->setName(QStringLiteral("Nivel dB"));
-    linea_->setPen(QPen(QColor(110, 110, 110), 1));
+    linea_->setPen(QPen(QColor(170, 170, 170), 1));
     grafico->addSeries(linea_);
+    // Several statuses share a colour in the grid: they keep it and differ in the marker's shape.
+    static constexpr QScatterSeries::MarkerShape kFormas[] = {
+        QScatterSeries::MarkerShapeCircle,   QScatterSeries::MarkerShapeRectangle,
+        QScatterSeries::MarkerShapeTriangle, QScatterSeries::MarkerShapeRotatedRectangle,
+        QScatterSeries::MarkerShapeStar,     QScatterSeries::MarkerShapePentagon};
+    QList<QRgb> usados;
     for (const QString& estatus : serie_->estatus) {
         auto* puntos = new QScatterSeries;
         puntos->setName(textoEstatus(estatus));
         const QColor color = ColorEstatus(estatus);
+        usados.append(color.rgb());
+        puntos->setMarkerShape(kFormas[(usados.count(color.rgb()) - 1) % std::size(kFormas)]);
         puntos->setColor(color);
         // Yellow on white needs an outline to be seen.
         puntos->setBorderColor(color.darker(170));
-        puntos->setMarkerSize(7);
+        puntos->setMarkerSize(8);
         grafico->addSeries(puntos);
         porEstatus_.push_back(puntos);
     }
     limite_ = new QLineSeries;
     limite_->setName(QStringLiteral("Max. dB"));
-    QPen pluma(QColor(0, 70, 200), 2);
+    QPen pluma(QColor(0, 60, 220), 3);
     pluma.setStyle(Qt::DashLine);
     limite_->setPen(pluma);
     grafico->addSeries(limite_);

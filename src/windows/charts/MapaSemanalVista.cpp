@@ -47,21 +47,21 @@ public:
             p->setPen(QPen(opcion.palette.highlight().color(), 2));
             p->drawRect(opcion.rect.adjusted(1, 1, -1, -1));
         }
+        // A fixed line per status, so a line means the same status in every cell.
         const MapaSemanal& m = modelo->mapa();
         const int alto = opcion.fontMetrics.height();
-        int y = opcion.rect.top() + 2;
         for (std::size_t e = 0; e < m.porEstatus.size(); ++e) {
             const int n = m.porEstatus[e][static_cast<std::size_t>(indice.row())]
                                       [static_cast<std::size_t>(indice.column())];
             if (n == 0)
                 continue;
+            const int y = opcion.rect.top() + 2 + static_cast<int>(e) * alto;
             const QRect cuadro(opcion.rect.left() + 3, y + (alto - 7) / 2, 7, 7);
             p->fillRect(cuadro, ColorEstatus(m.estatus.at(static_cast<qsizetype>(e))));
             p->setPen(Qt::black);
             p->drawRect(cuadro);
             p->drawText(QRect(cuadro.right() + 2, y, opcion.rect.right() - cuadro.right() - 3, alto),
                         Qt::AlignRight | Qt::AlignVCenter, QString::number(n));
-            y += alto;
         }
         p->restore();
     }
@@ -117,7 +117,8 @@ QVariant ModeloMapaSemanal::data(const QModelIndex& indice, int rol) const {
     case Qt::DisplayRole:
         return n > 0 ? QString::number(n) : QString();
     case Qt::BackgroundRole:
-        return sombra(n, maximo());
+        // Lighter under the per-status lines, so their squares and counts stay readable.
+        return modo_ == kPorEstatus ? sombra(n, maximo() * 3) : sombra(n, maximo());
     case Qt::ForegroundRole:
         return n * 2 > maximo() ? QColor(Qt::white) : QColor(Qt::black);
     case Qt::TextAlignmentRole:
@@ -178,17 +179,9 @@ MapaSemanalVista::MapaSemanalVista(QWidget* parent)
 }
 
 void MapaSemanalVista::ajustarFilas() {
-    int lineas = 1;
-    if (modelo_->modo() == ModeloMapaSemanal::kPorEstatus) {
-        const MapaSemanal& m = modelo_->mapa();
-        for (std::size_t d = 0; d < 7; ++d)
-            for (std::size_t h = 0; h < 24; ++h) {
-                int n = 0;
-                for (const CuadroSemanal& c : m.porEstatus)
-                    n += c[d][h] > 0 ? 1 : 0;
-                lineas = std::max(lineas, n);
-            }
-    }
+    const int lineas = modelo_->modo() == ModeloMapaSemanal::kPorEstatus
+                           ? std::max<int>(1, modelo_->mapa().estatus.size())
+                           : 1;
     const int disponible = viewport()->height() / 7;
     const int necesario = lineas * fontMetrics().height() + 6;
     for (int d = 0; d < 7; ++d)

@@ -3,10 +3,12 @@
 #include "Oficina.h"
 #include "charts/GraficoNiveles.h"
 #include "charts/MapaSemanalVista.h"
+#include "clients/VistaInfracciones.h"
 #include "platform/Dialogos.h"
 #include "platform/Mensajes.h"
 
 #include <QComboBox>
+#include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
 #include <QHBoxLayout>
@@ -116,7 +118,11 @@ VentanaGrafico::VentanaGrafico(Oficina& oficina) : QWidget(nullptr, Qt::Window),
     modoMapa_->setAccessibleName(QStringLiteral("Mostrar"));
     fila->addWidget(etiqueta);
     fila->addWidget(modoMapa_);
-    fila->addStretch(1);
+    leyendaMapa_ = new QLabel;
+    leyendaMapa_->setObjectName(QStringLiteral("LeyendaMapa"));
+    leyendaMapa_->setTextFormat(Qt::RichText);
+    leyendaMapa_->setWordWrap(true);
+    fila->addWidget(leyendaMapa_, 1);
     semana->addLayout(fila);
     mapa_ = new MapaSemanalVista;
     semana->addWidget(mapa_, 1);
@@ -150,8 +156,7 @@ VentanaGrafico::VentanaGrafico(Oficina& oficina) : QWidget(nullptr, Qt::Window),
         if (i == 1)
             mostrarMapa();
     });
-    connect(modoMapa_, &QComboBox::activated, this,
-            [this] { mapa_->modelo().setModo(modoMapa_->currentData().toInt()); });
+    connect(modoMapa_, &QComboBox::activated, this, [this] { cambiarModoMapa(); });
 
     connect(&oficina_, &Oficina::seleccionCambiada, this, [this] { recargar(); });
     connect(&oficina_, &Oficina::infraccionesCambiadas, this, [this] { recargar(); });
@@ -200,6 +205,22 @@ void VentanaGrafico::mostrarMapa() {
     mapa_->modelo().setMapa(std::move(m));
     mapa_->modelo().setModo(nuevoModo);
     modoMapa_->setCurrentIndex(modoMapa_->findData(mapa_->modelo().modo()));
+    cambiarModoMapa();
+}
+
+void VentanaGrafico::cambiarModoMapa() {
+    ModeloMapaSemanal& modelo = mapa_->modelo();
+    modelo.setModo(modoMapa_->currentData().toInt());
+    // Which line is which status: the order of the lines, top to bottom.
+    QString leyenda;
+    if (modelo.modo() == ModeloMapaSemanal::kPorEstatus) {
+        leyenda = QStringLiteral("Líneas de arriba abajo:");
+        for (const QString& e : modelo.mapa().estatus)
+            leyenda += QStringLiteral("&nbsp; <span style=\"color:%1\">&#9632;</span>&nbsp;%2")
+                           .arg(ColorEstatus(e).name(),
+                                (e.isEmpty() ? QStringLiteral("(sin estatus)") : e).toHtmlEscaped());
+    }
+    leyendaMapa_->setText(leyenda);
 }
 
 void VentanaGrafico::mostrarVista(int vista) {
@@ -274,6 +295,8 @@ ImagenesGrafico DibujarGraficosInforme(Oficina& oficina, QSize tamano) {
     grafico.setSerie(std::make_shared<SerieNiveles>(
         SerieDeFilas(oficina.infracciones(), oficina.fechaInicio(), oficina.fechaFin())));
     grafico.verTodo();
+    // The chart lays its axes out in posted events: they must have run before it is drawn.
+    QCoreApplication::sendPostedEvents();
     imagenes.niveles = pintar(grafico, 2);
 
     MapaSemanalVista mapa;

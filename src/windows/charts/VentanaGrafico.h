@@ -36,6 +36,7 @@ private:
     explicit VentanaGrafico(Oficina& oficina);
     void recargar();
     void mostrarMapa();
+    void cambiarModoMapa();
     void guardarImagen();
 
     Oficina& oficina_;
@@ -45,6 +46,7 @@ private:
     MapaSemanalVista* mapa_ = nullptr;
     QComboBox* modoMapa_ = nullptr;
     QLabel* senalado_ = nullptr;
+    QLabel* leyendaMapa_ = nullptr;
     QLabel* resumen_ = nullptr;
     QPushButton* verTodo_ = nullptr;
     QPushButton* guardar_ = nullptr;
