@@ -97,14 +97,13 @@ void ReduccionAlAcercar(benchmark::State& state) {
             ReducirPuntos(s.puntos, desde, desde + ancho, 1000, static_cast<int>(s.estatus.size())).size());
 }
 
-// From the button to the window painted on the screen, at 1024x700.
+// From the button to the window painted on the screen, at its opening size.
 void MostrarVentana(benchmark::State& state) {
     Oficina& o = oficina();
     std::size_t dibujados = 0;
     for (auto _ : state) {
         VentanaGrafico::Mostrar(o);
         VentanaGrafico* v = VentanaGrafico::instancia();
-        v->resize(1024, 700);
         QApplication::processEvents();
         dibujados = v->grafico().puntosDibujados();
         state.PauseTiming();

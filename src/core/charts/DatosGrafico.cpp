@@ -43,11 +43,24 @@ private:
 };
 
 std::optional<float> leerNumero(const QString& texto) {
+    // Levels are whole numbers ("095"): read them directly, the general parser only otherwise.
+    int v = 0, digitos = 0;
+    for (const QChar c : texto) {
+        if (c >= QLatin1Char('0') && c <= QLatin1Char('9') && digitos < 6) {
+            v = v * 10 + (c.unicode() - '0');
+            ++digitos;
+        } else if (c != QLatin1Char(' ') || digitos > 0) {
+            digitos = -1;
+            break;
+        }
+    }
+    if (digitos > 0)
+        return static_cast<float>(v);
     bool ok = false;
-    const float v = texto.trimmed().toFloat(&ok);
-    if (!ok || !std::isfinite(v))
+    const float f = texto.trimmed().toFloat(&ok);
+    if (!ok || !std::isfinite(f))
         return std::nullopt;
-    return v;
+    return f;
 }
 
 } // namespace

@@ -26,8 +26,8 @@ struct DatosInforme {
     std::vector<RegistroInforme> registros;
     QDateTime generado = QDateTime::currentDateTime(); // report footer
     // When either is set, a page with them comes before the table (the client's charts).
-    QImage graficoNiveles;
-    QImage graficoSemana;
+    QImage graficoNiveles{};
+    QImage graficoSemana{};
 };
 
 // Title and premises line as the report header shows them.

@@ -59,8 +59,14 @@ GraficoNiveles::GraficoNiveles(QWidget* parent) : QChartView(parent) {
 
 qreal GraficoNiveles::xDeMs(qint64 ms) const {
     // The axis labels local time: the wall-clock time is placed at the local instant that shows it.
-    const QDateTime pared = FechaHoraDeMs(ms);
-    return static_cast<qreal>(QDateTime(pared.date(), pared.time(), Qt::LocalTime).toMSecsSinceEpoch());
+    // Offsets change only on the hour, and neighbouring points share it: one conversion per hour.
+    const qint64 hora = ms >= 0 ? ms / kHora : (ms - kHora + 1) / kHora;
+    if (hora != horaDesfase_) {
+        const QDateTime pared = FechaHoraDeMs(hora * kHora);
+        desfase_ = QDateTime(pared.date(), pared.time(), Qt::LocalTime).toMSecsSinceEpoch() - hora * kHora;
+        horaDesfase_ = hora;
+    }
+    return static_cast<qreal>(ms + desfase_);
 }
 
 qint64 GraficoNiveles::msDeX(qreal x) const {

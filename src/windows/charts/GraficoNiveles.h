@@ -4,6 +4,7 @@
 
 #include <QChartView>
 
+#include <limits>
 #include <memory>
 #include <vector>
 
@@ -59,6 +60,8 @@ private:
     std::vector<std::size_t> dibujados_;
     qint64 todoDesde_ = 0;
     qint64 todoHasta_ = 0;
+    mutable qint64 horaDesfase_ = std::numeric_limits<qint64>::min(); // the hour desfase_ is for
+    mutable qint64 desfase_ = 0;
     bool redibujoPendiente_ = false;
     bool ajustando_ = false;
     QDateTimeAxis* ejeX_ = nullptr;
