@@ -208,11 +208,18 @@ bool Impresion::imprimir(QPagedPaintDevice* dispositivo) const {
 
     const std::vector<Pagina> paginas = paginar(altoUtil);
     const std::vector<QString> procedencia = lineasProcedencia();
-    const int total = static_cast<int>(paginas.size());
+    const int graficos = datos_.graficoNiveles.isNull() && datos_.graficoSemana.isNull() ? 0 : 1;
+    const int total = static_cast<int>(paginas.size()) + graficos;
     p.setRenderHint(QPainter::Antialiasing);
     p.setRenderHint(QPainter::TextAntialiasing);
-    for (int k = 0; k < total; ++k) {
-        if (k > 0 && !dispositivo->newPage()) {
+    if (graficos) {
+        p.scale(dpiX / 1440.0 * escala, dpiY / 1440.0 * escala);
+        p.translate(margenX, 0);
+        dibujarGraficos(p, altoUtil);
+        dibujarPiePagina(p, altoUtil - kAltoPiePagina, 1, total);
+    }
+    for (int k = 0; k < total - graficos; ++k) {
+        if ((k > 0 || graficos) && !dispositivo->newPage()) {
             p.end();
             return false;
         }
@@ -243,7 +250,7 @@ bool Impresion::imprimir(QPagedPaintDevice* dispositivo) const {
             dibujarProcedencia(p, y, procedencia[static_cast<size_t>(linea)], linea == 0);
             y += kAltoProcedencia;
         }
-        dibujarPiePagina(p, altoUtil - kAltoPiePagina, k + 1, total);
+        dibujarPiePagina(p, altoUtil - kAltoPiePagina, k + 1 + graficos, total);
     }
     return p.end();
 }
@@ -347,4 +354,22 @@ void Impresion::dibujarPieInforme(QPainter& p, int y) const {
     etiqueta(p, QRectF(12755, y + 227, 510, 270), QStringLiteral("a las"));
     etiqueta(p, QRectF(13266, y + 227, 1361, 240), HoraLargaInforme(datos_.generado.time()),
              Qt::AlignHCenter);
+}
+
+void Impresion::dibujarGraficos(QPainter& p, int altoUtil) const {
+    dibujarCabeceraInforme(p, 0);
+    int y = kAltoCabeceraInforme + 120;
+    const QImage* imagenes[] = {&datos_.graficoNiveles, &datos_.graficoSemana};
+    const int cuantas = (imagenes[0]->isNull() ? 0 : 1) + (imagenes[1]->isNull() ? 0 : 1);
+    const int alto = (altoUtil - kAltoPiePagina - y - 120 * cuantas) / std::max(1, cuantas);
+    p.setRenderHint(QPainter::SmoothPixmapTransform);
+    for (const QImage* imagen : imagenes) {
+        if (imagen->isNull())
+            continue;
+        // As large as the box allows, keeping the picture's proportions, centred across.
+        const QSizeF tam =
+            QSizeF(imagen->size()).scaled(QSizeF(kAnchoInforme - 120, alto), Qt::KeepAspectRatio);
+        p.drawImage(QRectF((kAnchoInforme - tam.width()) / 2, y, tam.width(), tam.height()), *imagen);
+        y += static_cast<int>(tam.height()) + 120;
+    }
 }

@@ -3,6 +3,7 @@
 #include "import/RegistroImportaciones.h"
 
 #include <QDateTime>
+#include <QImage>
 #include <QPageLayout>
 #include <QString>
 
@@ -27,8 +28,11 @@ struct DatosInforme {
     std::vector<RegistroInforme> registros;
     QDateTime generado = QDateTime::currentDateTime(); // report footer
     // The imports behind the printed rows, listed in small print at the end.
-    std::vector<ImportacionRegistrada> importaciones;
+    std::vector<ImportacionRegistrada> importaciones{};
     qsizetype anteriores = 0;
+    // When either is set, a page with them comes before the table (the client's charts).
+    QImage graficoNiveles{};
+    QImage graficoSemana{};
 };
 
 // Title and premises line as the report header shows them.
@@ -92,6 +96,7 @@ private:
     void dibujarPiePagina(QPainter& p, int y, int pagina, int total) const;
     void dibujarPieInforme(QPainter& p, int y) const;
     void dibujarProcedencia(QPainter& p, int y, const QString& linea, bool titulo) const;
+    void dibujarGraficos(QPainter& p, int altoUtil) const;
 
     DatosInforme datos_;
 };

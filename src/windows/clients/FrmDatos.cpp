@@ -2,6 +2,8 @@
 
 #include "Oficina.h"
 #include "accounts/CuentasUsuario.h"
+#include "charts/DatosGrafico.h"
+#include "charts/VentanaGrafico.h"
 #include "clients/Cliente.h"
 #include "clients/Imagenes.h"
 #include "clients/SelectoresFecha.h"
@@ -191,6 +193,13 @@ void FrmDatos::construir() {
         if (i != 3)
             botones->addWidget(b);
     }
+    cmdGrafico = new QPushButton(QStringLiteral("Gráfico de Niveles"));
+    cmdGrafico->setObjectName(QStringLiteral("cmdGrafico"));
+    cmdGrafico->setAutoDefault(false);
+    cmdGrafico->setToolTip(
+        QStringLiteral("Niveles en el tiempo e infracciones por día y hora del cliente seleccionado"));
+    cmdGrafico->setEnabled(false);
+    botones->addWidget(cmdGrafico);
     opciones->addWidget(Frame1, 1);
 
     Frame5 = new QGroupBox(QStringLiteral("Filtrar Datos"));
@@ -419,6 +428,7 @@ void FrmDatos::construir() {
                         cmdOpciones[5],
                         cmdOpciones[6],
                         cmdOpciones[7],
+                        cmdGrafico,
                         cmdOpciones[3],
                         flexVista,
                         NLocal,
@@ -529,6 +539,7 @@ void FrmDatos::conectar() {
     connect(cmdOpciones[5], &QPushButton::clicked, this, [this] { MostrarAdquirirInf(oficina_); });
     connect(cmdOpciones[6], &QPushButton::clicked, this, [this] { MostrarCuentasUsuario(oficina_); });
     connect(cmdOpciones[7], &QPushButton::clicked, this, [this] { Imprimir(); });
+    connect(cmdGrafico, &QPushButton::clicked, this, [this] { VentanaGrafico::Mostrar(oficina_); });
     connect(mnusalir, &QAction::triggered, this, [this] { close(); });
     connect(mnuHistorial, &QAction::triggered, this,
             [this] { MostrarHistorialImportaciones(oficina_, this); });
@@ -659,6 +670,7 @@ void FrmDatos::mostrarSeleccion() {
 
 void FrmDatos::mostrarInfracciones() {
     MostrarInfracciones(*flex2, oficina_.infracciones(), flex2Vista->font());
+    cmdGrafico->setEnabled(HayFilasInfraccion(oficina_.infracciones()));
     const TextosBandas t = oficina_.textosBandas();
     QLineEdit* const act[] = {ActBHA, ActBHB, ActBHC};
     QLineEdit* const ini[] = {InicioBHA, InicioBHB, InicioBHC};

@@ -71,6 +71,10 @@ private:
     // Option buttons 0..7: Nuevo, Editar, Eliminar, Salir, Exportar Excel,
     // Adquirir Datos de Inspección, Config. Cuentas, Imprimir
     std::array<QPushButton*, 8> cmdOpciones{};
+
+    // "Gráfico de Niveles": enabled while the selected client has infractions.
+    QPushButton* cmdGrafico = nullptr;
+
     QGroupBox* Frame1 = nullptr; // Control de Clientes
     QGroupBox* Frame2 = nullptr; // Listado de Clientes
     QGroupBox* Frame3 = nullptr; // Local Asociado al Cliente
