@@ -134,7 +134,8 @@ inline void agregarInfraccionesRepartidas(Database& db, int clientes, qint64 can
 
 // The largest file the device's counters allow: 65,534 records alternating status 1 with
 // the group mark and status 2 without it.
-inline QByteArray archivoMaximo(const QByteArray& cliente = "0001") {
+// `anio` (two digits) dates the records: files of different years share no record and no bytes.
+inline QByteArray archivoMaximo(const QByteArray& cliente = "0001", const QByteArray& anio = "11") {
     QByteArray d = cliente + QByteArray("280911"
                                         "140530"
                                         "085"
@@ -151,22 +152,22 @@ inline QByteArray archivoMaximo(const QByteArray& cliente = "0001") {
                                         ";\r");
     d.reserve(kLongitudCabecera + kLongitudRegistro * 2 * kMaximoContador);
     for (int i = 0; i < kMaximoContador; ++i) {
-        d += "110928"
-             "140530"
-             "125"
-             "1"
-             "1"
-             "085"
-             "042"
-             ".\n"; // status 1, group mark
-        d += "110928"
-             "140531"
-             "124"
-             "0"
-             "2"
-             "092"
-             "010"
-             " \n"; // status 2
+        d += anio + "0928"
+                    "140530"
+                    "125"
+                    "1"
+                    "1"
+                    "085"
+                    "042"
+                    ".\n"; // status 1, group mark
+        d += anio + "0928"
+                    "140531"
+                    "124"
+                    "0"
+                    "2"
+                    "092"
+                    "010"
+                    " \n"; // status 2
     }
     return d;
 }
