@@ -6,6 +6,7 @@
 #include <QFileInfo>
 #include <QSysInfo>
 
+#include <optional>
 #include <string>
 #include <unordered_set>
 
@@ -92,12 +93,40 @@ std::string claveRegistro(const RegistroInfraccion& r) {
     return clave;
 }
 
-Claves clavesGuardadas(Database& db, const QString& numeroCliente) {
+// The earliest and latest record date of a checked file as stored ("20" + yymmdd), read from the
+// bytes; none when some date is not all digits (then the whole client is compared).
+std::optional<std::pair<QString, QString>> rangoFechas(const QByteArray& datos) {
+    QByteArray menor, mayor;
+    for (qsizetype p = kLongitudCabecera; p + kLongitudRegistro <= datos.size(); p += kLongitudRegistro) {
+        const QByteArray fecha = datos.mid(p, 6);
+        for (char c : fecha)
+            if (c < '0' || c > '9')
+                return std::nullopt;
+        if (menor.isEmpty() || fecha < menor)
+            menor = fecha;
+        if (mayor.isEmpty() || fecha > mayor)
+            mayor = fecha;
+    }
+    if (menor.isEmpty())
+        return std::nullopt;
+    return std::pair(QStringLiteral("20") + QString::fromLatin1(menor),
+                     QStringLiteral("20") + QString::fromLatin1(mayor));
+}
+
+// The client's stored rows that may equal a record of the file: only its dates are read, through
+// the (client, date) index, so a client with years of rows costs nothing here.
+Claves clavesGuardadas(Database& db, const QString& numeroCliente, const QByteArray& datos) {
+    const std::optional<std::pair<QString, QString>> rango = rangoFechas(datos);
     // The status is stored in the Microfono column.
     Statement st(
         db, QStringLiteral("SELECT FechaInfraccion, HoraInfraccion, Microfono, NiveldB FROM Infracciones "
-                           "WHERE NumeroCliente = ?"));
+                           "WHERE NumeroCliente = ?%1")
+                .arg(rango ? QStringLiteral(" AND FechaInfraccion BETWEEN ? AND ?") : QString()));
     st.enlazar(1, numeroCliente);
+    if (rango) {
+        st.enlazar(2, rango->first);
+        st.enlazar(3, rango->second);
+    }
     Claves claves;
     std::string clave;
     while (st.paso()) {
@@ -118,7 +147,7 @@ AnalisisImportacion analizarImportacion(Database& db, const ArchivoImportacion& 
     AnalisisImportacion a;
     a.previas = ImportacionesConHuella(db, archivo.sha256);
     const QString& numero = archivo.cabecera.numeroCliente;
-    const Claves guardadas = clavesGuardadas(db, numero);
+    const Claves guardadas = clavesGuardadas(db, numero, archivo.datos);
     if (!guardadas.empty()) {
         DecodificadorRegistros dec(archivo.datos);
         RegistroInfraccion r;
@@ -149,7 +178,8 @@ ResultadoImportacion escribirImportacion(Database& db, const ArchivoImportacion&
         r.clientesActualizados = db.filasAfectadas();
 
         // Read inside the transaction: what is compared is what the rows will join.
-        const Claves guardadas = datos.omitirSolapados ? clavesGuardadas(db, c.numeroCliente) : Claves();
+        const Claves guardadas =
+            datos.omitirSolapados ? clavesGuardadas(db, c.numeroCliente, archivo.datos) : Claves();
         ImportacionRegistrada entrada;
         entrada.numeroCliente = c.numeroCliente;
         entrada.nombreArchivo =
