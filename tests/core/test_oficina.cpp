@@ -227,7 +227,7 @@ TEST_F(OficinaTest, ImportarSellaElUsuarioDeLaSesionYRefrescaElClienteSelecciona
     const qint64 id = oficina.clienteEnFila(4).id;
     oficina.seleccionar(id);
     EXPECT_TRUE(oficina.infracciones().empty());
-    oficina.establecerUsuario(QStringLiteral("Invitado"));
+    ASSERT_TRUE(oficina.iniciarSesion(QStringLiteral("Invitado"), QString()));
 
     ArchivoImportacion archivo;
     ASSERT_TRUE(prepararImportacion(prueba::archivo("12"), archivo).ok());
