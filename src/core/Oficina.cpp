@@ -7,6 +7,7 @@
 #include "store/Contrasenas.h"
 #include "store/Recordset.h"
 #include "store/Sentencias.h"
+#include "store/ServidorPg.h"
 #include "store/modVarios.h"
 
 #include <algorithm>
@@ -121,7 +122,15 @@ TextosBandas CalcularTextosBandas(const QStringList& bandas) {
 
 // ---------------------------------------------------------------------------------------------
 
-Oficina::Oficina(QObject* parent) : QObject(parent) {}
+Oficina::Oficina(QObject* parent) : QObject(parent) {
+    // Another desk changed the shared register: show it. A failing read keeps the older list.
+    connect(&AvisosRegistro::instancia(), &AvisosRegistro::registroCambiado, this, [this] {
+        try {
+            recargarClientes();
+        } catch (const ErrorBD&) {
+        }
+    });
+}
 
 Oficina::~Oficina() {
     CerrarConexion1();
@@ -267,8 +276,11 @@ void Oficina::cargarSeleccionado() {
     infracciones_.shrink_to_fit();
     bandas_.clear();
     ilegibles_ = 0;
+    versionSeleccionado_ = -1;
     if (!seleccionado_)
         return;
+    const std::vector<QStringList> version = leerPorSlot3(Sentencias::versionCliente(seleccionado_->id));
+    versionSeleccionado_ = version.empty() ? -1 : version.front().value(0).toLongLong();
     infracciones_ = FilasConSeparadores(leerPorSlot3(Sentencias::infraccionesCliente(seleccionado_->numero)));
     const std::vector<QStringList> bandas = leerPorSlot3(Sentencias::bandasCliente(seleccionado_->numero));
     if (!bandas.empty())
@@ -288,9 +300,26 @@ int Oficina::establecerRango(const QDate& inicio, const QDate& fin) {
 
 void Oficina::guardarCliente(const QStringList& valores, qint64 id) {
     Database& db = BaseDatosCompartida();
-    const Consulta c =
-        id != 0 ? Sentencias::actualizarCliente(valores, id) : Sentencias::insertarCliente(valores);
+    const bool comprobar = id != 0 && id == idSeleccionado() && versionSeleccionado_ >= 0;
+    const Consulta c = comprobar ? Sentencias::actualizarClienteSiVersion(valores, id, versionSeleccionado_)
+                       : id != 0 ? Sentencias::actualizarCliente(valores, id)
+                                 : Sentencias::insertarCliente(valores);
     db.ejecutar(c.sql, c.parametros);
+    if (comprobar && db.filasAfectadas() == 0) {
+        // Changed (or deleted) at another desk since it was read: nothing written, current data shown.
+        try {
+            recargarClientes();
+        } catch (const ErrorBD&) {
+        }
+        if (!seleccionado_ || seleccionado_->id != id)
+            throw ErrorBD(QStringLiteral("Otro puesto eliminó este cliente mientras usted lo editaba. Sus "
+                                         "cambios no se guardaron."));
+        throw ErrorBD(QStringLiteral("Otro puesto modificó este cliente después de que usted lo abriera. Sus "
+                                     "cambios no se guardaron, para no borrar los del otro puesto. Datos "
+                                     "actuales: número %1, nombre «%2», local «%3». Revíselos y vuelva a "
+                                     "guardar.")
+                          .arg(seleccionado_->numero, seleccionado_->nombre, seleccionado_->nombreLocal));
+    }
     // Saved: a failing re-read must not look like a failed save, which would invite a second one.
     try {
         recargarClientes();

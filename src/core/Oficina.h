@@ -119,6 +119,9 @@ public:
     // Selects the listed client with that id; any other id (0 included) selects none.
     void seleccionar(qint64 id);
     qint64 idSeleccionado() const { return seleccionado_ ? seleccionado_->id : 0; }
+    // The row version the selected client was read with; a save from it is refused once another
+    // desk changed the row.
+    qint64 versionSeleccionado() const { return versionSeleccionado_; }
     const std::optional<Cliente>& clienteSeleccionado() const { return seleccionado_; }
     // Reads the selected client's infractions and bands again (the "Reordenar Datos" button).
     void releerSeleccionado();
@@ -208,4 +211,5 @@ private:
     std::vector<FilaInfraccion> infracciones_;
     QStringList bandas_;
     int ilegibles_ = 0;
+    qint64 versionSeleccionado_ = -1;
 };

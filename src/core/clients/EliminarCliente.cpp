@@ -6,10 +6,12 @@
 
 void BorrarClienteConInfracciones(Database& db, const QString& numeroCliente, qint64 id) {
     Transaccion t(db);
+    // The client row first: on the server that locks it, so an import for the same client either
+    // finished before (and its rows go too) or waits and then finds the client gone.
+    const Consulta cliente = Sentencias::borrarCliente(id);
+    db.ejecutar(cliente.sql, cliente.parametros);
     const Consulta infracciones = Sentencias::borrarInfraccionesCliente(numeroCliente);
     db.ejecutar(infracciones.sql, infracciones.parametros);
     BorrarImportacionesCliente(db, numeroCliente);
-    const Consulta cliente = Sentencias::borrarCliente(id);
-    db.ejecutar(cliente.sql, cliente.parametros);
     t.confirmar();
 }

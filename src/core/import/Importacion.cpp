@@ -176,6 +176,13 @@ ResultadoImportacion escribirImportacion(Database& db, const ArchivoImportacion&
             datos.hora.toString(QStringLiteral("HHmmss")), valoresBandas(c));
         db.ejecutar(actualizar.sql, actualizar.parametros);
         r.clientesActualizados = db.filasAfectadas();
+        // On the server that update holds the client row until the end: a deletion at another desk
+        // waits for this import, or came first and the client is gone.
+        if (db.esServidor() && r.clientesActualizados == 0)
+            return fallo(EstadoImportacion::ErrorBaseDatos,
+                         QStringLiteral("El cliente %1 no está en el registro compartido (otro puesto pudo "
+                                        "haberlo eliminado). No se importó nada.")
+                             .arg(datos.numeroCliente));
 
         // Read inside the transaction: what is compared is what the rows will join.
         const Claves guardadas =

@@ -1,6 +1,7 @@
 #include "store/BaseDatos.h"
 
 #include "store/Contrasenas.h"
+#include "store/ServidorPg.h"
 
 #include <QDir>
 #include <QFile>
@@ -164,6 +165,17 @@ void migracion2(Database& db) {
                                "WHERE IdImportacion IS NOT NULL"));
 }
 
+// Version 3: a row version on clients, raised by every write to the row, so that a save made from
+// data read before another desk's change is refused instead of overwriting it. On the server,
+// where desks write at once, client numbers are unique too; a file may hold repeats from before
+// and keeps them.
+void migracion3(Database& db) {
+    db.ejecutar(QStringLiteral("ALTER TABLE Clientes ADD COLUMN Version INTEGER NOT NULL DEFAULT 0"));
+    if (db.esServidor())
+        db.ejecutar(
+            QStringLiteral("CREATE UNIQUE INDEX idx_clientes_numero_unico ON Clientes(NumeroCliente)"));
+}
+
 // The numbered schema steps, oldest first. A schema change is one more entry here with the next
 // number (and kVersionEsquema raised to it): each runs in its own transaction on older files and
 // after the base schema on new ones, so both end up alike.
@@ -174,6 +186,7 @@ struct Migracion {
 constexpr Migracion kMigraciones[] = {
     {1, migracion1},
     {2, migracion2},
+    {3, migracion3},
 };
 static_assert(std::size(kMigraciones) == kVersionEsquema &&
                   kMigraciones[kVersionEsquema - 1].version == kVersionEsquema,
@@ -294,6 +307,8 @@ QString DescripcionErrorSqlite(int codigo, int errnoSistema) {
 }
 
 ErrorBD Database::error(const QString& contexto, int errnoSistema) const {
+    if (pg_)
+        return pg_->error(nullptr, contexto);
     const int codigo = db_ ? sqlite3_extended_errcode(db_) : SQLITE_CANTOPEN;
     const QString mensaje = mensajeSqlite(db_);
     QString causa = DescripcionErrorSqlite(codigo, errnoSistema);
@@ -310,6 +325,8 @@ ErrorBD Database::error(const QString& contexto, int errnoSistema) const {
                         .arg(errnoSistema);
     return ErrorBD(contexto.isEmpty() ? causa : contexto + QLatin1Char(' ') + causa, detalles);
 }
+
+Database::Database() = default;
 
 Database::~Database() {
     cerrar();
@@ -417,7 +434,26 @@ void Database::crearNueva(const QString& ruta, const QByteArray& clave) {
     sincronizar(QFileInfo(ruta).absolutePath(), true);
 }
 
+void Database::abrirServidor(const QString& conninfo, const QString& contrasena) {
+    cerrar();
+    pg_ = std::make_unique<ConexionPg>(conninfo, contrasena);
+    ruta_ = pg_->nombre();
+    try {
+        // One desk at a time builds or updates the schema; the others wait and find it done.
+        pg_->bloquearEsquema(true);
+        if (sinTablas())
+            crearEsquema();
+        else
+            actualizarEsquema();
+        pg_->bloquearEsquema(false);
+    } catch (...) {
+        cerrar();
+        throw;
+    }
+}
+
 void Database::cerrar() {
+    pg_.reset();
     if (db_) {
         sqlite3_close_v2(db_);
         db_ = nullptr;
@@ -435,6 +471,8 @@ void Database::crearEsquema() {
     Transaccion t(*this);
     for (const char* sql : kEsquema)
         ejecutar(QString::fromUtf8(sql));
+    if (pg_)
+        pg_->completarEsquemaBase();
     // The placeholder client is the first row: an empty list then still has a current row
     // that means "no client".
     ejecutar(QStringLiteral("INSERT INTO Clientes (NumeroCliente, Localidad) VALUES (?, ?)"),
@@ -490,37 +528,55 @@ void Database::ejecutar(const QString& sql, const QVariantList& parametros) {
 }
 
 qint64 Database::ultimoId() const {
+    if (pg_)
+        return pg_->ultimoId();
     return db_ ? sqlite3_last_insert_rowid(db_) : 0;
 }
 
 int Database::filasAfectadas() const {
+    if (pg_)
+        return pg_->filasAfectadas();
     return db_ ? sqlite3_changes(db_) : 0;
 }
 
 void Database::comenzar() {
+    if (pg_)
+        return pg_->comenzar();
     ejecutar(QStringLiteral("BEGIN IMMEDIATE"));
 }
 
 void Database::confirmar() {
+    if (pg_)
+        return pg_->confirmar();
     ejecutar(QStringLiteral("COMMIT"));
 }
 
 void Database::deshacer() {
+    if (pg_)
+        return pg_->deshacer();
     if (db_ && !sqlite3_get_autocommit(db_))
         sqlite3_exec(db_, "ROLLBACK", nullptr, nullptr, nullptr);
 }
 
 bool Database::enTransaccion() const {
+    if (pg_)
+        return pg_->enTransaccion();
     return db_ && !sqlite3_get_autocommit(db_);
 }
 
 QString Database::ultimoError() const {
+    if (pg_)
+        return pg_->ultimoError();
     return mensajeSqlite(db_);
 }
 
 Statement::Statement(Database& db, const QString& sql) : db_(db) {
     if (!db.abierta())
         throw ErrorBD(QStringLiteral("La conexión con la base de datos no está abierta."));
+    if (db.servidor()) {
+        pg_ = std::make_unique<SentenciaPg>(*db.servidor(), sql);
+        return;
+    }
     const QByteArray utf8 = sql.toUtf8();
     if (sqlite3_prepare_v2(db.handle(), utf8.constData(), static_cast<int>(utf8.size()), &st_, nullptr) !=
         SQLITE_OK) {
@@ -536,6 +592,8 @@ Statement::~Statement() {
 }
 
 void Statement::enlazar(int indice, const QVariant& valor) {
+    if (pg_)
+        return pg_->enlazar(indice, valor);
     int rc = SQLITE_OK;
     if (valor.isNull()) {
         rc = sqlite3_bind_null(st_, indice);
@@ -552,12 +610,16 @@ void Statement::enlazar(int indice, const QVariant& valor) {
 }
 
 void Statement::enlazarUtf8(int indice, const QByteArray& utf8) {
+    if (pg_)
+        return pg_->enlazarTexto(indice, utf8);
     if (sqlite3_bind_text(st_, indice, utf8.constData(), static_cast<int>(utf8.size()), SQLITE_STATIC) !=
         SQLITE_OK)
         throw db_.error();
 }
 
 void Statement::enlazarBlob(int indice, const QByteArray& datos) {
+    if (pg_)
+        return pg_->enlazarBlob(indice, datos);
     if (sqlite3_bind_blob(st_, indice, datos.constData(), static_cast<int>(datos.size()), SQLITE_TRANSIENT) !=
         SQLITE_OK)
         throw db_.error();
@@ -569,6 +631,8 @@ void Statement::enlazarTodos(const QVariantList& valores) {
 }
 
 bool Statement::paso() {
+    if (pg_)
+        return pg_->paso();
     const int rc = sqlite3_step(st_);
     if (rc == SQLITE_ROW)
         return true;
@@ -578,19 +642,30 @@ bool Statement::paso() {
 }
 
 void Statement::reiniciar() {
+    if (pg_)
+        return pg_->reiniciar();
     sqlite3_reset(st_);
     sqlite3_clear_bindings(st_);
 }
 
 int Statement::columnas() const {
+    if (pg_)
+        return pg_->columnas();
     return sqlite3_column_count(st_);
 }
 
 QString Statement::nombreColumna(int i) const {
+    if (pg_)
+        return pg_->nombreColumna(i);
     return QString::fromUtf8(sqlite3_column_name(st_, i));
 }
 
 QString Statement::texto(int i) const {
+    if (pg_) {
+        int largo = 0;
+        const char* p = pg_->bytes(i, largo);
+        return p ? QString::fromUtf8(p, largo) : QString();
+    }
     const auto* p = reinterpret_cast<const char*>(sqlite3_column_text(st_, i));
     if (!p)
         return QString();
@@ -598,21 +673,32 @@ QString Statement::texto(int i) const {
 }
 
 const char* Statement::bytes(int i, int& largo) const {
+    if (pg_)
+        return pg_->bytes(i, largo);
     const auto* p = reinterpret_cast<const char*>(sqlite3_column_text(st_, i));
     largo = p ? sqlite3_column_bytes(st_, i) : 0;
     return p;
 }
 
 bool Statement::esNulo(int i) const {
+    if (pg_)
+        return pg_->esNulo(i);
     return sqlite3_column_type(st_, i) == SQLITE_NULL;
 }
 
 QByteArray Statement::blob(int i) const {
+    if (pg_)
+        return pg_->blob(i);
     const void* datos = sqlite3_column_blob(st_, i);
     return QByteArray(static_cast<const char*>(datos), datos ? sqlite3_column_bytes(st_, i) : 0);
 }
 
 qint64 Statement::entero(int i) const {
+    if (pg_) {
+        int largo = 0;
+        const char* p = pg_->bytes(i, largo);
+        return p ? QByteArray::fromRawData(p, largo).toLongLong() : 0;
+    }
     return sqlite3_column_int64(st_, i);
 }
 

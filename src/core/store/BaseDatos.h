@@ -6,10 +6,13 @@
 #include <QVariant>
 #include <QVariantList>
 
+#include <memory>
 #include <stdexcept>
 
 struct sqlite3;
 struct sqlite3_stmt;
+class ConexionPg;
+class SentenciaPg;
 
 // Failure of the store: a description fit to show the user (Spanish) and, apart, the technical
 // cause from SQLite or the system (English, for support). Keys and full statements with their
@@ -34,7 +37,7 @@ QString DescripcionErrorArchivo(QFileDevice::FileError error, int errnoSistema =
 
 // Schema version this program writes (PRAGMA user_version). Older files are brought up to it
 // at open; newer ones are refused untouched.
-inline constexpr int kVersionEsquema = 2;
+inline constexpr int kVersionEsquema = 3;
 
 // Where a new database is built before it is moved into place.
 QString RutaBaseNueva(const QString& ruta);
@@ -45,7 +48,7 @@ class Statement;
 // program opens it once per process and the slots share it.
 class Database {
 public:
-    Database() = default;
+    Database();
     ~Database();
     Database(const Database&) = delete;
     Database& operator=(const Database&) = delete;
@@ -54,8 +57,13 @@ public:
     // empty, builds it complete under RutaBaseNueva() and moves it into place. A file that exists
     // but cannot be opened with the key, or is newer than this program, is left untouched.
     void abrir(const QString& ruta, const QByteArray& clave);
+    // Opens the shared register on a PostgreSQL server (libpq connection string; the password,
+    // when given, only in memory), building or updating its schema like abrir() does.
+    void abrirServidor(const QString& conninfo, const QString& contrasena = QString());
     void cerrar();
-    bool abierta() const { return db_ != nullptr; }
+    bool abierta() const { return db_ != nullptr || pg_ != nullptr; }
+    bool esServidor() const { return pg_ != nullptr; }
+    ConexionPg* servidor() const { return pg_.get(); }
     const QString& ruta() const { return ruta_; }
 
     void ejecutar(const QString& sql, const QVariantList& parametros = {});
@@ -82,6 +90,7 @@ private:
     void registrarFunciones();
 
     sqlite3* db_ = nullptr;
+    std::unique_ptr<ConexionPg> pg_;
     QString ruta_;
 };
 
@@ -112,6 +121,7 @@ public:
 private:
     Database& db_;
     sqlite3_stmt* st_ = nullptr;
+    std::unique_ptr<SentenciaPg> pg_;
 };
 
 // Every transaction of the program goes through this guard: rolled back unless confirmed.

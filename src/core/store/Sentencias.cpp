@@ -51,8 +51,9 @@ const QStringList& columnasBusqueda() {
     return nombres;
 }
 
+// In the order the clients were registered: the server keeps no row order of its own.
 Consulta listaClientes() {
-    return {sqlListaClientes(), {}};
+    return {sqlListaClientes() + QStringLiteral(" ORDER BY id"), {}};
 }
 
 std::optional<Consulta> busquedaClientes(const QString& columnaCombo, const QString& texto) {
@@ -62,7 +63,7 @@ std::optional<Consulta> busquedaClientes(const QString& columnaCombo, const QStr
     if (i < 0)
         return std::nullopt;
     return Consulta{sqlListaClientes() +
-                        QStringLiteral(" WHERE contiene(%1, ?)").arg(QLatin1String(columnas[i])),
+                        QStringLiteral(" WHERE contiene(%1, ?) ORDER BY id").arg(QLatin1String(columnas[i])),
                     {texto}};
 }
 
@@ -114,8 +115,19 @@ Consulta actualizarCliente(const QStringList& valores, qint64 id) {
     QVariantList params = comoVariantes(valores);
     params << id;
     return {QStringLiteral("UPDATE Clientes SET ") + asignaciones.join(QLatin1Char(',')) +
-                QStringLiteral(" WHERE Id = ?"),
+                QStringLiteral(", Version = Version + 1 WHERE Id = ?"),
             params};
+}
+
+Consulta actualizarClienteSiVersion(const QStringList& valores, qint64 id, qint64 version) {
+    Consulta c = actualizarCliente(valores, id);
+    c.sql += QStringLiteral(" AND Version = ?");
+    c.parametros << version;
+    return c;
+}
+
+Consulta versionCliente(qint64 id) {
+    return {QStringLiteral("SELECT Version FROM Clientes WHERE Id = ?"), {id}};
 }
 
 Consulta insertarCliente(const QStringList& valores) {
@@ -132,7 +144,7 @@ Consulta actualizarClienteImportacion(const QString& numeroCliente, const QStrin
     // SQLite evaluates every right-hand side on the old row, so the former last inspection
     // moves to the previous one in the same statement.
     static const QString sql = QStringLiteral(
-        "UPDATE Clientes SET AnteriorInspeccionFecha = UltimaInspeccionFecha, "
+        "UPDATE Clientes SET Version = Version + 1, AnteriorInspeccionFecha = UltimaInspeccionFecha, "
         "AnteriorInspeccionHora = UltimaInspeccionHora, UltimaInspeccionFecha = ?, UltimaInspeccionHora = ?, "
         "ActivacionBandaHoraria = ?, "
         "ActivacionBanda1 = ?, fechainicio = ?, fechafin = ?, horainicio = ?, MinutosInicio = ?, HoraFin = "

@@ -28,6 +28,9 @@ Consulta borrarInfraccionesCliente(const QString& numeroCliente);
 Consulta borrarCliente(qint64 id);
 // Values in the column order of the client editor: NumeroCliente .. Notas (23 values).
 Consulta actualizarCliente(const QStringList& valores, qint64 id);
+// The same, only while the row still has the version it was read with.
+Consulta actualizarClienteSiVersion(const QStringList& valores, qint64 id, qint64 version);
+Consulta versionCliente(qint64 id);
 Consulta insertarCliente(const QStringList& valores);
 // Import: new last inspection (the former one moves to the previous inspection) and the
 // 22 band values (ActivacionBandaHoraria, then bands 1, 2, 3 with activation, start day, end

@@ -11,6 +11,8 @@ Recordset Registros3;
 
 namespace {
 QString rutaBase;
+QString registroServidor;
+QString contrasenaServidor;
 std::unique_ptr<Database> baseFisica;
 } // namespace
 
@@ -28,7 +30,23 @@ QString RutaBaseDatos() {
     return rutaBase;
 }
 
+void ConfigurarRegistroServidor(const QString& conninfo, const QString& contrasena) {
+    if (conninfo != registroServidor || contrasena != contrasenaServidor)
+        CerrarBaseDatos();
+    registroServidor = conninfo;
+    contrasenaServidor = contrasena;
+}
+
+QString RegistroServidor() {
+    return registroServidor;
+}
+
 Database& BaseDatosCompartida() {
+    if ((!baseFisica || !baseFisica->abierta()) && !registroServidor.isEmpty()) {
+        auto db = std::make_unique<Database>();
+        db->abrirServidor(registroServidor, contrasenaServidor);
+        baseFisica = std::move(db);
+    }
     if (!baseFisica || !baseFisica->abierta()) {
         if (rutaBase.isEmpty())
             throw ErrorBD(QStringLiteral("No se indicó la ubicación de la base de datos."));

@@ -28,6 +28,10 @@ extern Recordset Registros3;
 // Where the database lives; must be set before the first slot is opened.
 void ConfigurarBaseDatos(const QString& rutaArchivo);
 QString RutaBaseDatos();
+// The shared register on a server instead of the file: a libpq connection string (empty: the
+// file). The password, when the user typed one, stays in memory only.
+void ConfigurarRegistroServidor(const QString& conninfo, const QString& contrasena = QString());
+QString RegistroServidor();
 // Opens the physical database (creating it when missing). Throws ErrorBD.
 Database& BaseDatosCompartida();
 // Closes every slot and the physical database (end of program, tests switching files).

@@ -1,0 +1,176 @@
+#include "ServidorPrueba.h"
+
+#include "store/BaseDatos.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QProcess>
+
+#include <libpq-fe.h>
+
+#include <pwd.h>
+#include <unistd.h>
+
+namespace {
+
+// Debian keeps the server's programs outside PATH.
+QString carpetaProgramas() {
+    const QByteArray propia = qgetenv("VELMORA_PG_BIN");
+    if (!propia.isEmpty())
+        return QString::fromLocal8Bit(propia);
+    QDir raiz(QStringLiteral("/usr/lib/postgresql"));
+    QStringList versiones = raiz.entryList(QDir::Dirs | QDir::NoDotAndDotDot);
+    std::sort(versiones.begin(), versiones.end(),
+              [](const QString& a, const QString& b) { return a.toInt() > b.toInt(); });
+    for (const QString& v : versiones)
+        if (QFileInfo::exists(raiz.filePath(v + QStringLiteral("/bin/initdb"))))
+            return raiz.filePath(v + QStringLiteral("/bin"));
+    return QString();
+}
+
+bool esRoot() {
+    return ::geteuid() == 0;
+}
+
+void cederA(const QString& ruta, const passwd* pw) {
+    if (pw && ::chown(QFile::encodeName(ruta).constData(), pw->pw_uid, pw->pw_gid) != 0)
+        qWarning("chown %s", qPrintable(ruta));
+}
+
+} // namespace
+
+ServidorPrueba* ServidorPrueba::compartido(QString* motivo) {
+    static std::unique_ptr<ServidorPrueba> servidor;
+    static QString razon;
+    static bool intentado = false;
+    if (!intentado) {
+        intentado = true;
+        std::unique_ptr<ServidorPrueba> s(new ServidorPrueba);
+        if (s->iniciar(&razon))
+            servidor = std::move(s);
+    }
+    if (motivo)
+        *motivo = razon;
+    return servidor.get();
+}
+
+bool ServidorPrueba::correr(const QString& programa, const QStringList& argumentos, QString* salida) {
+    QProcess p;
+    QStringList args = argumentos;
+    QString ejecutable = QDir(bin_).filePath(programa);
+    if (esRoot()) {
+        args.prepend(ejecutable);
+        args = QStringList{QStringLiteral("-u"), QStringLiteral("postgres"), QStringLiteral("--")} + args;
+        ejecutable = QStringLiteral("runuser");
+    }
+    p.setProcessChannelMode(QProcess::MergedChannels);
+    p.start(ejecutable, args);
+    const bool ok = p.waitForFinished(120000) && p.exitStatus() == QProcess::NormalExit && p.exitCode() == 0;
+    if (salida)
+        *salida = QString::fromLocal8Bit(p.readAll());
+    return ok;
+}
+
+bool ServidorPrueba::iniciar(QString* motivo) {
+    bin_ = carpetaProgramas();
+    if (bin_.isEmpty()) {
+        *motivo = QStringLiteral("no se encuentran los programas del servidor PostgreSQL (initdb, pg_ctl); "
+                                 "instálelos con scripts/dependencias.sh --pruebas");
+        return false;
+    }
+    const passwd* pw = esRoot() ? ::getpwnam("postgres") : nullptr;
+    if (esRoot() && !pw) {
+        *motivo = QStringLiteral("se ejecuta como root y no existe el usuario postgres");
+        return false;
+    }
+    if (!dir_.isValid()) {
+        *motivo = QStringLiteral("no se pudo crear la carpeta temporal");
+        return false;
+    }
+    cederA(dir_.path(), pw);
+    datos_ = QDir(dir_.path()).filePath(QStringLiteral("datos"));
+    socket_ = dir_.path();
+    QString salida;
+    if (!correr(QStringLiteral("initdb"),
+                {QStringLiteral("-D"), datos_, QStringLiteral("-U"), QStringLiteral("postgres"),
+                 QStringLiteral("-A"), QStringLiteral("trust"), QStringLiteral("-E"), QStringLiteral("UTF8"),
+                 QStringLiteral("--locale=C.UTF-8"), QStringLiteral("--no-sync")},
+                &salida)) {
+        *motivo = QStringLiteral("initdb falló: ") + salida;
+        return false;
+    }
+    // Passwords for one role (the wrong-password case), no questions for the others.
+    QFile hba(QDir(datos_).filePath(QStringLiteral("pg_hba.conf")));
+    if (!hba.open(QIODevice::WriteOnly | QIODevice::Truncate) ||
+        hba.write("local all con_clave scram-sha-256\nlocal all all trust\n") < 0) {
+        *motivo = QStringLiteral("no se pudo escribir pg_hba.conf");
+        return false;
+    }
+    hba.close();
+    cederA(hba.fileName(), pw);
+    if (!arrancar()) {
+        QFile log(QDir(dir_.path()).filePath(QStringLiteral("servidor.log")));
+        log.open(QIODevice::ReadOnly);
+        *motivo = QStringLiteral("pg_ctl start falló: ") + QString::fromLocal8Bit(log.readAll());
+        return false;
+    }
+    sql(QStringLiteral("CREATE ROLE con_clave LOGIN SUPERUSER PASSWORD 'correcta'"));
+    return true;
+}
+
+bool ServidorPrueba::arrancar() {
+    const QString opciones =
+        QStringLiteral("-k %1 -c listen_addresses='' -c fsync=off -c synchronous_commit=off "
+                       "-c full_page_writes=off -c max_connections=40")
+            .arg(socket_);
+    return correr(QStringLiteral("pg_ctl"),
+                  {QStringLiteral("-D"), datos_, QStringLiteral("-o"), opciones, QStringLiteral("-l"),
+                   QDir(dir_.path()).filePath(QStringLiteral("servidor.log")), QStringLiteral("-w"),
+                   QStringLiteral("start")});
+}
+
+bool ServidorPrueba::detener() {
+    return correr(QStringLiteral("pg_ctl"),
+                  {QStringLiteral("-D"), datos_, QStringLiteral("-m"), QStringLiteral("fast"),
+                   QStringLiteral("-w"), QStringLiteral("stop")});
+}
+
+ServidorPrueba::~ServidorPrueba() {
+    correr(QStringLiteral("pg_ctl"),
+           {QStringLiteral("-D"), datos_, QStringLiteral("-m"), QStringLiteral("immediate"),
+            QStringLiteral("-w"), QStringLiteral("stop")});
+}
+
+QString ServidorPrueba::conninfo(const QString& base) const {
+    return QStringLiteral("host=%1 dbname=%2 user=postgres").arg(socket_, base);
+}
+
+bool ServidorPrueba::sql(const QString& sentencia, const QString& base) {
+    const QByteArray info = conninfo(base.isEmpty() ? QStringLiteral("postgres") : base).toUtf8();
+    PGconn* c = PQconnectdb(info.constData());
+    bool ok = PQstatus(c) == CONNECTION_OK;
+    if (ok) {
+        PGresult* r = PQexec(c, sentencia.toUtf8().constData());
+        ok = PQresultStatus(r) == PGRES_COMMAND_OK || PQresultStatus(r) == PGRES_TUPLES_OK;
+        if (!ok)
+            qWarning("%s", PQresultErrorMessage(r));
+        PQclear(r);
+    }
+    PQfinish(c);
+    return ok;
+}
+
+QString ServidorPrueba::baseNueva() {
+    // The schema (and the hashing of the initial accounts) once; every database copies it.
+    if (!plantilla_) {
+        sql(QStringLiteral("CREATE DATABASE plantilla"));
+        Database db;
+        db.abrirServidor(conninfo(QStringLiteral("plantilla")));
+        db.cerrar();
+        plantilla_ = true;
+    }
+    const QString nombre = QStringLiteral("registro_%1").arg(++bases_);
+    sql(QStringLiteral("CREATE DATABASE %1 TEMPLATE plantilla").arg(nombre));
+    return conninfo(nombre);
+}

@@ -1,0 +1,212 @@
+// The office model behaves the same on the encrypted file and on the shared server: list and
+// literal search, saving and deleting, import with its log, workbook data and accounts.
+#include "Almacenes.h"
+#include "ArchivosDePrueba.h"
+#include "Oficina.h"
+#include "store/BaseDatos.h"
+#include "store/Sentencias.h"
+
+#include <QTemporaryDir>
+
+namespace {
+
+qint64 nuevoCliente(const QString& numero, const QString& nombre, const QString& local) {
+    QStringList v(23, QString());
+    v[0] = numero;
+    v[1] = nombre;
+    v[3] = QStringLiteral("Quilmes");
+    v[10] = QStringLiteral("20110301");
+    v[11] = local;
+    const Consulta c = Sentencias::insertarCliente(v);
+    BaseDatosCompartida().ejecutar(c.sql, c.parametros);
+    return BaseDatosCompartida().ultimoId();
+}
+
+QStringList numeros(const Oficina& o) {
+    QStringList r;
+    for (const QStringList& f : o.filasClientes())
+        r << f.value(1);
+    return r;
+}
+
+class MismoComportamiento : public ::testing::TestWithParam<Almacen> {
+protected:
+    void SetUp() override {
+        PREPARAR_ALMACEN(registro, GetParam());
+        oficina.emplace();
+        oficina->establecerUsuario(QStringLiteral("Administrador"));
+        oficina->establecerRango(QDate(2011, 1, 1), QDate(2030, 1, 1));
+    }
+    RegistroDePrueba registro;
+    std::optional<Oficina> oficina;
+};
+
+TEST_P(MismoComportamiento, ListaYBusquedaLiteralSinMayusculas) {
+    const qint64 pena =
+        nuevoCliente(QStringLiteral("12"), QStringLiteral("Peña Gómez"), QStringLiteral("Bar El Ñandú"));
+    nuevoCliente(QStringLiteral("7"), QStringLiteral("ÁNGEL ÚBEDA"), QStringLiteral("100% Rock"));
+    nuevoCliente(QStringLiteral("30"), QStringLiteral("Ana_Ruiz"), QStringLiteral("Pub"));
+    // An edit must not move the row in the list.
+    BaseDatosCompartida().ejecutar(QStringLiteral("UPDATE Clientes SET Notas = ? WHERE Id = ?"),
+                                   {QStringLiteral("x"), pena});
+    oficina->abrirClientes();
+    EXPECT_EQ(numeros(*oficina), QStringList({"----", "12", "7", "30"}));
+    EXPECT_EQ(oficina->filasClientes()[1].value(11), QStringLiteral("01/03/2011"));
+    const auto buscar = [&](const char* columna, const QString& texto) {
+        EXPECT_TRUE(oficina->buscar(QString::fromLatin1(columna), texto));
+        return numeros(*oficina).join(QLatin1Char(','));
+    };
+    EXPECT_EQ(buscar("Local", QStringLiteral("ñANDú")), QStringLiteral("12"));
+    EXPECT_EQ(buscar("Nombre", QStringLiteral("ángel úbeda")), QStringLiteral("7"));
+    EXPECT_EQ(buscar("Nombre", QStringLiteral("PEÑA")), QStringLiteral("12"));
+    EXPECT_EQ(buscar("Local", QStringLiteral("%")), QStringLiteral("7"));
+    EXPECT_EQ(buscar("Nombre", QStringLiteral("_")), QStringLiteral("30"));
+    EXPECT_EQ(buscar("Nombre", QStringLiteral("a%r")), QString());
+    EXPECT_EQ(buscar("Nombre", QString()), QStringLiteral("12,7,30")); // the placeholder's name is null
+    Statement st(BaseDatosCompartida(),
+                 QStringLiteral("SELECT mid('ñandú',2,3), mid('ñandú',5,9), mid('abc',0,2), "
+                                "mid(NULL,1,2)"));
+    ASSERT_TRUE(st.paso());
+    EXPECT_EQ(st.texto(0) + st.texto(1) + st.texto(2) + st.texto(3), QStringLiteral("andú"));
+}
+
+TEST_P(MismoComportamiento, GuardarSeleccionarYEliminar) {
+    oficina->abrirClientes();
+    QStringList v(23, QStringLiteral("x"));
+    v[0] = QStringLiteral("55");
+    v[1] = QStringLiteral("Nuevo");
+    oficina->guardarCliente(v, 0);
+    ASSERT_EQ(numeros(*oficina), QStringList({"----", "55"}));
+    const qint64 id = oficina->filasClientes()[1].value(0).toLongLong();
+    oficina->seleccionar(id);
+    v[1] = QStringLiteral("Cambiado");
+    oficina->guardarCliente(v, id);
+    ASSERT_TRUE(oficina->clienteSeleccionado());
+    EXPECT_EQ(oficina->clienteSeleccionado()->nombre, QStringLiteral("Cambiado"));
+    // Another save on the same selection goes through: the version read with it moved too.
+    v[1] = QStringLiteral("Otra vez");
+    oficina->guardarCliente(v, id);
+    EXPECT_EQ(oficina->clienteSeleccionado()->nombre, QStringLiteral("Otra vez"));
+    oficina->eliminarSeleccionado();
+    EXPECT_EQ(numeros(*oficina), QStringList({"----"}));
+    EXPECT_FALSE(oficina->clienteSeleccionado());
+}
+
+TEST_P(MismoComportamiento, ImportacionConRegistroYLibro) {
+    prueba::agregarCliente(QStringLiteral("0123"));
+    QTemporaryDir dir;
+    const QByteArray datos = prueba::archivo("12121", "0123");
+    const QString ruta = prueba::escribir(dir.path(), QStringLiteral("a.kvd"), datos);
+    ArchivoImportacion archivo;
+    ASSERT_TRUE(leerArchivoImportacion(ruta, archivo).ok());
+    DatosImportacion d;
+    d.ruta = ruta;
+    d.numeroCliente = QStringLiteral("0123");
+    d.fecha = QDate(2011, 9, 28);
+    d.hora = QTime(14, 5, 30);
+    const ResultadoImportacion r = oficina->importar(archivo, d);
+    ASSERT_TRUE(r.ok()) << r.detalle.toStdString();
+    EXPECT_EQ(r.registros, 5);
+    EXPECT_EQ(prueba::cantidadInfracciones(), 5);
+    // The same bytes again: all already stored.
+    EXPECT_EQ(oficina->analizarImportacion(archivo).solapados, 5);
+
+    oficina->abrirClientes();
+    oficina->seleccionar(oficina->filasClientes()[1].value(0).toLongLong());
+    ASSERT_TRUE(oficina->clienteSeleccionado());
+    EXPECT_EQ(oficina->infracciones().size(), 5u);
+    EXPECT_EQ(oficina->infracciones()[0].celdas.value(ColInfraccion::Fecha), QStringLiteral("28/09/2011"));
+    const std::vector<ImportacionRegistrada> historial = oficina->historialSeleccionado();
+    ASSERT_EQ(historial.size(), 1u);
+    EXPECT_EQ(historial[0].usuario, QStringLiteral("Administrador"));
+    const Original o = oficina->originalImportacion(historial[0]);
+    EXPECT_EQ(o.estado, EstadoOriginal::Correcto);
+    EXPECT_EQ(o.datos, datos);
+    const EntradaLibro e = oficina->entradaLibro({});
+    EXPECT_EQ(e.infracciones.size(), 5u);
+    ASSERT_EQ(e.importaciones.size(), 1u);
+    EXPECT_EQ(oficina->datosInforme().registros.size(), 5u);
+
+    EXPECT_EQ(oficina->eliminarImportacion(historial[0].id), 5);
+    EXPECT_TRUE(oficina->infracciones().empty());
+    EXPECT_TRUE(oficina->historialSeleccionado().empty());
+}
+
+TEST_P(MismoComportamiento, Cuentas) {
+    EXPECT_TRUE(oficina->iniciarSesion(QStringLiteral("Administrador"), QString()));
+    oficina->crearCuenta(QStringLiteral("Inspector"), QStringLiteral("clave"));
+    EXPECT_TRUE(oficina->iniciarSesion(QStringLiteral("Inspector"), QStringLiteral("clave")));
+    EXPECT_FALSE(oficina->iniciarSesion(QStringLiteral("Inspector"), QStringLiteral("otra")));
+}
+
+INSTANTIATE_TEST_SUITE_P(Almacenes, MismoComportamiento,
+                         ::testing::Values(Almacen::Archivo, Almacen::Servidor), NombreAlmacen);
+
+} // namespace
+
+namespace {
+
+// A save from data read before another desk changed the row is refused, the current data shown;
+// the next save, from the current data, goes through.
+TEST_P(MismoComportamiento, EdicionCruzadaRechazada) {
+    const qint64 id = nuevoCliente(QStringLiteral("40"), QStringLiteral("Original"), QStringLiteral("Bar"));
+    oficina->abrirClientes();
+    oficina->seleccionar(id);
+    // The other desk's edit, as its office would write it.
+    QStringList otro(23, QStringLiteral("y"));
+    otro[0] = QStringLiteral("40");
+    otro[1] = QStringLiteral("Del otro puesto");
+    const Consulta c = Sentencias::actualizarCliente(otro, id);
+    BaseDatosCompartida().ejecutar(c.sql, c.parametros);
+
+    QStringList mio(23, QStringLiteral("z"));
+    mio[0] = QStringLiteral("40");
+    mio[1] = QStringLiteral("Mío");
+    try {
+        oficina->guardarCliente(mio, id);
+        ADD_FAILURE() << "debía rechazarse";
+    } catch (const ErrorBD& e) {
+        EXPECT_TRUE(e.descripcion().startsWith(QStringLiteral("Otro puesto modificó este cliente")));
+        EXPECT_TRUE(e.descripcion().contains(QStringLiteral("«Del otro puesto»")));
+    }
+    ASSERT_TRUE(oficina->clienteSeleccionado());
+    EXPECT_EQ(oficina->clienteSeleccionado()->nombre, QStringLiteral("Del otro puesto"));
+    oficina->guardarCliente(mio, id);
+    EXPECT_EQ(oficina->clienteSeleccionado()->nombre, QStringLiteral("Mío"));
+}
+
+// A register of the previous schema version opens updated, its rows kept.
+TEST_P(MismoComportamiento, MigracionDesdeLaVersionAnterior) {
+    Database& db = BaseDatosCompartida();
+    nuevoCliente(QStringLiteral("8"), QStringLiteral("Antiguo"), QStringLiteral("Bar"));
+    if (db.esServidor()) {
+        db.ejecutar(QStringLiteral("DROP INDEX idx_clientes_numero_unico"));
+        db.ejecutar(QStringLiteral("UPDATE VersionEsquema SET version = 2"));
+    }
+    if (db.esServidor()) {
+        db.ejecutar(QStringLiteral("ALTER TABLE Clientes DROP COLUMN Version"));
+    } else {
+        // This SQLite cannot drop a column: the table's definition goes back to the previous one.
+        db.ejecutar(QStringLiteral("PRAGMA writable_schema = 1"));
+        db.ejecutar(QStringLiteral("UPDATE sqlite_master SET sql = replace(sql, ', Version INTEGER NOT NULL "
+                                   "DEFAULT 0', '') WHERE name = 'Clientes'"));
+        db.ejecutar(QStringLiteral("PRAGMA writable_schema = 0"));
+    }
+    db.ejecutar(QStringLiteral("PRAGMA user_version = 2"));
+    CerrarBaseDatos();
+    EXPECT_EQ(prueba::filas(QStringLiteral("PRAGMA user_version")),
+              QList<QStringList>{{QString::number(kVersionEsquema)}});
+    EXPECT_EQ(prueba::filas(QStringLiteral("SELECT Nombre, Version FROM Clientes WHERE NumeroCliente = '8'")),
+              (QList<QStringList>{{QStringLiteral("Antiguo"), QStringLiteral("0")}}));
+    // Unique numbers on the server only.
+    EXPECT_EQ(BaseDatosCompartida().esServidor(), [] {
+        try {
+            nuevoCliente(QStringLiteral("8"), QStringLiteral("Repetido"), QString());
+            return false;
+        } catch (const ErrorBD& e) {
+            return e.descripcion().contains(QStringLiteral("Ya existe en el registro un cliente"));
+        }
+    }());
+}
+
+} // namespace
