@@ -5,10 +5,12 @@
 #include "platform/DirectorioDatos.h"
 #include "platform/Mensajes.h"
 #include "platform/Traducciones.h"
+#include "store/ServidorPg.h"
 #include "store/modVarios.h"
 
 #include <QApplication>
 #include <QDir>
+#include <QInputDialog>
 #include <QPointer>
 
 int main(int argc, char* argv[]) {
@@ -29,11 +31,39 @@ int main(int argc, char* argv[]) {
     }
     EstablecerDirectorioDatos(dir);
     ConfigurarBaseDatos(QDir(dir).filePath(QLatin1String(kNombreBaseDatos)));
-    try {
-        BaseDatosCompartida();
-    } catch (const ErrorBD& e) {
-        MostrarError(e);
-        return 1;
+
+    // The shared register: --registro "conninfo", else the one saved for this user, else the file.
+    {
+        QString registro = ConexionRegistroGuardada();
+        const QStringList args = QApplication::arguments();
+        for (int i = 1; i < args.size(); ++i) {
+            if (args.at(i) == QLatin1String("--registro") && i + 1 < args.size())
+                registro = args.at(i + 1);
+            else if (args.at(i).startsWith(QLatin1String("--registro=")))
+                registro = args.at(i).mid(11);
+        }
+        ConfigurarRegistroServidor(registro.trimmed());
+    }
+    for (;;) {
+        try {
+            BaseDatosCompartida();
+            break;
+        } catch (const ErrorBD& e) {
+            // A server that wants a password gets it typed here; it is kept in memory only.
+            if (!RegistroServidor().isEmpty() && ErrorPideContrasena(e)) {
+                bool ok = false;
+                const QString clave = QInputDialog::getText(
+                    nullptr, QStringLiteral("Registro compartido"),
+                    e.descripcion() + QStringLiteral("\n\nContraseña del registro compartido:"),
+                    QLineEdit::Password, QString(), &ok);
+                if (ok && !clave.isEmpty()) {
+                    ConfigurarRegistroServidor(RegistroServidor(), clave);
+                    continue;
+                }
+            }
+            MostrarError(e);
+            return 1;
+        }
     }
 
     int resultado = 0;

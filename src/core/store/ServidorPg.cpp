@@ -1,6 +1,7 @@
 #include "store/ServidorPg.h"
 
 #include <QRegularExpression>
+#include <QSettings>
 #include <QThread>
 
 #include <libpq-fe.h>
@@ -18,6 +19,10 @@ QString textoServidor(const char* s) {
     return QString::fromUtf8(s ? s : "").trimmed();
 }
 
+const QString kPideContrasena = QStringLiteral("El servidor pide una contraseña para este usuario.");
+const QString kContrasenaIncorrecta = QStringLiteral("El usuario o la contraseña no son correctos.");
+const QString kClaveAjustes = QStringLiteral("registro/conexion");
+
 const QString kConexionPerdida = QStringLiteral(
     "Se perdió la conexión con el servidor del registro compartido. La operación en curso no se guardó; "
     "vuelva a intentarlo cuando el servidor responda.");
@@ -26,10 +31,10 @@ const QString kConexionPerdida = QStringLiteral(
 QString causaConexion(pg_conn* c) {
     const QString m = textoServidor(PQerrorMessage(c));
     if (PQconnectionNeedsPassword(c) || m.contains(QLatin1String("no password supplied")))
-        return QStringLiteral("El servidor pide una contraseña para este usuario.");
+        return kPideContrasena;
     if (m.contains(QLatin1String("password authentication failed")) ||
         m.contains(QLatin1String("authentication failed")))
-        return QStringLiteral("El usuario o la contraseña no son correctos.");
+        return kContrasenaIncorrecta;
     if (m.contains(QLatin1String("does not exist")) && m.contains(QLatin1String("database")))
         return QStringLiteral("La base de datos indicada no existe en el servidor.");
     if (m.contains(QLatin1String("role")) && m.contains(QLatin1String("does not exist")))
@@ -132,6 +137,53 @@ QString TraducirSqlPg(const QString& sqlOriginal) {
         r += ch;
     }
     return r;
+}
+
+QString ConexionRegistroGuardada() {
+    return QSettings().value(kClaveAjustes).toString();
+}
+
+bool GuardarConexionRegistro(const QString& conninfo, QString* error) {
+    const QString texto = conninfo.trimmed();
+    if (!texto.isEmpty()) {
+        char* fallo = nullptr;
+        PQconninfoOption* opciones = PQconninfoParse(texto.toUtf8().constData(), &fallo);
+        if (!opciones) {
+            if (error)
+                *error = QStringLiteral("La cadena de conexión no es válida: %1").arg(textoServidor(fallo));
+            PQfreemem(fallo);
+            return false;
+        }
+        bool conClave = false;
+        for (PQconninfoOption* o = opciones; o->keyword; ++o)
+            conClave = conClave || (std::strcmp(o->keyword, "password") == 0 && o->val && *o->val);
+        PQconninfoFree(opciones);
+        if (conClave) {
+            if (error)
+                *error =
+                    QStringLiteral("La cadena de conexión no puede llevar la contraseña: no se guarda en "
+                                   "texto plano. Póngala en el archivo ~/.pgpass o escríbala al iniciar el "
+                                   "programa.");
+            return false;
+        }
+    }
+    QSettings ajustes;
+    if (texto.isEmpty())
+        ajustes.remove(kClaveAjustes);
+    else
+        ajustes.setValue(kClaveAjustes, texto);
+    ajustes.sync();
+    if (ajustes.status() != QSettings::NoError) {
+        if (error)
+            *error = QStringLiteral("No se pudo guardar la configuración del usuario.");
+        return false;
+    }
+    return true;
+}
+
+bool ErrorPideContrasena(const ErrorBD& error) {
+    return error.descripcion().endsWith(kPideContrasena) ||
+           error.descripcion().endsWith(kContrasenaIncorrecta);
 }
 
 // --- Connection ------------------------------------------------------------------------------
@@ -308,11 +360,8 @@ void ConexionPg::vaciarLote() {
     }
     if (fallo)
         throw *fallo;
-    // The last id went through the table's sequence.
-    PGresult* id = PQexec(conn_, "SELECT lastval()");
-    if (PQresultStatus(id) == PGRES_TUPLES_OK && PQntuples(id) == 1)
-        ultimoId_ = std::atoll(PQgetvalue(id, 0, 0));
-    PQclear(id);
+    // The rows' ids are not read back (nothing asks for them); an id asked for now is unknown, not wrong.
+    ultimoId_ = 0;
 }
 
 void ConexionPg::bloquearEsquema(bool bloquear) {

@@ -23,6 +23,13 @@ QString TraducirSqlPg(const QString& sql);
 
 class LoteCopia;
 
+// The connection string saved for this user (QSettings), empty for the local file. Saving refuses
+// a string that holds a password: that stays with libpq (~/.pgpass) or is typed at start.
+QString ConexionRegistroGuardada();
+bool GuardarConexionRegistro(const QString& conninfo, QString* error);
+// Whether a failure to open the register would go away with a (different) password.
+bool ErrorPideContrasena(const ErrorBD& error);
+
 // One server session. Errors come out as ErrorBD with a Spanish description; the server's
 // own words go to the details.
 class ConexionPg {

@@ -6,6 +6,7 @@
 #include "charts/VentanaGrafico.h"
 #include "clients/Cliente.h"
 #include "clients/Imagenes.h"
+#include "clients/RegistroCompartido.h"
 #include "clients/SelectoresFecha.h"
 #include "clients/VistaInfracciones.h"
 #include "clients/frmEdit.h"
@@ -466,6 +467,8 @@ void FrmDatos::construirMenus() {
     mnuHistorial->setObjectName(QStringLiteral("mnuHistorial"));
     mnuVerificar = mnuArchivo->addAction(QStringLiteral("&Verificar archivo..."));
     mnuVerificar->setObjectName(QStringLiteral("mnuVerificar"));
+    mnuRegistro = mnuArchivo->addAction(QStringLiteral("&Registro compartido..."));
+    mnuRegistro->setObjectName(QStringLiteral("mnuRegistro"));
     mnuArchivo->addSeparator();
     mnusalir = mnuArchivo->addAction(QStringLiteral("&Salir"));
     mnusalir->setObjectName(QStringLiteral("mnusalir"));
@@ -544,6 +547,10 @@ void FrmDatos::conectar() {
     connect(mnuHistorial, &QAction::triggered, this,
             [this] { MostrarHistorialImportaciones(oficina_, this); });
     connect(mnuVerificar, &QAction::triggered, this, [this] { VerificarArchivo(oficina_, this); });
+    connect(mnuRegistro, &QAction::triggered, this, [this] {
+        RegistroCompartido ventana(oficina_, this);
+        ventana.exec();
+    });
     connect(mnuacercade, &QAction::triggered, this, [this] { AcercaDe(); });
 
     // Only the user's own changes are saved: loading the header must not rewrite the file.

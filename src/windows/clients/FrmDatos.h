@@ -120,6 +120,7 @@ private:
     QMenu* mnuayuda = nullptr;
     QAction* mnuHistorial = nullptr;
     QAction* mnuVerificar = nullptr;
+    QAction* mnuRegistro = nullptr;
     QAction* mnusalir = nullptr;
     QAction* mnuacercade = nullptr;
     QStatusBar* StatusBar1 = nullptr;

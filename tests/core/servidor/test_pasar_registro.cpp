@@ -1,0 +1,100 @@
+// Passing a local register to an empty server: everything arrives with its ids and hashes, the
+// originals check out, the local file keeps its bytes; a server with data or a register with
+// repeated client numbers is refused with nothing written.
+#include "Almacenes.h"
+#include "ArchivosDePrueba.h"
+#include "Oficina.h"
+#include "store/BaseDatos.h"
+#include "store/PasarRegistro.h"
+#include "store/modVarios.h"
+
+#include <QCryptographicHash>
+#include <QTemporaryDir>
+
+namespace {
+
+QByteArray huellaArchivo(const QString& ruta) {
+    QFile f(ruta);
+    f.open(QIODevice::ReadOnly);
+    return QCryptographicHash::hash(f.readAll(), QCryptographicHash::Sha256);
+}
+
+TEST(PasarRegistro, CopiaCompletaYComprobada) {
+    QString motivo;
+    ServidorPrueba* s = ServidorPrueba::compartido(&motivo);
+    if (!s)
+        GTEST_SKIP() << motivo.toStdString();
+    RegistroDePrueba local;
+    ASSERT_TRUE(local.preparar(Almacen::Archivo, &motivo));
+    prueba::agregarCliente(QStringLiteral("0123"));
+    QTemporaryDir dir;
+    Oficina oficina;
+    oficina.establecerUsuario(QStringLiteral("Administrador"));
+    oficina.crearCuenta(QStringLiteral("Inspectora Peña"), QStringLiteral("clave"));
+    const QByteArray datos = prueba::archivo("1212", "0123");
+    ArchivoImportacion archivo;
+    ASSERT_TRUE(
+        leerArchivoImportacion(prueba::escribir(dir.path(), QStringLiteral("a.kvd"), datos), archivo).ok());
+    DatosImportacion d;
+    d.numeroCliente = QStringLiteral("0123");
+    d.fecha = QDate(2011, 9, 28);
+    d.hora = QTime(14, 5, 30);
+    ASSERT_TRUE(oficina.importar(archivo, d).ok());
+    const QString ruta = RutaBaseDatos();
+    const QList<QStringList> cuentas =
+        prueba::filas(QStringLiteral("SELECT * FROM PassUsuarios ORDER BY Id"));
+    CerrarBaseDatos();
+    const QByteArray antes = huellaArchivo(ruta);
+
+    const QString servidor = s->baseNueva();
+    InformeTraspaso informe;
+    try {
+        informe = PasarRegistroAlServidor(ruta, ClaveBaseDatos(), servidor);
+    } catch (const ErrorBD& e) {
+        FAIL() << e.descripcion().toStdString() << " / " << e.detalles().toStdString();
+    }
+    EXPECT_EQ(informe.clientes, 1);
+    EXPECT_EQ(informe.infracciones, 4);
+    EXPECT_EQ(informe.cuentas, 3);
+    EXPECT_EQ(informe.importaciones, 1);
+    EXPECT_EQ(informe.originales, 1);
+    EXPECT_TRUE(informe.texto().contains(QStringLiteral("El archivo local no se modificó.")));
+    EXPECT_EQ(huellaArchivo(ruta), antes);
+    // A second time into the same database: refused, nothing doubled.
+    try {
+        PasarRegistroAlServidor(ruta, ClaveBaseDatos(), servidor);
+        ADD_FAILURE() << "debía rechazarse";
+    } catch (const ErrorBD& e) {
+        EXPECT_TRUE(e.descripcion().contains(QStringLiteral("ya tiene clientes o infracciones")));
+    }
+
+    // The program on the server sees the same register: accounts (hashes included), rows, original.
+    ConfigurarRegistroServidor(servidor);
+    EXPECT_EQ(prueba::filas(QStringLiteral("SELECT * FROM PassUsuarios ORDER BY Id")), cuentas);
+    EXPECT_EQ(prueba::cantidadInfracciones(), 4);
+    Oficina remota;
+    EXPECT_TRUE(remota.iniciarSesion(QStringLiteral("Inspectora Peña"), QStringLiteral("clave")));
+    remota.abrirClientes();
+    remota.seleccionar(remota.filasClientes().at(1).value(0).toLongLong());
+    const std::vector<ImportacionRegistrada> historial = remota.historialSeleccionado();
+    ASSERT_EQ(historial.size(), 1u);
+    EXPECT_EQ(remota.originalImportacion(historial[0]).datos, datos);
+    // New rows continue after the copied ids.
+    prueba::agregarCliente(QStringLiteral("0999"));
+    EXPECT_GT(BaseDatosCompartida().ultimoId(), remota.filasClientes().at(1).value(0).toLongLong());
+    CerrarBaseDatos();
+    ConfigurarRegistroServidor(QString());
+
+    // Repeated client numbers cannot go to a register where each number is unique.
+    ConfigurarBaseDatos(ruta);
+    prueba::agregarCliente(QStringLiteral("0123"));
+    CerrarBaseDatos();
+    try {
+        PasarRegistroAlServidor(ruta, ClaveBaseDatos(), s->baseNueva());
+        ADD_FAILURE() << "debía rechazarse";
+    } catch (const ErrorBD& e) {
+        EXPECT_TRUE(e.descripcion().contains(QStringLiteral("números de cliente repetidos (0123)")));
+    }
+}
+
+} // namespace
