@@ -6,6 +6,7 @@
 #include "ServidorPrueba.h"
 #include "import/Importacion.h"
 #include "store/BaseDatos.h"
+#include "store/ServidorPg.h"
 
 #include <QElapsedTimer>
 #include <QGuiApplication>
