@@ -61,7 +61,7 @@ void CopiaDesnuda(benchmark::State& state) {
         PQclear(PQexec(c, "BEGIN"));
         PQclear(PQexec(c, "COPY Infracciones (NumeroCliente,FechaInfraccion,HoraInfraccion,NiveldB,Microfono,"
                           "Estado,TensionLinea,PorcentajeCompresion,Inspector,Maxdb,dbaten,excesos,caldb,"
-                          "segpenal,nivelconsola,nivelruido,contadorinf) FROM STDIN"));
+                          "segpenal,nivelconsola,nivelruido,contadorinf,IdImportacion) FROM STDIN"));
         PQputCopyData(c, filasCopia.constData(), static_cast<int>(filasCopia.size()));
         PQputCopyEnd(c, nullptr);
         while (PGresult* r = PQgetResult(c))
@@ -107,14 +107,14 @@ int main(int argc, char** argv) {
     f.close();
     if (!leerArchivoImportacion(ruta, archivo).ok())
         return 1;
-    // The same rows as the import stores them.
+    // The same rows as the import stores them, log id included (it feeds an index).
     for (int i = 0; i < kMaximoContador; ++i) {
         filasCopia +=
             "0001\t20110928\t140530\t085\t1\t12,5 V\tSI\t042\tAdministrador\t085\t010\t003\t-05\t030\t070"
-            "\t060\t1.\n";
+            "\t060\t1.\t1\n";
         filasCopia +=
             "0001\t20110928\t140531\t092\t2\t12,4 V\tNO\t010\tAdministrador\t085\t010\t003\t-05\t030\t070"
-            "\t060\t2\n";
+            "\t060\t2\t1\n";
     }
     benchmark::RegisterBenchmark("ImportacionServidor", Importacion)
         ->Iterations(3)
