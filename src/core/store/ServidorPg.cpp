@@ -12,8 +12,8 @@
 namespace {
 
 constexpr Oid kOidBytea = 17;
-// Rows a batched insert holds before it is sent.
-constexpr qsizetype kBytesLote = 4 << 20;
+// Rows a batched insert holds before they go to the server, which stores them meanwhile.
+constexpr qsizetype kBytesLote = 128 << 10;
 
 QString textoServidor(const char* s) {
     return QString::fromUtf8(s ? s : "").trimmed();
@@ -75,6 +75,18 @@ QByteArray escaparCopia(const char* p, int largo) {
     return r;
 }
 
+void agregarEscapado(QByteArray& destino, const char* p, int largo) {
+    // Almost every value has nothing to escape.
+    bool limpio = true;
+    for (int k = 0; k < largo && limpio; ++k)
+        limpio = p[k] != '\\' && p[k] != '\t' && p[k] != '\n' && p[k] != '\r';
+    if (limpio) {
+        destino.append(p, largo);
+        return;
+    }
+    destino += escaparCopia(p, largo);
+}
+
 // Tables whose rows carry an identity id, for ultimoId().
 bool tablaConId(const QString& tabla) {
     static const QStringList tablas = {QStringLiteral("clientes"), QStringLiteral("infracciones"),
@@ -92,6 +104,7 @@ public:
     QString columnas;
     QByteArray datos;
     int filas = 0;
+    bool enCurso = false; // the COPY was started: the connection takes nothing else until its end
 };
 
 QString TraducirSqlPg(const QString& sqlOriginal) {
@@ -307,6 +320,11 @@ void ConexionPg::confirmar() {
 }
 
 void ConexionPg::deshacer() {
+    if (lote_ && lote_->enCurso) {
+        PQputCopyEnd(conn_, "anulada");
+        while (PGresult* resto = PQgetResult(conn_))
+            PQclear(resto);
+    }
     lote_.reset();
     if (enTransaccion())
         PQclear(PQexec(conn_, "ROLLBACK"));
@@ -330,23 +348,41 @@ void ConexionPg::tomarLote(std::unique_ptr<LoteCopia> lote) {
     lote_ = std::move(lote);
 }
 
+// Sends the rows held so far, starting the COPY on the first call.
+void ConexionPg::enviarLote() {
+    LoteCopia& lote = *lote_;
+    if (!lote.enCurso) {
+        const QByteArray sql =
+            QStringLiteral("COPY %1 (%2) FROM STDIN").arg(lote.tabla, lote.columnas).toUtf8();
+        PGresult* r = PQexec(conn_, sql.constData());
+        if (PQresultStatus(r) != PGRES_COPY_IN) {
+            const ErrorBD e = error(r);
+            PQclear(r);
+            lote_.reset();
+            throw e;
+        }
+        PQclear(r);
+        lote.enCurso = true;
+    }
+    if (!lote.datos.isEmpty() &&
+        PQputCopyData(conn_, lote.datos.constData(), static_cast<int>(lote.datos.size())) != 1) {
+        const ErrorBD e = error(nullptr);
+        deshacer();
+        throw e;
+    }
+    lote.datos.clear();
+}
+
 void ConexionPg::vaciarLote() {
     if (!lote_)
         return;
-    const std::unique_ptr<LoteCopia> lote = std::move(lote_);
-    if (lote->filas == 0)
+    if (lote_->filas == 0) {
+        lote_.reset();
         return;
-    const QByteArray sql =
-        QStringLiteral("COPY %1 (%2) FROM STDIN").arg(lote->tabla, lote->columnas).toUtf8();
-    PGresult* r = PQexec(conn_, sql.constData());
-    if (PQresultStatus(r) != PGRES_COPY_IN) {
-        const ErrorBD e = error(r);
-        PQclear(r);
-        throw e;
     }
-    PQclear(r);
-    if (PQputCopyData(conn_, lote->datos.constData(), static_cast<int>(lote->datos.size())) != 1 ||
-        PQputCopyEnd(conn_, nullptr) != 1) {
+    enviarLote();
+    lote_.reset();
+    if (PQputCopyEnd(conn_, nullptr) != 1) {
         const ErrorBD e = error(nullptr);
         while (PGresult* resto = PQgetResult(conn_))
             PQclear(resto);
@@ -499,12 +535,12 @@ void SentenciaPg::ejecutarSiFalta() {
             if (nulos_[i])
                 lote->datos += "\\N";
             else
-                lote->datos += escaparCopia(valores_[i].constData(), static_cast<int>(valores_[i].size()));
+                agregarEscapado(lote->datos, valores_[i].constData(), static_cast<int>(valores_[i].size()));
         }
         lote->datos += '\n';
         ++lote->filas;
         if (lote->datos.size() > kBytesLote)
-            c_.vaciarLote();
+            c_.enviarLote();
         fila_ = 0;
         return;
     }

@@ -72,7 +72,8 @@ public:
                     const int* formatos);
     void fijarResultado(pg_result* r, qint64 id);
     QByteArray nombreSentencia();
-    void vaciarLote(); // sends the rows a reused insert is holding
+    void vaciarLote(); // sends the rows a reused insert is holding and ends its COPY
+    void enviarLote(); // sends them, the COPY left open for more
     LoteCopia* lote() const { return lote_.get(); }
     void tomarLote(std::unique_ptr<LoteCopia> lote);
 

@@ -6,6 +6,7 @@
 #include "Oficina.h"
 #include "store/BaseDatos.h"
 #include "store/PasarRegistro.h"
+#include "store/Sentencias.h"
 #include "store/modVarios.h"
 
 #include <QCryptographicHash>
@@ -40,6 +41,12 @@ TEST(PasarRegistro, CopiaCompletaYComprobada) {
     d.fecha = QDate(2011, 9, 28);
     d.hora = QTime(14, 5, 30);
     ASSERT_TRUE(oficina.importar(archivo, d).ok());
+    // Texts that COPY must escape arrive unchanged.
+    QStringList raro = prueba::partes("0123|20110101|120000|085|1|x|SI|010|a\tb\\c\nd\re|1|2|3|4|5|6|7|8");
+    BaseDatosCompartida().ejecutar(Sentencias::insertarInfraccion(raro).sql,
+                                   Sentencias::insertarInfraccion(raro).parametros);
+    const QList<QStringList> infracciones =
+        prueba::filas(QStringLiteral("SELECT id, Inspector, IdImportacion FROM Infracciones ORDER BY id"));
     const QString ruta = RutaBaseDatos();
     const QList<QStringList> cuentas =
         prueba::filas(QStringLiteral("SELECT * FROM PassUsuarios ORDER BY Id"));
@@ -54,7 +61,7 @@ TEST(PasarRegistro, CopiaCompletaYComprobada) {
         FAIL() << e.descripcion().toStdString() << " / " << e.detalles().toStdString();
     }
     EXPECT_EQ(informe.clientes, 1);
-    EXPECT_EQ(informe.infracciones, 4);
+    EXPECT_EQ(informe.infracciones, 5);
     EXPECT_EQ(informe.cuentas, 3);
     EXPECT_EQ(informe.importaciones, 1);
     EXPECT_EQ(informe.originales, 1);
@@ -71,7 +78,9 @@ TEST(PasarRegistro, CopiaCompletaYComprobada) {
     // The program on the server sees the same register: accounts (hashes included), rows, original.
     ConfigurarRegistroServidor(servidor);
     EXPECT_EQ(prueba::filas(QStringLiteral("SELECT * FROM PassUsuarios ORDER BY Id")), cuentas);
-    EXPECT_EQ(prueba::cantidadInfracciones(), 4);
+    EXPECT_EQ(
+        prueba::filas(QStringLiteral("SELECT id, Inspector, IdImportacion FROM Infracciones ORDER BY id")),
+        infracciones);
     Oficina remota;
     EXPECT_TRUE(remota.iniciarSesion(QStringLiteral("Inspectora Peña"), QStringLiteral("clave")));
     remota.abrirClientes();
