@@ -298,10 +298,11 @@ int Oficina::establecerRango(const QDate& inicio, const QDate& fin) {
 
 // --- Operations ------------------------------------------------------------------------------
 
-void Oficina::guardarCliente(const QStringList& valores, qint64 id) {
+void Oficina::guardarCliente(const QStringList& valores, qint64 id, qint64 version) {
     Database& db = BaseDatosCompartida();
-    const bool comprobar = id != 0 && id == idSeleccionado() && versionSeleccionado_ >= 0;
-    const Consulta c = comprobar ? Sentencias::actualizarClienteSiVersion(valores, id, versionSeleccionado_)
+    const qint64 esperada = version >= 0 ? version : id == idSeleccionado() ? versionSeleccionado_ : -1;
+    const bool comprobar = id != 0 && esperada >= 0;
+    const Consulta c = comprobar ? Sentencias::actualizarClienteSiVersion(valores, id, esperada)
                        : id != 0 ? Sentencias::actualizarCliente(valores, id)
                                  : Sentencias::insertarCliente(valores);
     db.ejecutar(c.sql, c.parametros);

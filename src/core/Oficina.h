@@ -144,7 +144,9 @@ public:
     // Saves a client from the editor's 23 values (NumeroCliente .. Notas): a new one when id is 0.
     // The list is read again; the selected client stays selected. Throws ErrorBD when the save
     // itself fails.
-    void guardarCliente(const QStringList& valores, qint64 id);
+    // `version`: the row version the values were read with (versionSeleccionado() when the editor
+    // opened); -1 takes the selection's current one.
+    void guardarCliente(const QStringList& valores, qint64 id, qint64 version = -1);
     // Deletes the selected client and its infractions in one transaction (administrator only).
     // Throws ErrorBD, with the reason, when refused or when the store fails.
     void eliminarSeleccionado();

@@ -260,6 +260,7 @@ void frmEdit::PonerTexto(int indice, const QString& texto) {
 void frmEdit::cargar(const Cliente& c) {
     ModoEdicion = 1;
     IdCliente = c.id;
+    VersionCliente = c.id == oficina_.idSeleccionado() ? oficina_.versionSeleccionado() : -1;
     const QString* campos[] = {&c.numero,         &c.nombre,       &c.direccion,      &c.localidad,
                                &c.codigoPostal,   &c.partido,      &c.provincia,      &c.telefono,
                                &c.telefonoMovil,  &c.email,        &c.nombreLocal,    &c.direccionLocal,
@@ -344,9 +345,12 @@ void frmEdit::Guardar() {
 
     guardando_ = true;
     try {
-        oficina_.guardarCliente(valores, ModoEdicion == 1 ? IdCliente : 0);
+        oficina_.guardarCliente(valores, ModoEdicion == 1 ? IdCliente : 0, VersionCliente);
     } catch (const ErrorBD& e) {
-        // Nothing was written: the window stays open with what the user typed.
+        // Nothing was written: the window stays open with what the user typed. Changed at another
+        // desk: the next save, after the user reviewed the current data, goes over it.
+        if (ModoEdicion == 1 && IdCliente == oficina_.idSeleccionado())
+            VersionCliente = oficina_.versionSeleccionado();
         guardando_ = false;
         MostrarError(e, Icono::Ninguno);
         return;

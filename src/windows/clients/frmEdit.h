@@ -78,6 +78,7 @@ private:
     QPalette paletaNormal_;
     int ModoEdicion = 0; // 0 add, 1 edit
     qint64 IdCliente = 0;
+    qint64 VersionCliente = -1; // the row version the shown values were read with
     int limiteNotas_ = 249;
     bool cerrando_ = false;
     bool guardando_ = false;

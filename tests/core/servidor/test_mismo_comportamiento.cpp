@@ -173,6 +173,14 @@ TEST_P(MismoComportamiento, EdicionCruzadaRechazada) {
     EXPECT_EQ(oficina->clienteSeleccionado()->nombre, QStringLiteral("Del otro puesto"));
     oficina->guardarCliente(mio, id);
     EXPECT_EQ(oficina->clienteSeleccionado()->nombre, QStringLiteral("Mío"));
+
+    // An editor opened before the change keeps the version it read, even after the list was read
+    // again (another desk's notice): its save is refused too.
+    const qint64 leida = oficina->versionSeleccionado();
+    BaseDatosCompartida().ejecutar(c.sql, c.parametros);
+    oficina->recargarClientes();
+    EXPECT_THROW(oficina->guardarCliente(mio, id, leida), ErrorBD);
+    EXPECT_EQ(oficina->clienteSeleccionado()->nombre, QStringLiteral("Del otro puesto"));
 }
 
 // A register of the previous schema version opens updated, its rows kept.

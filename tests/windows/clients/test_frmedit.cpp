@@ -2,6 +2,7 @@
 #include "ClientesDePrueba.h"
 #include "clients/SelectoresFecha.h"
 #include "clients/frmEdit.h"
+#include "store/Sentencias.h"
 #include <QPlainTextEdit>
 #include <QTimer>
 #include <functional>
@@ -121,6 +122,37 @@ TEST_F(Editor, CargarShowsTheClientsFieldsAndSavesOverTheSameRow) {
     esperada[18] = u"20120709"_s;
     EXPECT_EQ(fila(u"12"_s), esperada);
     EXPECT_TRUE(mensajes.mensajes().isEmpty());
+}
+
+// Another desk changed the client while the editor was open (and its notice read the list again):
+// the save is refused naming the current data, the window stays open with what was typed, and a
+// second save, after the user reviewed it, goes through.
+TEST_F(Editor, ClienteCambiadoEnOtroPuestoNoSeSobrescribe) {
+    const QStringList valores =
+        u"77|Original|Calle 1|Quilmes|1878|Quilmes|Buenos Aires|4253-0000|15-0000|c@correo.com.ar|20100101|"
+        u"Bar|Av. Mitre 10|Bernal|Quilmes Oeste|Bs. As.|4200-0000|l@correo.com.ar|20110915|143005|||"
+        u"Notas"_s.split(u'|');
+    oficina.guardarCliente(valores, 0);
+    const Cliente cliente = oficina.clienteEnFila(oficina.filasClientes().size() - 1);
+    oficina.seleccionar(cliente.id);
+    frmEdit* editor = frmEdit::Abrir(oficina);
+    editor->cargar(cliente);
+    EXPECT_TRUE(mostrar(editor, [&](frmEdit* e) {
+        QStringList otro = valores;
+        otro[1] = u"Del otro puesto"_s;
+        const Consulta c = Sentencias::actualizarCliente(otro, cliente.id);
+        BaseDatosCompartida().ejecutar(c.sql, c.parametros);
+        oficina.recargarClientes();
+        escribir(e, 2, u"Mio"_s);
+        clic(e, "cmdGuardar");
+        EXPECT_TRUE(e->isVisible());
+        ASSERT_EQ(mensajes.mensajes().size(), 1);
+        EXPECT_TRUE(mensajes.mensajes()[0].texto.startsWith(u"Otro puesto modificó este cliente"_s));
+        EXPECT_TRUE(mensajes.mensajes()[0].texto.contains(u"«Del otro puesto»"_s));
+        EXPECT_EQ(fila(u"77"_s).value(1), u"Del otro puesto"_s);
+        clic(e, "cmdGuardar");
+    }));
+    EXPECT_EQ(fila(u"77"_s).value(1), u"Mio"_s);
 }
 
 // Opened for an import's unknown client there is no cancel button, yet Esc and the close button
