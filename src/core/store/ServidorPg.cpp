@@ -23,6 +23,12 @@ const QString kPideContrasena = QStringLiteral("El servidor pide una contraseña
 const QString kContrasenaIncorrecta = QStringLiteral("El usuario o la contraseña no son correctos.");
 const QString kClaveAjustes = QStringLiteral("registro/conexion");
 
+// Per user (~/.config/velmora/velmora-kv270.conf), the same file whichever program reads it.
+QSettings ajustesUsuario() {
+    return QSettings(QSettings::NativeFormat, QSettings::UserScope, QStringLiteral("velmora"),
+                     QStringLiteral("velmora-kv270"));
+}
+
 const QString kConexionPerdida = QStringLiteral(
     "Se perdió la conexión con el servidor del registro compartido. La operación en curso no se guardó; "
     "vuelva a intentarlo cuando el servidor responda.");
@@ -153,7 +159,7 @@ QString TraducirSqlPg(const QString& sqlOriginal) {
 }
 
 QString ConexionRegistroGuardada() {
-    return QSettings().value(kClaveAjustes).toString();
+    return ajustesUsuario().value(kClaveAjustes).toString();
 }
 
 bool GuardarConexionRegistro(const QString& conninfo, QString* error) {
@@ -180,7 +186,8 @@ bool GuardarConexionRegistro(const QString& conninfo, QString* error) {
             return false;
         }
     }
-    QSettings ajustes;
+    QSettings ajustes(QSettings::NativeFormat, QSettings::UserScope, QStringLiteral("velmora"),
+                      QStringLiteral("velmora-kv270"));
     if (texto.isEmpty())
         ajustes.remove(kClaveAjustes);
     else
