@@ -237,6 +237,20 @@ ConexionPg::ConexionPg(const QString& conninfo, const QString& contrasena) {
     AvisosRegistro::instancia().vigilar(this);
 }
 
+void ConexionPg::asegurarConexion() {
+    if (!conn_ || PQstatus(conn_) == CONNECTION_OK)
+        return;
+    // Inside a transaction the rest of it must not run on a fresh session as if nothing was lost.
+    if (transaccion_)
+        throw error(nullptr);
+    lote_.reset();
+    PQreset(conn_);
+    if (PQstatus(conn_) == CONNECTION_OK) {
+        PQclear(PQexec(conn_, "SET client_min_messages = warning"));
+        PQclear(PQexec(conn_, "LISTEN registro"));
+    }
+}
+
 ConexionPg::~ConexionPg() {
     AvisosRegistro::instancia().dejar(this);
     lote_.reset();
@@ -314,9 +328,11 @@ int ConexionPg::filasAfectadas() {
 
 void ConexionPg::comenzar() {
     ejecutar(QStringLiteral("BEGIN"));
+    transaccion_ = true;
 }
 
 void ConexionPg::confirmar() {
+    transaccion_ = false;
     vaciarLote();
     PGresult* r = exec("COMMIT", 0, nullptr, nullptr, nullptr);
     // A transaction that failed earlier ends rolled back, not committed.
@@ -327,6 +343,7 @@ void ConexionPg::confirmar() {
 }
 
 void ConexionPg::deshacer() {
+    transaccion_ = false;
     if (lote_ && lote_->enCurso) {
         PQputCopyEnd(conn_, "anulada");
         while (PGresult* resto = PQgetResult(conn_))
@@ -457,6 +474,7 @@ bool ConexionPg::hayCambiosAjenos() {
 // --- Statement -------------------------------------------------------------------------------
 
 SentenciaPg::SentenciaPg(ConexionPg& c, const QString& sql) : c_(c) {
+    c_.asegurarConexion();
     QString traducida = TraducirSqlPg(sql);
     static const QRegularExpression insercion(
         QStringLiteral("^INSERT\\s+INTO\\s+(\\w+)\\s*\\(([^)]*)\\)\\s*VALUES\\s*\\(([?,\\s]*)\\)$"),

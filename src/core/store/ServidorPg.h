@@ -59,6 +59,9 @@ public:
 
     // Base schema extras of the server: version table, SQL functions, change notices.
     void completarEsquemaBase();
+    // A session lost (server restarted, network down) is opened again before the next statement,
+    // never inside a transaction: that one failed whole.
+    void asegurarConexion();
     // A session lock held while the schema is built or brought up to date by one desk.
     void bloquearEsquema(bool bloquear);
 
@@ -83,6 +86,7 @@ private:
     qint64 ultimoId_ = 0;
     int filas_ = 0;
     int sentencias_ = 0;
+    bool transaccion_ = false; // begun by comenzar(), not yet ended
     std::unique_ptr<LoteCopia> lote_;
 };
 
