@@ -17,6 +17,7 @@
 #include "platform/EstadoTeclado.h"
 #include "platform/Mensajes.h"
 #include "platform/Programa.h"
+#include "store/AccionesCopias.h"
 #include "store/modVarios.h"
 
 #include <QCloseEvent>
@@ -451,6 +452,16 @@ void FrmDatos::construir() {
 void FrmDatos::construirMenus() {
     mnuArchivo = menuBar()->addMenu(QStringLiteral("&Archivo"));
     mnuArchivo->setObjectName(QStringLiteral("mnuArchivo"));
+    // The register's safety: backup and restore are the administrator's, the check is anyone's.
+    mnucopia = mnuArchivo->addAction(QStringLiteral("&Copia de seguridad..."));
+    mnucopia->setObjectName(QStringLiteral("mnucopia"));
+    mnucopia->setEnabled(oficina_.esAdministrador());
+    mnurestaurar = mnuArchivo->addAction(QStringLiteral("&Restaurar copia..."));
+    mnurestaurar->setObjectName(QStringLiteral("mnurestaurar"));
+    mnurestaurar->setEnabled(oficina_.esAdministrador());
+    mnuverificar = mnuArchivo->addAction(QStringLiteral("&Verificar base de datos"));
+    mnuverificar->setObjectName(QStringLiteral("mnuverificar"));
+    mnuArchivo->addSeparator();
     mnusalir = mnuArchivo->addAction(QStringLiteral("&Salir"));
     mnusalir->setObjectName(QStringLiteral("mnusalir"));
     mnuayuda = menuBar()->addMenu(QStringLiteral("&Ayuda"));
@@ -525,6 +536,13 @@ void FrmDatos::conectar() {
     connect(cmdOpciones[7], &QPushButton::clicked, this, [this] { Imprimir(); });
     connect(mnusalir, &QAction::triggered, this, [this] { close(); });
     connect(mnuacercade, &QAction::triggered, this, [this] { AcercaDe(); });
+    connect(mnucopia, &QAction::triggered, this, [this] { CopiaDeSeguridad(this, oficina_); });
+    connect(mnurestaurar, &QAction::triggered, this, [this] { RestaurarCopiaDeSeguridad(this, oficina_); });
+    connect(mnuverificar, &QAction::triggered, this, [this] { VerificarBaseDeDatos(this); });
+    connect(&oficina_, &Oficina::sesionIniciada, this, [this] {
+        mnucopia->setEnabled(oficina_.esAdministrador());
+        mnurestaurar->setEnabled(oficina_.esAdministrador());
+    });
 
     // Only the user's own changes are saved: loading the header must not rewrite the file.
     connect(Municipio, &QLineEdit::textEdited, this, [this] { GuardarNombreMunicipio(); });

@@ -116,6 +116,9 @@ private:
     QMenu* mnuayuda = nullptr;
     QAction* mnusalir = nullptr;
     QAction* mnuacercade = nullptr;
+    QAction* mnucopia = nullptr;
+    QAction* mnurestaurar = nullptr;
+    QAction* mnuverificar = nullptr;
     QStatusBar* StatusBar1 = nullptr;
     std::array<QLabel*, 8> Paneles{}; // panels 1..8
 

@@ -11,6 +11,8 @@
 namespace {
 std::function<QString(const QString&, const QString&)> dialogoGuardar;
 std::function<bool(const QString&)> borrado;
+std::function<QString(const QString&, const QString&)> dialogoAbrir;
+std::function<QString(const QString&)> dialogoCarpeta;
 } // namespace
 
 QString DialogoGuardarArchivo(QWidget* padre, const QString& titulo, const QString& filtro) {
@@ -52,4 +54,24 @@ void SustituirDialogoGuardar(std::function<QString(const QString&, const QString
 
 void SustituirBorrado(std::function<bool(const QString&)> f) {
     borrado = std::move(f);
+}
+
+QString DialogoAbrirArchivo(QWidget* padre, const QString& titulo, const QString& filtro) {
+    if (dialogoAbrir)
+        return dialogoAbrir(titulo, filtro);
+    return QFileDialog::getOpenFileName(padre, titulo, QString(), filtro);
+}
+
+QString DialogoElegirCarpeta(QWidget* padre, const QString& titulo) {
+    if (dialogoCarpeta)
+        return dialogoCarpeta(titulo);
+    return QFileDialog::getExistingDirectory(padre, titulo);
+}
+
+void SustituirDialogoAbrir(std::function<QString(const QString&, const QString&)> f) {
+    dialogoAbrir = std::move(f);
+}
+
+void SustituirDialogoCarpeta(std::function<QString(const QString&)> f) {
+    dialogoCarpeta = std::move(f);
 }
