@@ -6,7 +6,7 @@ libxlsxwriter-dev libsodium-dev fonts-liberation fonts-dejavu-core"
 if [ "${1:-}" = "--pruebas" ]; then
     paquetes="$paquetes libgtest-dev libbenchmark-dev poppler-utils unzip xauth xvfb"
     if [ "${CI:-}" = "true" ]; then
-        paquetes="$paquetes clang libclang-rt-14-dev"
+        paquetes="$paquetes clang libclang-rt-14-dev dpkg-dev file desktop-file-utils appstream"
     fi
 fi
 faltan=""
