@@ -47,6 +47,9 @@ void CerrarBaseDatos() {
 }
 
 void ConBaseCerrada(const std::function<void()>& cambio) {
+    // The slots' recordsets point at the connection that goes away.
+    for (Recordset* r : {&Registros1, &Registros2, &Registros3})
+        r->cerrar();
     baseFisica.reset();
     try {
         cambio();

@@ -227,10 +227,19 @@ TEST(RotacionCopias, KeepsSevenNewestAndTheNewestOfFourWeeks) {
 TEST_F(Copias, DailyCopyRotatesOnDiskAndAFailureRemovesNothing) {
     const QDir copias(QDir(base.directorio()).filePath(QStringLiteral("copias")));
     const QDate ultimo(2026, 12, 6);
-    for (QDate d = ultimo.addDays(-15); d <= ultimo; d = d.addDays(1))
-        ASSERT_EQ(CopiaDiaria(base.directorio(), base.ruta(), municipio(), ClaveBaseDatos(), d).estado,
-                  ResultadoCopiaDiaria::Hecha)
-            << d.toString(Qt::ISODate).toStdString();
+    ASSERT_EQ(
+        CopiaDiaria(base.directorio(), base.ruta(), municipio(), ClaveBaseDatos(), ultimo.addDays(-1)).estado,
+        ResultadoCopiaDiaria::Hecha);
+    // Earlier days' copies, as if made then.
+    const QString primera = copias.filePath(NombreCopiaDiaria(ultimo.addDays(-1)));
+    for (QDate d = ultimo.addDays(-15); d < ultimo.addDays(-1); d = d.addDays(1)) {
+        QFile::copy(primera, copias.filePath(NombreCopiaDiaria(d)));
+        QFile::copy(RutaMunicipioDeCopia(primera),
+                    RutaMunicipioDeCopia(copias.filePath(NombreCopiaDiaria(d))));
+    }
+    escribirBytes(copias.filePath(QStringLiteral("notas.txt")), "del usuario");
+    ASSERT_EQ(CopiaDiaria(base.directorio(), base.ruta(), municipio(), ClaveBaseDatos(), ultimo).estado,
+              ResultadoCopiaDiaria::Hecha);
     EXPECT_EQ(CopiaDiaria(base.directorio(), base.ruta(), municipio(), ClaveBaseDatos(), ultimo).estado,
               ResultadoCopiaDiaria::YaHecha);
     QStringList esperadas;
@@ -239,6 +248,7 @@ TEST_F(Copias, DailyCopyRotatesOnDiskAndAFailureRemovesNothing) {
         esperadas << QStringLiteral("diaria-%1.wfg").arg(QLatin1String(d));
     EXPECT_EQ(copias.entryList({QStringLiteral("*.wfg")}, QDir::Files, QDir::Name), esperadas);
     EXPECT_EQ(copias.entryList({QStringLiteral("*.dat")}, QDir::Files).size(), esperadas.size());
+    EXPECT_TRUE(copias.exists(QStringLiteral("notas.txt")));
     EXPECT_TRUE(VerificarArchivoBase(copias.filePath(esperadas.last()), ClaveBaseDatos()).correcta);
 
     // A database that cannot be read: nothing removed, told once that day.
