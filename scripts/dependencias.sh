@@ -1,7 +1,8 @@
 #!/bin/sh
 # Installs the Debian packages that are missing. "--pruebas" adds what the tests need.
 set -eu
-paquetes="cmake g++ make pkg-config qt6-base-dev qt6-translations-l10n libx11-dev libsqlcipher-dev
+paquetes="cmake g++ make pkg-config qt6-base-dev qt6-charts-dev libqt6opengl6-dev
+qt6-translations-l10n libx11-dev libsqlcipher-dev
 libxlsxwriter-dev libsodium-dev fonts-liberation fonts-dejavu-core"
 if [ "${1:-}" = "--pruebas" ]; then
     paquetes="$paquetes libgtest-dev libbenchmark-dev poppler-utils unzip xauth xvfb"

@@ -73,8 +73,11 @@ QString pares(const QList<std::pair<QString, QString>>& valores) {
     return r;
 }
 
-QString comoTexto(const QString& ruta, qsizetype longitud, const ArchivoDecodificado& a) {
-    QString r = QStringLiteral("Archivo: %1 (%2 bytes)\n\n").arg(ruta).arg(longitud);
+QString comoTexto(const QString& ruta, const QByteArray& datos, const ArchivoDecodificado& a) {
+    QString r = QStringLiteral("Archivo: %1 (%2 bytes)\nSHA-256: %3\n\n")
+                    .arg(ruta)
+                    .arg(datos.size())
+                    .arg(HuellaSha256(datos));
 
     r += QStringLiteral("Vista previa\n");
     if (a.vistaPrevia) {
@@ -147,8 +150,10 @@ QJsonObject jsonBanda(const BandaHoraria& b) {
         {QStringLiteral("minutos_fin"), b.minutosFin}};
 }
 
-QByteArray comoJson(const ArchivoDecodificado& a) {
+QByteArray comoJson(const QByteArray& datos, const ArchivoDecodificado& a) {
     QJsonObject o;
+    // What the program's import log names the file by.
+    o.insert(QStringLiteral("sha256"), HuellaSha256(datos));
     o.insert(QStringLiteral("valido"), a.valido);
     o.insert(QStringLiteral("error"), a.valido ? QJsonValue(QJsonValue::Null) : QJsonValue(a.error.texto()));
 
@@ -248,10 +253,10 @@ int main(int argc, char** argv) {
     }
     const ArchivoDecodificado archivo = decodificarArchivo(*datos);
     if (parser.isSet(json)) {
-        const QByteArray salida = comoJson(archivo);
+        const QByteArray salida = comoJson(*datos, archivo);
         std::fwrite(salida.constData(), 1, static_cast<size_t>(salida.size()), stdout);
     } else {
-        escribir(stdout, comoTexto(ruta, datos->size(), archivo));
+        escribir(stdout, comoTexto(ruta, *datos, archivo));
     }
     std::fflush(stdout);
     return archivo.valido ? 0 : 1;

@@ -9,6 +9,8 @@
 #include "store/Sentencias.h"
 #include "store/modVarios.h"
 
+#include <algorithm>
+
 namespace {
 
 const QString kAdministrador = QStringLiteral("Administrador");
@@ -50,14 +52,34 @@ std::vector<FilaInfraccion> FilasConSeparadores(std::vector<QStringList> registr
     std::vector<FilaInfraccion> filas;
     filas.reserve(registros.size() + registros.size() / 8);
     for (QStringList& r : registros) {
+        qint64 importacion = 0;
+        if (r.size() > ColInfraccion::Importacion) {
+            importacion = r.at(ColInfraccion::Importacion).toLongLong();
+            r.resize(ColInfraccion::Cantidad);
+        }
         const bool marcada = ContadorMarcado(r.value(ColInfraccion::CI));
         if (marcada)
             r[ColInfraccion::CI].remove(QLatin1Char('.'));
-        filas.push_back({std::move(r), false});
+        filas.push_back({std::move(r), false, importacion});
         if (marcada)
             filas.push_back({QStringList(), false});
     }
     return filas;
+}
+
+ProcedenciaFilas ProcedenciaDe(const std::vector<FilaInfraccion>& filas) {
+    ProcedenciaFilas p;
+    for (const FilaInfraccion& f : filas) {
+        if (f.oculta || f.separador())
+            continue;
+        if (f.importacion == 0)
+            ++p.anteriores;
+        else if (p.importaciones.empty() || p.importaciones.back() != f.importacion)
+            p.importaciones.push_back(f.importacion);
+    }
+    std::sort(p.importaciones.begin(), p.importaciones.end());
+    p.importaciones.erase(std::unique(p.importaciones.begin(), p.importaciones.end()), p.importaciones.end());
+    return p;
 }
 
 int FiltrarPorFechas(std::vector<FilaInfraccion>& filas, const QDate& inicio, const QDate& fin) {
@@ -326,6 +348,9 @@ EntradaLibro Oficina::entradaLibro(const std::array<bool, 23>& opciones) const {
     e.infracciones.reserve(infracciones_.size());
     for (const FilaInfraccion& f : infracciones_)
         e.infracciones.push_back({f.separador() ? separador : f.celdas, f.oculta});
+    const ProcedenciaFilas p = ProcedenciaDe(infracciones_);
+    e.importaciones = ImportacionesPorId(BaseDatosCompartida(), p.importaciones);
+    e.anteriores = p.anteriores;
     return e;
 }
 
@@ -347,7 +372,58 @@ DatosInforme Oficina::datosInforme() const {
             r[static_cast<size_t>(col)] = f.celdas.value(col + 2);
         d.registros.push_back(std::move(r));
     }
+    const ProcedenciaFilas p = ProcedenciaDe(infracciones_);
+    d.importaciones = ImportacionesPorId(BaseDatosCompartida(), p.importaciones);
+    d.anteriores = p.anteriores;
     return d;
+}
+
+// --- Import log ------------------------------------------------------------------------------
+
+AnalisisImportacion Oficina::analizarImportacion(const ArchivoImportacion& archivo) const {
+    return ::analizarImportacion(BaseDatosCompartida(), archivo);
+}
+
+std::vector<ImportacionRegistrada> Oficina::historialSeleccionado() const {
+    if (!seleccionado_)
+        return {};
+    return ImportacionesCliente(BaseDatosCompartida(), seleccionado_->numero);
+}
+
+std::vector<ImportacionRegistrada> Oficina::importacionesDeArchivo(const QByteArray& datos) const {
+    return ImportacionesConHuella(BaseDatosCompartida(), HuellaSha256(datos));
+}
+
+Original Oficina::originalImportacion(const ImportacionRegistrada& importacion) const {
+    return LeerOriginal(BaseDatosCompartida(), importacion);
+}
+
+std::vector<FilaInfraccion> Oficina::infraccionesDeImportacion(qint64 id) const {
+    if (!seleccionado_)
+        return {};
+    std::vector<FilaInfraccion> filas =
+        FilasConSeparadores(leerPorSlot3(Sentencias::infraccionesImportacion(id)));
+    // Only the selected client's: a log id never shows another client's rows.
+    std::erase_if(filas, [&](const FilaInfraccion& f) {
+        return !f.separador() && f.celdas.value(ColInfraccion::Equipo) != seleccionado_->numero;
+    });
+    return filas;
+}
+
+qint64 Oficina::registrosDeImportacion(qint64 id) const {
+    return RegistrosDeImportacion(BaseDatosCompartida(), id);
+}
+
+qint64 Oficina::eliminarImportacion(qint64 id) {
+    if (!esAdministrador())
+        throw ErrorBD(QStringLiteral("Solo el usuario Administrador puede eliminar importaciones."));
+    const std::vector<ImportacionRegistrada> propias = historialSeleccionado();
+    if (std::none_of(propias.begin(), propias.end(),
+                     [id](const ImportacionRegistrada& i) { return i.id == id; }))
+        throw ErrorBD(QStringLiteral("La importación no pertenece al cliente seleccionado."));
+    const qint64 filas = BorrarImportacion(BaseDatosCompartida(), id);
+    releerSeleccionado();
+    return filas;
 }
 
 // --- Accounts --------------------------------------------------------------------------------

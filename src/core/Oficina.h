@@ -29,6 +29,7 @@ constexpr int Inspector = 9;
 constexpr int MaxDb = 10;
 constexpr int CI = 17;
 constexpr int Cantidad = 18;
+constexpr int Importacion = 18; // read with the row, kept apart from the cells
 } // namespace ColInfraccion
 
 // One row of the infraction view: a stored infraction, or an empty separator below a row the
@@ -37,6 +38,7 @@ constexpr int Cantidad = 18;
 struct FilaInfraccion {
     QStringList celdas; // empty for a separator
     bool oculta = false;
+    qint64 importacion = 0; // its import's log row; 0 for rows stored before the log
     bool separador() const { return celdas.isEmpty(); }
 };
 
@@ -50,8 +52,17 @@ struct TextosBandas {
 // Whether a "CI" text carries the device's group mark. Any dot counts, the one of "BLOQ."
 // included: stored files and users already read the view this way.
 bool ContadorMarcado(const QString& ci);
-// The view's rows from the stored ones: marks removed, a separator below each marked row.
+// The view's rows from the stored ones: marks removed, a separator below each marked row, the
+// log id (a 19th column, when read) moved out of the cells.
 std::vector<FilaInfraccion> FilasConSeparadores(std::vector<QStringList> registros);
+// The imports behind the shown rows (hidden ones and separators left out), and how many shown
+// rows are older than the log.
+struct ProcedenciaFilas {
+    std::vector<qint64> importaciones; // ascending
+    qsizetype anteriores = 0;
+};
+ProcedenciaFilas ProcedenciaDe(const std::vector<FilaInfraccion>& filas);
+
 // Hides the rows dated outside [inicio, fin]; separators and rows without a readable date keep
 // showing. Returns how many date texts could not be read.
 int FiltrarPorFechas(std::vector<FilaInfraccion>& filas, const QDate& inicio, const QDate& fin);
@@ -142,6 +153,23 @@ public:
     // The report of the selected client: the rows the view shows, separators included.
     DatosInforme datosInforme() const;
 
+    // --- Import log ---
+    // What importing these bytes would meet (earlier imports of them, records already stored,
+    // settings changed). Throws ErrorBD.
+    AnalisisImportacion analizarImportacion(const ArchivoImportacion& archivo) const;
+    // The selected client's imports, newest first; none without a selection. Throws ErrorBD.
+    std::vector<ImportacionRegistrada> historialSeleccionado() const;
+    // Every import of exactly these bytes, for any client, oldest first. Throws ErrorBD.
+    std::vector<ImportacionRegistrada> importacionesDeArchivo(const QByteArray& datos) const;
+    // The kept bytes of an import, only when they are the logged ones. Throws ErrorBD.
+    Original originalImportacion(const ImportacionRegistrada& importacion) const;
+    // The rows one import of the selected client stored, as the infraction view shows them.
+    std::vector<FilaInfraccion> infraccionesDeImportacion(qint64 id) const;
+    qint64 registrosDeImportacion(qint64 id) const;
+    // Deletes an import of the selected client with its rows and bytes (administrator only),
+    // then reads the client's rows again. Returns the rows deleted. Throws ErrorBD.
+    qint64 eliminarImportacion(qint64 id);
+
     // --- Accounts (rights checked against the session's user) ---
     bool cambiarContrasena(qint64 id, const QString& nombre, const QString& contrasena);
     int borrarCuentas(const QString& nombre);
@@ -161,7 +189,7 @@ Q_SIGNALS:
     void seleccionCambiada();
     // The rows are about to be read again: views drop their copies first.
     void infraccionesPorCambiar();
-    // The same client's rows were read again ("Reordenar Datos").
+    // The same client's rows were read again ("Reordenar Datos", an import deleted from the log).
     void infraccionesCambiadas();
     // Another date range: only the rows' hidden flags changed.
     void rangoCambiado();

@@ -10,7 +10,16 @@ Respuesta MessageRecorder::mostrar(const QString& texto, const QString& titulo, 
         respuestas_.pop_front();
         return r;
     }
-    return botones == Botones::SiNo ? Respuesta::No : Respuesta::Aceptar;
+    switch (botones) {
+    case Botones::SiNo:
+    case Botones::NoSi:
+        return Respuesta::No;
+    case Botones::SiNoCancelar:
+        return Respuesta::Cancelar;
+    case Botones::Aceptar:
+        break;
+    }
+    return Respuesta::Aceptar;
 }
 
 QStringList MessageRecorder::textos() const {

@@ -22,7 +22,8 @@ public:
     MessageRecorder() { InstalarMensajero(this); }
     ~MessageRecorder() override { InstalarMensajero(nullptr); }
 
-    // Answers used in order; when none is left: Aceptar for OK boxes, No for Yes/No boxes.
+    // Answers used in order; when none is left: Aceptar for OK boxes, No for Yes/No boxes,
+    // Cancelar when there is a way out.
     void responder(Respuesta r) { respuestas_.push_back(r); }
     // Runs while the message is "shown" (e.g. to look at a window at that moment).
     void alMostrar(std::function<void(const Mensaje&)> f) { alMostrar_ = std::move(f); }

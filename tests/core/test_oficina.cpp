@@ -242,6 +242,25 @@ TEST_F(OficinaTest, ImportarSellaElUsuarioDeLaSesionYRefrescaElClienteSelecciona
     for (const FilaInfraccion& f : oficina.infracciones())
         EXPECT_EQ(f.celdas.value(ColInfraccion::Inspector), QStringLiteral("Invitado"));
     EXPECT_EQ(oficina.clienteSeleccionado()->ultimaInspeccionFecha, QStringLiteral("28/09/2011"));
+
+    // The log names the session's user too, and the rows point to it.
+    const std::vector<ImportacionRegistrada> historial = oficina.historialSeleccionado();
+    ASSERT_EQ(historial.size(), 1u);
+    EXPECT_EQ(historial.front().usuario, QStringLiteral("Invitado"));
+    EXPECT_EQ(oficina.infracciones().front().importacion, historial.front().id);
+    EXPECT_EQ(oficina.entradaLibro({}).importaciones.size(), 1u);
+    EXPECT_EQ(oficina.infraccionesDeImportacion(historial.front().id).size(), 2u);
+    EXPECT_EQ(oficina.importacionesDeArchivo(archivo.datos).size(), 1u);
+    // Only the administrator deletes an import, and only one of the selected client.
+    EXPECT_THROW(oficina.eliminarImportacion(historial.front().id), ErrorBD);
+    oficina.establecerUsuario(QStringLiteral("Administrador"));
+    oficina.seleccionar(id12);
+    EXPECT_THROW(oficina.eliminarImportacion(historial.front().id), ErrorBD);
+    EXPECT_TRUE(oficina.infraccionesDeImportacion(historial.front().id).empty());
+    oficina.seleccionar(id);
+    EXPECT_EQ(oficina.eliminarImportacion(historial.front().id), 2);
+    EXPECT_TRUE(oficina.infracciones().empty());
+    EXPECT_TRUE(oficina.historialSeleccionado().empty());
 }
 
 TEST_F(OficinaTest, ElLibroYElInformeRecibenLoQueMuestraLaVista) {
@@ -264,6 +283,9 @@ TEST_F(OficinaTest, ElLibroYElInformeRecibenLoQueMuestraLaVista) {
     EXPECT_TRUE(e.infracciones[0].oculta);
     EXPECT_EQ(e.infracciones[2].celdas, QStringList(ColInfraccion::Cantidad, QString()));
     EXPECT_FALSE(e.infracciones[2].oculta);
+    // Rows stored before the log: counted, no import listed.
+    EXPECT_TRUE(e.importaciones.empty());
+    EXPECT_EQ(e.anteriores, 2);
 
     const DatosInforme d = oficina.datosInforme();
     EXPECT_EQ(d.cliente, QStringLiteral("Juan Pérez"));

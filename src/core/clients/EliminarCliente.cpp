@@ -1,5 +1,6 @@
 #include "clients/EliminarCliente.h"
 
+#include "import/RegistroImportaciones.h"
 #include "store/BaseDatos.h"
 #include "store/Sentencias.h"
 
@@ -7,6 +8,7 @@ void BorrarClienteConInfracciones(Database& db, const QString& numeroCliente, qi
     Transaccion t(db);
     const Consulta infracciones = Sentencias::borrarInfraccionesCliente(numeroCliente);
     db.ejecutar(infracciones.sql, infracciones.parametros);
+    BorrarImportacionesCliente(db, numeroCliente);
     const Consulta cliente = Sentencias::borrarCliente(id);
     db.ejecutar(cliente.sql, cliente.parametros);
     t.confirmar();

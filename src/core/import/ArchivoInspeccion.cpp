@@ -1,5 +1,6 @@
 #include "import/ArchivoInspeccion.h"
 
+#include <QCryptographicHash>
 #include <QFile>
 
 namespace {
@@ -346,4 +347,8 @@ ArchivoDecodificado decodificarArchivo(const QByteArray& datos) {
     r.error = juzgar(datos, leidos, [&r](const RegistroInfraccion& g) { r.registros.append(g); });
     r.valido = !r.error.hayError();
     return r;
+}
+
+QString HuellaSha256(const QByteArray& datos) {
+    return QString::fromLatin1(QCryptographicHash::hash(datos, QCryptographicHash::Sha256).toHex());
 }

@@ -91,6 +91,9 @@ struct ErrorArchivo {
     QString texto() const;
 };
 
+// SHA-256 of exact bytes in lower-case hex: how the import log and the file tool name a file.
+QString HuellaSha256(const QByteArray& datos);
+
 // Reads the whole file. On failure returns std::nullopt and, if given, sets
 // *error to a Spanish description.
 std::optional<QByteArray> leerArchivoInspeccion(const QString& ruta, QString* error = nullptr);

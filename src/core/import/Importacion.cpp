@@ -3,6 +3,12 @@
 #include "store/BaseDatos.h"
 #include "store/Sentencias.h"
 
+#include <QFileInfo>
+#include <QSysInfo>
+
+#include <string>
+#include <unordered_set>
+
 namespace {
 
 // Often enough for the windows to repaint, rare enough to cost nothing.
@@ -56,6 +62,7 @@ ResultadoImportacion prepararImportacion(const QByteArray& datos, ArchivoImporta
     archivo.datos = datos;
     archivo.cabecera = std::move(cabecera);
     archivo.registros = registros;
+    archivo.sha256 = HuellaSha256(datos);
     ResultadoImportacion r;
     r.registros = registros;
     return r;
@@ -66,6 +73,63 @@ bool archivoConserva(const QString& ruta, const QByteArray& datos) {
     return ahora && *ahora == datos;
 }
 
+namespace {
+
+// A record as the overlap check compares it: date, time, status and level, as stored.
+using Claves = std::unordered_set<std::string>;
+
+void agregarCampo(std::string& clave, const char* datos, int largo) {
+    clave.append(datos, static_cast<size_t>(largo));
+    clave.push_back('\x1f');
+}
+
+std::string claveRegistro(const RegistroInfraccion& r) {
+    std::string clave;
+    for (const QString* v : {&r.fecha, &r.hora, &r.estatus, &r.nivelDb}) {
+        const QByteArray b = v->toUtf8();
+        agregarCampo(clave, b.constData(), static_cast<int>(b.size()));
+    }
+    return clave;
+}
+
+Claves clavesGuardadas(Database& db, const QString& numeroCliente) {
+    // The status is stored in the Microfono column.
+    Statement st(
+        db, QStringLiteral("SELECT FechaInfraccion, HoraInfraccion, Microfono, NiveldB FROM Infracciones "
+                           "WHERE NumeroCliente = ?"));
+    st.enlazar(1, numeroCliente);
+    Claves claves;
+    std::string clave;
+    while (st.paso()) {
+        clave.clear();
+        for (int i = 0; i < 4; ++i) {
+            int largo = 0;
+            const char* b = st.bytes(i, largo);
+            agregarCampo(clave, b ? b : "", b ? largo : 0);
+        }
+        claves.insert(clave);
+    }
+    return claves;
+}
+
+} // namespace
+
+AnalisisImportacion analizarImportacion(Database& db, const ArchivoImportacion& archivo) {
+    AnalisisImportacion a;
+    a.previas = ImportacionesConHuella(db, archivo.sha256);
+    const QString& numero = archivo.cabecera.numeroCliente;
+    const Claves guardadas = clavesGuardadas(db, numero);
+    if (!guardadas.empty()) {
+        DecodificadorRegistros dec(archivo.datos);
+        RegistroInfraccion r;
+        while (dec.siguiente(r))
+            a.solapados += guardadas.count(claveRegistro(r)) ? 1 : 0;
+    }
+    if (const std::optional<ConfiguracionEquipo> antes = ConfiguracionAnterior(db, numero))
+        a.cambios = CambiosConfiguracion(*antes, ConfiguracionDe(archivo.cabecera));
+    return a;
+}
+
 ResultadoImportacion escribirImportacion(Database& db, const ArchivoImportacion& archivo,
                                          const DatosImportacion& datos) {
     const auto cambiado = [&] {
@@ -74,32 +138,82 @@ ResultadoImportacion escribirImportacion(Database& db, const ArchivoImportacion&
     };
     if (!datos.ruta.isEmpty() && !archivoConserva(datos.ruta, archivo.datos))
         return cambiado();
+    const CabeceraInspeccion& c = archivo.cabecera;
     ResultadoImportacion r;
     try {
         Transaccion t(db);
         const Consulta actualizar = Sentencias::actualizarClienteImportacion(
             datos.numeroCliente, datos.fecha.toString(QStringLiteral("yyyyMMdd")),
-            datos.hora.toString(QStringLiteral("HHmmss")), valoresBandas(archivo.cabecera));
+            datos.hora.toString(QStringLiteral("HHmmss")), valoresBandas(c));
         db.ejecutar(actualizar.sql, actualizar.parametros);
         r.clientesActualizados = db.filasAfectadas();
 
-        Statement insertar(db, Sentencias::insertarInfraccion(QStringList(17, QString())).sql);
+        // Read inside the transaction: what is compared is what the rows will join.
+        const Claves guardadas = datos.omitirSolapados ? clavesGuardadas(db, c.numeroCliente) : Claves();
+        ImportacionRegistrada entrada;
+        entrada.numeroCliente = c.numeroCliente;
+        entrada.nombreArchivo =
+            datos.nombreArchivo.isEmpty() ? QFileInfo(datos.ruta).fileName() : datos.nombreArchivo;
+        entrada.tamano = archivo.datos.size();
+        entrada.sha256 = archivo.sha256.isEmpty() ? HuellaSha256(archivo.datos) : archivo.sha256;
+        entrada.fechaInspeccion = c.fechaVistaPrevia;
+        entrada.horaInspeccion = c.horaVistaPrevia;
+        entrada.registros = archivo.registros;
+        entrada.configuracion = ConfiguracionDe(c);
+        if (const std::optional<ConfiguracionEquipo> antes = ConfiguracionAnterior(db, c.numeroCliente))
+            entrada.cambios = DescribirCambios(CambiosConfiguracion(*antes, entrada.configuracion));
+        entrada.usuario = datos.inspector;
+        entrada.equipo = datos.equipo.isEmpty() ? QSysInfo::machineHostName() : datos.equipo;
+        entrada.momento = datos.momento;
+        r.idImportacion = RegistrarImportacion(db, entrada, archivo.datos);
+
+        // Header values and the log id are the same for every row: encoded once.
+        const QByteArray fijos[] = {
+            c.numeroCliente.toUtf8(), datos.inspector.toUtf8(), c.maxDb.toUtf8(),
+            c.dbAtenuador.toUtf8(),   c.excesos.toUtf8(),       c.calibracion.toUtf8(),
+            c.segPenalizar.toUtf8(),  c.nivelConsola.toUtf8(),  c.nivelRuido.toUtf8()};
+        Statement insertar(db, Sentencias::insertarInfraccionImportada());
         DecodificadorRegistros dec(archivo.datos);
         RegistroInfraccion registro;
+        qsizetype leidos = 0;
+        QString primero;
         while (dec.siguiente(registro)) {
+            if (++leidos == 1)
+                primero = registro.fecha;
+            if (datos.progreso && leidos % kFilasEntreEventos == 0)
+                datos.progreso(leidos, archivo.registros);
+            if (!guardadas.empty() && guardadas.count(claveRegistro(registro))) {
+                ++r.omitidos;
+                continue;
+            }
+            const QByteArray propios[] = {registro.fecha.toUtf8(),      registro.hora.toUtf8(),
+                                          registro.nivelDb.toUtf8(),    registro.estatus.toUtf8(),
+                                          registro.bateria.toUtf8(),    registro.red.toUtf8(),
+                                          registro.compresion.toUtf8(), registro.contador.toUtf8()};
             insertar.reiniciar();
-            const QStringList valores = valoresInfraccion(archivo.cabecera, registro, datos.inspector);
-            for (int k = 0; k < valores.size(); ++k)
-                insertar.enlazar(k + 1, valores.at(k));
+            // In the order valoresInfraccion() gives, which stored files follow: the status goes
+            // in the Microfono column, the battery in Estado.
+            insertar.enlazarUtf8(1, fijos[0]);
+            insertar.enlazarUtf8(2, propios[0]);
+            insertar.enlazarUtf8(3, propios[1]);
+            insertar.enlazarUtf8(4, propios[2]);
+            insertar.enlazarUtf8(5, propios[3]);
+            insertar.enlazarUtf8(6, propios[4]);
+            insertar.enlazarUtf8(7, propios[5]);
+            insertar.enlazarUtf8(8, propios[6]);
+            for (int k = 1; k < 9; ++k)
+                insertar.enlazarUtf8(8 + k, fijos[k]);
+            insertar.enlazarUtf8(17, propios[7]);
+            insertar.enlazar(18, r.idImportacion);
             while (insertar.paso()) {
             }
             ++r.registros;
-            if (datos.progreso && r.registros % kFilasEntreEventos == 0)
-                datos.progreso(r.registros, archivo.registros);
         }
         // The bytes were checked before; a difference now means they are not what was checked.
-        if (!dec.valido() || r.registros != archivo.registros)
+        if (!dec.valido() || leidos != archivo.registros)
             return fallo(EstadoImportacion::ArchivoNoValido, dec.error().texto());
+        ActualizarCuentas(db, r.idImportacion, r.registros, r.omitidos, primero,
+                          leidos ? registro.fecha : QString());
         // The windows repainted while writing; whatever replaced the file meanwhile is not what
         // the user confirmed.
         if (!datos.ruta.isEmpty() && !archivoConserva(datos.ruta, archivo.datos))

@@ -4,9 +4,11 @@
 // window gathers these inputs from its controls and words the messages from the result.
 
 #include "import/ArchivoInspeccion.h"
+#include "import/RegistroImportaciones.h"
 
 #include <QByteArray>
 #include <QDate>
+#include <QDateTime>
 #include <QString>
 #include <QTime>
 
@@ -35,6 +37,8 @@ struct ResultadoImportacion {
     QString detalle;              // why it failed, in Spanish (for the user or a log)
     QString causaTecnica;         // a database failure's cause from SQLite, shown apart on request
     qsizetype registros = 0;      // infraction rows stored
+    qsizetype omitidos = 0;       // records already stored for the client, left out
+    qint64 idImportacion = 0;     // the log row written with them
     int clientesActualizados = 0; // client rows whose inspection and bands were updated
     EstadoBorrado borrado = EstadoBorrado::NoPedido;
 
@@ -46,6 +50,7 @@ struct ArchivoImportacion {
     QByteArray datos;
     CabeceraInspeccion cabecera;
     qsizetype registros = 0;
+    QString sha256;
 };
 
 struct DatosImportacion {
@@ -61,6 +66,20 @@ struct DatosImportacion {
     // When given, deletes `ruta` right after the commit if it still holds the imported bytes;
     // false when the deletion failed.
     std::function<bool(const QString& ruta)> borrar;
+    // The name the log keeps; the file name of `ruta` when empty.
+    QString nombreArchivo;
+    // Records equal to a row already stored for the client (date, time, status, level) are left
+    // out unless asked otherwise; the log says how many.
+    bool omitirSolapados = true;
+    QString equipo;    // the workstation; this machine's host name when empty
+    QDateTime momento; // the moment logged; now when invalid
+};
+
+// What an import of these bytes would meet, read before anything is written.
+struct AnalisisImportacion {
+    std::vector<ImportacionRegistrada> previas; // the same bytes imported before, oldest first
+    qsizetype solapados = 0;                    // records equal to rows already stored for the file's client
+    std::vector<CambioConfiguracion> cambios;   // settings changed since the client's previous import
 };
 
 // Reads the file and decodes all of it. Touches no database.
@@ -72,9 +91,14 @@ ResultadoImportacion prepararImportacion(const QByteArray& datos, ArchivoImporta
 // Whether the file at `ruta` can be read and holds exactly `datos`.
 bool archivoConserva(const QString& ruta, const QByteArray& datos);
 
-// Writes the client update and one infraction row per record in one transaction, with one
-// prepared statement for all rows, then deletes the file as `datos` asks. On any failure
-// nothing stays written.
+// Looks the bytes up in the log, counts the records already stored for the file's client and
+// compares the settings with its previous import. Writes nothing.
+AnalisisImportacion analizarImportacion(Database& db, const ArchivoImportacion& archivo);
+
+// Writes the client update, the log row with the file's bytes and one infraction row per record
+// (those already stored left out as `datos` asks) in one transaction, with one prepared
+// statement for all rows, then deletes the file as `datos` asks. On any failure nothing stays
+// written.
 ResultadoImportacion escribirImportacion(Database& db, const ArchivoImportacion& archivo,
                                          const DatosImportacion& datos);
 

@@ -139,7 +139,7 @@ std::vector<Impresion::Pagina> Impresion::paginar(int altoUtil) const {
         // A page always takes at least one line, however small the paper.
         if (y + kAltoDetalle > cuerpo && actual.registros > 0) {
             paginas.push_back(actual);
-            actual = Pagina{false, i, 0, false};
+            actual = Pagina{false, i, 0, false, true, 0, 0};
             y = kAltoCabeceraPagina;
         }
         ++actual.registros;
@@ -147,11 +147,45 @@ std::vector<Impresion::Pagina> Impresion::paginar(int altoUtil) const {
     }
     if (y + kAltoPieInforme > cuerpo && (actual.registros > 0 || actual.cabeceraInforme)) {
         paginas.push_back(actual);
-        actual = Pagina{false, n, 0, false};
+        actual = Pagina{false, n, 0, false, true, 0, 0};
+        y = kAltoCabeceraPagina;
     }
     actual.pieInforme = true;
+    y += kAltoPieInforme;
+    const int lineas = static_cast<int>(lineasProcedencia().size());
+    actual.primeraProcedencia = 0;
+    for (int l = 0; l < lineas; ++l) {
+        if (y + kAltoProcedencia > cuerpo) {
+            paginas.push_back(actual);
+            actual = Pagina{false, n, 0, false, false, l, 0};
+            y = 0;
+        }
+        ++actual.procedencias;
+        y += kAltoProcedencia;
+    }
     paginas.push_back(actual);
     return paginas;
+}
+
+std::vector<QString> Impresion::lineasProcedencia() const {
+    std::vector<QString> lineas;
+    if (datos_.importaciones.empty() && datos_.anteriores == 0)
+        return lineas;
+    lineas.push_back(QStringLiteral("Procedencia de las infracciones impresas"));
+    for (const ImportacionRegistrada& i : datos_.importaciones)
+        lineas.push_back(
+            QStringLiteral("Importado el %1 por %2 en %3 · archivo %4 · SHA-256 %5 · %6 registros "
+                           "guardados, %7 omitidos")
+                .arg(MomentoTexto(i.momento), i.usuario, i.equipo, i.nombreArchivo, i.sha256)
+                .arg(i.guardados)
+                .arg(i.omitidos));
+    if (datos_.anteriores > 0)
+        lineas.push_back(
+            datos_.anteriores == 1
+                ? QStringLiteral("1 fila impresa es anterior al registro de importaciones.")
+                : QStringLiteral("%1 filas impresas son anteriores al registro de importaciones.")
+                      .arg(NumeroConPuntos(datos_.anteriores)));
+    return lineas;
 }
 
 bool Impresion::imprimir(QPagedPaintDevice* dispositivo) const {
@@ -173,11 +207,19 @@ bool Impresion::imprimir(QPagedPaintDevice* dispositivo) const {
     const double margenX = (anchoTw / escala - kAnchoInforme) / 2;
 
     const std::vector<Pagina> paginas = paginar(altoUtil);
-    const int total = static_cast<int>(paginas.size());
+    const std::vector<QString> procedencia = lineasProcedencia();
+    const int graficos = datos_.graficoNiveles.isNull() && datos_.graficoSemana.isNull() ? 0 : 1;
+    const int total = static_cast<int>(paginas.size()) + graficos;
     p.setRenderHint(QPainter::Antialiasing);
     p.setRenderHint(QPainter::TextAntialiasing);
-    for (int k = 0; k < total; ++k) {
-        if (k > 0 && !dispositivo->newPage()) {
+    if (graficos) {
+        p.scale(dpiX / 1440.0 * escala, dpiY / 1440.0 * escala);
+        p.translate(margenX, 0);
+        dibujarGraficos(p, altoUtil);
+        dibujarPiePagina(p, altoUtil - kAltoPiePagina, 1, total);
+    }
+    for (int k = 0; k < total - graficos; ++k) {
+        if ((k > 0 || graficos) && !dispositivo->newPage()) {
             p.end();
             return false;
         }
@@ -191,15 +233,24 @@ bool Impresion::imprimir(QPagedPaintDevice* dispositivo) const {
             dibujarCabeceraInforme(p, y);
             y += kAltoCabeceraInforme;
         }
-        dibujarCabeceraPagina(p, y);
-        y += kAltoCabeceraPagina;
+        if (pag.cabeceraPagina) {
+            dibujarCabeceraPagina(p, y);
+            y += kAltoCabeceraPagina;
+        }
         for (int i = 0; i < pag.registros; ++i) {
             dibujarDetalle(p, y, datos_.registros[static_cast<size_t>(pag.primerRegistro + i)]);
             y += kAltoDetalle;
         }
-        if (pag.pieInforme)
+        if (pag.pieInforme) {
             dibujarPieInforme(p, y);
-        dibujarPiePagina(p, altoUtil - kAltoPiePagina, k + 1, total);
+            y += kAltoPieInforme;
+        }
+        for (int l = 0; l < pag.procedencias; ++l) {
+            const int linea = pag.primeraProcedencia + l;
+            dibujarProcedencia(p, y, procedencia[static_cast<size_t>(linea)], linea == 0);
+            y += kAltoProcedencia;
+        }
+        dibujarPiePagina(p, altoUtil - kAltoPiePagina, k + 1 + graficos, total);
     }
     return p.end();
 }
@@ -277,6 +328,11 @@ void Impresion::dibujarPiePagina(QPainter& p, int y, int pagina, int total) cons
     etiqueta(p, QRectF(13209, y + 58, 510, 240), QString::number(total), Qt::AlignHCenter);
 }
 
+void Impresion::dibujarProcedencia(QPainter& p, int y, const QString& linea, bool titulo) const {
+    p.setFont(fuente(titulo ? k9 : 140, titulo));
+    etiqueta(p, QRectF(0, y + 20, 14627, kAltoProcedencia - 20), linea);
+}
+
 void Impresion::dibujarPieInforme(QPainter& p, int y) const {
     linea(p, 0, y, 14683, kLineaGruesa);
     p.setFont(fuente(k9_75, true));
@@ -298,4 +354,22 @@ void Impresion::dibujarPieInforme(QPainter& p, int y) const {
     etiqueta(p, QRectF(12755, y + 227, 510, 270), QStringLiteral("a las"));
     etiqueta(p, QRectF(13266, y + 227, 1361, 240), HoraLargaInforme(datos_.generado.time()),
              Qt::AlignHCenter);
+}
+
+void Impresion::dibujarGraficos(QPainter& p, int altoUtil) const {
+    dibujarCabeceraInforme(p, 0);
+    int y = kAltoCabeceraInforme + 120;
+    const QImage* imagenes[] = {&datos_.graficoNiveles, &datos_.graficoSemana};
+    const int cuantas = (imagenes[0]->isNull() ? 0 : 1) + (imagenes[1]->isNull() ? 0 : 1);
+    const int alto = (altoUtil - kAltoPiePagina - y - 120 * cuantas) / std::max(1, cuantas);
+    p.setRenderHint(QPainter::SmoothPixmapTransform);
+    for (const QImage* imagen : imagenes) {
+        if (imagen->isNull())
+            continue;
+        // As large as the box allows, keeping the picture's proportions, centred across.
+        const QSizeF tam =
+            QSizeF(imagen->size()).scaled(QSizeF(kAnchoInforme - 120, alto), Qt::KeepAspectRatio);
+        p.drawImage(QRectF((kAnchoInforme - tam.width()) / 2, y, tam.width(), tam.height()), *imagen);
+        y += static_cast<int>(tam.height()) + 120;
+    }
 }

@@ -1,6 +1,9 @@
 #pragma once
 
+#include "import/RegistroImportaciones.h"
+
 #include <QDateTime>
+#include <QImage>
 #include <QPageLayout>
 #include <QString>
 
@@ -24,6 +27,12 @@ struct DatosInforme {
     QString direccionLocal; // Etiqueta19
     std::vector<RegistroInforme> registros;
     QDateTime generado = QDateTime::currentDateTime(); // report footer
+    // The imports behind the printed rows, listed in small print at the end.
+    std::vector<ImportacionRegistrada> importaciones{};
+    qsizetype anteriores = 0;
+    // When either is set, a page with them comes before the table (the client's charts).
+    QImage graficoNiveles{};
+    QImage graficoSemana{};
 };
 
 // Title and premises line as the report header shows them.
@@ -46,6 +55,7 @@ public:
     static constexpr int kAltoDetalle = 510;
     static constexpr int kAltoPiePagina = 328;
     static constexpr int kAltoPieInforme = 737;
+    static constexpr int kAltoProcedencia = 220; // one small-print line of the import list
 
     // What one page holds.
     struct Pagina {
@@ -53,6 +63,9 @@ public:
         int primerRegistro = 0;
         int registros = 0;
         bool pieInforme = false;
+        bool cabeceraPagina = true; // pages holding only the import list go without the table header
+        int primeraProcedencia = 0;
+        int procedencias = 0;
     };
 
     explicit Impresion(DatosInforme datos);
@@ -65,6 +78,9 @@ public:
 
     // Pages for a printable area of the given height in layout twips.
     std::vector<Pagina> paginar(int altoUtil) const;
+
+    // The import list that ends the report: a title, one line per import, the older rows.
+    std::vector<QString> lineasProcedencia() const;
 
     // Paints every page on the device (which must already carry its page layout).
     // False when the device cannot be painted on.
@@ -79,6 +95,8 @@ private:
     void dibujarDetalle(QPainter& p, int y, const RegistroInforme& registro) const;
     void dibujarPiePagina(QPainter& p, int y, int pagina, int total) const;
     void dibujarPieInforme(QPainter& p, int y) const;
+    void dibujarProcedencia(QPainter& p, int y, const QString& linea, bool titulo) const;
+    void dibujarGraficos(QPainter& p, int altoUtil) const;
 
     DatosInforme datos_;
 };

@@ -246,6 +246,46 @@ Formatos crearFormatos(lxw_workbook* libro) {
 }
 
 // Fills the worksheet in sheet order; a failure stays in the sheet writer.
+// Where the exported rows came from: one line per import, and the rows older than the log.
+void llenarProcedencia(lxw_workbook* libro, lxw_worksheet* ws, const EntradaLibro& e, Hoja& hoja) {
+    lxw_format* negrita = workbook_add_format(libro);
+    format_set_bold(negrita);
+    hoja.texto(0, 0, QStringLiteral("Procedencia de las infracciones exportadas"), negrita);
+    static const char* const kTitulos[] = {
+        "Importado el", "Usuario",   "Equipo",    "Archivo",  "SHA-256",
+        "Cliente",      "Registros", "Guardados", "Omitidos", "Cambios de configuración"};
+    for (lxw_col_t c = 0; c < std::size(kTitulos); ++c)
+        hoja.texto(2, c, QString::fromUtf8(kTitulos[c]), negrita);
+    lxw_row_t fila = 3;
+    for (const ImportacionRegistrada& i : e.importaciones) {
+        const QString valores[] = {MomentoTexto(i.momento),
+                                   i.usuario,
+                                   i.equipo,
+                                   i.nombreArchivo,
+                                   i.sha256,
+                                   i.numeroCliente,
+                                   QString::number(i.registros),
+                                   QString::number(i.guardados),
+                                   QString::number(i.omitidos),
+                                   QString(i.cambios).replace(QLatin1Char('\n'), QStringLiteral("; "))};
+        for (lxw_col_t c = 0; c < std::size(valores); ++c)
+            hoja.texto(fila, c, valores[c], nullptr);
+        ++fila;
+    }
+    if (e.anteriores > 0)
+        hoja.texto(fila + 1, 0,
+                   e.anteriores == 1
+                       ? QStringLiteral("1 fila exportada es anterior al registro de importaciones.")
+                       : QStringLiteral("%1 filas exportadas son anteriores al registro de importaciones.")
+                             .arg(NumeroConPuntos(e.anteriores)),
+                   nullptr);
+    else if (e.importaciones.empty())
+        hoja.texto(fila, 0, QStringLiteral("No se exportó ninguna infracción."), nullptr);
+    const double anchos[] = {20, 16, 16, 20, 66, 10, 10, 10, 10, 60};
+    for (lxw_col_t c = 0; c < std::size(anchos); ++c)
+        worksheet_set_column(ws, c, c, anchos[c], nullptr);
+}
+
 void llenarHoja(lxw_workbook* libro, lxw_worksheet* ws, const EntradaLibro& e, Hoja& hoja) {
     const Formatos f = crearFormatos(libro);
 
@@ -413,6 +453,20 @@ ResultadoLibro CrearLibroExcel(const EntradaLibro& entrada, const QString& archi
 
     Hoja hoja(ws);
     llenarHoja(libro, ws, entrada, hoja);
+    if (hoja.ok()) {
+        // Added after the first sheet is complete: constant-memory mode writes sheets in order.
+        lxw_worksheet* procedencia = workbook_add_worksheet(libro, "Importaciones");
+        if (!procedencia) {
+            workbook_close(libro);
+            return fallo(descripcion(LXW_ERROR_MEMORY_MALLOC_FAILED));
+        }
+        Hoja hojaProcedencia(procedencia);
+        llenarProcedencia(libro, procedencia, entrada, hojaProcedencia);
+        if (!hojaProcedencia.ok()) {
+            workbook_close(libro);
+            return fallo(hojaProcedencia.error());
+        }
+    }
     // Closing also frees the workbook; its file is discarded when the sheet failed.
     const lxw_error cierre = workbook_close(libro);
     if (!hoja.ok())

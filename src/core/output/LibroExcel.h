@@ -1,5 +1,7 @@
 #pragma once
 
+#include "import/RegistroImportaciones.h"
+
 #include <QDateTime>
 #include <QString>
 #include <QStringList>
@@ -26,6 +28,10 @@ struct EntradaLibro {
     std::array<bool, 23> check{};
     // Date and time of the left footer; an invalid value takes the current time.
     QDateTime momento;
+    // The imports behind the shown rows, and how many shown rows are older than the log: the
+    // second sheet.
+    std::vector<ImportacionRegistrada> importaciones;
+    qsizetype anteriores = 0;
 };
 
 struct ResultadoLibro {

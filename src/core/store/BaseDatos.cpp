@@ -139,6 +139,28 @@ void migracion1(Database& db) {
     db.ejecutar(QStringLiteral("CREATE INDEX IF NOT EXISTS idx_clientes_numero ON Clientes(NumeroCliente)"));
 }
 
+// Version 2: the import log. Each import leaves one row with where the file came from, who
+// imported it and the device's settings, its exact bytes (compressed, apart so listing the log
+// never reads them), and its infraction rows point back to it; older rows keep NULL. Adding a
+// NULL column rewrites no row, and the partial index holds no entry yet, so a register of
+// millions of rows migrates at once.
+void migracion2(Database& db) {
+    db.ejecutar(QStringLiteral(
+        "CREATE TABLE Importaciones (Id INTEGER PRIMARY KEY AUTOINCREMENT, NumeroCliente TEXT, "
+        "NombreArchivo TEXT, Tamano INTEGER, Sha256 TEXT, FechaInspeccion TEXT, HoraInspeccion TEXT, "
+        "Registros INTEGER, Guardados INTEGER, Omitidos INTEGER, PrimerRegistro TEXT, UltimoRegistro TEXT, "
+        "Maxdb TEXT, dbaten TEXT, excesos TEXT, caldb TEXT, segpenal TEXT, nivelconsola TEXT, "
+        "nivelruido TEXT, ActivacionBandaHoraria TEXT, Banda1 TEXT, Banda2 TEXT, Banda3 TEXT, "
+        "Usuario TEXT, Equipo TEXT, MomentoLocal TEXT, MomentoUtc TEXT, Cambios TEXT)"));
+    db.ejecutar(QStringLiteral("CREATE TABLE OriginalesImportacion (IdImportacion INTEGER PRIMARY KEY, "
+                               "Compresion TEXT, Datos BLOB)"));
+    db.ejecutar(QStringLiteral("CREATE INDEX idx_importaciones_sha ON Importaciones(Sha256)"));
+    db.ejecutar(QStringLiteral("CREATE INDEX idx_importaciones_cliente ON Importaciones(NumeroCliente, Id)"));
+    db.ejecutar(QStringLiteral("ALTER TABLE Infracciones ADD COLUMN IdImportacion INTEGER"));
+    db.ejecutar(QStringLiteral("CREATE INDEX idx_infracciones_importacion ON Infracciones(IdImportacion) "
+                               "WHERE IdImportacion IS NOT NULL"));
+}
+
 // The numbered schema steps, oldest first. A schema change is one more entry here with the next
 // number (and kVersionEsquema raised to it): each runs in its own transaction on older files and
 // after the base schema on new ones, so both end up alike.
@@ -148,6 +170,7 @@ struct Migracion {
 };
 constexpr Migracion kMigraciones[] = {
     {1, migracion1},
+    {2, migracion2},
 };
 static_assert(std::size(kMigraciones) == kVersionEsquema &&
                   kMigraciones[kVersionEsquema - 1].version == kVersionEsquema,
@@ -437,9 +460,22 @@ void Database::actualizarEsquema() {
     for (const Migracion& m : kMigraciones) {
         if (m.version <= version)
             continue;
-        Transaccion t(*this);
-        aplicar(*this, m);
-        t.confirmar();
+        try {
+            Transaccion t(*this);
+            aplicar(*this, m);
+            t.confirmar();
+        } catch (const ErrorBD& e) {
+            // Rolled back: the file is still the older version, whole.
+            if (e.descripcion().endsWith(QStringLiteral("No se modificó el archivo.")))
+                throw;
+            throw ErrorBD(
+                QStringLiteral("No se pudo actualizar la base de datos \"%1\" a la versión de esquema %2: "
+                               "%3 No se modificó el archivo.")
+                    .arg(QDir::toNativeSeparators(ruta_))
+                    .arg(m.version)
+                    .arg(e.descripcion()),
+                e.detalles());
+        }
     }
 }
 
@@ -512,6 +548,18 @@ void Statement::enlazar(int indice, const QVariant& valor) {
         throw db_.error();
 }
 
+void Statement::enlazarUtf8(int indice, const QByteArray& utf8) {
+    if (sqlite3_bind_text(st_, indice, utf8.constData(), static_cast<int>(utf8.size()), SQLITE_STATIC) !=
+        SQLITE_OK)
+        throw db_.error();
+}
+
+void Statement::enlazarBlob(int indice, const QByteArray& datos) {
+    if (sqlite3_bind_blob(st_, indice, datos.constData(), static_cast<int>(datos.size()), SQLITE_TRANSIENT) !=
+        SQLITE_OK)
+        throw db_.error();
+}
+
 void Statement::enlazarTodos(const QVariantList& valores) {
     for (int i = 0; i < valores.size(); ++i)
         enlazar(i + 1, valores.at(i));
@@ -554,6 +602,11 @@ const char* Statement::bytes(int i, int& largo) const {
 
 bool Statement::esNulo(int i) const {
     return sqlite3_column_type(st_, i) == SQLITE_NULL;
+}
+
+QByteArray Statement::blob(int i) const {
+    const void* datos = sqlite3_column_blob(st_, i);
+    return QByteArray(static_cast<const char*>(datos), datos ? sqlite3_column_bytes(st_, i) : 0);
 }
 
 qint64 Statement::entero(int i) const {

@@ -34,7 +34,7 @@ QString DescripcionErrorArchivo(QFileDevice::FileError error, int errnoSistema =
 
 // Schema version this program writes (PRAGMA user_version). Older files are brought up to it
 // at open; newer ones are refused untouched.
-inline constexpr int kVersionEsquema = 1;
+inline constexpr int kVersionEsquema = 2;
 
 // Where a new database is built before it is moved into place.
 QString RutaBaseNueva(const QString& ruta);
@@ -95,6 +95,9 @@ public:
 
     void enlazar(int indice, const QVariant& valor); // 1-based
     void enlazarTodos(const QVariantList& valores);
+    // Text already in UTF-8, not copied: it must stay alive until the step.
+    void enlazarUtf8(int indice, const QByteArray& utf8);
+    void enlazarBlob(int indice, const QByteArray& datos);
     bool paso(); // true while a row is available
     void reiniciar();
     int columnas() const;
@@ -103,6 +106,7 @@ public:
     // The column's UTF-8 bytes, valid until the next step; nullptr for NULL.
     const char* bytes(int i, int& largo) const;
     bool esNulo(int i) const;
+    QByteArray blob(int i) const;
     qint64 entero(int i) const;
 
 private:

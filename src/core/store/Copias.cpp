@@ -95,7 +95,9 @@ void abrirConClave(Conexion& c, const QString& ruta, const QByteArray& clave, in
                                      "comienzo está dañado.")
                           .arg(archivo),
                       QStringLiteral("SQLite: %1").arg(mensaje(c.db)));
-    if ((rc & 0xff) == SQLITE_CORRUPT)
+    // The key opened the first page, so a page that fails its check is damage, whichever code
+    // the codec's refusal surfaces as.
+    if ((rc & 0xff) == SQLITE_CORRUPT || (rc & 0xff) == SQLITE_ERROR)
         throw ErrorBD(
             QStringLiteral("El archivo \"%1\" está dañado: algunas de sus páginas no se pueden leer "
                            "o no coinciden con lo que se escribió.")
@@ -276,13 +278,23 @@ ContenidoCopia ExaminarCopia(const QString& ruta, const QByteArray& clave) {
     }
     r.clientes = valor(c.db, "SELECT count(*) FROM Clientes WHERE NumeroCliente IS NOT '----'").toLongLong();
     r.infracciones = valor(c.db, "SELECT count(*) FROM Infracciones").toLongLong();
-    // The import stamps the inspection date on the client; rows alone date older files.
-    QString fecha = valor(c.db, "SELECT max(UltimaInspeccionFecha) FROM Clientes WHERE "
-                                "UltimaInspeccionFecha GLOB '[0-9][0-9][0-9][0-9][0-9][0-9][0-9][0-9]'");
-    if (fecha.isEmpty())
-        fecha = valor(c.db, "SELECT max(FechaInfraccion) FROM Infracciones WHERE "
-                            "FechaInfraccion GLOB '[0-9][0-9][0-9][0-9][0-9][0-9][0-9][0-9]'");
-    r.ultimaImportacion = QDate::fromString(fecha, QStringLiteral("yyyyMMdd"));
+    // The import log dates each import; registers from before it have the inspection date the
+    // import stamps on the client, and rows alone date the oldest files.
+    if (valor(c.db, "SELECT count(*) FROM sqlite_master WHERE type = 'table' AND name = 'Importaciones'")
+            .toInt()) {
+        const QDateTime momento = QDateTime::fromString(
+            valor(c.db, "SELECT MomentoUtc FROM Importaciones ORDER BY Id DESC LIMIT 1"), Qt::ISODate);
+        if (momento.isValid())
+            r.ultimaImportacion = momento.toLocalTime().date();
+    }
+    if (!r.ultimaImportacion.isValid()) {
+        QString fecha = valor(c.db, "SELECT max(UltimaInspeccionFecha) FROM Clientes WHERE "
+                                    "UltimaInspeccionFecha GLOB '[0-9][0-9][0-9][0-9][0-9][0-9][0-9][0-9]'");
+        if (fecha.isEmpty())
+            fecha = valor(c.db, "SELECT max(FechaInfraccion) FROM Infracciones WHERE "
+                                "FechaInfraccion GLOB '[0-9][0-9][0-9][0-9][0-9][0-9][0-9][0-9]'");
+        r.ultimaImportacion = QDate::fromString(fecha, QStringLiteral("yyyyMMdd"));
+    }
     return r;
 }
 

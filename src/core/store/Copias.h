@@ -29,7 +29,9 @@ struct ContenidoCopia {
     int versionEsquema = 0;
     qint64 clientes = 0; // the placeholder row does not count
     qint64 infracciones = 0;
-    QDate ultimaImportacion; // newest inspection imported; invalid when none
+    // Day of the newest import in the log; for registers from before the log, the newest
+    // inspection imported. Invalid when none.
+    QDate ultimaImportacion;
 };
 // Checks that the file is a sound database of this program (key, integrity, tables, schema not
 // newer than this program's) and counts what it holds. Throws ErrorBD with the reason.

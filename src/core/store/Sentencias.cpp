@@ -72,9 +72,20 @@ Consulta infraccionesCliente(const QString& numeroCliente) {
         hora("HoraInfraccion") +
         QStringLiteral(",NiveldB,Microfono,Estado,TensionLinea,PorcentajeCompresion,"
                        "Inspector,Maxdb,dbaten,excesos,caldb,segpenal,nivelconsola,"
-                       "nivelruido,contadorinf FROM Infracciones WHERE NumeroCliente = ? "
+                       "nivelruido,contadorinf,IdImportacion FROM Infracciones WHERE NumeroCliente = ? "
                        "ORDER BY id");
     return {sql, {numeroCliente}};
+}
+
+Consulta infraccionesImportacion(qint64 idImportacion) {
+    static const QString sql =
+        QStringLiteral("SELECT id,NumeroCliente,") + fecha("FechaInfraccion") + QLatin1Char(',') +
+        hora("HoraInfraccion") +
+        QStringLiteral(",NiveldB,Microfono,Estado,TensionLinea,PorcentajeCompresion,"
+                       "Inspector,Maxdb,dbaten,excesos,caldb,segpenal,nivelconsola,"
+                       "nivelruido,contadorinf,IdImportacion FROM Infracciones WHERE IdImportacion = ? "
+                       "ORDER BY id");
+    return {sql, {idImportacion}};
 }
 
 Consulta bandasCliente(const QString& numeroCliente) {
@@ -148,6 +159,13 @@ Consulta insertarInfraccion(const QStringList& valores) {
                        "caldb,segpenal,nivelconsola,nivelruido,contadorinf) "
                        "VALUES (?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?)"),
         comoVariantes(valores)};
+}
+
+QString insertarInfraccionImportada() {
+    return QStringLiteral("INSERT INTO Infracciones (NumeroCliente,FechaInfraccion,HoraInfraccion,NiveldB,"
+                          "Microfono,Estado,TensionLinea,PorcentajeCompresion,Inspector,Maxdb,dbaten,excesos,"
+                          "caldb,segpenal,nivelconsola,nivelruido,contadorinf,IdImportacion) "
+                          "VALUES (?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?)");
 }
 
 Consulta listaUsuarios() {

@@ -20,8 +20,10 @@ const QStringList& columnasBusqueda();
 Consulta listaClientes(); // 24 columns, dates as dd/mm/yyyy, times as hh:mm:ss
 // Nothing when the search column text is none of the eight names.
 std::optional<Consulta> busquedaClientes(const QString& columnaCombo, const QString& texto);
-Consulta infraccionesCliente(const QString& numeroCliente); // 18 columns, ascending id
-Consulta bandasCliente(const QString& numeroCliente);       // 22 band columns
+// 18 columns, ascending id, then the import log id (empty for rows older than the log).
+Consulta infraccionesCliente(const QString& numeroCliente);
+Consulta infraccionesImportacion(qint64 idImportacion); // the same columns, rows of one import
+Consulta bandasCliente(const QString& numeroCliente);   // 22 band columns
 Consulta borrarInfraccionesCliente(const QString& numeroCliente);
 Consulta borrarCliente(qint64 id);
 // Values in the column order of the client editor: NumeroCliente .. Notas (23 values).
@@ -36,6 +38,8 @@ Consulta actualizarClienteImportacion(const QString& numeroCliente, const QStrin
 Consulta existeCliente(const QString& numeroCliente);
 // 17 values in the column order NumeroCliente .. contadorinf.
 Consulta insertarInfraccion(const QStringList& valores);
+// The same 17 columns and the import log id.
+QString insertarInfraccionImportada();
 Consulta listaUsuarios();
 Consulta actualizarUsuario(const QString& nombre, const QString& hashContrasena, qint64 id);
 Consulta borrarUsuario(const QString& nombre);

@@ -2,6 +2,8 @@
 
 #include "Oficina.h"
 #include "accounts/CuentasUsuario.h"
+#include "charts/DatosGrafico.h"
+#include "charts/VentanaGrafico.h"
 #include "clients/Cliente.h"
 #include "clients/Imagenes.h"
 #include "clients/SelectoresFecha.h"
@@ -11,6 +13,7 @@
 #include "grid/GridModel.h"
 #include "grid/GridView.h"
 #include "import/AdquirirInf.h"
+#include "import/HistorialImportaciones.h"
 #include "output/ExportarExcel.h"
 #include "output/Impresion.h"
 #include "platform/DirectorioDatos.h"
@@ -191,6 +194,13 @@ void FrmDatos::construir() {
         if (i != 3)
             botones->addWidget(b);
     }
+    cmdGrafico = new QPushButton(QStringLiteral("Gráfico de Niveles"));
+    cmdGrafico->setObjectName(QStringLiteral("cmdGrafico"));
+    cmdGrafico->setAutoDefault(false);
+    cmdGrafico->setToolTip(
+        QStringLiteral("Niveles en el tiempo e infracciones por día y hora del cliente seleccionado"));
+    cmdGrafico->setEnabled(false);
+    botones->addWidget(cmdGrafico);
     opciones->addWidget(Frame1, 1);
 
     Frame5 = new QGroupBox(QStringLiteral("Filtrar Datos"));
@@ -419,6 +429,7 @@ void FrmDatos::construir() {
                         cmdOpciones[5],
                         cmdOpciones[6],
                         cmdOpciones[7],
+                        cmdGrafico,
                         cmdOpciones[3],
                         flexVista,
                         NLocal,
@@ -452,6 +463,11 @@ void FrmDatos::construir() {
 void FrmDatos::construirMenus() {
     mnuArchivo = menuBar()->addMenu(QStringLiteral("&Archivo"));
     mnuArchivo->setObjectName(QStringLiteral("mnuArchivo"));
+    mnuHistorial = mnuArchivo->addAction(QStringLiteral("&Historial de Importaciones..."));
+    mnuHistorial->setObjectName(QStringLiteral("mnuHistorial"));
+    mnuVerificar = mnuArchivo->addAction(QStringLiteral("&Verificar archivo..."));
+    mnuVerificar->setObjectName(QStringLiteral("mnuVerificar"));
+    mnuArchivo->addSeparator();
     // The register's safety: backup and restore are the administrator's, the check is anyone's.
     mnucopia = mnuArchivo->addAction(QStringLiteral("&Copia de seguridad..."));
     mnucopia->setObjectName(QStringLiteral("mnucopia"));
@@ -459,8 +475,8 @@ void FrmDatos::construirMenus() {
     mnurestaurar = mnuArchivo->addAction(QStringLiteral("&Restaurar copia..."));
     mnurestaurar->setObjectName(QStringLiteral("mnurestaurar"));
     mnurestaurar->setEnabled(oficina_.esAdministrador());
-    mnuverificar = mnuArchivo->addAction(QStringLiteral("&Verificar base de datos"));
-    mnuverificar->setObjectName(QStringLiteral("mnuverificar"));
+    mnuverificarbase = mnuArchivo->addAction(QStringLiteral("&Verificar base de datos"));
+    mnuverificarbase->setObjectName(QStringLiteral("mnuverificarbase"));
     mnuArchivo->addSeparator();
     mnusalir = mnuArchivo->addAction(QStringLiteral("&Salir"));
     mnusalir->setObjectName(QStringLiteral("mnusalir"));
@@ -534,11 +550,15 @@ void FrmDatos::conectar() {
     connect(cmdOpciones[5], &QPushButton::clicked, this, [this] { MostrarAdquirirInf(oficina_); });
     connect(cmdOpciones[6], &QPushButton::clicked, this, [this] { MostrarCuentasUsuario(oficina_); });
     connect(cmdOpciones[7], &QPushButton::clicked, this, [this] { Imprimir(); });
+    connect(cmdGrafico, &QPushButton::clicked, this, [this] { VentanaGrafico::Mostrar(oficina_); });
     connect(mnusalir, &QAction::triggered, this, [this] { close(); });
+    connect(mnuHistorial, &QAction::triggered, this,
+            [this] { MostrarHistorialImportaciones(oficina_, this); });
+    connect(mnuVerificar, &QAction::triggered, this, [this] { VerificarArchivo(oficina_, this); });
     connect(mnuacercade, &QAction::triggered, this, [this] { AcercaDe(); });
     connect(mnucopia, &QAction::triggered, this, [this] { CopiaDeSeguridad(this, oficina_); });
     connect(mnurestaurar, &QAction::triggered, this, [this] { RestaurarCopiaDeSeguridad(this, oficina_); });
-    connect(mnuverificar, &QAction::triggered, this, [this] { VerificarBaseDeDatos(this); });
+    connect(mnuverificarbase, &QAction::triggered, this, [this] { VerificarBaseDeDatos(this); });
     connect(&oficina_, &Oficina::sesionIniciada, this, [this] {
         mnucopia->setEnabled(oficina_.esAdministrador());
         mnurestaurar->setEnabled(oficina_.esAdministrador());
@@ -668,6 +688,7 @@ void FrmDatos::mostrarSeleccion() {
 
 void FrmDatos::mostrarInfracciones() {
     MostrarInfracciones(*flex2, oficina_.infracciones(), flex2Vista->font());
+    cmdGrafico->setEnabled(HayFilasInfraccion(oficina_.infracciones()));
     const TextosBandas t = oficina_.textosBandas();
     QLineEdit* const act[] = {ActBHA, ActBHB, ActBHC};
     QLineEdit* const ini[] = {InicioBHA, InicioBHB, InicioBHC};

@@ -71,6 +71,10 @@ private:
     // Option buttons 0..7: Nuevo, Editar, Eliminar, Salir, Exportar Excel,
     // Adquirir Datos de Inspección, Config. Cuentas, Imprimir
     std::array<QPushButton*, 8> cmdOpciones{};
+
+    // "Gráfico de Niveles": enabled while the selected client has infractions.
+    QPushButton* cmdGrafico = nullptr;
+
     QGroupBox* Frame1 = nullptr; // Control de Clientes
     QGroupBox* Frame2 = nullptr; // Listado de Clientes
     QGroupBox* Frame3 = nullptr; // Local Asociado al Cliente
@@ -114,11 +118,13 @@ private:
     QLabel* Image2 = nullptr;
     QMenu* mnuArchivo = nullptr;
     QMenu* mnuayuda = nullptr;
+    QAction* mnuHistorial = nullptr;
+    QAction* mnuVerificar = nullptr;
     QAction* mnusalir = nullptr;
     QAction* mnuacercade = nullptr;
     QAction* mnucopia = nullptr;
     QAction* mnurestaurar = nullptr;
-    QAction* mnuverificar = nullptr;
+    QAction* mnuverificarbase = nullptr;
     QStatusBar* StatusBar1 = nullptr;
     std::array<QLabel*, 8> Paneles{}; // panels 1..8
 

@@ -3,6 +3,7 @@
 #include "Oficina.h"
 #include "clients/frmEdit.h"
 #include "import/ArchivoInspeccion.h"
+#include "import/HistorialImportaciones.h"
 #include "import/Importacion.h"
 #include "platform/Dialogos.h"
 #include "platform/Mensajes.h"
@@ -384,11 +385,16 @@ void AdquirirInf::importar() {
         return aviso(QStringLiteral("%1: %2.").arg(kNoValido, r.detalle));
     const VistaPreviaInspeccion vista = *decodificarVistaPrevia(archivo.datos);
 
+    const QString cancelada =
+        QStringLiteral("Importación cancelada: no se guardó ningún dato. El archivo se conserva.");
     try {
+        // Asked before anything is written, the new client's registration included.
+        bool omitirSolapados = true;
+        if (!ConfirmarImportacion(archivo, oficina_.analizarImportacion(archivo), omitirSolapados))
+            return aviso(cancelada);
         // Asked of the register, not of the list on screen: a search may hide the client.
         if (!existeCliente(BaseDatosCompartida(), vista.numeroCliente) && !registrarClienteNuevo(vista))
-            return aviso(
-                QStringLiteral("Importación cancelada: no se guardó ningún dato. El archivo se conserva."));
+            return aviso(cancelada);
         DatosImportacion datos;
         datos.numeroCliente = vista.numeroCliente;
         datos.fecha = vista.fechaLeida;
@@ -399,6 +405,8 @@ void AdquirirInf::importar() {
         };
         datos.ruta = ruta;
         datos.borrar = BorrarArchivo;
+        datos.nombreArchivo = QFileInfo(ruta).fileName();
+        datos.omitirSolapados = omitirSolapados;
         // The model stamps the session's user as inspector and reads the client list again.
         r = oficina_.importar(archivo, std::move(datos));
     } catch (const ErrorBD& e) {
@@ -427,6 +435,10 @@ void AdquirirInf::importar() {
                              "importarlo.")
                   .arg(QDir::toNativeSeparators(ruta)));
     MsgBox(QStringLiteral("Infracciones Agregadas a la Base de Datos"), kAviso, Icono::Informacion);
+    if (r.omitidos > 0)
+        MsgBox(QStringLiteral("Registros nuevos guardados: %1. Ya estaban guardados y no se repitieron: %2.")
+                   .arg(TextoRegistros(r.registros), TextoRegistros(r.omitidos)),
+               kAviso, Icono::Informacion);
     // Announced only when it happened: a kept file was reported above.
     if (r.borrado == EstadoBorrado::Borrado)
         MsgBox(QStringLiteral("Se borrara el archivo de infracciones"), kAviso, Icono::Informacion);

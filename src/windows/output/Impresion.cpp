@@ -1,6 +1,7 @@
 #include "output/Impresion.h"
 
 #include "Oficina.h"
+#include "charts/VentanaGrafico.h"
 #include "platform/Dialogos.h"
 #include "platform/Mensajes.h"
 
@@ -22,11 +23,26 @@ const QString kSinInfracciones =
 struct Vista {
     QPointer<QPrintPreviewDialog> dialogo;
     std::shared_ptr<Impresion> informe;
+    QPointer<Oficina> oficina;
+    bool graficos = false; // the charts page before the table
 };
 
 Vista& vista() {
     static Vista v;
     return v;
+}
+
+// The charts of the client the report was filled for, or none, as the option says.
+void ponerGraficos(DatosInforme& datos) {
+    Vista& v = vista();
+    datos.graficoNiveles = QImage();
+    datos.graficoSemana = QImage();
+    if (!v.graficos || !v.oficina)
+        return;
+    // The proportions of the half page each one gets.
+    ImagenesGrafico imagenes = DibujarGraficosInforme(*v.oficina, QSize(1400, 400));
+    datos.graficoNiveles = std::move(imagenes.niveles);
+    datos.graficoSemana = std::move(imagenes.semana);
 }
 
 void guardarComoPdf(QWidget* padre, const Impresion& informe) {
@@ -67,6 +83,23 @@ QPrintPreviewDialog* crearVista(QWidget* padre) {
             if (const auto informe = vista().informe)
                 guardarComoPdf(dialogo, *informe);
         });
+        auto* graficos = barra->addAction(QStringLiteral("Incluir gráficos"));
+        graficos->setObjectName(QStringLiteral("IncluirGraficos"));
+        graficos->setCheckable(true);
+        graficos->setChecked(vista().graficos);
+        graficos->setToolTip(QStringLiteral(
+            "Agregar una página con el gráfico de niveles y el mapa semanal antes de la tabla"));
+        QObject::connect(graficos, &QAction::toggled, dialogo, [dialogo](bool marcado) {
+            Vista& v = vista();
+            v.graficos = marcado;
+            if (!v.informe)
+                return;
+            DatosInforme datos = v.informe->datos();
+            ponerGraficos(datos);
+            v.informe = std::make_shared<Impresion>(std::move(datos));
+            if (auto* previa = dialogo->findChild<QPrintPreviewWidget*>())
+                previa->updatePreview();
+        });
     }
     return dialogo;
 }
@@ -95,6 +128,8 @@ void ImprimirInformeInfracciones(Oficina& oficina, QWidget* padre) {
             return;
         }
         Vista& v = vista();
+        v.oficina = &oficina;
+        ponerGraficos(datos);
         v.informe = std::make_shared<Impresion>(std::move(datos));
         if (!v.dialogo)
             v.dialogo = crearVista(padre);

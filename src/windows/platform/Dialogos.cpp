@@ -10,8 +10,8 @@
 
 namespace {
 std::function<QString(const QString&, const QString&)> dialogoGuardar;
-std::function<bool(const QString&)> borrado;
 std::function<QString(const QString&, const QString&)> dialogoAbrir;
+std::function<bool(const QString&)> borrado;
 std::function<QString(const QString&)> dialogoCarpeta;
 } // namespace
 
@@ -19,6 +19,12 @@ QString DialogoGuardarArchivo(QWidget* padre, const QString& titulo, const QStri
     if (dialogoGuardar)
         return dialogoGuardar(titulo, filtro);
     return QFileDialog::getSaveFileName(padre, titulo, QString(), filtro);
+}
+
+QString DialogoAbrirArchivo(QWidget* padre, const QString& titulo, const QString& filtro) {
+    if (dialogoAbrir)
+        return dialogoAbrir(titulo, filtro);
+    return QFileDialog::getOpenFileName(padre, titulo, QString(), filtro);
 }
 
 QString NombreConExtension(const QString& ruta, const QString& extension) {
@@ -52,24 +58,18 @@ void SustituirDialogoGuardar(std::function<QString(const QString&, const QString
     dialogoGuardar = std::move(f);
 }
 
-void SustituirBorrado(std::function<bool(const QString&)> f) {
-    borrado = std::move(f);
+void SustituirDialogoAbrir(std::function<QString(const QString&, const QString&)> f) {
+    dialogoAbrir = std::move(f);
 }
 
-QString DialogoAbrirArchivo(QWidget* padre, const QString& titulo, const QString& filtro) {
-    if (dialogoAbrir)
-        return dialogoAbrir(titulo, filtro);
-    return QFileDialog::getOpenFileName(padre, titulo, QString(), filtro);
+void SustituirBorrado(std::function<bool(const QString&)> f) {
+    borrado = std::move(f);
 }
 
 QString DialogoElegirCarpeta(QWidget* padre, const QString& titulo) {
     if (dialogoCarpeta)
         return dialogoCarpeta(titulo);
     return QFileDialog::getExistingDirectory(padre, titulo);
-}
-
-void SustituirDialogoAbrir(std::function<QString(const QString&, const QString&)> f) {
-    dialogoAbrir = std::move(f);
 }
 
 void SustituirDialogoCarpeta(std::function<QString(const QString&)> f) {

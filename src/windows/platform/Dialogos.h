@@ -8,6 +8,8 @@ class QWidget;
 
 // Save-file dialog: returns the chosen full path, or an empty text when cancelled.
 QString DialogoGuardarArchivo(QWidget* padre, const QString& titulo, const QString& filtro);
+// Open-file dialog: the chosen full path, or an empty text when cancelled.
+QString DialogoAbrirArchivo(QWidget* padre, const QString& titulo, const QString& filtro);
 // The name with `extension` (".xlsx") added, unless it already ends in it in any letter case:
 // "Informe 15.03.2024" becomes "Informe 15.03.2024.xlsx".
 QString NombreConExtension(const QString& ruta, const QString& extension);
@@ -19,13 +21,11 @@ QString ElegirArchivoGuardar(QWidget* padre, const QString& titulo, const QStrin
 // Deletes a file; false when it could not be deleted.
 bool BorrarArchivo(const QString& ruta);
 
-// Open-file dialog: the chosen path, or an empty text when cancelled.
-QString DialogoAbrirArchivo(QWidget* padre, const QString& titulo, const QString& filtro);
 // Folder dialog: the chosen folder, or an empty text when cancelled.
 QString DialogoElegirCarpeta(QWidget* padre, const QString& titulo);
 
 // Test seams: replace the dialog or the deletion; an empty function restores the real one.
 void SustituirDialogoGuardar(std::function<QString(const QString& titulo, const QString& filtro)> f);
-void SustituirBorrado(std::function<bool(const QString& ruta)> f);
 void SustituirDialogoAbrir(std::function<QString(const QString& titulo, const QString& filtro)> f);
+void SustituirBorrado(std::function<bool(const QString& ruta)> f);
 void SustituirDialogoCarpeta(std::function<QString(const QString& titulo)> f);

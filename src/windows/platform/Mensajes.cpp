@@ -33,10 +33,24 @@ public:
             caja.setIcon(QMessageBox::NoIcon);
             break;
         }
-        if (botones == Botones::SiNo) {
+        if (botones == Botones::SiNo || botones == Botones::NoSi) {
             caja.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
-            caja.setDefaultButton(QMessageBox::Yes);
+            caja.setDefaultButton(botones == Botones::SiNo ? QMessageBox::Yes : QMessageBox::No);
+            caja.setEscapeButton(QMessageBox::No);
             return caja.exec() == QMessageBox::Yes ? Respuesta::Si : Respuesta::No;
+        }
+        if (botones == Botones::SiNoCancelar) {
+            caja.setStandardButtons(QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
+            caja.setDefaultButton(QMessageBox::Yes);
+            caja.setEscapeButton(QMessageBox::Cancel);
+            switch (caja.exec()) {
+            case QMessageBox::Yes:
+                return Respuesta::Si;
+            case QMessageBox::No:
+                return Respuesta::No;
+            default:
+                return Respuesta::Cancelar;
+            }
         }
         caja.setStandardButtons(QMessageBox::Ok);
         caja.exec();

@@ -6,8 +6,10 @@ class QWidget;
 class ErrorBD;
 
 enum class Icono { Ninguno, Informacion, Exclamacion, Pregunta, Critico };
-enum class Botones { Aceptar, SiNo };
-enum class Respuesta { Aceptar, Si, No };
+// SiNo has "Sí" as default; NoSi the same buttons with "No" as default, for questions whose
+// careless "yes" would store evidence twice; SiNoCancelar adds a way out of a choice.
+enum class Botones { Aceptar, SiNo, NoSi, SiNoCancelar };
+enum class Respuesta { Aceptar, Si, No, Cancelar };
 
 // Every message box of the program goes through here, so tests can answer and record them.
 class Mensajero {

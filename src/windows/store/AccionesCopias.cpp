@@ -86,7 +86,7 @@ void RestaurarCopiaDeSeguridad(QWidget* padre, Oficina& oficina) {
                                     ? contenido.ultimaImportacion.toString(QStringLiteral("dd/MM/yyyy"))
                                     : QStringLiteral("ninguna");
     if (MsgBox(QStringLiteral("La copia \"%1\" contiene:\n\n"
-                              "Clientes: %2\nInfracciones: %3\nÚltima inspección importada: %4\n\n"
+                              "Clientes: %2\nInfracciones: %3\nÚltima importación: %4\n\n"
                               "¿Desea reemplazar el registro actual por esta copia? Antes se guardará el "
                               "registro actual como copia en la carpeta \"%5\".")
                    .arg(QDir::toNativeSeparators(copia))

@@ -77,7 +77,9 @@ DatosInforme datos(int registros) {
                    "La Esquina",
                    DireccionLocalInforme("San Martín 120", "", "Rivadavia", "Buenos Aires"),
                    std::vector<RegistroInforme>(),
-                   QDateTime(QDate(2026, 12, 6), QTime(10, 26, 8))};
+                   QDateTime(QDate(2026, 12, 6), QTime(10, 26, 8)),
+                   {},
+                   0};
     for (int i = 1; i <= registros; ++i)
         d.registros.push_back(registro(i));
     return d;
@@ -142,6 +144,36 @@ TEST(InformePdf, CabecerasPiesYCadaLineaEnteraEnOrden) {
         orden << it.next().captured(1), esperado << QString::number(esperado.size() + 1);
     EXPECT_EQ(orden, esperado);
     EXPECT_EQ(TituloInforme(""), " - Detalle de Infracciones"); // an empty header keeps the dash
+}
+
+// The report ends with the imports behind its rows, on pages of their own when they do not fit.
+TEST(InformePdf, TerminaConLaProcedenciaDeLasFilas) {
+    DatosInforme d = datos(3);
+    ImportacionRegistrada i;
+    i.usuario = "Invitado";
+    i.equipo = "puesto-3";
+    i.nombreArchivo = "0123.kvd";
+    i.sha256 = QString(64, 'b');
+    i.momento = QDateTime(QDate(2026, 12, 6), QTime(9, 30));
+    i.guardados = 3;
+    d.importaciones = {i};
+    d.anteriores = 1;
+    const QString texto = Texto(pdf(d));
+    EXPECT_TRUE(contiene(texto,
+                         "Procedencia de las infracciones impresas\\s+Importado el 06/12/2026 09:30:00 por "
+                         "Invitado en puesto-3 · archivo 0123.kvd · SHA-256 b{64} · 3 registros guardados, 0 "
+                         "omitidos\\s+1 fila impresa es anterior al registro de importaciones."))
+        << qPrintable(texto);
+
+    d.importaciones.assign(60, i);
+    const auto p = Impresion(d).paginar(10772);
+    int lineas = 0;
+    for (const Impresion::Pagina& pag : p)
+        lineas += pag.procedencias;
+    EXPECT_EQ(lineas, 62);
+    ASSERT_GE(p.size(), 2u);
+    EXPECT_TRUE(p[0].cabeceraPagina && p[0].pieInforme && !p.back().cabeceraPagina &&
+                p.back().registros == 0);
 }
 
 TEST(InformePdf, SeparadorVacioYTextosLargosCortados) {

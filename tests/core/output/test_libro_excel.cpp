@@ -112,8 +112,26 @@ Libro crear(const EntradaLibro& e, const QString& nombre = "libro.xlsx") {
 } // namespace
 
 TEST(LibroExcel, CabeceraOpcionesBandasYPagina) {
-    const Libro l = crear(entradaBase());
-    EXPECT_EQ(todas(l.libro, "<sheet name=\"([^\"]+)\""), QStringList{"Datos_Inspeccion"});
+    EntradaLibro e = entradaBase();
+    ImportacionRegistrada i;
+    i.usuario = "Invitado";
+    i.nombreArchivo = "0123.kvd";
+    i.sha256 = QString(64, 'a');
+    i.momento = QDateTime(QDate(2026, 12, 6), QTime(9, 30));
+    i.guardados = 3;
+    e.importaciones = {i};
+    e.anteriores = 2;
+    const Libro l = crear(e);
+    EXPECT_EQ(todas(l.libro, "<sheet name=\"([^\"]+)\""), (QStringList{"Datos_Inspeccion", "Importaciones"}));
+    // The second sheet: where the exported rows came from.
+    QProcess p;
+    p.start("unzip", {"-p", dir.filePath("libro.xlsx"), "xl/worksheets/sheet2.xml"});
+    p.waitForFinished(60000);
+    const QString procedencia = QString::fromUtf8(p.readAllStandardOutput());
+    for (const QString& t :
+         {QString("06/12/2026 09:30:00"), QString("Invitado"), QString("0123.kvd"), i.sha256,
+          QString("2 filas exportadas son anteriores al registro de importaciones.")})
+        EXPECT_TRUE(procedencia.contains(t)) << t.toStdString();
     // Band block rows 6..17, hours and minutes below 10 padded, other texts as they are.
     comprobarTextos(
         l, "A1=Municipalidad de Ñandú & <Cía> - DETALLE DE INFRACCIONES|A3|A4|A5|A9|A17|Q18|"
@@ -136,7 +154,7 @@ TEST(LibroExcel, CabeceraOpcionesBandasYPagina) {
     EXPECT_LT(todas(l.hoja, "footer=\"([\\d.]+)").value(0).toDouble(),
               todas(l.hoja, "bottom=\"([\\d.]+)").value(0).toDouble() - 0.2);
     // Every option: the client's and the premises' lines push the bands and the table down.
-    EntradaLibro e = entradaBase();
+    e = entradaBase();
     e.check.fill(true);
     const Libro todo = crear(e, "todo.xlsx");
     comprobarTextos(todo, "A4=Numero de Cliente:  123|A5=Nombre y Apellido:  Ana Pérez|A13=Email: ana@x.com|"

@@ -51,8 +51,12 @@ QStringList sqlDirecto(const QString& ruta, const char* sql) {
 }
 
 QStringList contenido(const QString& ruta) {
-    return sqlDirecto(ruta, "SELECT * FROM Clientes ORDER BY Id; SELECT * FROM Infracciones ORDER BY id; "
-                            "SELECT * FROM PassUsuarios ORDER BY Id");
+    // The columns every schema version has: a migration may add columns, never change these.
+    return sqlDirecto(ruta,
+                      "SELECT * FROM Clientes ORDER BY Id; SELECT id, NumeroCliente, FechaInfraccion, "
+                      "HoraInfraccion, NiveldB, Microfono, Estado, TensionLinea, PorcentajeCompresion, "
+                      "Inspector, Maxdb, dbaten, excesos, caldb, segpenal, nivelconsola, nivelruido, "
+                      "contadorinf FROM Infracciones ORDER BY id; SELECT * FROM PassUsuarios ORDER BY Id");
 }
 
 class BaseDatosTest : public ::testing::Test {

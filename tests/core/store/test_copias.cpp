@@ -73,6 +73,8 @@ protected:
         d.hora = QTime(10, 0);
         d.inspector = QStringLiteral("Administrador");
         d.progreso = std::move(progreso);
+        d.omitirSolapados = false;
+        d.momento = QDateTime(QDate(2024, 4, 2), QTime(9, 30));
         return importarArchivo(BaseDatosCompartida(),
                                escribir(dir.path(), QStringLiteral("d.kvd"), contenido), d);
     }
@@ -102,7 +104,7 @@ TEST_F(Copias, BackupDuringAnImportHoldsTheStateBeforeItAndOpens) {
     const ContenidoCopia c = ExaminarCopia(copia, ClaveBaseDatos());
     EXPECT_EQ(c.clientes, 1);
     EXPECT_EQ(c.infracciones, 3);
-    EXPECT_EQ(c.ultimaImportacion, QDate(2024, 3, 15));
+    EXPECT_EQ(c.ultimaImportacion, QDate(2024, 4, 2));
     EXPECT_EQ(c.versionEsquema, kVersionEsquema);
     EXPECT_EQ(leer(RutaMunicipioDeCopia(copia)), "Municipio de Prueba");
     EXPECT_FALSE(QFile::exists(copia + QStringLiteral(".tmp")));

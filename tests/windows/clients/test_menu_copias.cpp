@@ -28,7 +28,7 @@ TEST_F(MenuCopias, AdministratorBacksUpAndRestoresAnyoneChecks) {
     FrmDatos invitado(otra);
     EXPECT_FALSE(hijo<QAction>(&invitado, QStringLiteral("mnucopia"))->isEnabled());
     EXPECT_FALSE(hijo<QAction>(&invitado, QStringLiteral("mnurestaurar"))->isEnabled());
-    EXPECT_TRUE(hijo<QAction>(&invitado, QStringLiteral("mnuverificar"))->isEnabled());
+    EXPECT_TRUE(hijo<QAction>(&invitado, QStringLiteral("mnuverificarbase"))->isEnabled());
     EXPECT_TRUE(accion("mnucopia")->isEnabled() && accion("mnurestaurar")->isEnabled());
 
     mensajes.limpiar(); // the guest's welcome
@@ -40,7 +40,7 @@ TEST_F(MenuCopias, AdministratorBacksUpAndRestoresAnyoneChecks) {
     ASSERT_EQ(copias.size(), 1);
     EXPECT_TRUE(mensajes.ultimo().texto.contains(copias.first()));
 
-    accion("mnuverificar")->trigger();
+    accion("mnuverificarbase")->trigger();
     EXPECT_EQ(mensajes.ultimo().titulo, QStringLiteral("Verificar base de datos"));
     EXPECT_TRUE(mensajes.ultimo().texto.contains(QStringLiteral("buen estado")));
 

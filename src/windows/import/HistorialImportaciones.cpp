@@ -1,0 +1,378 @@
+#include "import/HistorialImportaciones.h"
+
+#include "clients/VistaInfracciones.h"
+#include "grid/GridModel.h"
+#include "grid/GridView.h"
+#include "platform/Dialogos.h"
+#include "platform/Mensajes.h"
+#include "store/BaseDatos.h"
+
+#include <QApplication>
+#include <QClipboard>
+#include <QDir>
+#include <QFileInfo>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QKeySequence>
+#include <QLabel>
+#include <QPointer>
+#include <QPushButton>
+#include <QSaveFile>
+#include <QShortcut>
+#include <QTableWidget>
+#include <QVBoxLayout>
+
+namespace {
+
+QPointer<HistorialImportaciones> unica;
+
+const QString kTitulo = QStringLiteral("Historial de Importaciones");
+const QString kTituloVerificar = QStringLiteral("Verificar archivo");
+const QString kFiltroKvd = QStringLiteral("Archivos de inspección (*.kvd);;Todos los archivos (*)");
+const QColor kColorCambios(255, 236, 150);
+
+QString lineaImportacion(const ImportacionRegistrada& i) {
+    return QStringLiteral("el %1 por %2 en el equipo %3, cliente %4, archivo \"%5\" (%6 guardados)")
+        .arg(MomentoTexto(i.momento), i.usuario, i.equipo, i.numeroCliente, i.nombreArchivo,
+             TextoRegistros(i.guardados));
+}
+
+} // namespace
+
+QString TextoRegistros(qint64 n) {
+    return n == 1 ? QStringLiteral("1 registro") : QStringLiteral("%1 registros").arg(NumeroConPuntos(n));
+}
+
+QString HuellaCorta(const QString& sha256) {
+    return sha256.left(12) + QStringLiteral("…");
+}
+
+QString TextoReimportacion(const std::vector<ImportacionRegistrada>& previas) {
+    if (previas.empty())
+        return QString();
+    const ImportacionRegistrada& ultima = previas.back();
+    QString texto = QStringLiteral("Este archivo ya fue importado el %1 por %2")
+                        .arg(MomentoTexto(ultima.momento), ultima.usuario);
+    if (previas.size() > 1)
+        texto += QStringLiteral(" (importado %1 veces en total)").arg(previas.size());
+    return texto + QStringLiteral(".\n\n¿Desea importarlo nuevamente?");
+}
+
+QString TextoConfirmacionImportacion(const QString& numeroCliente, qsizetype total,
+                                     const AnalisisImportacion& a) {
+    if (a.solapados == 0 && a.cambios.empty())
+        return QString();
+    QString texto =
+        QStringLiteral("Cliente %1: el archivo contiene %2.").arg(numeroCliente, TextoRegistros(total));
+    if (!a.cambios.empty())
+        texto += QStringLiteral("\n\nLa configuración del equipo cambió desde la importación anterior:\n") +
+                 DescribirCambios(a.cambios);
+    if (a.solapados == 0)
+        return texto + QStringLiteral("\n\n¿Desea importar el archivo?");
+    const qsizetype nuevos = total - a.solapados;
+    texto += QStringLiteral("\n\n%1 ya %2 para este cliente (misma fecha, hora, estatus y nivel).")
+                 .arg(TextoRegistros(a.solapados),
+                      a.solapados == 1 ? QStringLiteral("está guardado") : QStringLiteral("están guardados"));
+    texto +=
+        nuevos == 0 ? QStringLiteral("\n\nSí: no repetirlos (el archivo no tiene registros nuevos).")
+        : nuevos == 1
+            ? QStringLiteral("\n\nSí: guardar solo el registro nuevo.")
+            : QStringLiteral("\n\nSí: guardar solo los %1 registros nuevos.").arg(NumeroConPuntos(nuevos));
+    texto += QStringLiteral("\nNo: guardar %1, también los repetidos.").arg(TextoRegistros(total));
+    texto += QStringLiteral("\nCancelar: no guardar nada.");
+    return texto;
+}
+
+QString TextoVerificacion(const QString& nombreArchivo, const QString& sha256,
+                          const std::vector<ImportacionRegistrada>& importaciones) {
+    const QString archivo = QStringLiteral("El archivo \"%1\"\nSHA-256: %2\n\n").arg(nombreArchivo, sha256);
+    if (importaciones.empty())
+        return archivo + QStringLiteral("Estos datos nunca fueron importados en este registro.");
+    QString texto =
+        archivo +
+        (importaciones.size() == 1
+             ? QStringLiteral("Estos mismos datos fueron importados una vez:")
+             : QStringLiteral("Estos mismos datos fueron importados %1 veces:").arg(importaciones.size()));
+    for (const ImportacionRegistrada& i : importaciones)
+        texto += QStringLiteral("\n• ") + lineaImportacion(i);
+    return texto;
+}
+
+bool ConfirmarImportacion(const ArchivoImportacion& archivo, const AnalisisImportacion& analisis,
+                          bool& omitirSolapados) {
+    omitirSolapados = true;
+    if (!analisis.previas.empty() &&
+        MsgBox(TextoReimportacion(analisis.previas), QStringLiteral("Archivo ya importado"),
+               Icono::Exclamacion, Botones::NoSi) != Respuesta::Si)
+        return false;
+    const QString texto =
+        TextoConfirmacionImportacion(archivo.cabecera.numeroCliente, archivo.registros, analisis);
+    if (texto.isEmpty())
+        return true;
+    const Icono icono = analisis.cambios.empty() ? Icono::Pregunta : Icono::Exclamacion;
+    const QString titulo = QStringLiteral("Confirmar importación");
+    if (analisis.solapados == 0)
+        return MsgBox(texto, titulo, icono, Botones::SiNo) == Respuesta::Si;
+    switch (MsgBox(texto, titulo, icono, Botones::SiNoCancelar)) {
+    case Respuesta::Si:
+        return true;
+    case Respuesta::No:
+        omitirSolapados = false;
+        return true;
+    default:
+        return false;
+    }
+}
+
+void VerificarArchivo(Oficina& oficina, QWidget* padre) {
+    const QString ruta = DialogoAbrirArchivo(padre, kTituloVerificar, kFiltroKvd);
+    if (ruta.isEmpty())
+        return;
+    QString error;
+    const std::optional<QByteArray> datos = leerArchivoInspeccion(ruta, &error);
+    if (!datos) {
+        MsgBox(error.isEmpty() ? QStringLiteral("El sistema no puede leer el archivo seleccionado") : error,
+               kTituloVerificar, Icono::Exclamacion);
+        return;
+    }
+    try {
+        const std::vector<ImportacionRegistrada> importaciones = oficina.importacionesDeArchivo(*datos);
+        MsgBox(TextoVerificacion(QDir::toNativeSeparators(ruta), HuellaSha256(*datos), importaciones),
+               kTituloVerificar, Icono::Informacion);
+    } catch (const ErrorBD& e) {
+        MostrarError(e);
+    }
+}
+
+void MostrarHistorialImportaciones(Oficina& oficina, QWidget* padre) {
+    if (!unica)
+        unica = new HistorialImportaciones(oficina, padre);
+    unica->show();
+    unica->raise();
+    unica->activateWindow();
+}
+
+HistorialImportaciones* HistorialImportaciones::instancia() {
+    return unica.data();
+}
+
+HistorialImportaciones::HistorialImportaciones(Oficina& oficina, QWidget* padre)
+    : QDialog(padre, Qt::Window), oficina_(oficina) {
+    setAttribute(Qt::WA_DeleteOnClose);
+    setObjectName(QStringLiteral("HistorialImportaciones"));
+    setWindowTitle(kTitulo);
+    construir();
+    // Another client, a new import or a deleted one: the list follows the model.
+    connect(&oficina_, &Oficina::seleccionCambiada, this, [this] { recargar(); });
+    connect(&oficina_, &Oficina::infraccionesCambiadas, this, [this] { recargar(); });
+    recargar();
+}
+
+void HistorialImportaciones::construir() {
+    resize(980, 600);
+    auto* raiz = new QVBoxLayout(this);
+    lblCliente = new QLabel(this);
+    lblCliente->setObjectName(QStringLiteral("lblCliente"));
+    raiz->addWidget(lblCliente);
+
+    lista = new QTableWidget(0, 9, this);
+    lista->setObjectName(QStringLiteral("lista"));
+    lista->setAccessibleName(QStringLiteral("Importaciones del cliente"));
+    lista->setHorizontalHeaderLabels({QStringLiteral("Importado el"), QStringLiteral("Usuario"),
+                                      QStringLiteral("Equipo"), QStringLiteral("Archivo"),
+                                      QStringLiteral("SHA-256"), QStringLiteral("Registros"),
+                                      QStringLiteral("Guardados"), QStringLiteral("Omitidos"),
+                                      QStringLiteral("Cambios de configuración")});
+    lista->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    lista->setSelectionBehavior(QAbstractItemView::SelectRows);
+    lista->setSelectionMode(QAbstractItemView::SingleSelection);
+    lista->verticalHeader()->setVisible(false);
+    lista->horizontalHeader()->setStretchLastSection(true);
+    lista->setWordWrap(false);
+    raiz->addWidget(lista, 2);
+
+    auto* botones = new QHBoxLayout;
+    const auto boton = [&](QPushButton*& b, const char* nombre, const QString& texto) {
+        b = new QPushButton(texto, this);
+        b->setObjectName(QString::fromLatin1(nombre));
+        b->setAutoDefault(false);
+        botones->addWidget(b);
+    };
+    boton(cmdVer, "cmdVer", QStringLiteral("&Ver infracciones"));
+    boton(cmdGuardar, "cmdGuardar", QStringLiteral("&Guardar original..."));
+    boton(cmdCopiar, "cmdCopiar", QStringLiteral("&Copiar SHA-256"));
+    boton(cmdEliminar, "cmdEliminar", QStringLiteral("&Eliminar importación..."));
+    botones->addStretch();
+    boton(cmdCerrar, "cmdCerrar", QStringLiteral("C&errar"));
+    raiz->addLayout(botones);
+
+    lblInfracciones = new QLabel(this);
+    lblInfracciones->setObjectName(QStringLiteral("lblInfracciones"));
+    raiz->addWidget(lblInfracciones);
+    grid_ = new GridModel(this);
+    vista_ = new GridView(grid_, this);
+    vista_->setObjectName(QStringLiteral("gridInfracciones"));
+    vista_->setAccessibleName(QStringLiteral("Infracciones de la importación"));
+    lblInfracciones->setBuddy(vista_);
+    raiz->addWidget(vista_, 3);
+
+    connect(lista, &QTableWidget::currentCellChanged, this, [this] { permitirAcciones(); });
+    connect(lista, &QTableWidget::cellDoubleClicked, this, [this] { verInfracciones(); });
+    connect(cmdVer, &QPushButton::clicked, this, &HistorialImportaciones::verInfracciones);
+    connect(cmdGuardar, &QPushButton::clicked, this, &HistorialImportaciones::guardarOriginal);
+    connect(cmdCopiar, &QPushButton::clicked, this, &HistorialImportaciones::copiarHuella);
+    connect(cmdEliminar, &QPushButton::clicked, this, &HistorialImportaciones::eliminar);
+    connect(cmdCerrar, &QPushButton::clicked, this, &QDialog::close);
+    auto* copiar = new QShortcut(QKeySequence::Copy, lista);
+    copiar->setContext(Qt::WidgetShortcut);
+    connect(copiar, &QShortcut::activated, this, &HistorialImportaciones::copiarHuella);
+}
+
+void HistorialImportaciones::recargar() {
+    filas_.clear();
+    grid_->clear();
+    lblInfracciones->setText(QStringLiteral("Elija una importación y pulse \"Ver infracciones\"."));
+    importaciones_.clear();
+    const std::optional<Cliente>& cliente = oficina_.clienteSeleccionado();
+    lblCliente->setText(cliente ? QStringLiteral("Cliente %1 — %2").arg(cliente->numero, cliente->nombre)
+                                : QStringLiteral("No hay ningún cliente seleccionado."));
+    try {
+        importaciones_ = oficina_.historialSeleccionado();
+    } catch (const ErrorBD& e) {
+        MostrarError(e);
+    }
+    lista->setRowCount(0);
+    lista->setRowCount(static_cast<int>(importaciones_.size()));
+    for (int f = 0; f < lista->rowCount(); ++f) {
+        const ImportacionRegistrada& i = importaciones_[static_cast<size_t>(f)];
+        const QString cambios = i.cambios;
+        const QString celdas[] = {MomentoTexto(i.momento),
+                                  i.usuario,
+                                  i.equipo,
+                                  i.nombreArchivo,
+                                  HuellaCorta(i.sha256),
+                                  NumeroConPuntos(i.registros),
+                                  NumeroConPuntos(i.guardados),
+                                  NumeroConPuntos(i.omitidos),
+                                  QString(cambios).replace(QLatin1Char('\n'), QStringLiteral("; "))};
+        for (int c = 0; c < 9; ++c) {
+            auto* item = new QTableWidgetItem(celdas[c]);
+            if (c >= 5 && c <= 7)
+                item->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
+            if (c == 4)
+                item->setToolTip(i.sha256);
+            if (!cambios.isEmpty()) {
+                // A maximum level or calibration changed between inspections must stand out.
+                item->setBackground(kColorCambios);
+                item->setToolTip(c == 4 ? i.sha256 : QStringLiteral("Cambios de configuración:\n") + cambios);
+            }
+            lista->setItem(f, c, item);
+        }
+    }
+    lista->resizeColumnsToContents();
+    if (!importaciones_.empty())
+        lista->setCurrentCell(0, 0);
+    permitirAcciones();
+}
+
+const ImportacionRegistrada* HistorialImportaciones::actual() const {
+    const int f = lista->currentRow();
+    if (f < 0 || f >= static_cast<int>(importaciones_.size()))
+        return nullptr;
+    return &importaciones_[static_cast<size_t>(f)];
+}
+
+void HistorialImportaciones::permitirAcciones() {
+    const bool hay = actual() != nullptr;
+    cmdVer->setEnabled(hay);
+    cmdGuardar->setEnabled(hay);
+    cmdCopiar->setEnabled(hay);
+    // Rights from the login, never from the screen.
+    cmdEliminar->setEnabled(hay && oficina_.esAdministrador());
+}
+
+void HistorialImportaciones::elegirFila(int fila) {
+    lista->setCurrentCell(fila, 0);
+}
+
+void HistorialImportaciones::copiarHuella() {
+    if (const ImportacionRegistrada* i = actual())
+        QGuiApplication::clipboard()->setText(i->sha256);
+}
+
+void HistorialImportaciones::verInfracciones() {
+    const ImportacionRegistrada* i = actual();
+    if (!i)
+        return;
+    try {
+        filas_ = oficina_.infraccionesDeImportacion(i->id);
+    } catch (const ErrorBD& e) {
+        MostrarError(e);
+        return;
+    }
+    MostrarInfracciones(*grid_, filas_, vista_->font());
+    lblInfracciones->setText(QStringLiteral("Infracciones de la importación del %1 (%2):")
+                                 .arg(MomentoTexto(i->momento), TextoRegistros(i->guardados)));
+}
+
+void HistorialImportaciones::guardarOriginal() {
+    const ImportacionRegistrada* i = actual();
+    if (!i)
+        return;
+    Original original;
+    try {
+        original = oficina_.originalImportacion(*i);
+    } catch (const ErrorBD& e) {
+        MostrarError(e);
+        return;
+    }
+    if (original.estado == EstadoOriginal::Falta) {
+        MsgBox(QStringLiteral("No se conserva el archivo original de esta importación."), kTitulo,
+               Icono::Exclamacion);
+        return;
+    }
+    if (original.estado == EstadoOriginal::Danado) {
+        MsgBox(QStringLiteral("El archivo original guardado de esta importación está dañado: sus datos no "
+                              "coinciden con el SHA-256 registrado (%1). No se guardó ningún archivo. "
+                              "Restaure una copia de seguridad de la base de datos.")
+                   .arg(i->sha256),
+               kTitulo, Icono::Critico);
+        return;
+    }
+    const QString ruta =
+        ElegirArchivoGuardar(this, QStringLiteral("Guardar original"), kFiltroKvd, QStringLiteral(".kvd"));
+    if (ruta.isEmpty())
+        return;
+    QSaveFile archivo(ruta);
+    if (!archivo.open(QIODevice::WriteOnly) || archivo.write(original.datos) != original.datos.size() ||
+        !archivo.commit()) {
+        MsgBox(QStringLiteral("No se pudo guardar \"%1\".").arg(QDir::toNativeSeparators(ruta)), kTitulo,
+               Icono::Critico, Botones::Aceptar, archivo.errorString());
+        return;
+    }
+    MsgBox(QStringLiteral("Se guardó el archivo original en \"%1\".\nSHA-256: %2")
+               .arg(QDir::toNativeSeparators(ruta), i->sha256),
+           kTitulo, Icono::Informacion);
+}
+
+void HistorialImportaciones::eliminar() {
+    const ImportacionRegistrada* i = actual();
+    if (!i || !oficina_.esAdministrador())
+        return;
+    const ImportacionRegistrada elegida = *i;
+    try {
+        const qint64 filas = oficina_.registrosDeImportacion(elegida.id);
+        if (MsgBox(QStringLiteral("Se eliminará la importación del %1 (archivo \"%2\") y %3 de infracciones "
+                                  "que guardó. Esta acción no se puede deshacer.\n\n¿Desea continuar?")
+                       .arg(MomentoTexto(elegida.momento), elegida.nombreArchivo, TextoRegistros(filas)),
+                   QStringLiteral("Eliminar importación"), Icono::Exclamacion,
+                   Botones::NoSi) != Respuesta::Si)
+            return;
+        const qint64 borradas = oficina_.eliminarImportacion(elegida.id);
+        MsgBox(
+            QStringLiteral("Se eliminó la importación y %1 de infracciones.").arg(TextoRegistros(borradas)),
+            kTitulo, Icono::Informacion);
+    } catch (const ErrorBD& e) {
+        MostrarError(e);
+    }
+}
