@@ -5,6 +5,7 @@
 #   scripts/paquete.sh DIRECTORIO package an already configured build directory (CI reuses its own)
 set -eu
 raiz=$(cd "$(dirname "$0")/.." && pwd)
+"$raiz/scripts/dependencias.sh" --paquete
 if [ $# -ge 1 ]; then
     dir=$1
 else
