@@ -122,6 +122,9 @@ private:
     QAction* mnuVerificar = nullptr;
     QAction* mnusalir = nullptr;
     QAction* mnuacercade = nullptr;
+    QAction* mnucopia = nullptr;
+    QAction* mnurestaurar = nullptr;
+    QAction* mnuverificarbase = nullptr;
     QStatusBar* StatusBar1 = nullptr;
     std::array<QLabel*, 8> Paneles{}; // panels 1..8
 
