@@ -1,5 +1,6 @@
 #!/bin/sh
-# Installs the Debian packages that are missing. "--pruebas" adds what the tests need.
+# Installs the Debian packages that are missing. "--pruebas" adds what the tests need,
+# "--paquete" what building and checking the Debian package needs.
 set -eu
 paquetes="cmake g++ make pkg-config qt6-base-dev qt6-charts-dev libqt6opengl6-dev
 qt6-translations-l10n libx11-dev libsqlcipher-dev
@@ -9,6 +10,9 @@ if [ "${1:-}" = "--pruebas" ]; then
     if [ "${CI:-}" = "true" ]; then
         paquetes="$paquetes clang libclang-rt-14-dev"
     fi
+fi
+if [ "${1:-}" = "--paquete" ]; then
+    paquetes="$paquetes dpkg-dev file desktop-file-utils appstream"
 fi
 faltan=""
 for p in $paquetes; do

@@ -1,7 +1,7 @@
 #!/bin/sh
 # Installs what is missing, builds and runs every test. With CI=true it also builds and runs
 # the tests once more with AddressSanitizer and UndefinedBehaviorSanitizer, and fuzzes the
-# inspection file decoder for a minute.
+# inspection file decoder for a minute, and builds and checks the Debian package.
 set -eu
 raiz=$(cd "$(dirname "$0")/.." && pwd)
 "$raiz/scripts/dependencias.sh" --pruebas
@@ -17,4 +17,8 @@ if [ "${CI:-}" = "true" ] || [ "${1:-}" = "--sanitizers" ]; then
     if [ -x "$raiz/fuzz/run.sh" ]; then
         "$raiz/fuzz/run.sh" 60
     fi
+fi
+if [ "${CI:-}" = "true" ]; then
+    # The package from the build already tested: no second build.
+    "$raiz/scripts/paquete.sh" "$raiz/build-tests"
 fi

@@ -5,15 +5,95 @@
 #include "platform/DirectorioDatos.h"
 #include "platform/Mensajes.h"
 #include "platform/Traducciones.h"
+#include "store/Copias.h"
 #include "store/ServidorPg.h"
 #include "store/modVarios.h"
 
 #include <QApplication>
+#include <QCommandLineParser>
+#include <QDate>
 #include <QDir>
 #include <QInputDialog>
 #include <QPointer>
 
+#include <cstdio>
+
+namespace {
+
+void escribir(FILE* destino, const QString& texto) {
+    const QByteArray utf8 = texto.toUtf8();
+    std::fwrite(utf8.constData(), 1, static_cast<size_t>(utf8.size()), destino);
+    std::fflush(destino);
+}
+
+// Reads the command line before any window system is touched, so --help, --version and a
+// mistyped option work without a display. Returns the exit status, or -1 to go on.
+int leerLineaComandos(int argc, char* argv[]) {
+    QStringList argumentos;
+    for (int i = 0; i < argc; ++i)
+        argumentos << QString::fromLocal8Bit(argv[i]);
+    QCommandLineParser parser;
+    // Qt's own options (-platform offscreen, -style ...) take one dash.
+    parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
+    const QCommandLineOption ayuda(QStringList{QStringLiteral("h"), QStringLiteral("help")});
+    const QCommandLineOption version(QStringList{QStringLiteral("v"), QStringLiteral("version")});
+    const QCommandLineOption datos(QStringLiteral("data-dir"), QString(), QStringLiteral("DIRECTORIO"));
+    parser.addOptions({ayuda, version, datos});
+    // The shared register's connection string; read again below once the application exists.
+    parser.addOption(QCommandLineOption(QStringLiteral("registro"), QString(), QStringLiteral("CADENA")));
+    for (const char* qt :
+         {"platform", "platformpluginpath", "platformtheme", "plugin", "style", "stylesheet", "session",
+          "display", "geometry", "qwindowgeometry", "qwindowtitle", "qwindowicon"})
+        parser.addOption(QCommandLineOption(QString::fromLatin1(qt), QString(), QStringLiteral("valor")));
+    for (const char* qt : {"reverse", "widgetcount", "nograb", "dograb", "sync"})
+        parser.addOption(QCommandLineOption(QString::fromLatin1(qt)));
+    const QString uso = QStringLiteral(
+        "Uso: velmora-kv270 [--data-dir DIRECTORIO] [--registro CADENA] [--help] [--version]\n");
+    if (!parser.parse(argumentos) || !parser.positionalArguments().isEmpty()) {
+        const QStringList desconocidas = parser.unknownOptionNames();
+        QString motivo;
+        if (!desconocidas.isEmpty())
+            motivo = QStringLiteral("opción desconocida \"%1\"").arg(desconocidas.first());
+        else if (!parser.positionalArguments().isEmpty())
+            motivo = QStringLiteral("argumento inesperado \"%1\"").arg(parser.positionalArguments().first());
+        else
+            motivo = QStringLiteral("falta el valor de una opción");
+        escribir(stderr, QStringLiteral("velmora-kv270: %1\n").arg(motivo) + uso);
+        return 2;
+    }
+    if (parser.isSet(ayuda)) {
+        escribir(
+            stdout,
+            uso +
+                QStringLiteral(
+                    "Registro de clientes e infracciones del limitador de sonido KV-270: importa sus "
+                    "archivos de datos, exporta libros y prepara informes.\n\n"
+                    "Opciones:\n"
+                    "  --data-dir DIRECTORIO  guarda la base de datos y el encabezado del municipio en "
+                    "DIRECTORIO\n"
+                    "                         (si no se indica: el directorio del programa o, si no se "
+                    "puede\n"
+                    "                         escribir en él, el directorio de datos del usuario)\n"
+                    "  --registro CADENA      usa el registro compartido de un servidor PostgreSQL (cadena\n"
+                    "                         de conexión de libpq, p. ej. \"host=servidor dbname=registro\n"
+                    "                         user=puesto1 sslmode=verify-full\"); la contraseña, en\n"
+                    "                         ~/.pgpass o escrita al iniciar\n"
+                    "  -h, --help             muestra esta ayuda y termina\n"
+                    "  -v, --version          muestra la versión y termina\n"));
+        return 0;
+    }
+    if (parser.isSet(version)) {
+        escribir(stdout, QStringLiteral("velmora-kv270 %1\n").arg(QLatin1String(VELMORA_VERSION)));
+        return 0;
+    }
+    return -1;
+}
+
+} // namespace
+
 int main(int argc, char* argv[]) {
+    if (const int estado = leerLineaComandos(argc, argv); estado >= 0)
+        return estado;
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("velmora-kv270"));
     QApplication::setApplicationDisplayName(QStringLiteral("Velmora KV-270"));
@@ -65,6 +145,20 @@ int main(int argc, char* argv[]) {
             return 1;
         }
     }
+    // The first start of the day copies the register before anything can change it (the local file;
+    // a shared register is copied on its server).
+    const ResultadoCopiaDiaria copia =
+        RegistroServidor().isEmpty()
+            ? CopiaDiaria(dir, RutaBaseDatos(), QDir(dir).filePath(QLatin1String(kNombreArchivoMunicipio)),
+                          ClaveBaseDatos(), QDate::currentDate())
+            : ResultadoCopiaDiaria();
+    if (copia.avisar)
+        MsgBox(QStringLiteral("No se pudo hacer la copia de seguridad diaria del registro. Las copias "
+                              "anteriores se conservan. %1\n\nSe volverá a intentar la próxima vez que "
+                              "se inicie el programa; mientras tanto, haga una copia con \"Archivo > Copia "
+                              "de seguridad...\".")
+                   .arg(copia.error),
+               QString(), Icono::Exclamacion, Botones::Aceptar, copia.detalles);
 
     int resultado = 0;
     {

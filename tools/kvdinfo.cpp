@@ -4,6 +4,7 @@
 //   kvdinfo FILE          readable tables
 //   kvdinfo --json FILE   one JSON object
 //   kvdinfo -- -FILE      "--" ends the options, for names that start with "-"
+//   kvdinfo --help | --version
 //
 // The verdict is the import's own (verificarArchivo, through decodificarArchivo).
 //
@@ -11,6 +12,7 @@
 
 #include "import/ArchivoInspeccion.h"
 
+#include <QCommandLineParser>
 #include <QCoreApplication>
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -203,22 +205,42 @@ QByteArray comoJson(const QByteArray& datos, const ArchivoDecodificado& a) {
 
 int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
-    bool json = false;
-    bool opciones = true;
-    QStringList archivos;
-    bool malUso = false;
-    for (const QString& a : QCoreApplication::arguments().mid(1)) {
-        if (opciones && a == QLatin1String("--"))
-            opciones = false;
-        else if (opciones && a == QLatin1String("--json"))
-            json = true;
-        else if (opciones && a.startsWith(u'-'))
-            malUso = true;
-        else
-            archivos << a;
+    QCommandLineParser parser;
+    const QCommandLineOption json(QStringLiteral("json"));
+    const QCommandLineOption ayuda(QStringList{QStringLiteral("h"), QStringLiteral("help")});
+    const QCommandLineOption version(QStringList{QStringLiteral("v"), QStringLiteral("version")});
+    parser.addOptions({json, ayuda, version});
+    const QString uso = QStringLiteral("Uso: kvdinfo [--json] [--] ARCHIVO\n");
+    if (!parser.parse(QCoreApplication::arguments())) {
+        const QStringList desconocidas = parser.unknownOptionNames();
+        escribir(stderr,
+                 (desconocidas.isEmpty()
+                      ? QStringLiteral("kvdinfo: falta el valor de una opción\n")
+                      : QStringLiteral("kvdinfo: opción desconocida \"%1\"\n").arg(desconocidas.first())) +
+                     uso);
+        return 2;
     }
-    if (malUso || archivos.size() != 1) {
-        escribir(stderr, QStringLiteral("Uso: kvdinfo [--json] [--] ARCHIVO\n"));
+    if (parser.isSet(ayuda)) {
+        escribir(
+            stdout,
+            uso + QStringLiteral("Muestra qué contiene un archivo de datos de inspección (*.kvd) y si se "
+                                 "puede importar.\n\n"
+                                 "Opciones:\n"
+                                 "  --json          una sola salida en formato JSON\n"
+                                 "  -h, --help      muestra esta ayuda y termina\n"
+                                 "  -v, --version   muestra la versión y termina\n"
+                                 "  --              termina las opciones (nombres que empiezan por \"-\")\n\n"
+                                 "Estado de salida: 0 archivo válido, 1 no válido, 2 archivo ilegible o uso "
+                                 "incorrecto.\n"));
+        return 0;
+    }
+    if (parser.isSet(version)) {
+        escribir(stdout, QStringLiteral("kvdinfo %1\n").arg(QLatin1String(VELMORA_VERSION)));
+        return 0;
+    }
+    const QStringList archivos = parser.positionalArguments();
+    if (archivos.size() != 1) {
+        escribir(stderr, uso);
         return 2;
     }
     const QString ruta = archivos.first();
@@ -230,7 +252,7 @@ int main(int argc, char** argv) {
         return 2;
     }
     const ArchivoDecodificado archivo = decodificarArchivo(*datos);
-    if (json) {
+    if (parser.isSet(json)) {
         const QByteArray salida = comoJson(*datos, archivo);
         std::fwrite(salida.constData(), 1, static_cast<size_t>(salida.size()), stdout);
     } else {

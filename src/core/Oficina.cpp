@@ -183,6 +183,14 @@ bool Oficina::cambiarMunicipio(const QString& texto, QString* error) {
     return GuardarMunicipio(rutaMunicipio_, texto, error, codificacion_);
 }
 
+void Oficina::recargarRegistro() {
+    seleccionado_.reset();
+    if (!rutaMunicipio_.isEmpty())
+        cargarMunicipio(rutaMunicipio_);
+    // With nothing selected, the list's reading selects none and empties the views.
+    abrirClientes();
+}
+
 // --- Client list and selection ---------------------------------------------------------------
 
 void Oficina::abrirClientes() {

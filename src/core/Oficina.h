@@ -180,6 +180,11 @@ public:
     int borrarCuentas(const QString& nombre);
     void crearCuenta(const QString& nombre, const QString& contrasena);
 
+    // --- Register replaced (a restored copy) ---
+    // Reads the header and the whole list again from the files now in place; no client stays
+    // selected, since the same id may be another client in the restored register. Throws ErrorBD.
+    void recargarRegistro();
+
 Q_SIGNALS:
     void sesionIniciada();
     void municipioCambiado();

@@ -28,7 +28,10 @@ QString ResolverDirectorioDatos(const QStringList& argumentos, QString* error) {
     }
     const QString app = QCoreApplication::applicationDirPath();
     const QFileInfo info(app);
-    if (info.isWritable() || QFileInfo::exists(QDir(app).filePath(QLatin1String(kNombreBaseDatos))))
+    // Installed by the package (/usr/bin) the program's directory is the system's, even for root.
+    const bool instalado = app.startsWith(QLatin1String("/usr/"));
+    if ((info.isWritable() && !instalado) ||
+        QFileInfo::exists(QDir(app).filePath(QLatin1String(kNombreBaseDatos))))
         return app;
     const QString usuario = QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
     QDir().mkpath(usuario);

@@ -64,6 +64,24 @@ void CerrarBaseDatos() {
     baseFisica.reset();
 }
 
+void ConBaseCerrada(const std::function<void()>& cambio) {
+    // The slots' recordsets point at the connection that goes away.
+    for (Recordset* r : {&Registros1, &Registros2, &Registros3})
+        r->cerrar();
+    baseFisica.reset();
+    try {
+        cambio();
+    } catch (...) {
+        try {
+            BaseDatosCompartida();
+        } catch (const ErrorBD&) {
+            // The first failure is the one to tell; the next use reports this one.
+        }
+        throw;
+    }
+    BaseDatosCompartida();
+}
+
 Database& Conexion::db() {
     if (!abierta_)
         throw ErrorBD(QStringLiteral("La conexión con la base de datos no está abierta."));

@@ -3,6 +3,8 @@
 #include "store/BaseDatos.h"
 #include "store/Recordset.h"
 
+#include <functional>
+
 // A connection slot is a cheap logical handle on the one physical connection of the process:
 // opening it does not derive the key again, and a write through one slot is seen at once
 // by a query through another.
@@ -38,6 +40,10 @@ Database& BaseDatosCompartida();
 void CerrarBaseDatos();
 // The key of the database file.
 QByteArray ClaveBaseDatos();
+// Runs `cambio` with the physical database closed (a restore replacing the file), then opens it
+// again; the slots stay as they were and see the new file. Throws what `cambio` or the
+// reopening throws; the database is reopened in either case when it can be.
+void ConBaseCerrada(const std::function<void()>& cambio);
 
 void AbrirConexion1();
 void AbrirConexion2();

@@ -21,6 +21,7 @@
 #include "platform/EstadoTeclado.h"
 #include "platform/Mensajes.h"
 #include "platform/Programa.h"
+#include "store/AccionesCopias.h"
 #include "store/modVarios.h"
 
 #include <QCloseEvent>
@@ -467,8 +468,18 @@ void FrmDatos::construirMenus() {
     mnuHistorial->setObjectName(QStringLiteral("mnuHistorial"));
     mnuVerificar = mnuArchivo->addAction(QStringLiteral("&Verificar archivo..."));
     mnuVerificar->setObjectName(QStringLiteral("mnuVerificar"));
-    mnuRegistro = mnuArchivo->addAction(QStringLiteral("&Registro compartido..."));
+    mnuRegistro = mnuArchivo->addAction(QStringLiteral("Re&gistro compartido..."));
     mnuRegistro->setObjectName(QStringLiteral("mnuRegistro"));
+    mnuArchivo->addSeparator();
+    // The register's safety: backup and restore are the administrator's, the check is anyone's.
+    mnucopia = mnuArchivo->addAction(QStringLiteral("&Copia de seguridad..."));
+    mnucopia->setObjectName(QStringLiteral("mnucopia"));
+    mnucopia->setEnabled(oficina_.esAdministrador());
+    mnurestaurar = mnuArchivo->addAction(QStringLiteral("&Restaurar copia..."));
+    mnurestaurar->setObjectName(QStringLiteral("mnurestaurar"));
+    mnurestaurar->setEnabled(oficina_.esAdministrador());
+    mnuverificarbase = mnuArchivo->addAction(QStringLiteral("&Verificar base de datos"));
+    mnuverificarbase->setObjectName(QStringLiteral("mnuverificarbase"));
     mnuArchivo->addSeparator();
     mnusalir = mnuArchivo->addAction(QStringLiteral("&Salir"));
     mnusalir->setObjectName(QStringLiteral("mnusalir"));
@@ -552,6 +563,13 @@ void FrmDatos::conectar() {
         ventana.exec();
     });
     connect(mnuacercade, &QAction::triggered, this, [this] { AcercaDe(); });
+    connect(mnucopia, &QAction::triggered, this, [this] { CopiaDeSeguridad(this, oficina_); });
+    connect(mnurestaurar, &QAction::triggered, this, [this] { RestaurarCopiaDeSeguridad(this, oficina_); });
+    connect(mnuverificarbase, &QAction::triggered, this, [this] { VerificarBaseDeDatos(this); });
+    connect(&oficina_, &Oficina::sesionIniciada, this, [this] {
+        mnucopia->setEnabled(oficina_.esAdministrador());
+        mnurestaurar->setEnabled(oficina_.esAdministrador());
+    });
 
     // Only the user's own changes are saved: loading the header must not rewrite the file.
     connect(Municipio, &QLineEdit::textEdited, this, [this] { GuardarNombreMunicipio(); });

@@ -123,6 +123,9 @@ private:
     QAction* mnuRegistro = nullptr;
     QAction* mnusalir = nullptr;
     QAction* mnuacercade = nullptr;
+    QAction* mnucopia = nullptr;
+    QAction* mnurestaurar = nullptr;
+    QAction* mnuverificarbase = nullptr;
     QStatusBar* StatusBar1 = nullptr;
     std::array<QLabel*, 8> Paneles{}; // panels 1..8
 

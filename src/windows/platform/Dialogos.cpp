@@ -12,6 +12,7 @@ namespace {
 std::function<QString(const QString&, const QString&)> dialogoGuardar;
 std::function<QString(const QString&, const QString&)> dialogoAbrir;
 std::function<bool(const QString&)> borrado;
+std::function<QString(const QString&)> dialogoCarpeta;
 } // namespace
 
 QString DialogoGuardarArchivo(QWidget* padre, const QString& titulo, const QString& filtro) {
@@ -63,4 +64,14 @@ void SustituirDialogoAbrir(std::function<QString(const QString&, const QString&)
 
 void SustituirBorrado(std::function<bool(const QString&)> f) {
     borrado = std::move(f);
+}
+
+QString DialogoElegirCarpeta(QWidget* padre, const QString& titulo) {
+    if (dialogoCarpeta)
+        return dialogoCarpeta(titulo);
+    return QFileDialog::getExistingDirectory(padre, titulo);
+}
+
+void SustituirDialogoCarpeta(std::function<QString(const QString&)> f) {
+    dialogoCarpeta = std::move(f);
 }

@@ -21,7 +21,11 @@ QString ElegirArchivoGuardar(QWidget* padre, const QString& titulo, const QStrin
 // Deletes a file; false when it could not be deleted.
 bool BorrarArchivo(const QString& ruta);
 
+// Folder dialog: the chosen folder, or an empty text when cancelled.
+QString DialogoElegirCarpeta(QWidget* padre, const QString& titulo);
+
 // Test seams: replace the dialog or the deletion; an empty function restores the real one.
 void SustituirDialogoGuardar(std::function<QString(const QString& titulo, const QString& filtro)> f);
 void SustituirDialogoAbrir(std::function<QString(const QString& titulo, const QString& filtro)> f);
 void SustituirBorrado(std::function<bool(const QString& ruta)> f);
+void SustituirDialogoCarpeta(std::function<QString(const QString& titulo)> f);

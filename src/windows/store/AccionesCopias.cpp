@@ -1,0 +1,128 @@
+#include "store/AccionesCopias.h"
+
+#include "Oficina.h"
+#include "platform/Dialogos.h"
+#include "platform/DirectorioDatos.h"
+#include "platform/Mensajes.h"
+#include "store/Copias.h"
+#include "store/modVarios.h"
+
+#include <QApplication>
+#include <QDateTime>
+#include <QDir>
+
+namespace {
+
+const QString kTituloCopia = QStringLiteral("Copia de seguridad");
+const QString kTituloRestaurar = QStringLiteral("Restaurar copia");
+
+QString rutaMunicipio() {
+    return QDir(DirectorioDatos()).filePath(QLatin1String(kNombreArchivoMunicipio));
+}
+
+QString carpetaCopias() {
+    return QDir(DirectorioDatos()).filePath(QLatin1String(kCarpetaCopias));
+}
+
+bool soloAdministrador(const Oficina& oficina, const QString& titulo) {
+    if (oficina.esAdministrador())
+        return true;
+    MsgBox(QStringLiteral("Solo el usuario Administrador puede hacer y restaurar copias de seguridad."),
+           titulo, Icono::Exclamacion);
+    return false;
+}
+
+// The wait cursor while the disk works; restored however the work ends.
+struct CursorEspera {
+    CursorEspera() { QApplication::setOverrideCursor(Qt::WaitCursor); }
+    ~CursorEspera() { QApplication::restoreOverrideCursor(); }
+    CursorEspera(const CursorEspera&) = delete;
+    CursorEspera& operator=(const CursorEspera&) = delete;
+};
+
+} // namespace
+
+void CopiaDeSeguridad(QWidget* padre, const Oficina& oficina) {
+    if (!soloAdministrador(oficina, kTituloCopia))
+        return;
+    const QString carpeta =
+        DialogoElegirCarpeta(padre, QStringLiteral("Carpeta donde guardar la copia de seguridad"));
+    if (carpeta.isEmpty())
+        return;
+    const QString destino = QDir(carpeta).filePath(NombreCopia(QDateTime::currentDateTime()));
+    try {
+        CursorEspera espera;
+        CopiarBase(RutaBaseDatos(), rutaMunicipio(), destino, ClaveBaseDatos());
+    } catch (const ErrorBD& e) {
+        MostrarError(e, Icono::Critico, kTituloCopia);
+        return;
+    }
+    MsgBox(QStringLiteral("La copia de seguridad se guardó y se comprobó que se puede leer completa:\n\n%1")
+               .arg(QDir::toNativeSeparators(destino)),
+           kTituloCopia, Icono::Informacion);
+}
+
+void RestaurarCopiaDeSeguridad(QWidget* padre, Oficina& oficina) {
+    if (!soloAdministrador(oficina, kTituloRestaurar))
+        return;
+    const QString copia =
+        DialogoAbrirArchivo(padre, QStringLiteral("Elegir la copia de seguridad a restaurar"),
+                            QStringLiteral("Copias de la base de datos (*.wfg);;Todos los archivos (*)"));
+    if (copia.isEmpty())
+        return;
+    ContenidoCopia contenido;
+    try {
+        CursorEspera espera;
+        contenido = ExaminarCopia(copia, ClaveBaseDatos());
+    } catch (const ErrorBD& e) {
+        MostrarError(
+            ErrorBD(e.descripcion() + QStringLiteral("\n\nNo se restauró la copia; el registro actual "
+                                                     "no se modificó."),
+                    e.detalles()),
+            Icono::Critico, kTituloRestaurar);
+        return;
+    }
+    const QString importacion = contenido.ultimaImportacion.isValid()
+                                    ? contenido.ultimaImportacion.toString(QStringLiteral("dd/MM/yyyy"))
+                                    : QStringLiteral("ninguna");
+    if (MsgBox(QStringLiteral("La copia \"%1\" contiene:\n\n"
+                              "Clientes: %2\nInfracciones: %3\nÚltima importación: %4\n\n"
+                              "¿Desea reemplazar el registro actual por esta copia? Antes se guardará el "
+                              "registro actual como copia en la carpeta \"%5\".")
+                   .arg(QDir::toNativeSeparators(copia))
+                   .arg(contenido.clientes)
+                   .arg(contenido.infracciones)
+                   .arg(importacion, QDir::toNativeSeparators(carpetaCopias())),
+               kTituloRestaurar, Icono::Pregunta, Botones::SiNo) != Respuesta::Si)
+        return;
+    QString guardada;
+    try {
+        CursorEspera espera;
+        ConBaseCerrada([&] {
+            guardada = RestaurarCopia(copia, RutaBaseDatos(), rutaMunicipio(), carpetaCopias(),
+                                      ClaveBaseDatos(), QDateTime::currentDateTime());
+        });
+    } catch (const ErrorBD& e) {
+        MostrarError(e, Icono::Critico, kTituloRestaurar);
+        return;
+    }
+    try {
+        oficina.recargarRegistro();
+    } catch (const ErrorBD& e) {
+        MostrarError(e, Icono::Critico, kTituloRestaurar);
+        return;
+    }
+    MsgBox(QStringLiteral("Se restauró la copia. El registro reemplazado se guardó en:\n\n%1")
+               .arg(QDir::toNativeSeparators(guardada)),
+           kTituloRestaurar, Icono::Informacion);
+}
+
+void VerificarBaseDeDatos(QWidget*) {
+    Integridad r;
+    {
+        CursorEspera espera;
+        r = VerificarArchivoBase(RutaBaseDatos(), ClaveBaseDatos());
+    }
+    MsgBox(InformeIntegridad(r), QStringLiteral("Verificar base de datos"),
+           r.correcta ? Icono::Informacion : Icono::Critico, Botones::Aceptar, r.detalles);
+}
