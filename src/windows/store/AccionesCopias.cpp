@@ -13,6 +13,18 @@
 
 namespace {
 
+// These work on the local file; a desk on the shared register would copy or replace a file it
+// does not use.
+bool enRegistroCompartido() {
+    if (RegistroServidor().isEmpty())
+        return false;
+    MsgBox(QStringLiteral("Este puesto trabaja con el registro compartido de un servidor: sus copias de "
+                          "seguridad se hacen en el servidor (por ejemplo, con pg_dump). Las copias, la "
+                          "restauración y la verificación de este menú son del archivo local."),
+           QString(), Icono::Informacion);
+    return true;
+}
+
 const QString kTituloCopia = QStringLiteral("Copia de seguridad");
 const QString kTituloRestaurar = QStringLiteral("Restaurar copia");
 
@@ -43,6 +55,8 @@ struct CursorEspera {
 } // namespace
 
 void CopiaDeSeguridad(QWidget* padre, const Oficina& oficina) {
+    if (enRegistroCompartido())
+        return;
     if (!soloAdministrador(oficina, kTituloCopia))
         return;
     const QString carpeta =
@@ -63,6 +77,8 @@ void CopiaDeSeguridad(QWidget* padre, const Oficina& oficina) {
 }
 
 void RestaurarCopiaDeSeguridad(QWidget* padre, Oficina& oficina) {
+    if (enRegistroCompartido())
+        return;
     if (!soloAdministrador(oficina, kTituloRestaurar))
         return;
     const QString copia =
@@ -118,6 +134,8 @@ void RestaurarCopiaDeSeguridad(QWidget* padre, Oficina& oficina) {
 }
 
 void VerificarBaseDeDatos(QWidget*) {
+    if (enRegistroCompartido())
+        return;
     Integridad r;
     {
         CursorEspera espera;
