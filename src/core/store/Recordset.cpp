@@ -37,21 +37,29 @@ void Recordset::requery() {
     for (int i = 0; i < n; ++i)
         campos << st.nombreColumna(i);
     std::vector<QStringList> filas;
-    // Neighbouring rows often repeat a column's text (client number, device settings,
-    // inspector, date): they share one string instead of decoding and allocating it again.
-    std::vector<QString> anteriores(static_cast<size_t>(n));
+    // Rows often repeat a column's text (client number, device settings, inspector, date,
+    // status, level): they share one string instead of decoding and allocating it again. Each
+    // column keeps the texts it met last in a small table by hash; a miss just decodes.
+    constexpr size_t kRecientes = 64;
+    std::vector<QString> recientes(static_cast<size_t>(n) * kRecientes);
     while (st.paso()) {
         QStringList fila;
         fila.reserve(n);
         for (int i = 0; i < n; ++i) {
             int largo = 0;
             const char* p = st.bytes(i, largo);
-            QString& anterior = anteriores[static_cast<size_t>(i)];
-            if (!p)
-                anterior = QString();
-            else if (!igual(anterior, p, largo) || (largo == 0 && anterior.isNull()))
-                anterior = QString::fromUtf8(p, largo);
-            fila << anterior;
+            if (!p) {
+                fila << QString();
+                continue;
+            }
+            quint32 h = 2166136261u;
+            for (int k = 0; k < largo && k < 12; ++k)
+                h = (h ^ static_cast<unsigned char>(p[k])) * 16777619u;
+            h ^= static_cast<quint32>(largo);
+            QString& reciente = recientes[static_cast<size_t>(i) * kRecientes + (h + (h >> 13)) % kRecientes];
+            if (!igual(reciente, p, largo) || reciente.isNull())
+                reciente = QString::fromUtf8(p, largo);
+            fila << reciente;
         }
         filas.push_back(std::move(fila));
     }

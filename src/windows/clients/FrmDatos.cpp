@@ -709,7 +709,18 @@ void FrmDatos::AjustarAnchoColumnas(GridModel& grid, int columnas) {
     const QFont fuente = &grid == flex ? flexVista->font() : flex2Vista->font();
     const bool redibujo = grid.redraw();
     try {
-        const std::vector<int> anchos = AnchosColumnasTwips(grid, fuente, columnas);
+        std::vector<int> anchos;
+        if (&grid == flex) {
+            // The list a search shows is part of the one read: its texts were estimated then.
+            if (lecturaEstimada_ != oficina_.lecturaClientes() || estimacionClientes_.columnas != columnas) {
+                estimacionClientes_ = EstimarAnchos(oficina_.todosLosClientes(), fuente, columnas);
+                lecturaEstimada_ = oficina_.lecturaClientes();
+            }
+            anchos =
+                AnchosColumnasTwips(grid, fuente, columnas, estimacionClientes_, oficina_.indicesListados());
+        } else {
+            anchos = AnchosColumnasTwips(grid, fuente, columnas);
+        }
         grid.setRedraw(false);
         for (size_t c = 0; c < anchos.size(); ++c)
             grid.setColWidth(static_cast<int>(c), anchos[c]);

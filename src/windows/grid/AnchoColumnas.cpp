@@ -54,13 +54,11 @@ struct Candidato {
     int fila;
 };
 
-} // namespace
-
-std::vector<int> AnchosColumnasTwips(const GridModel& grid, const QFont& fuente, int columnas,
-                                     int candidatos) {
-    const int n = std::max(0, columnas < 0 ? grid.cols() : std::min(columnas, grid.cols()));
-    const QFontMetricsF fm(fuente);
-    Estimador estimador(fm);
+// The widths from one estimate per cell (`estimar(fila, col, texto)`): the `candidatos` distinct
+// texts with the largest estimates of each column are measured exactly.
+template <typename Estimar>
+std::vector<int> anchosPorCandidatos(const GridModel& grid, const QFontMetricsF& fm, int n, int candidatos,
+                                     Estimar&& estimar) {
     const size_t k = static_cast<size_t>(std::max(1, candidatos));
     // One min-heap of candidates per column; rows are walked in memory order, one pass.
     std::vector<std::vector<Candidato>> mejores(static_cast<size_t>(n));
@@ -75,7 +73,7 @@ std::vector<int> AnchosColumnasTwips(const GridModel& grid, const QFont& fuente,
             if (s.isEmpty())
                 continue;
             std::vector<Candidato>& heap = mejores[static_cast<size_t>(c)];
-            const qreal e = estimador.estimar(s);
+            const qreal e = estimar(f, c, s);
             const bool lleno = heap.size() >= k;
             if (lleno && e <= heap.front().estimado)
                 continue;
@@ -107,6 +105,52 @@ std::vector<int> AnchosColumnasTwips(const GridModel& grid, const QFont& fuente,
     return anchos;
 }
 
+} // namespace
+
+std::vector<int> AnchosColumnasTwips(const GridModel& grid, const QFont& fuente, int columnas,
+                                     int candidatos) {
+    const int n = std::max(0, columnas < 0 ? grid.cols() : std::min(columnas, grid.cols()));
+    const QFontMetricsF fm(fuente);
+    Estimador estimador(fm);
+    return anchosPorCandidatos(grid, fm, n, candidatos,
+                               [&](int, int, const QString& s) { return estimador.estimar(s); });
+}
+
+EstimacionAnchos EstimarAnchos(const std::vector<QStringList>& filas, const QFont& fuente, int columnas) {
+    const QFontMetricsF fm(fuente);
+    Estimador estimador(fm);
+    EstimacionAnchos e;
+    e.columnas = std::max(0, columnas);
+    e.valores.resize(filas.size() * static_cast<size_t>(e.columnas));
+    qreal* v = e.valores.data();
+    for (const QStringList& fila : filas) {
+        for (int c = 0; c < e.columnas; ++c)
+            v[c] = c < fila.size() ? estimador.estimar(fila.at(c)) : 0;
+        v += e.columnas;
+    }
+    return e;
+}
+
+std::vector<int> AnchosColumnasTwips(const GridModel& grid, const QFont& fuente, int columnas,
+                                     const EstimacionAnchos& estimacion, const std::vector<quint32>& origen,
+                                     int candidatos) {
+    const int n = std::max(0, columnas < 0 ? grid.cols() : std::min(columnas, grid.cols()));
+    const QFontMetricsF fm(fuente);
+    Estimador estimador(fm);
+    const size_t filasEstimadas =
+        estimacion.columnas > 0 ? estimacion.valores.size() / estimacion.columnas : 0;
+    return anchosPorCandidatos(grid, fm, n, candidatos, [&](int f, int c, const QString& s) {
+        const int etiqueta = grid.rowTag(f);
+        if (etiqueta >= 0 && static_cast<size_t>(etiqueta) < origen.size() && c < estimacion.columnas) {
+            const size_t i = origen[static_cast<size_t>(etiqueta)];
+            if (i < filasEstimadas)
+                return estimacion
+                    .valores[i * static_cast<size_t>(estimacion.columnas) + static_cast<size_t>(c)];
+        }
+        return estimador.estimar(s); // a row the grid added itself
+    });
+}
+
 std::vector<int> AnchosColumnasTwipsCompleto(const GridModel& grid, const QFont& fuente, int columnas) {
     const int n = columnas < 0 ? grid.cols() : std::min(columnas, grid.cols());
     const QFontMetricsF fm(fuente);
@@ -125,18 +169,27 @@ int AnchoColumnaTwips(const GridModel& grid, const QFont& fuente, int columna, c
         return 0;
     QSet<QString> textos(ademas.cbegin(), ademas.cend());
     textos.insert(grid.textMatrix(0, columna));
+    // A status column holds a handful of texts: a short list finds them faster than a hash.
+    std::vector<QString> pocos;
     const QString* anterior = nullptr;
     for (int f = 1; f < grid.rows(); ++f) {
         const QStringList& celdas = grid.rowTexts(f);
         if (columna >= celdas.size())
             continue;
-        // Runs of one status are common: skip the hash when the text repeats the previous one.
+        // Runs of one status are common: skip the lookup when the text repeats the previous one.
         const QString& s = celdas.at(columna);
         if (anterior && *anterior == s)
             continue;
-        textos.insert(s);
         anterior = &s;
+        if (std::find(pocos.begin(), pocos.end(), s) != pocos.end())
+            continue;
+        if (pocos.size() < 32)
+            pocos.push_back(s);
+        else
+            textos.insert(s);
     }
+    for (const QString& s : pocos)
+        textos.insert(s);
     const QFontMetricsF fm(fuente);
     qreal ancho = 0;
     for (const QString& s : textos)
