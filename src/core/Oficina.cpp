@@ -10,6 +10,7 @@
 #include "store/modVarios.h"
 
 #include <algorithm>
+#include <functional>
 
 namespace {
 
@@ -224,6 +225,10 @@ void Oficina::leerTodos() {
     // The list is this office's own: another reader of the slot cannot change or empty it.
     todos_ = Registros1.tomarFilas();
     leidos_ = true;
+    marcadores_.clear();
+    for (size_t i = 0; i < todos_.size(); ++i)
+        if (todos_[i].size() > 4 && EsRegistroMarcador(todos_[i].at(1), todos_[i].at(4)))
+            marcadores_.push_back(static_cast<quint32>(i));
     ++lectura_;
     plegadas_.clear();
 }
@@ -258,16 +263,38 @@ void Oficina::filtrar(bool releida) {
         std::vector<char16_t> buscado;
         // Through UTF-8 as the statement binds it: a stray surrogate becomes what the store sees.
         TextoBuscable(QString::fromUtf8(textoBusqueda_.toUtf8()), buscado);
-        const QStringView aguja(buscado.data(), static_cast<qsizetype>(buscado.size()));
         const ColumnaPlegada& p = plegada(columnaBusqueda_);
         std::vector<QStringList> filas;
-        for (size_t i = 0; i < todos_.size(); ++i) {
-            if (p.nula[i])
-                continue;
-            const QStringView pajar(p.texto.data() + p.inicio[i], p.inicio[i + 1] - p.inicio[i]);
-            if (pajar.contains(aguja)) {
+        auto tomar = [&](size_t i) {
+            if (!p.nula[i]) {
                 filas.push_back(todos_[i]);
                 indices_.push_back(static_cast<quint32>(i));
+            }
+        };
+        if (buscado.empty()) {
+            for (size_t i = 0; i < todos_.size(); ++i)
+                tomar(i);
+        } else {
+            // One pass over the column's texts laid end to end; a match that runs into the next
+            // row's text does not count.
+            const char16_t* base = p.texto.data();
+            const char16_t* fin = base + p.texto.size();
+            const std::boyer_moore_horspool_searcher buscador(buscado.begin(), buscado.end());
+            const char16_t* desde = base;
+            size_t fila = 0;
+            while (desde < fin) {
+                const char16_t* hallado = buscador(desde, fin).first;
+                if (hallado == fin)
+                    break;
+                const auto pos = static_cast<quint32>(hallado - base);
+                fila = static_cast<size_t>(
+                           std::upper_bound(p.inicio.begin() + static_cast<std::ptrdiff_t>(fila) + 1,
+                                            p.inicio.end(), pos) -
+                           p.inicio.begin()) -
+                       1;
+                if (pos + buscado.size() <= p.inicio[fila + 1])
+                    tomar(fila);
+                desde = base + p.inicio[fila + 1];
             }
         }
         clientes_ = std::move(filas);
@@ -289,6 +316,16 @@ void Oficina::filtrar(bool releida) {
 
 const std::vector<QStringList>& Oficina::filasClientes() const {
     return clientes_;
+}
+
+std::vector<std::size_t> Oficina::marcadoresListados() const {
+    std::vector<std::size_t> posiciones;
+    for (const quint32 m : marcadores_) {
+        const auto it = std::lower_bound(indices_.begin(), indices_.end(), m);
+        if (it != indices_.end() && *it == m)
+            posiciones.push_back(static_cast<std::size_t>(it - indices_.begin()));
+    }
+    return posiciones;
 }
 
 Cliente Oficina::clienteEnFila(std::size_t indice) const {

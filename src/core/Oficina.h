@@ -132,6 +132,8 @@ public:
     const std::vector<QStringList>& todosLosClientes() const { return todos_; }
     const std::vector<quint32>& indicesListados() const { return indices_; }
     quint64 lecturaClientes() const { return lectura_; }
+    // Positions in the listed rows of the placeholder record (never shown), ascending.
+    std::vector<std::size_t> marcadoresListados() const;
 
     // --- Selection: one home for the client every window and button acts on ---
     // Selects the listed client with that id; any other id (0 included) selects none.
@@ -230,6 +232,7 @@ private:
     bool leidos_ = false;
     std::vector<QStringList> clientes_; // the listed ones: all, or those the search found
     std::vector<quint32> indices_;      // where each listed one is in todos_
+    std::vector<quint32> marcadores_;   // the placeholder rows of todos_
     quint64 lectura_ = 0;
     int columnaBusqueda_ = -1; // list column searched; -1 lists all
     QString textoBusqueda_;

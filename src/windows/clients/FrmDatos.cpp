@@ -699,9 +699,9 @@ void FrmDatos::FormateoFlex() {
     flex->setColWidth(0, 0);
     for (int c = kColumnasVisibles; c <= kUltimaColumnaOculta && c < flex->cols(); ++c)
         flex->setColWidth(c, 0);
-    for (int f = 1; f < flex->rows(); ++f)
-        if (EsRegistroMarcador(flex->textMatrix(f, kColumnaNumero), flex->textMatrix(f, kColumnaLocalidad)))
-            flex->setRowHeight(f, 0);
+    // Just bound: grid row i + 1 shows listed row i.
+    for (const std::size_t i : oficina_.marcadoresListados())
+        flex->setRowHeight(static_cast<int>(i) + 1, 0);
     flex->setRedraw(true);
 }
 

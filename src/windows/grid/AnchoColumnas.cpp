@@ -10,6 +10,7 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
+#include <limits>
 
 namespace {
 
@@ -54,45 +55,49 @@ struct Candidato {
     int fila;
 };
 
-// The widths from one estimate per cell (`estimar(fila, col, texto)`): the `candidatos` distinct
-// texts with the largest estimates of each column are measured exactly.
-template <typename Estimar>
+// The widths from one estimate per cell: `estimaciones(fila, celdas)` gives the row's estimates,
+// column by column. The `candidatos` distinct texts with the largest estimates of each column
+// are measured exactly.
+template <typename Estimaciones>
 std::vector<int> anchosPorCandidatos(const GridModel& grid, const QFontMetricsF& fm, int n, int candidatos,
-                                     Estimar&& estimar) {
+                                     Estimaciones&& estimaciones) {
     const size_t k = static_cast<size_t>(std::max(1, candidatos));
-    // One min-heap of candidates per column; rows are walked in memory order, one pass.
+    // One min-heap of candidates per column; rows are walked in memory order, one pass. A full
+    // heap's smallest estimate is kept apart, so most cells cost one comparison.
     std::vector<std::vector<Candidato>> mejores(static_cast<size_t>(n));
+    std::vector<qreal> umbral(static_cast<size_t>(n), -std::numeric_limits<qreal>::infinity());
     for (auto& m : mejores)
         m.reserve(k);
     const auto menor = [](const Candidato& a, const Candidato& b) { return a.estimado > b.estimado; };
     for (int f = 1; f < grid.rows(); ++f) {
         const QStringList& celdas = grid.rowTexts(f);
         const int hasta = std::min(n, static_cast<int>(celdas.size()));
+        const qreal* e = estimaciones(f, celdas, hasta);
         for (int c = 0; c < hasta; ++c) {
+            if (e[c] <= umbral[static_cast<size_t>(c)])
+                continue;
             const QString& s = celdas.at(c);
             if (s.isEmpty())
                 continue;
             std::vector<Candidato>& heap = mejores[static_cast<size_t>(c)];
-            const qreal e = estimar(f, c, s);
-            const bool lleno = heap.size() >= k;
-            if (lleno && e <= heap.front().estimado)
-                continue;
             // Equal texts have equal estimates: only those need comparing, so a repeated text
             // (a province, a locality) takes one place among the candidates.
             bool repetido = false;
             for (const Candidato& m : heap)
-                if (m.estimado == e && grid.rowTexts(m.fila).at(c) == s) {
+                if (m.estimado == e[c] && grid.rowTexts(m.fila).at(c) == s) {
                     repetido = true;
                     break;
                 }
             if (repetido)
                 continue;
-            if (lleno) {
+            if (heap.size() >= k) {
                 std::pop_heap(heap.begin(), heap.end(), menor);
                 heap.pop_back();
             }
-            heap.push_back({e, f});
+            heap.push_back({e[c], f});
             std::push_heap(heap.begin(), heap.end(), menor);
+            if (heap.size() >= k)
+                umbral[static_cast<size_t>(c)] = heap.front().estimado;
         }
     }
     std::vector<int> anchos(static_cast<size_t>(n), 0);
@@ -112,8 +117,12 @@ std::vector<int> AnchosColumnasTwips(const GridModel& grid, const QFont& fuente,
     const int n = std::max(0, columnas < 0 ? grid.cols() : std::min(columnas, grid.cols()));
     const QFontMetricsF fm(fuente);
     Estimador estimador(fm);
-    return anchosPorCandidatos(grid, fm, n, candidatos,
-                               [&](int, int, const QString& s) { return estimador.estimar(s); });
+    std::vector<qreal> fila(static_cast<size_t>(n));
+    return anchosPorCandidatos(grid, fm, n, candidatos, [&](int, const QStringList& celdas, int hasta) {
+        for (int c = 0; c < hasta; ++c)
+            fila[static_cast<size_t>(c)] = estimador.estimar(celdas.at(c));
+        return fila.data();
+    });
 }
 
 EstimacionAnchos EstimarAnchos(const std::vector<QStringList>& filas, const QFont& fuente, int columnas) {
@@ -137,17 +146,20 @@ std::vector<int> AnchosColumnasTwips(const GridModel& grid, const QFont& fuente,
     const int n = std::max(0, columnas < 0 ? grid.cols() : std::min(columnas, grid.cols()));
     const QFontMetricsF fm(fuente);
     Estimador estimador(fm);
-    const size_t filasEstimadas =
-        estimacion.columnas > 0 ? estimacion.valores.size() / estimacion.columnas : 0;
-    return anchosPorCandidatos(grid, fm, n, candidatos, [&](int f, int c, const QString& s) {
+    const size_t ancho = static_cast<size_t>(estimacion.columnas);
+    const size_t filasEstimadas = ancho > 0 ? estimacion.valores.size() / ancho : 0;
+    std::vector<qreal> fila(static_cast<size_t>(n));
+    return anchosPorCandidatos(grid, fm, n, candidatos, [&](int f, const QStringList& celdas, int hasta) {
         const int etiqueta = grid.rowTag(f);
-        if (etiqueta >= 0 && static_cast<size_t>(etiqueta) < origen.size() && c < estimacion.columnas) {
+        if (etiqueta >= 0 && static_cast<size_t>(etiqueta) < origen.size() && hasta <= estimacion.columnas) {
             const size_t i = origen[static_cast<size_t>(etiqueta)];
             if (i < filasEstimadas)
-                return estimacion
-                    .valores[i * static_cast<size_t>(estimacion.columnas) + static_cast<size_t>(c)];
+                return estimacion.valores.data() + i * ancho;
         }
-        return estimador.estimar(s); // a row the grid added itself
+        // A row the grid added itself, or one the estimates do not cover.
+        for (int c = 0; c < hasta; ++c)
+            fila[static_cast<size_t>(c)] = estimador.estimar(celdas.at(c));
+        return static_cast<const qreal*>(fila.data());
     });
 }
 
