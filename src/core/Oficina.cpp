@@ -11,6 +11,7 @@
 #include "store/modVarios.h"
 
 #include <algorithm>
+#include <functional>
 
 namespace {
 
@@ -44,6 +45,13 @@ std::vector<QStringList> leerPorSlot3(const Consulta& consulta) {
 }
 
 } // namespace
+
+void TextoBuscable(const QString& texto, std::vector<char16_t>& destino) {
+    // The store hands contiene() its texts as C strings: a NUL ends them.
+    const qsizetype nul = texto.indexOf(QChar(u'\0'));
+    const QString plegado = (nul < 0 ? texto : texto.left(nul)).toCaseFolded();
+    destino.insert(destino.end(), plegado.utf16(), plegado.utf16() + plegado.size());
+}
 
 bool ContadorMarcado(const QString& ci) {
     return ci.contains(QLatin1Char('.'));
@@ -85,17 +93,27 @@ ProcedenciaFilas ProcedenciaDe(const std::vector<FilaInfraccion>& filas) {
 
 int FiltrarPorFechas(std::vector<FilaInfraccion>& filas, const QDate& inicio, const QDate& fin) {
     int ilegibles = 0;
+    const qint64 desde = inicio.toJulianDay();
+    const qint64 hasta = fin.toJulianDay();
     for (FilaInfraccion& f : filas) {
-        const QString texto = f.celdas.value(ColInfraccion::Fecha);
-        if (texto.isEmpty())
+        if (f.dia == FilaInfraccion::kSinLeer) {
+            const QString& texto =
+                f.celdas.size() > ColInfraccion::Fecha ? f.celdas.at(ColInfraccion::Fecha) : QString();
+            if (texto.isEmpty()) {
+                f.dia = FilaInfraccion::kSinFecha;
+            } else {
+                const std::optional<QDate> fecha = LeerFechaDMA(texto);
+                f.dia = fecha ? fecha->toJulianDay() : FilaInfraccion::kIlegible;
+            }
+        }
+        if (f.dia == FilaInfraccion::kSinFecha)
             continue;
-        const std::optional<QDate> fecha = LeerFechaDMA(texto);
-        if (!fecha) {
+        if (f.dia == FilaInfraccion::kIlegible) {
             ++ilegibles;
             f.oculta = false;
             continue;
         }
-        f.oculta = !(inicio <= *fecha && *fecha <= fin);
+        f.oculta = !(desde <= f.dia && f.dia <= hasta);
     }
     return ilegibles;
 }
@@ -194,37 +212,137 @@ void Oficina::recargarRegistro() {
 // --- Client list and selection ---------------------------------------------------------------
 
 void Oficina::abrirClientes() {
-    leerLista(Sentencias::listaClientes());
+    columnaBusqueda_ = -1;
+    textoBusqueda_.clear();
+    leerTodos();
+    filtrar(true);
 }
 
 bool Oficina::buscar(const QString& columna, const QString& texto) {
-    const std::optional<Consulta> consulta = Sentencias::busquedaClientes(columna, texto);
-    if (!consulta)
+    const int c = Sentencias::columnaListaBusqueda(columna);
+    if (c < 0)
         return false;
-    leerLista(*consulta);
+    if (!leidos_)
+        leerTodos();
+    columnaBusqueda_ = c;
+    textoBusqueda_ = texto;
+    filtrar(false);
     return true;
 }
 
 void Oficina::recargarClientes() {
-    if (consultaLista_.sql.isEmpty())
-        abrirClientes();
-    else
-        leerLista(Consulta(consultaLista_));
+    leerTodos();
+    filtrar(true);
 }
 
-void Oficina::leerLista(const Consulta& consulta) {
+void Oficina::leerTodos() {
     CerrarConexion1();
     AbrirConexion1();
-    AbrirRegistros(Registros1, Conexion1, consulta);
+    AbrirRegistros(Registros1, Conexion1, Sentencias::listaClientes());
     // The list is this office's own: another reader of the slot cannot change or empty it.
-    clientes_ = Registros1.tomarFilas();
-    consultaLista_ = consulta;
+    todos_ = Registros1.tomarFilas();
+    leidos_ = true;
+    marcadores_.clear();
+    for (size_t i = 0; i < todos_.size(); ++i)
+        if (todos_[i].size() > 4 && EsRegistroMarcador(todos_[i].at(1), todos_[i].at(4)))
+            marcadores_.push_back(static_cast<quint32>(i));
+    ++lectura_;
+    plegadas_.clear();
+}
+
+const Oficina::ColumnaPlegada& Oficina::plegada(int columna) {
+    for (const auto& [c, p] : plegadas_)
+        if (c == columna)
+            return p;
+    // Folded on the first search in the column, then kept until the list is read again.
+    ColumnaPlegada p;
+    p.inicio.reserve(todos_.size() + 1);
+    p.nula.reserve(todos_.size());
+    p.inicio.push_back(0);
+    for (const QStringList& fila : todos_) {
+        const QString& t = fila.at(columna);
+        p.nula.push_back(t.isNull());
+        TextoBuscable(t, p.texto);
+        p.inicio.push_back(static_cast<quint32>(p.texto.size()));
+    }
+    plegadas_.emplace_back(columna, std::move(p));
+    return plegadas_.back().second;
+}
+
+void Oficina::filtrar(bool releida) {
+    indices_.clear();
+    if (columnaBusqueda_ < 0) {
+        clientes_ = todos_;
+        indices_.resize(todos_.size());
+        for (size_t i = 0; i < todos_.size(); ++i)
+            indices_[i] = static_cast<quint32>(i);
+    } else {
+        std::vector<char16_t> buscado;
+        // Through UTF-8 as the statement binds it: a stray surrogate becomes what the store sees.
+        TextoBuscable(QString::fromUtf8(textoBusqueda_.toUtf8()), buscado);
+        const ColumnaPlegada& p = plegada(columnaBusqueda_);
+        std::vector<QStringList> filas;
+        auto tomar = [&](size_t i) {
+            if (!p.nula[i]) {
+                filas.push_back(todos_[i]);
+                indices_.push_back(static_cast<quint32>(i));
+            }
+        };
+        if (buscado.empty()) {
+            for (size_t i = 0; i < todos_.size(); ++i)
+                tomar(i);
+        } else {
+            // One pass over the column's texts laid end to end; a match that runs into the next
+            // row's text does not count.
+            const char16_t* base = p.texto.data();
+            const char16_t* fin = base + p.texto.size();
+            const std::boyer_moore_horspool_searcher buscador(buscado.begin(), buscado.end());
+            const char16_t* desde = base;
+            size_t fila = 0;
+            while (desde < fin) {
+                const char16_t* hallado = buscador(desde, fin).first;
+                if (hallado == fin)
+                    break;
+                const auto pos = static_cast<quint32>(hallado - base);
+                fila = static_cast<size_t>(
+                           std::upper_bound(p.inicio.begin() + static_cast<std::ptrdiff_t>(fila) + 1,
+                                            p.inicio.end(), pos) -
+                           p.inicio.begin()) -
+                       1;
+                if (pos + buscado.size() <= p.inicio[fila + 1])
+                    tomar(fila);
+                desde = base + p.inicio[fila + 1];
+            }
+        }
+        clientes_ = std::move(filas);
+    }
     Q_EMIT clientesCambiados();
-    seguirSeleccion();
+    if (releida) {
+        seguirSeleccion();
+        return;
+    }
+    // Nothing was read: a client still listed is the same one, its rows need no second read.
+    const qint64 id = idSeleccionado();
+    if (id == 0)
+        return;
+    const QString clave = QString::number(id);
+    if (std::none_of(clientes_.begin(), clientes_.end(),
+                     [&clave](const QStringList& f) { return f.at(0) == clave; }))
+        elegir(0);
 }
 
 const std::vector<QStringList>& Oficina::filasClientes() const {
     return clientes_;
+}
+
+std::vector<std::size_t> Oficina::marcadoresListados() const {
+    std::vector<std::size_t> posiciones;
+    for (const quint32 m : marcadores_) {
+        const auto it = std::lower_bound(indices_.begin(), indices_.end(), m);
+        if (it != indices_.end() && *it == m)
+            posiciones.push_back(static_cast<std::size_t>(it - indices_.begin()));
+    }
+    return posiciones;
 }
 
 Cliente Oficina::clienteEnFila(std::size_t indice) const {

@@ -39,6 +39,12 @@ struct FilaInfraccion {
     QStringList celdas; // empty for a separator
     bool oculta = false;
     qint64 importacion = 0; // its import's log row; 0 for rows stored before the log
+    // The date text read once (Julian day), so a new range compares numbers: kSinLeer until
+    // FiltrarPorFechas first sees the row, kSinFecha for an empty text, kIlegible.
+    qint64 dia = kSinLeer;
+    static constexpr qint64 kSinLeer = -1;
+    static constexpr qint64 kSinFecha = -2;
+    static constexpr qint64 kIlegible = -3;
     bool separador() const { return celdas.isEmpty(); }
 };
 
@@ -48,6 +54,10 @@ struct TextosBandas {
     std::array<QString, 3> inicio;
     std::array<QString, 3> fin;
 };
+
+// Appends a text as the client search compares it: up to a NUL, case-folded code point by code
+// point (what Qt::CaseInsensitive compares), so a plain containment gives contiene()'s answer.
+void TextoBuscable(const QString& texto, std::vector<char16_t>& destino);
 
 // Whether a "CI" text carries the device's group mark. Any dot counts, the one of "BLOQ."
 // included: stored files and users already read the view this way.
@@ -64,7 +74,8 @@ struct ProcedenciaFilas {
 ProcedenciaFilas ProcedenciaDe(const std::vector<FilaInfraccion>& filas);
 
 // Hides the rows dated outside [inicio, fin]; separators and rows without a readable date keep
-// showing. Returns how many date texts could not be read.
+// showing. Returns how many date texts could not be read. Each row's date is read once and kept
+// in the row.
 int FiltrarPorFechas(std::vector<FilaInfraccion>& filas, const QDate& inicio, const QDate& fin);
 // Band boxes: a number below 10 gets a leading "0" in front of its unchanged text.
 QString RellenarCero(const QString& numero);
@@ -106,14 +117,23 @@ public:
     // Reads the whole list (slot 1). Throws ErrorBD.
     void abrirClientes();
     // Lists the clients whose column (one of Sentencias::columnasBusqueda()) contains the text,
-    // literally and in any letter case. False, and nothing changes, for an unknown column.
+    // literally and in any letter case, as the store's contiene() decides. It filters the list
+    // already read, without a query. False, and nothing changes, for an unknown column.
     bool buscar(const QString& columna, const QString& texto);
-    // Reads the current list again after a write elsewhere (the import window, another slot).
+    // Reads the whole list again after a write elsewhere (the import window, another slot) and
+    // applies the current search to it.
     void recargarClientes();
     // The listed rows (24 columns, id first; dates and times in display form), placeholder
     // included: the view hides it.
     const std::vector<QStringList>& filasClientes() const;
     Cliente clienteEnFila(std::size_t indice) const;
+    // The whole list as last read, which of its rows are listed, and a number that changes with
+    // every read (views keep what they derive from the whole list until it changes).
+    const std::vector<QStringList>& todosLosClientes() const { return todos_; }
+    const std::vector<quint32>& indicesListados() const { return indices_; }
+    quint64 lecturaClientes() const { return lectura_; }
+    // Positions in the listed rows of the placeholder record (never shown), ascending.
+    std::vector<std::size_t> marcadoresListados() const;
 
     // --- Selection: one home for the client every window and button acts on ---
     // Selects the listed client with that id; any other id (0 included) selects none.
@@ -200,14 +220,33 @@ Q_SIGNALS:
     void rangoCambiado();
 
 private:
-    void leerLista(const Consulta& consulta);
+    // One searchable column of the whole list, case-folded once, the rows' texts back to back.
+    struct ColumnaPlegada {
+        std::vector<char16_t> texto;
+        std::vector<quint32> inicio; // one more than rows; a NULL value never matches
+        std::vector<bool> nula;
+    };
+
+    void leerTodos();
+    // Lists the rows of the whole list the search finds. After a read the selected client is
+    // read again too (it may have changed); after a search alone it only stops being selected
+    // when no longer listed.
+    void filtrar(bool releida);
+    const ColumnaPlegada& plegada(int columna);
     void seguirSeleccion();
     void elegir(qint64 id);
     void cargarSeleccionado();
     void cargarOVaciar();
 
-    Consulta consultaLista_; // the list's statement, read again after a write
-    std::vector<QStringList> clientes_;
+    std::vector<QStringList> todos_; // the whole register as last read
+    bool leidos_ = false;
+    std::vector<QStringList> clientes_; // the listed ones: all, or those the search found
+    std::vector<quint32> indices_;      // where each listed one is in todos_
+    std::vector<quint32> marcadores_;   // the placeholder rows of todos_
+    quint64 lectura_ = 0;
+    int columnaBusqueda_ = -1; // list column searched; -1 lists all
+    QString textoBusqueda_;
+    std::vector<std::pair<int, ColumnaPlegada>> plegadas_;
     QString usuario_;
     QString municipio_;
     QString rutaMunicipio_;

@@ -294,3 +294,95 @@ TEST_F(OficinaTest, ElLibroYElInformeRecibenLoQueMuestraLaVista) {
     EXPECT_EQ(d.registros[0][0], QStringLiteral("01/03/2011"));
     EXPECT_TRUE(d.registros[1][0].isEmpty());
 }
+
+// The search filters the list in memory: it must list exactly the clients the store's contiene()
+// lists, for every searchable column and the awkward texts (accents and Ñ in any case, the LIKE
+// wildcards, apostrophes, NULL and empty values, folds that are not plain lower case, a NUL).
+TEST_F(OficinaTest, LaBusquedaEnMemoriaDaLosMismosClientesQueLaBase) {
+    const char* const nombres[] = {"ÑANDÚ Pérez", "ñandú PÉREZ", "Barra 100%", "Club_Uno", "O'Neill",
+                                   "STRASSE ẞ",   "straße",      "ǅemal İz",   "🎵 Bar",    ""};
+    int n = 100;
+    for (const char* nombre : nombres)
+        agregarCliente(QString::number(n++), QString::fromUtf8(nombre), QStringLiteral("Ñuñoa"),
+                       QString::fromUtf8(nombre).toUpper());
+    QStringList conNul(23, QStringLiteral("x"));
+    conNul[1] = QStringLiteral("ab") + QChar(u'\0') + QStringLiteral("cd");
+    ejecutar(Sentencias::insertarCliente(conNul));
+    const QString textos[] = {QString(),
+                              QStringLiteral(""),
+                              QStringLiteral("ñ"),
+                              QStringLiteral("Ñ"),
+                              QStringLiteral("ñandú pérez"),
+                              QStringLiteral("NANDU"),
+                              QStringLiteral("%"),
+                              QStringLiteral("_"),
+                              QStringLiteral("0%"),
+                              QStringLiteral("b_u"),
+                              QStringLiteral("'"),
+                              QStringLiteral("o'n"),
+                              QStringLiteral("ß"),
+                              QStringLiteral("ss"),
+                              QStringLiteral("ǆ"),
+                              QStringLiteral("i̇"),
+                              QStringLiteral("🎵"),
+                              QStringLiteral("cd"),
+                              QStringLiteral("b") + QChar(u'\0') + QStringLiteral("zz"),
+                              QString(QChar(0xD800)),
+                              QStringLiteral(" "),
+                              QStringLiteral("-")};
+    oficina.abrirClientes();
+    AbrirConexion2();
+    for (const QString& columna : Sentencias::columnasBusqueda()) {
+        for (const QString& texto : textos) {
+            AbrirRegistros(Registros2, Conexion2, *Sentencias::busquedaClientes(columna, texto));
+            QStringList enBase;
+            for (const QStringList& f : Registros2.filas())
+                enBase << f.value(0);
+            ASSERT_TRUE(oficina.buscar(columna, texto));
+            QStringList enMemoria;
+            for (const QStringList& f : oficina.filasClientes())
+                enMemoria << f.value(0);
+            EXPECT_EQ(enMemoria, enBase) << qPrintable(columna) << " / " << qPrintable(texto);
+        }
+    }
+    CerrarConexion2();
+}
+
+// The list is read again after every write, and the search still applies to it.
+TEST_F(OficinaTest, LaListaTrasUnaEscrituraMuestraLaEscritura) {
+    ASSERT_TRUE(oficina.buscar(QStringLiteral("Local"), QStringLiteral("ñandú")));
+    ASSERT_EQ(oficina.filasClientes().size(), 1u);
+    oficina.seleccionar(id12);
+    // A search alone reads nothing: the selected client, still listed, keeps its rows.
+    QSignalSpy lecturas(&oficina, &Oficina::infraccionesPorCambiar);
+    ASSERT_TRUE(oficina.buscar(QStringLiteral("Local"), QStringLiteral("ÑAND")));
+    EXPECT_EQ(lecturas.count(), 0);
+    EXPECT_EQ(oficina.idSeleccionado(), id12);
+    QStringList valores = oficina.clienteSeleccionado()->fila().mid(1);
+    valores[10] = valores[18] = valores[19] = valores[20] = valores[21] = QString();
+    valores[0] = QStringLiteral("55");
+    valores[11] = QStringLiteral("Otro ÑANDÚ");
+    oficina.guardarCliente(valores, 0); // matches: listed
+    valores[11] = QStringLiteral("Sin coincidencia");
+    oficina.guardarCliente(valores, 0); // does not
+    valores[1] = QStringLiteral("Editado");
+    valores[11] = QStringLiteral("Bar El Ñandú");
+    oficina.guardarCliente(valores, id12);
+    QStringList listados;
+    for (const QStringList& f : oficina.filasClientes())
+        listados << f.value(2) + QLatin1Char('/') + f.value(12);
+    EXPECT_EQ(listados, QStringList({"Editado/Bar El Ñandú", "Juan Pérez/Otro ÑANDÚ"}));
+    EXPECT_EQ(oficina.idSeleccionado(), id12);
+    EXPECT_EQ(oficina.clienteSeleccionado()->nombre, QStringLiteral("Editado"));
+    EXPECT_EQ(lecturas.count(), 3); // every write reads the selected client again
+
+    // A write elsewhere shows after a reload; deleting removes the client from the list.
+    ejecutar({QStringLiteral("UPDATE Clientes SET NombreLocal = 'ñandú 2' WHERE Id = ?"), {id123}});
+    oficina.recargarClientes();
+    EXPECT_EQ(oficina.filasClientes().size(), 3u);
+    oficina.eliminarSeleccionado();
+    EXPECT_EQ(oficina.filasClientes().size(), 2u);
+    EXPECT_FALSE(oficina.clienteSeleccionado());
+    oficina.abrirClientes(); // the whole list again
+    EXPECT_EQ(oficina.filasClientes().size(), 5u);
+}

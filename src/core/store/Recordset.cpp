@@ -37,23 +37,47 @@ void Recordset::requery() {
     for (int i = 0; i < n; ++i)
         campos << st.nombreColumna(i);
     std::vector<QStringList> filas;
-    // Neighbouring rows often repeat a column's text (client number, device settings,
-    // inspector, date): they share one string instead of decoding and allocating it again.
-    std::vector<QString> anteriores(static_cast<size_t>(n));
+    // Rows often repeat a column's text (client number, device settings, inspector, date,
+    // status, level): they share one string instead of decoding and allocating it again. Each
+    // column keeps the texts it met last in a small table by hash; a miss just decodes. A column
+    // whose texts seldom repeat (names, addresses) stops hashing and only compares with the row
+    // before.
+    constexpr size_t kRecientes = 64;
+    constexpr int kPrueba = 1024;
+    std::vector<QString> recientes(static_cast<size_t>(n) * kRecientes);
+    std::vector<int> aciertos(static_cast<size_t>(n), 0);
+    std::vector<bool> conTabla(static_cast<size_t>(n), true);
+    int leidas = 0;
     while (st.paso()) {
         QStringList fila;
         fila.reserve(n);
         for (int i = 0; i < n; ++i) {
             int largo = 0;
             const char* p = st.bytes(i, largo);
-            QString& anterior = anteriores[static_cast<size_t>(i)];
-            if (!p)
-                anterior = QString();
-            else if (!igual(anterior, p, largo) || (largo == 0 && anterior.isNull()))
-                anterior = QString::fromUtf8(p, largo);
-            fila << anterior;
+            if (!p) {
+                fila << QString();
+                continue;
+            }
+            const size_t columna = static_cast<size_t>(i);
+            size_t hueco = 0;
+            if (conTabla[columna]) {
+                quint32 h = 2166136261u;
+                for (int k = 0; k < largo && k < 12; ++k)
+                    h = (h ^ static_cast<unsigned char>(p[k])) * 16777619u;
+                h ^= static_cast<quint32>(largo);
+                hueco = (h + (h >> 13)) % kRecientes;
+            }
+            QString& reciente = recientes[columna * kRecientes + hueco];
+            if (!igual(reciente, p, largo) || reciente.isNull())
+                reciente = QString::fromUtf8(p, largo);
+            else
+                ++aciertos[columna];
+            fila << reciente;
         }
         filas.push_back(std::move(fila));
+        if (++leidas == kPrueba)
+            for (int i = 0; i < n; ++i)
+                conTabla[static_cast<size_t>(i)] = aciertos[static_cast<size_t>(i)] >= kPrueba / 4;
     }
     campos_ = std::move(campos);
     filas_ = std::move(filas);

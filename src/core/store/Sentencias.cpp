@@ -67,6 +67,13 @@ std::optional<Consulta> busquedaClientes(const QString& columnaCombo, const QStr
                     {texto}};
 }
 
+int columnaListaBusqueda(const QString& columnaCombo) {
+    // Nombre, NombreLocal, NumeroCliente, Direccion, Localidad, CodigoPostal, Partido, Provincia.
+    static const int columnas[] = {2, 12, 1, 3, 4, 5, 6, 7};
+    const int i = static_cast<int>(columnasBusqueda().indexOf(columnaCombo));
+    return i < 0 ? -1 : columnas[i];
+}
+
 Consulta infraccionesCliente(const QString& numeroCliente) {
     static const QString sql =
         QStringLiteral("SELECT id,NumeroCliente,") + fecha("FechaInfraccion") + QLatin1Char(',') +

@@ -20,6 +20,8 @@ const QStringList& columnasBusqueda();
 Consulta listaClientes(); // 24 columns, dates as dd/mm/yyyy, times as hh:mm:ss
 // Nothing when the search column text is none of the eight names.
 std::optional<Consulta> busquedaClientes(const QString& columnaCombo, const QString& texto);
+// Which column of listaClientes() that search looks at; -1 for none of the eight names.
+int columnaListaBusqueda(const QString& columnaCombo);
 // 18 columns, ascending id, then the import log id (empty for rows older than the log).
 Consulta infraccionesCliente(const QString& numeroCliente);
 Consulta infraccionesImportacion(qint64 idImportacion); // the same columns, rows of one import

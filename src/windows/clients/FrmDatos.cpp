@@ -724,9 +724,9 @@ void FrmDatos::FormateoFlex() {
     flex->setColWidth(0, 0);
     for (int c = kColumnasVisibles; c <= kUltimaColumnaOculta && c < flex->cols(); ++c)
         flex->setColWidth(c, 0);
-    for (int f = 1; f < flex->rows(); ++f)
-        if (EsRegistroMarcador(flex->textMatrix(f, kColumnaNumero), flex->textMatrix(f, kColumnaLocalidad)))
-            flex->setRowHeight(f, 0);
+    // Just bound: grid row i + 1 shows listed row i.
+    for (const std::size_t i : oficina_.marcadoresListados())
+        flex->setRowHeight(static_cast<int>(i) + 1, 0);
     flex->setRedraw(true);
 }
 
@@ -734,7 +734,18 @@ void FrmDatos::AjustarAnchoColumnas(GridModel& grid, int columnas) {
     const QFont fuente = &grid == flex ? flexVista->font() : flex2Vista->font();
     const bool redibujo = grid.redraw();
     try {
-        const std::vector<int> anchos = AnchosColumnasTwips(grid, fuente, columnas);
+        std::vector<int> anchos;
+        if (&grid == flex) {
+            // The list a search shows is part of the one read: its texts were estimated then.
+            if (lecturaEstimada_ != oficina_.lecturaClientes() || estimacionClientes_.columnas != columnas) {
+                estimacionClientes_ = EstimarAnchos(oficina_.todosLosClientes(), fuente, columnas);
+                lecturaEstimada_ = oficina_.lecturaClientes();
+            }
+            anchos =
+                AnchosColumnasTwips(grid, fuente, columnas, estimacionClientes_, oficina_.indicesListados());
+        } else {
+            anchos = AnchosColumnasTwips(grid, fuente, columnas);
+        }
         grid.setRedraw(false);
         for (size_t c = 0; c < anchos.size(); ++c)
             grid.setColWidth(static_cast<int>(c), anchos[c]);

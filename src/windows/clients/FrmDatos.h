@@ -1,5 +1,7 @@
 #pragma once
 
+#include "grid/AnchoColumnas.h"
+
 #include <QMainWindow>
 
 #include <array>
@@ -136,4 +138,7 @@ private:
     bool avisoGuardadoMostrado_ = false;
     bool mostrandoRango_ = false;
     bool resaltando_ = false;
+    // Width estimates of the whole client list, kept across searches until it is read again.
+    EstimacionAnchos estimacionClientes_;
+    quint64 lecturaEstimada_ = 0;
 };

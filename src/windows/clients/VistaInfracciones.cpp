@@ -46,8 +46,9 @@ QColor ColorEstatus(const QString& estatus) {
 
 void ColorearInfracciones(GridModel& grid) {
     grid.setBackColor(kAmarillo);
-    for (int f = 1; f < grid.rows(); ++f)
-        grid.setRowBackColor(f, ColorEstatus(grid.textMatrix(f, ColInfraccion::Estatus)));
+    // Asked for the rows on screen only; follows each row through sorts.
+    grid.setRowColorFunction(
+        [](const QStringList& celdas) { return ColorEstatus(celdas.value(ColInfraccion::Estatus)); });
 }
 
 void AplicarOcultas(GridModel& grid, const std::vector<FilaInfraccion>& filas) {

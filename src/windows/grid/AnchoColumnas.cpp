@@ -10,6 +10,7 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
+#include <limits>
 
 namespace {
 
@@ -54,47 +55,49 @@ struct Candidato {
     int fila;
 };
 
-} // namespace
-
-std::vector<int> AnchosColumnasTwips(const GridModel& grid, const QFont& fuente, int columnas,
-                                     int candidatos) {
-    const int n = std::max(0, columnas < 0 ? grid.cols() : std::min(columnas, grid.cols()));
-    const QFontMetricsF fm(fuente);
-    Estimador estimador(fm);
+// The widths from one estimate per cell: `estimaciones(fila, celdas)` gives the row's estimates,
+// column by column. The `candidatos` distinct texts with the largest estimates of each column
+// are measured exactly.
+template <typename Estimaciones>
+std::vector<int> anchosPorCandidatos(const GridModel& grid, const QFontMetricsF& fm, int n, int candidatos,
+                                     Estimaciones&& estimaciones) {
     const size_t k = static_cast<size_t>(std::max(1, candidatos));
-    // One min-heap of candidates per column; rows are walked in memory order, one pass.
+    // One min-heap of candidates per column; rows are walked in memory order, one pass. A full
+    // heap's smallest estimate is kept apart, so most cells cost one comparison.
     std::vector<std::vector<Candidato>> mejores(static_cast<size_t>(n));
+    std::vector<qreal> umbral(static_cast<size_t>(n), -std::numeric_limits<qreal>::infinity());
     for (auto& m : mejores)
         m.reserve(k);
     const auto menor = [](const Candidato& a, const Candidato& b) { return a.estimado > b.estimado; };
     for (int f = 1; f < grid.rows(); ++f) {
         const QStringList& celdas = grid.rowTexts(f);
         const int hasta = std::min(n, static_cast<int>(celdas.size()));
+        const qreal* e = estimaciones(f, celdas, hasta);
         for (int c = 0; c < hasta; ++c) {
+            if (e[c] <= umbral[static_cast<size_t>(c)])
+                continue;
             const QString& s = celdas.at(c);
             if (s.isEmpty())
                 continue;
             std::vector<Candidato>& heap = mejores[static_cast<size_t>(c)];
-            const qreal e = estimador.estimar(s);
-            const bool lleno = heap.size() >= k;
-            if (lleno && e <= heap.front().estimado)
-                continue;
             // Equal texts have equal estimates: only those need comparing, so a repeated text
             // (a province, a locality) takes one place among the candidates.
             bool repetido = false;
             for (const Candidato& m : heap)
-                if (m.estimado == e && grid.rowTexts(m.fila).at(c) == s) {
+                if (m.estimado == e[c] && grid.rowTexts(m.fila).at(c) == s) {
                     repetido = true;
                     break;
                 }
             if (repetido)
                 continue;
-            if (lleno) {
+            if (heap.size() >= k) {
                 std::pop_heap(heap.begin(), heap.end(), menor);
                 heap.pop_back();
             }
-            heap.push_back({e, f});
+            heap.push_back({e[c], f});
             std::push_heap(heap.begin(), heap.end(), menor);
+            if (heap.size() >= k)
+                umbral[static_cast<size_t>(c)] = heap.front().estimado;
         }
     }
     std::vector<int> anchos(static_cast<size_t>(n), 0);
@@ -105,6 +108,59 @@ std::vector<int> AnchosColumnasTwips(const GridModel& grid, const QFont& fuente,
         anchos[static_cast<size_t>(c)] = aTwips(ancho);
     }
     return anchos;
+}
+
+} // namespace
+
+std::vector<int> AnchosColumnasTwips(const GridModel& grid, const QFont& fuente, int columnas,
+                                     int candidatos) {
+    const int n = std::max(0, columnas < 0 ? grid.cols() : std::min(columnas, grid.cols()));
+    const QFontMetricsF fm(fuente);
+    Estimador estimador(fm);
+    std::vector<qreal> fila(static_cast<size_t>(n));
+    return anchosPorCandidatos(grid, fm, n, candidatos, [&](int, const QStringList& celdas, int hasta) {
+        for (int c = 0; c < hasta; ++c)
+            fila[static_cast<size_t>(c)] = estimador.estimar(celdas.at(c));
+        return fila.data();
+    });
+}
+
+EstimacionAnchos EstimarAnchos(const std::vector<QStringList>& filas, const QFont& fuente, int columnas) {
+    const QFontMetricsF fm(fuente);
+    Estimador estimador(fm);
+    EstimacionAnchos e;
+    e.columnas = std::max(0, columnas);
+    e.valores.resize(filas.size() * static_cast<size_t>(e.columnas));
+    qreal* v = e.valores.data();
+    for (const QStringList& fila : filas) {
+        for (int c = 0; c < e.columnas; ++c)
+            v[c] = c < fila.size() ? estimador.estimar(fila.at(c)) : 0;
+        v += e.columnas;
+    }
+    return e;
+}
+
+std::vector<int> AnchosColumnasTwips(const GridModel& grid, const QFont& fuente, int columnas,
+                                     const EstimacionAnchos& estimacion, const std::vector<quint32>& origen,
+                                     int candidatos) {
+    const int n = std::max(0, columnas < 0 ? grid.cols() : std::min(columnas, grid.cols()));
+    const QFontMetricsF fm(fuente);
+    Estimador estimador(fm);
+    const size_t ancho = static_cast<size_t>(estimacion.columnas);
+    const size_t filasEstimadas = ancho > 0 ? estimacion.valores.size() / ancho : 0;
+    std::vector<qreal> fila(static_cast<size_t>(n));
+    return anchosPorCandidatos(grid, fm, n, candidatos, [&](int f, const QStringList& celdas, int hasta) {
+        const int etiqueta = grid.rowTag(f);
+        if (etiqueta >= 0 && static_cast<size_t>(etiqueta) < origen.size() && hasta <= estimacion.columnas) {
+            const size_t i = origen[static_cast<size_t>(etiqueta)];
+            if (i < filasEstimadas)
+                return estimacion.valores.data() + i * ancho;
+        }
+        // A row the grid added itself, or one the estimates do not cover.
+        for (int c = 0; c < hasta; ++c)
+            fila[static_cast<size_t>(c)] = estimador.estimar(celdas.at(c));
+        return static_cast<const qreal*>(fila.data());
+    });
 }
 
 std::vector<int> AnchosColumnasTwipsCompleto(const GridModel& grid, const QFont& fuente, int columnas) {
@@ -125,18 +181,27 @@ int AnchoColumnaTwips(const GridModel& grid, const QFont& fuente, int columna, c
         return 0;
     QSet<QString> textos(ademas.cbegin(), ademas.cend());
     textos.insert(grid.textMatrix(0, columna));
+    // A status column holds a handful of texts: a short list finds them faster than a hash.
+    std::vector<QString> pocos;
     const QString* anterior = nullptr;
     for (int f = 1; f < grid.rows(); ++f) {
         const QStringList& celdas = grid.rowTexts(f);
         if (columna >= celdas.size())
             continue;
-        // Runs of one status are common: skip the hash when the text repeats the previous one.
+        // Runs of one status are common: skip the lookup when the text repeats the previous one.
         const QString& s = celdas.at(columna);
         if (anterior && *anterior == s)
             continue;
-        textos.insert(s);
         anterior = &s;
+        if (std::find(pocos.begin(), pocos.end(), s) != pocos.end())
+            continue;
+        if (pocos.size() < 32)
+            pocos.push_back(s);
+        else
+            textos.insert(s);
     }
+    for (const QString& s : pocos)
+        textos.insert(s);
     const QFontMetricsF fm(fuente);
     qreal ancho = 0;
     for (const QString& s : textos)

@@ -17,6 +17,20 @@ class GridModel;
 std::vector<int> AnchosColumnasTwips(const GridModel& grid, const QFont& fuente, int columnas = -1,
                                      int candidatos = 24);
 
+// Per-character estimates of the first `columnas` texts of every row, row after row: a list that
+// is shown again and again in parts (a search) is estimated once.
+struct EstimacionAnchos {
+    int columnas = 0;
+    std::vector<qreal> valores;
+};
+EstimacionAnchos EstimarAnchos(const std::vector<QStringList>& filas, const QFont& fuente, int columnas);
+
+// AnchosColumnasTwips for a grid bound to some of the estimated rows: the grid's bound row i is
+// row origen[i] of those. The same widths, without estimating every text again.
+std::vector<int> AnchosColumnasTwips(const GridModel& grid, const QFont& fuente, int columnas,
+                                     const EstimacionAnchos& estimacion, const std::vector<quint32>& origen,
+                                     int candidatos = 24);
+
 // The same, measuring every cell (reference for tests and benchmarks).
 std::vector<int> AnchosColumnasTwipsCompleto(const GridModel& grid, const QFont& fuente, int columnas = -1);
 

@@ -135,6 +135,7 @@ void GridModel::bind(const QStringList& columnas, const std::vector<QStringList>
 void GridModel::bind(const QStringList& columnas, std::size_t cantidad,
                      const std::function<const QStringList&(std::size_t)>& fila) {
     beginResetModel();
+    colorFila_ = nullptr;
     const int fijas = fixedCols_;
     cols_ = static_cast<int>(columnas.size()) + fijas;
     filas_.clear();
@@ -169,6 +170,7 @@ void GridModel::bind(const QStringList& columnas, std::size_t cantidad,
 
 void GridModel::clear() {
     beginResetModel();
+    colorFila_ = nullptr;
     filas_.assign(1, Fila{});
     cols_ = 0;
     anchos_.clear();
@@ -356,7 +358,20 @@ QColor GridModel::cellBackColor(int fila, int col) const {
         return f.fondosCelda.at(col);
     if (f.fondo.isValid())
         return f.fondo;
+    if (colorFila_ && fila > 0)
+        return colorFila_(f.celdas);
     return fondoDatos_;
+}
+
+void GridModel::setRowColorFunction(std::function<QColor(const QStringList&)> funcion) {
+    colorFila_ = std::move(funcion);
+    if (redraw_) {
+        if (!visibles_.empty() && cols_ > 0)
+            Q_EMIT dataChanged(index(0, 0), index(static_cast<int>(visibles_.size()) - 1, cols_ - 1),
+                               {Qt::BackgroundRole, Qt::ForegroundRole});
+    } else {
+        pendiente_ = true;
+    }
 }
 
 bool GridModel::sortByCurrentCol(bool ascendente) {

@@ -68,7 +68,10 @@ public:
     void setBackColor(const QColor& color);
     QColor backColor() const { return fondoDatos_; }
     void setRowBackColor(int fila, const QColor& color);
-    void setCellBackColor(const QColor& color);    // current cell
+    void setCellBackColor(const QColor& color); // current cell
+    // Colour of a data row from its texts, for rows and cells given no colour of their own: a
+    // grid coloured by one column's text needs no work per row. Binding or clearing drops it.
+    void setRowColorFunction(std::function<QColor(const QStringList&)> funcion);
     QColor cellBackColor(int fila, int col) const; // effective colour
 
     // Sorts the data rows by the current column, stably; whole rows move, hidden ones included.
@@ -122,6 +125,7 @@ private:
     int fila_ = 0;
     int col_ = 0;
     QColor fondoDatos_;
+    std::function<QColor(const QStringList&)> colorFila_;
     bool redraw_ = true;
     bool pendiente_ = false;
     bool columnasPendientes_ = false;

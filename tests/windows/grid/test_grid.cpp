@@ -114,6 +114,22 @@ TEST(AnchoColumnas, MedicionAcotadaDaLosAnchosDeMedirCadaCelda) {
     EXPECT_EQ(
         AnchosColumnasTwips(g, fuente)[1],
         qRound(QFontMetricsF(fuente).horizontalAdvance(QStringLiteral("Cabecera muy larga")) * 15 + 350));
+
+    // A search shows part of a list estimated once: the widths of that part, not of the whole.
+    std::vector<QStringList> todas;
+    for (int f = 1; f < 402; ++f)
+        todas.push_back(g.rowTexts(f));
+    const EstimacionAnchos estimacion = EstimarAnchos(todas, fuente, 3);
+    std::vector<QStringList> parte;
+    std::vector<quint32> origen;
+    for (quint32 i = 1; i < todas.size(); i += 3) { // leaves out the wide one
+        parte.push_back(todas[i]);
+        origen.push_back(i);
+    }
+    GridModel p;
+    p.bind(g.rowTexts(0), parte);
+    EXPECT_EQ(AnchosColumnasTwips(p, fuente, -1, estimacion, origen), AnchosColumnasTwipsCompleto(p, fuente));
+    EXPECT_LT(AnchosColumnasTwips(p, fuente, -1, estimacion, origen)[2], AnchosColumnasTwips(g, fuente)[2]);
 }
 
 } // namespace
