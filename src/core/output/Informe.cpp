@@ -315,10 +315,31 @@ void Impresion::dibujarCabeceraInforme(QPainter& p, int y) const {
     linea(p, 57, y + 1814, 14570, kLineaGruesa);
 }
 
+// A heading laid out once, as QPainter::drawText(caja, Qt::AlignCenter | Qt::TextWordWrap) lays
+// it out: lines as wide as the box, stacked from the top on whole units until the box is full,
+// the block centred in the box and each line centred across it.
+struct Impresion::Titulo {
+    QTextLayout disposicion;
+    qreal alto = 0;
+    qreal ancho = 0;
+};
+
+void Impresion::comprobarResolucion(const QPainter& p) const {
+    const int dpi = p.device() ? p.device()->logicalDpiY() : 0;
+    if (dpi == dpiCeldas_)
+        return;
+    for (auto& c : celdas_)
+        c.clear();
+    for (auto& t : titulos_)
+        t.reset();
+    dpiCeldas_ = dpi;
+}
+
 void Impresion::dibujarCabeceraPagina(QPainter& p, int y) const {
     p.setPen(pluma(kLineaGruesa));
     p.setBrush(Qt::NoBrush);
     p.setFont(fuente(k8_25, true));
+    comprobarResolucion(p);
     constexpr int relleno = 40;
     for (int c = 0; c < 16; ++c) {
         const QRectF celda(kBordes[c], y, kBordes[c + 1] - kBordes[c], kAltoCabeceraPagina);
@@ -329,7 +350,42 @@ void Impresion::dibujarCabeceraPagina(QPainter& p, int y) const {
         p.rotate(-90);
         const QRectF caja(-celda.height() / 2 + relleno, -celda.width() / 2 + relleno,
                           celda.height() - 2 * relleno, celda.width() - 2 * relleno);
-        p.drawText(caja, Qt::AlignCenter | Qt::TextWordWrap, QString::fromUtf8(kColumnas[c].titulo));
+        std::shared_ptr<const Titulo>& titulo = titulos_[static_cast<size_t>(c)];
+        if (!titulo) {
+            auto t = std::make_shared<Titulo>();
+            QTextLayout& d = t->disposicion;
+            d.setText(QString::fromUtf8(kColumnas[c].titulo));
+            d.setFont(p.font());
+            d.setCacheEnabled(true);
+            QTextOption opcion;
+            opcion.setTextDirection(p.layoutDirection());
+            opcion.setAlignment(Qt::AlignLeft);
+            d.setTextOption(opcion);
+            const qreal interlineado = QFontMetricsF(p.font()).leading();
+            qreal alto = -interlineado;
+            d.beginLayout();
+            for (QTextLine l = d.createLine(); l.isValid(); l = d.createLine()) {
+                l.setLineWidth(std::max<qreal>(0, caja.width()));
+                alto = std::ceil(alto + interlineado);
+                l.setPosition(QPointF(0, alto));
+                alto += l.ascent() + l.descent();
+                t->ancho = std::max(t->ancho, l.naturalTextWidth());
+                if (alto >= caja.height())
+                    break;
+            }
+            d.endLayout();
+            t->alto = alto;
+            titulo = std::move(t);
+        }
+        const qreal arriba = (caja.height() - titulo->alto) / 2;
+        const QRectF ocupado(caja.x() + (caja.width() - titulo->ancho) / 2, caja.y() + arriba, titulo->ancho,
+                             titulo->alto);
+        if (!caja.contains(ocupado))
+            p.setClipRect(caja, Qt::IntersectClip);
+        for (int i = 0; i < titulo->disposicion.lineCount(); ++i) {
+            const QTextLine l = titulo->disposicion.lineAt(i);
+            l.draw(&p, QPointF(caja.x() + (caja.width() - l.horizontalAdvance()) / 2, caja.y() + arriba));
+        }
         p.restore();
     }
 }
@@ -359,12 +415,7 @@ void Impresion::dibujarDetalle(QPainter& p, int y, const RegistroInforme& regist
     p.setFont(fuente(k9));
     // Each text is measured (does it fit its box?) and shaped once: detail columns repeat their
     // values over thousands of lines. Both depend on the device's resolution.
-    const int dpi = p.device() ? p.device()->logicalDpiY() : 0;
-    if (dpi != dpiCeldas_) {
-        for (auto& c : celdas_)
-            c.clear();
-        dpiCeldas_ = dpi;
-    }
+    comprobarResolucion(p);
     std::optional<QFontMetricsF> fm;
     for (size_t k = 0; k < std::size(kColumnas); ++k) {
         const Columna& c = kColumnas[k];

@@ -122,5 +122,9 @@ private:
     // resolution.
     struct CeldaDetalle;
     mutable std::array<std::unordered_map<QString, std::shared_ptr<const CeldaDetalle>>, 16> celdas_;
+    // The column headings laid out, for the same resolution.
+    struct Titulo;
+    mutable std::array<std::shared_ptr<const Titulo>, 16> titulos_;
     mutable int dpiCeldas_ = -1;
+    void comprobarResolucion(const QPainter& p) const; // drops the layouts of another resolution
 };
