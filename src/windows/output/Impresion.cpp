@@ -62,7 +62,7 @@ DialogoVistaPrevia* crearVista(QWidget* padre) {
     dialogo->setAttribute(Qt::WA_DeleteOnClose);
     dialogo->setWindowModality(Qt::NonModal);
     dialogo->setWindowTitle(QStringLiteral("Detalle de Infracciones - Vista Previa"));
-    dialogo->resize(1100, 760);
+    dialogo->resize(1000, 700); // within a 1024x768 screen
 
     {
         QToolBar* barra = dialogo->barra();

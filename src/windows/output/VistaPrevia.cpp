@@ -89,6 +89,12 @@ void HojasVistaPrevia::irAPagina(int pagina) {
 }
 
 void HojasVistaPrevia::setZoom(double zoom) {
+    zoomElegido_ = true;
+    setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    aplicarZoom(zoom);
+}
+
+void HojasVistaPrevia::aplicarZoom(double zoom) {
     zoom = std::clamp(zoom, kZoomMinimo, kZoomMaximo);
     if (std::abs(zoom - zoom_) < 1e-6)
         return;
@@ -101,8 +107,13 @@ void HojasVistaPrevia::setZoom(double zoom) {
 }
 
 void HojasVistaPrevia::ajustarAncho() {
+    zoomElegido_ = false;
+    setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff); // the page fits across
     const double ancho = papelMm().width() / 25.4 * logicalDpiX();
-    setZoom((viewport()->width() - 2.0 * kSeparacion) / ancho);
+    const double zoom =
+        (viewport()->width() - 2.0 * kSeparacion - verticalScrollBar()->sizeHint().width()) / ancho;
+    // Pages are drawn at a whole resolution: rounded down, so the page never overflows.
+    aplicarZoom(std::floor(zoom * logicalDpiX()) / logicalDpiX());
 }
 
 const QImage& HojasVistaPrevia::imagenPagina(int indice) {
@@ -152,6 +163,8 @@ void HojasVistaPrevia::paintEvent(QPaintEvent* evento) {
 
 void HojasVistaPrevia::resizeEvent(QResizeEvent* evento) {
     QAbstractScrollArea::resizeEvent(evento);
+    if (!zoomElegido_)
+        ajustarAncho();
     actualizarBarras();
 }
 

@@ -27,7 +27,7 @@ public:
     // Screen resolution the paper is drawn at: 100 % is the screen's own.
     double zoom() const { return zoom_; }
     void setZoom(double zoom);
-    void ajustarAncho();
+    void ajustarAncho(); // and keeps the page filling the width while the window is resized
     // Pages painted since the report was set (tests, benchmarks).
     int paginasPintadas() const { return pintadas_; }
 
@@ -40,6 +40,7 @@ protected:
     void scrollContentsBy(int dx, int dy) override;
 
 private:
+    void aplicarZoom(double zoom);
     QSize tamanoPapel() const; // in pixels at the current zoom
     int paso() const;          // paper height plus the gap between pages
     void actualizarBarras();
@@ -48,6 +49,7 @@ private:
     std::shared_ptr<const Impresion> informe_;
     Impresion::Maqueta maqueta_;
     double zoom_ = 1;
+    bool zoomElegido_ = false; // until the user zooms, the page fills the width
     int pintadas_ = 0;
     std::list<std::pair<int, QImage>> cache_; // most recently used first
 };
