@@ -417,7 +417,10 @@ void AdquirirInf::importar() {
         QProgressDialog* barra = progreso.get();
         datos.progreso = [barra](qsizetype hechos, qsizetype) {
             barra->setValue(static_cast<int>(hechos));
-            QCoreApplication::processEvents();
+            // Input only once the progress is up (it shows after a moment): before, nothing
+            // would stop a click on another window.
+            QCoreApplication::processEvents(barra->isVisible() ? QEventLoop::AllEvents
+                                                               : QEventLoop::ExcludeUserInputEvents);
         };
         datos.cancelar = [barra] { return barra->wasCanceled(); };
         datos.ruta = ruta;

@@ -160,7 +160,9 @@ void ExportarExcel::exportar() {
     progreso.setAutoReset(false);
     entrada.avance = [&progreso](qsizetype hechas, qsizetype) {
         progreso.setValue(static_cast<int>(hechas));
-        QCoreApplication::processEvents();
+        // Input only once the progress is up (it shows after a moment).
+        QCoreApplication::processEvents(progreso.isVisible() ? QEventLoop::AllEvents
+                                                             : QEventLoop::ExcludeUserInputEvents);
         return !progreso.wasCanceled();
     };
     QApplication::setOverrideCursor(Qt::WaitCursor);
