@@ -287,10 +287,11 @@ int main(int argc, char** argv) {
     const auto medida = [](const char* nombre, const std::string& clave, const char* objetivo) {
         if (!segundos.count(clave))
             return;
-        const std::string ancla =
-            segundos.count("InsercionDesnuda") ? std::to_string(segundos["InsercionDesnuda"] * 1000) : "";
+        char ancla[32] = "";
+        if (segundos.count("InsercionDesnuda"))
+            std::snprintf(ancla, sizeof ancla, "%.1f", segundos["InsercionDesnuda"] * 1000);
         std::printf("MEDIDA nombre=%s ms=%.1f ancla_ms=%s objetivo=%s\n", nombre, segundos[clave] * 1000,
-                    ancla.c_str(), objetivo);
+                    ancla, objetivo);
     };
     medida("importacion_65534", "ImportacionFuncion", "≤ 1.5× la inserción desnuda");
     medida("importacion_ventana_65534", "ImportacionVentana", "≤ 1.5× la inserción desnuda (con ventana)");
