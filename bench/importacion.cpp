@@ -33,6 +33,7 @@
 #include <cstdio>
 #include <map>
 #include <memory>
+#include <string>
 
 namespace {
 
@@ -282,6 +283,21 @@ int main(int argc, char** argv) {
             std::printf("  Autocommit / ImportacionVentana = %.0fx\n",
                         segundos["Autocommit"] / segundos["ImportacionVentana"]);
     }
+    // One line per interaction for scripts/medir.sh.
+    const auto medida = [](const char* nombre, const std::string& clave, const char* objetivo) {
+        if (!segundos.count(clave))
+            return;
+        char ancla[32] = "";
+        if (segundos.count("InsercionDesnuda"))
+            std::snprintf(ancla, sizeof ancla, "%.1f", segundos["InsercionDesnuda"] * 1000);
+        std::printf("MEDIDA nombre=%s ms=%.1f ancla_ms=%s objetivo=%s\n", nombre, segundos[clave] * 1000,
+                    ancla, objetivo);
+    };
+    medida("importacion_65534", "ImportacionFuncion", "≤ 1.5× la inserción desnuda");
+    medida("importacion_ventana_65534", "ImportacionVentana", "≤ 1.5× la inserción desnuda (con ventana)");
+    medida("importacion_ventana_seleccionado", "ImportacionVentana (cliente seleccionado)",
+           "referencia: recarga la vista del cliente");
+    std::fflush(stdout);
     delete principal;
     delete oficina;
     InstalarMensajero(nullptr);

@@ -6,14 +6,31 @@
 #include <QFileInfo>
 #include <QSysInfo>
 
+#include <future>
 #include <optional>
 #include <string>
+#include <system_error>
 #include <unordered_set>
 
 namespace {
 
 // Often enough for the windows to repaint, rare enough to cost nothing.
 constexpr qsizetype kFilasEntreEventos = 4096;
+
+// The text in UTF-8 into `destino`, whose buffer is reused: record values are short ASCII texts.
+void utf8En(QByteArray& destino, const QString& texto) {
+    const qsizetype n = texto.size();
+    destino.resize(n);
+    char* d = destino.data();
+    const QChar* o = texto.constData();
+    for (qsizetype i = 0; i < n; ++i) {
+        if (o[i].unicode() >= 0x80) {
+            destino = texto.toUtf8();
+            return;
+        }
+        d[i] = static_cast<char>(o[i].unicode());
+    }
+}
 
 ResultadoImportacion fallo(EstadoImportacion estado, const QString& detalle) {
     ResultadoImportacion r;
@@ -53,6 +70,13 @@ ResultadoImportacion leerArchivoImportacion(const QString& ruta, ArchivoImportac
 ResultadoImportacion prepararImportacion(const QByteArray& datos, ArchivoImportacion& archivo) {
     // A first pass over every record, storing nothing: a fault at the last byte must stop the
     // import before the first row is written.
+    // The hash is taken on another core meanwhile.
+    std::future<QString> huella;
+    try {
+        huella = std::async(std::launch::async, HuellaSha256, datos);
+    } catch (const std::system_error&) {
+        huella = std::async(std::launch::deferred, HuellaSha256, datos);
+    }
     qsizetype registros = 0;
     const ErrorArchivo error = verificarArchivo(datos, &registros);
     if (error.hayError())
@@ -63,7 +87,7 @@ ResultadoImportacion prepararImportacion(const QByteArray& datos, ArchivoImporta
     archivo.datos = datos;
     archivo.cabecera = std::move(cabecera);
     archivo.registros = registros;
-    archivo.sha256 = HuellaSha256(datos);
+    archivo.sha256 = huella.get();
     ResultadoImportacion r;
     r.registros = registros;
     return r;
@@ -167,7 +191,25 @@ ResultadoImportacion escribirImportacion(Database& db, const ArchivoImportacion&
     };
     if (!datos.ruta.isEmpty() && !archivoConserva(datos.ruta, archivo.datos))
         return cambiado();
+    // The transaction is rolled back on the way out, as on any failure.
+    const auto cancelada = [&] {
+        return fallo(EstadoImportacion::Cancelada,
+                     QStringLiteral("Importación cancelada: no se guardó ningún dato."));
+    };
+    const auto seguir = [&](qsizetype hechos) {
+        if (datos.progreso)
+            datos.progreso(hechos, archivo.registros);
+        return !(datos.cancelar && datos.cancelar());
+    };
     const CabeceraInspeccion& c = archivo.cabecera;
+    // The original is compressed on another core while the rows are written; it joins the log
+    // before the commit.
+    std::future<QByteArray> comprimido;
+    try {
+        comprimido = std::async(std::launch::async, ComprimirOriginal, archivo.datos);
+    } catch (const std::system_error&) {
+        comprimido = std::async(std::launch::deferred, ComprimirOriginal, archivo.datos);
+    }
     ResultadoImportacion r;
     try {
         Transaccion t(db);
@@ -202,7 +244,7 @@ ResultadoImportacion escribirImportacion(Database& db, const ArchivoImportacion&
         entrada.usuario = datos.inspector;
         entrada.equipo = datos.equipo.isEmpty() ? QSysInfo::machineHostName() : datos.equipo;
         entrada.momento = datos.momento;
-        r.idImportacion = RegistrarImportacion(db, entrada, archivo.datos);
+        r.idImportacion = RegistrarEntradaImportacion(db, entrada);
 
         // Header values and the log id are the same for every row: encoded once.
         const QByteArray fijos[] = {
@@ -212,21 +254,23 @@ ResultadoImportacion escribirImportacion(Database& db, const ArchivoImportacion&
         Statement insertar(db, Sentencias::insertarInfraccionImportada());
         DecodificadorRegistros dec(archivo.datos);
         RegistroInfraccion registro;
+        QByteArray propios[8]; // the record's own values, in buffers reused row after row
         qsizetype leidos = 0;
         QString primero;
         while (dec.siguiente(registro)) {
             if (++leidos == 1)
                 primero = registro.fecha;
-            if (datos.progreso && leidos % kFilasEntreEventos == 0)
-                datos.progreso(leidos, archivo.registros);
+            if (leidos % kFilasEntreEventos == 0 && !seguir(leidos))
+                return cancelada();
             if (!guardadas.empty() && guardadas.count(claveRegistro(registro))) {
                 ++r.omitidos;
                 continue;
             }
-            const QByteArray propios[] = {registro.fecha.toUtf8(),      registro.hora.toUtf8(),
-                                          registro.nivelDb.toUtf8(),    registro.estatus.toUtf8(),
-                                          registro.bateria.toUtf8(),    registro.red.toUtf8(),
-                                          registro.compresion.toUtf8(), registro.contador.toUtf8()};
+            const QString* valores[] = {&registro.fecha,      &registro.hora,    &registro.nivelDb,
+                                        &registro.estatus,    &registro.bateria, &registro.red,
+                                        &registro.compresion, &registro.contador};
+            for (int k = 0; k < 8; ++k)
+                utf8En(propios[k], *valores[k]);
             insertar.reiniciar();
             // In the order valoresInfraccion() gives, which stored files follow: the status goes
             // in the Microfono column, the battery in Estado.
@@ -249,8 +293,12 @@ ResultadoImportacion escribirImportacion(Database& db, const ArchivoImportacion&
         // The bytes were checked before; a difference now means they are not what was checked.
         if (!dec.valido() || leidos != archivo.registros)
             return fallo(EstadoImportacion::ArchivoNoValido, dec.error().texto());
+        GuardarOriginal(db, r.idImportacion, comprimido.get());
         ActualizarCuentas(db, r.idImportacion, r.registros, r.omitidos, primero,
                           leidos ? registro.fecha : QString());
+        // The last word before the commit, however short the file.
+        if (!seguir(leidos))
+            return cancelada();
         // The windows repainted while writing; whatever replaced the file meanwhile is not what
         // the user confirmed.
         if (!datos.ruta.isEmpty() && !archivoConserva(datos.ruta, archivo.datos))

@@ -22,6 +22,7 @@ enum class EstadoImportacion {
     ArchivoNoValido, // header or some record not valid: nothing was written
     ArchivoCambiado, // the file no longer holds the bytes that were shown: nothing was written
     ErrorBaseDatos,  // the database refused a statement: everything was rolled back
+    Cancelada,       // the user cancelled while writing: everything was rolled back
 };
 
 // What became of the file after a committed import.
@@ -60,6 +61,9 @@ struct DatosImportacion {
     QString inspector;
     // Called every few thousand rows while writing, so the windows can repaint.
     std::function<void(qsizetype hechos, qsizetype total)> progreso;
+    // Asked after each progress call and before the commit; true rolls everything back and the
+    // file is kept.
+    std::function<bool()> cancelar;
     // The file the bytes were read from. When given, it must still hold exactly those bytes
     // before the writing starts and again before the commit, or nothing is written.
     QString ruta;

@@ -182,6 +182,26 @@ std::optional<ConfiguracionEquipo> ConfiguracionAnterior(Database& db, const QSt
 }
 
 qint64 RegistrarImportacion(Database& db, const ImportacionRegistrada& e, const QByteArray& datos) {
+    const qint64 id = RegistrarEntradaImportacion(db, e);
+    GuardarOriginal(db, id, ComprimirOriginal(datos));
+    return id;
+}
+
+QByteArray ComprimirOriginal(const QByteArray& datos) {
+    // Fast level: these files are runs of near-identical records, which compress well anyway.
+    return qCompress(datos, 1);
+}
+
+void GuardarOriginal(Database& db, qint64 idImportacion, const QByteArray& comprimido) {
+    Statement original(db,
+                       QStringLiteral("INSERT INTO OriginalesImportacion (IdImportacion, Compresion, Datos) "
+                                      "VALUES (?, 'zlib', ?)"));
+    original.enlazar(1, idImportacion);
+    original.enlazarBlob(2, comprimido);
+    original.paso();
+}
+
+qint64 RegistrarEntradaImportacion(Database& db, const ImportacionRegistrada& e) {
     const ConfiguracionEquipo& c = e.configuracion;
     const QDateTime momento = e.momento.isValid() ? e.momento : QDateTime::currentDateTime();
     db.ejecutar(
@@ -216,15 +236,7 @@ qint64 RegistrarImportacion(Database& db, const ImportacionRegistrada& e, const 
          momento.toLocalTime().toString(kFormatoLocal),
          momento.toUTC().toString(Qt::ISODate),
          e.cambios});
-    const qint64 id = db.ultimoId();
-    Statement original(db,
-                       QStringLiteral("INSERT INTO OriginalesImportacion (IdImportacion, Compresion, Datos) "
-                                      "VALUES (?, 'zlib', ?)"));
-    original.enlazar(1, id);
-    // Fast level: these files are runs of near-identical records, which compress well anyway.
-    original.enlazarBlob(2, qCompress(datos, 1));
-    original.paso();
-    return id;
+    return db.ultimoId();
 }
 
 void ActualizarCuentas(Database& db, qint64 id, qint64 guardados, qint64 omitidos,

@@ -84,6 +84,11 @@ std::optional<ConfiguracionEquipo> ConfiguracionAnterior(Database& db, const QSt
 // Writes the log row (counts of stored and skipped rows still zero) and the compressed bytes.
 // Runs inside the caller's transaction. Returns the new row's id.
 qint64 RegistrarImportacion(Database& db, const ImportacionRegistrada& entrada, const QByteArray& datos);
+// The same in two steps, so the bytes can be compressed while the rows are written: the log row
+// alone, then the bytes as ComprimirOriginal() gives them, in the same transaction.
+qint64 RegistrarEntradaImportacion(Database& db, const ImportacionRegistrada& entrada);
+QByteArray ComprimirOriginal(const QByteArray& datos);
+void GuardarOriginal(Database& db, qint64 idImportacion, const QByteArray& comprimido);
 // What is known only once every record was read: the counts and the first and last record's date.
 void ActualizarCuentas(Database& db, qint64 id, qint64 guardados, qint64 omitidos,
                        const QString& primerRegistro, const QString& ultimoRegistro);

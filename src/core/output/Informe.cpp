@@ -7,9 +7,13 @@
 #include <QPainter>
 #include <QPdfWriter>
 #include <QSaveFile>
+#include <QTextLayout>
 
 #include <algorithm>
 #include <cmath>
+#include <map>
+#include <memory>
+#include <optional>
 
 namespace {
 
@@ -23,7 +27,7 @@ constexpr int k14_25 = 285;
 constexpr int kLineaFina = 10;   // 0.5 pt
 constexpr int kLineaGruesa = 20; // 1 pt
 
-QFont fuente(int twips, bool negrita = false) {
+const QFont& fuente(int twips, bool negrita = false) {
     // Arial is what the layout was drawn for; where it is missing, Liberation Sans has the same
     // metrics, so every box still holds its text.
     static const bool sustituida = [] {
@@ -31,11 +35,18 @@ QFont fuente(int twips, bool negrita = false) {
         return true;
     }();
     Q_UNUSED(sustituida);
-    QFont f(QStringLiteral("Arial"));
-    f.setStyleHint(QFont::SansSerif);
-    f.setPixelSize(twips);
-    f.setBold(negrita);
-    return f;
+    // A handful of fonts, made once (thousands of lines each set one). Never destroyed: a font
+    // must not outlive the application's font database.
+    static auto* fuentes = new std::map<std::pair<int, bool>, QFont>();
+    auto it = fuentes->find({twips, negrita});
+    if (it == fuentes->end()) {
+        QFont f(QStringLiteral("Arial"));
+        f.setStyleHint(QFont::SansSerif);
+        f.setPixelSize(twips);
+        f.setBold(negrita);
+        it = fuentes->emplace(std::pair(twips, negrita), f).first;
+    }
+    return it->second;
 }
 
 QPen pluma(int ancho) {
@@ -188,69 +199,81 @@ std::vector<QString> Impresion::lineasProcedencia() const {
     return lineas;
 }
 
+Impresion::Maqueta Impresion::maquetar(double anchoTw, double altoTw) const {
+    Maqueta m;
+    if (anchoTw <= 0 || altoTw <= 0)
+        return m;
+    m.escala = std::min(1.0, anchoTw / kAnchoInforme);
+    m.altoUtil = static_cast<int>(std::floor(altoTw / m.escala));
+    m.margenX = (anchoTw / m.escala - kAnchoInforme) / 2;
+    m.paginas = paginar(m.altoUtil);
+    m.procedencia = lineasProcedencia();
+    m.graficos = datos_.graficoNiveles.isNull() && datos_.graficoSemana.isNull() ? 0 : 1;
+    return m;
+}
+
+void Impresion::dibujarPagina(QPainter& p, const Maqueta& m, int indice) const {
+    if (indice < 0 || indice >= m.total())
+        return;
+    const double dpiX = p.device()->logicalDpiX();
+    const double dpiY = p.device()->logicalDpiY();
+    p.save();
+    p.setRenderHint(QPainter::Antialiasing);
+    p.setRenderHint(QPainter::TextAntialiasing);
+    p.scale(dpiX / 1440.0 * m.escala, dpiY / 1440.0 * m.escala);
+    p.translate(m.margenX, 0);
+    const int total = m.total();
+    if (indice < m.graficos) {
+        dibujarGraficos(p, m.altoUtil);
+        dibujarPiePagina(p, m.altoUtil - kAltoPiePagina, 1, total);
+        p.restore();
+        return;
+    }
+    const Pagina& pag = m.paginas[static_cast<size_t>(indice - m.graficos)];
+    int y = 0;
+    if (pag.cabeceraInforme) {
+        dibujarCabeceraInforme(p, y);
+        y += kAltoCabeceraInforme;
+    }
+    if (pag.cabeceraPagina) {
+        dibujarCabeceraPagina(p, y);
+        y += kAltoCabeceraPagina;
+    }
+    for (int i = 0; i < pag.registros; ++i) {
+        dibujarDetalle(p, y, datos_.registros[static_cast<size_t>(pag.primerRegistro + i)]);
+        y += kAltoDetalle;
+    }
+    if (pag.pieInforme) {
+        dibujarPieInforme(p, y);
+        y += kAltoPieInforme;
+    }
+    for (int l = 0; l < pag.procedencias; ++l) {
+        const int linea = pag.primeraProcedencia + l;
+        dibujarProcedencia(p, y, m.procedencia[static_cast<size_t>(linea)], linea == 0);
+        y += kAltoProcedencia;
+    }
+    dibujarPiePagina(p, m.altoUtil - kAltoPiePagina, indice + 1, total);
+    p.restore();
+}
+
 bool Impresion::imprimir(QPagedPaintDevice* dispositivo) const {
     if (!dispositivo)
         return false;
     QPainter p;
     if (!p.begin(dispositivo))
         return false;
-    const double dpiX = dispositivo->logicalDpiX();
-    const double dpiY = dispositivo->logicalDpiY();
-    const double anchoTw = dispositivo->width() * 1440.0 / dpiX;
-    const double altoTw = dispositivo->height() * 1440.0 / dpiY;
-    if (anchoTw <= 0 || altoTw <= 0) {
+    const Maqueta m = maquetar(dispositivo->width() * 1440.0 / dispositivo->logicalDpiX(),
+                               dispositivo->height() * 1440.0 / dispositivo->logicalDpiY());
+    if (m.total() == 0) {
         p.end();
         return false;
     }
-    const double escala = std::min(1.0, anchoTw / kAnchoInforme);
-    const int altoUtil = static_cast<int>(std::floor(altoTw / escala));
-    const double margenX = (anchoTw / escala - kAnchoInforme) / 2;
-
-    const std::vector<Pagina> paginas = paginar(altoUtil);
-    const std::vector<QString> procedencia = lineasProcedencia();
-    const int graficos = datos_.graficoNiveles.isNull() && datos_.graficoSemana.isNull() ? 0 : 1;
-    const int total = static_cast<int>(paginas.size()) + graficos;
-    p.setRenderHint(QPainter::Antialiasing);
-    p.setRenderHint(QPainter::TextAntialiasing);
-    if (graficos) {
-        p.scale(dpiX / 1440.0 * escala, dpiY / 1440.0 * escala);
-        p.translate(margenX, 0);
-        dibujarGraficos(p, altoUtil);
-        dibujarPiePagina(p, altoUtil - kAltoPiePagina, 1, total);
-    }
-    for (int k = 0; k < total - graficos; ++k) {
-        if ((k > 0 || graficos) && !dispositivo->newPage()) {
+    for (int k = 0; k < m.total(); ++k) {
+        if (k > 0 && !dispositivo->newPage()) {
             p.end();
             return false;
         }
-        p.resetTransform();
-        p.scale(dpiX / 1440.0 * escala, dpiY / 1440.0 * escala);
-        p.translate(margenX, 0);
-
-        const Pagina& pag = paginas[static_cast<size_t>(k)];
-        int y = 0;
-        if (pag.cabeceraInforme) {
-            dibujarCabeceraInforme(p, y);
-            y += kAltoCabeceraInforme;
-        }
-        if (pag.cabeceraPagina) {
-            dibujarCabeceraPagina(p, y);
-            y += kAltoCabeceraPagina;
-        }
-        for (int i = 0; i < pag.registros; ++i) {
-            dibujarDetalle(p, y, datos_.registros[static_cast<size_t>(pag.primerRegistro + i)]);
-            y += kAltoDetalle;
-        }
-        if (pag.pieInforme) {
-            dibujarPieInforme(p, y);
-            y += kAltoPieInforme;
-        }
-        for (int l = 0; l < pag.procedencias; ++l) {
-            const int linea = pag.primeraProcedencia + l;
-            dibujarProcedencia(p, y, procedencia[static_cast<size_t>(linea)], linea == 0);
-            y += kAltoProcedencia;
-        }
-        dibujarPiePagina(p, altoUtil - kAltoPiePagina, k + 1 + graficos, total);
+        dibujarPagina(p, m, k);
     }
     return p.end();
 }
@@ -292,10 +315,31 @@ void Impresion::dibujarCabeceraInforme(QPainter& p, int y) const {
     linea(p, 57, y + 1814, 14570, kLineaGruesa);
 }
 
+// A heading laid out once, as QPainter::drawText(caja, Qt::AlignCenter | Qt::TextWordWrap) lays
+// it out: lines as wide as the box, stacked from the top on whole units until the box is full,
+// the block centred in the box and each line centred across it.
+struct Impresion::Titulo {
+    QTextLayout disposicion;
+    qreal alto = 0;
+    qreal ancho = 0;
+};
+
+void Impresion::comprobarResolucion(const QPainter& p) const {
+    const int dpi = p.device() ? p.device()->logicalDpiY() : 0;
+    if (dpi == dpiCeldas_)
+        return;
+    for (auto& c : celdas_)
+        c.clear();
+    for (auto& t : titulos_)
+        t.reset();
+    dpiCeldas_ = dpi;
+}
+
 void Impresion::dibujarCabeceraPagina(QPainter& p, int y) const {
     p.setPen(pluma(kLineaGruesa));
     p.setBrush(Qt::NoBrush);
     p.setFont(fuente(k8_25, true));
+    comprobarResolucion(p);
     constexpr int relleno = 40;
     for (int c = 0; c < 16; ++c) {
         const QRectF celda(kBordes[c], y, kBordes[c + 1] - kBordes[c], kAltoCabeceraPagina);
@@ -306,17 +350,113 @@ void Impresion::dibujarCabeceraPagina(QPainter& p, int y) const {
         p.rotate(-90);
         const QRectF caja(-celda.height() / 2 + relleno, -celda.width() / 2 + relleno,
                           celda.height() - 2 * relleno, celda.width() - 2 * relleno);
-        p.drawText(caja, Qt::AlignCenter | Qt::TextWordWrap, QString::fromUtf8(kColumnas[c].titulo));
+        std::shared_ptr<const Titulo>& titulo = titulos_[static_cast<size_t>(c)];
+        if (!titulo) {
+            auto t = std::make_shared<Titulo>();
+            QTextLayout& d = t->disposicion;
+            d.setText(QString::fromUtf8(kColumnas[c].titulo));
+            d.setFont(p.font());
+            d.setCacheEnabled(true);
+            QTextOption opcion;
+            opcion.setTextDirection(p.layoutDirection());
+            opcion.setAlignment(Qt::AlignLeft);
+            d.setTextOption(opcion);
+            const qreal interlineado = QFontMetricsF(p.font()).leading();
+            qreal alto = -interlineado;
+            d.beginLayout();
+            for (QTextLine l = d.createLine(); l.isValid(); l = d.createLine()) {
+                l.setLineWidth(std::max<qreal>(0, caja.width()));
+                alto = std::ceil(alto + interlineado);
+                l.setPosition(QPointF(0, alto));
+                alto += l.ascent() + l.descent();
+                t->ancho = std::max(t->ancho, l.naturalTextWidth());
+                if (alto >= caja.height())
+                    break;
+            }
+            d.endLayout();
+            t->alto = alto;
+            titulo = std::move(t);
+        }
+        const qreal arriba = (caja.height() - titulo->alto) / 2;
+        const QRectF ocupado(caja.x() + (caja.width() - titulo->ancho) / 2, caja.y() + arriba, titulo->ancho,
+                             titulo->alto);
+        if (!caja.contains(ocupado))
+            p.setClipRect(caja, Qt::IntersectClip);
+        for (int i = 0; i < titulo->disposicion.lineCount(); ++i) {
+            const QTextLine l = titulo->disposicion.lineAt(i);
+            l.draw(&p, QPointF(caja.x() + (caja.width() - l.horizontalAdvance()) / 2, caja.y() + arriba));
+        }
         p.restore();
     }
 }
 
+// A detail text as its box shows it, shaped once. Drawn as QPainter::drawText() draws a single
+// top-aligned, horizontally centred line: the same line layout, at the same place.
+struct Impresion::CeldaDetalle {
+    QTextLayout disposicion;
+    qreal avance = 0;
+};
+
+namespace {
+
+// Texts that QPainter::drawText() would first rewrite (line breaks, tabs, length variants) or
+// whose trailing blanks it would count: drawn by it, uncached.
+bool sinReescritura(const QString& t) {
+    for (const QChar c : t)
+        if (c.unicode() < 0x20 || c.unicode() == 0x9c || c.unicode() == 0x2028)
+            return false;
+    return !t.back().isSpace();
+}
+
+} // namespace
+
 void Impresion::dibujarDetalle(QPainter& p, int y, const RegistroInforme& registro) const {
     linea(p, 0, y, 14627, kLineaFina);
     p.setFont(fuente(k9));
-    for (const Columna& c : kColumnas)
-        texto(p, QRectF(c.izquierda, y + 57, c.ancho, c.alto), registro[static_cast<size_t>(c.campo)],
-              Qt::AlignHCenter);
+    // Each text is measured (does it fit its box?) and shaped once: detail columns repeat their
+    // values over thousands of lines. Both depend on the device's resolution.
+    comprobarResolucion(p);
+    std::optional<QFontMetricsF> fm;
+    for (size_t k = 0; k < std::size(kColumnas); ++k) {
+        const Columna& c = kColumnas[k];
+        const QString& t = registro[static_cast<size_t>(c.campo)];
+        if (t.isEmpty())
+            continue;
+        const QRectF caja(c.izquierda, y + 57, c.ancho, c.alto);
+        auto& celdas = celdas_[k];
+        auto it = celdas.find(t);
+        if (it == celdas.end()) {
+            if (!fm)
+                fm.emplace(p.font());
+            const QString mostrado =
+                fm->horizontalAdvance(t) > c.ancho ? fm->elidedText(t, Qt::ElideRight, c.ancho) : t;
+            if (mostrado.isEmpty() || !sinReescritura(mostrado)) {
+                etiqueta(p, caja, mostrado, Qt::AlignHCenter);
+                continue;
+            }
+            // Bounded: a column of all-different values (the record number) keeps few.
+            if (celdas.size() >= 4096)
+                celdas.clear();
+            auto celda = std::make_unique<CeldaDetalle>();
+            QTextLayout& d = celda->disposicion;
+            d.setText(mostrado);
+            d.setFont(p.font());
+            d.setCacheEnabled(true);
+            QTextOption opcion;
+            opcion.setTextDirection(p.layoutDirection());
+            opcion.setAlignment(Qt::AlignLeft);
+            d.setTextOption(opcion);
+            d.beginLayout();
+            QTextLine linea = d.createLine();
+            linea.setLineWidth(0x01000000);
+            linea.setPosition(QPointF(0, 0));
+            d.endLayout();
+            celda->avance = linea.horizontalAdvance();
+            it = celdas.emplace(t, std::move(celda)).first;
+        }
+        const CeldaDetalle& celda = *it->second;
+        celda.disposicion.lineAt(0).draw(&p, QPointF(caja.x() + (caja.width() - celda.avance) / 2, caja.y()));
+    }
 }
 
 void Impresion::dibujarPiePagina(QPainter& p, int y, int pagina, int total) const {

@@ -8,6 +8,8 @@
 #include <QString>
 
 #include <array>
+#include <memory>
+#include <unordered_map>
 #include <vector>
 
 class QPagedPaintDevice;
@@ -79,6 +81,23 @@ public:
     // Pages for a printable area of the given height in layout twips.
     std::vector<Pagina> paginar(int altoUtil) const;
 
+    // The pages laid out for a printable area, and how the layout sits on it.
+    struct Maqueta {
+        double escala = 1;  // layout twips to area twips
+        int altoUtil = 0;   // area height in layout twips
+        double margenX = 0; // centres the layout across the area
+        int graficos = 0;   // 1 when a charts page comes first
+        std::vector<Pagina> paginas;
+        std::vector<QString> procedencia;
+        int total() const { return static_cast<int>(paginas.size()) + graficos; }
+    };
+    // For a printable area of the given size in twips; no pages when it is empty.
+    Maqueta maquetar(double anchoTw, double altoTw) const;
+
+    // Paints one page (from 0, the charts page first when there is one) at the painter's origin,
+    // in the resolution of the painter's device. Pages can be painted alone and in any order.
+    void dibujarPagina(QPainter& p, const Maqueta& maqueta, int indice) const;
+
     // The import list that ends the report: a title, one line per import, the older rows.
     std::vector<QString> lineasProcedencia() const;
 
@@ -99,4 +118,13 @@ private:
     void dibujarGraficos(QPainter& p, int altoUtil) const;
 
     DatosInforme datos_;
+    // Detail texts as shown in each column's box (cut when too wide), laid out, for one
+    // resolution.
+    struct CeldaDetalle;
+    mutable std::array<std::unordered_map<QString, std::shared_ptr<const CeldaDetalle>>, 16> celdas_;
+    // The column headings laid out, for the same resolution.
+    struct Titulo;
+    mutable std::array<std::shared_ptr<const Titulo>, 16> titulos_;
+    mutable int dpiCeldas_ = -1;
+    void comprobarResolucion(const QPainter& p) const; // drops the layouts of another resolution
 };

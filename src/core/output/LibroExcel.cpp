@@ -14,6 +14,7 @@
 #include <cstdio>
 #include <cstring>
 #include <iterator>
+#include <string>
 
 namespace {
 
@@ -95,8 +96,10 @@ Tratamiento tratamientoDe(const QString& estatus) {
     return {};
 }
 
-QString celda(const QStringList& fila, int col) {
-    return col < fila.size() ? fila.at(col) : QString();
+// By reference: a workbook reads over a million cells.
+const QString& celda(const QStringList& fila, int col) {
+    static const QString vacia;
+    return col < fila.size() ? fila.at(col) : vacia;
 }
 
 // Hours and minutes below 10 get a leading "0" in front of the unchanged text; a text that
@@ -152,12 +155,10 @@ public:
         if (!ok())
             return;
         lxw_error e;
-        if (t.isEmpty()) {
+        if (t.isEmpty())
             e = worksheet_write_blank(hoja_, fila, col, formato);
-        } else {
-            utf8_ = t.toUtf8();
-            e = worksheet_write_string(hoja_, fila, col, utf8_.constData(), formato);
-        }
+        else
+            e = worksheet_write_string(hoja_, fila, col, utf8(t), formato);
         anotar(e, fila, col);
     }
     void blanco(lxw_row_t fila, lxw_col_t col, lxw_format* formato) {
@@ -167,8 +168,7 @@ public:
     void combinar(lxw_row_t fila, lxw_col_t ultimaCol, const QString& t, lxw_format* formato) {
         if (!ok())
             return;
-        utf8_ = t.toUtf8();
-        anotar(worksheet_merge_range(hoja_, fila, 0, fila, ultimaCol, utf8_.constData(), formato), fila, 0);
+        anotar(worksheet_merge_range(hoja_, fila, 0, fila, ultimaCol, utf8(t), formato), fila, 0);
     }
     void fila(lxw_row_t fila, double alto, bool oculta) {
         if (!ok())
@@ -179,6 +179,23 @@ public:
     }
 
 private:
+    // The text in UTF-8, in a buffer reused between cells: most cells are short ASCII texts,
+    // copied as they are without an allocation each.
+    const char* utf8(const QString& t) {
+        const qsizetype n = t.size();
+        buffer_.resize(static_cast<size_t>(n));
+        const QChar* d = t.constData();
+        for (qsizetype i = 0; i < n; ++i) {
+            if (d[i].unicode() >= 0x80) {
+                const QByteArray b = t.toUtf8();
+                buffer_.assign(b.constData(), static_cast<size_t>(b.size()));
+                return buffer_.c_str();
+            }
+            buffer_[static_cast<size_t>(i)] = static_cast<char>(d[i].unicode());
+        }
+        return buffer_.c_str();
+    }
+
     void anotar(lxw_error e, lxw_row_t fila, lxw_col_t col) {
         if (e != LXW_NO_ERROR && ok()) {
             error_ = e;
@@ -191,7 +208,7 @@ private:
     lxw_error error_ = LXW_NO_ERROR;
     lxw_row_t filaError_ = 0;
     lxw_col_t colError_ = 0;
-    QByteArray utf8_; // reused between cells
+    std::string buffer_;
 };
 
 struct Formatos {
@@ -286,7 +303,12 @@ void llenarProcedencia(lxw_workbook* libro, lxw_worksheet* ws, const EntradaLibr
         worksheet_set_column(ws, c, c, anchos[c], nullptr);
 }
 
-void llenarHoja(lxw_workbook* libro, lxw_worksheet* ws, const EntradaLibro& e, Hoja& hoja) {
+// Often enough for a progress bar, rare enough to cost nothing.
+constexpr qsizetype kFilasEntreAvisos = 4096;
+constexpr qsizetype kFilasAdelante = 4;
+
+// False when the export was cancelled.
+bool llenarHoja(lxw_workbook* libro, lxw_worksheet* ws, const EntradaLibro& e, Hoja& hoja) {
     const Formatos f = crearFormatos(libro);
 
     // Title rows, merged A:O.
@@ -339,9 +361,25 @@ void llenarHoja(lxw_workbook* libro, lxw_worksheet* ws, const EntradaLibro& e, H
 
     // One sheet row per grid row, hidden rows kept (empty, black, hidden).
     lxw_row_t r = h;
+    const qsizetype total = static_cast<qsizetype>(e.infracciones.size());
+    qsizetype hechas = 0;
     for (const FilaInfraccionLibro& fi : e.infracciones) {
         if (!hoja.ok())
-            return;
+            return true;
+        if (e.avance && hechas % kFilasEntreAvisos == 0 && hechas > 0 && !e.avance(hechas, total))
+            return false;
+        // The rows' texts lie scattered over the heap: the texts of a row a few ahead are asked
+        // for now, so the memory fetches overlap the writing of this one.
+        if (hechas + kFilasAdelante < total) {
+            const QStringList& siguiente =
+                e.infracciones[static_cast<size_t>(hechas + kFilasAdelante)].celdas;
+            for (const QString& t : siguiente)
+                __builtin_prefetch(t.constData());
+            if (hechas + 2 * kFilasAdelante < total)
+                __builtin_prefetch(
+                    e.infracciones[static_cast<size_t>(hechas + 2 * kFilasAdelante)].celdas.constData());
+        }
+        ++hechas;
         ++r;
         const int centrado = r + 1 <= kUltimaFilaCentrada ? 1 : 0;
         if (fi.oculta) {
@@ -362,7 +400,9 @@ void llenarHoja(lxw_workbook* libro, lxw_worksheet* ws, const EntradaLibro& e, H
         }
     }
     if (!hoja.ok())
-        return;
+        return true;
+    if (e.avance && !e.avance(total, total))
+        return false;
 
     for (lxw_col_t c = 0; c < kColumnas; ++c)
         worksheet_set_column(ws, c, c, kAnchos[c], c == 1 ? f.fechaColumna : nullptr);
@@ -384,6 +424,7 @@ void llenarHoja(lxw_workbook* libro, lxw_worksheet* ws, const EntradaLibro& e, H
     lxw_header_footer_options pieOpciones{};
     pieOpciones.margin = 0.12;
     worksheet_set_footer_opt(ws, pieUtf8.constData(), &pieOpciones);
+    return true;
 }
 
 // Permissions a new file would get (as QSaveFile does), or those of the file it replaces.
@@ -452,7 +493,14 @@ ResultadoLibro CrearLibroExcel(const EntradaLibro& entrada, const QString& archi
     }
 
     Hoja hoja(ws);
-    llenarHoja(libro, ws, entrada, hoja);
+    if (!llenarHoja(libro, ws, entrada, hoja)) {
+        // Closed as after a failure (the library has no other way to let go of its scratch
+        // file); what it wrote goes with `temporal`.
+        workbook_close(libro);
+        ResultadoLibro r = fallo(QStringLiteral("Exportación cancelada: no se guardó ningún archivo."));
+        r.cancelado = true;
+        return r;
+    }
     if (hoja.ok()) {
         // Added after the first sheet is complete: constant-memory mode writes sheets in order.
         lxw_worksheet* procedencia = workbook_add_worksheet(libro, "Importaciones");

@@ -7,6 +7,7 @@
 #include <QStringList>
 
 #include <array>
+#include <functional>
 #include <vector>
 
 // One row of the infraction grid as the view shows it: its 18 texts (id .. CI) and whether
@@ -32,11 +33,15 @@ struct EntradaLibro {
     // second sheet.
     std::vector<ImportacionRegistrada> importaciones;
     qsizetype anteriores = 0;
+    // Called every few thousand rows with the rows written and the total; false cancels the
+    // export, and then no file is written.
+    std::function<bool(qsizetype hechas, qsizetype total)> avance;
 };
 
 struct ResultadoLibro {
     bool ok = false;
-    QString error; // Spanish description when !ok
+    QString error;          // Spanish description when !ok
+    bool cancelado = false; // the export was cancelled through `avance`
 };
 
 // Builds the workbook and saves it under the given name. It is written beside the target and

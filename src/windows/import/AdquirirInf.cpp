@@ -24,12 +24,15 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QProgressDialog>
 #include <QPushButton>
 #include <QStorageInfo>
 #include <QStyle>
 #include <QTimeEdit>
 #include <QTreeWidget>
 #include <QVBoxLayout>
+
+#include <memory>
 
 namespace {
 
@@ -387,6 +390,7 @@ void AdquirirInf::importar() {
 
     const QString cancelada =
         QStringLiteral("Importación cancelada: no se guardó ningún dato. El archivo se conserva.");
+    std::unique_ptr<QProgressDialog> progreso;
     try {
         // Asked before anything is written, the new client's registration included.
         bool omitirSolapados = true;
@@ -399,10 +403,26 @@ void AdquirirInf::importar() {
         datos.numeroCliente = vista.numeroCliente;
         datos.fecha = vista.fechaLeida;
         datos.hora = vista.horaLeida;
-        // Repaints and timers only: no click may write in the middle of the transaction.
-        datos.progreso = [](qsizetype, qsizetype) {
-            QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+        // Modal to the whole program while the rows are written: its "Cancelar" is the only
+        // thing that can be pressed, so no click writes in the middle of the transaction.
+        progreso = std::make_unique<QProgressDialog>(
+            QStringLiteral("Importando las infracciones del archivo %1…").arg(QFileInfo(ruta).fileName()),
+            QStringLiteral("Cancelar"), 0, static_cast<int>(archivo.registros), this);
+        progreso->setObjectName(QStringLiteral("Progreso"));
+        progreso->setWindowTitle(QStringLiteral("Importar Datos"));
+        progreso->setAccessibleName(QStringLiteral("Progreso de la importación"));
+        progreso->setWindowModality(Qt::ApplicationModal);
+        progreso->setMinimumDuration(300);
+        progreso->setAutoReset(false);
+        QProgressDialog* barra = progreso.get();
+        datos.progreso = [barra](qsizetype hechos, qsizetype) {
+            barra->setValue(static_cast<int>(hechos));
+            // Input only once the progress is up (it shows after a moment): before, nothing
+            // would stop a click on another window.
+            QCoreApplication::processEvents(barra->isVisible() ? QEventLoop::AllEvents
+                                                               : QEventLoop::ExcludeUserInputEvents);
         };
+        datos.cancelar = [barra] { return barra->wasCanceled(); };
         datos.ruta = ruta;
         datos.borrar = BorrarArchivo;
         datos.nombreArchivo = QFileInfo(ruta).fileName();
@@ -413,6 +433,9 @@ void AdquirirInf::importar() {
         MostrarError(e);
         return;
     }
+    progreso.reset();
+    if (r.estado == EstadoImportacion::Cancelada)
+        return aviso(cancelada);
     if (r.estado == EstadoImportacion::ErrorBaseDatos) {
         MsgBox(r.detalle, QString(), Icono::Critico, Botones::Aceptar, r.causaTecnica);
         return;
@@ -448,8 +471,13 @@ void AdquirirInf::importar() {
 
 void AdquirirInf::closeEvent(QCloseEvent* evento) {
     // The import writes in one transaction; the window goes when it has finished.
-    if (importando_)
+    if (importando_) {
         evento->ignore();
-    else
-        evento->accept();
+        return;
+    }
+    evento->accept();
+    // Deleted later: the next opening gets a new window rather than this one, which could go
+    // in the middle of its work (the progress of an import lets events through).
+    if (unica == this)
+        unica = nullptr;
 }

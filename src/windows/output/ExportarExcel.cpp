@@ -9,6 +9,7 @@
 #include <QCheckBox>
 #include <QGridLayout>
 #include <QHBoxLayout>
+#include <QProgressDialog>
 #include <QPushButton>
 #include <QShortcut>
 #include <QVBoxLayout>
@@ -146,9 +147,33 @@ void ExportarExcel::exportar() {
     if (ruta.isEmpty())
         return; // cancelled or not to be replaced: nothing exported, the options stay as they are
 
+    EntradaLibro entrada = oficina_.entradaLibro(opciones());
+    // Modal to the whole program while it lasts: only its own "Cancelar" can be pressed.
+    QProgressDialog progreso(QStringLiteral("Exportando las infracciones al libro de Excel…"),
+                             QStringLiteral("Cancelar"), 0, static_cast<int>(entrada.infracciones.size()),
+                             this);
+    progreso.setObjectName(QStringLiteral("Progreso"));
+    progreso.setWindowTitle(QStringLiteral("Exportar a Excel"));
+    progreso.setAccessibleName(QStringLiteral("Progreso de la exportación"));
+    progreso.setWindowModality(Qt::ApplicationModal);
+    progreso.setMinimumDuration(300);
+    progreso.setAutoReset(false);
+    entrada.avance = [&progreso](qsizetype hechas, qsizetype) {
+        progreso.setValue(static_cast<int>(hechas));
+        // Input only once the progress is up (it shows after a moment).
+        QCoreApplication::processEvents(progreso.isVisible() ? QEventLoop::AllEvents
+                                                             : QEventLoop::ExcludeUserInputEvents);
+        return !progreso.wasCanceled();
+    };
     QApplication::setOverrideCursor(Qt::WaitCursor);
-    const ResultadoLibro r = CrearLibroExcel(oficina_.entradaLibro(opciones()), ruta);
+    const ResultadoLibro r = CrearLibroExcel(entrada, ruta);
     QApplication::restoreOverrideCursor();
+    progreso.close();
+    if (r.cancelado) {
+        // Nothing was written; the options stay for another try.
+        MsgBox(r.error, QStringLiteral("Exportar a Excel"), Icono::Informacion);
+        return;
+    }
     if (r.ok)
         MsgBox(QStringLiteral("Datos exportados correctamente!"), QStringLiteral("Datos Exportados"),
                Icono::Informacion);

@@ -5,11 +5,10 @@
 #include "platform/Dialogos.h"
 #include "platform/Mensajes.h"
 
+#include "output/VistaPrevia.h"
+
 #include <QAction>
 #include <QPointer>
-#include <QPrintPreviewDialog>
-#include <QPrintPreviewWidget>
-#include <QPrinter>
 #include <QToolBar>
 
 #include <memory>
@@ -21,7 +20,7 @@ const QString kSinInfracciones =
     QStringLiteral("El cliente que selecciono no tiene infracciones para imprimir!!");
 
 struct Vista {
-    QPointer<QPrintPreviewDialog> dialogo;
+    QPointer<DialogoVistaPrevia> dialogo;
     std::shared_ptr<Impresion> informe;
     QPointer<Oficina> oficina;
     bool graficos = false; // the charts page before the table
@@ -56,26 +55,17 @@ void guardarComoPdf(QWidget* padre, const Impresion& informe) {
                Icono::Critico);
 }
 
-QPrintPreviewDialog* crearVista(QWidget* padre) {
-    // The printer outlives nothing but its dialog.
-    auto* impresora = new QPrinter(QPrinter::HighResolution);
-    impresora->setPageLayout(Impresion::disenoPagina());
-    impresora->setDocName(QStringLiteral("Detalle de Infracciones"));
-    auto* dialogo = new QPrintPreviewDialog(impresora, padre);
+DialogoVistaPrevia* crearVista(QWidget* padre) {
+    // Pages are painted as they come into view: a long report shows its first page at once.
+    auto* dialogo = new DialogoVistaPrevia(padre);
     dialogo->setObjectName(QStringLiteral("Impresion"));
     dialogo->setAttribute(Qt::WA_DeleteOnClose);
     dialogo->setWindowModality(Qt::NonModal);
     dialogo->setWindowTitle(QStringLiteral("Detalle de Infracciones - Vista Previa"));
-    dialogo->resize(1100, 760);
-    QObject::connect(dialogo, &QObject::destroyed, [impresora] { delete impresora; });
-    QObject::connect(dialogo, &QPrintPreviewDialog::paintRequested, dialogo, [](QPrinter* p) {
-        const auto informe = vista().informe;
-        if (informe && !informe->imprimir(p))
-            MsgBox(QStringLiteral("No se pudo imprimir el informe."), kTituloError, Icono::Critico);
-    });
+    dialogo->resize(1000, 700); // within a 1024x768 screen
 
-    if (auto* barra = dialogo->findChild<QToolBar*>()) {
-        barra->addSeparator();
+    {
+        QToolBar* barra = dialogo->barra();
         auto* guardar = barra->addAction(QStringLiteral("Guardar como PDF"));
         guardar->setObjectName(QStringLiteral("GuardarPdf"));
         guardar->setToolTip(QStringLiteral("Guardar el informe como documento PDF"));
@@ -97,8 +87,7 @@ QPrintPreviewDialog* crearVista(QWidget* padre) {
             DatosInforme datos = v.informe->datos();
             ponerGraficos(datos);
             v.informe = std::make_shared<Impresion>(std::move(datos));
-            if (auto* previa = dialogo->findChild<QPrintPreviewWidget*>())
-                previa->updatePreview();
+            dialogo->setInforme(v.informe);
         });
     }
     return dialogo;
@@ -133,8 +122,7 @@ void ImprimirInformeInfracciones(Oficina& oficina, QWidget* padre) {
         v.informe = std::make_shared<Impresion>(std::move(datos));
         if (!v.dialogo)
             v.dialogo = crearVista(padre);
-        else if (auto* previa = v.dialogo->findChild<QPrintPreviewWidget*>())
-            previa->updatePreview();
+        v.dialogo->setInforme(v.informe);
         v.dialogo->show();
         v.dialogo->raise();
         v.dialogo->activateWindow();
@@ -143,7 +131,7 @@ void ImprimirInformeInfracciones(Oficina& oficina, QWidget* padre) {
     }
 }
 
-QPrintPreviewDialog* VistaPreviaInforme() {
+DialogoVistaPrevia* VistaPreviaInforme() {
     return vista().dialogo;
 }
 

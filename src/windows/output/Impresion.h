@@ -3,7 +3,7 @@
 #include "output/Informe.h"
 
 class Oficina;
-class QPrintPreviewDialog;
+class DialogoVistaPrevia;
 class QWidget;
 
 // True when the records hold at least one infraction (not only separator lines).
@@ -15,6 +15,6 @@ bool HayInfraccionesEnInforme(const DatosInforme& datos);
 void ImprimirInformeInfracciones(Oficina& oficina, QWidget* padre);
 
 // The open preview, or nullptr (tests).
-QPrintPreviewDialog* VistaPreviaInforme();
+DialogoVistaPrevia* VistaPreviaInforme();
 // What the open preview shows (tests); nullptr when none is open.
 const Impresion* InformeEnVistaPrevia();

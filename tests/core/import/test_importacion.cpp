@@ -156,4 +156,46 @@ TEST_F(Importacion, StoresOnlyTheBytesThatWereReadAndDeletesThemRightAfterTheCom
     EXPECT_FALSE(QFile::exists(ruta));
 }
 
+TEST_F(Importacion, ACancelledImportStoresNothingAndKeepsTheFile) {
+    const QString n = QStringLiteral("0900");
+    agregarCliente(n);
+    const QList<QStringList> antes = clientes(n);
+    const qint64 filasAntes = cantidadInfracciones();
+    QByteArray largo = cabecera("0900");
+    for (int i = 0; i < 9000; ++i)
+        largo += registro('3');
+    const QString ruta = escribir(dir.path(), "c.kvd", largo);
+    DatosImportacion d = datos(n);
+    d.ruta = ruta;
+    d.borrar = [](const QString& r) { return QFile::remove(r); };
+    std::vector<qsizetype> avances;
+    d.progreso = [&](qsizetype hechos, qsizetype total) {
+        EXPECT_EQ(total, 9000);
+        avances.push_back(hechos);
+    };
+    // Cancelled in the middle of the rows, and on the last word before the commit.
+    for (const size_t pedido : {1u, 3u}) {
+        avances.clear();
+        d.cancelar = [&] { return avances.size() >= pedido; };
+        const ResultadoImportacion r = importarArchivo(BaseDatosCompartida(), ruta, d);
+        EXPECT_EQ(r.estado, EstadoImportacion::Cancelada) << pedido;
+        EXPECT_FALSE(r.detalle.isEmpty());
+        EXPECT_EQ(avances.size(), pedido);
+        EXPECT_FALSE(BaseDatosCompartida().enTransaccion());
+        EXPECT_EQ(cantidadInfracciones(), filasAntes);
+        EXPECT_EQ(clientes(n), antes);
+        EXPECT_TRUE(ImportacionesCliente(BaseDatosCompartida(), n).empty());
+        EXPECT_TRUE(QFile::exists(ruta));
+    }
+    // Not cancelled: the same file goes in whole, and the progress ends at the total.
+    d.cancelar = [] { return false; };
+    avances.clear();
+    const ResultadoImportacion r = importarArchivo(BaseDatosCompartida(), ruta, d);
+    ASSERT_TRUE(r.ok()) << r.detalle.toStdString();
+    EXPECT_EQ(r.registros, 9000);
+    EXPECT_EQ(avances, (std::vector<qsizetype>{4096, 8192, 9000}));
+    EXPECT_EQ(ImportacionesCliente(BaseDatosCompartida(), n).size(), 1u);
+    EXPECT_FALSE(QFile::exists(ruta));
+}
+
 } // namespace

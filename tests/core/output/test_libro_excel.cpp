@@ -242,3 +242,41 @@ TEST(LibroExcel, UnFalloNoDejaArchivoNiReemplazaElAnterior) {
     }
     EXPECT_TRUE(archivos().isEmpty());
 }
+
+TEST(LibroExcel, CancelarNoDejaArchivoNiReemplazaElAnterior) {
+    const QTemporaryDir dir;
+    const QString ruta = dir.filePath("existente.xlsx");
+    QFile f(ruta);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly) && f.write("anterior") == 8 && f.flush());
+    EntradaLibro e = entradaBase();
+    e.infracciones.assign(10000, {infraccion("01/01/2011", "MIC. DESC.", "")});
+    const auto descriptores = [] {
+        return QDir("/proc/self/fd").entryList(QDir::AllEntries | QDir::NoDotAndDotDot).size();
+    };
+    const qsizetype abiertos = descriptores();
+    // Cancelled in the middle of the rows, and at the last word after them.
+    for (const int pedido : {1, 3}) {
+        std::vector<qsizetype> avances;
+        e.avance = [&](qsizetype hechas, qsizetype total) {
+            EXPECT_EQ(total, 10000);
+            avances.push_back(hechas);
+            return static_cast<int>(avances.size()) < pedido;
+        };
+        const ResultadoLibro r = CrearLibroExcel(e, ruta);
+        EXPECT_TRUE(!r.ok && r.cancelado && !r.error.isEmpty());
+        EXPECT_EQ(avances.size(), static_cast<size_t>(pedido));
+        EXPECT_EQ(QFileInfo(ruta).size(), 8);
+        EXPECT_EQ(QDir(dir.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
+                  QStringList{"existente.xlsx"});
+        EXPECT_EQ(descriptores(), abiertos); // the library's scratch file is closed too
+    }
+    std::vector<qsizetype> avances;
+    e.avance = [&](qsizetype hechas, qsizetype) {
+        avances.push_back(hechas);
+        return true;
+    };
+    const ResultadoLibro r = CrearLibroExcel(e, ruta);
+    EXPECT_TRUE(r.ok && !r.cancelado) << r.error.toStdString();
+    EXPECT_EQ(avances, (std::vector<qsizetype>{4096, 8192, 10000}));
+    EXPECT_GT(QFileInfo(ruta).size(), 8);
+}

@@ -5,6 +5,7 @@
 #include "charts/MapaSemanalVista.h"
 #include "charts/VentanaGrafico.h"
 #include "output/Impresion.h"
+#include "output/VistaPrevia.h"
 #include "platform/Dialogos.h"
 
 #include <QAccessible>
@@ -12,7 +13,6 @@
 #include <QComboBox>
 #include <QFile>
 #include <QPointer>
-#include <QPrintPreviewDialog>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QTemporaryDir>

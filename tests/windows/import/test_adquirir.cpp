@@ -16,6 +16,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QProgressDialog>
 #include <QPushButton>
 #include <QTest>
 #include <QTimeEdit>
@@ -196,6 +197,30 @@ TEST_F(VentanaImportacion, ImportsThroughTheOfficeWithTheWindowLockedUntilItEnds
     const QList<QStringList> filas = infracciones(QStringLiteral("0901"));
     ASSERT_EQ(filas.size(), 5000);
     EXPECT_EQ(filas.first().at(8), "Invitado"); // the session's user, never a box on a screen
+}
+
+TEST_F(VentanaImportacion, CancellingFromTheProgressStoresNothingAndKeepsTheFile) {
+    agregarCliente(QStringLiteral("0902"));
+    const QString ruta = guardar("0902.kvd", archivo("1213", "0902"));
+    mirar();
+    pulsar("0902.kvd");
+    bool visto = false;
+    // Runs from the import's own event processing, before the commit.
+    QTimer::singleShot(0, w, [&] {
+        auto* progreso = w->findChild<QProgressDialog*>(QStringLiteral("Progreso"));
+        ASSERT_NE(progreso, nullptr);
+        visto = progreso->isModal() && !progreso->accessibleName().isEmpty() &&
+                BaseDatosCompartida().enTransaccion();
+        progreso->cancel();
+    });
+    importar();
+    EXPECT_TRUE(visto);
+    aviso(QStringLiteral("Importación cancelada: no se guardó ningún dato. El archivo se conserva."));
+    EXPECT_FALSE(BaseDatosCompartida().enTransaccion());
+    EXPECT_TRUE(infracciones(QStringLiteral("0902")).isEmpty());
+    EXPECT_TRUE(QFile::exists(ruta));
+    EXPECT_TRUE(habilitada()); // open, for another try
+    EXPECT_EQ(w->findChild<QProgressDialog*>(), nullptr);
 }
 
 TEST_F(VentanaImportacion, AnInvalidChangedOrVanishedFileStoresNothingAndIsShownAgain) {

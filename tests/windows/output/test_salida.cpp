@@ -5,6 +5,7 @@
 #include "Oficina.h"
 #include "output/ExportarExcel.h"
 #include "output/Impresion.h"
+#include "output/VistaPrevia.h"
 #include "platform/Dialogos.h"
 #include "store/Sentencias.h"
 #include "store/modVarios.h"
@@ -12,14 +13,15 @@
 #include <QAction>
 #include <QCheckBox>
 #include <QDir>
-#include <QPrintPreviewDialog>
 #include <QPushButton>
+#include <QSpinBox>
 #include <QTemporaryDir>
 #include <QTest>
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <memory>
 
 namespace {
 
@@ -156,11 +158,14 @@ TEST_F(Salida, InformeAvisosYVistaPreviaUnicaNoModalQueGuardaPdf) {
     const auto registros = [] { return InformeEnVistaPrevia()->datos().registros.size(); };
     oficina.establecerRango(QDate(2011, 1, 1), QDate(2011, 12, 31));
     ImprimirInformeInfracciones(oficina, nullptr);
-    QPrintPreviewDialog* vista = VistaPreviaInforme();
+    DialogoVistaPrevia* vista = VistaPreviaInforme();
     ASSERT_NE(vista, nullptr);
     EXPECT_TRUE(vista->isVisible() && !vista->isModal());
     EXPECT_EQ(vista->windowTitle(), "Detalle de Infracciones - Vista Previa");
     EXPECT_EQ(registros(), 5u); // with the separator after the marked one
+    EXPECT_EQ(vista->hojas()->paginas(), 1);
+    vista->grab();
+    EXPECT_EQ(vista->hojas()->paginasPintadas(), 1);
     // "Guardar como PDF": the name gets its extension; an existing file is replaced only on "Sí".
     auto* guardar = vista->findChild<QAction*>("GuardarPdf");
     ASSERT_NE(guardar, nullptr);
@@ -187,6 +192,43 @@ TEST_F(Salida, InformeAvisosYVistaPreviaUnicaNoModalQueGuardaPdf) {
     ImprimirInformeInfracciones(oficina, nullptr);
     EXPECT_EQ(VistaPreviaInforme(), vista);
     EXPECT_EQ(registros(), 4u);
+}
+
+TEST_F(Salida, LaVistaPreviaPintaSoloLasPaginasALaVista) {
+    DatosInforme datos;
+    datos.titulo = "Municipalidad";
+    for (int i = 0; i < 600; ++i)
+        datos.registros.push_back({"28/09/2011", "14:05:30", QString::number(i)});
+    const auto informe = std::make_shared<Impresion>(std::move(datos));
+    DialogoVistaPrevia vista;
+    vista.resize(1100, 760);
+    vista.setInforme(informe);
+    vista.show();
+    vista.grab();
+    HojasVistaPrevia* hojas = vista.hojas();
+    const int paginas =
+        static_cast<int>(informe->maquetar(277 / 25.4 * 1440, 190 / 25.4 * 1440).paginas.size());
+    EXPECT_EQ(hojas->paginas(), paginas);
+    EXPECT_GT(paginas, 20);
+    EXPECT_EQ(hojas->paginaActual(), 1);
+    const int alPrincipio = hojas->paginasPintadas();
+    EXPECT_GE(alPrincipio, 1);
+    EXPECT_LE(alPrincipio, 3);
+    // The page box and the last-page action move the view; only what comes into view is painted.
+    auto* pagina = vista.findChild<QSpinBox*>("Pagina");
+    ASSERT_NE(pagina, nullptr);
+    EXPECT_FALSE(pagina->accessibleName().isEmpty());
+    EXPECT_EQ(pagina->maximum(), paginas);
+    vista.findChild<QAction*>("UltimaPagina")->trigger();
+    vista.grab();
+    EXPECT_EQ(hojas->paginaActual(), paginas);
+    EXPECT_EQ(pagina->value(), paginas);
+    EXPECT_LE(hojas->paginasPintadas(), alPrincipio + 3);
+    pagina->setValue(10);
+    EXPECT_EQ(hojas->paginaActual(), 10);
+    // Esc leaves it.
+    QTest::keyClick(&vista, Qt::Key_Escape);
+    EXPECT_FALSE(vista.isVisible());
 }
 
 } // namespace
