@@ -39,16 +39,6 @@ void quitarConAnexos(const QString& ruta) {
         QFile::remove(ruta + QLatin1String(sufijo));
 }
 
-// Flushes a file (or a directory after a rename) to the disk; best effort.
-void sincronizar(const QString& ruta, bool directorio) {
-    const int fd =
-        ::open(QFile::encodeName(ruta).constData(), directorio ? (O_RDONLY | O_DIRECTORY) : O_RDONLY);
-    if (fd >= 0) {
-        ::fsync(fd);
-        ::close(fd);
-    }
-}
-
 // mid(text, start, length) with 1-based character positions; NULL reads as the empty text so
 // that an empty stored date still shows its separators. Works on the UTF-8 bytes directly:
 // it runs for several columns of every listed row.
@@ -198,6 +188,15 @@ void aplicar(Database& db, const Migracion& m) {
 }
 
 } // namespace
+
+void Sincronizar(const QString& ruta, bool directorio) {
+    const int fd =
+        ::open(QFile::encodeName(ruta).constData(), directorio ? (O_RDONLY | O_DIRECTORY) : O_RDONLY);
+    if (fd >= 0) {
+        ::fsync(fd);
+        ::close(fd);
+    }
+}
 
 QString RutaBaseNueva(const QString& ruta) {
     return ruta + QStringLiteral(".nueva");
@@ -419,7 +418,7 @@ void Database::crearNueva(const QString& ruta, const QByteArray& clave) {
         quitarConAnexos(nueva);
         throw;
     }
-    sincronizar(nueva, false);
+    Sincronizar(nueva, false);
     // The journal of an emptied file would be taken as hot for the new one and "rolled back" into it.
     if (QFileInfo(ruta).size() == 0)
         quitarConAnexos(ruta);
@@ -431,7 +430,7 @@ void Database::crearNueva(const QString& ruta, const QByteArray& clave) {
         quitarConAnexos(nueva);
         throw ErrorBD(contexto + QLatin1Char(' ') + DescripcionErrorArchivo(archivo.error(), err), detalle);
     }
-    sincronizar(QFileInfo(ruta).absolutePath(), true);
+    Sincronizar(QFileInfo(ruta).absolutePath(), true);
 }
 
 void Database::abrirServidor(const QString& conninfo, const QString& contrasena) {

@@ -39,6 +39,9 @@ QString DescripcionErrorArchivo(QFileDevice::FileError error, int errnoSistema =
 // at open; newer ones are refused untouched.
 inline constexpr int kVersionEsquema = 3;
 
+// Flushes a file (or a directory after a rename) to the disk; best effort.
+void Sincronizar(const QString& ruta, bool directorio);
+
 // Where a new database is built before it is moved into place.
 QString RutaBaseNueva(const QString& ruta);
 

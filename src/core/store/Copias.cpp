@@ -39,15 +39,6 @@ struct Conexion {
     }
 };
 
-void sincronizar(const QString& ruta, bool directorio) {
-    const int fd =
-        ::open(QFile::encodeName(ruta).constData(), directorio ? (O_RDONLY | O_DIRECTORY) : O_RDONLY);
-    if (fd >= 0) {
-        ::fsync(fd);
-        ::close(fd);
-    }
-}
-
 void quitarConAnexos(const QString& ruta) {
     for (const char* sufijo : {"", "-journal", "-wal", "-shm"})
         QFile::remove(ruta + QLatin1String(sufijo));
@@ -211,7 +202,7 @@ void copiarBytes(const QString& de, const QString& a, const QString& contexto) {
     if (origen.error() != QFileDevice::NoError || !destino.commit())
         throw ErrorBD(contexto + QLatin1Char(' ') + DescripcionErrorArchivo(destino.error()),
                       QStringLiteral("%1: %2").arg(nativa(a), destino.errorString()));
-    sincronizar(a, false);
+    Sincronizar(a, false);
 }
 
 // The day of a daily copy's name; invalid for any other name.
@@ -346,7 +337,7 @@ void CopiarBase(const QString& origen, const QString& municipio, const QString& 
         quitarConAnexos(temporal);
         throw;
     }
-    sincronizar(temporal, false);
+    Sincronizar(temporal, false);
     const Integridad verificacion = VerificarArchivoBase(temporal, clave);
     if (!verificacion.correcta) {
         quitarConAnexos(temporal);
@@ -366,7 +357,7 @@ void CopiarBase(const QString& origen, const QString& municipio, const QString& 
         quitarConAnexos(temporal);
         throw errorArchivo(contexto, destino, err);
     }
-    sincronizar(carpeta, true);
+    Sincronizar(carpeta, true);
 }
 
 QString NombreCopiaDiaria(const QDate& dia) {
@@ -482,6 +473,6 @@ QString RestaurarCopia(const QString& copia, const QString& rutaBase, const QStr
     }
     if (QFileInfo::exists(municipioNuevo))
         renombrar(municipioNuevo, rutaMunicipio);
-    sincronizar(QFileInfo(rutaBase).absolutePath(), true);
+    Sincronizar(QFileInfo(rutaBase).absolutePath(), true);
     return guardada;
 }
