@@ -127,7 +127,9 @@ TEST(AnchoColumnas, MedicionAcotadaDaLosAnchosDeMedirCadaCelda) {
         origen.push_back(i);
     }
     GridModel p;
-    p.bind(g.rowTexts(0), parte);
+    // The header row holds only the cells written to it: the three columns are named here.
+    p.bind({QString(), QStringLiteral("Cabecera muy larga"), QString()}, parte);
+    ASSERT_EQ(p.cols(), 3);
     EXPECT_EQ(AnchosColumnasTwips(p, fuente, -1, estimacion, origen), AnchosColumnasTwipsCompleto(p, fuente));
     EXPECT_LT(AnchosColumnasTwips(p, fuente, -1, estimacion, origen)[2], AnchosColumnasTwips(g, fuente)[2]);
 }
