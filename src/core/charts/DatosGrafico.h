@@ -19,7 +19,7 @@
 // A row's date and time as milliseconds of wall-clock time read as UTC: rows are local times
 // written by the device, and reading them as UTC keeps them free of daylight-saving gaps.
 qint64 MsDeFechaHora(const QDate& fecha, const QTime& hora);
-QDateTime FechaHoraDeMs(qint64 ms); // back to the wall-clock date and time (UTC spec)
+QDateTime FechaHoraDeMs(qint64 ms); // back to the wall-clock date and time, read as UTC
 
 struct PuntoNivel {
     qint64 ms = 0;

@@ -335,6 +335,21 @@ void Impresion::comprobarResolucion(const QPainter& p) const {
     dpiCeldas_ = dpi;
 }
 
+namespace {
+
+// A text laid out as the painter's drawText() would lay it out: its font, direction, cache.
+void prepararDisposicion(QTextLayout& d, const QString& texto, const QPainter& p) {
+    d.setText(texto);
+    d.setFont(p.font());
+    d.setCacheEnabled(true);
+    QTextOption opcion;
+    opcion.setTextDirection(p.layoutDirection());
+    opcion.setAlignment(Qt::AlignLeft);
+    d.setTextOption(opcion);
+}
+
+} // namespace
+
 void Impresion::dibujarCabeceraPagina(QPainter& p, int y) const {
     p.setPen(pluma(kLineaGruesa));
     p.setBrush(Qt::NoBrush);
@@ -354,13 +369,7 @@ void Impresion::dibujarCabeceraPagina(QPainter& p, int y) const {
         if (!titulo) {
             auto t = std::make_shared<Titulo>();
             QTextLayout& d = t->disposicion;
-            d.setText(QString::fromUtf8(kColumnas[c].titulo));
-            d.setFont(p.font());
-            d.setCacheEnabled(true);
-            QTextOption opcion;
-            opcion.setTextDirection(p.layoutDirection());
-            opcion.setAlignment(Qt::AlignLeft);
-            d.setTextOption(opcion);
+            prepararDisposicion(d, QString::fromUtf8(kColumnas[c].titulo), p);
             const qreal interlineado = QFontMetricsF(p.font()).leading();
             qreal alto = -interlineado;
             d.beginLayout();
@@ -439,13 +448,7 @@ void Impresion::dibujarDetalle(QPainter& p, int y, const RegistroInforme& regist
                 celdas.clear();
             auto celda = std::make_unique<CeldaDetalle>();
             QTextLayout& d = celda->disposicion;
-            d.setText(mostrado);
-            d.setFont(p.font());
-            d.setCacheEnabled(true);
-            QTextOption opcion;
-            opcion.setTextDirection(p.layoutDirection());
-            opcion.setAlignment(Qt::AlignLeft);
-            d.setTextOption(opcion);
+            prepararDisposicion(d, mostrado, p);
             d.beginLayout();
             QTextLine linea = d.createLine();
             linea.setLineWidth(0x01000000);

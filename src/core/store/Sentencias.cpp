@@ -74,25 +74,22 @@ int columnaListaBusqueda(const QString& columnaCombo) {
     return i < 0 ? -1 : columnas[i];
 }
 
+// The view's 18 columns and the import log id, as both infraction queries read them.
+static QString selectInfracciones() {
+    return QStringLiteral("SELECT id,NumeroCliente,") + fecha("FechaInfraccion") + QLatin1Char(',') +
+           hora("HoraInfraccion") +
+           QStringLiteral(",NiveldB,Microfono,Estado,TensionLinea,PorcentajeCompresion,"
+                          "Inspector,Maxdb,dbaten,excesos,caldb,segpenal,nivelconsola,"
+                          "nivelruido,contadorinf,IdImportacion FROM Infracciones ");
+}
+
 Consulta infraccionesCliente(const QString& numeroCliente) {
-    static const QString sql =
-        QStringLiteral("SELECT id,NumeroCliente,") + fecha("FechaInfraccion") + QLatin1Char(',') +
-        hora("HoraInfraccion") +
-        QStringLiteral(",NiveldB,Microfono,Estado,TensionLinea,PorcentajeCompresion,"
-                       "Inspector,Maxdb,dbaten,excesos,caldb,segpenal,nivelconsola,"
-                       "nivelruido,contadorinf,IdImportacion FROM Infracciones WHERE NumeroCliente = ? "
-                       "ORDER BY id");
+    static const QString sql = selectInfracciones() + QStringLiteral("WHERE NumeroCliente = ? ORDER BY id");
     return {sql, {numeroCliente}};
 }
 
 Consulta infraccionesImportacion(qint64 idImportacion) {
-    static const QString sql =
-        QStringLiteral("SELECT id,NumeroCliente,") + fecha("FechaInfraccion") + QLatin1Char(',') +
-        hora("HoraInfraccion") +
-        QStringLiteral(",NiveldB,Microfono,Estado,TensionLinea,PorcentajeCompresion,"
-                       "Inspector,Maxdb,dbaten,excesos,caldb,segpenal,nivelconsola,"
-                       "nivelruido,contadorinf,IdImportacion FROM Infracciones WHERE IdImportacion = ? "
-                       "ORDER BY id");
+    static const QString sql = selectInfracciones() + QStringLiteral("WHERE IdImportacion = ? ORDER BY id");
     return {sql, {idImportacion}};
 }
 
