@@ -55,12 +55,13 @@ Oficina& oficina() {
 
 // Every row touched once: its date and level texts read, nothing parsed.
 void EscaneoDesnudo(benchmark::State& state) {
-    const std::vector<FilaInfraccion>& filas = oficina().infracciones();
+    const FilasInfraccion& filas = oficina().infracciones();
     for (auto _ : state) {
         qint64 largo = 0;
-        for (const FilaInfraccion& f : filas)
-            if (!f.separador())
-                largo += f.celdas[ColInfraccion::Fecha].size() + f.celdas[ColInfraccion::NivelDb].size();
+        for (std::size_t i = 0; i < filas.size(); ++i)
+            if (!filas.separador(i))
+                largo +=
+                    filas.utf8(i, ColInfraccion::Fecha).size() + filas.utf8(i, ColInfraccion::NivelDb).size();
         benchmark::DoNotOptimize(largo);
     }
     state.counters["filas"] = static_cast<double>(filas.size());

@@ -44,6 +44,19 @@ std::vector<QStringList> leerPorSlot3(const Consulta& consulta) {
     return filas;
 }
 
+// The same for infraction rows, read straight into their compact form.
+FilasInfraccion leerFilasPorSlot3(const Consulta& consulta) {
+    AbrirConexion3();
+    try {
+        FilasInfraccion filas = FilasInfraccion::Leer(Conexion3.db(), consulta);
+        CerrarConexion3();
+        return filas;
+    } catch (...) {
+        CerrarConexion3();
+        throw;
+    }
+}
+
 } // namespace
 
 void TextoBuscable(const QString& texto, std::vector<char16_t>& destino) {
@@ -51,71 +64,6 @@ void TextoBuscable(const QString& texto, std::vector<char16_t>& destino) {
     const qsizetype nul = texto.indexOf(QChar(u'\0'));
     const QString plegado = (nul < 0 ? texto : texto.left(nul)).toCaseFolded();
     destino.insert(destino.end(), plegado.utf16(), plegado.utf16() + plegado.size());
-}
-
-bool ContadorMarcado(const QString& ci) {
-    return ci.contains(QLatin1Char('.'));
-}
-
-std::vector<FilaInfraccion> FilasConSeparadores(std::vector<QStringList> registros) {
-    std::vector<FilaInfraccion> filas;
-    filas.reserve(registros.size() + registros.size() / 8);
-    for (QStringList& r : registros) {
-        qint64 importacion = 0;
-        if (r.size() > ColInfraccion::Importacion) {
-            importacion = r.at(ColInfraccion::Importacion).toLongLong();
-            r.resize(ColInfraccion::Cantidad);
-        }
-        const bool marcada = ContadorMarcado(r.value(ColInfraccion::CI));
-        if (marcada)
-            r[ColInfraccion::CI].remove(QLatin1Char('.'));
-        filas.push_back({std::move(r), false, importacion});
-        if (marcada)
-            filas.push_back({QStringList(), false});
-    }
-    return filas;
-}
-
-ProcedenciaFilas ProcedenciaDe(const std::vector<FilaInfraccion>& filas) {
-    ProcedenciaFilas p;
-    for (const FilaInfraccion& f : filas) {
-        if (f.oculta || f.separador())
-            continue;
-        if (f.importacion == 0)
-            ++p.anteriores;
-        else if (p.importaciones.empty() || p.importaciones.back() != f.importacion)
-            p.importaciones.push_back(f.importacion);
-    }
-    std::sort(p.importaciones.begin(), p.importaciones.end());
-    p.importaciones.erase(std::unique(p.importaciones.begin(), p.importaciones.end()), p.importaciones.end());
-    return p;
-}
-
-int FiltrarPorFechas(std::vector<FilaInfraccion>& filas, const QDate& inicio, const QDate& fin) {
-    int ilegibles = 0;
-    const qint64 desde = inicio.toJulianDay();
-    const qint64 hasta = fin.toJulianDay();
-    for (FilaInfraccion& f : filas) {
-        if (f.dia == FilaInfraccion::kSinLeer) {
-            const QString& texto =
-                f.celdas.size() > ColInfraccion::Fecha ? f.celdas.at(ColInfraccion::Fecha) : QString();
-            if (texto.isEmpty()) {
-                f.dia = FilaInfraccion::kSinFecha;
-            } else {
-                const std::optional<QDate> fecha = LeerFechaDMA(texto);
-                f.dia = fecha ? fecha->toJulianDay() : FilaInfraccion::kIlegible;
-            }
-        }
-        if (f.dia == FilaInfraccion::kSinFecha)
-            continue;
-        if (f.dia == FilaInfraccion::kIlegible) {
-            ++ilegibles;
-            f.oculta = false;
-            continue;
-        }
-        f.oculta = !(desde <= f.dia && f.dia <= hasta);
-    }
-    return ilegibles;
 }
 
 QString RellenarCero(const QString& numero) {
@@ -387,7 +335,7 @@ void Oficina::cargarOVaciar() {
         cargarSeleccionado();
     } catch (...) {
         seleccionado_.reset();
-        infracciones_.clear();
+        infracciones_ = FilasInfraccion();
         bandas_.clear();
         Q_EMIT seleccionCambiada();
         throw;
@@ -398,8 +346,7 @@ void Oficina::cargarSeleccionado() {
     // Let the previous client's rows go first, here and in the views: a big client would
     // otherwise be held twice while the next one is read.
     Q_EMIT infraccionesPorCambiar();
-    infracciones_.clear();
-    infracciones_.shrink_to_fit();
+    infracciones_ = FilasInfraccion();
     bandas_.clear();
     ilegibles_ = 0;
     versionSeleccionado_ = -1;
@@ -407,17 +354,17 @@ void Oficina::cargarSeleccionado() {
         return;
     const std::vector<QStringList> version = leerPorSlot3(Sentencias::versionCliente(seleccionado_->id));
     versionSeleccionado_ = version.empty() ? -1 : version.front().value(0).toLongLong();
-    infracciones_ = FilasConSeparadores(leerPorSlot3(Sentencias::infraccionesCliente(seleccionado_->numero)));
+    infracciones_ = leerFilasPorSlot3(Sentencias::infraccionesCliente(seleccionado_->numero));
     const std::vector<QStringList> bandas = leerPorSlot3(Sentencias::bandasCliente(seleccionado_->numero));
     if (!bandas.empty())
         bandas_ = bandas.front();
-    ilegibles_ = FiltrarPorFechas(infracciones_, inicio_, fin_);
+    ilegibles_ = infracciones_.filtrarPorFechas(inicio_, fin_);
 }
 
 int Oficina::establecerRango(const QDate& inicio, const QDate& fin) {
     inicio_ = inicio > fin ? fin : inicio;
     fin_ = fin;
-    ilegibles_ = FiltrarPorFechas(infracciones_, inicio_, fin_);
+    ilegibles_ = infracciones_.filtrarPorFechas(inicio_, fin_);
     Q_EMIT rangoCambiado();
     return ilegibles_;
 }
@@ -494,8 +441,9 @@ EntradaLibro Oficina::entradaLibro(const std::array<bool, 23>& opciones) const {
     e.bandas = bandas_;
     const QStringList separador(ColInfraccion::Cantidad, QString());
     e.infracciones.reserve(infracciones_.size());
-    for (const FilaInfraccion& f : infracciones_)
-        e.infracciones.push_back({f.separador() ? separador : f.celdas, f.oculta});
+    for (std::size_t i = 0; i < infracciones_.size(); ++i)
+        e.infracciones.push_back(
+            {infracciones_.separador(i) ? separador : infracciones_.celdas(i), infracciones_.oculta(i)});
     const ProcedenciaFilas p = ProcedenciaDe(infracciones_);
     e.importaciones = ImportacionesPorId(BaseDatosCompartida(), p.importaciones);
     e.anteriores = p.anteriores;
@@ -512,12 +460,12 @@ DatosInforme Oficina::datosInforme() const {
     d.local = c.nombreLocal;
     d.direccionLocal =
         DireccionLocalInforme(c.direccionLocal, c.localidadLocal, c.partidoLocal, c.provinciaLocal);
-    for (const FilaInfraccion& f : infracciones_) {
-        if (f.oculta)
+    for (std::size_t i = 0; i < infracciones_.size(); ++i) {
+        if (infracciones_.oculta(i))
             continue;
         RegistroInforme r;
         for (int col = 0; col < 16; ++col)
-            r[static_cast<size_t>(col)] = f.celdas.value(col + 2);
+            r[static_cast<size_t>(col)] = infracciones_.texto(i, col + 2);
         d.registros.push_back(std::move(r));
     }
     const ProcedenciaFilas p = ProcedenciaDe(infracciones_);
@@ -546,15 +494,12 @@ Original Oficina::originalImportacion(const ImportacionRegistrada& importacion) 
     return LeerOriginal(BaseDatosCompartida(), importacion);
 }
 
-std::vector<FilaInfraccion> Oficina::infraccionesDeImportacion(qint64 id) const {
+FilasInfraccion Oficina::infraccionesDeImportacion(qint64 id) const {
     if (!seleccionado_)
         return {};
-    std::vector<FilaInfraccion> filas =
-        FilasConSeparadores(leerPorSlot3(Sentencias::infraccionesImportacion(id)));
+    FilasInfraccion filas = leerFilasPorSlot3(Sentencias::infraccionesImportacion(id));
     // Only the selected client's: a log id never shows another client's rows.
-    std::erase_if(filas, [&](const FilaInfraccion& f) {
-        return !f.separador() && f.celdas.value(ColInfraccion::Equipo) != seleccionado_->numero;
-    });
+    filas.conservarCliente(seleccionado_->numero);
     return filas;
 }
 

@@ -2,6 +2,7 @@
 
 #include "clients/ArchivoMunicipio.h"
 #include "clients/Cliente.h"
+#include "clients/FilasInfraccion.h"
 #include "import/Importacion.h"
 #include "output/Informe.h"
 #include "output/LibroExcel.h"
@@ -17,37 +18,6 @@
 
 class Database;
 
-// Columns of an infraction row as the statements read them (ascending id first).
-namespace ColInfraccion {
-constexpr int Id = 0;
-constexpr int Equipo = 1;
-constexpr int Fecha = 2;
-constexpr int Hora = 3;
-constexpr int NivelDb = 4;
-constexpr int Estatus = 5;
-constexpr int Inspector = 9;
-constexpr int MaxDb = 10;
-constexpr int CI = 17;
-constexpr int Cantidad = 18;
-constexpr int Importacion = 18; // read with the row, kept apart from the cells
-} // namespace ColInfraccion
-
-// One row of the infraction view: a stored infraction, or an empty separator below a row the
-// device marked as the end of a group. Rows outside the date range are kept, hidden, so the
-// workbook can still list them when asked.
-struct FilaInfraccion {
-    QStringList celdas; // empty for a separator
-    bool oculta = false;
-    qint64 importacion = 0; // its import's log row; 0 for rows stored before the log
-    // The date text read once (Julian day), so a new range compares numbers: kSinLeer until
-    // FiltrarPorFechas first sees the row, kSinFecha for an empty text, kIlegible.
-    qint64 dia = kSinLeer;
-    static constexpr qint64 kSinLeer = -1;
-    static constexpr qint64 kSinFecha = -2;
-    static constexpr qint64 kIlegible = -3;
-    bool separador() const { return celdas.isEmpty(); }
-};
-
 // The band boxes of the selected client.
 struct TextosBandas {
     std::array<QString, 3> activacion;
@@ -59,24 +29,6 @@ struct TextosBandas {
 // point (what Qt::CaseInsensitive compares), so a plain containment gives contiene()'s answer.
 void TextoBuscable(const QString& texto, std::vector<char16_t>& destino);
 
-// Whether a "CI" text carries the device's group mark. Any dot counts, the one of "BLOQ."
-// included: stored files and users already read the view this way.
-bool ContadorMarcado(const QString& ci);
-// The view's rows from the stored ones: marks removed, a separator below each marked row, the
-// log id (a 19th column, when read) moved out of the cells.
-std::vector<FilaInfraccion> FilasConSeparadores(std::vector<QStringList> registros);
-// The imports behind the shown rows (hidden ones and separators left out), and how many shown
-// rows are older than the log.
-struct ProcedenciaFilas {
-    std::vector<qint64> importaciones; // ascending
-    qsizetype anteriores = 0;
-};
-ProcedenciaFilas ProcedenciaDe(const std::vector<FilaInfraccion>& filas);
-
-// Hides the rows dated outside [inicio, fin]; separators and rows without a readable date keep
-// showing. Returns how many date texts could not be read. Each row's date is read once and kept
-// in the row.
-int FiltrarPorFechas(std::vector<FilaInfraccion>& filas, const QDate& inicio, const QDate& fin);
 // Band boxes: a number below 10 gets a leading "0" in front of its unchanged text.
 QString RellenarCero(const QString& numero);
 // The nine band texts from the client's band row (22 columns); all empty when the client has no
@@ -156,7 +108,7 @@ public:
     int fechasIlegibles() const { return ilegibles_; }
 
     // --- The selected client's infractions and bands ---
-    const std::vector<FilaInfraccion>& infracciones() const { return infracciones_; }
+    const FilasInfraccion& infracciones() const { return infracciones_; }
     const QStringList& filaBandas() const { return bandas_; } // 22 columns, empty without a row
     TextosBandas textosBandas() const { return CalcularTextosBandas(bandas_); }
 
@@ -189,7 +141,7 @@ public:
     // The kept bytes of an import, only when they are the logged ones. Throws ErrorBD.
     Original originalImportacion(const ImportacionRegistrada& importacion) const;
     // The rows one import of the selected client stored, as the infraction view shows them.
-    std::vector<FilaInfraccion> infraccionesDeImportacion(qint64 id) const;
+    FilasInfraccion infraccionesDeImportacion(qint64 id) const;
     qint64 registrosDeImportacion(qint64 id) const;
     // Deletes an import of the selected client with its rows and bytes (administrator only),
     // then reads the client's rows again. Returns the rows deleted. Throws ErrorBD.
@@ -254,7 +206,7 @@ private:
     std::optional<Cliente> seleccionado_;
     QDate inicio_{2011, 1, 1};
     QDate fin_ = QDate::currentDate();
-    std::vector<FilaInfraccion> infracciones_;
+    FilasInfraccion infracciones_;
     QStringList bandas_;
     int ilegibles_ = 0;
     qint64 versionSeleccionado_ = -1;

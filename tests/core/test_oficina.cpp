@@ -45,9 +45,10 @@ void agregarInfraccion(const QString& numero, const QString& fecha, const QStrin
 
 QStringList fechas(const Oficina& o) {
     QStringList r;
-    for (const FilaInfraccion& f : o.infracciones())
-        if (!f.oculta)
-            r << (f.separador() ? QStringLiteral("-") : f.celdas.value(ColInfraccion::Fecha));
+    const FilasInfraccion& f = o.infracciones();
+    for (std::size_t i = 0; i < f.size(); ++i)
+        if (!f.oculta(i))
+            r << (f.separador(i) ? QStringLiteral("-") : f.texto(i, ColInfraccion::Fecha));
     return r;
 }
 
@@ -168,8 +169,8 @@ TEST_F(OficinaTest, FilasDeInfraccionesConSeparadoresRangoYBandas) {
     // separator below; a status-less row stays.
     EXPECT_EQ(fechas(oficina),
               QStringList({"28/02/2011", "01/03/2011", "-", "15/03/2011", "-", "01/04/2011"}));
-    EXPECT_EQ(oficina.infracciones()[1].celdas.value(ColInfraccion::CI), QStringLiteral("1"));
-    EXPECT_EQ(oficina.infracciones()[3].celdas.value(ColInfraccion::CI), QStringLiteral("BLOQ"));
+    EXPECT_EQ(oficina.infracciones().texto(1, ColInfraccion::CI), QStringLiteral("1"));
+    EXPECT_EQ(oficina.infracciones().texto(3, ColInfraccion::CI), QStringLiteral("BLOQ"));
 
     QSignalSpy rango(&oficina, &Oficina::rangoCambiado);
     EXPECT_EQ(oficina.establecerRango(QDate(2011, 3, 1), QDate(2011, 3, 31)), 0);
@@ -239,15 +240,15 @@ TEST_F(OficinaTest, ImportarSellaElUsuarioDeLaSesionYRefrescaElClienteSelecciona
     EXPECT_TRUE(oficina.importar(archivo, datos).ok());
     EXPECT_EQ(oficina.idSeleccionado(), id);
     ASSERT_EQ(oficina.infracciones().size(), 2u);
-    for (const FilaInfraccion& f : oficina.infracciones())
-        EXPECT_EQ(f.celdas.value(ColInfraccion::Inspector), QStringLiteral("Invitado"));
+    for (std::size_t i = 0; i < oficina.infracciones().size(); ++i)
+        EXPECT_EQ(oficina.infracciones().texto(i, ColInfraccion::Inspector), QStringLiteral("Invitado"));
     EXPECT_EQ(oficina.clienteSeleccionado()->ultimaInspeccionFecha, QStringLiteral("28/09/2011"));
 
     // The log names the session's user too, and the rows point to it.
     const std::vector<ImportacionRegistrada> historial = oficina.historialSeleccionado();
     ASSERT_EQ(historial.size(), 1u);
     EXPECT_EQ(historial.front().usuario, QStringLiteral("Invitado"));
-    EXPECT_EQ(oficina.infracciones().front().importacion, historial.front().id);
+    EXPECT_EQ(oficina.infracciones().importacion(0), historial.front().id);
     EXPECT_EQ(oficina.entradaLibro({}).importaciones.size(), 1u);
     EXPECT_EQ(oficina.infraccionesDeImportacion(historial.front().id).size(), 2u);
     EXPECT_EQ(oficina.importacionesDeArchivo(archivo.datos).size(), 1u);

@@ -14,23 +14,35 @@ namespace {
 constexpr qint64 kMsDia = 86400000;
 
 // Status index of a text; the statuses of one client are few, and rows come in runs.
-quint16 indiceEstatus(QStringList& estatus, const QString& texto, int& ultimo) {
-    if (ultimo >= 0 && estatus.at(ultimo) == texto)
-        return static_cast<quint16>(ultimo);
-    auto i = estatus.indexOf(texto);
-    if (i < 0) {
-        estatus << texto;
-        i = estatus.size() - 1;
+class IndiceEstatus {
+public:
+    explicit IndiceEstatus(QStringList& estatus) : estatus_(estatus) {}
+    quint16 indice(QByteArrayView texto) {
+        if (ultimo_ >= 0 && utf8_[static_cast<std::size_t>(ultimo_)] == texto)
+            return static_cast<quint16>(ultimo_);
+        auto i = std::find(utf8_.begin(), utf8_.end(), texto);
+        if (i == utf8_.end()) {
+            utf8_.emplace_back(texto.toByteArray());
+            estatus_ << QString::fromUtf8(texto);
+            i = utf8_.end() - 1;
+        }
+        ultimo_ = static_cast<int>(i - utf8_.begin());
+        return static_cast<quint16>(ultimo_);
     }
-    ultimo = static_cast<int>(i);
-    return static_cast<quint16>(i);
-}
+
+private:
+    QStringList& estatus_;
+    std::vector<QByteArray> utf8_;
+    int ultimo_ = -1;
+};
 
 // Rows of one client share few dates: the last one read is kept.
 class LectorFechas {
 public:
-    const std::optional<QDate>& leer(const QString& texto) {
-        if (texto != texto_) {
+    // The view must outlive the next call (the rows' texts do).
+    const std::optional<QDate>& leer(QByteArrayView texto) {
+        if (!leido_ || texto != texto_) {
+            leido_ = true;
             texto_ = texto;
             fecha_ = LeerFechaDMA(texto);
         }
@@ -38,18 +50,19 @@ public:
     }
 
 private:
-    QString texto_;
+    bool leido_ = false;
+    QByteArrayView texto_;
     std::optional<QDate> fecha_;
 };
 
-std::optional<float> leerNumero(const QString& texto) {
+std::optional<float> leerNumero(QByteArrayView texto) {
     // Levels are whole numbers ("095"): read them directly, the general parser only otherwise.
     int v = 0, digitos = 0;
-    for (const QChar c : texto) {
-        if (c >= QLatin1Char('0') && c <= QLatin1Char('9') && digitos < 6) {
-            v = v * 10 + (c.unicode() - '0');
+    for (const char c : texto) {
+        if (c >= '0' && c <= '9' && digitos < 6) {
+            v = v * 10 + (c - '0');
             ++digitos;
-        } else if (c != QLatin1Char(' ') || digitos > 0) {
+        } else if (c != ' ' || digitos > 0) {
             digitos = -1;
             break;
         }
@@ -57,7 +70,7 @@ std::optional<float> leerNumero(const QString& texto) {
     if (digitos > 0)
         return static_cast<float>(v);
     bool ok = false;
-    const float f = texto.trimmed().toFloat(&ok);
+    const float f = QString::fromUtf8(texto).trimmed().toFloat(&ok);
     if (!ok || !std::isfinite(f))
         return std::nullopt;
     return f;
@@ -75,26 +88,25 @@ QDateTime FechaHoraDeMs(qint64 ms) {
                      QTime::fromMSecsSinceStartOfDay(static_cast<int>(ms - dia * kMsDia)), Qt::UTC);
 }
 
-SerieNiveles SerieDeFilas(const std::vector<FilaInfraccion>& filas, const QDate& inicio, const QDate& fin) {
+SerieNiveles SerieDeFilas(const FilasInfraccion& filas, const QDate& inicio, const QDate& fin) {
     SerieNiveles s;
     s.inicio = inicio;
     s.fin = fin;
     s.puntos.reserve(filas.size());
     LectorFechas fechas;
     float maximo = std::numeric_limits<float>::quiet_NaN();
-    int ultimoEstatus = -1;
+    IndiceEstatus estatus(s.estatus);
     for (std::size_t i = 0; i < filas.size(); ++i) {
-        const QStringList& c = filas[i].celdas;
-        if (c.isEmpty())
+        if (filas.separador(i))
             continue;
         // The limit in force carries over rows outside the range too.
-        if (const std::optional<float> m = leerNumero(c.value(ColInfraccion::MaxDb)))
+        if (const std::optional<float> m = leerNumero(filas.utf8(i, ColInfraccion::MaxDb)))
             maximo = *m;
-        const std::optional<QDate>& fecha = fechas.leer(c.value(ColInfraccion::Fecha));
+        const std::optional<QDate>& fecha = fechas.leer(filas.utf8(i, ColInfraccion::Fecha));
         if (fecha && (*fecha < inicio || *fecha > fin))
             continue;
-        const std::optional<QTime> hora = LeerHoraHMS(c.value(ColInfraccion::Hora));
-        const std::optional<float> nivel = leerNumero(c.value(ColInfraccion::NivelDb));
+        const std::optional<QTime> hora = LeerHoraHMS(filas.utf8(i, ColInfraccion::Hora));
+        const std::optional<float> nivel = leerNumero(filas.utf8(i, ColInfraccion::NivelDb));
         if (!fecha || !hora || !nivel) {
             ++s.ilegibles;
             continue;
@@ -103,7 +115,7 @@ SerieNiveles SerieDeFilas(const std::vector<FilaInfraccion>& filas, const QDate&
         p.ms = MsDeFechaHora(*fecha, *hora);
         p.nivel = *nivel;
         p.maximo = maximo;
-        p.estatus = indiceEstatus(s.estatus, c.value(ColInfraccion::Estatus), ultimoEstatus);
+        p.estatus = estatus.indice(filas.utf8(i, ColInfraccion::Estatus));
         p.fila = static_cast<std::uint32_t>(i);
         s.puntos.push_back(p);
     }
@@ -210,23 +222,22 @@ int MapaSemanal::maximoCelda() const {
     return m;
 }
 
-MapaSemanal ContarSemanaHora(const std::vector<FilaInfraccion>& filas, const QDate& inicio,
-                             const QDate& fin) {
+MapaSemanal ContarSemanaHora(const FilasInfraccion& filas, const QDate& inicio, const QDate& fin) {
     MapaSemanal mapa;
     LectorFechas fechas;
-    int ultimoEstatus = -1;
-    for (const FilaInfraccion& f : filas) {
-        if (f.celdas.isEmpty())
+    IndiceEstatus estatus(mapa.estatus);
+    for (std::size_t i = 0; i < filas.size(); ++i) {
+        if (filas.separador(i))
             continue;
-        const std::optional<QDate>& fecha = fechas.leer(f.celdas.value(ColInfraccion::Fecha));
+        const std::optional<QDate>& fecha = fechas.leer(filas.utf8(i, ColInfraccion::Fecha));
         if (!fecha || *fecha < inicio || *fecha > fin)
             continue;
-        const std::optional<QTime> hora = LeerHoraHMS(f.celdas.value(ColInfraccion::Hora));
+        const std::optional<QTime> hora = LeerHoraHMS(filas.utf8(i, ColInfraccion::Hora));
         if (!hora)
             continue;
         const auto dia = static_cast<std::size_t>(fecha->dayOfWeek() - 1);
         const auto h = static_cast<std::size_t>(hora->hour());
-        const quint16 e = indiceEstatus(mapa.estatus, f.celdas.value(ColInfraccion::Estatus), ultimoEstatus);
+        const quint16 e = estatus.indice(filas.utf8(i, ColInfraccion::Estatus));
         if (e >= mapa.porEstatus.size())
             mapa.porEstatus.resize(e + 1u);
         ++mapa.total[dia][h];
@@ -255,8 +266,8 @@ QString DescribirSerie(const SerieNiveles& serie) {
     return texto;
 }
 
-bool HayFilasInfraccion(const std::vector<FilaInfraccion>& filas) {
-    return std::any_of(filas.begin(), filas.end(), [](const FilaInfraccion& f) { return !f.separador(); });
+bool HayFilasInfraccion(const FilasInfraccion& filas) {
+    return filas.hayRegistros();
 }
 
 const QStringList& DiasSemana() {

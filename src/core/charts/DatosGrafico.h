@@ -42,7 +42,7 @@ struct SerieNiveles {
 
 // Rows dated inside [inicio, fin] (both days whole); separators and unreadable rows are left out.
 // The maximum of a row whose "Max. dB" cannot be read is the last one read before it.
-SerieNiveles SerieDeFilas(const std::vector<FilaInfraccion>& filas, const QDate& inicio, const QDate& fin);
+SerieNiveles SerieDeFilas(const FilasInfraccion& filas, const QDate& inicio, const QDate& fin);
 
 // The permitted maximum as a step line: a vertex where it starts, two where it changes (old value
 // then new value at the first row with the new one), one at the last point.
@@ -73,14 +73,14 @@ struct MapaSemanal {
 };
 
 // Counts the rows dated inside [inicio, fin] with a readable date and time.
-MapaSemanal ContarSemanaHora(const std::vector<FilaInfraccion>& filas, const QDate& inicio, const QDate& fin);
+MapaSemanal ContarSemanaHora(const FilasInfraccion& filas, const QDate& inicio, const QDate& fin);
 
 // The text alternative of the level chart: period, number of points, maximum level and how
 // many points exceed the permitted maximum.
 QString DescribirSerie(const SerieNiveles& serie);
 
 // Whether the rows hold at least one infraction (not only separators).
-bool HayFilasInfraccion(const std::vector<FilaInfraccion>& filas);
+bool HayFilasInfraccion(const FilasInfraccion& filas);
 
 // Weekday names for the map's rows, Monday first.
 const QStringList& DiasSemana();

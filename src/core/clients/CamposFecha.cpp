@@ -11,7 +11,44 @@ int digitos(const QString& t, int desde, int cuantos) {
     }
     return v;
 }
+// Two or four ASCII digits at `desde` of a text laid out exactly; -1 otherwise.
+int digitos(QByteArrayView t, int desde, int cuantos) {
+    int v = 0;
+    for (int i = desde; i < desde + cuantos; ++i) {
+        const char c = t.at(i);
+        if (c < '0' || c > '9')
+            return -1;
+        v = v * 10 + (c - '0');
+    }
+    return v;
+}
 } // namespace
+
+std::optional<QDate> LeerFechaDMA(QByteArrayView t) {
+    if (t.size() == 10 && t.at(2) == '/' && t.at(5) == '/') {
+        const int dia = digitos(t, 0, 2);
+        const int mes = digitos(t, 3, 2);
+        const int anio = digitos(t, 6, 4);
+        if (dia >= 0 && mes >= 0 && anio >= 0) {
+            const QDate d(anio, mes, dia);
+            return d.isValid() ? std::optional<QDate>(d) : std::nullopt;
+        }
+    }
+    return LeerFechaDMA(QString::fromUtf8(t));
+}
+
+std::optional<QTime> LeerHoraHMS(QByteArrayView t) {
+    if (t.size() == 8 && t.at(2) == ':' && t.at(5) == ':') {
+        const int hh = digitos(t, 0, 2);
+        const int mm = digitos(t, 3, 2);
+        const int ss = digitos(t, 6, 2);
+        if (hh >= 0 && mm >= 0 && ss >= 0) {
+            const QTime h(hh, mm, ss);
+            return h.isValid() ? std::optional<QTime>(h) : std::nullopt;
+        }
+    }
+    return LeerHoraHMS(QString::fromUtf8(t));
+}
 
 std::optional<QDate> LeerFechaDMA(const QString& texto) {
     const QString t = texto.trimmed();

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QByteArrayView>
 #include <QDate>
 #include <QString>
 #include <QTime>
@@ -13,3 +14,6 @@
 std::optional<QDate> LeerFechaDMA(const QString& texto);
 // "hh:mm:ss"; nothing when it is not a real time.
 std::optional<QTime> LeerHoraHMS(const QString& texto);
+// The same from UTF-8 as the store hands it, without a QString for the usual exact forms.
+std::optional<QDate> LeerFechaDMA(QByteArrayView utf8);
+std::optional<QTime> LeerHoraHMS(QByteArrayView utf8);

@@ -168,7 +168,7 @@ VentanaGrafico::VentanaGrafico(Oficina& oficina) : QWidget(nullptr, Qt::Window),
 
 void VentanaGrafico::recargar() {
     setWindowTitle(tituloCliente(oficina_));
-    const std::vector<FilaInfraccion>& filas = oficina_.infracciones();
+    const FilasInfraccion& filas = oficina_.infracciones();
     auto serie =
         std::make_shared<SerieNiveles>(SerieDeFilas(filas, oficina_.fechaInicio(), oficina_.fechaFin()));
     QString resumen = DescribirSerie(*serie);

@@ -6,6 +6,7 @@
 #include "grid/GridModel.h"
 
 #include <algorithm>
+#include <memory>
 
 const char* const kFormatoInfracciones =
     "id | Equipo | Fecha | Hora | Nivel dB | Estatus | Batería | Red 220V | % Compr. | Inspector | Max. dB | "
@@ -18,16 +19,18 @@ const QColor kRojo(255, 0, 0);
 const QColor kGrisOscuro(40, 40, 40);
 } // namespace
 
-void FormatearInfracciones(GridModel& grid, const QFont& fuente) {
+void FormatearInfracciones(GridModel& grid, const QFont& fuente, const QStringList* presentes) {
     grid.setFormatString(QString::fromUtf8(kFormatoInfracciones));
     for (int c = 0; c < grid.cols(); ++c)
         grid.setColAlignment(c, Qt::AlignCenter);
     grid.setColWidth(ColInfraccion::Id, 0);
     grid.setColWidth(ColInfraccion::Fecha, 1200);
     grid.setColWidth(ColInfraccion::Hora, 1200);
-    grid.setColWidth(
-        ColInfraccion::Estatus,
-        std::max(1200, AnchoColumnaTwips(grid, fuente, ColInfraccion::Estatus, TextosEstatus())));
+    const int estatus =
+        presentes ? AnchoTextosTwips(fuente, TextosEstatus() + *presentes +
+                                                 QStringList{grid.textMatrix(0, ColInfraccion::Estatus)})
+                  : AnchoColumnaTwips(grid, fuente, ColInfraccion::Estatus, TextosEstatus());
+    grid.setColWidth(ColInfraccion::Estatus, std::max(1200, estatus));
     grid.setColWidth(ColInfraccion::Inspector, 1510);
     grid.setColWidth(ColInfraccion::CI, 800);
 }
@@ -47,33 +50,43 @@ QColor ColorEstatus(const QString& estatus) {
 void ColorearInfracciones(GridModel& grid) {
     grid.setBackColor(kAmarillo);
     // Asked for the rows on screen only; follows each row through sorts.
-    grid.setRowColorFunction(
-        [](const QStringList& celdas) { return ColorEstatus(celdas.value(ColInfraccion::Estatus)); });
+    grid.setRowColorFunction([](const GridModel& g, int fila) {
+        return ColorEstatus(g.textMatrix(fila, ColInfraccion::Estatus));
+    });
 }
 
-void AplicarOcultas(GridModel& grid, const std::vector<FilaInfraccion>& filas) {
+void AplicarOcultas(GridModel& grid, const FilasInfraccion& filas) {
     const bool dibujando = grid.redraw();
     grid.setRedraw(false);
     for (int f = 1; f < grid.rows(); ++f) {
         const int i = grid.rowTag(f);
         if (i < 0 || static_cast<size_t>(i) >= filas.size())
             continue;
-        if (grid.rowHidden(f) != filas[static_cast<size_t>(i)].oculta)
-            grid.setRowHeight(f, filas[static_cast<size_t>(i)].oculta ? 0 : -1);
+        const bool oculta = filas.oculta(static_cast<size_t>(i));
+        if (grid.rowHidden(f) != oculta)
+            grid.setRowHeight(f, oculta ? 0 : -1);
     }
     grid.setRedraw(dibujando);
 }
 
-void MostrarInfracciones(GridModel& grid, const std::vector<FilaInfraccion>& filas, const QFont& fuente) {
+void MostrarInfracciones(GridModel& grid, const FilasInfraccion& filas, const QFont& fuente) {
     // Let the previous client's rows go first: a big client would otherwise be held twice.
     grid.clear();
     const bool dibujando = grid.redraw();
     grid.setRedraw(false);
+    // The grid reads the model's table, which it holds on to; the rows are the model's.
+    auto registros = std::make_shared<std::vector<qint64>>(filas.size());
+    for (std::size_t i = 0; i < filas.size(); ++i)
+        (*registros)[i] = filas.registro(i);
     grid.bind(QString::fromUtf8(kFormatoInfracciones).split(QLatin1Char('|')), filas.size(),
-              [&filas](std::size_t i) -> const QStringList& { return filas[i].celdas; });
+              [tabla = filas.tabla(), registros](std::size_t i, int col) {
+                  const qint64 r = i < registros->size() ? (*registros)[i] : -1;
+                  return r < 0 ? QString() : tabla->texto(static_cast<std::size_t>(r), col);
+              });
     AplicarOcultas(grid, filas);
     grid.setRow(0);
-    FormatearInfracciones(grid, fuente);
+    const QStringList estatus = filas.distintos(ColInfraccion::Estatus);
+    FormatearInfracciones(grid, fuente, &estatus);
     ColorearInfracciones(grid);
     grid.setRedraw(dibujando);
 }

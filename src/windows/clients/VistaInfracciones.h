@@ -16,13 +16,14 @@ class GridModel;
 extern const char* const kFormatoInfracciones;
 
 // Headers, centring and the widths of the infraction grid; the status column fits every status
-// text (those the device writes and those present) in the view's font.
-void FormatearInfracciones(GridModel& grid, const QFont& fuente);
+// text (those the device writes and those present) in the view's font. `presentes`, when given,
+// are the status texts of the rows, so the grid's rows need not be read.
+void FormatearInfracciones(GridModel& grid, const QFont& fuente, const QStringList* presentes = nullptr);
 // Background by the status text of column 5 (per row); empty status and separators dark grey.
 QColor ColorEstatus(const QString& estatus);
 void ColorearInfracciones(GridModel& grid);
 // Shows and hides the grid's rows as the model's date filter says, wherever a sort moved them.
-void AplicarOcultas(GridModel& grid, const std::vector<FilaInfraccion>& filas);
-// The whole grid from the model's rows: texts, hidden rows, format and colours, no row current
-// (a selection would hide the first record's colour).
-void MostrarInfracciones(GridModel& grid, const std::vector<FilaInfraccion>& filas, const QFont& fuente);
+void AplicarOcultas(GridModel& grid, const FilasInfraccion& filas);
+// The whole grid from the model's rows: texts (shown from the model's table, not copied), hidden
+// rows, format and colours, no row current (a selection would hide the first record's colour).
+void MostrarInfracciones(GridModel& grid, const FilasInfraccion& filas, const QFont& fuente);

@@ -208,3 +208,11 @@ int AnchoColumnaTwips(const GridModel& grid, const QFont& fuente, int columna, c
         ancho = std::max(ancho, fm.horizontalAdvance(s));
     return aTwips(ancho);
 }
+
+int AnchoTextosTwips(const QFont& fuente, const QStringList& textos) {
+    const QFontMetricsF fm(fuente);
+    qreal ancho = 0;
+    for (const QString& s : textos)
+        ancho = std::max(ancho, fm.horizontalAdvance(s));
+    return aTwips(ancho);
+}

@@ -38,3 +38,6 @@ std::vector<int> AnchosColumnasTwipsCompleto(const GridModel& grid, const QFont&
 // with the font, plus 350 twips. Meant for columns of few distinct texts (a status column).
 int AnchoColumnaTwips(const GridModel& grid, const QFont& fuente, int columna,
                       const QStringList& ademas = {});
+
+// Width in twips of the widest of the texts, measured with the font, plus 350 twips.
+int AnchoTextosTwips(const QFont& fuente, const QStringList& textos);

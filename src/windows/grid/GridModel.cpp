@@ -11,7 +11,6 @@
 #include <optional>
 
 namespace {
-const QStringList kFilaVacia;
 
 // Sort class of a cell, in ascending order. Empty cells sit between numbers and the rest, where
 // they always sorted: after the numbers of a numeric column, first in a date or text column.
@@ -129,49 +128,55 @@ void GridModel::bind(const Recordset& registros) {
 }
 
 void GridModel::bind(const QStringList& columnas, const std::vector<QStringList>& filas) {
-    bind(columnas, filas.size(), [&filas](std::size_t i) -> const QStringList& { return filas[i]; });
+    beginResetModel();
+    enlazadas_ = filas; // implicitly shared, no copy of the texts
+    textoEnlazado_ = nullptr;
+    enlazar(columnas, filas.size());
+    endResetModel();
+    Q_EMIT columnasCambiadas();
 }
 
-void GridModel::bind(const QStringList& columnas, std::size_t cantidad,
-                     const std::function<const QStringList&(std::size_t)>& fila) {
+void GridModel::bind(const QStringList& columnas, std::size_t cantidad, TextoEnlazado texto) {
     beginResetModel();
+    enlazadas_.clear();
+    textoEnlazado_ = std::move(texto);
+    enlazar(columnas, cantidad);
+    endResetModel();
+    Q_EMIT columnasCambiadas();
+}
+
+void GridModel::enlazar(const QStringList& columnas, std::size_t cantidad) {
     colorFila_ = nullptr;
-    const int fijas = fixedCols_;
-    cols_ = static_cast<int>(columnas.size()) + fijas;
-    filas_.clear();
-    filas_.reserve(cantidad + 1);
-    Fila cabecera;
-    for (int i = 0; i < fijas; ++i)
+    fijasEnlazadas_ = fixedCols_;
+    cols_ = static_cast<int>(columnas.size()) + fijasEnlazadas_;
+    propias_.clear();
+    Propia cabecera;
+    cabecera.conTextos = true;
+    for (int i = 0; i < fijasEnlazadas_; ++i)
         cabecera.celdas << QString();
     cabecera.celdas << columnas;
-    filas_.push_back(std::move(cabecera));
-    for (std::size_t i = 0; i < cantidad; ++i) {
-        const QStringList& r = fila(i);
-        Fila f;
-        f.etiqueta = static_cast<int>(filas_.size()) - 1;
-        if (fijas == 0) {
-            f.celdas = r; // implicitly shared, no copy of the texts
-        } else {
-            for (int i = 0; i < fijas; ++i)
-                f.celdas << QString();
-            f.celdas << r;
-        }
-        filas_.push_back(std::move(f));
-    }
+    propias_.push_back(std::move(cabecera));
+    filas_.clear();
+    filas_.reserve(cantidad + 1);
+    filas_.push_back({-1, -1, 0});
+    for (std::size_t i = 0; i < cantidad; ++i)
+        filas_.push_back({static_cast<int>(i), -1, -1});
     anchos_.assign(static_cast<size_t>(cols_), -1);
     alineaciones_.assign(static_cast<size_t>(cols_), Qt::AlignLeft | Qt::AlignVCenter);
     fila_ = rows() > 1 ? 1 : 0;
-    col_ = fijas;
+    col_ = fijasEnlazadas_;
     reconstruirVisibles();
     pendiente_ = false;
-    endResetModel();
-    Q_EMIT columnasCambiadas();
 }
 
 void GridModel::clear() {
     beginResetModel();
     colorFila_ = nullptr;
     filas_.assign(1, Fila{});
+    propias_.clear();
+    enlazadas_.clear();
+    textoEnlazado_ = nullptr;
+    fijasEnlazadas_ = 0;
     cols_ = 0;
     anchos_.clear();
     alineaciones_.clear();
@@ -180,6 +185,20 @@ void GridModel::clear() {
     reconstruirVisibles();
     endResetModel();
     Q_EMIT columnasCambiadas();
+}
+
+GridModel::Propia& GridModel::propia(int fila) {
+    Fila& f = filas_[static_cast<size_t>(fila)];
+    if (f.propia < 0) {
+        f.propia = static_cast<int>(propias_.size());
+        propias_.emplace_back();
+    }
+    return propias_[static_cast<size_t>(f.propia)];
+}
+
+const GridModel::Propia* GridModel::propiaDe(int fila) const {
+    const int p = filas_[static_cast<size_t>(fila)].propia;
+    return p < 0 ? nullptr : &propias_[static_cast<size_t>(p)];
 }
 
 void GridModel::setCols(int n) {
@@ -209,14 +228,29 @@ int GridModel::rowTag(int fila) const {
 QString GridModel::textMatrix(int fila, int col) const {
     if (fila < 0 || fila >= rows() || col < 0)
         return QString();
-    const QStringList& c = filas_[static_cast<size_t>(fila)].celdas;
-    return col < c.size() ? c.at(col) : QString();
+    if (const Propia* p = propiaDe(fila); p && p->conTextos)
+        return p->celdas.value(col);
+    const int etiqueta = filas_[static_cast<size_t>(fila)].etiqueta;
+    const int c = col - fijasEnlazadas_;
+    if (etiqueta < 0 || c < 0)
+        return QString();
+    if (textoEnlazado_)
+        return textoEnlazado_(static_cast<std::size_t>(etiqueta), c);
+    if (static_cast<size_t>(etiqueta) < enlazadas_.size())
+        return enlazadas_[static_cast<size_t>(etiqueta)].value(c);
+    return QString();
 }
 
 void GridModel::setTextMatrix(int fila, int col, const QString& texto) {
     if (fila < 0 || fila >= rows() || col < 0 || col >= cols_)
         return;
-    QStringList& c = filas_[static_cast<size_t>(fila)].celdas;
+    if (const Propia* p = propiaDe(fila); !p || !p->conTextos) {
+        QStringList actuales = rowTexts(fila);
+        Propia& nueva = propia(fila);
+        nueva.celdas = std::move(actuales);
+        nueva.conTextos = true;
+    }
+    QStringList& c = propia(fila).celdas;
     while (c.size() <= col)
         c << QString();
     c[col] = texto;
@@ -230,10 +264,20 @@ void GridModel::setTextMatrix(int fila, int col, const QString& texto) {
     }
 }
 
-const QStringList& GridModel::rowTexts(int fila) const {
+QStringList GridModel::rowTexts(int fila) const {
     if (fila < 0 || fila >= rows())
-        return kFilaVacia;
-    return filas_[static_cast<size_t>(fila)].celdas;
+        return {};
+    if (const Propia* p = propiaDe(fila); p && p->conTextos)
+        return p->celdas;
+    const int etiqueta = filas_[static_cast<size_t>(fila)].etiqueta;
+    if (etiqueta < 0)
+        return {};
+    if (!textoEnlazado_ && fijasEnlazadas_ == 0 && static_cast<size_t>(etiqueta) < enlazadas_.size())
+        return enlazadas_[static_cast<size_t>(etiqueta)];
+    QStringList celdas;
+    for (int c = 0; c < cols_; ++c)
+        celdas << textMatrix(fila, c);
+    return celdas;
 }
 
 int GridModel::rowHeight(int fila) const {
@@ -292,7 +336,9 @@ void GridModel::setColAlignment(int col, Qt::Alignment alineacion) {
 
 void GridModel::setFormatString(const QString& formato) {
     const QStringList partes = formato.split(QLatin1Char('|'));
-    QStringList& cab = filas_[0].celdas;
+    Propia& p = propia(0);
+    p.conTextos = true;
+    QStringList& cab = p.celdas;
     for (int i = 0; i < partes.size() && i < cols_; ++i) {
         while (cab.size() <= i)
             cab << QString();
@@ -328,7 +374,7 @@ void GridModel::setBackColor(const QColor& color) {
 void GridModel::setRowBackColor(int fila, const QColor& color) {
     if (fila < 0 || fila >= rows())
         return;
-    Fila& f = filas_[static_cast<size_t>(fila)];
+    Propia& f = propia(fila);
     f.fondo = color;
     f.fondosCelda.clear();
     if (redraw_) {
@@ -343,7 +389,7 @@ void GridModel::setRowBackColor(int fila, const QColor& color) {
 void GridModel::setCellBackColor(const QColor& color) {
     if (fila_ < 0 || fila_ >= rows() || col_ < 0 || col_ >= cols_)
         return;
-    Fila& f = filas_[static_cast<size_t>(fila_)];
+    Propia& f = propia(fila_);
     while (f.fondosCelda.size() <= col_)
         f.fondosCelda << QColor();
     f.fondosCelda[col_] = color;
@@ -353,17 +399,18 @@ void GridModel::setCellBackColor(const QColor& color) {
 QColor GridModel::cellBackColor(int fila, int col) const {
     if (fila < 0 || fila >= rows())
         return QColor();
-    const Fila& f = filas_[static_cast<size_t>(fila)];
-    if (col >= 0 && col < f.fondosCelda.size() && f.fondosCelda.at(col).isValid())
-        return f.fondosCelda.at(col);
-    if (f.fondo.isValid())
-        return f.fondo;
+    if (const Propia* f = propiaDe(fila)) {
+        if (col >= 0 && col < f->fondosCelda.size() && f->fondosCelda.at(col).isValid())
+            return f->fondosCelda.at(col);
+        if (f->fondo.isValid())
+            return f->fondo;
+    }
     if (colorFila_ && fila > 0)
-        return colorFila_(f.celdas);
+        return colorFila_(*this, fila);
     return fondoDatos_;
 }
 
-void GridModel::setRowColorFunction(std::function<QColor(const QStringList&)> funcion) {
+void GridModel::setRowColorFunction(ColorDeFila funcion) {
     colorFila_ = std::move(funcion);
     if (redraw_) {
         if (!visibles_.empty() && cols_ > 0)
@@ -381,11 +428,8 @@ bool GridModel::sortByCurrentCol(bool ascendente) {
     if (rows() > 2) {
         const size_t n = filas_.size() - 1;
         std::vector<QString> textos(n);
-        for (size_t i = 0; i < n; ++i) {
-            const QStringList& celdas = filas_[i + 1].celdas;
-            if (c < celdas.size())
-                textos[i] = celdas.at(c);
-        }
+        for (size_t i = 0; i < n; ++i)
+            textos[i] = textMatrix(static_cast<int>(i) + 1, c);
         const std::vector<Clave> claves = clavesDeOrden(textos);
         textos.clear();
         std::vector<int> orden(n);
@@ -400,9 +444,9 @@ bool GridModel::sortByCurrentCol(bool ascendente) {
         });
         std::vector<Fila> ordenadas;
         ordenadas.reserve(filas_.size());
-        ordenadas.push_back(std::move(filas_[0]));
+        ordenadas.push_back(filas_[0]);
         for (const int i : orden)
-            ordenadas.push_back(std::move(filas_[static_cast<size_t>(i) + 1]));
+            ordenadas.push_back(filas_[static_cast<size_t>(i) + 1]);
         filas_ = std::move(ordenadas);
     }
     estructuraCambiada();
@@ -411,28 +455,20 @@ bool GridModel::sortByCurrentCol(bool ascendente) {
 
 void GridModel::insertEmptyRow(int posicion) {
     posicion = std::clamp(posicion, 1, rows());
-    Fila f;
-    for (int i = 0; i < cols_; ++i)
-        f.celdas << QString();
-    filas_.insert(filas_.begin() + posicion, std::move(f));
+    filas_.insert(filas_.begin() + posicion, Fila{});
     estructuraCambiada();
 }
 
 void GridModel::insertEmptyRowsBelow(const std::vector<int>& filas) {
     if (filas.empty())
         return;
-    QStringList vacia;
-    for (int i = 0; i < cols_; ++i)
-        vacia << QString();
     std::vector<Fila> nuevas;
     nuevas.reserve(filas_.size() + filas.size());
     size_t k = 0;
     for (int i = 0; i < rows(); ++i) {
-        nuevas.push_back(std::move(filas_[static_cast<size_t>(i)]));
+        nuevas.push_back(filas_[static_cast<size_t>(i)]);
         while (k < filas.size() && filas[k] == i) {
-            Fila f;
-            f.celdas = vacia;
-            nuevas.push_back(std::move(f));
+            nuevas.push_back(Fila{});
             ++k;
         }
     }

@@ -27,10 +27,11 @@ public:
     void bind(const Recordset& registros);
     // Header texts and data rows (each as long as the header or shorter); row 1 becomes current.
     void bind(const QStringList& columnas, const std::vector<QStringList>& filas);
-    // The same from `cantidad` rows handed out one by one, so a caller's own row type needs no
-    // intermediate copy.
-    void bind(const QStringList& columnas, std::size_t cantidad,
-              const std::function<const QStringList&(std::size_t)>& fila);
+    // `cantidad` rows whose texts stay with their owner: `texto(fila, col)` is asked for the cells
+    // shown, sorted or measured, and the grid keeps no copy of them. The function must keep
+    // what it reads alive (hold it by shared pointer) for as long as the grid is bound.
+    using TextoEnlazado = std::function<QString(std::size_t fila, int col)>;
+    void bind(const QStringList& columnas, std::size_t cantidad, TextoEnlazado texto);
     void clear(); // header row only, no columns
     void setFixedCols(int n) { fixedCols_ = n; }
     int fixedCols() const { return fixedCols_; }
@@ -42,7 +43,7 @@ public:
 
     QString textMatrix(int fila, int col) const; // empty outside the grid
     void setTextMatrix(int fila, int col, const QString& texto);
-    const QStringList& rowTexts(int fila) const;
+    QStringList rowTexts(int fila) const;
 
     // Which of the bound rows (0-based) a grid row shows, wherever sorting moved it; -1 for a row
     // the grid added itself.
@@ -69,9 +70,11 @@ public:
     QColor backColor() const { return fondoDatos_; }
     void setRowBackColor(int fila, const QColor& color);
     void setCellBackColor(const QColor& color); // current cell
-    // Colour of a data row from its texts, for rows and cells given no colour of their own: a
-    // grid coloured by one column's text needs no work per row. Binding or clearing drops it.
-    void setRowColorFunction(std::function<QColor(const QStringList&)> funcion);
+    // Colour of a data row (asked with the grid and the row), for rows and cells given no colour
+    // of their own: a grid coloured by one column's text needs no work per row. Binding or
+    // clearing drops it.
+    using ColorDeFila = std::function<QColor(const GridModel& grid, int fila)>;
+    void setRowColorFunction(ColorDeFila funcion);
     QColor cellBackColor(int fila, int col) const; // effective colour
 
     // Sorts the data rows by the current column, stably; whole rows move, hidden ones included.
@@ -104,20 +107,33 @@ Q_SIGNALS:
     void columnasCambiadas();
 
 private:
+    // A grid row is small: which bound row it shows and its height. What few rows have of their
+    // own (texts set on them, colours) sits apart.
     struct Fila {
-        QStringList celdas;
         int etiqueta = -1; // index of the bound row it shows; kept through sorts
         int alto = -1;
+        int propia = -1; // index in propias_
+    };
+    struct Propia {
+        bool conTextos = false; // the row's texts are `celdas`, not the bound ones
+        QStringList celdas;
         QColor fondo;
         QList<QColor> fondosCelda; // only when a single cell was coloured
     };
 
+    Propia& propia(int fila);
+    const Propia* propiaDe(int fila) const;
+    void enlazar(const QStringList& columnas, std::size_t cantidad);
     void estructuraCambiada();
     void celdaCambiada(int fila, int col);
     void reconstruirVisibles();
 
     std::vector<Fila> filas_;
-    std::vector<int> visibles_; // grid rows shown by the view, ascending
+    std::vector<Propia> propias_;
+    std::vector<QStringList> enlazadas_; // bound rows given as texts
+    TextoEnlazado textoEnlazado_;        // bound rows kept by their owner
+    int fijasEnlazadas_ = 0;             // fixed columns in front of the bound texts
+    std::vector<int> visibles_;          // grid rows shown by the view, ascending
     std::vector<int> anchos_;
     std::vector<Qt::Alignment> alineaciones_;
     int cols_ = 0;
@@ -125,7 +141,7 @@ private:
     int fila_ = 0;
     int col_ = 0;
     QColor fondoDatos_;
-    std::function<QColor(const QStringList&)> colorFila_;
+    ColorDeFila colorFila_;
     bool redraw_ = true;
     bool pendiente_ = false;
     bool columnasPendientes_ = false;

@@ -229,7 +229,7 @@ void HistorialImportaciones::construir() {
 }
 
 void HistorialImportaciones::recargar() {
-    filas_.clear();
+    filas_ = FilasInfraccion();
     grid_->clear();
     lblInfracciones->setText(QStringLiteral("Elija una importación y pulse \"Ver infracciones\"."));
     importaciones_.clear();

@@ -59,7 +59,7 @@ private:
 
     Oficina& oficina_;
     std::vector<ImportacionRegistrada> importaciones_;
-    std::vector<FilaInfraccion> filas_; // the rows the lower grid shows
+    FilasInfraccion filas_; // the rows the lower grid shows
     QLabel* lblCliente = nullptr;
     QTableWidget* lista = nullptr;
     QPushButton* cmdVer = nullptr;

@@ -13,16 +13,22 @@
 
 namespace {
 
-FilaInfraccion fila(const QString& fecha, const QString& hora, const QString& nivel,
-                    const QString& estatus = QStringLiteral("L. SHOW"),
-                    const QString& maximo = QStringLiteral("095")) {
+QStringList fila(const QString& fecha, const QString& hora, const QString& nivel,
+                 const QString& estatus = QStringLiteral("L. SHOW"),
+                 const QString& maximo = QStringLiteral("095")) {
     QStringList c(19, QString());
     c[ColInfraccion::Fecha] = fecha;
     c[ColInfraccion::Hora] = hora;
     c[ColInfraccion::NivelDb] = nivel;
     c[ColInfraccion::Estatus] = estatus;
     c[ColInfraccion::MaxDb] = maximo;
-    return {c, false};
+    return c;
+}
+
+// The row with a group mark: a separator follows it in the view.
+QStringList marcada(QStringList c) {
+    c[ColInfraccion::CI] = QStringLiteral("1.");
+    return c;
 }
 
 const QDate kDesde(2024, 1, 1);
@@ -31,10 +37,9 @@ const QDate kHasta(2024, 12, 31);
 } // namespace
 
 TEST(DatosGrafico, PuntosDelRangoEnOrdenConSuEstatusYDescripcion) {
-    const std::vector<FilaInfraccion> filas = {
-        fila("31/12/2023", "23:59:59", "120"), // the day before the range
-        fila("01/01/2024", "00:00:00", "090", "D. JOCKEY"),
-        FilaInfraccion{}, // separator
+    const FilasInfraccion filas = FilasInfraccion::DeRegistros({
+        fila("31/12/2023", "23:59:59", "120"),                       // the day before the range
+        marcada(fila("01/01/2024", "00:00:00", "090", "D. JOCKEY")), // a separator follows
         fila("05/03/2024", "10:00:00", "101"),
         fila("02/01/2024", "12:30:00", "088", "MIC. DESC."), // imported late, earlier day
         fila("31/12/2024", "23:59:59", "096"),
@@ -42,7 +47,7 @@ TEST(DatosGrafico, PuntosDelRangoEnOrdenConSuEstatusYDescripcion) {
         fila("xx/01/2024", "10:00:00", "099"),
         fila("03/01/2024", "25:00:00", "099"),
         fila("03/01/2024", "10:00:00", "---"),
-    };
+    });
     const SerieNiveles s = SerieDeFilas(filas, kDesde, kHasta);
     ASSERT_EQ(s.puntos.size(), 4u);
     EXPECT_EQ(s.ilegibles, 3);
@@ -63,14 +68,14 @@ TEST(DatosGrafico, PuntosDelRangoEnOrdenConSuEstatusYDescripcion) {
 }
 
 TEST(DatosGrafico, ElLimiteEscalonaDondeCambiaElMaximoGuardado) {
-    const std::vector<FilaInfraccion> filas = {
+    const std::vector<QStringList> registros = {
         fila("01/02/2024", "10:00:00", "090", "L. SHOW", "095"),
         fila("01/02/2024", "11:00:00", "096", "L. SHOW", "095"),
         fila("02/02/2024", "10:00:00", "090", "L. SHOW", "085"), // next inspection lowers it
         fila("02/02/2024", "11:00:00", "090", "L. SHOW", ""),    // unreadable: the last one holds
         fila("03/02/2024", "10:00:00", "090", "L. SHOW", "100"),
     };
-    const SerieNiveles s = SerieDeFilas(filas, kDesde, kHasta);
+    const SerieNiveles s = SerieDeFilas(FilasInfraccion::DeRegistros(registros), kDesde, kHasta);
     EXPECT_TRUE(s.puntos[3].excede());
     const auto ms = [&](int i) { return s.puntos[static_cast<std::size_t>(i)].ms; };
     const std::vector<PuntoLimite> linea = LineaLimite(s);
@@ -82,7 +87,8 @@ TEST(DatosGrafico, ElLimiteEscalonaDondeCambiaElMaximoGuardado) {
         EXPECT_EQ(linea[i].maximo, esperado[i].second) << i;
     }
     // One maximum throughout: a flat line from the first point to the last.
-    const SerieNiveles plano = SerieDeFilas({filas[0], filas[1]}, kDesde, kHasta);
+    const SerieNiveles plano =
+        SerieDeFilas(FilasInfraccion::DeRegistros({registros[0], registros[1]}), kDesde, kHasta);
     ASSERT_EQ(LineaLimite(plano).size(), 2u);
     EXPECT_EQ(LineaLimite(plano).back().ms, plano.puntos.back().ms);
 }
@@ -153,33 +159,31 @@ TEST(DatosGrafico, LaReduccionConservaExtremosYExcesos) {
 
 TEST(DatosGrafico, SemanaPorHoraCuentaComoLasFilas) {
     // 2024-03-04 is a Monday; 2024-03-10 a Sunday.
-    std::vector<FilaInfraccion> filas = {
+    std::vector<QStringList> registros = {
         fila("04/03/2024", "00:00:00", "090", "D. JOCKEY"),
         fila("04/03/2024", "23:59:59", "090", "D. JOCKEY"),
         fila("10/03/2024", "23:59:59", "090", "L. SHOW"),
         fila("11/03/2024", "00:00:00", "090", "L. SHOW"), // Monday again, midnight
         fila("09/03/2024", "02:15:00", "090", "MIC. DESC."),
         fila("09/03/2024", "03:59:59", "090", "MIC. DESC."),
-        fila("09/03/2024", "02:00:00", "090", "L. SHOW"),
-        FilaInfraccion{},
-        fila("09/03/2023", "02:00:00", "090", "L. SHOW"), // outside the range
-        fila("09/03/2024", "2:00", "090", "L. SHOW"),     // unreadable time
+        marcada(fila("09/03/2024", "02:00:00", "090", "L. SHOW")), // a separator follows
+        fila("09/03/2023", "02:00:00", "090", "L. SHOW"),          // outside the range
+        fila("09/03/2024", "2:00", "090", "L. SHOW"),              // unreadable time
     };
     QRandomGenerator rnd(11);
     for (int i = 0; i < 500; ++i)
-        filas.push_back(fila(QDate(2024, 1, 1).addDays(rnd.bounded(366)).toString("dd/MM/yyyy"),
-                             QTime(0, 0).addSecs(rnd.bounded(86400)).toString("HH:mm:ss"), "091",
-                             rnd.bounded(2) ? "L. SHOW" : "D. JOCKEY"));
+        registros.push_back(fila(QDate(2024, 1, 1).addDays(rnd.bounded(366)).toString("dd/MM/yyyy"),
+                                 QTime(0, 0).addSecs(rnd.bounded(86400)).toString("HH:mm:ss"), "091",
+                                 rnd.bounded(2) ? "L. SHOW" : "D. JOCKEY"));
 
+    const FilasInfraccion filas = FilasInfraccion::DeRegistros(registros);
     const MapaSemanal m = ContarSemanaHora(filas, kDesde, kHasta);
     // Counted straight from the rows.
     CuadroSemanal esperado{};
     int cantidad = 0;
-    for (const FilaInfraccion& f : filas) {
-        if (f.separador())
-            continue;
-        const QDate d = QDate::fromString(f.celdas[ColInfraccion::Fecha], "dd/MM/yyyy");
-        const QTime h = QTime::fromString(f.celdas[ColInfraccion::Hora], "HH:mm:ss");
+    for (const QStringList& r : registros) {
+        const QDate d = QDate::fromString(r[ColInfraccion::Fecha], "dd/MM/yyyy");
+        const QTime h = QTime::fromString(r[ColInfraccion::Hora], "HH:mm:ss");
         if (!h.isValid() || d < kDesde || d > kHasta)
             continue;
         ++esperado[static_cast<std::size_t>(d.dayOfWeek() - 1)][static_cast<std::size_t>(h.hour())];

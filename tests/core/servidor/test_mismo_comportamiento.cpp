@@ -115,7 +115,7 @@ TEST_P(MismoComportamiento, ImportacionConRegistroYLibro) {
     oficina->seleccionar(oficina->filasClientes()[1].value(0).toLongLong());
     ASSERT_TRUE(oficina->clienteSeleccionado());
     EXPECT_EQ(oficina->infracciones().size(), 5u);
-    EXPECT_EQ(oficina->infracciones()[0].celdas.value(ColInfraccion::Fecha), QStringLiteral("28/09/2011"));
+    EXPECT_EQ(oficina->infracciones().texto(0, ColInfraccion::Fecha), QStringLiteral("28/09/2011"));
     const std::vector<ImportacionRegistrada> historial = oficina->historialSeleccionado();
     ASSERT_EQ(historial.size(), 1u);
     EXPECT_EQ(historial[0].usuario, QStringLiteral("Administrador"));

@@ -59,8 +59,10 @@ TEST(Grid, OrdenNumericoFechaHoraYEspanolConFilasOcultas) {
     // Each row still knows which bound row it shows, so a date filter reaches the right ones.
     for (int f = 1; f < g.rows(); ++f)
         EXPECT_EQ(g.rowTag(f), g.textMatrix(f, 3).at(0).unicode() - 'a');
-    std::vector<FilaInfraccion> filas(9);
-    filas[0].oculta = filas[8].oculta = true; // "a" and "i"
+    std::vector<QStringList> registros(9, QStringList(ColInfraccion::Cantidad, QStringLiteral("01/01/2020")));
+    registros[0][ColInfraccion::Fecha] = registros[8][ColInfraccion::Fecha] = QStringLiteral("01/01/2000");
+    FilasInfraccion filas = FilasInfraccion::DeRegistros(registros);
+    filas.filtrarPorFechas(QDate(2010, 1, 1), QDate(2030, 1, 1)); // hides "a" and "i"
     AplicarOcultas(g, filas);
     QString ocultas;
     for (int f = 1; f < g.rows(); ++f)

@@ -1,0 +1,184 @@
+#include "clients/FilasInfraccion.h"
+
+#include "clients/CamposFecha.h"
+#include "store/BaseDatos.h"
+#include "store/Sentencias.h"
+
+#include <QSet>
+
+#include <algorithm>
+#include <array>
+#include <charconv>
+
+bool ContadorMarcado(QByteArrayView ci) {
+    return ci.contains('.');
+}
+
+FilasInfraccion::FilasInfraccion() : tabla_(std::make_shared<TablaTextos>(ColInfraccion::Cantidad)) {}
+
+void FilasInfraccion::agregar(const QByteArrayView* celdas, int cantidad) {
+    const quint32 registro = static_cast<quint32>(tabla_->filas());
+    const int n = std::min(cantidad, static_cast<int>(ColInfraccion::Cantidad));
+    bool marcada = false;
+    for (int c = 0; c < ColInfraccion::Cantidad; ++c) {
+        const QByteArrayView v = c < n ? celdas[c] : QByteArrayView();
+        if (c == ColInfraccion::CI && ContadorMarcado(v)) {
+            marcada = true;
+            tabla_->agregarSin(v.data(), v.size(), '.');
+        } else {
+            tabla_->agregar(v.isNull() ? "" : v.data(), v.size());
+        }
+    }
+    qint64 importacion = 0;
+    if (cantidad > ColInfraccion::Importacion) {
+        const QByteArrayView id = celdas[ColInfraccion::Importacion];
+        std::from_chars(id.data(), id.data() + id.size(), importacion);
+    }
+    importaciones_.push_back(importacion);
+    filas_.push_back({registro, kSinLeer, false});
+    if (marcada)
+        filas_.push_back({});
+}
+
+FilasInfraccion FilasInfraccion::Leer(Database& db, const Consulta& consulta) {
+    Statement st(db, consulta.sql);
+    st.enlazarTodos(consulta.parametros);
+    const int n = std::min(st.columnas(), static_cast<int>(ColInfraccion::Importacion) + 1);
+    FilasInfraccion filas;
+    std::array<QByteArrayView, ColInfraccion::Importacion + 1> celdas;
+    while (st.paso()) {
+        for (int c = 0; c < n; ++c) {
+            int largo = 0;
+            const char* p = st.bytes(c, largo);
+            celdas[static_cast<std::size_t>(c)] = QByteArrayView(p, largo);
+        }
+        filas.agregar(celdas.data(), n);
+    }
+    return filas;
+}
+
+FilasInfraccion FilasInfraccion::DeRegistros(const std::vector<QStringList>& registros) {
+    FilasInfraccion filas;
+    std::vector<QByteArray> utf8;
+    std::vector<QByteArrayView> celdas;
+    for (const QStringList& r : registros) {
+        utf8.clear();
+        celdas.clear();
+        for (const QString& t : r)
+            utf8.push_back(t.toUtf8());
+        for (const QByteArray& b : utf8)
+            celdas.emplace_back(b);
+        filas.agregar(celdas.data(), static_cast<int>(celdas.size()));
+    }
+    return filas;
+}
+
+qint64 FilasInfraccion::importacion(std::size_t i) const {
+    return separador(i) ? 0 : importaciones_[filas_[i].registro];
+}
+
+QByteArrayView FilasInfraccion::utf8(std::size_t i, int col) const {
+    return separador(i) ? QByteArrayView() : tabla_->utf8(filas_[i].registro, col);
+}
+
+QStringList FilasInfraccion::celdas(std::size_t i) const {
+    return separador(i) ? QStringList() : tabla_->fila(filas_[i].registro);
+}
+
+QStringList FilasInfraccion::distintos(int col) const {
+    // Few distinct texts in runs (statuses): a short list, and a run costs one comparison.
+    std::vector<QByteArrayView> vistos;
+    QSet<QByteArrayView> muchos; // once the list is long
+    QByteArrayView anterior;
+    bool primero = true;
+    for (const Fila& f : filas_) {
+        if (f.registro == kSeparador)
+            continue;
+        const QByteArrayView t = tabla_->utf8(f.registro, col);
+        if (!primero && t == anterior)
+            continue;
+        primero = false;
+        anterior = t;
+        if (vistos.size() < 32 ? std::find(vistos.begin(), vistos.end(), t) == vistos.end()
+                               : !muchos.contains(t)) {
+            vistos.push_back(t);
+            if (vistos.size() == 32)
+                muchos = QSet<QByteArrayView>(vistos.begin(), vistos.end());
+            else if (vistos.size() > 32)
+                muchos.insert(t);
+        }
+    }
+    QStringList textos;
+    for (const QByteArrayView t : vistos)
+        textos << QString::fromUtf8(t);
+    return textos;
+}
+
+bool FilasInfraccion::hayRegistros() const {
+    return std::any_of(filas_.begin(), filas_.end(), [](const Fila& f) { return f.registro != kSeparador; });
+}
+
+int FilasInfraccion::filtrarPorFechas(const QDate& inicio, const QDate& fin) {
+    int ilegibles = 0;
+    const qint64 desde = inicio.toJulianDay();
+    const qint64 hasta = fin.toJulianDay();
+    // Rows come in runs of one day: a text equal to the previous one is not read again.
+    QByteArrayView anterior;
+    qint32 diaAnterior = kSinLeer;
+    for (Fila& f : filas_) {
+        if (f.registro == kSeparador)
+            continue;
+        if (f.dia == kSinLeer) {
+            const QByteArrayView texto = tabla_->utf8(f.registro, ColInfraccion::Fecha);
+            if (diaAnterior != kSinLeer && texto == anterior) {
+                f.dia = diaAnterior;
+            } else if (texto.isEmpty()) {
+                f.dia = kSinFecha;
+            } else {
+                const std::optional<QDate> fecha = LeerFechaDMA(texto);
+                f.dia = fecha ? static_cast<qint32>(fecha->toJulianDay()) : kIlegible;
+            }
+            anterior = texto;
+            diaAnterior = f.dia;
+        }
+        if (f.dia == kSinFecha)
+            continue;
+        if (f.dia == kIlegible) {
+            ++ilegibles;
+            f.oculta = false;
+            continue;
+        }
+        f.oculta = !(desde <= f.dia && f.dia <= hasta);
+    }
+    return ilegibles;
+}
+
+void FilasInfraccion::conservarCliente(const QString& numero) {
+    const QByteArray n = numero.toUtf8();
+    std::vector<Fila> quedan;
+    quedan.reserve(filas_.size());
+    bool ajena = false;
+    for (const Fila& f : filas_) {
+        if (f.registro != kSeparador)
+            ajena = tabla_->utf8(f.registro, ColInfraccion::Equipo) != QByteArrayView(n);
+        if (!ajena)
+            quedan.push_back(f);
+    }
+    filas_ = std::move(quedan);
+}
+
+ProcedenciaFilas ProcedenciaDe(const FilasInfraccion& filas) {
+    ProcedenciaFilas p;
+    for (std::size_t i = 0; i < filas.size(); ++i) {
+        if (filas.oculta(i) || filas.separador(i))
+            continue;
+        const qint64 importacion = filas.importacion(i);
+        if (importacion == 0)
+            ++p.anteriores;
+        else if (p.importaciones.empty() || p.importaciones.back() != importacion)
+            p.importaciones.push_back(importacion);
+    }
+    std::sort(p.importaciones.begin(), p.importaciones.end());
+    p.importaciones.erase(std::unique(p.importaciones.begin(), p.importaciones.end()), p.importaciones.end());
+    return p;
+}

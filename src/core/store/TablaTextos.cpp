@@ -1,0 +1,68 @@
+#include "store/TablaTextos.h"
+
+#include "store/BaseDatos.h"
+#include "store/Sentencias.h"
+
+#include <algorithm>
+
+void TablaTextos::reservar(std::size_t filas, std::size_t bytes) {
+    fines_.reserve(filas * static_cast<std::size_t>(columnas_));
+    texto_.reserve(bytes);
+}
+
+void TablaTextos::cerrarCelda(bool nula) {
+    if (texto_.size() >= kNulo)
+        throw ErrorBD(QStringLiteral("Los datos leídos superan el tamaño que el programa puede mostrar."));
+    fines_.push_back(static_cast<quint32>(texto_.size()) | (nula ? kNulo : 0u));
+}
+
+void TablaTextos::agregar(const char* utf8, qsizetype largo) {
+    if (utf8 && largo > 0)
+        texto_.insert(texto_.end(), utf8, utf8 + largo);
+    cerrarCelda(utf8 == nullptr);
+}
+
+void TablaTextos::agregarSin(const char* utf8, qsizetype largo, char quitar) {
+    if (utf8)
+        std::copy_if(utf8, utf8 + largo, std::back_inserter(texto_),
+                     [quitar](char c) { return c != quitar; });
+    cerrarCelda(utf8 == nullptr);
+}
+
+QByteArrayView TablaTextos::utf8(std::size_t fila, int col) const {
+    if (col < 0 || col >= columnas_)
+        return {};
+    const std::size_t i = fila * static_cast<std::size_t>(columnas_) + static_cast<std::size_t>(col);
+    if (i >= fines_.size())
+        return {};
+    const quint32 inicio = i == 0 ? 0 : fines_[i - 1] & ~kNulo;
+    const quint32 fin = fines_[i] & ~kNulo;
+    return QByteArrayView(texto_.data() + inicio, static_cast<qsizetype>(fin - inicio));
+}
+
+bool TablaTextos::nulo(std::size_t fila, int col) const {
+    const std::size_t i = fila * static_cast<std::size_t>(columnas_) + static_cast<std::size_t>(col);
+    return col >= 0 && col < columnas_ && i < fines_.size() && (fines_[i] & kNulo) != 0;
+}
+
+QStringList TablaTextos::fila(std::size_t fila) const {
+    QStringList celdas;
+    celdas.reserve(columnas_);
+    for (int c = 0; c < columnas_; ++c)
+        celdas << texto(fila, c);
+    return celdas;
+}
+
+TablaTextos LeerTabla(Database& db, const Consulta& consulta) {
+    Statement st(db, consulta.sql);
+    st.enlazarTodos(consulta.parametros);
+    TablaTextos tabla(st.columnas());
+    while (st.paso()) {
+        for (int c = 0; c < tabla.columnas(); ++c) {
+            int largo = 0;
+            const char* p = st.bytes(c, largo);
+            tabla.agregar(p, largo);
+        }
+    }
+    return tabla;
+}
