@@ -394,9 +394,15 @@ bool llenarHoja(lxw_workbook* libro, lxw_worksheet* ws, const EntradaLibro& e, H
                 e.infracciones[static_cast<size_t>(hechas + kFilasAdelante)].celdas;
             for (const QString& t : siguiente)
                 __builtin_prefetch(t.constData());
-            if (hechas + 2 * kFilasAdelante < total)
-                __builtin_prefetch(
-                    e.infracciones[static_cast<size_t>(hechas + 2 * kFilasAdelante)].celdas.constData());
+            // A row's 18 texts span seven cache lines: all of them, or the loop above waits on each.
+            if (hechas + 2 * kFilasAdelante < total) {
+                const QStringList& despues =
+                    e.infracciones[static_cast<size_t>(hechas + 2 * kFilasAdelante)].celdas;
+                const char* p = reinterpret_cast<const char*>(despues.constData());
+                const char* const fin = reinterpret_cast<const char*>(despues.constData() + despues.size());
+                for (; p < fin; p += 64)
+                    __builtin_prefetch(p);
+            }
         }
         ++hechas;
         ++r;
