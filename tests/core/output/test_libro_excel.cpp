@@ -212,6 +212,33 @@ TEST(LibroExcel, FilasDeInfraccionEstatusOcultasSeparadoresYDespuesDe25000) {
     EXPECT_EQ(l.estilo("D25002"), "letra:FFFFFF 000000 thin");
 }
 
+TEST(LibroExcel, CadaCeldaLlevaSuTextoEnUtf8ComoLoCodificaQt) {
+    // Every UTF-8 length, stray surrogates, and short texts right after long ones: each cell
+    // holds its own text, encoded as QString::toUtf8 does.
+    const QString textos[] = {"Ñandú",
+                              QString::fromUtf16(u"€ \U0001F600 \u07FF\u0800\uFFFF"),
+                              QString("a") + QChar(0xD800) + "b" + QChar(0xDC00),
+                              QString("z") + QChar(0xD83D),
+                              QString(300, u'é'),
+                              "ab",
+                              "x"};
+    const int n = static_cast<int>(std::size(textos));
+    EntradaLibro e = entradaBase();
+    for (int f = 0; f < 3; ++f) {
+        QStringList celdas{"0"};
+        for (int c = 0; c < 16; ++c)
+            celdas << textos[(f + c) % n];
+        e.infracciones.push_back({celdas});
+    }
+    const Libro l = crear(e, "utf8.xlsx");
+    for (int f = 0; f < 3; ++f)
+        for (int c = 0; c < 16; ++c) {
+            const QString ref = QChar(u'A' + c) + QString::number(19 + f);
+            EXPECT_EQ(l.textos.value(ref), QString::fromUtf8(textos[(f + c) % n].toUtf8()))
+                << ref.toStdString();
+        }
+}
+
 TEST(LibroExcel, UnFalloNoDejaArchivoNiReemplazaElAnterior) {
     const QTemporaryDir dir; // its own, to see leftovers
     const QString ruta = dir.filePath("existente.xlsx");
