@@ -39,9 +39,14 @@ void AbrirYCargarListaClientes(benchmark::State& state) {
         auto oficina = std::make_unique<Oficina>();
         oficina->abrirClientes();
         auto flex = std::make_unique<GridModel>();
-        flex->bind(Registros1.campos(), oficina->filasClientes());
+        // As the main window binds it: the grid reads the model's list through the listed rows.
+        auto indices = std::make_shared<const std::vector<quint32>>(oficina->indicesListados());
+        flex->bind(QStringList(24, QString()), indices->size(),
+                   [todos = oficina->todosLosClientes(), indices](std::size_t i, int col) {
+                       return todos->texto((*indices)[i], col);
+                   });
         benchmark::DoNotOptimize(AnchosColumnasTwips(*flex, fuente, 13,
-                                                     EstimarAnchos(oficina->todosLosClientes(), fuente, 13),
+                                                     EstimarAnchos(*oficina->todosLosClientes(), fuente, 13),
                                                      oficina->indicesListados()));
         benchmark::DoNotOptimize(flex->rows());
         // Letting the list go at the end of the run is not part of showing it.

@@ -8,6 +8,7 @@
 #include "store/Recordset.h"
 #include "store/Sentencias.h"
 #include "store/ServidorPg.h"
+#include "store/TablaTextos.h"
 #include "store/modVarios.h"
 
 #include <algorithm>
@@ -186,13 +187,13 @@ void Oficina::recargarClientes() {
 void Oficina::leerTodos() {
     CerrarConexion1();
     AbrirConexion1();
-    AbrirRegistros(Registros1, Conexion1, Sentencias::listaClientes());
     // The list is this office's own: another reader of the slot cannot change or empty it.
-    todos_ = Registros1.tomarFilas();
+    todos_ = std::make_shared<const TablaTextos>(LeerTabla(Conexion1.db(), Sentencias::listaClientes()));
     leidos_ = true;
     marcadores_.clear();
-    for (size_t i = 0; i < todos_.size(); ++i)
-        if (todos_[i].size() > 4 && EsRegistroMarcador(todos_[i].at(1), todos_[i].at(4)))
+    for (size_t i = 0; i < todos_->filas(); ++i)
+        if (todos_->utf8(i, 1) == "----" && todos_->utf8(i, 4) == "-" &&
+            EsRegistroMarcador(todos_->texto(i, 1), todos_->texto(i, 4)))
             marcadores_.push_back(static_cast<quint32>(i));
     ++lectura_;
     plegadas_.clear();
@@ -204,13 +205,13 @@ const Oficina::ColumnaPlegada& Oficina::plegada(int columna) {
             return p;
     // Folded on the first search in the column, then kept until the list is read again.
     ColumnaPlegada p;
-    p.inicio.reserve(todos_.size() + 1);
-    p.nula.reserve(todos_.size());
+    const std::size_t n = todos_->filas();
+    p.inicio.reserve(n + 1);
+    p.nula.reserve(n);
     p.inicio.push_back(0);
-    for (const QStringList& fila : todos_) {
-        const QString& t = fila.at(columna);
-        p.nula.push_back(t.isNull());
-        TextoBuscable(t, p.texto);
+    for (std::size_t i = 0; i < n; ++i) {
+        p.nula.push_back(todos_->nulo(i, columna));
+        TextoBuscable(todos_->texto(i, columna), p.texto);
         p.inicio.push_back(static_cast<quint32>(p.texto.size()));
     }
     plegadas_.emplace_back(columna, std::move(p));
@@ -219,25 +220,22 @@ const Oficina::ColumnaPlegada& Oficina::plegada(int columna) {
 
 void Oficina::filtrar(bool releida) {
     indices_.clear();
+    const std::size_t n = todos_->filas();
     if (columnaBusqueda_ < 0) {
-        clientes_ = todos_;
-        indices_.resize(todos_.size());
-        for (size_t i = 0; i < todos_.size(); ++i)
+        indices_.resize(n);
+        for (size_t i = 0; i < n; ++i)
             indices_[i] = static_cast<quint32>(i);
     } else {
         std::vector<char16_t> buscado;
         // Through UTF-8 as the statement binds it: a stray surrogate becomes what the store sees.
         TextoBuscable(QString::fromUtf8(textoBusqueda_.toUtf8()), buscado);
         const ColumnaPlegada& p = plegada(columnaBusqueda_);
-        std::vector<QStringList> filas;
         auto tomar = [&](size_t i) {
-            if (!p.nula[i]) {
-                filas.push_back(todos_[i]);
+            if (!p.nula[i])
                 indices_.push_back(static_cast<quint32>(i));
-            }
         };
         if (buscado.empty()) {
-            for (size_t i = 0; i < todos_.size(); ++i)
+            for (size_t i = 0; i < n; ++i)
                 tomar(i);
         } else {
             // One pass over the column's texts laid end to end; a match that runs into the next
@@ -262,7 +260,6 @@ void Oficina::filtrar(bool releida) {
                 desde = base + p.inicio[fila + 1];
             }
         }
-        clientes_ = std::move(filas);
     }
     Q_EMIT clientesCambiados();
     if (releida) {
@@ -273,14 +270,28 @@ void Oficina::filtrar(bool releida) {
     const qint64 id = idSeleccionado();
     if (id == 0)
         return;
-    const QString clave = QString::number(id);
-    if (std::none_of(clientes_.begin(), clientes_.end(),
-                     [&clave](const QStringList& f) { return f.at(0) == clave; }))
+    if (!listado(id))
         elegir(0);
 }
 
-const std::vector<QStringList>& Oficina::filasClientes() const {
-    return clientes_;
+std::optional<std::size_t> Oficina::listado(qint64 id) const {
+    const QByteArray clave = QByteArray::number(id);
+    for (std::size_t i = 0; i < indices_.size(); ++i)
+        if (todos_->utf8(indices_[i], 0) == clave)
+            return i;
+    return std::nullopt;
+}
+
+std::vector<QStringList> Oficina::filasClientes() const {
+    std::vector<QStringList> filas;
+    filas.reserve(indices_.size());
+    for (const quint32 i : indices_)
+        filas.push_back(todos_->fila(i));
+    return filas;
+}
+
+QString Oficina::textoListado(std::size_t fila, int col) const {
+    return fila < indices_.size() ? todos_->texto(indices_[fila], col) : QString();
 }
 
 std::vector<std::size_t> Oficina::marcadoresListados() const {
@@ -294,7 +305,7 @@ std::vector<std::size_t> Oficina::marcadoresListados() const {
 }
 
 Cliente Oficina::clienteEnFila(std::size_t indice) const {
-    return indice < filasClientes().size() ? Cliente::desdeFila(filasClientes()[indice]) : Cliente();
+    return indice < indices_.size() ? Cliente::desdeFila(todos_->fila(indices_[indice])) : Cliente();
 }
 
 // After the list changed: the client selected before stays selected while it is listed (read
@@ -311,13 +322,10 @@ void Oficina::seleccionar(qint64 id) {
 // The listed client with that id becomes the selected one (never the placeholder), read whole.
 void Oficina::elegir(qint64 id) {
     seleccionado_.reset();
-    for (const QStringList& fila : filasClientes()) {
-        if (id != 0 && fila.value(0).toLongLong() == id) {
-            Cliente c = Cliente::desdeFila(fila);
-            if (!c.esMarcador())
-                seleccionado_ = std::move(c);
-            break;
-        }
+    if (const std::optional<std::size_t> i = id != 0 ? listado(id) : std::nullopt) {
+        Cliente c = clienteEnFila(*i);
+        if (!c.esMarcador())
+            seleccionado_ = std::move(c);
     }
     cargarOVaciar();
     Q_EMIT seleccionCambiada();

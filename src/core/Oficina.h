@@ -13,6 +13,7 @@
 #include <QStringList>
 
 #include <array>
+#include <memory>
 #include <optional>
 #include <vector>
 
@@ -76,12 +77,15 @@ public:
     // applies the current search to it.
     void recargarClientes();
     // The listed rows (24 columns, id first; dates and times in display form), placeholder
-    // included: the view hides it.
-    const std::vector<QStringList>& filasClientes() const;
+    // included: the view hides it. Made on request: views read cells with textoListado().
+    std::vector<QStringList> filasClientes() const;
+    std::size_t cantidadListados() const { return indices_.size(); }
+    QString textoListado(std::size_t fila, int col) const;
     Cliente clienteEnFila(std::size_t indice) const;
-    // The whole list as last read, which of its rows are listed, and a number that changes with
-    // every read (views keep what they derive from the whole list until it changes).
-    const std::vector<QStringList>& todosLosClientes() const { return todos_; }
+    // The whole list as last read (shared, so a view can show it without a copy), which of its
+    // rows are listed, and a number that changes with every read (views keep what they derive
+    // from the whole list until it changes).
+    std::shared_ptr<const TablaTextos> todosLosClientes() const { return todos_; }
     const std::vector<quint32>& indicesListados() const { return indices_; }
     quint64 lecturaClientes() const { return lectura_; }
     // Positions in the listed rows of the placeholder record (never shown), ascending.
@@ -186,15 +190,17 @@ private:
     void filtrar(bool releida);
     const ColumnaPlegada& plegada(int columna);
     void seguirSeleccion();
+    // Where the client with that id is among the listed rows.
+    std::optional<std::size_t> listado(qint64 id) const;
     void elegir(qint64 id);
     void cargarSeleccionado();
     void cargarOVaciar();
 
-    std::vector<QStringList> todos_; // the whole register as last read
+    std::shared_ptr<const TablaTextos> todos_ =
+        std::make_shared<const TablaTextos>(); // the list as last read
     bool leidos_ = false;
-    std::vector<QStringList> clientes_; // the listed ones: all, or those the search found
-    std::vector<quint32> indices_;      // where each listed one is in todos_
-    std::vector<quint32> marcadores_;   // the placeholder rows of todos_
+    std::vector<quint32> indices_;    // the listed rows of todos_: all, or those the search found
+    std::vector<quint32> marcadores_; // the placeholder rows of todos_
     quint64 lectura_ = 0;
     int columnaBusqueda_ = -1; // list column searched; -1 lists all
     QString textoBusqueda_;

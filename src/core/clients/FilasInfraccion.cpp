@@ -54,6 +54,9 @@ FilasInfraccion FilasInfraccion::Leer(Database& db, const Consulta& consulta) {
         }
         filas.agregar(celdas.data(), n);
     }
+    filas.tabla_->ajustar();
+    filas.importaciones_.shrink_to_fit();
+    filas.filas_.shrink_to_fit();
     return filas;
 }
 

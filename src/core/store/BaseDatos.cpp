@@ -364,7 +364,9 @@ void Database::abrir(const QString& ruta, const QByteArray& clave) {
 
 void Database::conectar(const QString& ruta, const QByteArray& clave, bool crear, const QString& contexto) {
     cerrar();
-    const int flags = SQLITE_OPEN_READWRITE | (crear ? SQLITE_OPEN_CREATE : 0) | SQLITE_OPEN_FULLMUTEX;
+    // A connection serves the one thread that opened it (copies and checks open their own), so
+    // SQLite need not lock it on every call: reading a big client makes millions of them.
+    const int flags = SQLITE_OPEN_READWRITE | (crear ? SQLITE_OPEN_CREATE : 0) | SQLITE_OPEN_NOMUTEX;
     sqlite3* db = nullptr;
     int rc = sqlite3_open_v2(QFile::encodeName(ruta).constData(), &db, flags, nullptr);
     db_ = db;

@@ -48,7 +48,8 @@ QString RutaBaseNueva(const QString& ruta);
 class Statement;
 
 // One physical SQLCipher connection. Opening derives the key, which is slow, so the
-// program opens it once per process and the slots share it.
+// program opens it once per process and the slots share it. It is used only from the thread
+// that opened it.
 class Database {
 public:
     Database();

@@ -4,6 +4,7 @@
 #include "store/Sentencias.h"
 
 #include <algorithm>
+#include <cstring>
 
 void TablaTextos::reservar(std::size_t filas, std::size_t bytes) {
     fines_.reserve(filas * static_cast<std::size_t>(columnas_));
@@ -17,15 +18,20 @@ void TablaTextos::cerrarCelda(bool nula) {
 }
 
 void TablaTextos::agregar(const char* utf8, qsizetype largo) {
-    if (utf8 && largo > 0)
-        texto_.insert(texto_.end(), utf8, utf8 + largo);
+    if (utf8 && largo > 0) {
+        const auto n = static_cast<std::size_t>(largo);
+        std::memcpy(texto_.espacio(n), utf8, n);
+        texto_.crecer(n);
+    }
     cerrarCelda(utf8 == nullptr);
 }
 
 void TablaTextos::agregarSin(const char* utf8, qsizetype largo, char quitar) {
-    if (utf8)
-        std::copy_if(utf8, utf8 + largo, std::back_inserter(texto_),
-                     [quitar](char c) { return c != quitar; });
+    if (utf8 && largo > 0) {
+        char* destino = texto_.espacio(static_cast<std::size_t>(largo));
+        char* fin = std::copy_if(utf8, utf8 + largo, destino, [quitar](char c) { return c != quitar; });
+        texto_.crecer(static_cast<std::size_t>(fin - destino));
+    }
     cerrarCelda(utf8 == nullptr);
 }
 
@@ -64,5 +70,6 @@ TablaTextos LeerTabla(Database& db, const Consulta& consulta) {
             tabla.agregar(p, largo);
         }
     }
+    tabla.ajustar();
     return tabla;
 }

@@ -3,10 +3,74 @@
 #include <QByteArrayView>
 #include <QStringList>
 
-#include <vector>
+#include <algorithm>
+#include <cstdlib>
+#include <new>
+#include <type_traits>
+#include <utility>
 
 class Database;
 struct Consulta;
+
+// A growing array of plain values kept with realloc: a big one grows by remapping its pages
+// instead of copying them, and is never held twice while it grows.
+template <typename T> class ArregloCreciente {
+    static_assert(std::is_trivially_copyable_v<T>);
+
+public:
+    ArregloCreciente() = default;
+    ~ArregloCreciente() { std::free(datos_); }
+    ArregloCreciente(ArregloCreciente&& o) noexcept
+        : datos_(std::exchange(o.datos_, nullptr)), usados_(std::exchange(o.usados_, 0)),
+          capacidad_(std::exchange(o.capacidad_, 0)) {}
+    ArregloCreciente& operator=(ArregloCreciente&& o) noexcept {
+        std::swap(datos_, o.datos_);
+        std::swap(usados_, o.usados_);
+        std::swap(capacidad_, o.capacidad_);
+        return *this;
+    }
+    ArregloCreciente(const ArregloCreciente&) = delete;
+    ArregloCreciente& operator=(const ArregloCreciente&) = delete;
+
+    std::size_t size() const { return usados_; }
+    std::size_t capacity() const { return capacidad_; }
+    const T* data() const { return datos_; }
+    const T& operator[](std::size_t i) const { return datos_[i]; }
+    void reserve(std::size_t n) {
+        if (n <= capacidad_)
+            return;
+        void* nuevo = std::realloc(datos_, n * sizeof(T));
+        if (!nuevo)
+            throw std::bad_alloc();
+        datos_ = static_cast<T*>(nuevo);
+        capacidad_ = n;
+    }
+    // Room for `n` more, returned to be filled; commit them with crecer().
+    T* espacio(std::size_t n) {
+        if (usados_ + n > capacidad_)
+            reserve(std::max(usados_ + n, capacidad_ + capacidad_ / 2 + 1024));
+        return datos_ + usados_;
+    }
+    void crecer(std::size_t n) { usados_ += n; }
+    // Gives back the room grown beyond what is used.
+    void ajustar() {
+        if (usados_ == capacidad_ || usados_ == 0)
+            return;
+        if (void* nuevo = std::realloc(datos_, usados_ * sizeof(T))) {
+            datos_ = static_cast<T*>(nuevo);
+            capacidad_ = usados_;
+        }
+    }
+    void push_back(const T& v) {
+        *espacio(1) = v;
+        ++usados_;
+    }
+
+private:
+    T* datos_ = nullptr;
+    std::size_t usados_ = 0;
+    std::size_t capacidad_ = 0;
+};
 
 // Rows of texts kept as UTF-8 back to back, with one end offset per cell: a few bytes per cell
 // where a QString would cost a header, an allocation and twice the bytes. A client with
@@ -21,6 +85,11 @@ public:
         return columnas_ > 0 ? fines_.size() / static_cast<std::size_t>(columnas_) : 0;
     }
     void reservar(std::size_t filas, std::size_t bytes);
+    // Once filled: gives back the room reserved for growing.
+    void ajustar() {
+        texto_.ajustar();
+        fines_.ajustar();
+    }
     // Appends the next cell, row after row; nullptr is NULL. Throws ErrorBD past 2 GiB of text.
     void agregar(const char* utf8, qsizetype largo);
     // Appends the next cell leaving out every byte equal to `quitar`.
@@ -39,8 +108,8 @@ private:
     void cerrarCelda(bool nula);
 
     int columnas_;
-    std::vector<char> texto_;
-    std::vector<quint32> fines_;
+    ArregloCreciente<char> texto_;
+    ArregloCreciente<quint32> fines_;
 };
 
 // Reads a query's rows straight into a table, without a QString per cell. Throws ErrorBD.

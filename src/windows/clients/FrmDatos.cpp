@@ -657,7 +657,12 @@ void FrmDatos::closeEvent(QCloseEvent* evento) {
 void FrmDatos::mostrarClientes() {
     QStringList columnas = QString::fromLatin1(kFormatoFlex).split(QLatin1Char('|'));
     columnas << QString::fromLatin1(kColumnasOcultas).split(QLatin1Char('|'));
-    flex->bind(columnas, oficina_.filasClientes());
+    // The grid shows the model's list as read, through the rows listed now.
+    auto indices = std::make_shared<const std::vector<quint32>>(oficina_.indicesListados());
+    flex->bind(columnas, indices->size(),
+               [todos = oficina_.todosLosClientes(), indices](std::size_t i, int col) {
+                   return i < indices->size() ? todos->texto((*indices)[i], col) : QString();
+               });
     FormateoFlex();
     resaltarSeleccionado();
 }
@@ -738,7 +743,7 @@ void FrmDatos::AjustarAnchoColumnas(GridModel& grid, int columnas) {
         if (&grid == flex) {
             // The list a search shows is part of the one read: its texts were estimated then.
             if (lecturaEstimada_ != oficina_.lecturaClientes() || estimacionClientes_.columnas != columnas) {
-                estimacionClientes_ = EstimarAnchos(oficina_.todosLosClientes(), fuente, columnas);
+                estimacionClientes_ = EstimarAnchos(*oficina_.todosLosClientes(), fuente, columnas);
                 lecturaEstimada_ = oficina_.lecturaClientes();
             }
             anchos =

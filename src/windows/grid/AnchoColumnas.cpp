@@ -2,6 +2,7 @@
 
 #include "grid/GridModel.h"
 #include "grid/GridView.h"
+#include "store/TablaTextos.h"
 
 #include <QFontMetricsF>
 #include <QHash>
@@ -27,24 +28,35 @@ public:
 
     qreal estimar(const QString& s) {
         qreal total = 0;
-        for (const QChar ch : s) {
-            const char16_t u = ch.unicode();
-            if (u < tabla_.size()) {
-                qreal& a = tabla_[u];
-                if (a < 0)
-                    a = fm_.horizontalAdvance(ch);
-                total += a;
-            } else {
-                auto it = otros_.find(u);
-                if (it == otros_.end())
-                    it = otros_.insert(u, fm_.horizontalAdvance(ch));
-                total += it.value();
-            }
+        for (const QChar ch : s)
+            total += avance(ch.unicode());
+        return total;
+    }
+    // The same from UTF-8: plain ASCII needs no decoding.
+    qreal estimar(QByteArrayView utf8) {
+        qreal total = 0;
+        for (const char c : utf8) {
+            if (static_cast<unsigned char>(c) >= 0x80)
+                return estimar(QString::fromUtf8(utf8));
+            total += avance(static_cast<char16_t>(c));
         }
         return total;
     }
 
 private:
+    qreal avance(char16_t u) {
+        if (u < tabla_.size()) {
+            qreal& a = tabla_[u];
+            if (a < 0)
+                a = fm_.horizontalAdvance(QChar(u));
+            return a;
+        }
+        auto it = otros_.find(u);
+        if (it == otros_.end())
+            it = otros_.insert(u, fm_.horizontalAdvance(QChar(u)));
+        return it.value();
+    }
+
     const QFontMetricsF& fm_;
     std::array<qreal, 0x250> tabla_{};
     QHash<char16_t, qreal> otros_;
@@ -55,7 +67,7 @@ struct Candidato {
     int fila;
 };
 
-// The widths from one estimate per cell: `estimaciones(fila, celdas)` gives the row's estimates,
+// The widths from one estimate per cell: `estimaciones(fila)` gives the row's estimates,
 // column by column. The `candidatos` distinct texts with the largest estimates of each column
 // are measured exactly.
 template <typename Estimaciones>
@@ -70,13 +82,12 @@ std::vector<int> anchosPorCandidatos(const GridModel& grid, const QFontMetricsF&
         m.reserve(k);
     const auto menor = [](const Candidato& a, const Candidato& b) { return a.estimado > b.estimado; };
     for (int f = 1; f < grid.rows(); ++f) {
-        const QStringList& celdas = grid.rowTexts(f);
-        const int hasta = std::min(n, static_cast<int>(celdas.size()));
-        const qreal* e = estimaciones(f, celdas, hasta);
-        for (int c = 0; c < hasta; ++c) {
+        const qreal* e = estimaciones(f);
+        for (int c = 0; c < n; ++c) {
+            // Texts are read only for the few cells that may be among the widest.
             if (e[c] <= umbral[static_cast<size_t>(c)])
                 continue;
-            const QString& s = celdas.at(c);
+            const QString s = grid.textMatrix(f, c);
             if (s.isEmpty())
                 continue;
             std::vector<Candidato>& heap = mejores[static_cast<size_t>(c)];
@@ -84,7 +95,7 @@ std::vector<int> anchosPorCandidatos(const GridModel& grid, const QFontMetricsF&
             // (a province, a locality) takes one place among the candidates.
             bool repetido = false;
             for (const Candidato& m : heap)
-                if (m.estimado == e[c] && grid.rowTexts(m.fila).at(c) == s) {
+                if (m.estimado == e[c] && grid.textMatrix(m.fila, c) == s) {
                     repetido = true;
                     break;
                 }
@@ -104,7 +115,7 @@ std::vector<int> anchosPorCandidatos(const GridModel& grid, const QFontMetricsF&
     for (int c = 0; c < n; ++c) {
         qreal ancho = fm.horizontalAdvance(grid.textMatrix(0, c));
         for (const Candidato& m : mejores[static_cast<size_t>(c)])
-            ancho = std::max(ancho, fm.horizontalAdvance(grid.rowTexts(m.fila).at(c)));
+            ancho = std::max(ancho, fm.horizontalAdvance(grid.textMatrix(m.fila, c)));
         anchos[static_cast<size_t>(c)] = aTwips(ancho);
     }
     return anchos;
@@ -118,23 +129,23 @@ std::vector<int> AnchosColumnasTwips(const GridModel& grid, const QFont& fuente,
     const QFontMetricsF fm(fuente);
     Estimador estimador(fm);
     std::vector<qreal> fila(static_cast<size_t>(n));
-    return anchosPorCandidatos(grid, fm, n, candidatos, [&](int, const QStringList& celdas, int hasta) {
-        for (int c = 0; c < hasta; ++c)
-            fila[static_cast<size_t>(c)] = estimador.estimar(celdas.at(c));
-        return fila.data();
+    return anchosPorCandidatos(grid, fm, n, candidatos, [&](int f) {
+        for (int c = 0; c < n; ++c)
+            fila[static_cast<size_t>(c)] = estimador.estimar(grid.textMatrix(f, c));
+        return static_cast<const qreal*>(fila.data());
     });
 }
 
-EstimacionAnchos EstimarAnchos(const std::vector<QStringList>& filas, const QFont& fuente, int columnas) {
+EstimacionAnchos EstimarAnchos(const TablaTextos& filas, const QFont& fuente, int columnas) {
     const QFontMetricsF fm(fuente);
     Estimador estimador(fm);
     EstimacionAnchos e;
     e.columnas = std::max(0, columnas);
-    e.valores.resize(filas.size() * static_cast<size_t>(e.columnas));
+    e.valores.resize(filas.filas() * static_cast<size_t>(e.columnas));
     qreal* v = e.valores.data();
-    for (const QStringList& fila : filas) {
+    for (std::size_t f = 0; f < filas.filas(); ++f) {
         for (int c = 0; c < e.columnas; ++c)
-            v[c] = c < fila.size() ? estimador.estimar(fila.at(c)) : 0;
+            v[c] = estimador.estimar(filas.utf8(f, c));
         v += e.columnas;
     }
     return e;
@@ -149,16 +160,16 @@ std::vector<int> AnchosColumnasTwips(const GridModel& grid, const QFont& fuente,
     const size_t ancho = static_cast<size_t>(estimacion.columnas);
     const size_t filasEstimadas = ancho > 0 ? estimacion.valores.size() / ancho : 0;
     std::vector<qreal> fila(static_cast<size_t>(n));
-    return anchosPorCandidatos(grid, fm, n, candidatos, [&](int f, const QStringList& celdas, int hasta) {
+    return anchosPorCandidatos(grid, fm, n, candidatos, [&](int f) {
         const int etiqueta = grid.rowTag(f);
-        if (etiqueta >= 0 && static_cast<size_t>(etiqueta) < origen.size() && hasta <= estimacion.columnas) {
+        if (etiqueta >= 0 && static_cast<size_t>(etiqueta) < origen.size() && n <= estimacion.columnas) {
             const size_t i = origen[static_cast<size_t>(etiqueta)];
             if (i < filasEstimadas)
-                return estimacion.valores.data() + i * ancho;
+                return static_cast<const qreal*>(estimacion.valores.data() + i * ancho);
         }
         // A row the grid added itself, or one the estimates do not cover.
-        for (int c = 0; c < hasta; ++c)
-            fila[static_cast<size_t>(c)] = estimador.estimar(celdas.at(c));
+        for (int c = 0; c < n; ++c)
+            fila[static_cast<size_t>(c)] = estimador.estimar(grid.textMatrix(f, c));
         return static_cast<const qreal*>(fila.data());
     });
 }
@@ -183,16 +194,15 @@ int AnchoColumnaTwips(const GridModel& grid, const QFont& fuente, int columna, c
     textos.insert(grid.textMatrix(0, columna));
     // A status column holds a handful of texts: a short list finds them faster than a hash.
     std::vector<QString> pocos;
-    const QString* anterior = nullptr;
+    QString anterior;
+    bool primera = true;
     for (int f = 1; f < grid.rows(); ++f) {
-        const QStringList& celdas = grid.rowTexts(f);
-        if (columna >= celdas.size())
-            continue;
         // Runs of one status are common: skip the lookup when the text repeats the previous one.
-        const QString& s = celdas.at(columna);
-        if (anterior && *anterior == s)
+        const QString s = grid.textMatrix(f, columna);
+        if (!primera && anterior == s)
             continue;
-        anterior = &s;
+        primera = false;
+        anterior = s;
         if (std::find(pocos.begin(), pocos.end(), s) != pocos.end())
             continue;
         if (pocos.size() < 32)

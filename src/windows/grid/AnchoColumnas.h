@@ -6,6 +6,7 @@
 #include <vector>
 
 class GridModel;
+class TablaTextos;
 
 // Width in twips of each of the first `columnas` columns of the grid (all when negative): the
 // widest text of the column, header included, measured with the font, plus 350 twips.
@@ -23,7 +24,7 @@ struct EstimacionAnchos {
     int columnas = 0;
     std::vector<qreal> valores;
 };
-EstimacionAnchos EstimarAnchos(const std::vector<QStringList>& filas, const QFont& fuente, int columnas);
+EstimacionAnchos EstimarAnchos(const TablaTextos& filas, const QFont& fuente, int columnas);
 
 // AnchosColumnasTwips for a grid bound to some of the estimated rows: the grid's bound row i is
 // row origen[i] of those. The same widths, without estimating every text again.

@@ -3,6 +3,7 @@
 #include "grid/AnchoColumnas.h"
 #include "grid/GridModel.h"
 #include "grid/GridView.h"
+#include "store/TablaTextos.h"
 
 #include <QAbstractItemModelTester>
 #include <QSignalSpy>
@@ -119,9 +120,15 @@ TEST(AnchoColumnas, MedicionAcotadaDaLosAnchosDeMedirCadaCelda) {
 
     // A search shows part of a list estimated once: the widths of that part, not of the whole.
     std::vector<QStringList> todas;
-    for (int f = 1; f < 402; ++f)
+    TablaTextos tabla(3);
+    for (int f = 1; f < 402; ++f) {
         todas.push_back(g.rowTexts(f));
-    const EstimacionAnchos estimacion = EstimarAnchos(todas, fuente, 3);
+        for (int c = 0; c < 3; ++c) {
+            const QByteArray utf8 = g.textMatrix(f, c).toUtf8();
+            tabla.agregar(utf8.constData(), utf8.size());
+        }
+    }
+    const EstimacionAnchos estimacion = EstimarAnchos(tabla, fuente, 3);
     std::vector<QStringList> parte;
     std::vector<quint32> origen;
     for (quint32 i = 1; i < todas.size(); i += 3) { // leaves out the wide one
