@@ -72,6 +72,36 @@ TEST(Grid, OrdenNumericoFechaHoraYEspanolConFilasOcultas) {
     EXPECT_EQ(ocultas, QStringLiteral("ia"));
 }
 
+// Rows whose texts stay with their owner: the grid asks for them by bound row wherever a sort
+// moved them, a text set on one row overrides only that row, and the colour follows the row.
+TEST(Grid, FilasDeUnaFuenteAjenaOrdenColorYTextoPropio) {
+    auto textos = std::make_shared<std::vector<QStringList>>(
+        std::vector<QStringList>{{"3", "tres"}, {"1", "uno"}, {"2", "dos"}});
+    GridModel g;
+    QAbstractItemModelTester tester(&g, QAbstractItemModelTester::FailureReportingMode::Fatal);
+    g.setFixedCols(1);
+    g.bind({QStringLiteral("n"), QStringLiteral("nombre")}, textos->size(),
+           [textos](std::size_t f, int c) { return textos->at(f).value(c); });
+    EXPECT_EQ(g.cols(), 3);
+    EXPECT_EQ(columna(g, 2), QStringLiteral("tres,uno,dos"));
+    EXPECT_EQ(g.textMatrix(0, 2), QStringLiteral("nombre"));
+    g.setRowColorFunction([](const GridModel& m, int f) {
+        return m.textMatrix(f, 1) == QStringLiteral("1") ? Qt::red : Qt::white;
+    });
+    ordenar(g, 1, true);
+    EXPECT_EQ(columna(g, 2), QStringLiteral("uno,dos,tres"));
+    EXPECT_EQ(g.rowTag(1), 1);
+    EXPECT_EQ(g.cellBackColor(1, 2), QColor(Qt::red));
+    EXPECT_EQ(g.rowTexts(3), (QStringList{QString(), "3", "tres"}));
+    g.setTextMatrix(3, 2, QStringLiteral("TRES"));
+    EXPECT_EQ(columna(g, 2), QStringLiteral("uno,dos,TRES"));
+    EXPECT_EQ(g.textMatrix(3, 1), QStringLiteral("3"));
+    EXPECT_EQ(textos->at(0).at(1), QStringLiteral("tres")); // the owner's text is untouched
+    g.insertEmptyRow(2);
+    EXPECT_EQ(columna(g, 1), QStringLiteral("1,,2,3"));
+    EXPECT_EQ(g.rowTag(2), -1);
+}
+
 TEST(Grid, VistaMuestraSoloFilasVisiblesYReportaClics) {
     GridModel g;
     llenar(g, {{"1", "uno"}, {"2", "dos"}, {"3", "tres"}});

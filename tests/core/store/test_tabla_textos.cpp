@@ -1,0 +1,122 @@
+// The compact text table the views show rows from, and the infraction rows built on it.
+
+#include "BaseTemporal.h"
+#include "clients/FilasInfraccion.h"
+#include "store/BaseDatos.h"
+#include "store/Sentencias.h"
+#include "store/TablaTextos.h"
+#include "store/modVarios.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+void agregar(TablaTextos& t, const char* texto) {
+    t.agregar(texto, texto ? static_cast<qsizetype>(qstrlen(texto)) : 0);
+}
+
+QStringList registro(const QString& fecha, const QString& ci, qint64 importacion = 0) {
+    QStringList r(ColInfraccion::Cantidad, QStringLiteral("x"));
+    r[ColInfraccion::Equipo] = QStringLiteral("12");
+    r[ColInfraccion::Fecha] = fecha;
+    r[ColInfraccion::CI] = ci;
+    if (importacion)
+        r << QString::number(importacion);
+    return r;
+}
+
+QStringList vista(const FilasInfraccion& f, int col) {
+    QStringList r;
+    for (std::size_t i = 0; i < f.size(); ++i)
+        r << (f.separador(i) ? QStringLiteral("-") : (f.oculta(i) ? QStringLiteral("~") : f.texto(i, col)));
+    return r;
+}
+
+} // namespace
+
+TEST(TablaTextos, CeldasNulasVaciasYAcentuadasAunCreciendo) {
+    TablaTextos t(3);
+    for (int i = 0; i < 20000; ++i) { // well past any first capacity
+        agregar(t, "Peña");
+        agregar(t, nullptr);
+        agregar(t, i % 2 ? "" : "ab.c.");
+    }
+    ASSERT_EQ(t.filas(), 20000u);
+    EXPECT_EQ(t.texto(19999, 0), QStringLiteral("Peña"));
+    EXPECT_TRUE(t.nulo(7, 1));
+    EXPECT_TRUE(t.texto(7, 1).isEmpty());
+    EXPECT_FALSE(t.nulo(7, 2));
+    EXPECT_TRUE(t.texto(7, 2).isEmpty());
+    EXPECT_EQ(t.fila(8), (QStringList{QStringLiteral("Peña"), QString(), QStringLiteral("ab.c.")}));
+    // Outside the table reads as empty, never as a neighbour's text.
+    EXPECT_TRUE(t.texto(20000, 0).isEmpty());
+    EXPECT_TRUE(t.texto(0, 3).isEmpty());
+    EXPECT_TRUE(t.texto(0, -1).isEmpty());
+
+    TablaTextos sin(1);
+    sin.agregarSin("BLOQ..", 6, '.');
+    sin.agregarSin(".", 1, '.');
+    EXPECT_EQ(sin.texto(0, 0), QStringLiteral("BLOQ"));
+    EXPECT_TRUE(sin.texto(1, 0).isEmpty());
+    EXPECT_FALSE(sin.nulo(1, 0));
+}
+
+TEST(FilasInfraccion, SeparadoresMarcasRangoYOtrosClientes) {
+    std::vector<QStringList> registros = {
+        registro("28/02/2011", "1", 5),      registro("01/03/2011", "1.", 5), // a separator follows
+        registro("15/03/2011", "BLOQ..", 6), registro("", ""),                // no date: always shown
+        registro("xx/03/2011", "2"),         registro("01/04/2012", "3", 7)};
+    registros[4][ColInfraccion::Equipo] = QStringLiteral("99"); // another client's row
+    FilasInfraccion f = FilasInfraccion::DeRegistros(registros);
+    EXPECT_EQ(vista(f, ColInfraccion::CI), (QStringList{"1", "1", "-", "BLOQ", "-", "", "2", "3"}));
+    EXPECT_EQ(f.importacion(0), 5);
+    EXPECT_EQ(f.importacion(2), 0); // separator
+    EXPECT_EQ(f.importacion(3), 6);
+    EXPECT_EQ(f.importacion(5), 0); // stored before the log
+    EXPECT_TRUE(f.celdas(2).isEmpty());
+    EXPECT_EQ(f.celdas(7).value(ColInfraccion::CI), QStringLiteral("3"));
+    EXPECT_EQ(f.distintos(ColInfraccion::CI), (QStringList{"1", "BLOQ", "", "2", "3"}));
+
+    EXPECT_EQ(f.filtrarPorFechas(QDate(2011, 3, 1), QDate(2011, 12, 31)), 1);
+    EXPECT_EQ(vista(f, ColInfraccion::Fecha),
+              (QStringList{"~", "01/03/2011", "-", "15/03/2011", "-", "", "xx/03/2011", "~"}));
+    const ProcedenciaFilas p = ProcedenciaDe(f);
+    EXPECT_EQ(p.importaciones, (std::vector<qint64>{5, 6}));
+    EXPECT_EQ(p.anteriores, 2); // the undated row and the unreadable one
+
+    f.conservarCliente(QStringLiteral("12"));
+    EXPECT_EQ(vista(f, ColInfraccion::CI), (QStringList{"~", "1", "-", "BLOQ", "-", "", "~"}));
+
+    // Many distinct texts are still each listed once.
+    std::vector<QStringList> muchos;
+    for (int i = 0; i < 300; ++i)
+        muchos.push_back(registro(QString::number(i % 100), "1"));
+    EXPECT_EQ(FilasInfraccion::DeRegistros(muchos).distintos(ColInfraccion::Fecha).size(), 100);
+}
+
+TEST(FilasInfraccion, LeidasDeLaBaseComoLasDemasLecturas) {
+    BaseTemporal base;
+    Database& db = BaseDatosCompartida();
+    QStringList v =
+        QStringLiteral("12|20110301|120000|095|D. JOCKEY|13,2 V|SI|010|Peña|095|085|003|- 05|010|060|070|1.")
+            .split(QLatin1Char('|'));
+    db.ejecutar(Sentencias::insertarInfraccion(v).sql, Sentencias::insertarInfraccion(v).parametros);
+    v[16] = QString();
+    db.ejecutar(Sentencias::insertarInfraccion(v).sql, Sentencias::insertarInfraccion(v).parametros);
+    const Consulta c = Sentencias::infraccionesCliente(QStringLiteral("12"));
+    Recordset r;
+    r.abrir(db, c);
+    const FilasInfraccion leidas = FilasInfraccion::Leer(db, c);
+    const FilasInfraccion textos = FilasInfraccion::DeRegistros(r.filas());
+    ASSERT_EQ(leidas.size(), 3u);
+    ASSERT_EQ(textos.size(), 3u);
+    for (std::size_t i = 0; i < leidas.size(); ++i) {
+        EXPECT_EQ(leidas.celdas(i), textos.celdas(i)) << i;
+        EXPECT_EQ(leidas.separador(i), textos.separador(i)) << i;
+    }
+    EXPECT_EQ(leidas.texto(0, ColInfraccion::Inspector), QStringLiteral("Peña"));
+    EXPECT_EQ(leidas.texto(0, ColInfraccion::Fecha), QStringLiteral("01/03/2011"));
+
+    const TablaTextos clientes = LeerTabla(db, Sentencias::listaClientes());
+    EXPECT_EQ(clientes.columnas(), 24);
+}
