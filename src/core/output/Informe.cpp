@@ -161,30 +161,34 @@ struct Impresion::LoteGlifos {
         // The PDF writer prints each glyph's offset from the previous one with nine significant
         // digits; offsets are whole steps of 1/64 unit (fixed point), so counted in those steps
         // they print as short integers and the page stream shrinks by about a fifth.
+        constexpr qreal kPasos = 64;
         const bool pdf = p.paintEngine() && p.paintEngine()->type() == QPaintEngine::Pdf;
-        const qreal pasos = pdf ? 64 : 1;
-        if (pdf) {
-            p.save();
-            p.scale(1 / pasos, 1 / pasos);
-        }
         for (Grupo& g : grupos) {
             if (g.glifos.empty())
                 continue;
             QRawFont fuente = g.fuente;
+            bool enPasos = false;
             if (pdf) {
-                fuente.setPixelSize(fuente.pixelSize() * pasos);
+                fuente.setPixelSize(g.fuente.pixelSize() * kPasos);
+                enPasos = fuente.isValid();
+                if (!enPasos)
+                    fuente = g.fuente;
+            }
+            if (enPasos) {
                 for (QPointF& q : g.posiciones)
-                    q *= pasos;
+                    q *= kPasos;
+                p.save();
+                p.scale(1 / kPasos, 1 / kPasos);
             }
             QGlyphRun corrida;
             corrida.setRawFont(fuente);
             corrida.setRawData(g.glifos.data(), g.posiciones.data(), static_cast<int>(g.glifos.size()));
             p.drawGlyphRun(QPointF(0, 0), corrida);
+            if (enPasos)
+                p.restore();
             g.glifos.clear();
             g.posiciones.clear();
         }
-        if (pdf)
-            p.restore();
     }
 };
 
