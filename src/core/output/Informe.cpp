@@ -2,10 +2,13 @@
 
 #include <QFont>
 #include <QFontMetricsF>
+#include <QGlyphRun>
 #include <QLocale>
 #include <QPagedPaintDevice>
+#include <QPaintEngine>
 #include <QPainter>
 #include <QPdfWriter>
+#include <QRawFont>
 #include <QSaveFile>
 #include <QTextLayout>
 
@@ -132,6 +135,63 @@ QString HoraLargaInforme(const QTime& hora) {
     return hora.toString(QStringLiteral("HH:mm:ss"));
 }
 
+// The detail texts of one page, gathered by font and drawn in one call each: a PDF writer pays
+// for every text drawn (a text object with its own state around it), far more than per glyph.
+struct Impresion::LoteGlifos {
+    struct Grupo {
+        QRawFont fuente;
+        std::vector<quint32> glifos;
+        std::vector<QPointF> posiciones;
+    };
+    std::vector<Grupo> grupos;
+
+    void agregar(const QGlyphRun& corrida, QPointF origen) {
+        const QRawFont fuente = corrida.rawFont();
+        auto g = std::ranges::find_if(grupos, [&](const Grupo& x) { return x.fuente == fuente; });
+        if (g == grupos.end())
+            g = grupos.insert(grupos.end(), Grupo{fuente, {}, {}});
+        const QList<quint32> glifos = corrida.glyphIndexes();
+        const QList<QPointF> posiciones = corrida.positions();
+        g->glifos.insert(g->glifos.end(), glifos.begin(), glifos.end());
+        for (const QPointF& q : posiciones)
+            g->posiciones.push_back(q + origen);
+    }
+
+    void dibujar(QPainter& p) {
+        // The PDF writer prints each glyph's offset from the previous one with nine significant
+        // digits; offsets are whole steps of 1/64 unit (fixed point), so counted in those steps
+        // they print as short integers and the page stream shrinks by about a fifth.
+        constexpr qreal kPasos = 64;
+        const bool pdf = p.paintEngine() && p.paintEngine()->type() == QPaintEngine::Pdf;
+        for (Grupo& g : grupos) {
+            if (g.glifos.empty())
+                continue;
+            QRawFont fuente = g.fuente;
+            bool enPasos = false;
+            if (pdf) {
+                fuente.setPixelSize(g.fuente.pixelSize() * kPasos);
+                enPasos = fuente.isValid();
+                if (!enPasos)
+                    fuente = g.fuente;
+            }
+            if (enPasos) {
+                for (QPointF& q : g.posiciones)
+                    q *= kPasos;
+                p.save();
+                p.scale(1 / kPasos, 1 / kPasos);
+            }
+            QGlyphRun corrida;
+            corrida.setRawFont(fuente);
+            corrida.setRawData(g.glifos.data(), g.posiciones.data(), static_cast<int>(g.glifos.size()));
+            p.drawGlyphRun(QPointF(0, 0), corrida);
+            if (enPasos)
+                p.restore();
+            g.glifos.clear();
+            g.posiciones.clear();
+        }
+    }
+};
+
 Impresion::Impresion(DatosInforme datos) : datos_(std::move(datos)) {}
 
 QPageLayout Impresion::disenoPagina() {
@@ -239,10 +299,12 @@ void Impresion::dibujarPagina(QPainter& p, const Maqueta& m, int indice) const {
         dibujarCabeceraPagina(p, y);
         y += kAltoCabeceraPagina;
     }
+    LoteGlifos lote;
     for (int i = 0; i < pag.registros; ++i) {
-        dibujarDetalle(p, y, datos_.registros[static_cast<size_t>(pag.primerRegistro + i)]);
+        dibujarDetalle(p, y, datos_.registros[static_cast<size_t>(pag.primerRegistro + i)], lote);
         y += kAltoDetalle;
     }
+    lote.dibujar(p);
     if (pag.pieInforme) {
         dibujarPieInforme(p, y);
         y += kAltoPieInforme;
@@ -320,8 +382,9 @@ void Impresion::dibujarCabeceraInforme(QPainter& p, int y) const {
 // the block centred in the box and each line centred across it.
 struct Impresion::Titulo {
     QTextLayout disposicion;
-    qreal alto = 0;
-    qreal ancho = 0;
+    std::vector<QPointF> origenes;          // of each line, from the cell's centre
+    std::vector<QList<QGlyphRun>> corridas; // of each line, from its origin
+    bool recorta = false;                   // wider or taller than its box
 };
 
 void Impresion::comprobarResolucion(const QPainter& p) const {
@@ -332,6 +395,7 @@ void Impresion::comprobarResolucion(const QPainter& p) const {
         c.clear();
     for (auto& t : titulos_)
         t.reset();
+    pie_.clear();
     dpiCeldas_ = dpi;
 }
 
@@ -348,6 +412,25 @@ void prepararDisposicion(QTextLayout& d, const QString& texto, const QPainter& p
     d.setTextOption(opcion);
 }
 
+// One line of text as QPainter::drawText() lays out a top-aligned single line: its glyphs from
+// the line's top left, and its advance.
+struct LineaDispuesta {
+    QList<QGlyphRun> corridas;
+    qreal avance = 0;
+};
+
+void disponerLinea(LineaDispuesta& l, const QString& texto, const QPainter& p) {
+    QTextLayout d;
+    prepararDisposicion(d, texto, p);
+    d.beginLayout();
+    QTextLine linea = d.createLine();
+    linea.setLineWidth(0x01000000);
+    linea.setPosition(QPointF(0, 0));
+    d.endLayout();
+    l.avance = linea.horizontalAdvance();
+    l.corridas = linea.glyphRuns();
+}
+
 } // namespace
 
 void Impresion::dibujarCabeceraPagina(QPainter& p, int y) const {
@@ -356,13 +439,15 @@ void Impresion::dibujarCabeceraPagina(QPainter& p, int y) const {
     p.setFont(fuente(k8_25, true));
     comprobarResolucion(p);
     constexpr int relleno = 40;
+    QRectF celdas[16];
+    for (int c = 0; c < 16; ++c)
+        celdas[c] = QRectF(kBordes[c], y, kBordes[c + 1] - kBordes[c], kAltoCabeceraPagina);
+    p.drawRects(celdas, 16);
+    // Headings that fit their box are drawn together, in one frame turned a quarter to the left
+    // (so they read upwards); one that overflows is drawn alone, clipped to its box.
+    LoteGlifos lote;
     for (int c = 0; c < 16; ++c) {
-        const QRectF celda(kBordes[c], y, kBordes[c + 1] - kBordes[c], kAltoCabeceraPagina);
-        p.drawRect(celda);
-        // Turned a quarter to the left, so the heading reads upwards.
-        p.save();
-        p.translate(celda.center());
-        p.rotate(-90);
+        const QRectF& celda = celdas[c];
         const QRectF caja(-celda.height() / 2 + relleno, -celda.width() / 2 + relleno,
                           celda.height() - 2 * relleno, celda.width() - 2 * relleno);
         std::shared_ptr<const Titulo>& titulo = titulos_[static_cast<size_t>(c)];
@@ -372,39 +457,54 @@ void Impresion::dibujarCabeceraPagina(QPainter& p, int y) const {
             prepararDisposicion(d, QString::fromUtf8(kColumnas[c].titulo), p);
             const qreal interlineado = QFontMetricsF(p.font()).leading();
             qreal alto = -interlineado;
+            qreal ancho = 0;
             d.beginLayout();
             for (QTextLine l = d.createLine(); l.isValid(); l = d.createLine()) {
                 l.setLineWidth(std::max<qreal>(0, caja.width()));
                 alto = std::ceil(alto + interlineado);
                 l.setPosition(QPointF(0, alto));
                 alto += l.ascent() + l.descent();
-                t->ancho = std::max(t->ancho, l.naturalTextWidth());
+                ancho = std::max(ancho, l.naturalTextWidth());
                 if (alto >= caja.height())
                     break;
             }
             d.endLayout();
-            t->alto = alto;
+            const qreal arriba = (caja.height() - alto) / 2;
+            const QRectF ocupado(caja.x() + (caja.width() - ancho) / 2, caja.y() + arriba, ancho, alto);
+            t->recorta = !caja.contains(ocupado);
+            for (int i = 0; i < d.lineCount(); ++i) {
+                const QTextLine l = d.lineAt(i);
+                t->origenes.emplace_back(caja.x() + (caja.width() - l.horizontalAdvance()) / 2,
+                                         caja.y() + arriba);
+                t->corridas.push_back(l.glyphRuns());
+            }
             titulo = std::move(t);
         }
-        const qreal arriba = (caja.height() - titulo->alto) / 2;
-        const QRectF ocupado(caja.x() + (caja.width() - titulo->ancho) / 2, caja.y() + arriba, titulo->ancho,
-                             titulo->alto);
-        if (!caja.contains(ocupado))
+        if (titulo->recorta) {
+            p.save();
+            p.translate(celda.center());
+            p.rotate(-90);
             p.setClipRect(caja, Qt::IntersectClip);
-        for (int i = 0; i < titulo->disposicion.lineCount(); ++i) {
-            const QTextLine l = titulo->disposicion.lineAt(i);
-            l.draw(&p, QPointF(caja.x() + (caja.width() - l.horizontalAdvance()) / 2, caja.y() + arriba));
+            for (int i = 0; i < titulo->disposicion.lineCount(); ++i)
+                titulo->disposicion.lineAt(i).draw(&p, titulo->origenes[static_cast<size_t>(i)]);
+            p.restore();
+            continue;
         }
-        p.restore();
+        // The cell's centre, in the turned frame.
+        const QPointF centro(-celda.center().y(), celda.center().x());
+        for (size_t i = 0; i < titulo->corridas.size(); ++i)
+            for (const QGlyphRun& corrida : titulo->corridas[i])
+                lote.agregar(corrida, centro + titulo->origenes[i]);
     }
+    p.save();
+    p.rotate(-90);
+    lote.dibujar(p);
+    p.restore();
 }
 
 // A detail text as its box shows it, shaped once. Drawn as QPainter::drawText() draws a single
 // top-aligned, horizontally centred line: the same line layout, at the same place.
-struct Impresion::CeldaDetalle {
-    QTextLayout disposicion;
-    qreal avance = 0;
-};
+struct Impresion::CeldaDetalle : LineaDispuesta {};
 
 namespace {
 
@@ -419,7 +519,7 @@ bool sinReescritura(const QString& t) {
 
 } // namespace
 
-void Impresion::dibujarDetalle(QPainter& p, int y, const RegistroInforme& registro) const {
+void Impresion::dibujarDetalle(QPainter& p, int y, const RegistroInforme& registro, LoteGlifos& lote) const {
     linea(p, 0, y, 14627, kLineaFina);
     p.setFont(fuente(k9));
     // Each text is measured (does it fit its box?) and shaped once: detail columns repeat their
@@ -435,40 +535,63 @@ void Impresion::dibujarDetalle(QPainter& p, int y, const RegistroInforme& regist
         auto& celdas = celdas_[k];
         auto it = celdas.find(t);
         if (it == celdas.end()) {
-            if (!fm)
-                fm.emplace(p.font());
-            const QString mostrado =
-                fm->horizontalAdvance(t) > c.ancho ? fm->elidedText(t, Qt::ElideRight, c.ancho) : t;
-            if (mostrado.isEmpty() || !sinReescritura(mostrado)) {
-                etiqueta(p, caja, mostrado, Qt::AlignHCenter);
-                continue;
+            // Shaped first as it is, which also measures it; only a text too wide for its box
+            // (or one drawText() would rewrite) goes through the font metrics and is cut.
+            std::shared_ptr<CeldaDetalle> celda;
+            if (sinReescritura(t)) {
+                celda = std::make_shared<CeldaDetalle>();
+                disponerLinea(*celda, t, p);
+                if (celda->avance > c.ancho)
+                    celda.reset();
+            }
+            if (!celda) {
+                if (!fm)
+                    fm.emplace(p.font());
+                const QString mostrado =
+                    fm->horizontalAdvance(t) > c.ancho ? fm->elidedText(t, Qt::ElideRight, c.ancho) : t;
+                if (mostrado.isEmpty() || !sinReescritura(mostrado)) {
+                    etiqueta(p, caja, mostrado, Qt::AlignHCenter);
+                    continue;
+                }
+                celda = std::make_shared<CeldaDetalle>();
+                disponerLinea(*celda, mostrado, p);
             }
             // Bounded: a column of all-different values (the record number) keeps few.
             if (celdas.size() >= 4096)
                 celdas.clear();
-            auto celda = std::make_unique<CeldaDetalle>();
-            QTextLayout& d = celda->disposicion;
-            prepararDisposicion(d, mostrado, p);
-            d.beginLayout();
-            QTextLine linea = d.createLine();
-            linea.setLineWidth(0x01000000);
-            linea.setPosition(QPointF(0, 0));
-            d.endLayout();
-            celda->avance = linea.horizontalAdvance();
             it = celdas.emplace(t, std::move(celda)).first;
         }
         const CeldaDetalle& celda = *it->second;
-        celda.disposicion.lineAt(0).draw(&p, QPointF(caja.x() + (caja.width() - celda.avance) / 2, caja.y()));
+        const QPointF origen(caja.x() + (caja.width() - celda.avance) / 2, caja.y());
+        for (const QGlyphRun& corrida : celda.corridas)
+            lote.agregar(corrida, origen);
     }
 }
 
 void Impresion::dibujarPiePagina(QPainter& p, int y, int pagina, int total) const {
     linea(p, 0, y, 14627, kLineaGruesa);
     p.setFont(fuente(k9_75, true));
-    etiqueta(p, QRectF(11282, y + 58, 795, 270), QStringLiteral("Página:"));
-    etiqueta(p, QRectF(12132, y + 58, 540, 240), QString::number(pagina), Qt::AlignHCenter);
-    etiqueta(p, QRectF(12755, y + 58, 390, 225), QStringLiteral("de"), Qt::AlignHCenter);
-    etiqueta(p, QRectF(13209, y + 58, 510, 240), QString::number(total), Qt::AlignHCenter);
+    comprobarResolucion(p);
+    // The same few texts on every page: shaped once, drawn together.
+    LoteGlifos lote;
+    const auto poner = [&](const QRectF& caja, const QString& t, bool centrado) {
+        std::shared_ptr<const CeldaDetalle>& l = pie_[t];
+        if (!l) {
+            auto nueva = std::make_shared<CeldaDetalle>();
+            disponerLinea(*nueva, t, p);
+            l = std::move(nueva);
+        }
+        const qreal x = centrado ? caja.x() + (caja.width() - l->avance) / 2 : caja.x();
+        for (const QGlyphRun& corrida : l->corridas)
+            lote.agregar(corrida, QPointF(x, caja.y()));
+    };
+    if (pie_.size() >= 4096)
+        pie_.clear();
+    poner(QRectF(11282, y + 58, 795, 270), QStringLiteral("Página:"), false);
+    poner(QRectF(12132, y + 58, 540, 240), QString::number(pagina), true);
+    poner(QRectF(12755, y + 58, 390, 225), QStringLiteral("de"), true);
+    poner(QRectF(13209, y + 58, 510, 240), QString::number(total), true);
+    lote.dibujar(p);
 }
 
 void Impresion::dibujarProcedencia(QPainter& p, int y, const QString& linea, bool titulo) const {

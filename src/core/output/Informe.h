@@ -111,7 +111,8 @@ public:
 private:
     void dibujarCabeceraInforme(QPainter& p, int y) const;
     void dibujarCabeceraPagina(QPainter& p, int y) const;
-    void dibujarDetalle(QPainter& p, int y, const RegistroInforme& registro) const;
+    struct LoteGlifos;
+    void dibujarDetalle(QPainter& p, int y, const RegistroInforme& registro, LoteGlifos& lote) const;
     void dibujarPiePagina(QPainter& p, int y, int pagina, int total) const;
     void dibujarPieInforme(QPainter& p, int y) const;
     void dibujarProcedencia(QPainter& p, int y, const QString& linea, bool titulo) const;
@@ -125,6 +126,8 @@ private:
     // The column headings laid out, for the same resolution.
     struct Titulo;
     mutable std::array<std::shared_ptr<const Titulo>, 16> titulos_;
+    // The page footer's texts laid out, for the same resolution.
+    mutable std::unordered_map<QString, std::shared_ptr<const CeldaDetalle>> pie_;
     mutable int dpiCeldas_ = -1;
     void comprobarResolucion(const QPainter& p) const; // drops the layouts of another resolution
 };

@@ -214,3 +214,27 @@ TEST(InformePdf, PaginaAngostaReduceElInformeSinPerderColumnas) {
     EXPECT_TRUE(texto.contains("Ambiente"));             // the rightmost heading
     EXPECT_FALSE(Impresion(datos(1)).imprimir(nullptr)); // nowhere to paint: a failure, not a blank success
 }
+
+// Headings, detail texts and footers are drawn grouped by font, several texts at a time: every
+// page still carries each heading, in its column, and its own footer.
+TEST(InformePdf, CadaPaginaConTodosLosTitulosEnSuColumna) {
+    const QList<Palabra> palabras = pdf(datos(20));
+    // One word of each heading, left to right.
+    const QStringList titulos{"N°",          "Fecha",     "Hora",    "dB",
+                              "Estatus",     "Bateria",   "220V",    "Compresion",
+                              "Inspector",   "Permitido", "Umbral",  "Penalizaciones",
+                              "Calibración", "Segundos",  "Consola", "Ambiente"};
+    for (int pagina = 1; pagina <= 2; ++pagina) {
+        double anterior = -1;
+        for (const QString& t : titulos) {
+            double x = 1e9; // the leftmost one right of the previous heading
+            for (const Palabra& p : palabras)
+                if (p.pagina == pagina && p.texto == t && p.x0 > anterior)
+                    x = std::min(x, p.x0);
+            ASSERT_LT(x, 1e9) << qPrintable(t) << " " << pagina;
+            anterior = x;
+        }
+        const QString texto = Texto(palabras);
+        EXPECT_TRUE(contiene(texto.split('\f')[pagina - 1], QString("Página:\\s+%1\\s+de\\s+2").arg(pagina)));
+    }
+}
