@@ -230,7 +230,7 @@ int referencia(QByteArrayView texto, QByteArrayView clave) {
         ++k;
     int n = 0;
     const qsizetype digitos = k;
-    while (k < texto.size() && texto[k] >= '0' && texto[k] <= '9')
+    while (k < texto.size() && texto[k] >= '0' && texto[k] <= '9' && n < 100000000)
         n = n * 10 + (texto[k++] - '0');
     return k > digitos && texto.sliced(k).startsWith(" 0 R") ? n : 0;
 }
@@ -330,8 +330,12 @@ QByteArray UnirPdf(const QByteArray& primero, const QByteArray& segundo) {
         QByteArray objeto = primero.sliced(inicio, fin - inicio);
         if (n == a->arbol) {
             QByteArray hojas;
-            for (const int h : b->hojas)
-                hojas += QByteArray::number(numeros[h]) + " 0 R\n";
+            for (const int h : b->hojas) {
+                const auto m = numeros.find(h);
+                if (m == numeros.end() || h == b->arbol)
+                    return {};
+                hojas += QByteArray::number(m->second) + " 0 R\n";
+            }
             const qsizetype kids = objeto.indexOf("/Kids");
             objeto.insert(objeto.indexOf(']', kids), hojas);
             const qsizetype c = objeto.indexOf("/Count");
