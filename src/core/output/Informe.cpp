@@ -146,8 +146,9 @@ QString HoraLargaInforme(const QTime& hora) {
     return hora.toString(QStringLiteral("HH:mm:ss"));
 }
 
-// The detail texts of one page, gathered by font and drawn in one call each: a PDF writer pays
-// for every text drawn (a text object with its own state around it), far more than per glyph.
+// Texts of one page (its detail lines, its headings, its footer), gathered by font and drawn in
+// one call each: a PDF writer pays for every text drawn (a text object with its own state around
+// it), far more than for each glyph.
 struct Impresion::LoteGlifos {
     struct Grupo {
         QRawFont fuente;
