@@ -46,6 +46,11 @@ QString DireccionLocalInforme(const QString& direccion, const QString& localidad
 QString FechaLargaInforme(const QDate& fecha);
 QString HoraLargaInforme(const QTime& hora);
 
+// Joins two PDF documents as QPdfWriter writes them (one cross-reference table, one flat page
+// tree): the pages of the second follow those of the first, each keeping its own resources.
+// Empty when either is laid out otherwise.
+QByteArray UnirPdf(const QByteArray& primero, const QByteArray& segundo);
+
 // The banded report "Impresion", laid out in twips (1440 per inch) and drawn with QPainter on
 // any paged device (printer, preview, PDF writer). The layout is 14700 twips wide; on a page
 // whose printable width is narrower it is scaled down to fit.
@@ -108,7 +113,14 @@ public:
     // Writes the report as a PDF file through QPdfWriter. False on failure.
     bool guardarPdf(const QString& ruta) const;
 
+    // Reports of at least this many pages are written as PDF in two halves, on two cores.
+    static constexpr int kPaginasEnDosMitades = 20;
+
 private:
+    // Pages [desde, hasta) of the whole report (hasta < 0: to the end), numbered as in it.
+    bool imprimirPaginas(QPagedPaintDevice* dispositivo, int desde, int hasta) const;
+    // The whole report as a PDF written in two halves at once; empty when it cannot be.
+    QByteArray pdfEnDosMitades() const;
     void dibujarCabeceraInforme(QPainter& p, int y) const;
     void dibujarCabeceraPagina(QPainter& p, int y) const;
     struct LoteGlifos;

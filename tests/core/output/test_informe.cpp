@@ -2,7 +2,10 @@
 
 #include "output/Informe.h"
 
+#include <QBuffer>
+#include <QFile>
 #include <QHash>
+#include <QPainter>
 #include <QPdfWriter>
 #include <QProcess>
 #include <QRegularExpression>
@@ -237,4 +240,64 @@ TEST(InformePdf, CadaPaginaConTodosLosTitulosEnSuColumna) {
         const QString texto = Texto(palabras);
         EXPECT_TRUE(contiene(texto.split('\f')[pagina - 1], QString("Página:\\s+%1\\s+de\\s+2").arg(pagina)));
     }
+}
+
+// A long report is written in two halves at once and joined: one document, every line once and
+// in order, every page numbered as part of the whole.
+TEST(InformePdf, InformeLargoEnDosMitadesEsUnSoloDocumento) {
+    const int lineas = 15 * Impresion::kPaginasEnDosMitades;
+    const QString ruta = dir.filePath("largo.pdf");
+    ASSERT_TRUE(Impresion(datos(lineas)).guardarPdf(ruta));
+    QFile archivo(ruta);
+    ASSERT_TRUE(archivo.open(QIODevice::ReadOnly));
+    // Each half embeds the two fonts it used.
+    EXPECT_EQ(archivo.readAll().count("/Type /FontDescriptor"), 4);
+    const QString texto = Texto(Palabras(ruta));
+    const QStringList paginas = texto.split('\f');
+    const int total = int(paginas.size()) - 1;
+    ASSERT_GE(total, Impresion::kPaginasEnDosMitades);
+    for (int k = 1; k <= total; ++k)
+        EXPECT_TRUE(contiene(paginas[k - 1], QString("Página:\\s+%1\\s+de\\s+%2").arg(k).arg(total))) << k;
+    QStringList orden, esperado;
+    for (auto it = QRegularExpression("Insp(\\d+) 85").globalMatch(texto); it.hasNext();)
+        orden << it.next().captured(1), esperado << QString::number(esperado.size() + 1);
+    EXPECT_EQ(orden.size(), lineas);
+    EXPECT_EQ(orden, esperado);
+}
+
+namespace {
+
+QByteArray documento(const QStringList& paginas) {
+    QByteArray datos;
+    QBuffer destino(&datos);
+    destino.open(QIODevice::WriteOnly);
+    QPdfWriter pdf(&destino);
+    QPainter p(&pdf);
+    p.setFont(QFont("Liberation Sans", 14));
+    for (qsizetype i = 0; i < paginas.size(); ++i) {
+        if (i > 0)
+            pdf.newPage();
+        p.drawText(QPointF(200, 400), paginas[i]);
+    }
+    p.end();
+    return datos;
+}
+
+} // namespace
+
+TEST(UnirPdf, LasPaginasDelSegundoSiguenALasDelPrimero) {
+    const QByteArray unido = UnirPdf(documento({"uno", "dos"}), documento({"tres"}));
+    ASSERT_FALSE(unido.isEmpty());
+    QFile archivo(dir.filePath("unido.pdf"));
+    ASSERT_TRUE(archivo.open(QIODevice::WriteOnly));
+    archivo.write(unido);
+    archivo.close();
+    const QList<Palabra> palabras = Palabras(archivo.fileName());
+    QStringList vistas;
+    for (const Palabra& w : palabras)
+        vistas << QString("%1:%2").arg(w.pagina).arg(w.texto);
+    EXPECT_EQ(vistas, QStringList({"1:uno", "2:dos", "3:tres"}));
+    // Anything but what that writer writes is refused, not mangled.
+    EXPECT_TRUE(UnirPdf(documento({"uno"}), "%PDF-1.4\nno es un documento\n").isEmpty());
+    EXPECT_TRUE(UnirPdf(QByteArray(), documento({"uno"})).isEmpty());
 }
