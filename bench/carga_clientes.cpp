@@ -46,7 +46,7 @@ void AbrirYCargarListaClientes(benchmark::State& state) {
                        return todos->texto((*indices)[i], col);
                    });
         benchmark::DoNotOptimize(AnchosColumnasTwips(*flex, fuente, 13,
-                                                     EstimarAnchos(*oficina->todosLosClientes(), fuente, 13),
+                                                     EstimarAnchos(oficina->todosLosClientes(), fuente, 13),
                                                      oficina->indicesListados()));
         benchmark::DoNotOptimize(flex->rows());
         // Letting the list go at the end of the run is not part of showing it.

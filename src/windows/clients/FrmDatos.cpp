@@ -743,7 +743,7 @@ void FrmDatos::AjustarAnchoColumnas(GridModel& grid, int columnas) {
         if (&grid == flex) {
             // The list a search shows is part of the one read: its texts were estimated then.
             if (lecturaEstimada_ != oficina_.lecturaClientes() || estimacionClientes_.columnas != columnas) {
-                estimacionClientes_ = EstimarAnchos(*oficina_.todosLosClientes(), fuente, columnas);
+                estimacionClientes_ = EstimarAnchos(oficina_.todosLosClientes(), fuente, columnas);
                 lecturaEstimada_ = oficina_.lecturaClientes();
             }
             anchos =

@@ -12,6 +12,7 @@
 #include <array>
 #include <cmath>
 #include <limits>
+#include <optional>
 
 namespace {
 
@@ -24,7 +25,11 @@ int aTwips(qreal pixeles) {
 // Per-character advances, cached for the characters of the Latin scripts.
 class Estimador {
 public:
-    explicit Estimador(const QFontMetricsF& fm) : fm_(fm) { tabla_.fill(-1); }
+    explicit Estimador(const QFontMetricsF& fm) : fm_(fm) {
+        tabla_.fill(-1);
+        for (char16_t u = 0; u < 0x80; ++u)
+            tabla_[u] = fm_.horizontalAdvance(QChar(u));
+    }
 
     qreal estimar(const QString& s) {
         qreal total = 0;
@@ -32,13 +37,32 @@ public:
             total += avance(ch.unicode());
         return total;
     }
-    // The same from UTF-8: plain ASCII needs no decoding.
+    // The same from UTF-8, decoded here: characters of one UTF-16 unit add up in the same order
+    // as above; anything else (four-byte or malformed sequences) goes through QString.
     qreal estimar(QByteArrayView utf8) {
         qreal total = 0;
-        for (const char c : utf8) {
-            if (static_cast<unsigned char>(c) >= 0x80)
+        const auto* p = reinterpret_cast<const unsigned char*>(utf8.data());
+        const auto* const fin = p + utf8.size();
+        while (p < fin) {
+            const unsigned c = *p;
+            if (c < 0x80) {
+                total += tabla_[c];
+                ++p;
+                continue;
+            }
+            const int n = c >= 0xC2 && c < 0xE0 ? 2 : (c & 0xF0) == 0xE0 ? 3 : 0;
+            if (n == 0 || fin - p < n)
                 return estimar(QString::fromUtf8(utf8));
-            total += avance(static_cast<char16_t>(c));
+            char32_t u = c & (n == 2 ? 0x1Fu : 0x0Fu);
+            for (int k = 1; k < n; ++k) {
+                if ((p[k] & 0xC0) != 0x80)
+                    return estimar(QString::fromUtf8(utf8));
+                u = (u << 6) | (p[k] & 0x3Fu);
+            }
+            if (n == 3 && (u < 0x800 || (u >= 0xD800 && u <= 0xDFFF)))
+                return estimar(QString::fromUtf8(utf8));
+            total += avance(static_cast<char16_t>(u));
+            p += n;
         }
         return total;
     }
@@ -69,10 +93,11 @@ struct Candidato {
 
 // The widths from one estimate per cell: `estimaciones(fila)` gives the row's estimates,
 // column by column. The `candidatos` distinct texts with the largest estimates of each column
-// are measured exactly.
-template <typename Estimaciones>
+// are measured exactly. `texto(fila, col)` gives a cell's text in any form that compares as
+// the text does (only for the cells that may be among the widest).
+template <typename Estimaciones, typename Texto>
 std::vector<int> anchosPorCandidatos(const GridModel& grid, const QFontMetricsF& fm, int n, int candidatos,
-                                     Estimaciones&& estimaciones) {
+                                     Estimaciones&& estimaciones, Texto&& texto) {
     const size_t k = static_cast<size_t>(std::max(1, candidatos));
     // One min-heap of candidates per column; rows are walked in memory order, one pass. A full
     // heap's smallest estimate is kept apart, so most cells cost one comparison.
@@ -87,7 +112,7 @@ std::vector<int> anchosPorCandidatos(const GridModel& grid, const QFontMetricsF&
             // Texts are read only for the few cells that may be among the widest.
             if (e[c] <= umbral[static_cast<size_t>(c)])
                 continue;
-            const QString s = grid.textMatrix(f, c);
+            const auto s = texto(f, c);
             if (s.isEmpty())
                 continue;
             std::vector<Candidato>& heap = mejores[static_cast<size_t>(c)];
@@ -95,7 +120,7 @@ std::vector<int> anchosPorCandidatos(const GridModel& grid, const QFontMetricsF&
             // (a province, a locality) takes one place among the candidates.
             bool repetido = false;
             for (const Candidato& m : heap)
-                if (m.estimado == e[c] && grid.textMatrix(m.fila, c) == s) {
+                if (m.estimado == e[c] && texto(m.fila, c) == s) {
                     repetido = true;
                     break;
                 }
@@ -129,25 +154,29 @@ std::vector<int> AnchosColumnasTwips(const GridModel& grid, const QFont& fuente,
     const QFontMetricsF fm(fuente);
     Estimador estimador(fm);
     std::vector<qreal> fila(static_cast<size_t>(n));
-    return anchosPorCandidatos(grid, fm, n, candidatos, [&](int f) {
-        for (int c = 0; c < n; ++c)
-            fila[static_cast<size_t>(c)] = estimador.estimar(grid.textMatrix(f, c));
-        return static_cast<const qreal*>(fila.data());
-    });
+    return anchosPorCandidatos(
+        grid, fm, n, candidatos,
+        [&](int f) {
+            for (int c = 0; c < n; ++c)
+                fila[static_cast<size_t>(c)] = estimador.estimar(grid.textMatrix(f, c));
+            return static_cast<const qreal*>(fila.data());
+        },
+        [&](int f, int c) { return grid.textMatrix(f, c); });
 }
 
-EstimacionAnchos EstimarAnchos(const TablaTextos& filas, const QFont& fuente, int columnas) {
+EstimacionAnchos EstimarAnchos(std::shared_ptr<const TablaTextos> filas, const QFont& fuente, int columnas) {
     const QFontMetricsF fm(fuente);
     Estimador estimador(fm);
     EstimacionAnchos e;
     e.columnas = std::max(0, columnas);
-    e.valores.resize(filas.filas() * static_cast<size_t>(e.columnas));
+    e.valores.resize(filas->filas() * static_cast<size_t>(e.columnas));
     qreal* v = e.valores.data();
-    for (std::size_t f = 0; f < filas.filas(); ++f) {
+    for (std::size_t f = 0; f < filas->filas(); ++f) {
         for (int c = 0; c < e.columnas; ++c)
-            v[c] = estimador.estimar(filas.utf8(f, c));
+            v[c] = estimador.estimar(filas->utf8(f, c));
         v += e.columnas;
     }
+    e.textos = std::move(filas);
     return e;
 }
 
@@ -160,18 +189,34 @@ std::vector<int> AnchosColumnasTwips(const GridModel& grid, const QFont& fuente,
     const size_t ancho = static_cast<size_t>(estimacion.columnas);
     const size_t filasEstimadas = ancho > 0 ? estimacion.valores.size() / ancho : 0;
     std::vector<qreal> fila(static_cast<size_t>(n));
-    return anchosPorCandidatos(grid, fm, n, candidatos, [&](int f) {
+    // The estimated row a grid row shows, if any.
+    const auto estimada = [&](int f) -> std::optional<size_t> {
         const int etiqueta = grid.rowTag(f);
         if (etiqueta >= 0 && static_cast<size_t>(etiqueta) < origen.size() && n <= estimacion.columnas) {
             const size_t i = origen[static_cast<size_t>(etiqueta)];
             if (i < filasEstimadas)
-                return static_cast<const qreal*>(estimacion.valores.data() + i * ancho);
+                return i;
         }
-        // A row the grid added itself, or one the estimates do not cover.
-        for (int c = 0; c < n; ++c)
-            fila[static_cast<size_t>(c)] = estimador.estimar(grid.textMatrix(f, c));
-        return static_cast<const qreal*>(fila.data());
-    });
+        return std::nullopt;
+    };
+    return anchosPorCandidatos(
+        grid, fm, n, candidatos,
+        [&](int f) {
+            if (const std::optional<size_t> i = estimada(f))
+                return static_cast<const qreal*>(estimacion.valores.data() + *i * ancho);
+            // A row the grid added itself, or one the estimates do not cover.
+            for (int c = 0; c < n; ++c)
+                fila[static_cast<size_t>(c)] = estimador.estimar(grid.textMatrix(f, c));
+            return static_cast<const qreal*>(fila.data());
+        },
+        // Texts compared as the estimated table holds them, without decoding them.
+        [&](int f, int c) {
+            const std::optional<size_t> i = estimacion.textos ? estimada(f) : std::nullopt;
+            if (i)
+                return QByteArray::fromRawData(estimacion.textos->utf8(*i, c).data(),
+                                               estimacion.textos->utf8(*i, c).size());
+            return grid.textMatrix(f, c).toUtf8();
+        });
 }
 
 std::vector<int> AnchosColumnasTwipsCompleto(const GridModel& grid, const QFont& fuente, int columnas) {

@@ -3,6 +3,7 @@
 #include <QFont>
 #include <QStringList>
 
+#include <memory>
 #include <vector>
 
 class GridModel;
@@ -23,8 +24,9 @@ std::vector<int> AnchosColumnasTwips(const GridModel& grid, const QFont& fuente,
 struct EstimacionAnchos {
     int columnas = 0;
     std::vector<qreal> valores;
+    std::shared_ptr<const TablaTextos> textos; // the rows estimated
 };
-EstimacionAnchos EstimarAnchos(const TablaTextos& filas, const QFont& fuente, int columnas);
+EstimacionAnchos EstimarAnchos(std::shared_ptr<const TablaTextos> filas, const QFont& fuente, int columnas);
 
 // AnchosColumnasTwips for a grid bound to some of the estimated rows: the grid's bound row i is
 // row origen[i] of those. The same widths, without estimating every text again.

@@ -150,12 +150,12 @@ TEST(AnchoColumnas, MedicionAcotadaDaLosAnchosDeMedirCadaCelda) {
 
     // A search shows part of a list estimated once: the widths of that part, not of the whole.
     std::vector<QStringList> todas;
-    TablaTextos tabla(3);
+    auto tabla = std::make_shared<TablaTextos>(3);
     for (int f = 1; f < 402; ++f) {
         todas.push_back(g.rowTexts(f));
         for (int c = 0; c < 3; ++c) {
             const QByteArray utf8 = g.textMatrix(f, c).toUtf8();
-            tabla.agregar(utf8.constData(), utf8.size());
+            tabla->agregar(utf8.constData(), utf8.size());
         }
     }
     const EstimacionAnchos estimacion = EstimarAnchos(tabla, fuente, 3);
@@ -171,6 +171,35 @@ TEST(AnchoColumnas, MedicionAcotadaDaLosAnchosDeMedirCadaCelda) {
     ASSERT_EQ(p.cols(), 3);
     EXPECT_EQ(AnchosColumnasTwips(p, fuente, -1, estimacion, origen), AnchosColumnasTwipsCompleto(p, fuente));
     EXPECT_LT(AnchosColumnasTwips(p, fuente, -1, estimacion, origen)[2], AnchosColumnasTwips(g, fuente)[2]);
+}
+
+// The per-character estimate read from UTF-8 is the sum of the advances of the text's UTF-16
+// units in order, for any text the store may hold: accents, euro sign, emoji, malformed bytes.
+TEST(Grid, EstimacionDesdeUtf8ComoDesdeElTexto) {
+    QFont fuente(QStringLiteral("Arial"));
+    fuente.setPointSize(9);
+    const QFontMetricsF fm(fuente);
+    const QByteArray textos[] = {"Juan Perez",
+                                 "Pe\xc3\xb1"
+                                 "a \xc3\x91"
+                                 "and\xc3\xba",
+                                 "100 \xe2\x82\xac",
+                                 "\xf0\x9f\x8e\xb5 m\xc3\xbasica",
+                                 "a\xc3",
+                                 "\xe2\x82",
+                                 "\xc0\xaf\xed\xa0\x80",
+                                 ""};
+    auto tabla = std::make_shared<TablaTextos>(1);
+    for (const QByteArray& t : textos)
+        tabla->agregar(t.constData(), t.size());
+    const EstimacionAnchos e = EstimarAnchos(tabla, fuente, 1);
+    ASSERT_EQ(e.valores.size(), std::size(textos));
+    for (std::size_t i = 0; i < std::size(textos); ++i) {
+        qreal esperado = 0;
+        for (const QChar c : QString::fromUtf8(textos[i]))
+            esperado += fm.horizontalAdvance(c);
+        EXPECT_EQ(e.valores[i], esperado) << i;
+    }
 }
 
 } // namespace
