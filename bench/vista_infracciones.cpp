@@ -11,6 +11,7 @@
 #include "grid/GridView.h"
 #include "platform/DirectorioDatos.h"
 #include "platform/Mensajes.h"
+#include "store/TablaTextos.h"
 #include "store/modVarios.h"
 
 #include <QApplication>
@@ -141,10 +142,11 @@ void RefiltrarPorFecha(benchmark::State& state) {
     fin->setDate(QDate::currentDate());
 }
 
-// Heap in use, the blocks malloc maps on their own (big arrays) included.
+// Heap in use: malloc's blocks, the ones it maps on its own, and the big arrays of the text
+// tables, which are mapped apart from malloc.
 size_t enUso() {
     const struct mallinfo2 m = mallinfo2();
-    return m.uordblks + m.hblkhd;
+    return m.uordblks + m.hblkhd + bloques::mapeados();
 }
 
 // Heap the shown big client holds (model rows, grid, view), against the raw text bytes of its

@@ -9,6 +9,8 @@
 
 #include <gtest/gtest.h>
 
+#include <memory>
+
 namespace {
 
 void agregar(TablaTextos& t, const char* texto) {
@@ -35,23 +37,29 @@ QStringList vista(const FilasInfraccion& f, int col) {
 } // namespace
 
 TEST(TablaTextos, CeldasNulasVaciasYAcentuadasAunCreciendo) {
-    TablaTextos t(3);
-    for (int i = 0; i < 20000; ++i) { // well past any first capacity
+    const std::size_t antes = bloques::mapeados();
+    auto tabla = std::make_unique<TablaTextos>(3);
+    TablaTextos& t = *tabla;
+    for (int i = 0; i < 150000; ++i) { // past the size from which blocks are mapped apart
         agregar(t, "Peña");
         agregar(t, nullptr);
         agregar(t, i % 2 ? "" : "ab.c.");
     }
-    ASSERT_EQ(t.filas(), 20000u);
-    EXPECT_EQ(t.texto(19999, 0), QStringLiteral("Peña"));
+    t.ajustar();
+    ASSERT_EQ(t.filas(), 150000u);
+    EXPECT_GT(bloques::mapeados(), antes);
+    EXPECT_EQ(t.texto(149999, 0), QStringLiteral("Peña"));
     EXPECT_TRUE(t.nulo(7, 1));
     EXPECT_TRUE(t.texto(7, 1).isEmpty());
     EXPECT_FALSE(t.nulo(7, 2));
     EXPECT_TRUE(t.texto(7, 2).isEmpty());
     EXPECT_EQ(t.fila(8), (QStringList{QStringLiteral("Peña"), QString(), QStringLiteral("ab.c.")}));
     // Outside the table reads as empty, never as a neighbour's text.
-    EXPECT_TRUE(t.texto(20000, 0).isEmpty());
+    EXPECT_TRUE(t.texto(150000, 0).isEmpty());
     EXPECT_TRUE(t.texto(0, 3).isEmpty());
     EXPECT_TRUE(t.texto(0, -1).isEmpty());
+    tabla.reset();
+    EXPECT_EQ(bloques::mapeados(), antes); // all given back
 
     TablaTextos sin(1);
     sin.agregarSin("BLOQ..", 6, '.');
