@@ -270,11 +270,13 @@ void Oficina::filtrar(bool releida) {
     const qint64 id = idSeleccionado();
     if (id == 0)
         return;
-    if (!listado(id))
+    if (!posicionListada(id))
         elegir(0);
 }
 
-std::optional<std::size_t> Oficina::listado(qint64 id) const {
+std::optional<std::size_t> Oficina::posicionListada(qint64 id) const {
+    if (id == 0)
+        return std::nullopt;
     const QByteArray clave = QByteArray::number(id);
     for (std::size_t i = 0; i < indices_.size(); ++i)
         if (todos_->utf8(indices_[i], 0) == clave)
@@ -322,7 +324,7 @@ void Oficina::seleccionar(qint64 id) {
 // The listed client with that id becomes the selected one (never the placeholder), read whole.
 void Oficina::elegir(qint64 id) {
     seleccionado_.reset();
-    if (const std::optional<std::size_t> i = id != 0 ? listado(id) : std::nullopt) {
+    if (const std::optional<std::size_t> i = posicionListada(id)) {
         Cliente c = clienteEnFila(*i);
         if (!c.esMarcador())
             seleccionado_ = std::move(c);

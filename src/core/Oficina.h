@@ -82,6 +82,8 @@ public:
     std::size_t cantidadListados() const { return indices_.size(); }
     QString textoListado(std::size_t fila, int col) const;
     Cliente clienteEnFila(std::size_t indice) const;
+    // Where the client with that id is among the listed rows; none for id 0.
+    std::optional<std::size_t> posicionListada(qint64 id) const;
     // The whole list as last read (shared, so a view can show it without a copy), which of its
     // rows are listed, and a number that changes with every read (views keep what they derive
     // from the whole list until it changes).
@@ -190,8 +192,6 @@ private:
     void filtrar(bool releida);
     const ColumnaPlegada& plegada(int columna);
     void seguirSeleccion();
-    // Where the client with that id is among the listed rows.
-    std::optional<std::size_t> listado(qint64 id) const;
     void elegir(qint64 id);
     void cargarSeleccionado();
     void cargarOVaciar();

@@ -670,11 +670,19 @@ void FrmDatos::mostrarClientes() {
 void FrmDatos::resaltarSeleccionado() {
     // The highlight follows the model's selection; it is no user's move, so it selects nothing.
     int destino = 0;
-    if (const qint64 id = oficina_.idSeleccionado(); id != 0) {
+    const qint64 id = oficina_.idSeleccionado();
+    if (const auto i = oficina_.posicionListada(id)) {
+        // Wherever a sort moved it: the grid row that shows that listed row, when the grid shows
+        // the list as it is now (its id says so); otherwise the row with that id.
         const QString clave = QString::number(id);
         for (int f = 1; f < flex->rows() && destino == 0; ++f)
-            if (flex->textMatrix(f, 0) == clave && !flex->rowHidden(f))
+            if (flex->rowTag(f) == static_cast<int>(*i) && flex->textMatrix(f, 0) == clave)
                 destino = f;
+        for (int f = 1; f < flex->rows() && destino == 0; ++f)
+            if (flex->textMatrix(f, 0) == clave)
+                destino = f;
+        if (destino > 0 && flex->rowHidden(destino))
+            destino = 0;
     }
     resaltando_ = true;
     flex->setRow(destino);
@@ -881,17 +889,17 @@ void FrmDatos::OrdenarPorCabecera(GridModel& grid, bool& orden, int fila, int co
     if (fila != 0)
         return;
     grid.setCol(col);
-    // The current row follows its record (by id) through the sort.
-    const QString id = grid.textMatrix(grid.row(), 0);
+    // The current row follows its record through the sort.
+    const int etiqueta = grid.rowTag(grid.row());
     grid.setRedraw(false);
     const bool ordenado = grid.sortByCurrentCol(!orden);
     if (ordenado && &grid == flex) {
         grid.setRedraw(true);
         resaltarSeleccionado(); // the selected client stays the highlighted one
     } else {
-        if (ordenado && !id.isEmpty()) {
+        if (ordenado && etiqueta >= 0) {
             for (int f = 1; f < grid.rows(); ++f) {
-                if (grid.textMatrix(f, 0) == id) {
+                if (grid.rowTag(f) == etiqueta) {
                     const QSignalBlocker bloqueo(&grid);
                     grid.setRow(f);
                     break;
