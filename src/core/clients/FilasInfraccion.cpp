@@ -26,7 +26,7 @@ void FilasInfraccion::agregar(const QByteArrayView* celdas, int cantidad) {
             marcada = true;
             tabla_->agregarSin(v.data(), v.size(), '.');
         } else {
-            tabla_->agregar(v.isNull() ? "" : v.data(), v.size());
+            tabla_->agregar(v.data(), v.size()); // NULL stays NULL
         }
     }
     qint64 importacion = 0;

@@ -55,7 +55,9 @@ public:
     qint64 importacion(std::size_t i) const;
     // A cell's text; empty for a separator.
     QByteArrayView utf8(std::size_t i, int col) const;
-    QString texto(std::size_t i, int col) const { return QString::fromUtf8(utf8(i, col)); }
+    QString texto(std::size_t i, int col) const {
+        return separador(i) ? QString() : tabla_->texto(filas_[i].registro, col);
+    }
     // The 18 cells of a row; none for a separator.
     QStringList celdas(std::size_t i) const;
     // The distinct texts of a column, in the order met.

@@ -112,6 +112,14 @@ QByteArrayView TablaTextos::utf8(std::size_t fila, int col) const {
     return QByteArrayView(texto_.data() + inicio, static_cast<qsizetype>(fin - inicio));
 }
 
+QString TablaTextos::texto(std::size_t fila, int col) const {
+    const QByteArrayView v = utf8(fila, col);
+    if (v.isEmpty())
+        return nulo(fila, col) || col < 0 || col >= columnas_ || fila >= filas() ? QString()
+                                                                                 : QString(QLatin1String(""));
+    return QString::fromUtf8(v);
+}
+
 bool TablaTextos::nulo(std::size_t fila, int col) const {
     const std::size_t i = fila * static_cast<std::size_t>(columnas_) + static_cast<std::size_t>(col);
     return col >= 0 && col < columnas_ && i < fines_.size() && (fines_[i] & kNulo) != 0;

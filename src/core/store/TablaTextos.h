@@ -107,7 +107,8 @@ public:
 
     // Outside the table, and NULL, read as empty.
     QByteArrayView utf8(std::size_t fila, int col) const;
-    QString texto(std::size_t fila, int col) const { return QString::fromUtf8(utf8(fila, col)); }
+    // As the store reads it: a null string for NULL, an empty one for empty text.
+    QString texto(std::size_t fila, int col) const;
     bool nulo(std::size_t fila, int col) const;
     QStringList fila(std::size_t fila) const;
     // Heap bytes held (for measuring).

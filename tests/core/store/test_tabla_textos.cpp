@@ -49,10 +49,12 @@ TEST(TablaTextos, CeldasNulasVaciasYAcentuadasAunCreciendo) {
     ASSERT_EQ(t.filas(), 150000u);
     EXPECT_GT(bloques::mapeados(), antes);
     EXPECT_EQ(t.texto(149999, 0), QStringLiteral("Peña"));
+    // NULL and empty text read as the store hands them: a null string, an empty one.
     EXPECT_TRUE(t.nulo(7, 1));
-    EXPECT_TRUE(t.texto(7, 1).isEmpty());
+    EXPECT_TRUE(t.texto(7, 1).isNull());
     EXPECT_FALSE(t.nulo(7, 2));
     EXPECT_TRUE(t.texto(7, 2).isEmpty());
+    EXPECT_FALSE(t.texto(7, 2).isNull());
     EXPECT_EQ(t.fila(8), (QStringList{QStringLiteral("Peña"), QString(), QStringLiteral("ab.c.")}));
     // Outside the table reads as empty, never as a neighbour's text.
     EXPECT_TRUE(t.texto(150000, 0).isEmpty());
