@@ -17,18 +17,10 @@ bool ContadorMarcado(QByteArrayView ci) {
 FilasInfraccion::FilasInfraccion() : tabla_(std::make_shared<TablaTextos>(ColInfraccion::Cantidad)) {}
 
 void FilasInfraccion::agregar(const QByteArrayView* celdas, int cantidad) {
-    const quint32 registro = static_cast<quint32>(tabla_->filas());
-    const int n = std::min(cantidad, static_cast<int>(ColInfraccion::Cantidad));
-    bool marcada = false;
-    for (int c = 0; c < ColInfraccion::Cantidad; ++c) {
-        const QByteArrayView v = c < n ? celdas[c] : QByteArrayView();
-        if (c == ColInfraccion::CI && ContadorMarcado(v)) {
-            marcada = true;
-            tabla_->agregarSin(v.data(), v.size(), '.');
-        } else {
-            tabla_->agregar(v.data(), v.size()); // NULL stays NULL
-        }
-    }
+    const auto registro = static_cast<quint32>(importaciones_.size());
+    const bool marcada = cantidad > ColInfraccion::CI && ContadorMarcado(celdas[ColInfraccion::CI]);
+    tabla_->agregarFila(celdas, std::min(cantidad, static_cast<int>(ColInfraccion::Cantidad)),
+                        ColInfraccion::CI, '.');
     qint64 importacion = 0;
     if (cantidad > ColInfraccion::Importacion) {
         const QByteArrayView id = celdas[ColInfraccion::Importacion];

@@ -92,13 +92,27 @@ void TablaTextos::agregar(const char* utf8, qsizetype largo) {
     cerrarCelda(utf8 == nullptr);
 }
 
-void TablaTextos::agregarSin(const char* utf8, qsizetype largo, char quitar) {
-    if (utf8 && largo > 0) {
-        char* destino = texto_.espacio(static_cast<std::size_t>(largo));
-        char* fin = std::copy_if(utf8, utf8 + largo, destino, [quitar](char c) { return c != quitar; });
-        texto_.crecer(static_cast<std::size_t>(fin - destino));
+void TablaTextos::agregarFila(const QByteArrayView* celdas, int cantidad, int columnaSin, char quitar) {
+    const int n = std::min(cantidad, columnas_);
+    std::size_t bytes = 0;
+    for (int c = 0; c < n; ++c)
+        bytes += static_cast<std::size_t>(celdas[c].size());
+    if (texto_.size() + bytes >= kNulo)
+        throw ErrorBD(QStringLiteral("Los datos leídos superan el tamaño que el programa puede mostrar."));
+    char* destino = texto_.espacio(bytes);
+    char* const inicio = destino;
+    quint32* fines = fines_.espacio(static_cast<std::size_t>(columnas_));
+    const auto base = static_cast<quint32>(texto_.size());
+    for (int c = 0; c < columnas_; ++c) {
+        const QByteArrayView v = c < n ? celdas[c] : QByteArrayView();
+        if (c == columnaSin)
+            destino = std::copy_if(v.begin(), v.end(), destino, [quitar](char x) { return x != quitar; });
+        else if (!v.isEmpty())
+            destino = std::copy(v.begin(), v.end(), destino);
+        fines[c] = (base + static_cast<quint32>(destino - inicio)) | (v.isNull() ? kNulo : 0u);
     }
-    cerrarCelda(utf8 == nullptr);
+    texto_.crecer(static_cast<std::size_t>(destino - inicio));
+    fines_.crecer(static_cast<std::size_t>(columnas_));
 }
 
 QByteArrayView TablaTextos::utf8(std::size_t fila, int col) const {
@@ -137,12 +151,14 @@ TablaTextos LeerTabla(Database& db, const Consulta& consulta) {
     Statement st(db, consulta.sql);
     st.enlazarTodos(consulta.parametros);
     TablaTextos tabla(st.columnas());
+    std::vector<QByteArrayView> celdas(static_cast<std::size_t>(tabla.columnas()));
     while (st.paso()) {
         for (int c = 0; c < tabla.columnas(); ++c) {
             int largo = 0;
             const char* p = st.bytes(c, largo);
-            tabla.agregar(p, largo);
+            celdas[static_cast<std::size_t>(c)] = QByteArrayView(p, largo);
         }
+        tabla.agregarFila(celdas.data(), tabla.columnas());
     }
     tabla.ajustar();
     return tabla;

@@ -102,8 +102,9 @@ public:
     }
     // Appends the next cell, row after row; nullptr is NULL. Throws ErrorBD past 2 GiB of text.
     void agregar(const char* utf8, qsizetype largo);
-    // Appends the next cell leaving out every byte equal to `quitar`.
-    void agregarSin(const char* utf8, qsizetype largo, char quitar);
+    // A whole row at once (a null view is NULL; cells past `cantidad` are NULL), leaving out of
+    // column `columnaSin` every byte equal to `quitar`.
+    void agregarFila(const QByteArrayView* celdas, int cantidad, int columnaSin = -1, char quitar = 0);
 
     // Outside the table, and NULL, read as empty.
     QByteArrayView utf8(std::size_t fila, int col) const;

@@ -63,12 +63,18 @@ TEST(TablaTextos, CeldasNulasVaciasYAcentuadasAunCreciendo) {
     tabla.reset();
     EXPECT_EQ(bloques::mapeados(), antes); // all given back
 
-    TablaTextos sin(1);
-    sin.agregarSin("BLOQ..", 6, '.');
-    sin.agregarSin(".", 1, '.');
-    EXPECT_EQ(sin.texto(0, 0), QStringLiteral("BLOQ"));
-    EXPECT_TRUE(sin.texto(1, 0).isEmpty());
-    EXPECT_FALSE(sin.nulo(1, 0));
+    // Whole rows: one column without its dots, a short row's missing cells NULL.
+    TablaTextos filas(3);
+    const QByteArrayView una[] = {"a.b", "BLOQ..", QByteArrayView()};
+    const QByteArrayView otra[] = {"", "."};
+    filas.agregarFila(una, 3, 1, '.');
+    filas.agregarFila(otra, 2, 1, '.');
+    EXPECT_EQ(filas.fila(0), (QStringList{"a.b", "BLOQ", QString()}));
+    EXPECT_TRUE(filas.nulo(0, 2));
+    EXPECT_FALSE(filas.nulo(1, 0));
+    EXPECT_FALSE(filas.nulo(1, 1));
+    EXPECT_TRUE(filas.texto(1, 1).isEmpty());
+    EXPECT_TRUE(filas.nulo(1, 2));
 }
 
 TEST(FilasInfraccion, SeparadoresMarcasRangoYOtrosClientes) {
