@@ -72,11 +72,6 @@ std::size_t mapeados() {
 }
 } // namespace bloques
 
-void TablaTextos::reservar(std::size_t filas, std::size_t bytes) {
-    fines_.reserve(filas * static_cast<std::size_t>(columnas_));
-    texto_.reserve(bytes);
-}
-
 void TablaTextos::cerrarCelda(bool nula) {
     if (texto_.size() >= kNulo)
         throw ErrorBD(QStringLiteral("Los datos leídos superan el tamaño que el programa puede mostrar."));

@@ -94,7 +94,6 @@ public:
     std::size_t filas() const {
         return columnas_ > 0 ? fines_.size() / static_cast<std::size_t>(columnas_) : 0;
     }
-    void reservar(std::size_t filas, std::size_t bytes);
     // Once filled: gives back the room reserved for growing.
     void ajustar() {
         texto_.ajustar();
@@ -103,7 +102,7 @@ public:
     // Appends the next cell, row after row; nullptr is NULL. Throws ErrorBD past 2 GiB of text.
     void agregar(const char* utf8, qsizetype largo);
     // A whole row at once (a null view is NULL; cells past `cantidad` are NULL), leaving out of
-    // column `columnaSin` every byte equal to `quitar`.
+    // column `columnaSin` every byte equal to `quitar`. Throws ErrorBD like agregar().
     void agregarFila(const QByteArrayView* celdas, int cantidad, int columnaSin = -1, char quitar = 0);
 
     // Outside the table, and NULL, read as empty.
@@ -112,8 +111,6 @@ public:
     QString texto(std::size_t fila, int col) const;
     bool nulo(std::size_t fila, int col) const;
     QStringList fila(std::size_t fila) const;
-    // Heap bytes held (for measuring).
-    std::size_t memoria() const { return texto_.capacity() + fines_.capacity() * sizeof(quint32); }
 
 private:
     static constexpr quint32 kNulo = 0x80000000u; // on a cell's end offset
