@@ -1,87 +1,72 @@
 #include "clients/CamposFecha.h"
 
+#include <array>
+
 namespace {
-int digitos(const QString& t, int desde, int cuantos) {
+char16_t unidad(QChar c) {
+    return c.unicode();
+}
+char16_t unidad(char c) {
+    return static_cast<unsigned char>(c);
+}
+
+// The number in `cuantos` ASCII digits at `desde`; -1 when any is not a digit.
+template <typename Texto> int digitos(const Texto& t, int desde, int cuantos) {
     int v = 0;
     for (int i = desde; i < desde + cuantos; ++i) {
-        const QChar c = t.at(i);
-        if (c < QLatin1Char('0') || c > QLatin1Char('9'))
+        const char16_t c = unidad(t[i]);
+        if (c < u'0' || c > u'9')
             return -1;
-        v = v * 10 + (c.unicode() - '0');
+        v = v * 10 + (c - u'0');
     }
     return v;
 }
-// Two or four ASCII digits at `desde` of a text laid out exactly; -1 otherwise.
-int digitos(QByteArrayView t, int desde, int cuantos) {
-    int v = 0;
-    for (int i = desde; i < desde + cuantos; ++i) {
-        const char c = t.at(i);
-        if (c < '0' || c > '9')
-            return -1;
-        v = v * 10 + (c - '0');
-    }
-    return v;
+
+// The three numbers of the exact layout "nn?nn?n..." (separator `sep`, the last number `ultimo`
+// digits long); nothing when the text is laid out otherwise.
+template <typename Texto> std::optional<std::array<int, 3>> exacto(const Texto& t, char sep, int ultimo) {
+    if (t.size() != 6 + ultimo || unidad(t[2]) != unidad(sep) || unidad(t[5]) != unidad(sep))
+        return std::nullopt;
+    return std::array{digitos(t, 0, 2), digitos(t, 3, 2), digitos(t, 6, ultimo)};
+}
+
+std::optional<QDate> fecha(const std::array<int, 3>& n) {
+    const QDate d = n[0] >= 0 && n[1] >= 0 && n[2] >= 0 ? QDate(n[2], n[1], n[0]) : QDate();
+    return d.isValid() ? std::optional<QDate>(d) : std::nullopt;
+}
+
+std::optional<QTime> hora(const std::array<int, 3>& n) {
+    const QTime h = n[0] >= 0 && n[1] >= 0 && n[2] >= 0 ? QTime(n[0], n[1], n[2]) : QTime();
+    return h.isValid() ? std::optional<QTime>(h) : std::nullopt;
 }
 } // namespace
 
 std::optional<QDate> LeerFechaDMA(QByteArrayView t) {
-    if (t.size() == 10 && t.at(2) == '/' && t.at(5) == '/') {
-        const int dia = digitos(t, 0, 2);
-        const int mes = digitos(t, 3, 2);
-        const int anio = digitos(t, 6, 4);
-        if (dia >= 0 && mes >= 0 && anio >= 0) {
-            const QDate d(anio, mes, dia);
-            return d.isValid() ? std::optional<QDate>(d) : std::nullopt;
-        }
-    }
+    if (const auto n = exacto(t, '/', 4))
+        return fecha(*n);
     return LeerFechaDMA(QString::fromUtf8(t));
 }
 
 std::optional<QTime> LeerHoraHMS(QByteArrayView t) {
-    if (t.size() == 8 && t.at(2) == ':' && t.at(5) == ':') {
-        const int hh = digitos(t, 0, 2);
-        const int mm = digitos(t, 3, 2);
-        const int ss = digitos(t, 6, 2);
-        if (hh >= 0 && mm >= 0 && ss >= 0) {
-            const QTime h(hh, mm, ss);
-            return h.isValid() ? std::optional<QTime>(h) : std::nullopt;
-        }
-    }
+    if (const auto n = exacto(t, ':', 2))
+        return hora(*n);
     return LeerHoraHMS(QString::fromUtf8(t));
 }
 
 std::optional<QDate> LeerFechaDMA(const QString& texto) {
     const QString t = texto.trimmed();
-    QDate d;
-    if (t.size() == 10 && t.at(2) == QLatin1Char('/') && t.at(5) == QLatin1Char('/')) {
-        const int dia = digitos(t, 0, 2);
-        const int mes = digitos(t, 3, 2);
-        const int anio = digitos(t, 6, 4);
-        if (dia >= 0 && mes >= 0 && anio >= 0)
-            d = QDate(anio, mes, dia);
-    } else if (!t.isEmpty()) {
-        d = QDate::fromString(t, QStringLiteral("d/M/yyyy"));
-    }
-    if (!d.isValid())
-        return std::nullopt;
-    return d;
+    if (const auto n = exacto(t, '/', 4))
+        return fecha(*n);
+    const QDate d = t.isEmpty() ? QDate() : QDate::fromString(t, QStringLiteral("d/M/yyyy"));
+    return d.isValid() ? std::optional<QDate>(d) : std::nullopt;
 }
 
 std::optional<QTime> LeerHoraHMS(const QString& texto) {
     const QString t = texto.trimmed();
-    QTime h;
-    if (t.size() == 8 && t.at(2) == QLatin1Char(':') && t.at(5) == QLatin1Char(':')) {
-        const int hh = digitos(t, 0, 2);
-        const int mm = digitos(t, 3, 2);
-        const int ss = digitos(t, 6, 2);
-        if (hh >= 0 && mm >= 0 && ss >= 0)
-            h = QTime(hh, mm, ss);
-    } else if (!t.isEmpty()) {
-        h = QTime::fromString(t, QStringLiteral("H:m:s"));
-    }
-    if (!h.isValid())
-        return std::nullopt;
-    return h;
+    if (const auto n = exacto(t, ':', 2))
+        return hora(*n);
+    const QTime h = t.isEmpty() ? QTime() : QTime::fromString(t, QStringLiteral("H:m:s"));
+    return h.isValid() ? std::optional<QTime>(h) : std::nullopt;
 }
 
 // A real value clears the special text first: a real 00:00:00 equals the time picker's

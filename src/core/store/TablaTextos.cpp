@@ -72,21 +72,6 @@ std::size_t mapeados() {
 }
 } // namespace bloques
 
-void TablaTextos::cerrarCelda(bool nula) {
-    if (texto_.size() >= kNulo)
-        throw ErrorBD(QStringLiteral("Los datos leídos superan el tamaño que el programa puede mostrar."));
-    fines_.push_back(static_cast<quint32>(texto_.size()) | (nula ? kNulo : 0u));
-}
-
-void TablaTextos::agregar(const char* utf8, qsizetype largo) {
-    if (utf8 && largo > 0) {
-        const auto n = static_cast<std::size_t>(largo);
-        std::memcpy(texto_.espacio(n), utf8, n);
-        texto_.crecer(n);
-    }
-    cerrarCelda(utf8 == nullptr);
-}
-
 void TablaTextos::agregarFila(const QByteArrayView* celdas, int cantidad, int columnaSin, char quitar) {
     const int n = std::min(cantidad, columnas_);
     std::size_t bytes = 0;

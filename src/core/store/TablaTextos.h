@@ -70,10 +70,6 @@ public:
             static_cast<T*>(bloques::ajustar(datos_, capacidad_ * sizeof(T), usados_ * sizeof(T), mapeado_));
         capacidad_ = usados_;
     }
-    void push_back(const T& v) {
-        *espacio(1) = v;
-        ++usados_;
-    }
 
 private:
     T* datos_ = nullptr;
@@ -99,10 +95,8 @@ public:
         texto_.ajustar();
         fines_.ajustar();
     }
-    // Appends the next cell, row after row; nullptr is NULL. Throws ErrorBD past 2 GiB of text.
-    void agregar(const char* utf8, qsizetype largo);
-    // A whole row at once (a null view is NULL; cells past `cantidad` are NULL), leaving out of
-    // column `columnaSin` every byte equal to `quitar`. Throws ErrorBD like agregar().
+    // Appends a row (a null view is NULL; cells past `cantidad` are NULL), leaving out of column
+    // `columnaSin` every byte equal to `quitar`. Throws ErrorBD past 2 GiB of text.
     void agregarFila(const QByteArrayView* celdas, int cantidad, int columnaSin = -1, char quitar = 0);
 
     // Outside the table, and NULL, read as empty.
@@ -114,7 +108,6 @@ public:
 
 private:
     static constexpr quint32 kNulo = 0x80000000u; // on a cell's end offset
-    void cerrarCelda(bool nula);
 
     int columnas_;
     ArregloCreciente<char> texto_;

@@ -153,10 +153,10 @@ TEST(AnchoColumnas, MedicionAcotadaDaLosAnchosDeMedirCadaCelda) {
     auto tabla = std::make_shared<TablaTextos>(3);
     for (int f = 1; f < 402; ++f) {
         todas.push_back(g.rowTexts(f));
-        for (int c = 0; c < 3; ++c) {
-            const QByteArray utf8 = g.textMatrix(f, c).toUtf8();
-            tabla->agregar(utf8.constData(), utf8.size());
-        }
+        const QByteArray utf8[] = {g.textMatrix(f, 0).toUtf8(), g.textMatrix(f, 1).toUtf8(),
+                                   g.textMatrix(f, 2).toUtf8()};
+        const QByteArrayView celdas[] = {utf8[0], utf8[1], utf8[2]};
+        tabla->agregarFila(celdas, 3);
     }
     const EstimacionAnchos estimacion = EstimarAnchos(tabla, fuente, 3);
     std::vector<QStringList> parte;
@@ -190,8 +190,10 @@ TEST(Grid, EstimacionDesdeUtf8ComoDesdeElTexto) {
                                  "\xc0\xaf\xed\xa0\x80",
                                  ""};
     auto tabla = std::make_shared<TablaTextos>(1);
-    for (const QByteArray& t : textos)
-        tabla->agregar(t.constData(), t.size());
+    for (const QByteArray& t : textos) {
+        const QByteArrayView celda(t);
+        tabla->agregarFila(&celda, 1);
+    }
     const EstimacionAnchos e = EstimarAnchos(tabla, fuente, 1);
     ASSERT_EQ(e.valores.size(), std::size(textos));
     for (std::size_t i = 0; i < std::size(textos); ++i) {
