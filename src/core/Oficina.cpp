@@ -143,11 +143,14 @@ bool Oficina::cambiarMunicipio(const QString& texto, QString* error) {
                 QStringLiteral("Solo el usuario Administrador puede cambiar el encabezado del Municipio.");
         return false;
     }
+    // Kept only once written: the outputs never use a header the file does not hold.
+    if (!GuardarMunicipio(rutaMunicipio_, texto, error, codificacion_))
+        return false;
     if (texto != municipio_) {
         municipio_ = texto;
         Q_EMIT municipioCambiado();
     }
-    return GuardarMunicipio(rutaMunicipio_, texto, error, codificacion_);
+    return true;
 }
 
 void Oficina::recargarRegistro() {

@@ -63,7 +63,8 @@ public:
     void cargarMunicipio(const QString& rutaArchivo);
     const QString& municipio() const { return municipio_; }
     // Saves a new header (administrator only, in the encoding the file was read in). False, with
-    // the reason in `error`, when the file could not be written; the header stays changed.
+    // the reason in `error`, when refused or the file could not be written; the header then stays
+    // as it was, so the outputs use what the file holds.
     bool cambiarMunicipio(const QString& texto, QString* error = nullptr);
 
     // --- Client list ---

@@ -17,6 +17,7 @@
 #include "import/HistorialImportaciones.h"
 #include "output/ExportarExcel.h"
 #include "output/Impresion.h"
+#include "platform/CajasSoloLectura.h"
 #include "platform/DirectorioDatos.h"
 #include "platform/EstadoTeclado.h"
 #include "platform/Mensajes.h"
@@ -113,6 +114,7 @@ FrmDatos::FrmDatos(Oficina& oficina, QWidget* parent) : QMainWindow(parent), ofi
     construir();
     construirMenus();
     construirBarraEstado();
+    cajasSoloLectura_ = new CajasSoloLectura(this);
     conectar();
     cargar();
     if (QScreen* s = screen()) {
@@ -571,9 +573,11 @@ void FrmDatos::conectar() {
         mnurestaurar->setEnabled(oficina_.esAdministrador());
     });
 
-    // Only the user's own changes are saved: loading the header must not rewrite the file.
-    connect(Municipio, &QLineEdit::textEdited, this, [this] { GuardarNombreMunicipio(); });
+    // Any change of the text is the user's (typing, paste, undo, an assistive tool); the model's own
+    // updates are written with signals blocked, so loading the header never rewrites the file.
+    connect(Municipio, &QLineEdit::textChanged, this, [this] { GuardarNombreMunicipio(); });
     connect(Text1, &QLineEdit::textChanged, this, [this] { Buscar(); });
+    connect(Combo1, &QComboBox::editTextChanged, this, [this] { Buscar(); });
 
     connect(flex, &GridModel::cambioFilaColumna, this, [this] { seleccionarFilaActual(); });
     connect(Command1, &QPushButton::clicked, this, [this] {
@@ -606,13 +610,18 @@ void FrmDatos::conectar() {
     });
     connect(&oficina_, &Oficina::municipioCambiado, this, [this] {
         // Rewriting the same text would move the cursor of a user typing in the box.
-        if (Municipio->text() != oficina_.municipio())
+        if (Municipio->text() != oficina_.municipio()) {
+            const QSignalBlocker bloqueo(Municipio);
             Municipio->setText(oficina_.municipio());
+        }
     });
 }
 
 void FrmDatos::cargar() {
-    Usuario->setText(oficina_.usuario());
+    {
+        const auto escritura = cajasSoloLectura_->escribir();
+        Usuario->setText(oficina_.usuario());
+    }
     MsgBox(QStringLiteral("Bienvenido Usuario ") + oficina_.usuario(), QStringLiteral("Bienvenido!"),
            Icono::Informacion);
     if (!oficina_.esAdministrador()) {
@@ -634,7 +643,10 @@ void FrmDatos::cargar() {
         MostrarError(e);
     }
     oficina_.cargarMunicipio(rutaMunicipio());
-    Municipio->setText(oficina_.municipio());
+    {
+        const QSignalBlocker bloqueo(Municipio);
+        Municipio->setText(oficina_.municipio());
+    }
     Paneles[1]->setText(QStringLiteral("Velmora KV-270 - Sistema de Adquisicion de Datos ") +
                         QStringLiteral("Version: ") + textoVersion());
     mostrarRango();
@@ -690,6 +702,7 @@ void FrmDatos::resaltarSeleccionado() {
 }
 
 void FrmDatos::mostrarSeleccion() {
+    const auto escritura = cajasSoloLectura_->escribir();
     resaltarSeleccionado();
     const std::optional<Cliente>& seleccionado = oficina_.clienteSeleccionado();
     const Cliente c = seleccionado.value_or(Cliente{});
@@ -707,6 +720,7 @@ void FrmDatos::mostrarSeleccion() {
 }
 
 void FrmDatos::mostrarInfracciones() {
+    const auto escritura = cajasSoloLectura_->escribir();
     MostrarInfracciones(*flex2, oficina_.infracciones(), flex2Vista->font());
     cmdGrafico->setEnabled(HayFilasInfraccion(oficina_.infracciones()));
     const TextosBandas t = oficina_.textosBandas();
@@ -812,6 +826,11 @@ void FrmDatos::GuardarNombreMunicipio() {
     if (oficina_.cambiarMunicipio(Municipio->text(), &error)) {
         avisoGuardadoMostrado_ = false;
         return;
+    }
+    // Refused: the box shows what the model holds, which is what the outputs will use.
+    {
+        const QSignalBlocker bloqueo(Municipio);
+        Municipio->setText(oficina_.municipio());
     }
     // Saved on every keystroke: tell once, not once per key.
     if (avisoGuardadoMostrado_)

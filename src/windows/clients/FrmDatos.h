@@ -6,6 +6,7 @@
 
 #include <array>
 
+class CajasSoloLectura;
 class GridModel;
 class GridView;
 class Oficina;
@@ -135,6 +136,7 @@ private:
     bool OrdenFlex = false;
     bool OrdenFlex2 = false;
     QTimer* relojBarra_ = nullptr;
+    CajasSoloLectura* cajasSoloLectura_ = nullptr;
     bool avisoGuardadoMostrado_ = false;
     bool mostrandoRango_ = false;
     bool resaltando_ = false;

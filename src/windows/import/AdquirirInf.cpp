@@ -5,6 +5,7 @@
 #include "import/ArchivoInspeccion.h"
 #include "import/HistorialImportaciones.h"
 #include "import/Importacion.h"
+#include "platform/CajasSoloLectura.h"
 #include "platform/Dialogos.h"
 #include "platform/Mensajes.h"
 #include "store/modVarios.h"
@@ -75,6 +76,7 @@ AdquirirInf::AdquirirInf(Oficina& oficina, QWidget* parent) : QWidget(parent, Qt
     setWindowTitle(QStringLiteral("Adquirir Datos de Inspección"));
     setFont(QFont(QStringLiteral("Arial"), 9));
     construir();
+    cajasSoloLectura_ = new CajasSoloLectura(this);
     // The list follows the folder: files imported, deleted or taken away with the media go.
     vigilante_ = new QFileSystemWatcher(this);
     connect(vigilante_, &QFileSystemWatcher::directoryChanged, this, &AdquirirInf::directorioCambiado);
@@ -311,6 +313,8 @@ void AdquirirInf::archivoPulsado(QListWidgetItem* item) {
 }
 
 void AdquirirInf::previsualizar(const QString& nombreArchivo) {
+    // The preview is what the import stores; nothing else may write into its boxes.
+    const auto escritura = cajasSoloLectura_->escribir();
     rutaPrevista_.clear();
     datosPrevistos_.clear();
     Text1->clear();

@@ -4,6 +4,7 @@
 #include <QPointer>
 #include <QWidget>
 
+class CajasSoloLectura;
 class Oficina;
 class QComboBox;
 class QDateEdit;
@@ -84,6 +85,7 @@ private:
     QString directorio_;
     QString rutaPrevista_;      // file whose preview filled Text1 and the pickers
     QByteArray datosPrevistos_; // its bytes as they were read for the preview
+    CajasSoloLectura* cajasSoloLectura_ = nullptr;
     QFileSystemWatcher* vigilante_ = nullptr;
     int unidadActual_ = -1;
     bool importando_ = false;

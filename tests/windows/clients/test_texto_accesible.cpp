@@ -1,0 +1,134 @@
+// Text written through the accessibility interface (as dictation, on-screen keyboards and
+// automation tools write it) is what the program uses, or is put back and the user is told.
+#include "ClientesDePrueba.h"
+#include "clients/SelectoresFecha.h"
+#include "clients/frmEdit.h"
+#include "import/AdquirirInf.h"
+
+#include <QAccessible>
+#include <QComboBox>
+#include <QDir>
+#include <QFile>
+#include <QTimeEdit>
+#include <QTimer>
+
+namespace {
+
+using namespace Qt::StringLiterals;
+using prueba::hijo;
+
+// The whole text replaced through the widget's accessible editable-text interface.
+void escribirAccesible(QWidget* w, const QString& texto) {
+    QAccessibleInterface* i = QAccessible::queryAccessibleInterface(w);
+    ASSERT_NE(i, nullptr);
+    if (!i->editableTextInterface()) {
+        // Pickers and editable lists are written through their own line edit.
+        auto* linea = w->findChild<QLineEdit*>();
+        ASSERT_NE(linea, nullptr) << w->objectName().toStdString();
+        i = QAccessible::queryAccessibleInterface(linea);
+    }
+    ASSERT_TRUE(i->editableTextInterface() && i->textInterface());
+    i->editableTextInterface()->replaceText(0, i->textInterface()->characterCount(), texto);
+}
+
+class TextoAccesible : public prueba::VentanaConClientes {
+protected:
+    QByteArray archivoMunicipio() const {
+        QFile f(QDir(base.directorio()).filePath(u"data.dat"_s));
+        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+    }
+};
+
+TEST_F(TextoAccesible, ElEncabezadoEscritoSeGuardaYLlegaAlLibroYAlInforme) {
+    escribirAccesible(linea("Municipio"), u"Quilmes, Bs. As."_s);
+    EXPECT_EQ(oficina.municipio(), u"Quilmes, Bs. As."_s);
+    EXPECT_EQ(archivoMunicipio(), QByteArray("\"Quilmes, Bs. As.\"\r\n"));
+    std::array<bool, 23> opciones{};
+    EXPECT_EQ(oficina.entradaLibro(opciones).titulo, u"Quilmes, Bs. As."_s);
+    EXPECT_TRUE(oficina.datosInforme().titulo.contains(u"Quilmes, Bs. As."_s));
+    EXPECT_TRUE(mensajes.textos().isEmpty());
+    // The model's own update does not come back as a change (no second write, no message).
+    oficina.cargarMunicipio(QDir(base.directorio()).filePath(u"data.dat"_s));
+    EXPECT_EQ(linea("Municipio")->text(), u"Quilmes, Bs. As."_s);
+    EXPECT_TRUE(mensajes.textos().isEmpty());
+
+    // Another user: the box is disabled, but a tool can still write into it. Refused, put back, told.
+    Oficina otra;
+    otra.establecerUsuario(u"Invitado"_s);
+    otra.cargarMunicipio(QDir(base.directorio()).filePath(u"data.dat"_s));
+    FrmDatos invitado(otra);
+    mensajes.limpiar();
+    auto* caja = hijo<QLineEdit>(&invitado, u"Municipio"_s);
+    escribirAccesible(caja, u"Otro Municipio"_s);
+    EXPECT_EQ(caja->text(), u"Quilmes, Bs. As."_s);
+    EXPECT_EQ(otra.municipio(), u"Quilmes, Bs. As."_s);
+    EXPECT_EQ(archivoMunicipio(), QByteArray("\"Quilmes, Bs. As.\"\r\n"));
+    ASSERT_EQ(mensajes.textos().size(), 1);
+    EXPECT_TRUE(mensajes.ultimo().texto.contains(u"Solo el usuario Administrador"_s));
+}
+
+TEST_F(TextoAccesible, BusquedaColumnaYFechasSiguenAlTextoEscrito) {
+    escribirAccesible(linea("Text1"), u"peña"_s);
+    EXPECT_EQ(visibles(flex(), 1), QStringList{u"312"_s});
+    // The column chosen is the one the search uses, however it was chosen.
+    auto* columna = hijo<QComboBox>(ventana, u"Combo1"_s);
+    escribirAccesible(columna, u"Numero de Cliente"_s);
+    ASSERT_EQ(columna->currentText(), u"Numero de Cliente"_s);
+    escribirAccesible(linea("Text1"), u"12"_s);
+    EXPECT_EQ(visibles(flex(), 1), QStringList({u"12"_s, u"123"_s, u"312"_s}));
+
+    escribirAccesible(fecha("FechaInfInicio"), u"01/03/2011"_s);
+    EXPECT_EQ(oficina.fechaInicio(), QDate(2011, 3, 1));
+    EXPECT_EQ(fecha("FechaInfInicio")->date(), QDate(2011, 3, 1));
+}
+
+TEST_F(TextoAccesible, LasCajasDeSoloLecturaVuelvenALoQueMuestraElModelo) {
+    linea("Text1")->setText(u"Juan"_s);
+    seleccionar(u"12"_s);
+    const QString local = linea("NLocal")->text();
+    ASSERT_FALSE(local.isEmpty());
+    const QDate ultima = fecha("UltimaFechaInsp")->date();
+    escribirAccesible(linea("NLocal"), u"Otro local"_s);
+    escribirAccesible(linea("Usuario"), u"Administrador2"_s);
+    escribirAccesible(fecha("UltimaFechaInsp"), u"01/01/2020"_s);
+    EXPECT_EQ(linea("NLocal")->text(), local);
+    EXPECT_EQ(linea("Usuario")->text(), u"Administrador"_s);
+    EXPECT_EQ(fecha("UltimaFechaInsp")->date(), ultima);
+    // The model still updates them.
+    linea("Text1")->setText(u"Ana"_s);
+    seleccionar(u"123"_s);
+    EXPECT_EQ(linea("NLocal")->text(), u"Pub Norte"_s);
+}
+
+TEST_F(TextoAccesible, ElEditorGuardaLoQueMuestranSusCajasYSelectores) {
+    seleccionar(u"7"_s);
+    frmEdit* e = frmEdit::Abrir(oficina);
+    e->cargar(*oficina.clienteSeleccionado());
+    QTimer::singleShot(0, e, [e] {
+        escribirAccesible(hijo<QLineEdit>(e, u"Text1_2"_s), u"Sofía N. Núñez"_s);
+        escribirAccesible(hijo<QDateEdit>(e, u"DTPicker2"_s), u"03/04/2012"_s);
+        hijo<QPushButton>(e, u"cmdGuardar"_s)->click();
+        if (e->isVisible())
+            e->done(QDialog::Rejected);
+    });
+    EXPECT_TRUE(e->MostrarModal());
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    ASSERT_TRUE(oficina.clienteSeleccionado());
+    EXPECT_EQ(oficina.clienteSeleccionado()->nombre, u"Sofía N. Núñez"_s);
+    EXPECT_EQ(oficina.clienteSeleccionado()->ultimaInspeccionFecha, u"03/04/2012"_s);
+}
+
+TEST_F(TextoAccesible, LaVistaPreviaDeLaImportacionNoSeReescribe) {
+    AdquirirInf* v = new AdquirirInf(oficina);
+    auto* numero = hijo<QLineEdit>(v, u"Text1"_s);
+    auto* dia = hijo<QDateEdit>(v, u"DTPicker1"_s);
+    const QString antes = numero->text();
+    const QDate diaAntes = dia->date();
+    escribirAccesible(numero, u"9999"_s);
+    escribirAccesible(dia, u"01/01/2020"_s);
+    EXPECT_EQ(numero->text(), antes);
+    EXPECT_EQ(dia->date(), diaAntes);
+    delete v;
+}
+
+} // namespace
