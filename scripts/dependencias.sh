@@ -12,7 +12,7 @@ if [ "${1:-}" = "--pruebas" ]; then
     fi
 fi
 if [ "${1:-}" = "--paquete" ]; then
-    paquetes="$paquetes dpkg-dev file desktop-file-utils appstream"
+    paquetes="$paquetes dpkg-dev file desktop-file-utils appstream lintian"
 fi
 faltan=""
 for p in $paquetes; do
