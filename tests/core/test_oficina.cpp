@@ -7,6 +7,7 @@
 #include "store/Sentencias.h"
 #include "store/modVarios.h"
 
+#include <QFile>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 
@@ -269,6 +270,19 @@ TEST_F(OficinaTest, ElLibroYElInformeRecibenLoQueMuestraLaVista) {
     const QString ruta = dir.filePath(QStringLiteral("data.dat"));
     oficina.cargarMunicipio(ruta);
     ASSERT_TRUE(oficina.cambiarMunicipio(QStringLiteral("Quilmes")));
+    {
+        // A header the file cannot take is refused and not used: the outputs keep the saved one.
+        QFile bloqueo(dir.filePath(QStringLiteral("carpeta")));
+        ASSERT_TRUE(bloqueo.open(QIODevice::WriteOnly));
+        Oficina otra;
+        otra.establecerUsuario(QStringLiteral("Administrador"));
+        otra.cargarMunicipio(dir.filePath(QStringLiteral("carpeta/data.dat")));
+        QString error;
+        EXPECT_FALSE(otra.cambiarMunicipio(QStringLiteral("Bernal"), &error));
+        EXPECT_FALSE(error.isEmpty());
+        EXPECT_TRUE(otra.municipio().isEmpty());
+        EXPECT_TRUE(otra.datosInforme().titulo.indexOf(QStringLiteral("Bernal")) < 0);
+    }
     oficina.seleccionar(id12);
     oficina.establecerRango(QDate(2011, 3, 1), QDate(2011, 3, 31));
 
