@@ -2,8 +2,9 @@
 
 // Collects each benchmark's mean time while the console shows the usual table, so a bench can end
 // with one line per interaction in the form the figures script reads:
-//   MEDIDA nombre=<id> ms=<ours> ancla_ms=<anchor> objetivo=<target text>
-// Both figures come from the same run.
+//   MEDIDA nombre=<id> ms=<ours> ancla_ms=<anchor> objetivo_razon=<x> objetivo_ms=<ms> objetivo=<text>
+// Both figures come from the same run; an empty field is a figure or bound that does not apply.
+// The target goes as numbers too, so the script can tell whether it is met.
 
 #include <benchmark/benchmark.h>
 
@@ -11,6 +12,7 @@
 #include <map>
 #include <string>
 #include <unistd.h>
+#include <utility>
 #include <vector>
 
 namespace medidas {
@@ -55,12 +57,39 @@ private:
     std::map<std::string, double> contadores_;
 };
 
-// One line for the figures script; nothing when either figure is missing. An interaction
-// without an anchor passes 0 as its anchor.
-inline void imprimir(const char* nombre, double nuestro, double ancla, const char* objetivo) {
+// What an interaction must reach: at most `razon` times its anchor, at most `ms` milliseconds, or
+// both (0 leaves a bound out). A memory figure is a ratio of megabytes. The text is for people.
+struct Objetivo {
+    double razon = 0;
+    double ms = 0;
+    std::string texto;
+
+    static Objetivo veces(double razon, std::string texto) { return {razon, 0, std::move(texto)}; }
+    static Objetivo hastaMs(double ms, std::string texto) { return {0, ms, std::move(texto)}; }
+    static Objetivo ambos(double razon, double ms, std::string texto) {
+        return {razon, ms, std::move(texto)};
+    }
+    // Shown for reference only: nothing to meet.
+    static Objetivo ninguno(std::string texto) { return {0, 0, std::move(texto)}; }
+};
+
+// One line for the figures script; nothing when either figure is missing (negative). An
+// interaction without an anchor passes 0 as its anchor.
+inline void imprimir(const char* nombre, double nuestro, double ancla, const Objetivo& objetivo) {
     if (nuestro < 0 || ancla < 0)
         return;
-    std::printf("MEDIDA nombre=%s ms=%.3f ancla_ms=%.3f objetivo=%s\n", nombre, nuestro, ancla, objetivo);
+    // Anchors as precise as our figure; bounds as written.
+    const auto campo = [](double v, bool cota) {
+        char texto[32] = "";
+        if (v > 0 && cota)
+            std::snprintf(texto, sizeof texto, "%g", v);
+        else if (v > 0)
+            std::snprintf(texto, sizeof texto, "%.3f", v);
+        return std::string(texto);
+    };
+    std::printf("MEDIDA nombre=%s ms=%.3f ancla_ms=%s objetivo_razon=%s objetivo_ms=%s objetivo=%s\n", nombre,
+                nuestro, campo(ancla, false).c_str(), campo(objetivo.razon, true).c_str(),
+                campo(objetivo.ms, true).c_str(), objetivo.texto.c_str());
     std::fflush(stdout);
 }
 

@@ -10,6 +10,8 @@
 #include <benchmark/benchmark.h>
 #include <xlsxwriter.h>
 
+#include "Medidas.h"
+
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
@@ -21,7 +23,7 @@
 namespace {
 
 // Mean milliseconds per workbook and peak growth in MiB, by benchmark and row count.
-std::map<std::pair<std::string, int>, std::pair<double, double>> medidas;
+std::map<std::pair<std::string, int>, std::pair<double, double>> porCorrida;
 
 double ahoraMs() {
     return std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now().time_since_epoch())
@@ -227,7 +229,7 @@ void BM_CrearLibroExcel(benchmark::State& state) {
     // Growth of the peak over the memory held before the run (the grid, the texts).
     const double ms = (ahoraMs() - inicio) / static_cast<double>(state.iterations());
     state.counters["crece_MiB"] = memoriaMiB("VmHWM:") - antes;
-    medidas[{"libro", filas}] = {ms, state.counters["crece_MiB"]};
+    porCorrida[{"libro", filas}] = {ms, state.counters["crece_MiB"]};
     state.counters["archivo_MiB"] = static_cast<double>(QFile(ruta).size()) / (1024.0 * 1024.0);
     state.SetItemsProcessed(state.iterations() * filas);
 }
@@ -247,7 +249,7 @@ void BM_LibxlsxwriterSolo(benchmark::State& state) {
     // Growth of the peak over the memory held before the run (the grid, the texts).
     const double ms = (ahoraMs() - inicio) / static_cast<double>(state.iterations());
     state.counters["crece_MiB"] = memoriaMiB("VmHWM:") - antes;
-    medidas[{"solo", filas}] = {ms, state.counters["crece_MiB"]};
+    porCorrida[{"solo", filas}] = {ms, state.counters["crece_MiB"]};
     state.SetItemsProcessed(state.iterations() * filas);
 }
 
@@ -264,13 +266,15 @@ int main(int argc, char** argv) {
     benchmark::Shutdown();
     // One line for scripts/medir.sh: the 100,000-row export against the bare library, timed in
     // turns; the memory growth from the runs above.
-    const auto libro = medidas.find({"libro", 100000});
-    const auto solo = medidas.find({"solo", 100000});
-    if (libro != medidas.end() && solo != medidas.end()) {
+    const auto libro = porCorrida.find({"libro", 100000});
+    const auto solo = porCorrida.find({"solo", 100000});
+    if (libro != porCorrida.end() && solo != porCorrida.end()) {
         const auto [ms, ancla] = alternados(100000, 3);
-        std::printf("MEDIDA nombre=exportar_excel_100000 ms=%.1f ancla_ms=%.1f objetivo=≤ 1.2× libxlsxwriter "
-                    "desnudo, memoria plana (crece %.1f MiB; desnudo %.1f MiB)\n",
-                    ms, ancla, libro->second.second, solo->second.second);
+        char texto[160];
+        std::snprintf(texto, sizeof texto,
+                      "≤ 1.2× libxlsxwriter desnudo, memoria plana (crece %.1f MiB; desnudo %.1f MiB)",
+                      libro->second.second, solo->second.second);
+        medidas::imprimir("exportar_excel_100000", ms, ancla, medidas::Objetivo::veces(1.2, texto));
     }
     std::fflush(stdout);
     return 0;

@@ -12,6 +12,7 @@
 // The database goes under DIR (default: beside the program) so commits really reach the disk.
 
 #include "Generador.h"
+#include "Medidas.h"
 
 #include "Oficina.h"
 #include "clients/FrmDatos.h"
@@ -284,19 +285,18 @@ int main(int argc, char** argv) {
                         segundos["Autocommit"] / segundos["ImportacionVentana"]);
     }
     // One line per interaction for scripts/medir.sh.
-    const auto medida = [](const char* nombre, const std::string& clave, const char* objetivo) {
+    const auto medida = [](const char* nombre, const std::string& clave, const medidas::Objetivo& objetivo) {
         if (!segundos.count(clave))
             return;
-        char ancla[32] = "";
-        if (segundos.count("InsercionDesnuda"))
-            std::snprintf(ancla, sizeof ancla, "%.1f", segundos["InsercionDesnuda"] * 1000);
-        std::printf("MEDIDA nombre=%s ms=%.1f ancla_ms=%s objetivo=%s\n", nombre, segundos[clave] * 1000,
-                    ancla, objetivo);
+        const double ancla = segundos.count("InsercionDesnuda") ? segundos["InsercionDesnuda"] * 1000 : 0;
+        medidas::imprimir(nombre, segundos[clave] * 1000, ancla, objetivo);
     };
-    medida("importacion_65534", "ImportacionFuncion", "≤ 1.5× la inserción desnuda");
-    medida("importacion_ventana_65534", "ImportacionVentana", "≤ 1.5× la inserción desnuda (con ventana)");
+    medida("importacion_65534", "ImportacionFuncion",
+           medidas::Objetivo::veces(1.5, "≤ 1.5× la inserción desnuda"));
+    medida("importacion_ventana_65534", "ImportacionVentana",
+           medidas::Objetivo::veces(1.5, "≤ 1.5× la inserción desnuda (con ventana)"));
     medida("importacion_ventana_seleccionado", "ImportacionVentana (cliente seleccionado)",
-           "referencia: recarga la vista del cliente");
+           medidas::Objetivo::ninguno("referencia: recarga la vista del cliente"));
     std::fflush(stdout);
     delete principal;
     delete oficina;

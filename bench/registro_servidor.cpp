@@ -3,6 +3,7 @@
 // decodes, checks, logs and keeps the original on top of writing the rows, and should stay within
 // twice the COPY. The server is started here (as the tests do) unless VELMORA_REGISTRO names one.
 #include "Generador.h"
+#include "Medidas.h"
 #include "ServidorPrueba.h"
 #include "import/Importacion.h"
 #include "store/BaseDatos.h"
@@ -127,7 +128,8 @@ int main(int argc, char** argv) {
     benchmark::Initialize(&argc, argv);
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();
-    std::printf("MEDIDA nombre=registro_servidor_importacion ms=%.0f ancla_ms=%.0f objetivo=<=2x_COPY\n",
-                mediana(tiempos["importacion"]), mediana(tiempos["copia"]));
+    if (!tiempos["importacion"].empty() && !tiempos["copia"].empty())
+        medidas::imprimir("registro_servidor_importacion", mediana(tiempos["importacion"]),
+                          mediana(tiempos["copia"]), medidas::Objetivo::veces(2, "<=2x COPY"));
     return 0;
 }
