@@ -1,8 +1,10 @@
 #include "charts/GraficoNiveles.h"
 
+#include "charts/MarcasTiempo.h"
 #include "clients/VistaInfracciones.h"
 
-#include <QDateTimeAxis>
+#include <QCategoryAxis>
+#include <QFontMetricsF>
 #include <QKeyEvent>
 #include <QLegendMarker>
 #include <QLineSeries>
@@ -17,9 +19,10 @@
 namespace {
 
 constexpr qint64 kHora = 3600000;
-constexpr qint64 kDia = 24 * kHora;
 // Closer than this (pixels) to a point, the pointer names it.
 constexpr double kRadioSenalado = 12;
+// More date ticks than this crowd the axis even on a wide screen.
+constexpr int kMaximoMarcas = 10;
 
 QString textoEstatus(const QString& estatus) {
     return estatus.isEmpty() ? QStringLiteral("(sin estatus)") : estatus;
@@ -41,19 +44,32 @@ GraficoNiveles::GraficoNiveles(QWidget* parent) : QChartView(parent) {
     grafico->setMargins(QMargins(4, 4, 4, 4));
     grafico->legend()->setAlignment(Qt::AlignBottom);
     grafico->legend()->setShowToolTips(true);
+    // Statuses sharing a colour differ only in the marker's shape: the legend must show it.
+    grafico->legend()->setMarkerShape(QLegend::MarkerShapeFromSeries);
     setChart(grafico);
 
-    ejeX_ = new QDateTimeAxis;
+    // A date axis only offers evenly spread ticks at odd instants; labelled values put them on
+    // whole units instead.
+    ejeX_ = new QCategoryAxis;
     ejeX_->setTitleText(QStringLiteral("Fecha y hora"));
-    ejeX_->setTickCount(7);
+    ejeX_->setLabelsPosition(QCategoryAxis::AxisLabelsPositionOnValue);
+    ejeX_->setTruncateLabels(false); // their number is chosen so they fit
     ejeY_ = new QValueAxis;
     ejeY_->setTitleText(QStringLiteral("Nivel dB"));
     ejeY_->setLabelFormat(QStringLiteral("%.0f"));
     grafico->addAxis(ejeX_, Qt::AlignBottom);
     grafico->addAxis(ejeY_, Qt::AlignLeft);
-    connect(ejeX_, &QDateTimeAxis::rangeChanged, this, [this] {
+    connect(ejeX_, &QValueAxis::rangeChanged, this, [this] {
         if (!ajustando_)
             programarRedibujo();
+    });
+    // How many ticks fit is known once the chart is laid out (and again when the width changes).
+    connect(grafico, &QChart::plotAreaChanged, this, [this](const QRectF& area) {
+        if (std::abs(area.width() - anchoMarcas_) < 1)
+            return;
+        // At once, not queued: a picture drawn right after the layout must have them right.
+        ajustarMarcas();
+        programarRedibujo();
     });
 }
 
@@ -176,28 +192,62 @@ void GraficoNiveles::mostrarPeriodo(qint64 desde, qint64 hasta) {
     if (hasta <= desde)
         hasta = desde + 60000;
     ajustando_ = true;
-    ejeX_->setRange(QDateTime::fromMSecsSinceEpoch(static_cast<qint64>(xDeMs(desde))),
-                    QDateTime::fromMSecsSinceEpoch(static_cast<qint64>(xDeMs(hasta))));
+    ejeX_->setRange(xDeMs(desde), xDeMs(hasta));
     ajustando_ = false;
-    ajustarFormatoEje();
+    ajustarMarcas();
     redibujar();
 }
 
 std::pair<qint64, qint64> GraficoNiveles::periodo() const {
-    return {msDeX(static_cast<qreal>(ejeX_->min().toMSecsSinceEpoch())),
-            msDeX(static_cast<qreal>(ejeX_->max().toMSecsSinceEpoch()))};
+    return {msDeX(ejeX_->min()), msDeX(ejeX_->max())};
 }
 
-void GraficoNiveles::ajustarFormatoEje() {
+void GraficoNiveles::ajustarMarcas() {
     const auto [desde, hasta] = periodo();
-    const qint64 ancho = hasta - desde;
-    // Day first, as dates are written here; the hour only once the period is a few days long.
-    if (ancho > 20 * kDia)
-        ejeX_->setFormat(QStringLiteral("dd/MM/yyyy"));
-    else if (ancho > 2 * kDia)
-        ejeX_->setFormat(QStringLiteral("dd/MM/yy HH:mm"));
-    else
-        ejeX_->setFormat(QStringLiteral("dd/MM HH:mm:ss"));
+    anchoMarcas_ = chart()->plotArea().width();
+    // The widest label of each unit (the date under a time, a month with its year), and a gap.
+    const QFontMetricsF metricas(ejeX_->labelsFont());
+    const auto anchoEtiqueta = [&metricas](UnidadTiempo unidad) {
+        QString muestra = QStringLiteral("00/00/0000");
+        if (unidad == UnidadTiempo::Dia)
+            muestra = QStringLiteral("00/00");
+        else if (unidad == UnidadTiempo::Mes)
+            muestra = QStringLiteral("mmm 0000");
+        else if (unidad == UnidadTiempo::Anio)
+            muestra = QStringLiteral("0000");
+        return metricas.horizontalAdvance(muestra) + 2 * metricas.averageCharWidth();
+    };
+    // Ticks kept half a label inside the plot: the axis hides a label that sticks out of it.
+    const MarcasTiempo marcas = ElegirMarcasTiempo(desde, hasta, anchoMarcas_, anchoEtiqueta, kMaximoMarcas);
+
+    QStringList textos;
+    QList<qreal> valores;
+    for (const MarcaTiempo& m : marcas.marcas) {
+        QString texto = m.texto.toHtmlEscaped();
+        // The day (or year) under the tick's own text, both centred on the tick.
+        if (!m.contexto.isEmpty())
+            texto =
+                QStringLiteral("<div align=\"center\">%1<br>%2</div>").arg(texto, m.contexto.toHtmlEscaped());
+        // The axis keys its labels by text: a time repeated on another day is told apart by a
+        // comment, which draws nothing.
+        for (int n = 1; textos.contains(texto); ++n)
+            texto += QStringLiteral("<!--%1-->").arg(n);
+        textos << texto;
+        valores << xDeMs(m.ms);
+    }
+    if (textos == ejeX_->categoriesLabels() && ejeX_->startValue() == ejeX_->min()) {
+        bool iguales = true;
+        for (qsizetype i = 0; i < textos.size() && iguales; ++i)
+            iguales = ejeX_->endValue(textos.at(i)) == valores.at(i);
+        if (iguales)
+            return;
+    }
+    for (const QString& t : ejeX_->categoriesLabels())
+        ejeX_->remove(t);
+    // The first label sits at the end of a first category starting at the left edge.
+    ejeX_->setStartValue(ejeX_->min());
+    for (qsizetype i = 0; i < textos.size(); ++i)
+        ejeX_->append(textos.at(i), valores.at(i));
 }
 
 void GraficoNiveles::zoom(double factor, double centroX) {
@@ -224,7 +274,7 @@ void GraficoNiveles::programarRedibujo() {
         if (desde < todoDesde_ || hasta > todoHasta_)
             mostrarPeriodo(desde, hasta);
         else {
-            ajustarFormatoEje();
+            ajustarMarcas();
             redibujar();
         }
     });

@@ -8,7 +8,7 @@
 #include <memory>
 #include <vector>
 
-class QDateTimeAxis;
+class QCategoryAxis;
 class QLineSeries;
 class QScatterSeries;
 class QValueAxis;
@@ -52,7 +52,7 @@ protected:
 private:
     void redibujar();
     void programarRedibujo();
-    void ajustarFormatoEje();
+    void ajustarMarcas();
     qreal xDeMs(qint64 ms) const;
     qint64 msDeX(qreal x) const;
 
@@ -64,7 +64,8 @@ private:
     mutable qint64 desfase_ = 0;
     bool redibujoPendiente_ = false;
     bool ajustando_ = false;
-    QDateTimeAxis* ejeX_ = nullptr;
+    qreal anchoMarcas_ = -1;        // the plot width the ticks were chosen for
+    QCategoryAxis* ejeX_ = nullptr; // ticks on whole hours, days, months or years, see ajustarMarcas
     QValueAxis* ejeY_ = nullptr;
     QLineSeries* linea_ = nullptr;
     QLineSeries* limite_ = nullptr;
