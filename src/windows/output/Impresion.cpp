@@ -9,6 +9,7 @@
 
 #include <QAction>
 #include <QPointer>
+#include <QSettings>
 #include <QToolBar>
 
 #include <memory>
@@ -23,7 +24,6 @@ struct Vista {
     QPointer<DialogoVistaPrevia> dialogo;
     std::shared_ptr<Impresion> informe;
     QPointer<Oficina> oficina;
-    bool graficos = false; // the charts page before the table
 };
 
 Vista& vista() {
@@ -31,12 +31,25 @@ Vista& vista() {
     return v;
 }
 
+// Whether the charts page goes before the table: each user's choice, kept between runs with
+// their other settings (same organisation and program names).
+const QString kClaveGraficos = QStringLiteral("informe/incluirGraficos");
+
+QSettings ajustesUsuario() {
+    return QSettings(QSettings::NativeFormat, QSettings::UserScope, QStringLiteral("velmora"),
+                     QStringLiteral("velmora-kv270"));
+}
+
+bool graficosElegidos() {
+    return ajustesUsuario().value(kClaveGraficos, false).toBool();
+}
+
 // The charts of the client the report was filled for, or none, as the option says.
 void ponerGraficos(DatosInforme& datos) {
     Vista& v = vista();
     datos.graficoNiveles = QImage();
     datos.graficoSemana = QImage();
-    if (!v.graficos || !v.oficina)
+    if (!v.oficina || !graficosElegidos())
         return;
     // The proportions of the half page each one gets.
     ImagenesGrafico imagenes = DibujarGraficosInforme(*v.oficina, QSize(1400, 400));
@@ -76,12 +89,12 @@ DialogoVistaPrevia* crearVista(QWidget* padre) {
         auto* graficos = barra->addAction(QStringLiteral("Incluir gráficos"));
         graficos->setObjectName(QStringLiteral("IncluirGraficos"));
         graficos->setCheckable(true);
-        graficos->setChecked(vista().graficos);
+        graficos->setChecked(graficosElegidos());
         graficos->setToolTip(QStringLiteral(
             "Agregar una página con el gráfico de niveles y el mapa semanal antes de la tabla"));
         QObject::connect(graficos, &QAction::toggled, dialogo, [dialogo](bool marcado) {
+            ajustesUsuario().setValue(kClaveGraficos, marcado);
             Vista& v = vista();
-            v.graficos = marcado;
             if (!v.informe)
                 return;
             DatosInforme datos = v.informe->datos();

@@ -20,6 +20,7 @@
 #include <QProcess>
 #include <QRegularExpression>
 #include <QScatterSeries>
+#include <QSettings>
 #include <QTemporaryDir>
 #include <QTextDocumentFragment>
 
@@ -32,6 +33,12 @@ using prueba::hijo;
 
 class Grafico : public prueba::VentanaConClientes {
 protected:
+    void SetUp() override {
+        // The report's preview remembers its options per user: never in the real settings.
+        QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, ajustes.path());
+        QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, ajustes.path());
+        prueba::VentanaConClientes::SetUp();
+    }
     void TearDown() override {
         delete VentanaGrafico::instancia();
         SustituirDialogoGuardar(nullptr);
@@ -47,6 +54,7 @@ protected:
             QApplication::processEvents();
         return g;
     }
+    QTemporaryDir ajustes;
 };
 
 // `cantidad` points spread evenly from `desde` to `hasta`, taking the statuses in turn: five of

@@ -14,6 +14,7 @@
 #include <QCheckBox>
 #include <QDir>
 #include <QPushButton>
+#include <QSettings>
 #include <QSpinBox>
 #include <QTemporaryDir>
 #include <QTest>
@@ -35,6 +36,9 @@ const QString kTituloError = "Error en la generación del informe";
 class Salida : public ::testing::Test {
 protected:
     void SetUp() override {
+        // The preview keeps the user's choices: never the real ones.
+        QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, ajustes.path());
+        QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, ajustes.path());
         const auto ejecutar = [](const Consulta& c) { BaseDatosCompartida().ejecutar(c.sql, c.parametros); };
         for (const QString n : {"501|Carlos Ruiz", "502|Sin Infracciones"}) {
             ejecutar(Sentencias::insertarCliente(
@@ -76,6 +80,7 @@ protected:
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
         return ExportarExcel::instancia();
     }
+    QTemporaryDir ajustes;
     BaseTemporal base;
     MessageRecorder mensajes;
     Oficina oficina;
@@ -192,6 +197,42 @@ TEST_F(Salida, InformeAvisosYVistaPreviaUnicaNoModalQueGuardaPdf) {
     ImprimirInformeInfracciones(oficina, nullptr);
     EXPECT_EQ(VistaPreviaInforme(), vista);
     EXPECT_EQ(registros(), 4u);
+}
+
+TEST_F(Salida, IncluirGraficosSeRecuerdaParaElUsuarioEntreVistasPrevias) {
+    oficina.seleccionar(ids[0]);
+    const auto abrirVista = [&] {
+        ImprimirInformeInfracciones(oficina, nullptr);
+        DialogoVistaPrevia* vista = VistaPreviaInforme();
+        return vista ? vista->findChild<QAction*>("IncluirGraficos") : nullptr;
+    };
+    QAction* opcion = abrirVista();
+    ASSERT_NE(opcion, nullptr);
+    EXPECT_FALSE(opcion->isChecked()); // off the first time
+    EXPECT_TRUE(InformeEnVistaPrevia()->datos().graficoNiveles.isNull());
+    opcion->setChecked(true);
+    EXPECT_FALSE(InformeEnVistaPrevia()->datos().graficoNiveles.isNull());
+
+    // The preview closed and opened again: the choice is back, and the report follows it.
+    delete VistaPreviaInforme();
+    opcion = abrirVista();
+    ASSERT_NE(opcion, nullptr);
+    EXPECT_TRUE(opcion->isChecked());
+    EXPECT_FALSE(InformeEnVistaPrevia()->datos().graficoNiveles.isNull());
+    EXPECT_FALSE(InformeEnVistaPrevia()->datos().graficoSemana.isNull());
+
+    // It lives in the user's settings, not in this run: what they hold is what the next preview shows.
+    QSettings(QSettings::NativeFormat, QSettings::UserScope, "velmora", "velmora-kv270")
+        .setValue("informe/incluirGraficos", false);
+    delete VistaPreviaInforme();
+    opcion = abrirVista();
+    ASSERT_NE(opcion, nullptr);
+    EXPECT_FALSE(opcion->isChecked());
+    EXPECT_TRUE(InformeEnVistaPrevia()->datos().graficoNiveles.isNull());
+    opcion->setChecked(true);
+    EXPECT_TRUE(QSettings(QSettings::NativeFormat, QSettings::UserScope, "velmora", "velmora-kv270")
+                    .value("informe/incluirGraficos")
+                    .toBool());
 }
 
 TEST_F(Salida, LaVistaPreviaPintaSoloLasPaginasALaVista) {
