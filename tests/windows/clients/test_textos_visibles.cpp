@@ -23,6 +23,7 @@
 #include <QGroupBox>
 #include <QHeaderView>
 #include <QMenu>
+#include <QRegularExpression>
 #include <QTabWidget>
 
 #include <set>
@@ -57,7 +58,9 @@ void listar(const QWidget* ventana, std::set<QString>& lineas) {
         anotar(w, "nombre accesible", w->accessibleName());
         anotar(w, "descripcion accesible", w->accessibleDescription());
         anotar(w, "estado", w->statusTip());
-        if (auto* l = qobject_cast<const QLabel*>(w))
+        // The status bar's clock is the time of the run, not a text of the program.
+        static const QRegularExpression reloj(u"^\\d\\d(/\\d\\d/\\d{4}|:\\d\\d)$"_s);
+        if (auto* l = qobject_cast<const QLabel*>(w); l && !reloj.match(l->text()).hasMatch())
             anotar(w, "texto", l->text());
         if (auto* b = qobject_cast<const QAbstractButton*>(w))
             anotar(w, "texto", b->text());
