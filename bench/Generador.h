@@ -2,9 +2,9 @@
 
 // Fills a database with realistic clients and infractions for the benchmarks.
 
-#include "import/ArchivoInspeccion.h"
-#include "store/BaseDatos.h"
-#include "store/Sentencias.h"
+#include "core/import/ArchivoInspeccion.h"
+#include "core/store/BaseDatos.h"
+#include "core/store/Sentencias.h"
 
 #include <QDate>
 #include <QDir>

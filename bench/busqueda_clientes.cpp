@@ -4,13 +4,13 @@
 #include "Generador.h"
 #include "Medidas.h"
 
-#include "Oficina.h"
-#include "clients/FrmDatos.h"
-#include "grid/AnchoColumnas.h"
-#include "grid/GridModel.h"
-#include "platform/DirectorioDatos.h"
-#include "platform/Mensajes.h"
-#include "store/modVarios.h"
+#include "core/Oficina.h"
+#include "core/platform/DirectorioDatos.h"
+#include "core/store/modVarios.h"
+#include "windows/clients/VentanaPrincipal.h"
+#include "windows/grid/AnchoColumnas.h"
+#include "windows/grid/GridModel.h"
+#include "windows/platform/Mensajes.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -49,16 +49,16 @@ void prepararBase() {
 }
 
 Oficina* oficina = nullptr;
-FrmDatos* principal = nullptr;
+VentanaPrincipal* principal = nullptr;
 
-FrmDatos* ventana() {
+VentanaPrincipal* ventana() {
     static SinMensajes sinMensajes;
     prepararBase();
     if (!principal) {
         InstalarMensajero(&sinMensajes);
         oficina = new Oficina;
         oficina->establecerUsuario(QStringLiteral("Administrador"));
-        principal = new FrmDatos(*oficina);
+        principal = new VentanaPrincipal(*oficina);
         principal->show();
         auto* columna = principal->findChild<QComboBox*>(QStringLiteral("Combo1"));
         columna->setCurrentIndex(columna->findText(QStringLiteral("Direccion")));

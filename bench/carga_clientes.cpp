@@ -3,10 +3,10 @@
 // derivation plus one SELECT of the same rows.
 #include "Generador.h"
 #include "Medidas.h"
-#include "Oficina.h"
-#include "grid/AnchoColumnas.h"
-#include "grid/GridModel.h"
-#include "store/modVarios.h"
+#include "core/Oficina.h"
+#include "core/store/modVarios.h"
+#include "windows/grid/AnchoColumnas.h"
+#include "windows/grid/GridModel.h"
 
 #include <QFont>
 #include <QGuiApplication>

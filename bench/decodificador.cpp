@@ -2,7 +2,7 @@
 // (32,767 of status 1 and 32,767 of status 2).
 
 #include "Generador.h"
-#include "import/ArchivoInspeccion.h"
+#include "core/import/ArchivoInspeccion.h"
 
 #include <benchmark/benchmark.h>
 

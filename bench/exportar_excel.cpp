@@ -1,6 +1,6 @@
 // Excel export of a big infraction list, next to libxlsxwriter writing the same cells bare
 // (same constant-memory mode, same texts and formats, prepared beforehand), in the same run.
-#include "output/LibroExcel.h"
+#include "core/output/LibroExcel.h"
 
 #include <QApplication>
 #include <QDir>

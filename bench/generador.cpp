@@ -1,8 +1,8 @@
 // Fills a new database with N clients and M infractions:
 //   bench_generador DIR CLIENTES INFRACCIONES
 #include "Generador.h"
-#include "platform/DirectorioDatos.h"
-#include "store/modVarios.h"
+#include "core/platform/DirectorioDatos.h"
+#include "core/store/modVarios.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>

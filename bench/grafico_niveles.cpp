@@ -3,13 +3,13 @@
 // the chart window shown and painted, next to a bare scan of the same rows in the same run.
 #include "Generador.h"
 #include "Medidas.h"
-#include "Oficina.h"
-#include "charts/DatosGrafico.h"
-#include "charts/GraficoNiveles.h"
-#include "charts/VentanaGrafico.h"
-#include "platform/DirectorioDatos.h"
-#include "platform/Mensajes.h"
-#include "store/modVarios.h"
+#include "core/Oficina.h"
+#include "core/charts/DatosGrafico.h"
+#include "core/platform/DirectorioDatos.h"
+#include "core/store/modVarios.h"
+#include "windows/charts/GraficoNiveles.h"
+#include "windows/charts/VentanaGrafico.h"
+#include "windows/platform/Mensajes.h"
 
 #include <QApplication>
 #include <QTemporaryDir>

@@ -14,13 +14,13 @@
 #include "Generador.h"
 #include "Medidas.h"
 
-#include "Oficina.h"
-#include "clients/FrmDatos.h"
-#include "import/AdquirirInf.h"
-#include "import/Importacion.h"
-#include "platform/DirectorioDatos.h"
-#include "platform/Mensajes.h"
-#include "store/modVarios.h"
+#include "core/Oficina.h"
+#include "core/import/Importacion.h"
+#include "core/platform/DirectorioDatos.h"
+#include "core/store/modVarios.h"
+#include "windows/clients/VentanaPrincipal.h"
+#include "windows/import/VentanaImportacion.h"
+#include "windows/platform/Mensajes.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -126,8 +126,8 @@ void ImportacionVentana(benchmark::State& state) {
                 if (fila.value(1) == kCliente)
                     id = fila.value(0).toLongLong();
         oficina->seleccionar(id);
-        MostrarAdquirirInf(*oficina);
-        AdquirirInf* w = AdquirirInf::instancia();
+        MostrarVentanaImportacion(*oficina);
+        VentanaImportacion* w = VentanaImportacion::instancia();
         w->setDirectorio(dirBase);
         auto* archivos = w->findChild<QListWidget*>(QStringLiteral("File1"));
         const QList<QListWidgetItem*> items =
@@ -252,7 +252,7 @@ int main(int argc, char** argv) {
     oficina = new Oficina();
     oficina->establecerUsuario(QStringLiteral("Administrador"));
     // Holds slot 1 and the client list, and shows them, as in the program.
-    auto* principal = new FrmDatos(*oficina);
+    auto* principal = new VentanaPrincipal(*oficina);
     principal->show();
 
     benchmark::RegisterBenchmark("ImportacionVentana", ImportacionVentana)

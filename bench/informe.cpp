@@ -1,9 +1,9 @@
 // The printed infraction report: written to PDF with 10,000 and 65,000 detail lines (about 670
 // and 4,900 pages), and the preview of the 65,000 lines shown up to its first page painted.
 
-#include "output/Informe.h"
+#include "core/output/Informe.h"
 #include "Medidas.h"
-#include "output/VistaPrevia.h"
+#include "windows/output/VistaPrevia.h"
 
 #include <QApplication>
 #include <QElapsedTimer>

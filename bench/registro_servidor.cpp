@@ -5,9 +5,9 @@
 #include "Generador.h"
 #include "Medidas.h"
 #include "ServidorPrueba.h"
-#include "import/Importacion.h"
-#include "store/BaseDatos.h"
-#include "store/ServidorPg.h"
+#include "core/import/Importacion.h"
+#include "core/store/BaseDatos.h"
+#include "core/store/ServidorPg.h"
 
 #include <QElapsedTimer>
 #include <QGuiApplication>

@@ -4,15 +4,15 @@
 // in the same run; and the memory the shown client holds, next to the raw text of its rows.
 #include "Generador.h"
 #include "Medidas.h"
-#include "Oficina.h"
-#include "clients/FrmDatos.h"
-#include "clients/VistaInfracciones.h"
-#include "grid/GridModel.h"
-#include "grid/GridView.h"
-#include "platform/DirectorioDatos.h"
-#include "platform/Mensajes.h"
-#include "store/TablaTextos.h"
-#include "store/modVarios.h"
+#include "core/Oficina.h"
+#include "core/platform/DirectorioDatos.h"
+#include "core/store/TablaTextos.h"
+#include "core/store/modVarios.h"
+#include "windows/clients/VentanaPrincipal.h"
+#include "windows/clients/VistaInfracciones.h"
+#include "windows/grid/GridModel.h"
+#include "windows/grid/GridView.h"
+#include "windows/platform/Mensajes.h"
 
 #include <QApplication>
 #include <QDateEdit>
@@ -37,10 +37,10 @@ public:
 Oficina* oficina = nullptr;
 
 // The main window on a database with one big client.
-FrmDatos& ventana() {
+VentanaPrincipal& ventana() {
     static QTemporaryDir dir;
     static SinMensajes mensajes;
-    static FrmDatos* v = nullptr;
+    static VentanaPrincipal* v = nullptr;
     if (!v) {
         const QString ruta = dir.filePath(QStringLiteral("presentacion.wfg"));
         {
@@ -55,7 +55,7 @@ FrmDatos& ventana() {
         ConfigurarBaseDatos(ruta);
         oficina = new Oficina;
         oficina->establecerUsuario(QStringLiteral("Administrador"));
-        v = new FrmDatos(*oficina);
+        v = new VentanaPrincipal(*oficina);
         v->show();
         v->resize(1366, 768);
         QApplication::processEvents();
@@ -63,7 +63,7 @@ FrmDatos& ventana() {
     return *v;
 }
 
-GridModel& infracciones(FrmDatos& v) {
+GridModel& infracciones(VentanaPrincipal& v) {
     return *v.findChild<GridModel*>(QStringLiteral("flex2"));
 }
 
@@ -112,7 +112,7 @@ void ConsultaYFiltro(benchmark::State& state) {
 
 // The whole view as the user gets it when selecting the client, painted once.
 void MostrarClienteGrande(benchmark::State& state) {
-    FrmDatos& v = ventana();
+    VentanaPrincipal& v = ventana();
     for (auto _ : state) {
         // Letting the previous client go is not part of showing this one.
         state.PauseTiming();
@@ -129,7 +129,7 @@ void MostrarClienteGrande(benchmark::State& state) {
 
 // A change of the end date picker re-filters all rows (separators included) and repaints.
 void RefiltrarPorFecha(benchmark::State& state) {
-    FrmDatos& v = ventana();
+    VentanaPrincipal& v = ventana();
     seleccionar(kCliente);
     auto* fin = v.findChild<QDateEdit*>(QStringLiteral("FechaInfFin"));
     bool corto = false;
@@ -152,7 +152,7 @@ size_t enUso() {
 // Heap the shown big client holds (model rows, grid, view), against the raw text bytes of its
 // rows as the bare SELECT reads them. Reported in megabytes.
 void MemoriaClienteGrande(benchmark::State& state) {
-    FrmDatos& v = ventana();
+    VentanaPrincipal& v = ventana();
     const Consulta c = Sentencias::infraccionesCliente(kCliente);
     double crudos = 0;
     {

@@ -1,7 +1,7 @@
 // libFuzzer target: the decoder must never read outside its input, and its
 // entry points must agree with each other on every input.
 
-#include "import/ArchivoInspeccion.h"
+#include "core/import/ArchivoInspeccion.h"
 
 #include <cstdint>
 #include <cstdio>

@@ -1,13 +1,13 @@
-#include "Oficina.h"
-#include "clients/FrmDatos.h"
-#include "clients/Imagenes.h"
-#include "clients/PantallaInicio.h"
-#include "platform/DirectorioDatos.h"
-#include "platform/Mensajes.h"
-#include "platform/Traducciones.h"
-#include "store/Copias.h"
-#include "store/ServidorPg.h"
-#include "store/modVarios.h"
+#include "core/Oficina.h"
+#include "core/platform/DirectorioDatos.h"
+#include "core/store/Copias.h"
+#include "core/store/ServidorPg.h"
+#include "core/store/modVarios.h"
+#include "windows/clients/Imagenes.h"
+#include "windows/clients/PantallaInicio.h"
+#include "windows/clients/VentanaPrincipal.h"
+#include "windows/platform/Mensajes.h"
+#include "windows/platform/Traducciones.h"
 
 #include <QApplication>
 #include <QCommandLineParser>
@@ -106,7 +106,7 @@ int main(int argc, char* argv[]) {
     QString error;
     const QString dir = ResolverDirectorioDatos(QApplication::arguments(), &error);
     if (dir.isEmpty()) {
-        MsgBox(error, QString(), Icono::Critico);
+        MostrarMensaje(error, QString(), Icono::Critico);
         return 1;
     }
     EstablecerDirectorioDatos(dir);
@@ -153,12 +153,13 @@ int main(int argc, char* argv[]) {
                           ClaveBaseDatos(), QDate::currentDate())
             : ResultadoCopiaDiaria();
     if (copia.avisar)
-        MsgBox(QStringLiteral("No se pudo hacer la copia de seguridad diaria del registro. Las copias "
-                              "anteriores se conservan. %1\n\nSe volverá a intentar la próxima vez que "
-                              "se inicie el programa; mientras tanto, haga una copia con \"Archivo > Copia "
-                              "de seguridad...\".")
-                   .arg(copia.error),
-               QString(), Icono::Exclamacion, Botones::Aceptar, copia.detalles);
+        MostrarMensaje(
+            QStringLiteral("No se pudo hacer la copia de seguridad diaria del registro. Las copias "
+                           "anteriores se conservan. %1\n\nSe volverá a intentar la próxima vez que "
+                           "se inicie el programa; mientras tanto, haga una copia con \"Archivo > Copia "
+                           "de seguridad...\".")
+                .arg(copia.error),
+            QString(), Icono::Exclamacion, Botones::Aceptar, copia.detalles);
 
     int resultado = 0;
     {
@@ -167,11 +168,11 @@ int main(int argc, char* argv[]) {
         inicio.show();
         resultado = QApplication::exec();
         // The main window the login opened shows the model: it goes first.
-        QList<QPointer<FrmDatos>> principales;
+        QList<QPointer<VentanaPrincipal>> principales;
         for (QWidget* w : QApplication::topLevelWidgets())
-            if (auto* f = qobject_cast<FrmDatos*>(w))
+            if (auto* f = qobject_cast<VentanaPrincipal*>(w))
                 principales << f;
-        for (const QPointer<FrmDatos>& f : principales)
+        for (const QPointer<VentanaPrincipal>& f : principales)
             delete f.data();
     }
     CerrarBaseDatos();

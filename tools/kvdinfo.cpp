@@ -10,7 +10,7 @@
 //
 // Exit status: 0 valid, 1 not valid, 2 unreadable file or bad usage.
 
-#include "import/ArchivoInspeccion.h"
+#include "core/import/ArchivoInspeccion.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>

@@ -1,15 +1,15 @@
-#include "Oficina.h"
+#include "core/Oficina.h"
 
-#include "accounts/Cuentas.h"
-#include "clients/CamposFecha.h"
-#include "clients/EliminarCliente.h"
-#include "store/BaseDatos.h"
-#include "store/Contrasenas.h"
-#include "store/Recordset.h"
-#include "store/Sentencias.h"
-#include "store/ServidorPg.h"
-#include "store/TablaTextos.h"
-#include "store/modVarios.h"
+#include "core/accounts/Cuentas.h"
+#include "core/clients/CamposFecha.h"
+#include "core/clients/EliminarCliente.h"
+#include "core/store/BaseDatos.h"
+#include "core/store/Contrasenas.h"
+#include "core/store/Recordset.h"
+#include "core/store/Sentencias.h"
+#include "core/store/ServidorPg.h"
+#include "core/store/TablaTextos.h"
+#include "core/store/modVarios.h"
 
 #include <algorithm>
 #include <functional>

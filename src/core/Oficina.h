@@ -1,12 +1,12 @@
 #pragma once
 
-#include "clients/ArchivoMunicipio.h"
-#include "clients/Cliente.h"
-#include "clients/FilasInfraccion.h"
-#include "import/Importacion.h"
-#include "output/Informe.h"
-#include "output/LibroExcel.h"
-#include "store/Sentencias.h"
+#include "core/clients/ArchivoMunicipio.h"
+#include "core/clients/Cliente.h"
+#include "core/clients/FilasInfraccion.h"
+#include "core/import/Importacion.h"
+#include "core/output/Informe.h"
+#include "core/output/LibroExcel.h"
+#include "core/store/Sentencias.h"
 
 #include <QDate>
 #include <QObject>

@@ -2,8 +2,8 @@
 
 // Inspection data files written byte by byte from the device's layout, and the rows an import leaves.
 
-#include "store/BaseDatos.h"
-#include "store/modVarios.h"
+#include "core/store/BaseDatos.h"
+#include "core/store/modVarios.h"
 
 #include <QDir>
 #include <QFile>

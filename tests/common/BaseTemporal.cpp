@@ -1,7 +1,7 @@
 #include "BaseTemporal.h"
 
-#include "platform/DirectorioDatos.h"
-#include "store/modVarios.h"
+#include "core/platform/DirectorioDatos.h"
+#include "core/store/modVarios.h"
 
 #include <QDir>
 #include <QFile>

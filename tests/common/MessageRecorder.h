@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/Mensajes.h"
+#include "windows/platform/Mensajes.h"
 
 #include <QList>
 #include <QString>

@@ -1,6 +1,6 @@
 #include "ServidorPrueba.h"
 
-#include "store/BaseDatos.h"
+#include "core/store/BaseDatos.h"
 
 #include <QDir>
 #include <QFile>

@@ -2,10 +2,10 @@
 // searches and writes, the infraction view's rows, and what the workbook and report receive.
 #include "ArchivosDePrueba.h"
 #include "BaseTemporal.h"
-#include "Oficina.h"
-#include "store/BaseDatos.h"
-#include "store/Sentencias.h"
-#include "store/modVarios.h"
+#include "core/Oficina.h"
+#include "core/store/BaseDatos.h"
+#include "core/store/Sentencias.h"
+#include "core/store/modVarios.h"
 
 #include <QFile>
 #include <QSignalSpy>

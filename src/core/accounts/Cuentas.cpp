@@ -1,10 +1,10 @@
-#include "accounts/Cuentas.h"
+#include "core/accounts/Cuentas.h"
 
-#include "store/BaseDatos.h"
-#include "store/Contrasenas.h"
-#include "store/Recordset.h"
-#include "store/Sentencias.h"
-#include "store/modVarios.h"
+#include "core/store/BaseDatos.h"
+#include "core/store/Contrasenas.h"
+#include "core/store/Recordset.h"
+#include "core/store/Sentencias.h"
+#include "core/store/modVarios.h"
 
 namespace {
 

@@ -1,6 +1,6 @@
-#include "charts/DatosGrafico.h"
+#include "core/charts/DatosGrafico.h"
 
-#include "clients/CamposFecha.h"
+#include "core/clients/CamposFecha.h"
 
 #include <QLocale>
 

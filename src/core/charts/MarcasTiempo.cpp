@@ -1,6 +1,6 @@
-#include "charts/MarcasTiempo.h"
+#include "core/charts/MarcasTiempo.h"
 
-#include "charts/DatosGrafico.h"
+#include "core/charts/DatosGrafico.h"
 
 #include <algorithm>
 #include <array>

@@ -1,4 +1,4 @@
-#include "clients/ArchivoMunicipio.h"
+#include "core/clients/ArchivoMunicipio.h"
 
 #include <QFile>
 #include <QSaveFile>

@@ -1,4 +1,4 @@
-#include "clients/CamposFecha.h"
+#include "core/clients/CamposFecha.h"
 
 #include <array>
 

@@ -1,4 +1,4 @@
-#include "clients/Cliente.h"
+#include "core/clients/Cliente.h"
 
 namespace {
 

@@ -1,8 +1,8 @@
-#include "clients/EliminarCliente.h"
+#include "core/clients/EliminarCliente.h"
 
-#include "import/RegistroImportaciones.h"
-#include "store/BaseDatos.h"
-#include "store/Sentencias.h"
+#include "core/import/RegistroImportaciones.h"
+#include "core/store/BaseDatos.h"
+#include "core/store/Sentencias.h"
 
 void BorrarClienteConInfracciones(Database& db, const QString& numeroCliente, qint64 id) {
     Transaccion t(db);

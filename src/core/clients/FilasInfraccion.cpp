@@ -1,8 +1,8 @@
-#include "clients/FilasInfraccion.h"
+#include "core/clients/FilasInfraccion.h"
 
-#include "clients/CamposFecha.h"
-#include "store/BaseDatos.h"
-#include "store/Sentencias.h"
+#include "core/clients/CamposFecha.h"
+#include "core/store/BaseDatos.h"
+#include "core/store/Sentencias.h"
 
 #include <QSet>
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "store/TablaTextos.h"
+#include "core/store/TablaTextos.h"
 
 #include <QByteArrayView>
 #include <QDate>

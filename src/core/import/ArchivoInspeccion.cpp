@@ -1,4 +1,4 @@
-#include "import/ArchivoInspeccion.h"
+#include "core/import/ArchivoInspeccion.h"
 
 #include <QCryptographicHash>
 #include <QFile>

@@ -1,7 +1,7 @@
-#include "import/Importacion.h"
+#include "core/import/Importacion.h"
 
-#include "store/BaseDatos.h"
-#include "store/Sentencias.h"
+#include "core/store/BaseDatos.h"
+#include "core/store/Sentencias.h"
 
 #include <QFileInfo>
 #include <QSysInfo>

@@ -3,8 +3,8 @@
 // The import of an inspection data file into the database, without any window: the import
 // window gathers these inputs from its controls and words the messages from the result.
 
-#include "import/ArchivoInspeccion.h"
-#include "import/RegistroImportaciones.h"
+#include "core/import/ArchivoInspeccion.h"
+#include "core/import/RegistroImportaciones.h"
 
 #include <QByteArray>
 #include <QDate>

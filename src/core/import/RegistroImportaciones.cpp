@@ -1,7 +1,7 @@
-#include "import/RegistroImportaciones.h"
+#include "core/import/RegistroImportaciones.h"
 
-#include "store/BaseDatos.h"
-#include "store/Sentencias.h"
+#include "core/store/BaseDatos.h"
+#include "core/store/Sentencias.h"
 
 #include <QLocale>
 #include <QTimeZone>

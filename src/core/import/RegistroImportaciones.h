@@ -4,7 +4,7 @@
 // device's settings, the file's exact bytes kept compressed, and the infraction rows pointing
 // back to it. What an office shows when a fine is contested.
 
-#include "import/ArchivoInspeccion.h"
+#include "core/import/ArchivoInspeccion.h"
 
 #include <QByteArray>
 #include <QDateTime>

@@ -1,4 +1,4 @@
-#include "output/Informe.h"
+#include "core/output/Informe.h"
 
 #include <QBuffer>
 #include <QCoreApplication>

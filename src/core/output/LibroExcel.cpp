@@ -1,4 +1,4 @@
-#include "output/LibroExcel.h"
+#include "core/output/LibroExcel.h"
 
 #include <QDir>
 #include <QFile>

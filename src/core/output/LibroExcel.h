@@ -1,6 +1,6 @@
 #pragma once
 
-#include "import/RegistroImportaciones.h"
+#include "core/import/RegistroImportaciones.h"
 
 #include <QDateTime>
 #include <QString>

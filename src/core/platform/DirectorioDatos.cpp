@@ -1,4 +1,4 @@
-#include "platform/DirectorioDatos.h"
+#include "core/platform/DirectorioDatos.h"
 
 #include <QCoreApplication>
 #include <QDir>

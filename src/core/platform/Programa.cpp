@@ -1,4 +1,4 @@
-#include "platform/Programa.h"
+#include "core/platform/Programa.h"
 
 #include <QCoreApplication>
 

@@ -1,7 +1,7 @@
-#include "store/BaseDatos.h"
+#include "core/store/BaseDatos.h"
 
-#include "store/Contrasenas.h"
-#include "store/ServidorPg.h"
+#include "core/store/Contrasenas.h"
+#include "core/store/ServidorPg.h"
 
 #include <QDir>
 #include <QFile>

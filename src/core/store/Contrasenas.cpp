@@ -1,6 +1,6 @@
-#include "store/Contrasenas.h"
+#include "core/store/Contrasenas.h"
 
-#include "store/BaseDatos.h"
+#include "core/store/BaseDatos.h"
 
 #include <sodium.h>
 

@@ -1,4 +1,4 @@
-#include "store/Copias.h"
+#include "core/store/Copias.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "store/BaseDatos.h"
+#include "core/store/BaseDatos.h"
 
 #include <QDate>
 #include <QDateTime>

@@ -1,7 +1,7 @@
-#include "store/PasarRegistro.h"
+#include "core/store/PasarRegistro.h"
 
-#include "import/ArchivoInspeccion.h"
-#include "store/BaseDatos.h"
+#include "core/import/ArchivoInspeccion.h"
+#include "core/store/BaseDatos.h"
 
 #include <QDir>
 

@@ -1,6 +1,6 @@
-#include "store/Recordset.h"
+#include "core/store/Recordset.h"
 
-#include "store/BaseDatos.h"
+#include "core/store/BaseDatos.h"
 
 namespace {
 // Whether an ASCII text equals the one already decoded; other texts just miss.

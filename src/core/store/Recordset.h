@@ -1,6 +1,6 @@
 #pragma once
 
-#include "store/Sentencias.h"
+#include "core/store/Sentencias.h"
 
 #include <QStringList>
 

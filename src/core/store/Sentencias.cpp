@@ -1,4 +1,4 @@
-#include "store/Sentencias.h"
+#include "core/store/Sentencias.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "store/ServidorPg.h"
+#include "core/store/ServidorPg.h"
 
 #include <QRegularExpression>
 #include <QSettings>

@@ -1,7 +1,7 @@
-#include "store/TablaTextos.h"
+#include "core/store/TablaTextos.h"
 
-#include "store/BaseDatos.h"
-#include "store/Sentencias.h"
+#include "core/store/BaseDatos.h"
+#include "core/store/Sentencias.h"
 
 #include <sys/mman.h>
 #include <unistd.h>

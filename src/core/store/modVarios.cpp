@@ -1,4 +1,4 @@
-#include "store/modVarios.h"
+#include "core/store/modVarios.h"
 
 #include <memory>
 

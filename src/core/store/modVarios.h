@@ -1,7 +1,7 @@
 #pragma once
 
-#include "store/BaseDatos.h"
-#include "store/Recordset.h"
+#include "core/store/BaseDatos.h"
+#include "core/store/Recordset.h"
 
 #include <functional>
 

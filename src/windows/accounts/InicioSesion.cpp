@@ -1,12 +1,12 @@
-#include "accounts/InicioSesion.h"
+#include "windows/accounts/InicioSesion.h"
 
-#include "Oficina.h"
-#include "accounts/Cuentas.h"
-#include "clients/FrmDatos.h"
-#include "clients/Imagenes.h"
-#include "platform/Mensajes.h"
-#include "platform/Programa.h"
-#include "store/BaseDatos.h"
+#include "core/Oficina.h"
+#include "core/accounts/Cuentas.h"
+#include "core/platform/Programa.h"
+#include "core/store/BaseDatos.h"
+#include "windows/clients/Imagenes.h"
+#include "windows/clients/VentanaPrincipal.h"
+#include "windows/platform/Mensajes.h"
 
 #include <QCloseEvent>
 #include <QComboBox>
@@ -123,15 +123,17 @@ void InicioSesion::cargar() {
 
 void InicioSesion::IniciarSesion() {
     if (!oficina_.iniciarSesion(NomUsuario->currentText(), Pass->text())) {
-        MsgBox(QStringLiteral("Usted a ingresado una contraseña incorrecta o el campo esta vacio, por favor "
-                              "escríbala correctamente y presione Iniciar Sesion"),
-               QStringLiteral("Contraseña Incorrecta"), Icono::Informacion);
+        MostrarMensaje(
+            QStringLiteral("Usted a ingresado una contraseña incorrecta o el campo esta vacio, por favor "
+                           "escríbala correctamente y presione Iniciar Sesion"),
+            QStringLiteral("Contraseña Incorrecta"), Icono::Informacion);
         return;
     }
-    MsgBox(QStringLiteral("Contraseña Correcta!"), QStringLiteral("Contraseña Correcta"), Icono::Informacion);
+    MostrarMensaje(QStringLiteral("Contraseña Correcta!"), QStringLiteral("Contraseña Correcta"),
+                   Icono::Informacion);
     exito_ = true;
     close();
-    auto* ventana = new FrmDatos(oficina_);
+    auto* ventana = new VentanaPrincipal(oficina_);
     ventana->show();
     ventana->raise();
     ventana->activateWindow();

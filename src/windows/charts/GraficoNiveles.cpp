@@ -1,7 +1,7 @@
-#include "charts/GraficoNiveles.h"
+#include "windows/charts/GraficoNiveles.h"
 
-#include "charts/MarcasTiempo.h"
-#include "clients/VistaInfracciones.h"
+#include "core/charts/MarcasTiempo.h"
+#include "windows/clients/VistaInfracciones.h"
 
 #include <QCategoryAxis>
 #include <QFontMetricsF>

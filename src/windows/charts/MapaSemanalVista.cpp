@@ -1,6 +1,6 @@
-#include "charts/MapaSemanalVista.h"
+#include "windows/charts/MapaSemanalVista.h"
 
-#include "clients/VistaInfracciones.h"
+#include "windows/clients/VistaInfracciones.h"
 
 #include <QHeaderView>
 #include <QPainter>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "charts/DatosGrafico.h"
+#include "core/charts/DatosGrafico.h"
 
 #include <QAbstractTableModel>
 #include <QTableView>

@@ -1,11 +1,11 @@
-#include "charts/VentanaGrafico.h"
+#include "windows/charts/VentanaGrafico.h"
 
-#include "Oficina.h"
-#include "charts/GraficoNiveles.h"
-#include "charts/MapaSemanalVista.h"
-#include "clients/VistaInfracciones.h"
-#include "platform/Dialogos.h"
-#include "platform/Mensajes.h"
+#include "core/Oficina.h"
+#include "windows/charts/GraficoNiveles.h"
+#include "windows/charts/MapaSemanalVista.h"
+#include "windows/clients/VistaInfracciones.h"
+#include "windows/platform/Dialogos.h"
+#include "windows/platform/Mensajes.h"
 
 #include <QComboBox>
 #include <QCoreApplication>
@@ -51,13 +51,13 @@ QImage pintar(QWidget& w, qreal escala = 1) {
 
 void VentanaGrafico::Mostrar(Oficina& oficina) {
     if (!oficina.clienteSeleccionado()) {
-        MsgBox(QStringLiteral("¡No hay clientes para graficar o no lo seleccionó del listado!"),
-               QStringLiteral("Seleccione o cree un Cliente"), Icono::Informacion);
+        MostrarMensaje(QStringLiteral("¡No hay clientes para graficar o no lo seleccionó del listado!"),
+                       QStringLiteral("Seleccione o cree un Cliente"), Icono::Informacion);
         return;
     }
     if (!HayFilasInfraccion(oficina.infracciones())) {
-        MsgBox(QStringLiteral("El cliente seleccionado no tiene infracciones para graficar."), kTitulo,
-               Icono::Informacion);
+        MostrarMensaje(QStringLiteral("El cliente seleccionado no tiene infracciones para graficar."),
+                       kTitulo, Icono::Informacion);
         return;
     }
     if (unica && &unica->oficina_ != &oficina)
@@ -273,14 +273,14 @@ void VentanaGrafico::guardarImagen() {
                              ? escrito
                              : NombreConExtension(escrito, QStringLiteral(".png"));
     if (ruta != escrito && QFileInfo::exists(ruta) &&
-        MsgBox(QStringLiteral("El archivo \"%1\" ya existe.\n¿Desea reemplazarlo?")
-                   .arg(QDir::toNativeSeparators(ruta)),
-               windowTitle(), Icono::Pregunta, Botones::SiNo) != Respuesta::Si)
+        MostrarMensaje(QStringLiteral("El archivo \"%1\" ya existe.\n¿Desea reemplazarlo?")
+                           .arg(QDir::toNativeSeparators(ruta)),
+                       windowTitle(), Icono::Pregunta, Botones::SiNo) != Respuesta::Si)
         return;
     if (!guardarVista(ruta))
-        MsgBox(QStringLiteral("No se pudo guardar la imagen en el archivo:\n") +
-                   QDir::toNativeSeparators(ruta),
-               kTitulo, Icono::Critico);
+        MostrarMensaje(QStringLiteral("No se pudo guardar la imagen en el archivo:\n") +
+                           QDir::toNativeSeparators(ruta),
+                       kTitulo, Icono::Critico);
 }
 
 ImagenesGrafico DibujarGraficosInforme(Oficina& oficina, QSize tamano) {

@@ -1,4 +1,4 @@
-#include "clients/Imagenes.h"
+#include "windows/clients/Imagenes.h"
 
 #include <QLinearGradient>
 #include <QPainter>

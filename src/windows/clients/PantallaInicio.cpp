@@ -1,8 +1,8 @@
-#include "clients/PantallaInicio.h"
+#include "windows/clients/PantallaInicio.h"
 
-#include "accounts/InicioSesion.h"
-#include "clients/Imagenes.h"
-#include "platform/Programa.h"
+#include "core/platform/Programa.h"
+#include "windows/accounts/InicioSesion.h"
+#include "windows/clients/Imagenes.h"
 
 #include <QKeyEvent>
 #include <QLabel>

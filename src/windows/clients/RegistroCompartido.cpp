@@ -1,11 +1,11 @@
-#include "clients/RegistroCompartido.h"
+#include "windows/clients/RegistroCompartido.h"
 
-#include "Oficina.h"
-#include "platform/Mensajes.h"
-#include "store/BaseDatos.h"
-#include "store/PasarRegistro.h"
-#include "store/ServidorPg.h"
-#include "store/modVarios.h"
+#include "core/Oficina.h"
+#include "core/store/BaseDatos.h"
+#include "core/store/PasarRegistro.h"
+#include "core/store/ServidorPg.h"
+#include "core/store/modVarios.h"
+#include "windows/platform/Mensajes.h"
 
 #include <QDialogButtonBox>
 #include <QGuiApplication>
@@ -65,13 +65,13 @@ RegistroCompartido::RegistroCompartido(Oficina& oficina, QWidget* parent)
 void RegistroCompartido::guardar() {
     QString error;
     if (!GuardarConexionRegistro(conexion_->text(), &error)) {
-        MsgBox(error, windowTitle(), Icono::Exclamacion);
+        MostrarMensaje(error, windowTitle(), Icono::Exclamacion);
         return;
     }
-    MsgBox(conexion_->text().trimmed().isEmpty()
-               ? QStringLiteral("Desde el próximo inicio este puesto usará el archivo local.")
-               : QStringLiteral("Desde el próximo inicio este puesto usará el registro compartido."),
-           windowTitle(), Icono::Informacion);
+    MostrarMensaje(conexion_->text().trimmed().isEmpty()
+                       ? QStringLiteral("Desde el próximo inicio este puesto usará el archivo local.")
+                       : QStringLiteral("Desde el próximo inicio este puesto usará el registro compartido."),
+                   windowTitle(), Icono::Informacion);
     accept();
 }
 
@@ -80,11 +80,11 @@ void RegistroCompartido::pasarAlServidor() {
         return;
     const QString destino = conexion_->text().trimmed();
     if (destino.isEmpty() || RutaBaseDatos().isEmpty()) {
-        MsgBox(QStringLiteral("Escriba primero la cadena de conexión del servidor."), windowTitle(),
-               Icono::Exclamacion);
+        MostrarMensaje(QStringLiteral("Escriba primero la cadena de conexión del servidor."), windowTitle(),
+                       Icono::Exclamacion);
         return;
     }
-    if (MsgBox(
+    if (MostrarMensaje(
             QStringLiteral("Se copiará todo el registro local (clientes, infracciones, cuentas e historial "
                            "de importaciones) a la base de datos vacía del servidor. El archivo local no se "
                            "modifica. ¿Continuar?"),
@@ -94,7 +94,7 @@ void RegistroCompartido::pasarAlServidor() {
     try {
         const InformeTraspaso informe = PasarRegistroAlServidor(RutaBaseDatos(), ClaveBaseDatos(), destino);
         QGuiApplication::restoreOverrideCursor();
-        MsgBox(informe.texto(), windowTitle(), Icono::Informacion);
+        MostrarMensaje(informe.texto(), windowTitle(), Icono::Informacion);
     } catch (const ErrorBD& e) {
         QGuiApplication::restoreOverrideCursor();
         MostrarError(e, Icono::Critico, windowTitle());

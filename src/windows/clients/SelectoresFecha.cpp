@@ -1,4 +1,4 @@
-#include "clients/SelectoresFecha.h"
+#include "windows/clients/SelectoresFecha.h"
 
 #include <QDateEdit>
 #include <QTimeEdit>

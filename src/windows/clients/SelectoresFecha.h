@@ -1,6 +1,6 @@
 #pragma once
 
-#include "clients/CamposFecha.h"
+#include "core/clients/CamposFecha.h"
 
 class QDateEdit;
 class QTimeEdit;

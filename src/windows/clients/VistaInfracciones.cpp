@@ -1,9 +1,9 @@
-#include "clients/VistaInfracciones.h"
+#include "windows/clients/VistaInfracciones.h"
 
-#include "import/ArchivoInspeccion.h"
+#include "core/import/ArchivoInspeccion.h"
 
-#include "grid/AnchoColumnas.h"
-#include "grid/GridModel.h"
+#include "windows/grid/AnchoColumnas.h"
+#include "windows/grid/GridModel.h"
 
 #include <algorithm>
 #include <memory>

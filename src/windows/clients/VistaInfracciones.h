@@ -1,6 +1,6 @@
 #pragma once
 
-#include "Oficina.h"
+#include "core/Oficina.h"
 
 #include <QColor>
 #include <QFont>

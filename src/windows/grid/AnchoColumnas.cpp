@@ -1,8 +1,8 @@
-#include "grid/AnchoColumnas.h"
+#include "windows/grid/AnchoColumnas.h"
 
-#include "grid/GridModel.h"
-#include "grid/GridView.h"
-#include "store/TablaTextos.h"
+#include "core/store/TablaTextos.h"
+#include "windows/grid/GridModel.h"
+#include "windows/grid/GridView.h"
 
 #include <QFontMetricsF>
 #include <QHash>

@@ -1,6 +1,6 @@
-#include "grid/GridModel.h"
+#include "windows/grid/GridModel.h"
 
-#include "store/Recordset.h"
+#include "core/store/Recordset.h"
 
 #include <QCollator>
 #include <QHash>

@@ -1,6 +1,6 @@
-#include "grid/GridView.h"
+#include "windows/grid/GridView.h"
 
-#include "grid/GridModel.h"
+#include "windows/grid/GridModel.h"
 
 #include <QHeaderView>
 

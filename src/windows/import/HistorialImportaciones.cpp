@@ -1,11 +1,11 @@
-#include "import/HistorialImportaciones.h"
+#include "windows/import/HistorialImportaciones.h"
 
-#include "clients/VistaInfracciones.h"
-#include "grid/GridModel.h"
-#include "grid/GridView.h"
-#include "platform/Dialogos.h"
-#include "platform/Mensajes.h"
-#include "store/BaseDatos.h"
+#include "core/store/BaseDatos.h"
+#include "windows/clients/VistaInfracciones.h"
+#include "windows/grid/GridModel.h"
+#include "windows/grid/GridView.h"
+#include "windows/platform/Dialogos.h"
+#include "windows/platform/Mensajes.h"
 
 #include <QApplication>
 #include <QClipboard>
@@ -102,8 +102,8 @@ bool ConfirmarImportacion(const ArchivoImportacion& archivo, const AnalisisImpor
                           bool& omitirSolapados) {
     omitirSolapados = true;
     if (!analisis.previas.empty() &&
-        MsgBox(TextoReimportacion(analisis.previas), QStringLiteral("Archivo ya importado"),
-               Icono::Exclamacion, Botones::NoSi) != Respuesta::Si)
+        MostrarMensaje(TextoReimportacion(analisis.previas), QStringLiteral("Archivo ya importado"),
+                       Icono::Exclamacion, Botones::NoSi) != Respuesta::Si)
         return false;
     const QString texto =
         TextoConfirmacionImportacion(archivo.cabecera.numeroCliente, archivo.registros, analisis);
@@ -112,8 +112,8 @@ bool ConfirmarImportacion(const ArchivoImportacion& archivo, const AnalisisImpor
     const Icono icono = analisis.cambios.empty() ? Icono::Pregunta : Icono::Exclamacion;
     const QString titulo = QStringLiteral("Confirmar importación");
     if (analisis.solapados == 0)
-        return MsgBox(texto, titulo, icono, Botones::SiNo) == Respuesta::Si;
-    switch (MsgBox(texto, titulo, icono, Botones::SiNoCancelar)) {
+        return MostrarMensaje(texto, titulo, icono, Botones::SiNo) == Respuesta::Si;
+    switch (MostrarMensaje(texto, titulo, icono, Botones::SiNoCancelar)) {
     case Respuesta::Si:
         return true;
     case Respuesta::No:
@@ -131,14 +131,15 @@ void VerificarArchivo(Oficina& oficina, QWidget* padre) {
     QString error;
     const std::optional<QByteArray> datos = leerArchivoInspeccion(ruta, &error);
     if (!datos) {
-        MsgBox(error.isEmpty() ? QStringLiteral("El sistema no puede leer el archivo seleccionado") : error,
-               kTituloVerificar, Icono::Exclamacion);
+        MostrarMensaje(error.isEmpty() ? QStringLiteral("El sistema no puede leer el archivo seleccionado")
+                                       : error,
+                       kTituloVerificar, Icono::Exclamacion);
         return;
     }
     try {
         const std::vector<ImportacionRegistrada> importaciones = oficina.importacionesDeArchivo(*datos);
-        MsgBox(TextoVerificacion(QDir::toNativeSeparators(ruta), HuellaSha256(*datos), importaciones),
-               kTituloVerificar, Icono::Informacion);
+        MostrarMensaje(TextoVerificacion(QDir::toNativeSeparators(ruta), HuellaSha256(*datos), importaciones),
+                       kTituloVerificar, Icono::Informacion);
     } catch (const ErrorBD& e) {
         MostrarError(e);
     }
@@ -327,16 +328,17 @@ void HistorialImportaciones::guardarOriginal() {
         return;
     }
     if (original.estado == EstadoOriginal::Falta) {
-        MsgBox(QStringLiteral("No se conserva el archivo original de esta importación."), kTitulo,
-               Icono::Exclamacion);
+        MostrarMensaje(QStringLiteral("No se conserva el archivo original de esta importación."), kTitulo,
+                       Icono::Exclamacion);
         return;
     }
     if (original.estado == EstadoOriginal::Danado) {
-        MsgBox(QStringLiteral("El archivo original guardado de esta importación está dañado: sus datos no "
-                              "coinciden con el SHA-256 registrado (%1). No se guardó ningún archivo. "
-                              "Restaure una copia de seguridad de la base de datos.")
-                   .arg(i->sha256),
-               kTitulo, Icono::Critico);
+        MostrarMensaje(
+            QStringLiteral("El archivo original guardado de esta importación está dañado: sus datos no "
+                           "coinciden con el SHA-256 registrado (%1). No se guardó ningún archivo. "
+                           "Restaure una copia de seguridad de la base de datos.")
+                .arg(i->sha256),
+            kTitulo, Icono::Critico);
         return;
     }
     const QString ruta =
@@ -346,13 +348,13 @@ void HistorialImportaciones::guardarOriginal() {
     QSaveFile archivo(ruta);
     if (!archivo.open(QIODevice::WriteOnly) || archivo.write(original.datos) != original.datos.size() ||
         !archivo.commit()) {
-        MsgBox(QStringLiteral("No se pudo guardar \"%1\".").arg(QDir::toNativeSeparators(ruta)), kTitulo,
-               Icono::Critico, Botones::Aceptar, archivo.errorString());
+        MostrarMensaje(QStringLiteral("No se pudo guardar \"%1\".").arg(QDir::toNativeSeparators(ruta)),
+                       kTitulo, Icono::Critico, Botones::Aceptar, archivo.errorString());
         return;
     }
-    MsgBox(QStringLiteral("Se guardó el archivo original en \"%1\".\nSHA-256: %2")
-               .arg(QDir::toNativeSeparators(ruta), i->sha256),
-           kTitulo, Icono::Informacion);
+    MostrarMensaje(QStringLiteral("Se guardó el archivo original en \"%1\".\nSHA-256: %2")
+                       .arg(QDir::toNativeSeparators(ruta), i->sha256),
+                   kTitulo, Icono::Informacion);
 }
 
 void HistorialImportaciones::eliminar() {
@@ -362,14 +364,14 @@ void HistorialImportaciones::eliminar() {
     const ImportacionRegistrada elegida = *i;
     try {
         const qint64 filas = oficina_.registrosDeImportacion(elegida.id);
-        if (MsgBox(QStringLiteral("Se eliminará la importación del %1 (archivo \"%2\") y %3 de infracciones "
-                                  "que guardó. Esta acción no se puede deshacer.\n\n¿Desea continuar?")
-                       .arg(MomentoTexto(elegida.momento), elegida.nombreArchivo, TextoRegistros(filas)),
-                   QStringLiteral("Eliminar importación"), Icono::Exclamacion,
-                   Botones::NoSi) != Respuesta::Si)
+        if (MostrarMensaje(
+                QStringLiteral("Se eliminará la importación del %1 (archivo \"%2\") y %3 de infracciones "
+                               "que guardó. Esta acción no se puede deshacer.\n\n¿Desea continuar?")
+                    .arg(MomentoTexto(elegida.momento), elegida.nombreArchivo, TextoRegistros(filas)),
+                QStringLiteral("Eliminar importación"), Icono::Exclamacion, Botones::NoSi) != Respuesta::Si)
             return;
         const qint64 borradas = oficina_.eliminarImportacion(elegida.id);
-        MsgBox(
+        MostrarMensaje(
             QStringLiteral("Se eliminó la importación y %1 de infracciones.").arg(TextoRegistros(borradas)),
             kTitulo, Icono::Informacion);
     } catch (const ErrorBD& e) {

@@ -1,9 +1,9 @@
-#include "output/ExportarExcel.h"
+#include "windows/output/ExportarExcel.h"
 
-#include "Oficina.h"
-#include "output/LibroExcel.h"
-#include "platform/Dialogos.h"
-#include "platform/Mensajes.h"
+#include "core/Oficina.h"
+#include "core/output/LibroExcel.h"
+#include "windows/platform/Dialogos.h"
+#include "windows/platform/Mensajes.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -44,7 +44,7 @@ constexpr Casilla kLocal[] = {
 bool hayCliente(const Oficina& oficina) {
     if (oficina.clienteSeleccionado())
         return true;
-    MsgBox(kSinCliente, kTituloSinCliente, Icono::Informacion);
+    MostrarMensaje(kSinCliente, kTituloSinCliente, Icono::Informacion);
     return false;
 }
 
@@ -171,13 +171,13 @@ void ExportarExcel::exportar() {
     progreso.close();
     if (r.cancelado) {
         // Nothing was written; the options stay for another try.
-        MsgBox(r.error, QStringLiteral("Exportar a Excel"), Icono::Informacion);
+        MostrarMensaje(r.error, QStringLiteral("Exportar a Excel"), Icono::Informacion);
         return;
     }
     if (r.ok)
-        MsgBox(QStringLiteral("Datos exportados correctamente!"), QStringLiteral("Datos Exportados"),
-               Icono::Informacion);
+        MostrarMensaje(QStringLiteral("Datos exportados correctamente!"), QStringLiteral("Datos Exportados"),
+                       Icono::Informacion);
     else
-        MsgBox(r.error, QString(), Icono::Critico);
+        MostrarMensaje(r.error, QString(), Icono::Critico);
     close();
 }

@@ -1,11 +1,11 @@
-#include "output/Impresion.h"
+#include "windows/output/Impresion.h"
 
-#include "Oficina.h"
-#include "charts/VentanaGrafico.h"
-#include "platform/Dialogos.h"
-#include "platform/Mensajes.h"
+#include "core/Oficina.h"
+#include "windows/charts/VentanaGrafico.h"
+#include "windows/platform/Dialogos.h"
+#include "windows/platform/Mensajes.h"
 
-#include "output/VistaPrevia.h"
+#include "windows/output/VistaPrevia.h"
 
 #include <QAction>
 #include <QPointer>
@@ -64,8 +64,8 @@ void guardarComoPdf(QWidget* padre, const Impresion& informe) {
     if (ruta.isEmpty())
         return;
     if (!informe.guardarPdf(ruta))
-        MsgBox(QStringLiteral("No se pudo guardar el informe en el archivo:\n") + ruta, kTituloError,
-               Icono::Critico);
+        MostrarMensaje(QStringLiteral("No se pudo guardar el informe en el archivo:\n") + ruta, kTituloError,
+                       Icono::Critico);
 }
 
 DialogoVistaPrevia* crearVista(QWidget* padre) {
@@ -118,15 +118,15 @@ bool HayInfraccionesEnInforme(const DatosInforme& datos) {
 
 void ImprimirInformeInfracciones(Oficina& oficina, QWidget* padre) {
     if (!oficina.clienteSeleccionado()) {
-        MsgBox(QStringLiteral("¡No hay clientes para imprimir o no lo seleccionó del listado!"),
-               QStringLiteral("Seleccione o cree un Cliente"), Icono::Informacion);
+        MostrarMensaje(QStringLiteral("¡No hay clientes para imprimir o no lo seleccionó del listado!"),
+                       QStringLiteral("Seleccione o cree un Cliente"), Icono::Informacion);
         return;
     }
     try {
         DatosInforme datos = oficina.datosInforme();
         // Separator lines alone (every infraction filtered out) are no report either.
         if (!HayInfraccionesEnInforme(datos)) {
-            MsgBox(kSinInfracciones, kTituloError, Icono::Critico);
+            MostrarMensaje(kSinInfracciones, kTituloError, Icono::Critico);
             return;
         }
         Vista& v = vista();
@@ -140,7 +140,7 @@ void ImprimirInformeInfracciones(Oficina& oficina, QWidget* padre) {
         v.dialogo->raise();
         v.dialogo->activateWindow();
     } catch (const std::exception&) {
-        MsgBox(kSinInfracciones, kTituloError, Icono::Critico);
+        MostrarMensaje(kSinInfracciones, kTituloError, Icono::Critico);
     }
 }
 

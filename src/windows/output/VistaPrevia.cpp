@@ -1,6 +1,6 @@
-#include "output/VistaPrevia.h"
+#include "windows/output/VistaPrevia.h"
 
-#include "platform/Mensajes.h"
+#include "windows/platform/Mensajes.h"
 
 #include <QAction>
 #include <QLabel>
@@ -254,6 +254,6 @@ void DialogoVistaPrevia::imprimir() {
     if (dialogo.exec() != QDialog::Accepted)
         return;
     if (!informe_->imprimir(&impresora))
-        MsgBox(QStringLiteral("No se pudo imprimir el informe."),
-               QStringLiteral("Error en la generación del informe"), Icono::Critico);
+        MostrarMensaje(QStringLiteral("No se pudo imprimir el informe."),
+                       QStringLiteral("Error en la generación del informe"), Icono::Critico);
 }

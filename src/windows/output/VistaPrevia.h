@@ -1,6 +1,6 @@
 #pragma once
 
-#include "output/Informe.h"
+#include "core/output/Informe.h"
 
 #include <QAbstractScrollArea>
 #include <QDialog>

@@ -1,4 +1,4 @@
-#include "platform/CajasSoloLectura.h"
+#include "windows/platform/CajasSoloLectura.h"
 
 #include <QDateTimeEdit>
 #include <QLineEdit>

@@ -1,6 +1,6 @@
-#include "platform/Dialogos.h"
+#include "windows/platform/Dialogos.h"
 
-#include "platform/Mensajes.h"
+#include "windows/platform/Mensajes.h"
 
 #include <QDir>
 #include <QFile>
@@ -40,10 +40,10 @@ QString ElegirArchivoGuardar(QWidget* padre, const QString& titulo, const QStrin
         return QString();
     const QString ruta = NombreConExtension(escrito, extension);
     if (ruta != escrito && QFileInfo::exists(ruta) &&
-        MsgBox(QStringLiteral("El archivo \"%1\" ya existe.\n¿Desea reemplazarlo?")
-                   .arg(QDir::toNativeSeparators(ruta)),
-               padre ? padre->window()->windowTitle() : QString(), Icono::Pregunta,
-               Botones::SiNo) != Respuesta::Si)
+        MostrarMensaje(QStringLiteral("El archivo \"%1\" ya existe.\n¿Desea reemplazarlo?")
+                           .arg(QDir::toNativeSeparators(ruta)),
+                       padre ? padre->window()->windowTitle() : QString(), Icono::Pregunta,
+                       Botones::SiNo) != Respuesta::Si)
         return QString();
     return ruta;
 }

@@ -1,4 +1,4 @@
-#include "platform/EstadoTeclado.h"
+#include "windows/platform/EstadoTeclado.h"
 
 #include <QEvent>
 #include <QGuiApplication>

@@ -1,6 +1,6 @@
-#include "platform/Mensajes.h"
+#include "windows/platform/Mensajes.h"
 
-#include "store/BaseDatos.h"
+#include "core/store/BaseDatos.h"
 
 #include <QApplication>
 #include <QMessageBox>
@@ -67,14 +67,14 @@ QString TituloAplicacion() {
     return QStringLiteral("Velmora KV-270");
 }
 
-Respuesta MsgBox(const QString& texto, const QString& titulo, Icono icono, Botones botones,
-                 const QString& detalles) {
+Respuesta MostrarMensaje(const QString& texto, const QString& titulo, Icono icono, Botones botones,
+                         const QString& detalles) {
     Mensajero* m = actual ? actual : &mensajeroQt;
     return m->mostrar(texto, titulo.isEmpty() ? TituloAplicacion() : titulo, icono, botones, detalles);
 }
 
 void MostrarError(const ErrorBD& error, Icono icono, const QString& titulo) {
-    MsgBox(error.descripcion(), titulo, icono, Botones::Aceptar, error.detalles());
+    MostrarMensaje(error.descripcion(), titulo, icono, Botones::Aceptar, error.detalles());
 }
 
 void InstalarMensajero(Mensajero* mensajero) {

@@ -21,8 +21,9 @@ public:
 };
 
 // Shows a message box; an empty title gives the application's title.
-Respuesta MsgBox(const QString& texto, const QString& titulo = QString(), Icono icono = Icono::Ninguno,
-                 Botones botones = Botones::Aceptar, const QString& detalles = QString());
+Respuesta MostrarMensaje(const QString& texto, const QString& titulo = QString(),
+                         Icono icono = Icono::Ninguno, Botones botones = Botones::Aceptar,
+                         const QString& detalles = QString());
 
 // A store failure: its Spanish description, with the technical cause under "Mostrar detalles...".
 void MostrarError(const ErrorBD& error, Icono icono = Icono::Critico, const QString& titulo = QString());

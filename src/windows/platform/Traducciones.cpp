@@ -1,4 +1,4 @@
-#include "platform/Traducciones.h"
+#include "windows/platform/Traducciones.h"
 
 #include <QCoreApplication>
 #include <QLibraryInfo>

@@ -1,11 +1,11 @@
-#include "store/AccionesCopias.h"
+#include "windows/store/AccionesCopias.h"
 
-#include "Oficina.h"
-#include "platform/Dialogos.h"
-#include "platform/DirectorioDatos.h"
-#include "platform/Mensajes.h"
-#include "store/Copias.h"
-#include "store/modVarios.h"
+#include "core/Oficina.h"
+#include "core/platform/DirectorioDatos.h"
+#include "core/store/Copias.h"
+#include "core/store/modVarios.h"
+#include "windows/platform/Dialogos.h"
+#include "windows/platform/Mensajes.h"
 
 #include <QApplication>
 #include <QDateTime>
@@ -18,10 +18,11 @@ namespace {
 bool enRegistroCompartido() {
     if (RegistroServidor().isEmpty())
         return false;
-    MsgBox(QStringLiteral("Este puesto trabaja con el registro compartido de un servidor: sus copias de "
-                          "seguridad se hacen en el servidor (por ejemplo, con pg_dump). Las copias, la "
-                          "restauración y la verificación de este menú son del archivo local."),
-           QString(), Icono::Informacion);
+    MostrarMensaje(
+        QStringLiteral("Este puesto trabaja con el registro compartido de un servidor: sus copias de "
+                       "seguridad se hacen en el servidor (por ejemplo, con pg_dump). Las copias, la "
+                       "restauración y la verificación de este menú son del archivo local."),
+        QString(), Icono::Informacion);
     return true;
 }
 
@@ -39,8 +40,9 @@ QString carpetaCopias() {
 bool soloAdministrador(const Oficina& oficina, const QString& titulo) {
     if (oficina.esAdministrador())
         return true;
-    MsgBox(QStringLiteral("Solo el usuario Administrador puede hacer y restaurar copias de seguridad."),
-           titulo, Icono::Exclamacion);
+    MostrarMensaje(
+        QStringLiteral("Solo el usuario Administrador puede hacer y restaurar copias de seguridad."), titulo,
+        Icono::Exclamacion);
     return false;
 }
 
@@ -71,9 +73,10 @@ void CopiaDeSeguridad(QWidget* padre, const Oficina& oficina) {
         MostrarError(e, Icono::Critico, kTituloCopia);
         return;
     }
-    MsgBox(QStringLiteral("La copia de seguridad se guardó y se comprobó que se puede leer completa:\n\n%1")
-               .arg(QDir::toNativeSeparators(destino)),
-           kTituloCopia, Icono::Informacion);
+    MostrarMensaje(
+        QStringLiteral("La copia de seguridad se guardó y se comprobó que se puede leer completa:\n\n%1")
+            .arg(QDir::toNativeSeparators(destino)),
+        kTituloCopia, Icono::Informacion);
 }
 
 void RestaurarCopiaDeSeguridad(QWidget* padre, Oficina& oficina) {
@@ -101,15 +104,16 @@ void RestaurarCopiaDeSeguridad(QWidget* padre, Oficina& oficina) {
     const QString importacion = contenido.ultimaImportacion.isValid()
                                     ? contenido.ultimaImportacion.toString(QStringLiteral("dd/MM/yyyy"))
                                     : QStringLiteral("ninguna");
-    if (MsgBox(QStringLiteral("La copia \"%1\" contiene:\n\n"
-                              "Clientes: %2\nInfracciones: %3\nÚltima importación: %4\n\n"
-                              "¿Desea reemplazar el registro actual por esta copia? Antes se guardará el "
-                              "registro actual como copia en la carpeta \"%5\".")
-                   .arg(QDir::toNativeSeparators(copia))
-                   .arg(contenido.clientes)
-                   .arg(contenido.infracciones)
-                   .arg(importacion, QDir::toNativeSeparators(carpetaCopias())),
-               kTituloRestaurar, Icono::Pregunta, Botones::SiNo) != Respuesta::Si)
+    if (MostrarMensaje(
+            QStringLiteral("La copia \"%1\" contiene:\n\n"
+                           "Clientes: %2\nInfracciones: %3\nÚltima importación: %4\n\n"
+                           "¿Desea reemplazar el registro actual por esta copia? Antes se guardará el "
+                           "registro actual como copia en la carpeta \"%5\".")
+                .arg(QDir::toNativeSeparators(copia))
+                .arg(contenido.clientes)
+                .arg(contenido.infracciones)
+                .arg(importacion, QDir::toNativeSeparators(carpetaCopias())),
+            kTituloRestaurar, Icono::Pregunta, Botones::SiNo) != Respuesta::Si)
         return;
     QString guardada;
     try {
@@ -128,9 +132,9 @@ void RestaurarCopiaDeSeguridad(QWidget* padre, Oficina& oficina) {
         MostrarError(e, Icono::Critico, kTituloRestaurar);
         return;
     }
-    MsgBox(QStringLiteral("Se restauró la copia. El registro reemplazado se guardó en:\n\n%1")
-               .arg(QDir::toNativeSeparators(guardada)),
-           kTituloRestaurar, Icono::Informacion);
+    MostrarMensaje(QStringLiteral("Se restauró la copia. El registro reemplazado se guardó en:\n\n%1")
+                       .arg(QDir::toNativeSeparators(guardada)),
+                   kTituloRestaurar, Icono::Informacion);
 }
 
 void VerificarBaseDeDatos(QWidget*) {
@@ -141,6 +145,6 @@ void VerificarBaseDeDatos(QWidget*) {
         CursorEspera espera;
         r = VerificarArchivoBase(RutaBaseDatos(), ClaveBaseDatos());
     }
-    MsgBox(InformeIntegridad(r), QStringLiteral("Verificar base de datos"),
-           r.correcta ? Icono::Informacion : Icono::Critico, Botones::Aceptar, r.detalles);
+    MostrarMensaje(InformeIntegridad(r), QStringLiteral("Verificar base de datos"),
+                   r.correcta ? Icono::Informacion : Icono::Critico, Botones::Aceptar, r.detalles);
 }

@@ -1,7 +1,7 @@
 // The chart's data from rows: points in the range, the limit's steps, the reduction for drawing
 // and the week-by-hour counts.
 
-#include "charts/DatosGrafico.h"
+#include "core/charts/DatosGrafico.h"
 
 #include <QRandomGenerator>
 

@@ -1,8 +1,8 @@
 // The date axis's ticks: a step in whole units chosen for the period, the ticks on multiples of
 // it inside the period, and texts in that unit with the day or year where it changes.
 
-#include "charts/DatosGrafico.h"
-#include "charts/MarcasTiempo.h"
+#include "core/charts/DatosGrafico.h"
+#include "core/charts/MarcasTiempo.h"
 
 #include <QRandomGenerator>
 #include <QRegularExpression>

@@ -1,5 +1,5 @@
 // The municipality header file read and written in the encoding it came in.
-#include "clients/ArchivoMunicipio.h"
+#include "core/clients/ArchivoMunicipio.h"
 
 #include <QFile>
 #include <QTemporaryDir>

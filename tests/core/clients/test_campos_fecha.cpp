@@ -1,5 +1,5 @@
 // Stored dates and times read from text and from the store's UTF-8 alike.
-#include "clients/CamposFecha.h"
+#include "core/clients/CamposFecha.h"
 
 #include <gtest/gtest.h>
 

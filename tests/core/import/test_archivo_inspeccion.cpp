@@ -3,7 +3,7 @@
 // points (the record decoder the import steps through included) are the fuzzer's job, on any input.
 
 #include "ArchivosDePrueba.h"
-#include "import/ArchivoInspeccion.h"
+#include "core/import/ArchivoInspeccion.h"
 
 using namespace prueba;
 

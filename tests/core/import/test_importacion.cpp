@@ -2,7 +2,7 @@
 
 #include "ArchivosDePrueba.h"
 #include "BaseTemporal.h"
-#include "import/Importacion.h"
+#include "core/import/Importacion.h"
 
 #include <QFile>
 #include <QTemporaryDir>

@@ -10,7 +10,7 @@
 #include <QTemporaryDir>
 
 #include "ArchivosDePrueba.h"
-#include "import/ArchivoInspeccion.h"
+#include "core/import/ArchivoInspeccion.h"
 
 using prueba::cabecera;
 using prueba::registro;

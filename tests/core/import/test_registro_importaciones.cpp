@@ -3,8 +3,8 @@
 
 #include "ArchivosDePrueba.h"
 #include "BaseTemporal.h"
-#include "import/Importacion.h"
-#include "store/modVarios.h"
+#include "core/import/Importacion.h"
+#include "core/store/modVarios.h"
 
 #include <QCryptographicHash>
 #include <QFile>

@@ -1,6 +1,6 @@
 // The report renderer: its paging, and the PDF it writes read back with pdftotext.
 
-#include "output/Informe.h"
+#include "core/output/Informe.h"
 
 #include <QBuffer>
 #include <QFile>

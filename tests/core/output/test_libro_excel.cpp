@@ -1,6 +1,6 @@
 // The workbook builder on plain inputs, read back from the unpacked .xlsx.
 
-#include "output/LibroExcel.h"
+#include "core/output/LibroExcel.h"
 
 #include <QDir>
 #include <QFile>

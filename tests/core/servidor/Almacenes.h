@@ -4,7 +4,7 @@
 
 #include "BaseTemporal.h"
 #include "ServidorPrueba.h"
-#include "store/modVarios.h"
+#include "core/store/modVarios.h"
 
 #include <gtest/gtest.h>
 

@@ -4,11 +4,11 @@
 // blocked on the lock before letting the first one finish.
 #include "Almacenes.h"
 #include "ArchivosDePrueba.h"
-#include "Oficina.h"
-#include "clients/EliminarCliente.h"
-#include "store/BaseDatos.h"
-#include "store/Sentencias.h"
-#include "store/ServidorPg.h"
+#include "core/Oficina.h"
+#include "core/clients/EliminarCliente.h"
+#include "core/store/BaseDatos.h"
+#include "core/store/Sentencias.h"
+#include "core/store/ServidorPg.h"
 
 #include <QSignalSpy>
 #include <QTemporaryDir>

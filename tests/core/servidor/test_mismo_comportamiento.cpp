@@ -2,9 +2,9 @@
 // literal search, saving and deleting, import with its log, workbook data and accounts.
 #include "Almacenes.h"
 #include "ArchivosDePrueba.h"
-#include "Oficina.h"
-#include "store/BaseDatos.h"
-#include "store/Sentencias.h"
+#include "core/Oficina.h"
+#include "core/store/BaseDatos.h"
+#include "core/store/Sentencias.h"
 
 #include <QTemporaryDir>
 

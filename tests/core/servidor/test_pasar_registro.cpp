@@ -3,11 +3,11 @@
 // repeated client numbers is refused with nothing written.
 #include "Almacenes.h"
 #include "ArchivosDePrueba.h"
-#include "Oficina.h"
-#include "store/BaseDatos.h"
-#include "store/PasarRegistro.h"
-#include "store/Sentencias.h"
-#include "store/modVarios.h"
+#include "core/Oficina.h"
+#include "core/store/BaseDatos.h"
+#include "core/store/PasarRegistro.h"
+#include "core/store/Sentencias.h"
+#include "core/store/modVarios.h"
 
 #include <QCryptographicHash>
 #include <QTemporaryDir>

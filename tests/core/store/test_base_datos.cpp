@@ -1,6 +1,6 @@
 #include "BaseTemporal.h"
-#include "store/Contrasenas.h"
-#include "store/modVarios.h"
+#include "core/store/Contrasenas.h"
+#include "core/store/modVarios.h"
 
 #include <QCryptographicHash>
 #include <QDir>

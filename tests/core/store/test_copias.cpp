@@ -2,11 +2,11 @@
 
 #include "ArchivosDePrueba.h"
 #include "BaseTemporal.h"
-#include "Oficina.h"
-#include "import/Importacion.h"
-#include "platform/DirectorioDatos.h"
-#include "store/Copias.h"
-#include "store/modVarios.h"
+#include "core/Oficina.h"
+#include "core/import/Importacion.h"
+#include "core/platform/DirectorioDatos.h"
+#include "core/store/Copias.h"
+#include "core/store/modVarios.h"
 
 #include <QCryptographicHash>
 #include <QDir>

@@ -1,11 +1,11 @@
 // The compact text table the views show rows from, and the infraction rows built on it.
 
 #include "BaseTemporal.h"
-#include "clients/FilasInfraccion.h"
-#include "store/BaseDatos.h"
-#include "store/Sentencias.h"
-#include "store/TablaTextos.h"
-#include "store/modVarios.h"
+#include "core/clients/FilasInfraccion.h"
+#include "core/store/BaseDatos.h"
+#include "core/store/Sentencias.h"
+#include "core/store/TablaTextos.h"
+#include "core/store/modVarios.h"
 
 #include <gtest/gtest.h>
 

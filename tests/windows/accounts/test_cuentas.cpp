@@ -1,16 +1,16 @@
 // Start-up, login, the account window and the new-user window, driven as a user would.
 #include "BaseTemporal.h"
 #include "MessageRecorder.h"
-#include "Oficina.h"
-#include "accounts/Cuentas.h"
-#include "accounts/CuentasUsuario.h"
-#include "accounts/InicioSesion.h"
-#include "accounts/NvoUsuario.h"
-#include "clients/FrmDatos.h"
-#include "clients/PantallaInicio.h"
-#include "platform/Programa.h"
-#include "store/Contrasenas.h"
-#include "store/modVarios.h"
+#include "core/Oficina.h"
+#include "core/accounts/Cuentas.h"
+#include "core/platform/Programa.h"
+#include "core/store/Contrasenas.h"
+#include "core/store/modVarios.h"
+#include "windows/accounts/InicioSesion.h"
+#include "windows/accounts/NuevaCuenta.h"
+#include "windows/accounts/VentanaCuentas.h"
+#include "windows/clients/PantallaInicio.h"
+#include "windows/clients/VentanaPrincipal.h"
 #include <QAccessible>
 #include <QApplication>
 #include <QComboBox>
@@ -36,7 +36,7 @@ template <typename T = QWidget> T* hijo(const QObject* padre, const char* nombre
 // The main window the login opened, if any.
 QWidget* principal() {
     for (QWidget* w : QApplication::topLevelWidgets())
-        if (w->objectName() == "FrmDatos"_L1)
+        if (w->objectName() == "VentanaPrincipal"_L1)
             return w;
     return nullptr;
 }
@@ -73,20 +73,20 @@ protected:
         EstablecerFinalizadorPrograma([this] { ++finales_; });
     }
     void TearDown() override { // every window holds the office: they go before it
-        delete NvoUsuario::instancia();
-        delete CuentasUsuario::instancia();
+        delete NuevaCuenta::instancia();
+        delete VentanaCuentas::instancia();
         delete InicioSesion::instancia();
         delete principal();
         borrarCerradas();
         EstablecerFinalizadorPrograma(nullptr);
     }
 
-    CuentasUsuario* abrirComo(const QString& usuario) {
+    VentanaCuentas* abrirComo(const QString& usuario) {
         borrarCerradas();
         mensajes_.limpiar();
         oficina_.establecerUsuario(usuario);
-        MostrarCuentasUsuario(oficina_);
-        return CuentasUsuario::instancia();
+        MostrarVentanaCuentas(oficina_);
+        return VentanaCuentas::instancia();
     }
 
     // Chooses a name in the account window the way the administrator does: by typing it.
@@ -185,21 +185,21 @@ TEST_F(CuentasTest, TheSplashLeadsToTheLoginAndLeavingEitherEndsTheProgram) {
 // its own name fixed, no administrator buttons, is refused past them, and changes its own password.
 TEST_F(CuentasTest, AnOrdinaryUserChangesOnlyTheirOwnPasswordAndIsRefusedPastTheHiddenButtons) {
     oficina_.establecerUsuario(u"Invitado"_s);
-    auto* ventana = new FrmDatos(oficina_); // deleted with the other windows
+    auto* ventana = new VentanaPrincipal(oficina_); // deleted with the other windows
     ventana->show();
     mensajes_.limpiar();
     clic(ventana, "cmdOpciones_6");
-    CuentasUsuario* v = CuentasUsuario::instancia();
+    VentanaCuentas* v = VentanaCuentas::instancia();
     ASSERT_TRUE(v && v->isVisible());
     auto* combo = hijo<QComboBox>(v, "Combo1");
     EXPECT_TRUE(combo->currentText() == u"Invitado"_s && combo->count() == 0 && !combo->isEnabled());
     EXPECT_FALSE(hijo(v, "BorrarUsuario")->isVisible() || hijo(v, "Command1")->isVisible());
 
     const QStringList antes = hashes();
-    MostrarNvoUsuario(oficina_);
-    llenar(NvoUsuario::instancia(), u"Intruso"_s, u"x"_s, u"x"_s);
+    MostrarNuevaCuenta(oficina_);
+    llenar(NuevaCuenta::instancia(), u"Intruso"_s, u"x"_s, u"x"_s);
     esperar(u"Solo el usuario Administrador puede crear usuarios."_s, u"Velmora KV-270"_s, Icono::Critico, 1);
-    EXPECT_NE(NvoUsuario::instancia(), nullptr);
+    EXPECT_NE(NuevaCuenta::instancia(), nullptr);
     // Only the exact name has the rights; the built-in accounts stay; an Id renames nothing.
     EXPECT_THROW(BorrarCuentas(u"administrador"_s, u"Operador"_s), ErrorBD);
     EXPECT_THROW(BorrarCuentas(u"Administrador"_s, u"Administrador"_s), ErrorBD);
@@ -208,12 +208,12 @@ TEST_F(CuentasTest, AnOrdinaryUserChangesOnlyTheirOwnPasswordAndIsRefusedPastThe
     llenar(abrirComo(u"Invitado"_s), QString(), u"Clave"_s, u"clave"_s);
     esperar(u"¡La confirmación de la contraseña debe ser la misma que la contraseña!"_s,
             u"Error de Verificación"_s, Icono::Exclamacion, 1);
-    EXPECT_TRUE(!CuentasUsuario::instancia() && hashes() == antes);
+    EXPECT_TRUE(!VentanaCuentas::instancia() && hashes() == antes);
 
     // Their own: cut at ten characters and stored as a hash; then emptied again.
     llenar(abrirComo(u"Invitado"_s), QString(), u"d'Ar tagnan"_s, u"d'Ar tagnan"_s);
     esperar(u"La contraseña ha sido cambiada"_s, u"Aviso de contraseña"_s, Icono::Informacion, 1);
-    EXPECT_EQ(CuentasUsuario::instancia(), nullptr);
+    EXPECT_EQ(VentanaCuentas::instancia(), nullptr);
     const QString hash = hashes(u"Invitado"_s).value(0);
     EXPECT_TRUE(verificarContrasena(hash, u"d'Ar tagna"_s) && !verificarContrasena(hash, u"d'ar tagna"_s));
     clic(abrirComo(u"Invitado"_s), "Aceptar");
@@ -222,7 +222,7 @@ TEST_F(CuentasTest, AnOrdinaryUserChangesOnlyTheirOwnPasswordAndIsRefusedPastThe
 
 // The administrator creates the same name twice, changes the password of both and deletes both.
 TEST_F(CuentasTest, TheAdministratorCreatesChangesAndDeletesDuplicateNamesTogether) {
-    CuentasUsuario* v = abrirComo(u"Administrador"_s);
+    VentanaCuentas* v = abrirComo(u"Administrador"_s);
     auto* combo = hijo<QComboBox>(v, "Combo1");
     EXPECT_TRUE(combo->count() == 6 && combo->currentText() == u"Administrador"_s && combo->isEditable());
     EXPECT_TRUE(hijo(v, "BorrarUsuario")->isVisible() && hijo(v, "Command1")->isVisible());
@@ -232,9 +232,9 @@ TEST_F(CuentasTest, TheAdministratorCreatesChangesAndDeletesDuplicateNamesTogeth
     const QString nombre = u"O'Brien"_s;
     for (int vez = 0; vez < 2; ++vez) {
         clic(abrirComo(u"Administrador"_s), "Command1");
-        NvoUsuario* n = NvoUsuario::instancia();
+        NuevaCuenta* n = NuevaCuenta::instancia();
         ASSERT_TRUE(n && n->isVisible());
-        clic(CuentasUsuario::instancia(), "Command3"); // the new-user window writes on its own
+        clic(VentanaCuentas::instancia(), "Command3"); // the new-user window writes on its own
         borrarCerradas();
         EXPECT_EQ(n->focusWidget(), hijo(n, "Command3")); // it opens on "Cancelar y Volver"
         if (vez == 0) { // differing passwords are refused before empty fields; what was typed stays
@@ -249,7 +249,7 @@ TEST_F(CuentasTest, TheAdministratorCreatesChangesAndDeletesDuplicateNamesTogeth
         }
         llenar(n, nombre, u"it's"_s, u"it's"_s);
         esperar(u"Usuario O'Brien creado!"_s, u"Usuario Creado"_s, Icono::Informacion);
-        EXPECT_EQ(NvoUsuario::instancia(), nullptr);
+        EXPECT_EQ(NuevaCuenta::instancia(), nullptr);
     }
     const QString hashAdministrador = hashes(u"Administrador"_s).value(0);
     llenar(abrirComo(u"Administrador"_s), nombre, u"otra"_s, u"otra"_s);
@@ -265,7 +265,7 @@ TEST_F(CuentasTest, TheAdministratorCreatesChangesAndDeletesDuplicateNamesTogeth
     elegir(v, u"Invitado"_s);
     clic(v, "BorrarUsuario");
     esperar(u"¡No se puede eliminar el usuario Invitado!"_s, u"Error"_s, Icono::Exclamacion, 1);
-    EXPECT_TRUE(CuentasUsuario::instancia() == v && v->isVisible());
+    EXPECT_TRUE(VentanaCuentas::instancia() == v && v->isVisible());
     for (Respuesta respuesta : {Respuesta::No, Respuesta::Si}) {
         v = abrirComo(u"Administrador"_s);
         elegir(v, nombre);
@@ -275,7 +275,7 @@ TEST_F(CuentasTest, TheAdministratorCreatesChangesAndDeletesDuplicateNamesTogeth
         EXPECT_EQ(pregunta.texto, u"¿Está seguro que quiere eliminar el usuario O'Brien?"_s);
         EXPECT_TRUE(pregunta.titulo == u"Eliminar Usuario"_s && pregunta.botones == Botones::SiNo);
         EXPECT_EQ(hashes(nombre).size(), respuesta == Respuesta::Si ? 0 : 2);
-        EXPECT_EQ(CuentasUsuario::instancia(), nullptr);
+        EXPECT_EQ(VentanaCuentas::instancia(), nullptr);
     }
     esperar(u"Usuario O'Brien eliminado!"_s, u"Usuario Eliminado"_s, Icono::Exclamacion, 2);
 }

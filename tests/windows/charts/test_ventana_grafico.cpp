@@ -2,12 +2,12 @@
 // selection and range; zoom, pointer, week table, saving, Esc, and the report's charts page. The
 // level chart's date axis on whole units at any zoom, and a legend that tells statuses apart.
 #include "../clients/ClientesDePrueba.h"
-#include "charts/GraficoNiveles.h"
-#include "charts/MapaSemanalVista.h"
-#include "charts/VentanaGrafico.h"
-#include "output/Impresion.h"
-#include "output/VistaPrevia.h"
-#include "platform/Dialogos.h"
+#include "windows/charts/GraficoNiveles.h"
+#include "windows/charts/MapaSemanalVista.h"
+#include "windows/charts/VentanaGrafico.h"
+#include "windows/output/Impresion.h"
+#include "windows/output/VistaPrevia.h"
+#include "windows/platform/Dialogos.h"
 
 #include <QAccessible>
 #include <QAction>

@@ -5,12 +5,12 @@
 
 #include "BaseTemporal.h"
 #include "MessageRecorder.h"
-#include "Oficina.h"
-#include "clients/FrmDatos.h"
-#include "grid/GridModel.h"
-#include "grid/GridView.h"
-#include "platform/Programa.h"
-#include "store/modVarios.h"
+#include "core/Oficina.h"
+#include "core/platform/Programa.h"
+#include "core/store/modVarios.h"
+#include "windows/clients/VentanaPrincipal.h"
+#include "windows/grid/GridModel.h"
+#include "windows/grid/GridView.h"
 
 #include <QDateEdit>
 #include <QGroupBox>
@@ -100,9 +100,9 @@ protected:
         delete ventana;
         EstablecerFinalizadorPrograma(nullptr);
     }
-    FrmDatos* abrir() {
+    VentanaPrincipal* abrir() {
         delete ventana;
-        ventana = new FrmDatos(oficina);
+        ventana = new VentanaPrincipal(oficina);
         ventana->show(); // as the login does
         return ventana;
     }
@@ -141,7 +141,7 @@ protected:
     BaseTemporal base;
     MessageRecorder mensajes;
     Oficina oficina;
-    FrmDatos* ventana = nullptr;
+    VentanaPrincipal* ventana = nullptr;
     int finales = 0;
 };
 

@@ -1,7 +1,7 @@
 // The "Archivo" menu's copies: rights, a backup to a chosen folder, the check, and a restore that
 // the open window shows at once.
 #include "ClientesDePrueba.h"
-#include "platform/Dialogos.h"
+#include "windows/platform/Dialogos.h"
 
 #include <QAction>
 #include <QDir>
@@ -25,7 +25,7 @@ protected:
 TEST_F(MenuCopias, AdministratorBacksUpAndRestoresAnyoneChecks) {
     Oficina otra;
     otra.establecerUsuario(QStringLiteral("Invitado"));
-    FrmDatos invitado(otra);
+    VentanaPrincipal invitado(otra);
     EXPECT_FALSE(hijo<QAction>(&invitado, QStringLiteral("mnucopia"))->isEnabled());
     EXPECT_FALSE(hijo<QAction>(&invitado, QStringLiteral("mnurestaurar"))->isEnabled());
     EXPECT_TRUE(hijo<QAction>(&invitado, QStringLiteral("mnuverificarbase"))->isEnabled());

@@ -2,8 +2,8 @@
 // per user but never one with a password, offers the move to the server to the administrator only,
 // and leaves with Esc.
 #include "ClientesDePrueba.h"
-#include "clients/RegistroCompartido.h"
-#include "store/ServidorPg.h"
+#include "core/store/ServidorPg.h"
+#include "windows/clients/RegistroCompartido.h"
 
 #include <QMenuBar>
 #include <QSettings>

@@ -1,9 +1,9 @@
 // Text written through the accessibility interface (as dictation, on-screen keyboards and
 // automation tools write it) is what the program uses, or is put back and the user is told.
 #include "ClientesDePrueba.h"
-#include "clients/SelectoresFecha.h"
-#include "clients/frmEdit.h"
-#include "import/AdquirirInf.h"
+#include "windows/clients/EditorCliente.h"
+#include "windows/clients/SelectoresFecha.h"
+#include "windows/import/VentanaImportacion.h"
 
 #include <QAccessible>
 #include <QComboBox>
@@ -56,7 +56,7 @@ TEST_F(TextoAccesible, ElEncabezadoEscritoSeGuardaYLlegaAlLibroYAlInforme) {
     Oficina otra;
     otra.establecerUsuario(u"Invitado"_s);
     otra.cargarMunicipio(QDir(base.directorio()).filePath(u"data.dat"_s));
-    FrmDatos invitado(otra);
+    VentanaPrincipal invitado(otra);
     mensajes.limpiar();
     auto* caja = hijo<QLineEdit>(&invitado, u"Municipio"_s);
     escribirAccesible(caja, u"Otro Municipio"_s);
@@ -102,7 +102,7 @@ TEST_F(TextoAccesible, LasCajasDeSoloLecturaVuelvenALoQueMuestraElModelo) {
 
 TEST_F(TextoAccesible, ElEditorGuardaLoQueMuestranSusCajasYSelectores) {
     seleccionar(u"7"_s);
-    frmEdit* e = frmEdit::Abrir(oficina);
+    EditorCliente* e = EditorCliente::Abrir(oficina);
     e->cargar(*oficina.clienteSeleccionado());
     QTimer::singleShot(0, e, [e] {
         escribirAccesible(hijo<QLineEdit>(e, u"Text1_2"_s), u"Sofía N. Núñez"_s);
@@ -119,7 +119,7 @@ TEST_F(TextoAccesible, ElEditorGuardaLoQueMuestranSusCajasYSelectores) {
 }
 
 TEST_F(TextoAccesible, LaVistaPreviaDeLaImportacionNoSeReescribe) {
-    AdquirirInf* v = new AdquirirInf(oficina);
+    VentanaImportacion* v = new VentanaImportacion(oficina);
     auto* numero = hijo<QLineEdit>(v, u"Text1"_s);
     auto* dia = hijo<QDateEdit>(v, u"DTPicker1"_s);
     const QString antes = numero->text();

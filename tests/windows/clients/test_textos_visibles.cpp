@@ -3,17 +3,17 @@
 // and be renamed, what users and their tools meet stays the same. VELMORA_ESCRIBIR_TEXTOS=1
 // writes the list anew after a deliberate change of texts.
 #include "ClientesDePrueba.h"
-#include "accounts/CuentasUsuario.h"
-#include "accounts/InicioSesion.h"
-#include "accounts/NvoUsuario.h"
-#include "charts/VentanaGrafico.h"
-#include "clients/RegistroCompartido.h"
-#include "clients/frmEdit.h"
-#include "import/AdquirirInf.h"
-#include "import/HistorialImportaciones.h"
-#include "output/ExportarExcel.h"
-#include "output/Impresion.h"
-#include "output/VistaPrevia.h"
+#include "windows/accounts/InicioSesion.h"
+#include "windows/accounts/NuevaCuenta.h"
+#include "windows/accounts/VentanaCuentas.h"
+#include "windows/charts/VentanaGrafico.h"
+#include "windows/clients/EditorCliente.h"
+#include "windows/clients/RegistroCompartido.h"
+#include "windows/import/HistorialImportaciones.h"
+#include "windows/import/VentanaImportacion.h"
+#include "windows/output/ExportarExcel.h"
+#include "windows/output/Impresion.h"
+#include "windows/output/VistaPrevia.h"
 
 #include <QAbstractItemView>
 #include <QAction>
@@ -99,7 +99,7 @@ TEST_F(TextosVisibles, SonLosDeLaListaGuardada) {
     seleccionar(u"12"_s);
     listar(ventana, lineas);
 
-    frmEdit* editor = frmEdit::Abrir(oficina, ventana);
+    EditorCliente* editor = EditorCliente::Abrir(oficina, ventana);
     editor->cargar(*oficina.clienteSeleccionado());
     listar(editor, lineas);
     delete editor;
@@ -108,13 +108,13 @@ TEST_F(TextosVisibles, SonLosDeLaListaGuardada) {
         listar(w, lineas);
         delete w;
     };
-    propias(new AdquirirInf(oficina));
+    propias(new VentanaImportacion(oficina));
     propias(new HistorialImportaciones(oficina, ventana));
     propias(new RegistroCompartido(oficina, ventana));
     // The windows that open one at a time, as their buttons open them.
     ExportarExcel::Mostrar(oficina);
-    MostrarNvoUsuario(oficina);
-    MostrarCuentasUsuario(oficina);
+    MostrarNuevaCuenta(oficina);
+    MostrarVentanaCuentas(oficina);
     VentanaGrafico::Mostrar(oficina);
     InicioSesion::Mostrar(oficina);
     for (QWidget* w : QApplication::topLevelWidgets())

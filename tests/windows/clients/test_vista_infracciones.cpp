@@ -1,8 +1,8 @@
 // The infraction and time-band view: status colours and widths, and what the main window shows
 // of the selected client.
 #include "ClientesDePrueba.h"
-#include "clients/SelectoresFecha.h"
-#include "clients/VistaInfracciones.h"
+#include "windows/clients/SelectoresFecha.h"
+#include "windows/clients/VistaInfracciones.h"
 
 #include <QFontMetricsF>
 #include <QHeaderView>

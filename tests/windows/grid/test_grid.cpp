@@ -1,9 +1,9 @@
 // The grid model's sort and hidden rows, its view, and the bounded column measurement.
-#include "clients/VistaInfracciones.h"
-#include "grid/AnchoColumnas.h"
-#include "grid/GridModel.h"
-#include "grid/GridView.h"
-#include "store/TablaTextos.h"
+#include "core/store/TablaTextos.h"
+#include "windows/clients/VistaInfracciones.h"
+#include "windows/grid/AnchoColumnas.h"
+#include "windows/grid/GridModel.h"
+#include "windows/grid/GridView.h"
 
 #include <QAbstractItemModelTester>
 #include <QSignalSpy>

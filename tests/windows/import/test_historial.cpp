@@ -5,11 +5,11 @@
 #include "BaseTemporal.h"
 #include "MessageRecorder.h"
 
-#include "Oficina.h"
-#include "grid/GridModel.h"
-#include "import/AdquirirInf.h"
-#include "import/HistorialImportaciones.h"
-#include "platform/Dialogos.h"
+#include "core/Oficina.h"
+#include "windows/grid/GridModel.h"
+#include "windows/import/HistorialImportaciones.h"
+#include "windows/import/VentanaImportacion.h"
+#include "windows/platform/Dialogos.h"
 
 #include <QClipboard>
 #include <QGuiApplication>
@@ -46,7 +46,7 @@ protected:
         ASSERT_NE(oficina.idSeleccionado(), 0);
     }
     void TearDown() override {
-        delete AdquirirInf::instancia();
+        delete VentanaImportacion::instancia();
         delete HistorialImportaciones::instancia();
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
         SustituirDialogoGuardar(nullptr);
@@ -55,8 +55,8 @@ protected:
     // Through the import window, as a user does.
     void importarConVentana(const QString& nombre, const QByteArray& datos) {
         escribir(dir.path(), nombre, datos);
-        MostrarAdquirirInf(oficina);
-        AdquirirInf* w = AdquirirInf::instancia();
+        MostrarVentanaImportacion(oficina);
+        VentanaImportacion* w = VentanaImportacion::instancia();
         ASSERT_TRUE(w->setDirectorio(dir.path()));
         auto* lista = hijo<QListWidget>(w, "File1");
         const QList<QListWidgetItem*> items = lista->findItems(nombre, Qt::MatchExactly);

@@ -2,13 +2,13 @@
 
 #include "BaseTemporal.h"
 #include "MessageRecorder.h"
-#include "Oficina.h"
-#include "output/ExportarExcel.h"
-#include "output/Impresion.h"
-#include "output/VistaPrevia.h"
-#include "platform/Dialogos.h"
-#include "store/Sentencias.h"
-#include "store/modVarios.h"
+#include "core/Oficina.h"
+#include "core/store/Sentencias.h"
+#include "core/store/modVarios.h"
+#include "windows/output/ExportarExcel.h"
+#include "windows/output/Impresion.h"
+#include "windows/output/VistaPrevia.h"
+#include "windows/platform/Dialogos.h"
 
 #include <QAction>
 #include <QCheckBox>

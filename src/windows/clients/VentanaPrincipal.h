@@ -1,6 +1,6 @@
 #pragma once
 
-#include "grid/AnchoColumnas.h"
+#include "windows/grid/AnchoColumnas.h"
 
 #include <QMainWindow>
 
@@ -26,12 +26,12 @@ class QTimer;
 // office model's state and hands every user action to it; the client the list highlights, the
 // view below and the buttons act on is the model's selected client. Controls keep their
 // designer names as objectName.
-class FrmDatos : public QMainWindow {
+class VentanaPrincipal : public QMainWindow {
     Q_OBJECT
 public:
     // Builds the window and loads it: welcome message, rights, client list, municipality header.
-    explicit FrmDatos(Oficina& oficina, QWidget* parent = nullptr);
-    ~FrmDatos() override;
+    explicit VentanaPrincipal(Oficina& oficina, QWidget* parent = nullptr);
+    ~VentanaPrincipal() override;
 
 protected:
     void closeEvent(QCloseEvent* evento) override;
@@ -51,7 +51,7 @@ private:
     void mostrarInfracciones();
     void mostrarRango();
     void resaltarSeleccionado();
-    void FormateoFlex();
+    void formatearListaClientes();
     void AjustarAnchoColumnas(GridModel& grid, int columnas = -1);
 
     // The user's actions.
@@ -62,7 +62,7 @@ private:
     void Agregar();
     void EditarCliente();
     void EliminarCliente();
-    void ExportarExcelF();
+    void ExportarLibro();
     void Imprimir();
     void OrdenarPorCabecera(GridModel& grid, bool& orden, int fila, int col);
     void AcercaDe();

@@ -20,14 +20,14 @@ struct Cliente;
 // Client editor, shown modally to add a client, edit one, or register the unknown client of an
 // import. Saves through the office model. Each opening is a fresh window, discarded once closed.
 // Controls keep their designer names as objectName ("Text1_1" .. "Text1_22", "DTPicker1"...).
-class frmEdit : public QDialog {
+class EditorCliente : public QDialog {
     Q_OBJECT
 public:
     // The one editor: the open one when there is one, otherwise a fresh one (a new client).
-    static frmEdit* Abrir(Oficina& oficina, QWidget* padre = nullptr);
-    static frmEdit* instancia(); // the open editor, or nullptr
+    static EditorCliente* Abrir(Oficina& oficina, QWidget* padre = nullptr);
+    static EditorCliente* instancia(); // the open editor, or nullptr
 
-    ~frmEdit() override;
+    ~EditorCliente() override;
 
     // Edit mode: the fields show the client, the save updates it.
     void cargar(const Cliente& cliente);
@@ -50,7 +50,7 @@ protected:
     void reject() override;
 
 private:
-    frmEdit(Oficina& oficina, QWidget* parent);
+    EditorCliente(Oficina& oficina, QWidget* parent);
     void construir();
     // Text1(1..10, 13..19) are line edits; Text1(22), the notes, is the multi-line box.
     QLineEdit* Text1(int indice) const;

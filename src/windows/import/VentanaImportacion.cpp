@@ -1,14 +1,14 @@
-#include "import/AdquirirInf.h"
+#include "windows/import/VentanaImportacion.h"
 
-#include "Oficina.h"
-#include "clients/frmEdit.h"
-#include "import/ArchivoInspeccion.h"
-#include "import/HistorialImportaciones.h"
-#include "import/Importacion.h"
-#include "platform/CajasSoloLectura.h"
-#include "platform/Dialogos.h"
-#include "platform/Mensajes.h"
-#include "store/modVarios.h"
+#include "core/Oficina.h"
+#include "core/import/ArchivoInspeccion.h"
+#include "core/import/Importacion.h"
+#include "core/store/modVarios.h"
+#include "windows/clients/EditorCliente.h"
+#include "windows/import/HistorialImportaciones.h"
+#include "windows/platform/CajasSoloLectura.h"
+#include "windows/platform/Dialogos.h"
+#include "windows/platform/Mensajes.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -37,14 +37,14 @@
 
 namespace {
 
-QPointer<AdquirirInf> unica;
+QPointer<VentanaImportacion> unica;
 
 const QString kAviso = QStringLiteral("Aviso Importante!");
 const QString kNoValido = QStringLiteral("El archivo seleccionado no es válido");
 const QString kSeleccione = QStringLiteral("Seleccione un archivo del directorio");
 
 void aviso(const QString& texto) {
-    MsgBox(texto, kAviso, Icono::Exclamacion);
+    MostrarMensaje(texto, kAviso, Icono::Exclamacion);
 }
 
 const QString kIlegible =
@@ -53,16 +53,16 @@ const QString kIlegible =
 
 } // namespace
 
-void MostrarAdquirirInf(Oficina& oficina) {
+void MostrarVentanaImportacion(Oficina& oficina) {
     // Owned by the window it was asked from, so it stays in front of it.
     if (!unica)
-        unica = new AdquirirInf(oficina, QApplication::activeWindow());
+        unica = new VentanaImportacion(oficina, QApplication::activeWindow());
     unica->show();
     unica->raise();
     unica->activateWindow();
 }
 
-AdquirirInf* AdquirirInf::instancia() {
+VentanaImportacion* VentanaImportacion::instancia() {
     return unica.data();
 }
 
@@ -70,8 +70,9 @@ bool ImportacionEnCurso() {
     return unica && unica->importando_;
 }
 
-AdquirirInf::AdquirirInf(Oficina& oficina, QWidget* parent) : QWidget(parent, Qt::Window), oficina_(oficina) {
-    setObjectName(QStringLiteral("AdquirirInf"));
+VentanaImportacion::VentanaImportacion(Oficina& oficina, QWidget* parent)
+    : QWidget(parent, Qt::Window), oficina_(oficina) {
+    setObjectName(QStringLiteral("VentanaImportacion"));
     setAttribute(Qt::WA_DeleteOnClose);
     setWindowTitle(QStringLiteral("Adquirir Datos de Inspección"));
     setFont(QFont(QStringLiteral("Arial"), 9));
@@ -79,16 +80,16 @@ AdquirirInf::AdquirirInf(Oficina& oficina, QWidget* parent) : QWidget(parent, Qt
     cajasSoloLectura_ = new CajasSoloLectura(this);
     // The list follows the folder: files imported, deleted or taken away with the media go.
     vigilante_ = new QFileSystemWatcher(this);
-    connect(vigilante_, &QFileSystemWatcher::directoryChanged, this, &AdquirirInf::directorioCambiado);
+    connect(vigilante_, &QFileSystemWatcher::directoryChanged, this, &VentanaImportacion::directorioCambiado);
     cargarUnidades();
     if (!setDirectorio(QDir::currentPath()))
         setDirectorio(QDir::homePath());
     unica = this;
 }
 
-AdquirirInf::~AdquirirInf() = default;
+VentanaImportacion::~VentanaImportacion() = default;
 
-void AdquirirInf::construir() {
+void VentanaImportacion::construir() {
     Frame1 = new QGroupBox(QStringLiteral("Ubicacion de los Archivos de Datos"), this);
     Frame1->setObjectName(QStringLiteral("Frame1"));
     Drive1 = new QComboBox(Frame1);
@@ -160,15 +161,15 @@ void AdquirirInf::construir() {
     v->addLayout(botones);
     resize(640, 480);
 
-    connect(Drive1, &QComboBox::currentIndexChanged, this, &AdquirirInf::cambiarUnidad);
-    connect(Dir1, &QTreeWidget::itemActivated, this, &AdquirirInf::directorioActivado);
-    connect(File1, &QListWidget::itemSelectionChanged, this, &AdquirirInf::seleccionCambiada);
-    connect(File1, &QListWidget::itemClicked, this, &AdquirirInf::archivoPulsado);
-    connect(Command1, &QPushButton::clicked, this, &AdquirirInf::importar);
+    connect(Drive1, &QComboBox::currentIndexChanged, this, &VentanaImportacion::cambiarUnidad);
+    connect(Dir1, &QTreeWidget::itemActivated, this, &VentanaImportacion::directorioActivado);
+    connect(File1, &QListWidget::itemSelectionChanged, this, &VentanaImportacion::seleccionCambiada);
+    connect(File1, &QListWidget::itemClicked, this, &VentanaImportacion::archivoPulsado);
+    connect(Command1, &QPushButton::clicked, this, &VentanaImportacion::importar);
     connect(Volver, &QPushButton::clicked, this, &QWidget::close);
 }
 
-void AdquirirInf::cargarUnidades() {
+void VentanaImportacion::cargarUnidades() {
     const QIcon icono = style()->standardIcon(QStyle::SP_DriveHDIcon);
     QStringList raices;
     for (const QStorageInfo& v : QStorageInfo::mountedVolumes())
@@ -184,7 +185,7 @@ void AdquirirInf::cargarUnidades() {
         Drive1->addItem(icono, QDir::toNativeSeparators(r), r);
 }
 
-void AdquirirInf::cambiarUnidad(int indice) {
+void VentanaImportacion::cambiarUnidad(int indice) {
     if (indice < 0 || indice == unidadActual_)
         return;
     if (!setDirectorio(Drive1->itemData(indice).toString())) {
@@ -195,7 +196,7 @@ void AdquirirInf::cambiarUnidad(int indice) {
     }
 }
 
-bool AdquirirInf::setDirectorio(const QString& ruta) {
+bool VentanaImportacion::setDirectorio(const QString& ruta) {
     const QFileInfo info(ruta);
     if (ruta.isEmpty() || !info.isDir() || !info.isReadable())
         return false;
@@ -215,7 +216,7 @@ bool AdquirirInf::setDirectorio(const QString& ruta) {
     return true;
 }
 
-void AdquirirInf::llenarDirectorios() {
+void VentanaImportacion::llenarDirectorios() {
     const QIcon abierto = style()->standardIcon(QStyle::SP_DirOpenIcon);
     const QIcon cerrado = style()->standardIcon(QStyle::SP_DirClosedIcon);
     QStringList cadena;
@@ -250,7 +251,7 @@ void AdquirirInf::llenarDirectorios() {
     }
 }
 
-void AdquirirInf::directorioActivado(QTreeWidgetItem* item) {
+void VentanaImportacion::directorioActivado(QTreeWidgetItem* item) {
     if (!item)
         return;
     const QString ruta = item->data(0, Qt::UserRole).toString();
@@ -260,7 +261,7 @@ void AdquirirInf::directorioActivado(QTreeWidgetItem* item) {
         aviso(QStringLiteral("No puede leerse el directorio seleccionado"));
 }
 
-void AdquirirInf::actualizarArchivos() {
+void VentanaImportacion::actualizarArchivos() {
     previstoPorSeleccion_ = nullptr;
     const QSignalBlocker bloqueo(File1);
     File1->clear();
@@ -272,7 +273,7 @@ void AdquirirInf::actualizarArchivos() {
         new QListWidgetItem(icono, n, File1);
 }
 
-void AdquirirInf::directorioCambiado() {
+void VentanaImportacion::directorioCambiado() {
     // The file the user picked stays picked if it is still there; it is not read again.
     const QList<QListWidgetItem*> items = File1->selectedItems();
     const QString elegido = items.isEmpty() ? QString() : items.first()->text();
@@ -286,14 +287,14 @@ void AdquirirInf::directorioCambiado() {
     File1->setCurrentItem(sigue.first());
 }
 
-QString AdquirirInf::rutaSeleccionada() const {
+QString VentanaImportacion::rutaSeleccionada() const {
     const QList<QListWidgetItem*> items = File1->selectedItems();
     if (items.isEmpty() || directorio_.isEmpty())
         return QString();
     return QDir(directorio_).filePath(items.first()->text());
 }
 
-void AdquirirInf::seleccionCambiada() {
+void VentanaImportacion::seleccionCambiada() {
     const QList<QListWidgetItem*> items = File1->selectedItems();
     if (items.isEmpty())
         return;
@@ -301,7 +302,7 @@ void AdquirirInf::seleccionCambiada() {
     previsualizar(items.first()->text());
 }
 
-void AdquirirInf::archivoPulsado(QListWidgetItem* item) {
+void VentanaImportacion::archivoPulsado(QListWidgetItem* item) {
     // A click that selected the item was already previewed by the selection change; a click on
     // the item already selected previews it again.
     if (item == previstoPorSeleccion_) {
@@ -312,7 +313,7 @@ void AdquirirInf::archivoPulsado(QListWidgetItem* item) {
         previsualizar(item->text());
 }
 
-void AdquirirInf::previsualizar(const QString& nombreArchivo) {
+void VentanaImportacion::previsualizar(const QString& nombreArchivo) {
     // The preview is what the import stores; nothing else may write into its boxes.
     const auto escritura = cajasSoloLectura_->escribir();
     rutaPrevista_.clear();
@@ -339,7 +340,7 @@ void AdquirirInf::previsualizar(const QString& nombreArchivo) {
     DTPicker2->setTime(vista->horaLeida);
 }
 
-void AdquirirInf::archivoDistinto(const QString& ruta) {
+void VentanaImportacion::archivoDistinto(const QString& ruta) {
     if (!leerArchivoInspeccion(ruta))
         return aviso(kIlegible);
     // What it holds now is shown, so the user confirms again knowing it.
@@ -348,23 +349,23 @@ void AdquirirInf::archivoDistinto(const QString& ruta) {
                          "ningún dato: revise los datos que se muestran ahora e impórtelo nuevamente."));
 }
 
-void AdquirirInf::permitirAcciones(bool si) {
+void VentanaImportacion::permitirAcciones(bool si) {
     for (QWidget* w : std::initializer_list<QWidget*>{Command1, Volver, Drive1, Dir1, File1})
         w->setEnabled(si);
 }
 
-bool AdquirirInf::registrarClienteNuevo(const VistaPreviaInspeccion& vista) {
-    MsgBox(
+bool VentanaImportacion::registrarClienteNuevo(const VistaPreviaInspeccion& vista) {
+    MostrarMensaje(
         QStringLiteral("El archivo de infracciones pertenece a un cliente no existente en la base de datos, "
                        "Por Favor Ingresélo a continuación"),
         QStringLiteral("Cliente Nuevo"), Icono::Pregunta);
-    frmEdit* editor = frmEdit::Abrir(oficina_, this);
+    EditorCliente* editor = EditorCliente::Abrir(oficina_, this);
     editor->clienteDeImportacion(vista.numeroCliente, vista.fechaLeida, vista.horaLeida);
     // The editor is discarded once closed: the next opening can be cancelled again.
     return editor->MostrarModal();
 }
 
-void AdquirirInf::importar() {
+void VentanaImportacion::importar() {
     if (importando_)
         return;
     if (Text1->text().isEmpty())
@@ -376,7 +377,7 @@ void AdquirirInf::importar() {
     importando_ = true;
     permitirAcciones(false);
     struct Fin {
-        AdquirirInf* w;
+        VentanaImportacion* w;
         ~Fin() {
             w->importando_ = false;
             w->permitirAcciones(true);
@@ -441,7 +442,7 @@ void AdquirirInf::importar() {
     if (r.estado == EstadoImportacion::Cancelada)
         return aviso(cancelada);
     if (r.estado == EstadoImportacion::ErrorBaseDatos) {
-        MsgBox(r.detalle, QString(), Icono::Critico, Botones::Aceptar, r.causaTecnica);
+        MostrarMensaje(r.detalle, QString(), Icono::Critico, Botones::Aceptar, r.causaTecnica);
         return;
     }
     if (r.estado == EstadoImportacion::ArchivoCambiado)
@@ -461,19 +462,20 @@ void AdquirirInf::importar() {
                              "cambió después de importarse y no se borró: revise su contenido antes de "
                              "importarlo.")
                   .arg(QDir::toNativeSeparators(ruta)));
-    MsgBox(QStringLiteral("Infracciones Agregadas a la Base de Datos"), kAviso, Icono::Informacion);
+    MostrarMensaje(QStringLiteral("Infracciones Agregadas a la Base de Datos"), kAviso, Icono::Informacion);
     if (r.omitidos > 0)
-        MsgBox(QStringLiteral("Registros nuevos guardados: %1. Ya estaban guardados y no se repitieron: %2.")
-                   .arg(TextoRegistros(r.registros), TextoRegistros(r.omitidos)),
-               kAviso, Icono::Informacion);
+        MostrarMensaje(
+            QStringLiteral("Registros nuevos guardados: %1. Ya estaban guardados y no se repitieron: %2.")
+                .arg(TextoRegistros(r.registros), TextoRegistros(r.omitidos)),
+            kAviso, Icono::Informacion);
     // Announced only when it happened: a kept file was reported above.
     if (r.borrado == EstadoBorrado::Borrado)
-        MsgBox(QStringLiteral("Se borrara el archivo de infracciones"), kAviso, Icono::Informacion);
+        MostrarMensaje(QStringLiteral("Se borrara el archivo de infracciones"), kAviso, Icono::Informacion);
     importando_ = false;
     close();
 }
 
-void AdquirirInf::closeEvent(QCloseEvent* evento) {
+void VentanaImportacion::closeEvent(QCloseEvent* evento) {
     // The import writes in one transaction; the window goes when it has finished.
     if (importando_) {
         evento->ignore();

@@ -1,8 +1,8 @@
 // The client editor on the office model, driven as a user would.
 #include "ClientesDePrueba.h"
-#include "clients/SelectoresFecha.h"
-#include "clients/frmEdit.h"
-#include "store/Sentencias.h"
+#include "core/store/Sentencias.h"
+#include "windows/clients/EditorCliente.h"
+#include "windows/clients/SelectoresFecha.h"
 #include <QPlainTextEdit>
 #include <QTimer>
 #include <functional>
@@ -14,14 +14,18 @@ using prueba::hijo;
 
 class Editor : public prueba::VentanaDePrueba {
 protected:
-    static QLineEdit* texto(const frmEdit* e, int i) { return hijo<QLineEdit>(e, u"Text1_%1"_s.arg(i)); }
-    static void clic(const frmEdit* e, const char* b) { hijo<QPushButton>(e, QLatin1String(b))->click(); }
-    static void escribir(const frmEdit* e, int i, const QString& t) {
+    static QLineEdit* texto(const EditorCliente* e, int i) {
+        return hijo<QLineEdit>(e, u"Text1_%1"_s.arg(i));
+    }
+    static void clic(const EditorCliente* e, const char* b) {
+        hijo<QPushButton>(e, QLatin1String(b))->click();
+    }
+    static void escribir(const EditorCliente* e, int i, const QString& t) {
         texto(e, i)->selectAll();
         QTest::keyClicks(texto(e, i), t);
     }
-    static bool resaltado(const frmEdit* e, int i) {
-        return texto(e, i)->palette().color(QPalette::Base) == frmEdit::colorResaltado();
+    static bool resaltado(const EditorCliente* e, int i) {
+        return texto(e, i)->palette().color(QPalette::Base) == EditorCliente::colorResaltado();
     }
     static qint64 total() { return prueba::contar(u"SELECT count(*) FROM Clientes"_s); }
     // The stored columns NumeroCliente .. Notas of a client.
@@ -32,9 +36,9 @@ protected:
     }
 
     // Shows the editor modally with `usuario` run inside, closed if left open; true when it saved.
-    bool mostrar(frmEdit* e, const std::function<void(frmEdit*)>& usuario) {
+    bool mostrar(EditorCliente* e, const std::function<void(EditorCliente*)>& usuario) {
         QTimer::singleShot(0, e, [&] {
-            EXPECT_TRUE(e->isVisible() && frmEdit::Abrir(oficina) == e); // the one editor
+            EXPECT_TRUE(e->isVisible() && EditorCliente::Abrir(oficina) == e); // the one editor
             usuario(e);
             EXPECT_FALSE(e->isVisible()) << "el editor quedó abierto";
             if (e->isVisible())
@@ -42,11 +46,11 @@ protected:
         });
         const bool guardado = e->MostrarModal();
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-        EXPECT_EQ(frmEdit::instancia(), nullptr); // the next opening starts afresh
+        EXPECT_EQ(EditorCliente::instancia(), nullptr); // the next opening starts afresh
         return guardado;
     }
-    frmEdit* nuevo() {
-        frmEdit* e = frmEdit::Abrir(oficina);
+    EditorCliente* nuevo() {
+        EditorCliente* e = EditorCliente::Abrir(oficina);
         e->nuevo();
         return e;
     }
@@ -54,7 +58,7 @@ protected:
 
 TEST_F(Editor, NuevoValidatesInOrderKeepsTheWindowOnAFailedSaveAndStoresOnce) {
     const qint64 antes = total();
-    EXPECT_TRUE(mostrar(nuevo(), [this](frmEdit* e) {
+    EXPECT_TRUE(mostrar(nuevo(), [this](EditorCliente* e) {
         const QString titulo = u"Agregar nuevo Cliente"_s;
         EXPECT_TRUE(e->windowTitle() == titulo && hijo<QPushButton>(e, u"cmdGuardar"_s)->text() == titulo);
         escribir(e, 1, u"0042"_s);
@@ -104,9 +108,9 @@ TEST_F(Editor, CargarShowsTheClientsFieldsAndSavesOverTheSameRow) {
     ASSERT_EQ(cliente.numero, u"12"_s);
     cliente.direccion = QString(60, u'x'); // a text beyond the typing limit stays whole
 
-    frmEdit* editor = frmEdit::Abrir(oficina);
+    EditorCliente* editor = EditorCliente::Abrir(oficina);
     editor->cargar(cliente);
-    EXPECT_TRUE(mostrar(editor, [&cliente](frmEdit* e) {
+    EXPECT_TRUE(mostrar(editor, [&cliente](EditorCliente* e) {
         EXPECT_EQ(e->windowTitle(), u"Editar Cliente"_s);
         EXPECT_TRUE(texto(e, 3)->text() == cliente.direccion && !texto(e, 1)->isEnabled());
         // No previous inspection stored: its pickers stay empty.
@@ -135,9 +139,9 @@ TEST_F(Editor, ClienteCambiadoEnOtroPuestoNoSeSobrescribe) {
     oficina.guardarCliente(valores, 0);
     const Cliente cliente = oficina.clienteEnFila(oficina.filasClientes().size() - 1);
     oficina.seleccionar(cliente.id);
-    frmEdit* editor = frmEdit::Abrir(oficina);
+    EditorCliente* editor = EditorCliente::Abrir(oficina);
     editor->cargar(cliente);
-    EXPECT_TRUE(mostrar(editor, [&](frmEdit* e) {
+    EXPECT_TRUE(mostrar(editor, [&](EditorCliente* e) {
         QStringList otro = valores;
         otro[1] = u"Del otro puesto"_s;
         const Consulta c = Sentencias::actualizarCliente(otro, cliente.id);
@@ -160,10 +164,10 @@ TEST_F(Editor, ClienteCambiadoEnOtroPuestoNoSeSobrescribe) {
 TEST_F(Editor, EscAndCancelLeaveUnsavedTheTitleBarOnlyForAnImport) {
     const qint64 antes = total();
     for (int modo : {0, 1, 2, 3}) { // Esc, cancel; for an import: Esc, the title bar
-        frmEdit* editor = nuevo();
+        EditorCliente* editor = nuevo();
         if (modo >= 2)
             editor->clienteDeImportacion(u"0950"_s, QDate(2011, 9, 28), QTime(14, 5, 30));
-        EXPECT_FALSE(mostrar(editor, [modo](frmEdit* e) {
+        EXPECT_FALSE(mostrar(editor, [modo](EditorCliente* e) {
             for (int i : {1, 2, 8, 13, 14})
                 escribir(e, i, u"0%1"_s.arg(i));
             EXPECT_EQ(hijo(e, u"cmdCancelar"_s)->isEnabled(), modo < 2);

@@ -1,7 +1,7 @@
 // The main window and its client list, driven as a user would.
 #include "ClientesDePrueba.h"
-#include "clients/frmEdit.h"
-#include "platform/Traducciones.h"
+#include "windows/clients/EditorCliente.h"
+#include "windows/platform/Traducciones.h"
 
 #include <QAction>
 #include <QApplication>
@@ -15,19 +15,19 @@ namespace {
 
 using prueba::hijo;
 
-class VentanaPrincipal : public prueba::VentanaConClientes {
+class PruebaVentanaPrincipal : public prueba::VentanaConClientes {
 protected:
     QStringList lista(int col = 1) const { return visibles(flex(), col); }
 };
 
-TEST_F(VentanaPrincipal, EncabezadoBienvenidaListaYDerechosDelUsuario) {
+TEST_F(PruebaVentanaPrincipal, EncabezadoBienvenidaListaYDerechosDelUsuario) {
     // The header file is written on the first change only, and read at the next opening.
     QFile archivo(QDir(base.directorio()).filePath(QStringLiteral("data.dat")));
     EXPECT_FALSE(archivo.exists());
     QTest::keyClicks(linea("Municipio"), QStringLiteral("Quilmes, Bs. As."));
     ASSERT_TRUE(archivo.open(QIODevice::ReadOnly));
     EXPECT_EQ(archivo.readAll(), QByteArray("\"Quilmes, Bs. As.\"\r\n"));
-    FrmDatos* f = abrir();
+    VentanaPrincipal* f = abrir();
     EXPECT_EQ(linea("Municipio")->text(), QStringLiteral("Quilmes, Bs. As."));
     ASSERT_EQ(mensajes.mensajes().size(), 1);
     EXPECT_EQ(mensajes.ultimo().texto, QStringLiteral("Bienvenido Usuario Administrador"));
@@ -49,7 +49,7 @@ TEST_F(VentanaPrincipal, EncabezadoBienvenidaListaYDerechosDelUsuario) {
     // Another login gets the window without the header box and the delete button.
     Oficina otra;
     otra.establecerUsuario(QStringLiteral("Invitado"));
-    FrmDatos invitado(otra);
+    VentanaPrincipal invitado(otra);
     EXPECT_EQ(hijo<QLineEdit>(&invitado, QStringLiteral("Usuario"))->text(), QStringLiteral("Invitado"));
     EXPECT_FALSE(hijo<QLineEdit>(&invitado, QStringLiteral("Municipio"))->isEnabled());
     for (int i = 0; i < 8; ++i)
@@ -57,7 +57,7 @@ TEST_F(VentanaPrincipal, EncabezadoBienvenidaListaYDerechosDelUsuario) {
             << i;
 }
 
-TEST_F(VentanaPrincipal, ControlesConNombresAccesiblesYOrdenDeTeclado) {
+TEST_F(PruebaVentanaPrincipal, ControlesConNombresAccesiblesYOrdenDeTeclado) {
     // Labelled boxes carry their label's text, through the label's buddy (pickers add their part).
     int etiquetados = 0;
     for (QLabel* l : ventana->findChildren<QLabel*>()) {
@@ -87,7 +87,7 @@ TEST_F(VentanaPrincipal, ControlesConNombresAccesiblesYOrdenDeTeclado) {
 
 // After every change to the list the highlighted row, the client shown below and the client
 // the buttons act on are one and the same, or none is selected and the buttons say so.
-TEST_F(VentanaPrincipal, LaFilaResaltadaElClienteMostradoYLosBotonesCoinciden) {
+TEST_F(PruebaVentanaPrincipal, LaFilaResaltadaElClienteMostradoYLosBotonesCoinciden) {
     GridModel& g = flex();
     GridView* v = vista("flexVista");
     auto coinciden = [&](const QString& numero, const QString& local) {
@@ -98,7 +98,7 @@ TEST_F(VentanaPrincipal, LaFilaResaltadaElClienteMostradoYLosBotonesCoinciden) {
         QString editado = QStringLiteral("(sin editor)");
         QObject vigencia; // a timer left pending when no editor opens dies with it
         QTimer::singleShot(0, &vigencia, [&editado] {
-            QDialog* e = frmEdit::instancia();
+            QDialog* e = EditorCliente::instancia();
             editado = hijo<QLineEdit>(e, QStringLiteral("Text1_1"))->text();
             QTest::mouseClick(hijo<QPushButton>(e, QStringLiteral("cmdCancelar")), Qt::LeftButton);
         });
@@ -143,8 +143,8 @@ TEST_F(VentanaPrincipal, LaFilaResaltadaElClienteMostradoYLosBotonesCoinciden) {
 
 // Every control reachable and nothing overlapping on the screens offices use, with room for a
 // dozen infractions.
-TEST_F(VentanaPrincipal, CabeEnPantallasDe1024y1366) {
-    FrmDatos* f = ventana;
+TEST_F(PruebaVentanaPrincipal, CabeEnPantallasDe1024y1366) {
+    VentanaPrincipal* f = ventana;
     for (const QSize pantalla : {QSize(1024, 768), QSize(1366, 768)}) {
         const QSize zona = pantalla - QSize(0, 60); // what a panel and the title bar leave
         EXPECT_LE(f->minimumSizeHint().width(), zona.width());
@@ -180,7 +180,7 @@ TEST_F(VentanaPrincipal, CabeEnPantallasDe1024y1366) {
 
 // Yes deletes and the list is re-read before the confirmation shows; No, or a store that
 // refuses, keeps the client.
-TEST_F(VentanaPrincipal, EliminarPreguntaYSoloBorraConSi) {
+TEST_F(PruebaVentanaPrincipal, EliminarPreguntaYSoloBorraConSi) {
     const QString sql = QStringLiteral("SELECT count(*) FROM Clientes WHERE NumeroCliente = '12'");
     seleccionar(QStringLiteral("12"));
     linea("InicioBHA")->setText(QStringLiteral("tocado"));
@@ -226,7 +226,7 @@ TEST_F(VentanaPrincipal, EliminarPreguntaYSoloBorraConSi) {
     EXPECT_EQ(flex2().rows(), 1);
 }
 
-TEST_F(VentanaPrincipal, AcercaDeYSalir) {
+TEST_F(PruebaVentanaPrincipal, AcercaDeYSalir) {
     hijo<QAction>(ventana, QStringLiteral("mnuacercade"))->trigger();
     EXPECT_EQ(mensajes.ultimo().titulo, QStringLiteral("Acerca de..."));
     EXPECT_EQ(mensajes.ultimo().texto.split(QLatin1Char('\n')).value(2), QStringLiteral("Version: 1.0.18"));

@@ -1,29 +1,29 @@
-#include "clients/FrmDatos.h"
+#include "windows/clients/VentanaPrincipal.h"
 
-#include "Oficina.h"
-#include "accounts/CuentasUsuario.h"
-#include "charts/DatosGrafico.h"
-#include "charts/VentanaGrafico.h"
-#include "clients/Cliente.h"
-#include "clients/Imagenes.h"
-#include "clients/RegistroCompartido.h"
-#include "clients/SelectoresFecha.h"
-#include "clients/VistaInfracciones.h"
-#include "clients/frmEdit.h"
-#include "grid/AnchoColumnas.h"
-#include "grid/GridModel.h"
-#include "grid/GridView.h"
-#include "import/AdquirirInf.h"
-#include "import/HistorialImportaciones.h"
-#include "output/ExportarExcel.h"
-#include "output/Impresion.h"
-#include "platform/CajasSoloLectura.h"
-#include "platform/DirectorioDatos.h"
-#include "platform/EstadoTeclado.h"
-#include "platform/Mensajes.h"
-#include "platform/Programa.h"
-#include "store/AccionesCopias.h"
-#include "store/modVarios.h"
+#include "core/Oficina.h"
+#include "core/charts/DatosGrafico.h"
+#include "core/clients/Cliente.h"
+#include "core/platform/DirectorioDatos.h"
+#include "core/platform/Programa.h"
+#include "core/store/modVarios.h"
+#include "windows/accounts/VentanaCuentas.h"
+#include "windows/charts/VentanaGrafico.h"
+#include "windows/clients/EditorCliente.h"
+#include "windows/clients/Imagenes.h"
+#include "windows/clients/RegistroCompartido.h"
+#include "windows/clients/SelectoresFecha.h"
+#include "windows/clients/VistaInfracciones.h"
+#include "windows/grid/AnchoColumnas.h"
+#include "windows/grid/GridModel.h"
+#include "windows/grid/GridView.h"
+#include "windows/import/HistorialImportaciones.h"
+#include "windows/import/VentanaImportacion.h"
+#include "windows/output/ExportarExcel.h"
+#include "windows/output/Impresion.h"
+#include "windows/platform/CajasSoloLectura.h"
+#include "windows/platform/EstadoTeclado.h"
+#include "windows/platform/Mensajes.h"
+#include "windows/store/AccionesCopias.h"
 
 #include <QCloseEvent>
 #include <QComboBox>
@@ -107,8 +107,9 @@ QTimeEdit* selectorHora(const char* nombre) {
 
 } // namespace
 
-FrmDatos::FrmDatos(Oficina& oficina, QWidget* parent) : QMainWindow(parent), oficina_(oficina) {
-    setObjectName(QStringLiteral("FrmDatos"));
+VentanaPrincipal::VentanaPrincipal(Oficina& oficina, QWidget* parent)
+    : QMainWindow(parent), oficina_(oficina) {
+    setObjectName(QStringLiteral("VentanaPrincipal"));
     setWindowTitle(QStringLiteral("Sistema de Adquisición de Datos - Velmora KV-270"));
     setWindowIcon(IconoPrograma());
     construir();
@@ -128,12 +129,12 @@ FrmDatos::FrmDatos(Oficina& oficina, QWidget* parent) : QMainWindow(parent), ofi
     Text1->setFocus(); // the search is what the user types first
 }
 
-FrmDatos::~FrmDatos() {
+VentanaPrincipal::~VentanaPrincipal() {
     // Views go before the grids they show.
     delete centralWidget();
 }
 
-void FrmDatos::construir() {
+void VentanaPrincipal::construir() {
     auto* central = new QWidget;
     central->setObjectName(QStringLiteral("central"));
     setCentralWidget(central);
@@ -463,7 +464,7 @@ void FrmDatos::construir() {
         setTabOrder(orden[i - 1], orden[i]);
 }
 
-void FrmDatos::construirMenus() {
+void VentanaPrincipal::construirMenus() {
     mnuArchivo = menuBar()->addMenu(QStringLiteral("&Archivo"));
     mnuArchivo->setObjectName(QStringLiteral("mnuArchivo"));
     mnuHistorial = mnuArchivo->addAction(QStringLiteral("&Historial de Importaciones..."));
@@ -491,7 +492,7 @@ void FrmDatos::construirMenus() {
     mnuacercade->setObjectName(QStringLiteral("mnuacercade"));
 }
 
-void FrmDatos::construirBarraEstado() {
+void VentanaPrincipal::construirBarraEstado() {
     StatusBar1 = statusBar();
     StatusBar1->setObjectName(QStringLiteral("StatusBar1"));
     StatusBar1->setSizeGripEnabled(true);
@@ -518,12 +519,12 @@ void FrmDatos::construirBarraEstado() {
     relojBarra_ = new QTimer(this);
     relojBarra_->setObjectName(QStringLiteral("relojBarra"));
     relojBarra_->setInterval(500);
-    connect(relojBarra_, &QTimer::timeout, this, &FrmDatos::actualizarBarraEstado);
+    connect(relojBarra_, &QTimer::timeout, this, &VentanaPrincipal::actualizarBarraEstado);
     relojBarra_->start();
     actualizarBarraEstado();
 }
 
-void FrmDatos::actualizarBarraEstado() {
+void VentanaPrincipal::actualizarBarraEstado() {
     const EstadoTeclado e = LeerEstadoTeclado();
     const std::tuple<const std::optional<bool>&, QLabel*, const char*, const char*> teclas[] = {
         {e.mayusculas, Paneles[2], "MAYÚS", "Bloq Mayús"},
@@ -546,14 +547,14 @@ void FrmDatos::actualizarBarraEstado() {
     Paneles[7]->setText(ahora.time().toString(QStringLiteral("HH:mm")));
 }
 
-void FrmDatos::conectar() {
+void VentanaPrincipal::conectar() {
     connect(cmdOpciones[0], &QPushButton::clicked, this, [this] { Agregar(); });
     connect(cmdOpciones[1], &QPushButton::clicked, this, [this] { EditarCliente(); });
     connect(cmdOpciones[2], &QPushButton::clicked, this, [this] { EliminarCliente(); });
     connect(cmdOpciones[3], &QPushButton::clicked, this, [this] { close(); });
-    connect(cmdOpciones[4], &QPushButton::clicked, this, [this] { ExportarExcelF(); });
-    connect(cmdOpciones[5], &QPushButton::clicked, this, [this] { MostrarAdquirirInf(oficina_); });
-    connect(cmdOpciones[6], &QPushButton::clicked, this, [this] { MostrarCuentasUsuario(oficina_); });
+    connect(cmdOpciones[4], &QPushButton::clicked, this, [this] { ExportarLibro(); });
+    connect(cmdOpciones[5], &QPushButton::clicked, this, [this] { MostrarVentanaImportacion(oficina_); });
+    connect(cmdOpciones[6], &QPushButton::clicked, this, [this] { MostrarVentanaCuentas(oficina_); });
     connect(cmdOpciones[7], &QPushButton::clicked, this, [this] { Imprimir(); });
     connect(cmdGrafico, &QPushButton::clicked, this, [this] { VentanaGrafico::Mostrar(oficina_); });
     connect(mnusalir, &QAction::triggered, this, [this] { close(); });
@@ -617,13 +618,13 @@ void FrmDatos::conectar() {
     });
 }
 
-void FrmDatos::cargar() {
+void VentanaPrincipal::cargar() {
     {
         const auto escritura = cajasSoloLectura_->escribir();
         Usuario->setText(oficina_.usuario());
     }
-    MsgBox(QStringLiteral("Bienvenido Usuario ") + oficina_.usuario(), QStringLiteral("Bienvenido!"),
-           Icono::Informacion);
+    MostrarMensaje(QStringLiteral("Bienvenido Usuario ") + oficina_.usuario(), QStringLiteral("Bienvenido!"),
+                   Icono::Informacion);
     if (!oficina_.esAdministrador()) {
         Municipio->setEnabled(false);
         cmdOpciones[2]->setEnabled(false);
@@ -653,7 +654,7 @@ void FrmDatos::cargar() {
     mostrarSeleccion();
 }
 
-void FrmDatos::closeEvent(QCloseEvent* evento) {
+void VentanaPrincipal::closeEvent(QCloseEvent* evento) {
     // An import in progress finishes its transaction first.
     if (ImportacionEnCurso()) {
         evento->ignore();
@@ -666,7 +667,7 @@ void FrmDatos::closeEvent(QCloseEvent* evento) {
 
 // --- The model's state on the screen ---
 
-void FrmDatos::mostrarClientes() {
+void VentanaPrincipal::mostrarClientes() {
     QStringList columnas = QString::fromLatin1(kFormatoFlex).split(QLatin1Char('|'));
     columnas << QString::fromLatin1(kColumnasOcultas).split(QLatin1Char('|'));
     // The grid shows the model's list as read, through the rows listed now.
@@ -675,11 +676,11 @@ void FrmDatos::mostrarClientes() {
                [todos = oficina_.todosLosClientes(), indices](std::size_t i, int col) {
                    return i < indices->size() ? todos->texto((*indices)[i], col) : QString();
                });
-    FormateoFlex();
+    formatearListaClientes();
     resaltarSeleccionado();
 }
 
-void FrmDatos::resaltarSeleccionado() {
+void VentanaPrincipal::resaltarSeleccionado() {
     // The highlight follows the model's selection; it is no user's move, so it selects nothing.
     int destino = 0;
     const qint64 id = oficina_.idSeleccionado();
@@ -701,7 +702,7 @@ void FrmDatos::resaltarSeleccionado() {
     resaltando_ = false;
 }
 
-void FrmDatos::mostrarSeleccion() {
+void VentanaPrincipal::mostrarSeleccion() {
     const auto escritura = cajasSoloLectura_->escribir();
     resaltarSeleccionado();
     const std::optional<Cliente>& seleccionado = oficina_.clienteSeleccionado();
@@ -719,7 +720,7 @@ void FrmDatos::mostrarSeleccion() {
     mostrarInfracciones();
 }
 
-void FrmDatos::mostrarInfracciones() {
+void VentanaPrincipal::mostrarInfracciones() {
     const auto escritura = cajasSoloLectura_->escribir();
     MostrarInfracciones(*flex2, oficina_.infracciones(), flex2Vista->font());
     cmdGrafico->setEnabled(HayFilasInfraccion(oficina_.infracciones()));
@@ -734,7 +735,7 @@ void FrmDatos::mostrarInfracciones() {
     }
 }
 
-void FrmDatos::mostrarRango() {
+void VentanaPrincipal::mostrarRango() {
     // The model already holds these dates: setting the pickers must not send them back.
     mostrandoRango_ = true;
     FechaInfInicio->setDate(oficina_.fechaInicio());
@@ -742,7 +743,7 @@ void FrmDatos::mostrarRango() {
     mostrandoRango_ = false;
 }
 
-void FrmDatos::FormateoFlex() {
+void VentanaPrincipal::formatearListaClientes() {
     flex->setRedraw(false);
     flex->setFormatString(QLatin1String(kFormatoFlex));
     for (int c = 0; c < flex->cols(); ++c)
@@ -757,7 +758,7 @@ void FrmDatos::FormateoFlex() {
     flex->setRedraw(true);
 }
 
-void FrmDatos::AjustarAnchoColumnas(GridModel& grid, int columnas) {
+void VentanaPrincipal::AjustarAnchoColumnas(GridModel& grid, int columnas) {
     const QFont fuente = &grid == flex ? flexVista->font() : flex2Vista->font();
     const bool redibujo = grid.redraw();
     try {
@@ -777,7 +778,7 @@ void FrmDatos::AjustarAnchoColumnas(GridModel& grid, int columnas) {
         for (size_t c = 0; c < anchos.size(); ++c)
             grid.setColWidth(static_cast<int>(c), anchos[c]);
     } catch (const std::exception& e) {
-        MsgBox(QString::fromUtf8(e.what()), QString(), Icono::Critico);
+        MostrarMensaje(QString::fromUtf8(e.what()), QString(), Icono::Critico);
         grid.setRedraw(true);
         return;
     }
@@ -786,7 +787,7 @@ void FrmDatos::AjustarAnchoColumnas(GridModel& grid, int columnas) {
 
 // --- The user's actions ---
 
-void FrmDatos::Buscar() {
+void VentanaPrincipal::Buscar() {
     try {
         // A column typed into the box that is none of the eight: the list stays as it is.
         oficina_.buscar(Combo1->currentText(), Text1->text());
@@ -795,7 +796,7 @@ void FrmDatos::Buscar() {
     }
 }
 
-void FrmDatos::seleccionarFilaActual() {
+void VentanaPrincipal::seleccionarFilaActual() {
     if (resaltando_)
         return;
     const int f = flex->row();
@@ -812,16 +813,17 @@ void FrmDatos::seleccionarFilaActual() {
     }
 }
 
-void FrmDatos::FiltrarFechasInfracciones() {
+void VentanaPrincipal::FiltrarFechasInfracciones() {
     if (mostrandoRango_)
         return;
     if (oficina_.establecerRango(FechaInfInicio->date(), FechaInfFin->date()) > 0)
-        MsgBox(QStringLiteral(
-                   "¡No hay infracciones en el listado para filtrar!, Por favor seleccione un cliente"),
-               QStringLiteral("Seleccione un Cliente"), Icono::Informacion);
+        MostrarMensaje(
+            QStringLiteral(
+                "¡No hay infracciones en el listado para filtrar!, Por favor seleccione un cliente"),
+            QStringLiteral("Seleccione un Cliente"), Icono::Informacion);
 }
 
-void FrmDatos::GuardarNombreMunicipio() {
+void VentanaPrincipal::GuardarNombreMunicipio() {
     QString error;
     if (oficina_.cambiarMunicipio(Municipio->text(), &error)) {
         avisoGuardadoMostrado_ = false;
@@ -836,42 +838,42 @@ void FrmDatos::GuardarNombreMunicipio() {
     if (avisoGuardadoMostrado_)
         return;
     avisoGuardadoMostrado_ = true;
-    MsgBox(QStringLiteral("No se pudo guardar el encabezado del Municipio en \"%1\": %2")
-               .arg(rutaMunicipio(), error),
-           QString(), Icono::Critico);
+    MostrarMensaje(QStringLiteral("No se pudo guardar el encabezado del Municipio en \"%1\": %2")
+                       .arg(rutaMunicipio(), error),
+                   QString(), Icono::Critico);
 }
 
-void FrmDatos::Agregar() {
+void VentanaPrincipal::Agregar() {
     // The model lists and selects the saved client itself.
-    frmEdit* editor = frmEdit::Abrir(oficina_, this);
+    EditorCliente* editor = EditorCliente::Abrir(oficina_, this);
     editor->nuevo();
     editor->MostrarModal();
 }
 
-void FrmDatos::EditarCliente() {
+void VentanaPrincipal::EditarCliente() {
     if (!oficina_.clienteSeleccionado()) {
-        MsgBox(QStringLiteral("¡No hay clientes para editar!"),
-               QStringLiteral("No existe Cliente en la Base de Datos"), Icono::Informacion);
+        MostrarMensaje(QStringLiteral("¡No hay clientes para editar!"),
+                       QStringLiteral("No existe Cliente en la Base de Datos"), Icono::Informacion);
         return;
     }
-    frmEdit* editor = frmEdit::Abrir(oficina_, this);
+    EditorCliente* editor = EditorCliente::Abrir(oficina_, this);
     editor->cargar(*oficina_.clienteSeleccionado());
     editor->MostrarModal();
 }
 
-void FrmDatos::EliminarCliente() {
+void VentanaPrincipal::EliminarCliente() {
     // The button is disabled for other users; the operation checks as well.
     if (!oficina_.esAdministrador()) {
-        MsgBox(QStringLiteral("Solo el usuario Administrador puede eliminar clientes."), QString(),
-               Icono::Informacion);
+        MostrarMensaje(QStringLiteral("Solo el usuario Administrador puede eliminar clientes."), QString(),
+                       Icono::Informacion);
         return;
     }
     if (!oficina_.clienteSeleccionado()) {
-        MsgBox(QStringLiteral("No hay ningún registro para eliminar"), QString(), Icono::Informacion);
+        MostrarMensaje(QStringLiteral("No hay ningún registro para eliminar"), QString(), Icono::Informacion);
         return;
     }
-    if (MsgBox(TextoConfirmacionEliminar(*oficina_.clienteSeleccionado()), QStringLiteral("Eliminar"),
-               Icono::Pregunta, Botones::SiNo) != Respuesta::Si) {
+    if (MostrarMensaje(TextoConfirmacionEliminar(*oficina_.clienteSeleccionado()), QStringLiteral("Eliminar"),
+                       Icono::Pregunta, Botones::SiNo) != Respuesta::Si) {
         // Kept: the view shows the client as stored, whatever its boxes were made to say.
         mostrarSeleccion();
         return;
@@ -882,29 +884,30 @@ void FrmDatos::EliminarCliente() {
         MostrarError(e);
         return;
     }
-    MsgBox(QStringLiteral("El Cliente fue eliminado satisfactoriamente"), QStringLiteral("Cliente Eliminado"),
-           Icono::Informacion);
+    MostrarMensaje(QStringLiteral("El Cliente fue eliminado satisfactoriamente"),
+                   QStringLiteral("Cliente Eliminado"), Icono::Informacion);
 }
 
-void FrmDatos::ExportarExcelF() {
+void VentanaPrincipal::ExportarLibro() {
     if (!oficina_.clienteSeleccionado()) {
-        MsgBox(QStringLiteral("¡No hay clientes para exportar a excel o no lo seleccionó del listado!"),
-               QStringLiteral("Seleccione o cree un Cliente"), Icono::Informacion);
+        MostrarMensaje(
+            QStringLiteral("¡No hay clientes para exportar a excel o no lo seleccionó del listado!"),
+            QStringLiteral("Seleccione o cree un Cliente"), Icono::Informacion);
         return;
     }
     ExportarExcel::Mostrar(oficina_);
 }
 
-void FrmDatos::Imprimir() {
+void VentanaPrincipal::Imprimir() {
     if (!oficina_.clienteSeleccionado()) {
-        MsgBox(QStringLiteral("¡No hay clientes para imprimir o no lo seleccionó del listado!"),
-               QStringLiteral("Seleccione o cree un Cliente"), Icono::Informacion);
+        MostrarMensaje(QStringLiteral("¡No hay clientes para imprimir o no lo seleccionó del listado!"),
+                       QStringLiteral("Seleccione o cree un Cliente"), Icono::Informacion);
         return;
     }
     ImprimirInformeInfracciones(oficina_, this);
 }
 
-void FrmDatos::OrdenarPorCabecera(GridModel& grid, bool& orden, int fila, int col) {
+void VentanaPrincipal::OrdenarPorCabecera(GridModel& grid, bool& orden, int fila, int col) {
     if (fila != 0)
         return;
     grid.setCol(col);
@@ -928,13 +931,13 @@ void FrmDatos::OrdenarPorCabecera(GridModel& grid, bool& orden, int fila, int co
         grid.setRedraw(true);
     }
     if (!ordenado) {
-        MsgBox(QStringLiteral("Esta Columna no puede ser ordenada"), QString(), Icono::Informacion);
+        MostrarMensaje(QStringLiteral("Esta Columna no puede ser ordenada"), QString(), Icono::Informacion);
         return;
     }
     orden = !orden;
 }
 
-bool FrmDatos::eventFilter(QObject* objeto, QEvent* evento) {
+bool VentanaPrincipal::eventFilter(QObject* objeto, QEvent* evento) {
     if (evento->type() == QEvent::KeyPress && (objeto == flexVista || objeto == flex2Vista)) {
         const auto* tecla = static_cast<QKeyEvent*>(evento);
         if (tecla->key() == Qt::Key_O && tecla->modifiers() == Qt::ControlModifier) {
@@ -951,7 +954,7 @@ bool FrmDatos::eventFilter(QObject* objeto, QEvent* evento) {
     return QMainWindow::eventFilter(objeto, evento);
 }
 
-void FrmDatos::AcercaDe() {
+void VentanaPrincipal::AcercaDe() {
     const QString texto = QStringList{QStringLiteral("Sistema de Adquisición de Datos - VELMORA KV-270"),
                                       QString(),
                                       QStringLiteral("Version: ") + textoVersion(),
@@ -961,5 +964,5 @@ void FrmDatos::AcercaDe() {
                                       QString(),
                                       QStringLiteral("por favor escribir a : soporte@velmora.example")}
                               .join(QLatin1Char('\n'));
-    MsgBox(texto, QStringLiteral("Acerca de..."), Icono::Informacion);
+    MostrarMensaje(texto, QStringLiteral("Acerca de..."), Icono::Informacion);
 }

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "accounts/Cuentas.h"
+#include "core/accounts/Cuentas.h"
 
 #include <QString>
 #include <QWidget>
@@ -14,25 +14,25 @@ class QLineEdit;
 class QPushButton;
 
 // Shows the account window (modeless; a second call brings the open one to the front).
-void MostrarCuentasUsuario(Oficina& oficina);
+void MostrarVentanaCuentas(Oficina& oficina);
 
 // Password boxes of the account windows: masked with '*', at most 10 characters.
 void PrepararCajaContrasena(QLineEdit* caja);
 
 // The account window: change one's own password; the administrator also changes any account's
 // password, creates and deletes accounts.
-class CuentasUsuario : public QWidget {
+class VentanaCuentas : public QWidget {
     Q_OBJECT
 public:
-    static CuentasUsuario* instancia(); // nullptr when not open
-    ~CuentasUsuario() override;
+    static VentanaCuentas* instancia(); // nullptr when not open
+    ~VentanaCuentas() override;
 
 protected:
     void closeEvent(QCloseEvent* evento) override;
 
 private:
-    friend void MostrarCuentasUsuario(Oficina& oficina);
-    explicit CuentasUsuario(Oficina& oficina);
+    friend void MostrarVentanaCuentas(Oficina& oficina);
+    explicit VentanaCuentas(Oficina& oficina);
     void construir();
     void cargar();
     void aceptar();

@@ -1,9 +1,9 @@
-#include "accounts/CuentasUsuario.h"
+#include "windows/accounts/VentanaCuentas.h"
 
-#include "Oficina.h"
-#include "accounts/NvoUsuario.h"
-#include "platform/Mensajes.h"
-#include "store/BaseDatos.h"
+#include "core/Oficina.h"
+#include "core/store/BaseDatos.h"
+#include "windows/accounts/NuevaCuenta.h"
+#include "windows/platform/Mensajes.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -20,7 +20,7 @@
 
 namespace {
 
-CuentasUsuario* unica = nullptr;
+VentanaCuentas* unica = nullptr;
 
 const QString kAyudaContrasena = QStringLiteral(
     "Ingrese como máximo 10 números o letras, recuerde que diferencia entre minúsculas y mayúsculas");
@@ -51,14 +51,14 @@ void PrepararCajaContrasena(QLineEdit* caja) {
 
 // ---------------------------------------------------------------------------------------------
 
-void MostrarCuentasUsuario(Oficina& oficina) {
+void MostrarVentanaCuentas(Oficina& oficina) {
     if (unica) {
         unica->showNormal();
         unica->raise();
         unica->activateWindow();
         return;
     }
-    auto* ventana = new CuentasUsuario(oficina);
+    auto* ventana = new VentanaCuentas(oficina);
     try {
         ventana->cargar();
     } catch (const ErrorBD& e) {
@@ -69,24 +69,24 @@ void MostrarCuentasUsuario(Oficina& oficina) {
     ventana->show();
 }
 
-CuentasUsuario* CuentasUsuario::instancia() {
+VentanaCuentas* VentanaCuentas::instancia() {
     return unica;
 }
 
-CuentasUsuario::CuentasUsuario(Oficina& oficina) : oficina_(oficina) {
+VentanaCuentas::VentanaCuentas(Oficina& oficina) : oficina_(oficina) {
     unica = this;
     setAttribute(Qt::WA_DeleteOnClose);
-    setObjectName(QStringLiteral("CuentasUsuario"));
+    setObjectName(QStringLiteral("VentanaCuentas"));
     setWindowTitle(QStringLiteral("Configuracion de Cuentas de Usuario"));
     construir();
 }
 
-CuentasUsuario::~CuentasUsuario() {
+VentanaCuentas::~VentanaCuentas() {
     if (unica == this)
         unica = nullptr;
 }
 
-void CuentasUsuario::construir() {
+void VentanaCuentas::construir() {
     auto boton = [this](const char* nombre, const QString& texto, QStyle::StandardPixmap icono) {
         auto* b = new QPushButton(style()->standardIcon(icono), texto, this);
         b->setObjectName(QString::fromLatin1(nombre));
@@ -146,13 +146,13 @@ void CuentasUsuario::construir() {
     setTabOrder(Aceptar, Command3);
     setTabOrder(Command3, Command1);
 
-    connect(Aceptar, &QPushButton::clicked, this, &CuentasUsuario::aceptar);
-    connect(BorrarUsuario, &QPushButton::clicked, this, &CuentasUsuario::borrar);
-    connect(Command3, &QPushButton::clicked, this, &CuentasUsuario::cancelar);
-    connect(Command1, &QPushButton::clicked, this, [this] { MostrarNvoUsuario(oficina_); });
+    connect(Aceptar, &QPushButton::clicked, this, &VentanaCuentas::aceptar);
+    connect(BorrarUsuario, &QPushButton::clicked, this, &VentanaCuentas::borrar);
+    connect(Command3, &QPushButton::clicked, this, &VentanaCuentas::cancelar);
+    connect(Command1, &QPushButton::clicked, this, [this] { MostrarNuevaCuenta(oficina_); });
 }
 
-void CuentasUsuario::cargar() {
+void VentanaCuentas::cargar() {
     cuentas_ = LeerCuentas();
     const QString& usuario = oficina_.usuario();
     if (oficina_.esAdministrador()) {
@@ -171,10 +171,11 @@ void CuentasUsuario::cargar() {
     Command1->setVisible(oficina_.esAdministrador());
 }
 
-void CuentasUsuario::aceptar() {
+void VentanaCuentas::aceptar() {
     if (Pass1->text() != Pass2->text()) {
-        MsgBox(QStringLiteral("¡La confirmación de la contraseña debe ser la misma que la contraseña!"),
-               QStringLiteral("Error de Verificación"), Icono::Exclamacion);
+        MostrarMensaje(
+            QStringLiteral("¡La confirmación de la contraseña debe ser la misma que la contraseña!"),
+            QStringLiteral("Error de Verificación"), Icono::Exclamacion);
     } else {
         const QString nombre = Combo1->currentText();
         try {
@@ -182,8 +183,8 @@ void CuentasUsuario::aceptar() {
                 if (cuenta.nombre != nombre || !oficina_.cambiarContrasena(cuenta.id, nombre, Pass1->text()))
                     continue;
                 QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
-                MsgBox(QStringLiteral("La contraseña ha sido cambiada"),
-                       QStringLiteral("Aviso de contraseña"), Icono::Informacion);
+                MostrarMensaje(QStringLiteral("La contraseña ha sido cambiada"),
+                               QStringLiteral("Aviso de contraseña"), Icono::Informacion);
             }
         } catch (const ErrorBD& e) {
             MostrarError(e);
@@ -192,25 +193,25 @@ void CuentasUsuario::aceptar() {
     cancelar();
 }
 
-void CuentasUsuario::borrar() {
+void VentanaCuentas::borrar() {
     const QString nombre = Combo1->currentText();
     if (CuentaProtegida(nombre)) {
-        MsgBox(QStringLiteral("¡No se puede eliminar el usuario ") + nombre + QLatin1Char('!'),
-               QStringLiteral("Error"), Icono::Exclamacion);
+        MostrarMensaje(QStringLiteral("¡No se puede eliminar el usuario ") + nombre + QLatin1Char('!'),
+                       QStringLiteral("Error"), Icono::Exclamacion);
         return;
     }
-    const Respuesta r =
-        MsgBox(QStringLiteral("¿Está seguro que quiere eliminar el usuario ") + nombre + QLatin1Char('?'),
-               QStringLiteral("Eliminar Usuario"), Icono::Pregunta, Botones::SiNo);
+    const Respuesta r = MostrarMensaje(QStringLiteral("¿Está seguro que quiere eliminar el usuario ") +
+                                           nombre + QLatin1Char('?'),
+                                       QStringLiteral("Eliminar Usuario"), Icono::Pregunta, Botones::SiNo);
     if (r == Respuesta::Si) {
         try {
             // A typed name that matches no account is not reported as deleted.
             if (oficina_.borrarCuentas(nombre) > 0)
-                MsgBox(QStringLiteral("Usuario ") + nombre + QStringLiteral(" eliminado!"),
-                       QStringLiteral("Usuario Eliminado"), Icono::Exclamacion);
+                MostrarMensaje(QStringLiteral("Usuario ") + nombre + QStringLiteral(" eliminado!"),
+                               QStringLiteral("Usuario Eliminado"), Icono::Exclamacion);
             else
-                MsgBox(QStringLiteral("No existe el usuario ") + nombre, QStringLiteral("Eliminar Usuario"),
-                       Icono::Informacion);
+                MostrarMensaje(QStringLiteral("No existe el usuario ") + nombre,
+                               QStringLiteral("Eliminar Usuario"), Icono::Informacion);
         } catch (const ErrorBD& e) {
             MostrarError(e);
         }
@@ -218,11 +219,11 @@ void CuentasUsuario::borrar() {
     cancelar();
 }
 
-void CuentasUsuario::cancelar() {
+void VentanaCuentas::cancelar() {
     close();
 }
 
-void CuentasUsuario::closeEvent(QCloseEvent* evento) {
+void VentanaCuentas::closeEvent(QCloseEvent* evento) {
     // From here on a new call opens a fresh window, even before this one is deleted.
     if (unica == this)
         unica = nullptr;

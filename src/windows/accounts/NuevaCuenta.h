@@ -8,22 +8,22 @@ class QLineEdit;
 class QPushButton;
 
 // Shows the new-user window (modeless; a second call brings the open one to the front).
-void MostrarNvoUsuario(Oficina& oficina);
+void MostrarNuevaCuenta(Oficina& oficina);
 
 // The new-user window, opened from the account window by the administrator. It writes on its
 // own, so it keeps working after the account window has closed.
-class NvoUsuario : public QWidget {
+class NuevaCuenta : public QWidget {
     Q_OBJECT
 public:
-    static NvoUsuario* instancia(); // nullptr when not open
-    ~NvoUsuario() override;
+    static NuevaCuenta* instancia(); // nullptr when not open
+    ~NuevaCuenta() override;
 
 protected:
     void closeEvent(QCloseEvent* evento) override;
 
 private:
-    friend void MostrarNvoUsuario(Oficina& oficina);
-    explicit NvoUsuario(Oficina& oficina);
+    friend void MostrarNuevaCuenta(Oficina& oficina);
+    explicit NuevaCuenta(Oficina& oficina);
     void construir();
     void aceptar();
 

@@ -1,9 +1,9 @@
-#include "accounts/NvoUsuario.h"
+#include "windows/accounts/NuevaCuenta.h"
 
-#include "Oficina.h"
-#include "accounts/CuentasUsuario.h"
-#include "platform/Mensajes.h"
-#include "store/BaseDatos.h"
+#include "core/Oficina.h"
+#include "core/store/BaseDatos.h"
+#include "windows/accounts/VentanaCuentas.h"
+#include "windows/platform/Mensajes.h"
 
 #include <QCloseEvent>
 #include <QGridLayout>
@@ -15,35 +15,35 @@
 #include <QVBoxLayout>
 
 namespace {
-NvoUsuario* unica = nullptr;
+NuevaCuenta* unica = nullptr;
 }
 
-void MostrarNvoUsuario(Oficina& oficina) {
+void MostrarNuevaCuenta(Oficina& oficina) {
     if (!unica)
-        new NvoUsuario(oficina);
+        new NuevaCuenta(oficina);
     unica->showNormal();
     unica->raise();
     unica->activateWindow();
 }
 
-NvoUsuario* NvoUsuario::instancia() {
+NuevaCuenta* NuevaCuenta::instancia() {
     return unica;
 }
 
-NvoUsuario::NvoUsuario(Oficina& oficina) : oficina_(oficina) {
+NuevaCuenta::NuevaCuenta(Oficina& oficina) : oficina_(oficina) {
     unica = this;
     setAttribute(Qt::WA_DeleteOnClose);
-    setObjectName(QStringLiteral("NvoUsuario"));
+    setObjectName(QStringLiteral("NuevaCuenta"));
     setWindowTitle(QStringLiteral("Nuevo Usuario"));
     construir();
 }
 
-NvoUsuario::~NvoUsuario() {
+NuevaCuenta::~NuevaCuenta() {
     if (unica == this)
         unica = nullptr;
 }
 
-void NvoUsuario::construir() {
+void NuevaCuenta::construir() {
     auto etiqueta = [this](const char* nombre, const QString& texto, QWidget* companero) {
         auto* l = new QLabel(texto, this);
         l->setObjectName(QString::fromLatin1(nombre));
@@ -94,21 +94,22 @@ void NvoUsuario::construir() {
     setTabOrder(Pass1, Text1);
     Command3->setFocus();
 
-    connect(Aceptar, &QPushButton::clicked, this, &NvoUsuario::aceptar);
+    connect(Aceptar, &QPushButton::clicked, this, &NuevaCuenta::aceptar);
     connect(Command3, &QPushButton::clicked, this, &QWidget::close);
 }
 
-void NvoUsuario::aceptar() {
+void NuevaCuenta::aceptar() {
     if (Pass1->text() != Pass2->text()) {
-        MsgBox(QStringLiteral("Los dos campos de contraseñas deben ser iguales, recuerde que se diferencian "
-                              "minúsculas de mayúsculas"),
-               QStringLiteral("Error comprobación"), Icono::Exclamacion);
+        MostrarMensaje(
+            QStringLiteral("Los dos campos de contraseñas deben ser iguales, recuerde que se diferencian "
+                           "minúsculas de mayúsculas"),
+            QStringLiteral("Error comprobación"), Icono::Exclamacion);
         return;
     }
     const QString nombre = Text1->text();
     if (nombre.isEmpty() || Pass1->text().isEmpty() || Pass2->text().isEmpty()) {
-        MsgBox(QStringLiteral("Ingrese los valores en los campos"), QStringLiteral("Falta Valores"),
-               Icono::Informacion);
+        MostrarMensaje(QStringLiteral("Ingrese los valores en los campos"), QStringLiteral("Falta Valores"),
+                       Icono::Informacion);
         return;
     }
     try {
@@ -117,12 +118,12 @@ void NvoUsuario::aceptar() {
         MostrarError(e);
         return;
     }
-    MsgBox(QStringLiteral("Usuario ") + nombre + QStringLiteral(" creado!"), QStringLiteral("Usuario Creado"),
-           Icono::Informacion);
+    MostrarMensaje(QStringLiteral("Usuario ") + nombre + QStringLiteral(" creado!"),
+                   QStringLiteral("Usuario Creado"), Icono::Informacion);
     close();
 }
 
-void NvoUsuario::closeEvent(QCloseEvent* evento) {
+void NuevaCuenta::closeEvent(QCloseEvent* evento) {
     if (unica == this)
         unica = nullptr;
     evento->accept();

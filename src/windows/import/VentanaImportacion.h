@@ -21,20 +21,20 @@ class QTreeWidgetItem;
 struct VistaPreviaInspeccion;
 
 // Shows the import window (modeless, one at a time).
-void MostrarAdquirirInf(Oficina& oficina);
+void MostrarVentanaImportacion(Oficina& oficina);
 // Whether an import is writing its transaction: the program must not end before it finishes.
 bool ImportacionEnCurso();
 
 // The import window: finds an inspection data file on any drive, previews its client number,
 // date and time, and imports it through the office model. Controls keep their designer names as
 // objectName.
-class AdquirirInf : public QWidget {
+class VentanaImportacion : public QWidget {
     Q_OBJECT
 public:
-    static AdquirirInf* instancia(); // nullptr when not open
+    static VentanaImportacion* instancia(); // nullptr when not open
 
-    explicit AdquirirInf(Oficina& oficina, QWidget* parent = nullptr);
-    ~AdquirirInf() override;
+    explicit VentanaImportacion(Oficina& oficina, QWidget* parent = nullptr);
+    ~VentanaImportacion() override;
 
     // Directory shown by Dir1 and File1. False (and nothing changes) when it cannot be read.
     bool setDirectorio(const QString& ruta);

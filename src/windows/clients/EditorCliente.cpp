@@ -1,9 +1,9 @@
-#include "clients/frmEdit.h"
+#include "windows/clients/EditorCliente.h"
 
-#include "Oficina.h"
-#include "clients/SelectoresFecha.h"
-#include "platform/Mensajes.h"
-#include "store/BaseDatos.h"
+#include "core/Oficina.h"
+#include "core/store/BaseDatos.h"
+#include "windows/clients/SelectoresFecha.h"
+#include "windows/platform/Mensajes.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -24,7 +24,7 @@
 #include <algorithm>
 
 namespace {
-frmEdit* unica = nullptr;
+EditorCliente* unica = nullptr;
 
 struct Campo {
     int indice;
@@ -77,37 +77,37 @@ QTimeEdit* nuevaHora(const char* nombre, QWidget* padre) {
 }
 } // namespace
 
-frmEdit* frmEdit::Abrir(Oficina& oficina, QWidget* padre) {
+EditorCliente* EditorCliente::Abrir(Oficina& oficina, QWidget* padre) {
     if (unica && unica->isVisible())
         return unica;
     // One not shown yet may carry another opening's mode: the new one starts afresh.
     delete unica;
-    unica = new frmEdit(oficina, padre);
+    unica = new EditorCliente(oficina, padre);
     return unica;
 }
 
-frmEdit* frmEdit::instancia() {
+EditorCliente* EditorCliente::instancia() {
     return unica;
 }
 
-frmEdit::frmEdit(Oficina& oficina, QWidget* parent)
+EditorCliente::EditorCliente(Oficina& oficina, QWidget* parent)
     : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint), oficina_(oficina) {
-    setObjectName(QStringLiteral("frmEdit"));
+    setObjectName(QStringLiteral("EditorCliente"));
     setModal(true);
     construir();
 }
 
-frmEdit::~frmEdit() {
+EditorCliente::~EditorCliente() {
     if (unica == this)
         unica = nullptr;
 }
 
-QLineEdit* frmEdit::Text1(int indice) const {
+QLineEdit* EditorCliente::Text1(int indice) const {
     const auto it = textos_.find(indice);
     return it == textos_.end() ? nullptr : it->second;
 }
 
-void frmEdit::construir() {
+void EditorCliente::construir() {
     auto* raiz = new QVBoxLayout(this);
     auto* marcos = new QHBoxLayout();
     raiz->addLayout(marcos);
@@ -130,7 +130,7 @@ void frmEdit::construir() {
             }
             g->addWidget(texto, i, 2);
             textos_[c.indice] = texto;
-            connect(texto, &QLineEdit::textChanged, this, &frmEdit::quitarResaltado);
+            connect(texto, &QLineEdit::textChanged, this, &EditorCliente::quitarResaltado);
         }
     };
 
@@ -218,8 +218,8 @@ void frmEdit::construir() {
         pie->addWidget(b);
     }
     raiz->addLayout(pie);
-    connect(cmdGuardar, &QPushButton::clicked, this, &frmEdit::Guardar);
-    connect(cmdCancelar, &QPushButton::clicked, this, &frmEdit::Cancelar);
+    connect(cmdGuardar, &QPushButton::clicked, this, &EditorCliente::Guardar);
+    connect(cmdCancelar, &QPushButton::clicked, this, &EditorCliente::Cancelar);
 
     // Tab sequence of the designer: client fields, registration date, notes, premises fields,
     // last inspection, buttons, then the previous inspection (time before date).
@@ -237,13 +237,13 @@ void frmEdit::construir() {
     setFixedSize(sizeHint().expandedTo(QSize(900, 0)));
 }
 
-void frmEdit::quitarResaltado() {
+void EditorCliente::quitarResaltado() {
     for (int i : kObligatorios)
         if (QLineEdit* t = Text1(i))
             t->setPalette(paletaNormal_);
 }
 
-void frmEdit::PonerTexto(int indice, const QString& texto) {
+void EditorCliente::PonerTexto(int indice, const QString& texto) {
     if (indice == 22) {
         limiteNotas_ = std::max(249, static_cast<int>(texto.size()));
         Notas->setPlainText(texto);
@@ -257,7 +257,7 @@ void frmEdit::PonerTexto(int indice, const QString& texto) {
     t->setText(texto);
 }
 
-void frmEdit::cargar(const Cliente& c) {
+void EditorCliente::cargar(const Cliente& c) {
     ModoEdicion = 1;
     IdCliente = c.id;
     VersionCliente = c.id == oficina_.idSeleccionado() ? oficina_.versionSeleccionado() : -1;
@@ -276,7 +276,7 @@ void frmEdit::cargar(const Cliente& c) {
     PonerTexto(22, c.notas);
 }
 
-void frmEdit::nuevo() {
+void EditorCliente::nuevo() {
     ModoEdicion = 0;
     IdCliente = 0;
     for (const auto& campo : textos_)
@@ -288,7 +288,7 @@ void frmEdit::nuevo() {
         PonerHora(t, QTime(0, 0));
 }
 
-void frmEdit::clienteDeImportacion(const QString& numero, const QDate& fecha, const QTime& hora) {
+void EditorCliente::clienteDeImportacion(const QString& numero, const QDate& fecha, const QTime& hora) {
     nuevo();
     deImportacion_ = true;
     cmdCancelar->setEnabled(false);
@@ -301,7 +301,7 @@ void frmEdit::clienteDeImportacion(const QString& numero, const QDate& fecha, co
         t->setTime(hora);
 }
 
-void frmEdit::showEvent(QShowEvent* evento) {
+void EditorCliente::showEvent(QShowEvent* evento) {
     // What the window does when it becomes active: captions by mode, the client number of an
     // existing client locked.
     const QString titulo =
@@ -317,7 +317,7 @@ void frmEdit::showEvent(QShowEvent* evento) {
     QDialog::showEvent(evento);
 }
 
-void frmEdit::Guardar() {
+void EditorCliente::Guardar() {
     // A press (or Esc) queued behind the one that saved must not save or close again.
     if (guardando_ || cerrado_)
         return;
@@ -325,8 +325,8 @@ void frmEdit::Guardar() {
         QLineEdit* t = Text1(i);
         if (!t->text().trimmed().isEmpty())
             continue;
-        MsgBox(QStringLiteral("Ingrese un valor para este campo por favor"),
-               QStringLiteral("Datos incompletos"), Icono::Informacion);
+        MostrarMensaje(QStringLiteral("Ingrese un valor para este campo por favor"),
+                       QStringLiteral("Datos incompletos"), Icono::Informacion);
         t->setFocus();
         QPalette p = paletaNormal_;
         p.setColor(QPalette::Base, colorResaltado());
@@ -356,19 +356,19 @@ void frmEdit::Guardar() {
         return;
     } catch (const std::exception& e) {
         guardando_ = false;
-        MsgBox(QString::fromLocal8Bit(e.what()), QString(), Icono::Ninguno);
+        MostrarMensaje(QString::fromLocal8Bit(e.what()), QString(), Icono::Ninguno);
         return;
     }
     cerrar(true);
 }
 
-void frmEdit::Cancelar() {
+void EditorCliente::Cancelar() {
     if (guardando_ || cerrado_)
         return;
     cerrar(false);
 }
 
-void frmEdit::cerrar(bool guardado) {
+void EditorCliente::cerrar(bool guardado) {
     cerrando_ = true;
     cerrado_ = true;
     guardando_ = false;
@@ -379,7 +379,7 @@ void frmEdit::cerrar(bool guardado) {
     cerrando_ = false;
 }
 
-bool frmEdit::MostrarModal() {
+bool EditorCliente::MostrarModal() {
     guardado_ = false;
     exec();
     const bool guardado = guardado_;
@@ -389,7 +389,7 @@ bool frmEdit::MostrarModal() {
     return guardado;
 }
 
-void frmEdit::closeEvent(QCloseEvent* evento) {
+void EditorCliente::closeEvent(QCloseEvent* evento) {
     // Only save, cancel and Esc close the editor; the title bar only when it cancels an import,
     // so the user is never held until a client is invented.
     if (cerrando_) {
@@ -402,7 +402,7 @@ void frmEdit::closeEvent(QCloseEvent* evento) {
     }
 }
 
-void frmEdit::keyPressEvent(QKeyEvent* evento) {
+void EditorCliente::keyPressEvent(QKeyEvent* evento) {
     if (evento->key() == Qt::Key_Escape) {
         // Esc is the keyboard's cancel: not while the caller has disabled cancelling, unless
         // leaving cancels an import.
@@ -414,7 +414,7 @@ void frmEdit::keyPressEvent(QKeyEvent* evento) {
     QDialog::keyPressEvent(evento);
 }
 
-void frmEdit::reject() {
+void EditorCliente::reject() {
     if (cerrando_)
         QDialog::reject();
     else if (deImportacion_)

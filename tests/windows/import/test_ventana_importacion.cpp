@@ -6,10 +6,10 @@
 #include "BaseTemporal.h"
 #include "MessageRecorder.h"
 
-#include "Oficina.h"
-#include "clients/frmEdit.h"
-#include "import/AdquirirInf.h"
-#include "platform/Dialogos.h"
+#include "core/Oficina.h"
+#include "windows/clients/EditorCliente.h"
+#include "windows/import/VentanaImportacion.h"
+#include "windows/platform/Dialogos.h"
 
 #include <QComboBox>
 #include <QDateEdit>
@@ -31,7 +31,7 @@ const QString kAviso = QStringLiteral("Aviso Importante!");
 const QStringList kImportado = {QStringLiteral("Infracciones Agregadas a la Base de Datos"),
                                 QStringLiteral("Se borrara el archivo de infracciones")};
 
-class VentanaImportacion : public ::testing::Test {
+class PruebaImportacion : public ::testing::Test {
 protected:
     template <typename T = QWidget> static T* hijo(const QWidget* v, const char* nombre) {
         T* h = v->findChild<T*>(QLatin1String(nombre));
@@ -51,11 +51,11 @@ protected:
     void SetUp() override {
         oficina.establecerUsuario(QStringLiteral("Administrador"));
         oficina.abrirClientes();
-        MostrarAdquirirInf(oficina);
-        ASSERT_NE(w = AdquirirInf::instancia(), nullptr);
+        MostrarVentanaImportacion(oficina);
+        ASSERT_NE(w = VentanaImportacion::instancia(), nullptr);
     }
     void TearDown() override {
-        delete AdquirirInf::instancia();
+        delete VentanaImportacion::instancia();
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
         SustituirBorrado(nullptr);
     }
@@ -93,10 +93,10 @@ protected:
     Oficina oficina;
     QTemporaryDir dir;
     MessageRecorder mensajes;
-    AdquirirInf* w = nullptr;
+    VentanaImportacion* w = nullptr;
 };
 
-TEST_F(VentanaImportacion, ListsAndPreviewsKvdFilesAndTheListFollowsTheFolder) {
+TEST_F(PruebaImportacion, ListsAndPreviewsKvdFilesAndTheListFollowsTheFolder) {
     EXPECT_TRUE(w->isVisible() && !w->isModal());
     EXPECT_EQ((QStringList{w->windowTitle(), hijo<QLabel>(w, "Label1")->text(),
                            hijo<QPushButton>(w, "Command1")->text(), hijo<QPushButton>(w, "Volver")->text()}),
@@ -105,8 +105,8 @@ TEST_F(VentanaImportacion, ListsAndPreviewsKvdFilesAndTheListFollowsTheFolder) {
     EXPECT_TRUE(hijo<QLineEdit>(w, "Text1")->isReadOnly() && hijo<QDateEdit>(w, "DTPicker1")->isReadOnly() &&
                 hijo<QTimeEdit>(w, "DTPicker2")->isReadOnly() && cliente().isEmpty());
     EXPECT_EQ(w->directorio(), QFileInfo(QDir::currentPath()).canonicalFilePath());
-    MostrarAdquirirInf(oficina); // one window at a time
-    EXPECT_EQ(AdquirirInf::instancia(), w);
+    MostrarVentanaImportacion(oficina); // one window at a time
+    EXPECT_EQ(VentanaImportacion::instancia(), w);
     // Only *.kvd files are listed, whatever their letter case; a click or the keyboard previews one.
     for (const char* n : {"b.kvd", "DATOS.KVD", "notas.txt", "copia.kvd.bak"})
         guardar(QString::fromLatin1(n), cabecera());
@@ -164,10 +164,10 @@ TEST_F(VentanaImportacion, ListsAndPreviewsKvdFilesAndTheListFollowsTheFolder) {
     QTest::mouseClick(hijo(w, "Volver"), Qt::LeftButton);
     EXPECT_FALSE(w->isVisible());
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    EXPECT_EQ(AdquirirInf::instancia(), nullptr);
+    EXPECT_EQ(VentanaImportacion::instancia(), nullptr);
 }
 
-TEST_F(VentanaImportacion, ImportsThroughTheOfficeWithTheWindowLockedUntilItEnds) {
+TEST_F(PruebaImportacion, ImportsThroughTheOfficeWithTheWindowLockedUntilItEnds) {
     agregarCliente(QStringLiteral("0901"));
     QByteArray d = cabecera("0901");
     for (int i = 0; i < 5000; ++i)
@@ -199,7 +199,7 @@ TEST_F(VentanaImportacion, ImportsThroughTheOfficeWithTheWindowLockedUntilItEnds
     EXPECT_EQ(filas.first().at(8), "Invitado"); // the session's user, never a box on a screen
 }
 
-TEST_F(VentanaImportacion, CancellingFromTheProgressStoresNothingAndKeepsTheFile) {
+TEST_F(PruebaImportacion, CancellingFromTheProgressStoresNothingAndKeepsTheFile) {
     agregarCliente(QStringLiteral("0902"));
     const QString ruta = guardar("0902.kvd", archivo("1213", "0902"));
     mirar();
@@ -223,7 +223,7 @@ TEST_F(VentanaImportacion, CancellingFromTheProgressStoresNothingAndKeepsTheFile
     EXPECT_EQ(w->findChild<QProgressDialog*>(), nullptr);
 }
 
-TEST_F(VentanaImportacion, AnInvalidChangedOrVanishedFileStoresNothingAndIsShownAgain) {
+TEST_F(PruebaImportacion, AnInvalidChangedOrVanishedFileStoresNothingAndIsShownAgain) {
     agregarCliente(QStringLiteral("0911"));
     agregarCliente(QStringLiteral("0912"));
     const QList<QStringList> antes = clientes(QStringLiteral("0911"));
@@ -236,7 +236,7 @@ TEST_F(VentanaImportacion, AnInvalidChangedOrVanishedFileStoresNothingAndIsShown
     importar();
     aviso(QStringLiteral("El archivo seleccionado no es válido: "), true);
     EXPECT_TRUE(QFile::exists(dir.filePath(QStringLiteral("nuevo.kvd"))) && habilitada());
-    EXPECT_EQ(frmEdit::instancia(), nullptr);
+    EXPECT_EQ(EditorCliente::instancia(), nullptr);
 
     pulsar("b.kvd");
     QFile::remove(dir.filePath(QStringLiteral("b.kvd")));
@@ -280,7 +280,7 @@ TEST_F(VentanaImportacion, AnInvalidChangedOrVanishedFileStoresNothingAndIsShown
     EXPECT_TRUE(infracciones(QStringLiteral("0911")).isEmpty() && QFile::exists(ruta));
 }
 
-TEST_F(VentanaImportacion, ANewClientGoesThroughTheEditorFirst) {
+TEST_F(PruebaImportacion, ANewClientGoesThroughTheEditorFirst) {
     const QString nuevoCliente =
         QStringLiteral("El archivo de infracciones pertenece a un cliente no existente "
                        "en la base de datos, Por Favor Ingresélo a continuación");
@@ -295,7 +295,7 @@ TEST_F(VentanaImportacion, ANewClientGoesThroughTheEditorFirst) {
             if (m.titulo != QStringLiteral("Cliente Nuevo"))
                 return;
             QTimer::singleShot(0, [&] { // inside the editor's modal loop
-                frmEdit* e = frmEdit::instancia();
+                EditorCliente* e = EditorCliente::instancia();
                 ASSERT_NE(e, nullptr);
                 visto = e->isVisible();
                 EXPECT_FALSE(hijo(e, "cmdCancelar")->isEnabled() || hijo(e, "Text1_1")->isEnabled());
@@ -313,7 +313,7 @@ TEST_F(VentanaImportacion, ANewClientGoesThroughTheEditorFirst) {
         importar();
         EXPECT_TRUE(visto) << paso;
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-        EXPECT_EQ(frmEdit::instancia(), nullptr);
+        EXPECT_EQ(EditorCliente::instancia(), nullptr);
         if (paso == 2)
             break;
         EXPECT_EQ(mensajes.textos(),
@@ -333,7 +333,7 @@ TEST_F(VentanaImportacion, ANewClientGoesThroughTheEditorFirst) {
     EXPECT_EQ(c.at(0).mid(1, 1) + c.at(0).mid(7, 4), partes("Dato O'Nuevo|20110928|140530|20110928|140530"));
     EXPECT_EQ(infracciones(QStringLiteral("0950")).size(), 2);
     // The window closed itself after the import (and went with the deferred deletions).
-    EXPECT_FALSE(QFile::exists(ruta) || AdquirirInf::instancia());
+    EXPECT_FALSE(QFile::exists(ruta) || VentanaImportacion::instancia());
     w = nullptr;
     EXPECT_TRUE(std::ranges::any_of(oficina.filasClientes(), [](const QStringList& f) {
         return f.value(1) == "0950";
