@@ -1,7 +1,7 @@
 #include "windows/clients/EditorCliente.h"
 
 #include "core/Oficina.h"
-#include "core/store/BaseDatos.h"
+#include "core/store/ErrorBD.h"
 #include "windows/clients/SelectoresFecha.h"
 #include "windows/platform/Mensajes.h"
 

@@ -5,7 +5,6 @@
 #include "core/clients/Cliente.h"
 #include "core/platform/DirectorioDatos.h"
 #include "core/platform/Programa.h"
-#include "core/store/modVarios.h"
 #include "windows/accounts/VentanaCuentas.h"
 #include "windows/charts/VentanaGrafico.h"
 #include "windows/clients/EditorCliente.h"
@@ -568,7 +567,7 @@ void VentanaPrincipal::conectar() {
     connect(mnuacercade, &QAction::triggered, this, [this] { AcercaDe(); });
     connect(mnucopia, &QAction::triggered, this, [this] { CopiaDeSeguridad(this, oficina_); });
     connect(mnurestaurar, &QAction::triggered, this, [this] { RestaurarCopiaDeSeguridad(this, oficina_); });
-    connect(mnuverificarbase, &QAction::triggered, this, [this] { VerificarBaseDeDatos(this); });
+    connect(mnuverificarbase, &QAction::triggered, this, [this] { VerificarBaseDeDatos(this, oficina_); });
     connect(&oficina_, &Oficina::sesionIniciada, this, [this] {
         mnucopia->setEnabled(oficina_.esAdministrador());
         mnurestaurar->setEnabled(oficina_.esAdministrador());
