@@ -404,3 +404,30 @@ TEST_F(OficinaTest, LaListaTrasUnaEscrituraMuestraLaEscritura) {
     oficina.abrirClientes(); // the whole list again
     EXPECT_EQ(oficina.filasClientes().size(), 5u);
 }
+
+// Two offices on two registers share nothing: each lists, saves, deletes and checks numbers in
+// its own register only.
+TEST_F(OficinaTest, DosOficinasSobreDosRegistrosNoSeMezclan) {
+    BaseTemporal otraBase;
+    Oficina otra{otraBase.registro()};
+    otra.establecerUsuario(QStringLiteral("Administrador"));
+    oficina.establecerUsuario(QStringLiteral("Administrador"));
+    agregarCliente(otraBase.registro(), QStringLiteral("77"), QStringLiteral("Solo aquí"),
+                   QStringLiteral("Bernal"), QStringLiteral("Bar"));
+    oficina.abrirClientes();
+    const std::size_t propios = oficina.filasClientes().size();
+    otra.abrirClientes();
+    ASSERT_EQ(otra.filasClientes().size(), 2u);
+    EXPECT_TRUE(otra.existeCliente(QStringLiteral("77")));
+    EXPECT_FALSE(oficina.existeCliente(QStringLiteral("77")));
+    EXPECT_TRUE(oficina.existeCliente(QStringLiteral("12")));
+    EXPECT_FALSE(otra.existeCliente(QStringLiteral("12")));
+
+    otra.seleccionar(otra.filasClientes().at(1).value(0).toLongLong());
+    otra.eliminarSeleccionado();
+    EXPECT_EQ(otra.filasClientes().size(), 1u);
+    oficina.recargarClientes();
+    EXPECT_EQ(oficina.filasClientes().size(), propios);
+    EXPECT_EQ(oficina.archivoRegistro(), base.ruta());
+    EXPECT_EQ(otra.archivoRegistro(), otraBase.ruta());
+}
