@@ -124,8 +124,8 @@ ConexionPostgres::ConexionPostgres(const QString& conninfo, const QString& contr
                       QStringLiteral("PostgreSQL: ") + detalles);
     }
     ruta_ = QStringLiteral("%1 en %2")
-                  .arg(QString::fromUtf8(PQdb(conn_)),
-                       QString::fromUtf8(PQhost(conn_) ? PQhost(conn_) : "servidor"));
+                .arg(QString::fromUtf8(PQdb(conn_)),
+                     QString::fromUtf8(PQhost(conn_) ? PQhost(conn_) : "servidor"));
     PQclear(PQexec(conn_, "SET client_min_messages = warning"));
     PQclear(PQexec(conn_, "LISTEN registro"));
     try {
@@ -197,7 +197,7 @@ ErrorBD ConexionPostgres::error(const pg_result* r, const QString& contexto) con
 }
 
 pg_result* ConexionPostgres::exec(const QByteArray& sql, int n, const char* const* valores, const int* largos,
-                            const int* formatos) {
+                                  const int* formatos) {
     vaciarLote();
     PGresult* r = PQexecParams(conn_, sql.constData(), n, nullptr, valores, largos, formatos, 0);
     const ExecStatusType e = PQresultStatus(r);
@@ -309,32 +309,11 @@ void ConexionPostgres::bloquearEsquema(bool bloquear) {
 }
 
 void ConexionPostgres::completarEsquemaBase() {
-    // The schema version, one row (PRAGMA user_version in the file).
-    ejecutar(QStringLiteral("CREATE TABLE VersionEsquema (version INTEGER NOT NULL)"));
-    ejecutar(QStringLiteral("INSERT INTO VersionEsquema (version) VALUES (1)"));
-    // mid(): 1-based characters, NULL as the empty text.
-    ejecutar(QStringLiteral(
-        "CREATE FUNCTION mid(t text, inicio integer, largo integer) RETURNS text LANGUAGE sql IMMUTABLE "
-        "AS $$ SELECT CASE WHEN inicio < 1 OR largo <= 0 THEN '' ELSE coalesce(substr(t, inicio, largo), '') "
-        "END $$"));
-    // contiene(): literal and in any letter case for every letter; the database's own locale may
-    // know only ASCII case, so the case mapping goes through ICU when the server has it.
     PGresult* icu = PQexec(conn_, "SELECT 1 FROM pg_collation WHERE collname = 'und-x-icu'");
     const bool hayIcu = PQresultStatus(icu) == PGRES_TUPLES_OK && PQntuples(icu) > 0;
     PQclear(icu);
-    const QString cotejo = hayIcu ? QStringLiteral(" COLLATE \"und-x-icu\"") : QString();
-    ejecutar(
-        QStringLiteral("CREATE FUNCTION contiene(pajar text, aguja text) RETURNS boolean LANGUAGE sql "
-                       "IMMUTABLE AS $$ SELECT coalesce(strpos(lower(pajar%1), lower(aguja%1)) > 0, false) "
-                       "$$")
-            .arg(cotejo));
-    // Other desks hear of every change to clients and infractions at commit.
-    ejecutar(QStringLiteral("CREATE FUNCTION avisar_registro() RETURNS trigger LANGUAGE plpgsql AS "
-                            "$$ BEGIN PERFORM pg_notify('registro', TG_TABLE_NAME); RETURN NULL; END $$"));
-    for (const char* tabla : {"Clientes", "Infracciones"})
-        ejecutar(QStringLiteral("CREATE TRIGGER aviso_%1 AFTER INSERT OR UPDATE OR DELETE ON %1 "
-                                "FOR EACH STATEMENT EXECUTE FUNCTION avisar_registro()")
-                     .arg(QLatin1String(tabla)));
+    for (const QString& sql : DialectoPostgres::esquemaBase(hayIcu))
+        ejecutar(sql);
 }
 
 bool ConexionPostgres::hayCambiosAjenos() {

@@ -58,3 +58,31 @@ QString DialectoPostgres::nombreColumna(const QString& nombre) const {
 QStringList DialectoPostgres::numerosClienteUnicos() const {
     return {QStringLiteral("CREATE UNIQUE INDEX idx_clientes_numero_unico ON Clientes(NumeroCliente)")};
 }
+
+QStringList DialectoPostgres::esquemaBase(bool hayIcu) {
+    // contiene(): literal and in any letter case for every letter; the database's own locale may
+    // know only ASCII case.
+    const QString cotejo = hayIcu ? QStringLiteral(" COLLATE \"und-x-icu\"") : QString();
+    QStringList r = {
+        // The schema version, one row (PRAGMA user_version in the file).
+        QStringLiteral("CREATE TABLE VersionEsquema (version INTEGER NOT NULL)"),
+        QStringLiteral("INSERT INTO VersionEsquema (version) VALUES (1)"),
+        // mid(): 1-based characters, NULL as the empty text.
+        QStringLiteral(
+            "CREATE FUNCTION mid(t text, inicio integer, largo integer) RETURNS text LANGUAGE sql IMMUTABLE "
+            "AS $$ SELECT CASE WHEN inicio < 1 OR largo <= 0 THEN '' ELSE coalesce(substr(t, inicio, largo), "
+            "'') "
+            "END $$"),
+        QStringLiteral("CREATE FUNCTION contiene(pajar text, aguja text) RETURNS boolean LANGUAGE sql "
+                       "IMMUTABLE AS $$ SELECT coalesce(strpos(lower(pajar%1), lower(aguja%1)) > 0, false) "
+                       "$$")
+            .arg(cotejo),
+        // Other desks hear of every change to clients and infractions at commit.
+        QStringLiteral("CREATE FUNCTION avisar_registro() RETURNS trigger LANGUAGE plpgsql AS "
+                       "$$ BEGIN PERFORM pg_notify('registro', TG_TABLE_NAME); RETURN NULL; END $$")};
+    for (const char* tabla : {"Clientes", "Infracciones"})
+        r << QStringLiteral("CREATE TRIGGER aviso_%1 AFTER INSERT OR UPDATE OR DELETE ON %1 "
+                            "FOR EACH STATEMENT EXECUTE FUNCTION avisar_registro()")
+                 .arg(QLatin1String(tabla));
+    return r;
+}
