@@ -1,8 +1,8 @@
 // The printed infraction report: written to PDF with 10,000 and 65,000 detail lines (about 670
 // and 4,900 pages), and the preview of the 65,000 lines shown up to its first page painted.
 
-#include "core/output/Informe.h"
 #include "Medidas.h"
+#include "core/output/InformeInfracciones.h"
 #include "windows/output/VistaPrevia.h"
 
 #include <QApplication>
@@ -40,7 +40,7 @@ DatosInforme datosGrandes(int lineas) {
 }
 
 void BM_InformePdf(benchmark::State& estado) {
-    const Impresion informe(datosGrandes(static_cast<int>(estado.range(0))));
+    const InformeInfracciones informe(datosGrandes(static_cast<int>(estado.range(0))));
     QTemporaryDir dir;
     const QString ruta = dir.filePath(QStringLiteral("informe.pdf"));
     QElapsedTimer t;
@@ -58,7 +58,8 @@ BENCHMARK(BM_InformePdf)->Arg(100)->Arg(10000)->Arg(65000)->Unit(benchmark::kMil
 // From the preview asked for to its first page on screen: the preview dialog of the report,
 // shown and grabbed (which paints what is visible).
 void BM_VistaPreviaPrimeraPagina(benchmark::State& estado) {
-    const auto informe = std::make_shared<Impresion>(datosGrandes(static_cast<int>(estado.range(0))));
+    const auto informe =
+        std::make_shared<InformeInfracciones>(datosGrandes(static_cast<int>(estado.range(0))));
     QElapsedTimer t;
     t.start();
     for (auto _ : estado) {

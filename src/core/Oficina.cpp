@@ -2,6 +2,7 @@
 
 #include "core/accounts/Cuentas.h"
 #include "core/clients/CamposFecha.h"
+#include "core/clients/ColumnaPlegada.h"
 #include "core/clients/EliminarCliente.h"
 #include "core/store/BaseDatos.h"
 #include "core/store/Contrasenas.h"
@@ -12,7 +13,6 @@
 #include "core/store/modVarios.h"
 
 #include <algorithm>
-#include <functional>
 
 namespace {
 
@@ -59,13 +59,6 @@ FilasInfraccion leerFilasPorSlot3(const Consulta& consulta) {
 }
 
 } // namespace
-
-void TextoBuscable(const QString& texto, std::vector<char16_t>& destino) {
-    // The store hands contiene() its texts as C strings: a NUL ends them.
-    const qsizetype nul = texto.indexOf(QChar(u'\0'));
-    const QString plegado = (nul < 0 ? texto : texto.left(nul)).toCaseFolded();
-    destino.insert(destino.end(), plegado.utf16(), plegado.utf16() + plegado.size());
-}
 
 QString RellenarCero(const QString& numero) {
     return valorNumerico(numero) < 10 ? QLatin1Char('0') + numero : numero;
@@ -202,22 +195,12 @@ void Oficina::leerTodos() {
     plegadas_.clear();
 }
 
-const Oficina::ColumnaPlegada& Oficina::plegada(int columna) {
+const ColumnaPlegada& Oficina::plegada(int columna) {
     for (const auto& [c, p] : plegadas_)
         if (c == columna)
             return p;
     // Folded on the first search in the column, then kept until the list is read again.
-    ColumnaPlegada p;
-    const std::size_t n = todos_->filas();
-    p.inicio.reserve(n + 1);
-    p.nula.reserve(n);
-    p.inicio.push_back(0);
-    for (std::size_t i = 0; i < n; ++i) {
-        p.nula.push_back(todos_->nulo(i, columna));
-        TextoBuscable(todos_->texto(i, columna), p.texto);
-        p.inicio.push_back(static_cast<quint32>(p.texto.size()));
-    }
-    plegadas_.emplace_back(columna, std::move(p));
+    plegadas_.emplace_back(columna, ColumnaPlegada(*todos_, columna));
     return plegadas_.back().second;
 }
 
@@ -229,40 +212,7 @@ void Oficina::filtrar(bool releida) {
         for (size_t i = 0; i < n; ++i)
             indices_[i] = static_cast<quint32>(i);
     } else {
-        std::vector<char16_t> buscado;
-        // Through UTF-8 as the statement binds it: a stray surrogate becomes what the store sees.
-        TextoBuscable(QString::fromUtf8(textoBusqueda_.toUtf8()), buscado);
-        const ColumnaPlegada& p = plegada(columnaBusqueda_);
-        auto tomar = [&](size_t i) {
-            if (!p.nula[i])
-                indices_.push_back(static_cast<quint32>(i));
-        };
-        if (buscado.empty()) {
-            for (size_t i = 0; i < n; ++i)
-                tomar(i);
-        } else {
-            // One pass over the column's texts laid end to end; a match that runs into the next
-            // row's text does not count.
-            const char16_t* base = p.texto.data();
-            const char16_t* fin = base + p.texto.size();
-            const std::boyer_moore_horspool_searcher buscador(buscado.begin(), buscado.end());
-            const char16_t* desde = base;
-            size_t fila = 0;
-            while (desde < fin) {
-                const char16_t* hallado = buscador(desde, fin).first;
-                if (hallado == fin)
-                    break;
-                const auto pos = static_cast<quint32>(hallado - base);
-                fila = static_cast<size_t>(
-                           std::upper_bound(p.inicio.begin() + static_cast<std::ptrdiff_t>(fila) + 1,
-                                            p.inicio.end(), pos) -
-                           p.inicio.begin()) -
-                       1;
-                if (pos + buscado.size() <= p.inicio[fila + 1])
-                    tomar(fila);
-                desde = base + p.inicio[fila + 1];
-            }
-        }
+        plegada(columnaBusqueda_).filasQueContienen(textoBusqueda_, indices_);
     }
     Q_EMIT clientesCambiados();
     if (releida) {

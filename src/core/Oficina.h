@@ -2,9 +2,10 @@
 
 #include "core/clients/ArchivoMunicipio.h"
 #include "core/clients/Cliente.h"
+#include "core/clients/ColumnaPlegada.h"
 #include "core/clients/FilasInfraccion.h"
 #include "core/import/Importacion.h"
-#include "core/output/Informe.h"
+#include "core/output/InformeInfracciones.h"
 #include "core/output/LibroExcel.h"
 #include "core/store/Sentencias.h"
 
@@ -25,10 +26,6 @@ struct TextosBandas {
     std::array<QString, 3> inicio;
     std::array<QString, 3> fin;
 };
-
-// Appends a text as the client search compares it: up to a NUL, case-folded code point by code
-// point (what Qt::CaseInsensitive compares), so a plain containment gives contiene()'s answer.
-void TextoBuscable(const QString& texto, std::vector<char16_t>& destino);
 
 // Band boxes: a number below 10 gets a leading "0" in front of its unchanged text.
 QString RellenarCero(const QString& numero);
@@ -179,13 +176,6 @@ Q_SIGNALS:
     void rangoCambiado();
 
 private:
-    // One searchable column of the whole list, case-folded once, the rows' texts back to back.
-    struct ColumnaPlegada {
-        std::vector<char16_t> texto;
-        std::vector<quint32> inicio; // one more than rows; a NULL value never matches
-        std::vector<bool> nula;
-    };
-
     void leerTodos();
     // Lists the rows of the whole list the search finds. After a read the selected client is
     // read again too (it may have changed); after a search alone it only stops being selected

@@ -1,6 +1,7 @@
 // The report renderer: its paging, and the PDF it writes read back with pdftotext.
 
-#include "core/output/Informe.h"
+#include "core/output/InformeInfracciones.h"
+#include "core/output/UnirPdf.h"
 
 #include <QBuffer>
 #include <QFile>
@@ -93,7 +94,7 @@ QTemporaryDir dir;
 QList<Palabra> pdf(const DatosInforme& d) {
     static int n = 0;
     const QString ruta = dir.filePath(QString::number(++n) + ".pdf");
-    EXPECT_TRUE(Impresion(d).guardarPdf(ruta));
+    EXPECT_TRUE(InformeInfracciones(d).guardarPdf(ruta));
     return Palabras(ruta);
 }
 
@@ -106,14 +107,14 @@ bool contiene(const QString& texto, const QString& patron) {
 TEST(InformePaginacion, CabecerasPiesYSaltosEntreLineas) {
     // A4 landscape, 1 cm margins: 10772 twips; the first page's body (10772 - 328 - 1815 - 2325)
     // takes 12 lines, later pages 15.
-    const Impresion informe(datos(40));
+    const InformeInfracciones informe(datos(40));
     auto p = informe.paginar(10772);
     ASSERT_EQ(p.size(), 3u);
     EXPECT_EQ(
         std::tuple(p[0].registros, p[1].primerRegistro, p[1].registros, p[2].primerRegistro, p[2].registros),
         std::tuple(12, 12, 15, 27, 13));
     // A full last page sends the report footer to a page of its own.
-    p = Impresion(datos(12)).paginar(10772);
+    p = InformeInfracciones(datos(12)).paginar(10772);
     ASSERT_EQ(p.size(), 2u);
     EXPECT_TRUE(!p[0].pieInforme && p[1].registros == 0 && p[1].pieInforme);
     // Paper too small for a single line still makes progress, one line per page.
@@ -169,9 +170,9 @@ TEST(InformePdf, TerminaConLaProcedenciaDeLasFilas) {
         << qPrintable(texto);
 
     d.importaciones.assign(60, i);
-    const auto p = Impresion(d).paginar(10772);
+    const auto p = InformeInfracciones(d).paginar(10772);
     int lineas = 0;
-    for (const Impresion::Pagina& pag : p)
+    for (const InformeInfracciones::Pagina& pag : p)
         lineas += pag.procedencias;
     EXPECT_EQ(lineas, 62);
     ASSERT_GE(p.size(), 2u);
@@ -206,7 +207,7 @@ TEST(InformePdf, PaginaAngostaReduceElInformeSinPerderColumnas) {
     QPdfWriter escritor(ruta);
     escritor.setPageLayout(QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Portrait,
                                        QMarginsF(10, 10, 10, 10), QPageLayout::Millimeter));
-    ASSERT_TRUE(Impresion(datos(2)).imprimir(&escritor));
+    ASSERT_TRUE(InformeInfracciones(datos(2)).imprimir(&escritor));
     // Every field is printed whole, and nothing runs off the paper.
     const QList<Palabra> palabras = Palabras(ruta);
     for (const Palabra& w : palabras)
@@ -214,8 +215,9 @@ TEST(InformePdf, PaginaAngostaReduceElInformeSinPerderColumnas) {
     const QString texto = Texto(palabras);
     for (const QString& campo : registro(2))
         EXPECT_TRUE(texto.contains(campo)) << qPrintable(campo);
-    EXPECT_TRUE(texto.contains("Ambiente"));             // the rightmost heading
-    EXPECT_FALSE(Impresion(datos(1)).imprimir(nullptr)); // nowhere to paint: a failure, not a blank success
+    EXPECT_TRUE(texto.contains("Ambiente")); // the rightmost heading
+    EXPECT_FALSE(
+        InformeInfracciones(datos(1)).imprimir(nullptr)); // nowhere to paint: a failure, not a blank success
 }
 
 // Headings, detail texts and footers are drawn grouped by font, several texts at a time: every
@@ -245,9 +247,9 @@ TEST(InformePdf, CadaPaginaConTodosLosTitulosEnSuColumna) {
 // A long report is written in two halves at once and joined: one document, every line once and
 // in order, every page numbered as part of the whole.
 TEST(InformePdf, InformeLargoEnDosMitadesEsUnSoloDocumento) {
-    const int lineas = 15 * Impresion::kPaginasEnDosMitades;
+    const int lineas = 15 * InformeInfracciones::kPaginasEnDosMitades;
     const QString ruta = dir.filePath("largo.pdf");
-    ASSERT_TRUE(Impresion(datos(lineas)).guardarPdf(ruta));
+    ASSERT_TRUE(InformeInfracciones(datos(lineas)).guardarPdf(ruta));
     QFile archivo(ruta);
     ASSERT_TRUE(archivo.open(QIODevice::ReadOnly));
     // Each half embeds the two fonts it used.
@@ -255,7 +257,7 @@ TEST(InformePdf, InformeLargoEnDosMitadesEsUnSoloDocumento) {
     const QString texto = Texto(Palabras(ruta));
     const QStringList paginas = texto.split('\f');
     const int total = int(paginas.size()) - 1;
-    ASSERT_GE(total, Impresion::kPaginasEnDosMitades);
+    ASSERT_GE(total, InformeInfracciones::kPaginasEnDosMitades);
     for (int k = 1; k <= total; ++k)
         EXPECT_TRUE(contiene(paginas[k - 1], QString("Página:\\s+%1\\s+de\\s+%2").arg(k).arg(total))) << k;
     QStringList orden, esperado;

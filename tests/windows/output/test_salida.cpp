@@ -6,7 +6,7 @@
 #include "core/store/Sentencias.h"
 #include "core/store/modVarios.h"
 #include "windows/output/ExportarExcel.h"
-#include "windows/output/Impresion.h"
+#include "windows/output/VistaInforme.h"
 #include "windows/output/VistaPrevia.h"
 #include "windows/platform/Dialogos.h"
 
@@ -240,7 +240,7 @@ TEST_F(Salida, LaVistaPreviaPintaSoloLasPaginasALaVista) {
     datos.titulo = "Municipalidad";
     for (int i = 0; i < 600; ++i)
         datos.registros.push_back({"28/09/2011", "14:05:30", QString::number(i)});
-    const auto informe = std::make_shared<Impresion>(std::move(datos));
+    const auto informe = std::make_shared<InformeInfracciones>(std::move(datos));
     DialogoVistaPrevia vista;
     vista.resize(1100, 760);
     vista.setInforme(informe);

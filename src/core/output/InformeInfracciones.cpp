@@ -1,4 +1,6 @@
-#include "core/output/Informe.h"
+#include "core/output/InformeInfracciones.h"
+
+#include "core/output/UnirPdf.h"
 
 #include <QBuffer>
 #include <QCoreApplication>
@@ -149,7 +151,7 @@ QString HoraLargaInforme(const QTime& hora) {
 // Texts of one page (its detail lines, its headings, its footer), gathered by font and drawn in
 // one call each: a PDF writer pays for every text drawn (a text object with its own state around
 // it), far more than for each glyph.
-struct Impresion::LoteGlifos {
+struct InformeInfracciones::LoteGlifos {
     struct Grupo {
         QRawFont fuente;
         std::vector<quint32> glifos;
@@ -204,213 +206,14 @@ struct Impresion::LoteGlifos {
     }
 };
 
-namespace {
+InformeInfracciones::InformeInfracciones(DatosInforme datos) : datos_(std::move(datos)) {}
 
-// A PDF document as QPdfWriter writes it: its objects where they lie, and its page tree.
-struct DocumentoPdf {
-    const QByteArray* datos = nullptr;
-    qsizetype inicio = 0;                                       // of the first object
-    std::vector<std::tuple<qsizetype, qsizetype, int>> objetos; // start, end, number; file order
-    int tamano = 0;                                             // the cross-reference table's size
-    int raiz = 0, info = 0, arbol = 0;                          // catalog, information, page tree
-    std::vector<int> hojas;                                     // the pages, in order
-};
-
-bool esDelimitador(char c) {
-    return c == ' ' || c == '\n' || c == '\r' || c == '\t' || c == '[' || c == ']' || c == '<' || c == '>' ||
-           c == '/' || c == '(' || c == ')';
-}
-
-// The number of the object a key points to ("/Root 2 0 R"), 0 when there is none.
-int referencia(QByteArrayView texto, QByteArrayView clave) {
-    const qsizetype i = texto.indexOf(clave);
-    if (i < 0)
-        return 0;
-    qsizetype k = i + clave.size();
-    while (k < texto.size() && texto[k] == ' ')
-        ++k;
-    int n = 0;
-    const qsizetype digitos = k;
-    while (k < texto.size() && texto[k] >= '0' && texto[k] <= '9' && n < 100000000)
-        n = n * 10 + (texto[k++] - '0');
-    return k > digitos && texto.sliced(k).startsWith(" 0 R") ? n : 0;
-}
-
-std::optional<DocumentoPdf> leerPdf(const QByteArray& d) {
-    DocumentoPdf doc;
-    doc.datos = &d;
-    const qsizetype sx = d.lastIndexOf("startxref");
-    if (sx < 0)
-        return {};
-    bool ok = false;
-    const qsizetype xref = d.mid(sx + 9, 24).trimmed().split('\n').value(0).trimmed().toLongLong(&ok);
-    if (!ok || xref <= 0 || xref >= sx || !QByteArrayView(d).sliced(xref).startsWith("xref"))
-        return {};
-    const qsizetype finTabla = d.indexOf("trailer", xref);
-    if (finTabla < 0 || finTabla > sx)
-        return {};
-    const QList<QByteArray> lineas = d.sliced(xref, finTabla - xref).split('\n');
-    // "xref", "0 N", then N entries: one subsection only.
-    const QList<QByteArray> seccion = lineas.value(1).simplified().split(' ');
-    if (seccion.size() != 2 || seccion[0] != "0")
-        return {};
-    doc.tamano = seccion[1].toInt(&ok);
-    if (!ok || doc.tamano < 4 || lineas.size() < doc.tamano + 2)
-        return {};
-    for (int n = 1; n < doc.tamano; ++n) {
-        const QList<QByteArray> e = lineas[n + 2].simplified().split(' ');
-        if (e.size() != 3 || e[2] != "n")
-            return {}; // every number in use, as that writer leaves them
-        const qsizetype inicio = e[0].toLongLong(&ok);
-        if (!ok || inicio <= 0 || inicio >= xref)
-            return {};
-        doc.objetos.emplace_back(inicio, 0, n);
-    }
-    std::ranges::sort(doc.objetos);
-    for (size_t i = 0; i < doc.objetos.size(); ++i) {
-        auto& [inicio, fin, n] = doc.objetos[i];
-        fin = i + 1 < doc.objetos.size() ? std::get<0>(doc.objetos[i + 1]) : xref;
-        if (!QByteArrayView(d).sliced(inicio).startsWith(QByteArray::number(n) + " 0 obj"))
-            return {};
-    }
-    doc.inicio = std::get<0>(doc.objetos.front());
-    const QByteArrayView trailer = QByteArrayView(d).sliced(finTabla, sx - finTabla);
-    if (trailer.contains("/Encrypt") || trailer.contains("/Prev") || trailer.contains("/ID"))
-        return {};
-    doc.raiz = referencia(trailer, "/Root");
-    doc.info = referencia(trailer, "/Info");
-    const auto cuerpo = [&](int n) -> QByteArrayView {
-        for (const auto& [inicio, fin, m] : doc.objetos)
-            if (m == n)
-                return QByteArrayView(d).sliced(inicio, fin - inicio);
-        return {};
-    };
-    doc.arbol = referencia(cuerpo(doc.raiz), "/Pages");
-    const QByteArrayView arbol = cuerpo(doc.arbol);
-    const qsizetype kids = arbol.indexOf("/Kids");
-    const qsizetype abre = kids < 0 ? -1 : arbol.indexOf('[', kids);
-    const qsizetype cierra = abre < 0 ? -1 : arbol.indexOf(']', abre);
-    if (doc.raiz == 0 || doc.info == 0 || doc.arbol == 0 || cierra < 0)
-        return {};
-    for (const QByteArray& r :
-         arbol.sliced(abre + 1, cierra - abre - 1).toByteArray().simplified().split('R')) {
-        const QList<QByteArray> t = r.simplified().split(' ');
-        if (t.size() == 2 && t[1] == "0")
-            doc.hojas.push_back(t[0].toInt());
-        else if (!r.simplified().isEmpty())
-            return {};
-    }
-    const qsizetype cuenta = arbol.indexOf("/Count");
-    if (cuenta < 0 || doc.hojas.empty() ||
-        arbol.sliced(cuenta + 6).toByteArray().simplified().split(' ').value(0).toLongLong() !=
-            qsizetype(doc.hojas.size()))
-        return {};
-    return doc;
-}
-
-} // namespace
-
-QByteArray UnirPdf(const QByteArray& primero, const QByteArray& segundo) {
-    const std::optional<DocumentoPdf> a = leerPdf(primero);
-    const std::optional<DocumentoPdf> b = leerPdf(segundo);
-    if (!a || !b)
-        return {};
-    // The second's objects are numbered on from the first's, leaving out its catalog,
-    // information and page tree: its pages hang from the first's tree.
-    std::map<int, int> numeros{{b->arbol, a->arbol}};
-    int siguiente = a->tamano;
-    for (const auto& [inicio, fin, n] : b->objetos)
-        if (n != b->raiz && n != b->info && n != b->arbol)
-            numeros[n] = siguiente++;
-    QByteArray salida;
-    salida.reserve(primero.size() + segundo.size() + 64 * qsizetype(b->hojas.size()));
-    salida += primero.first(a->inicio);
-    std::vector<qsizetype> posiciones(static_cast<size_t>(siguiente), 0);
-    for (const auto& [inicio, fin, n] : a->objetos) {
-        posiciones[static_cast<size_t>(n)] = salida.size();
-        QByteArray objeto = primero.sliced(inicio, fin - inicio);
-        if (n == a->arbol) {
-            QByteArray hojas;
-            for (const int h : b->hojas) {
-                const auto m = numeros.find(h);
-                if (m == numeros.end() || h == b->arbol)
-                    return {};
-                hojas += QByteArray::number(m->second) + " 0 R\n";
-            }
-            const qsizetype kids = objeto.indexOf("/Kids");
-            objeto.insert(objeto.indexOf(']', kids), hojas);
-            const qsizetype c = objeto.indexOf("/Count");
-            qsizetype f = c + 6;
-            while (f < objeto.size() && (objeto[f] == ' ' || (objeto[f] >= '0' && objeto[f] <= '9')))
-                ++f;
-            objeto.replace(c, f - c,
-                           "/Count " + QByteArray::number(qsizetype(a->hojas.size() + b->hojas.size())) +
-                               "\n");
-        }
-        salida += objeto;
-    }
-    for (const auto& [inicio, fin, n] : b->objetos) {
-        const auto nuevo = numeros.find(n);
-        if (n == b->arbol || nuevo == numeros.end())
-            continue;
-        const QByteArrayView objeto = QByteArrayView(segundo).sliced(inicio, fin - inicio);
-        // References are rewritten in the dictionary only; a stream's bytes go as they are.
-        qsizetype finDiccionario = objeto.indexOf(">>\nstream\n");
-        finDiccionario = finDiccionario < 0 ? objeto.size() : finDiccionario + 2;
-        const QByteArrayView diccionario = objeto.first(finDiccionario);
-        const QByteArray cabecera = QByteArray::number(n) + " 0 obj";
-        QByteArray texto = QByteArray::number(nuevo->second) + " 0 obj";
-        qsizetype k = cabecera.size();
-        for (qsizetype r = diccionario.indexOf(" 0 R", k); r >= 0; r = diccionario.indexOf(" 0 R", k)) {
-            qsizetype d = r;
-            while (d > k && diccionario[d - 1] >= '0' && diccionario[d - 1] <= '9')
-                --d;
-            const bool aislado = d < r && d > 0 && esDelimitador(diccionario[d - 1]) &&
-                                 (r + 4 == diccionario.size() || esDelimitador(diccionario[r + 4]));
-            if (!aislado) {
-                texto += diccionario.sliced(k, r + 4 - k);
-                k = r + 4;
-                continue;
-            }
-            const auto m = numeros.find(diccionario.sliced(d, r - d).toInt());
-            if (m == numeros.end())
-                return {}; // points at the catalog or the information: not a page's
-            texto += diccionario.sliced(k, d - k);
-            texto += QByteArray::number(m->second) + " 0 R";
-            k = r + 4;
-        }
-        texto += diccionario.sliced(k);
-        // A font subset's tag comes from its descriptor's number; one of its own keeps the two
-        // documents' subsets apart.
-        const qsizetype etiqueta = texto.indexOf("/FontName /Q");
-        if (etiqueta >= 0 && texto.size() > etiqueta + 18 && texto[etiqueta + 17] == '+') {
-            int t = nuevo->second;
-            for (int i = 0; i < 5; ++i, t /= 26)
-                texto[etiqueta + 12 + i] = char('A' + t % 26);
-        }
-        posiciones[static_cast<size_t>(nuevo->second)] = salida.size();
-        salida += texto;
-        salida += objeto.sliced(finDiccionario);
-    }
-    const qsizetype xref = salida.size();
-    salida += "xref\n0 " + QByteArray::number(siguiente) + "\n0000000000 65535 f \n";
-    for (int n = 1; n < siguiente; ++n)
-        salida +=
-            QByteArray::number(posiciones[static_cast<size_t>(n)]).rightJustified(10, '0') + " 00000 n \n";
-    salida += "trailer\n<<\n/Size " + QByteArray::number(siguiente) + "\n/Info " +
-              QByteArray::number(a->info) + " 0 R\n/Root " + QByteArray::number(a->raiz) +
-              " 0 R\n>>\nstartxref\n" + QByteArray::number(xref) + "\n%%EOF\n";
-    return salida;
-}
-
-Impresion::Impresion(DatosInforme datos) : datos_(std::move(datos)) {}
-
-QPageLayout Impresion::disenoPagina() {
+QPageLayout InformeInfracciones::disenoPagina() {
     return QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Landscape, QMarginsF(10, 10, 10, 10),
                        QPageLayout::Millimeter);
 }
 
-std::vector<Impresion::Pagina> Impresion::paginar(int altoUtil) const {
+std::vector<InformeInfracciones::Pagina> InformeInfracciones::paginar(int altoUtil) const {
     const int cuerpo = altoUtil - kAltoPiePagina;
     const int n = static_cast<int>(datos_.registros.size());
     std::vector<Pagina> paginas;
@@ -449,7 +252,7 @@ std::vector<Impresion::Pagina> Impresion::paginar(int altoUtil) const {
     return paginas;
 }
 
-std::vector<QString> Impresion::lineasProcedencia() const {
+std::vector<QString> InformeInfracciones::lineasProcedencia() const {
     std::vector<QString> lineas;
     if (datos_.importaciones.empty() && datos_.anteriores == 0)
         return lineas;
@@ -470,7 +273,7 @@ std::vector<QString> Impresion::lineasProcedencia() const {
     return lineas;
 }
 
-Impresion::Maqueta Impresion::maquetar(double anchoTw, double altoTw) const {
+InformeInfracciones::Maqueta InformeInfracciones::maquetar(double anchoTw, double altoTw) const {
     Maqueta m;
     if (anchoTw <= 0 || altoTw <= 0)
         return m;
@@ -483,7 +286,7 @@ Impresion::Maqueta Impresion::maquetar(double anchoTw, double altoTw) const {
     return m;
 }
 
-void Impresion::dibujarPagina(QPainter& p, const Maqueta& m, int indice) const {
+void InformeInfracciones::dibujarPagina(QPainter& p, const Maqueta& m, int indice) const {
     if (indice < 0 || indice >= m.total())
         return;
     const double dpiX = p.device()->logicalDpiX();
@@ -529,11 +332,11 @@ void Impresion::dibujarPagina(QPainter& p, const Maqueta& m, int indice) const {
     p.restore();
 }
 
-bool Impresion::imprimir(QPagedPaintDevice* dispositivo) const {
+bool InformeInfracciones::imprimir(QPagedPaintDevice* dispositivo) const {
     return imprimirPaginas(dispositivo, 0, -1);
 }
 
-bool Impresion::imprimirPaginas(QPagedPaintDevice* dispositivo, int desde, int hasta) const {
+bool InformeInfracciones::imprimirPaginas(QPagedPaintDevice* dispositivo, int desde, int hasta) const {
     if (!dispositivo)
         return false;
     QPainter p;
@@ -560,7 +363,7 @@ bool Impresion::imprimirPaginas(QPagedPaintDevice* dispositivo, int desde, int h
 namespace {
 
 void prepararPdf(QPdfWriter& pdf, const QString& titulo) {
-    pdf.setPageLayout(Impresion::disenoPagina());
+    pdf.setPageLayout(InformeInfracciones::disenoPagina());
     pdf.setResolution(600);
     pdf.setTitle(titulo);
     pdf.setCreator(QStringLiteral("Sistema de Adquisición de Datos"));
@@ -568,7 +371,7 @@ void prepararPdf(QPdfWriter& pdf, const QString& titulo) {
 
 } // namespace
 
-QByteArray Impresion::pdfEnDosMitades() const {
+QByteArray InformeInfracciones::pdfEnDosMitades() const {
     if (QThread::idealThreadCount() < 2)
         return {};
     int total = 0;
@@ -590,7 +393,7 @@ QByteArray Impresion::pdfEnDosMitades() const {
     QByteArray segunda;
     bool segundaBien = false;
     std::unique_ptr<QThread> hilo(QThread::create([&] {
-        const Impresion copia(datos_);
+        const InformeInfracciones copia(datos_);
         QBuffer destino(&segunda);
         destino.open(QIODevice::WriteOnly);
         QPdfWriter pdf(&destino);
@@ -613,7 +416,7 @@ QByteArray Impresion::pdfEnDosMitades() const {
     return UnirPdf(primera, segunda);
 }
 
-bool Impresion::guardarPdf(const QString& ruta) const {
+bool InformeInfracciones::guardarPdf(const QString& ruta) const {
     // Written aside and renamed at the end: a failed save leaves no half-written file behind.
     QSaveFile archivo(ruta);
     if (!archivo.open(QIODevice::WriteOnly))
@@ -637,7 +440,7 @@ bool Impresion::guardarPdf(const QString& ruta) const {
     return archivo.commit();
 }
 
-void Impresion::dibujarCabeceraInforme(QPainter& p, int y) const {
+void InformeInfracciones::dibujarCabeceraInforme(QPainter& p, int y) const {
     p.setPen(Qt::black);
     p.setFont(fuente(k14_25, true));
     texto(p, QRectF(540, y + 60, 11195, 345), datos_.titulo, Qt::AlignLeft);
@@ -658,14 +461,14 @@ void Impresion::dibujarCabeceraInforme(QPainter& p, int y) const {
 // A heading laid out once, as QPainter::drawText(caja, Qt::AlignCenter | Qt::TextWordWrap) lays
 // it out: lines as wide as the box, stacked from the top on whole units until the box is full,
 // the block centred in the box and each line centred across it.
-struct Impresion::Titulo {
+struct InformeInfracciones::Titulo {
     QTextLayout disposicion;
     std::vector<QPointF> origenes;          // of each line, from the cell's centre
     std::vector<QList<QGlyphRun>> corridas; // of each line, from its origin
     bool recorta = false;                   // wider or taller than its box
 };
 
-void Impresion::comprobarResolucion(const QPainter& p) const {
+void InformeInfracciones::comprobarResolucion(const QPainter& p) const {
     const int dpi = p.device() ? p.device()->logicalDpiY() : 0;
     if (dpi == dpiCeldas_)
         return;
@@ -711,7 +514,7 @@ void disponerLinea(LineaDispuesta& l, const QString& texto, const QPainter& p) {
 
 } // namespace
 
-void Impresion::dibujarCabeceraPagina(QPainter& p, int y) const {
+void InformeInfracciones::dibujarCabeceraPagina(QPainter& p, int y) const {
     p.setPen(pluma(kLineaGruesa));
     p.setBrush(Qt::NoBrush);
     p.setFont(fuente(k8_25, true));
@@ -782,7 +585,7 @@ void Impresion::dibujarCabeceraPagina(QPainter& p, int y) const {
 
 // A detail text as its box shows it, shaped once. Drawn as QPainter::drawText() draws a single
 // top-aligned, horizontally centred line: the same line layout, at the same place.
-struct Impresion::CeldaDetalle : LineaDispuesta {};
+struct InformeInfracciones::CeldaDetalle : LineaDispuesta {};
 
 namespace {
 
@@ -797,7 +600,8 @@ bool sinReescritura(const QString& t) {
 
 } // namespace
 
-void Impresion::dibujarDetalle(QPainter& p, int y, const RegistroInforme& registro, LoteGlifos& lote) const {
+void InformeInfracciones::dibujarDetalle(QPainter& p, int y, const RegistroInforme& registro,
+                                         LoteGlifos& lote) const {
     linea(p, 0, y, 14627, kLineaFina);
     p.setFont(fuente(k9));
     // Each text is measured (does it fit its box?) and shaped once: detail columns repeat their
@@ -846,7 +650,7 @@ void Impresion::dibujarDetalle(QPainter& p, int y, const RegistroInforme& regist
     }
 }
 
-void Impresion::dibujarPiePagina(QPainter& p, int y, int pagina, int total) const {
+void InformeInfracciones::dibujarPiePagina(QPainter& p, int y, int pagina, int total) const {
     linea(p, 0, y, 14627, kLineaGruesa);
     p.setFont(fuente(k9_75, true));
     comprobarResolucion(p);
@@ -872,12 +676,12 @@ void Impresion::dibujarPiePagina(QPainter& p, int y, int pagina, int total) cons
     lote.dibujar(p);
 }
 
-void Impresion::dibujarProcedencia(QPainter& p, int y, const QString& linea, bool titulo) const {
+void InformeInfracciones::dibujarProcedencia(QPainter& p, int y, const QString& linea, bool titulo) const {
     p.setFont(fuente(titulo ? k9 : 140, titulo));
     etiqueta(p, QRectF(0, y + 20, 14627, kAltoProcedencia - 20), linea);
 }
 
-void Impresion::dibujarPieInforme(QPainter& p, int y) const {
+void InformeInfracciones::dibujarPieInforme(QPainter& p, int y) const {
     linea(p, 0, y, 14683, kLineaGruesa);
     p.setFont(fuente(k9_75, true));
     const QString fecha = FechaLargaInforme(datos_.generado.date());
@@ -900,7 +704,7 @@ void Impresion::dibujarPieInforme(QPainter& p, int y) const {
              Qt::AlignHCenter);
 }
 
-void Impresion::dibujarGraficos(QPainter& p, int altoUtil) const {
+void InformeInfracciones::dibujarGraficos(QPainter& p, int altoUtil) const {
     dibujarCabeceraInforme(p, 0);
     int y = kAltoCabeceraInforme + 120;
     const QImage* imagenes[] = {&datos_.graficoNiveles, &datos_.graficoSemana};

@@ -1,4 +1,4 @@
-#include "windows/output/Impresion.h"
+#include "windows/output/VistaInforme.h"
 
 #include "core/Oficina.h"
 #include "windows/charts/VentanaGrafico.h"
@@ -22,7 +22,7 @@ const QString kSinInfracciones =
 
 struct Vista {
     QPointer<DialogoVistaPrevia> dialogo;
-    std::shared_ptr<Impresion> informe;
+    std::shared_ptr<InformeInfracciones> informe;
     QPointer<Oficina> oficina;
 };
 
@@ -57,7 +57,7 @@ void ponerGraficos(DatosInforme& datos) {
     datos.graficoSemana = std::move(imagenes.semana);
 }
 
-void guardarComoPdf(QWidget* padre, const Impresion& informe) {
+void guardarComoPdf(QWidget* padre, const InformeInfracciones& informe) {
     const QString ruta =
         ElegirArchivoGuardar(padre, QStringLiteral("Guardar como PDF"),
                              QStringLiteral("Documento PDF (*.pdf)"), QStringLiteral(".pdf"));
@@ -99,7 +99,7 @@ DialogoVistaPrevia* crearVista(QWidget* padre) {
                 return;
             DatosInforme datos = v.informe->datos();
             ponerGraficos(datos);
-            v.informe = std::make_shared<Impresion>(std::move(datos));
+            v.informe = std::make_shared<InformeInfracciones>(std::move(datos));
             dialogo->setInforme(v.informe);
         });
     }
@@ -132,7 +132,7 @@ void ImprimirInformeInfracciones(Oficina& oficina, QWidget* padre) {
         Vista& v = vista();
         v.oficina = &oficina;
         ponerGraficos(datos);
-        v.informe = std::make_shared<Impresion>(std::move(datos));
+        v.informe = std::make_shared<InformeInfracciones>(std::move(datos));
         if (!v.dialogo)
             v.dialogo = crearVista(padre);
         v.dialogo->setInforme(v.informe);
@@ -148,6 +148,6 @@ DialogoVistaPrevia* VistaPreviaInforme() {
     return vista().dialogo;
 }
 
-const Impresion* InformeEnVistaPrevia() {
+const InformeInfracciones* InformeEnVistaPrevia() {
     return vista().dialogo ? vista().informe.get() : nullptr;
 }

@@ -46,15 +46,10 @@ QString DireccionLocalInforme(const QString& direccion, const QString& localidad
 QString FechaLargaInforme(const QDate& fecha);
 QString HoraLargaInforme(const QTime& hora);
 
-// Joins two PDF documents as QPdfWriter writes them (one cross-reference table, one flat page
-// tree): the pages of the second follow those of the first, each keeping its own resources.
-// Empty when either is laid out otherwise.
-QByteArray UnirPdf(const QByteArray& primero, const QByteArray& segundo);
-
-// The banded report "Impresion", laid out in twips (1440 per inch) and drawn with QPainter on
+// The client's infraction report, laid out in twips (1440 per inch) and drawn with QPainter on
 // any paged device (printer, preview, PDF writer). The layout is 14700 twips wide; on a page
 // whose printable width is narrower it is scaled down to fit.
-class Impresion {
+class InformeInfracciones {
 public:
     static constexpr int kAnchoInforme = 14700;
     static constexpr int kAltoCabeceraInforme = 1815;
@@ -75,7 +70,7 @@ public:
         int procedencias = 0;
     };
 
-    explicit Impresion(DatosInforme datos);
+    explicit InformeInfracciones(DatosInforme datos);
 
     const DatosInforme& datos() const { return datos_; }
     void setDatos(DatosInforme datos) { datos_ = std::move(datos); }
