@@ -64,18 +64,17 @@ QString RellenarCero(const QString& numero) {
     return valorNumerico(numero) < 10 ? QLatin1Char('0') + numero : numero;
 }
 
-TextosBandas CalcularTextosBandas(const QStringList& bandas) {
+TextosBandas CalcularTextosBandas(const BandasCliente& bandas) {
     TextosBandas t;
-    if (bandas.value(4).isEmpty())
+    if (bandas.bandas[0].horaInicio.isEmpty())
         return t;
-    for (int b = 0; b < 3; ++b) {
-        const int base = 1 + 7 * b; // activation, start day, end day, hours and minutes
-        auto celda = [&](int desplazamiento) { return bandas.value(base + desplazamiento); };
-        t.activacion[b] = celda(0);
-        t.inicio[b] =
-            celda(1) + QLatin1Char(' ') + RellenarCero(celda(3)) + QLatin1Char(':') + RellenarCero(celda(4));
-        t.fin[b] =
-            celda(2) + QLatin1Char(' ') + RellenarCero(celda(5)) + QLatin1Char(':') + RellenarCero(celda(6));
+    for (size_t b = 0; b < 3; ++b) {
+        const BandaHoraria& banda = bandas.bandas[b];
+        t.activacion[b] = banda.activacion;
+        t.inicio[b] = banda.diaInicio + QLatin1Char(' ') + RellenarCero(banda.horaInicio) + QLatin1Char(':') +
+                      RellenarCero(banda.minutosInicio);
+        t.fin[b] = banda.diaFin + QLatin1Char(' ') + RellenarCero(banda.horaFin) + QLatin1Char(':') +
+                   RellenarCero(banda.minutosFin);
     }
     return t;
 }
@@ -299,7 +298,7 @@ void Oficina::cargarOVaciar() {
     } catch (...) {
         seleccionado_.reset();
         infracciones_ = FilasInfraccion();
-        bandas_.clear();
+        bandas_ = BandasCliente();
         Q_EMIT seleccionCambiada();
         throw;
     }
@@ -310,7 +309,7 @@ void Oficina::cargarSeleccionado() {
     // otherwise be held twice while the next one is read.
     Q_EMIT infraccionesPorCambiar();
     infracciones_ = FilasInfraccion();
-    bandas_.clear();
+    bandas_ = BandasCliente();
     ilegibles_ = 0;
     versionSeleccionado_ = -1;
     if (!seleccionado_)
@@ -320,7 +319,7 @@ void Oficina::cargarSeleccionado() {
     infracciones_ = leerFilasPorSlot3(Sentencias::infraccionesCliente(seleccionado_->numero));
     const std::vector<QStringList> bandas = leerPorSlot3(Sentencias::bandasCliente(seleccionado_->numero));
     if (!bandas.empty())
-        bandas_ = bandas.front();
+        bandas_ = BandasCliente::desdeFila(bandas.front());
     ilegibles_ = infracciones_.filtrarPorFechas(inicio_, fin_);
 }
 
@@ -334,8 +333,10 @@ int Oficina::establecerRango(const QDate& inicio, const QDate& fin) {
 
 // --- Operations ------------------------------------------------------------------------------
 
-void Oficina::guardarCliente(const QStringList& valores, qint64 id, qint64 version) {
+void Oficina::guardarCliente(const Cliente& cliente, qint64 version) {
     Database& db = BaseDatosCompartida();
+    const qint64 id = cliente.id;
+    const QStringList valores = cliente.fila().mid(1); // the statements take the fields after the id
     const qint64 esperada = version >= 0 ? version : id == idSeleccionado() ? versionSeleccionado_ : -1;
     const bool comprobar = id != 0 && esperada >= 0;
     const Consulta c = comprobar ? Sentencias::actualizarClienteSiVersion(valores, id, esperada)
@@ -394,13 +395,13 @@ ResultadoImportacion Oficina::importar(const ArchivoImportacion& archivo, DatosI
     return r;
 }
 
-EntradaLibro Oficina::entradaLibro(const std::array<bool, 23>& opciones) const {
+EntradaLibro Oficina::entradaLibro(const OpcionesLibro& opciones) const {
     EntradaLibro e;
-    e.check = opciones;
+    e.opciones = opciones;
     e.titulo = municipio_;
     e.inspector = usuario_;
     if (seleccionado_)
-        e.cliente = seleccionado_->fila();
+        e.cliente = *seleccionado_;
     e.bandas = bandas_;
     const QStringList separador(ColInfraccion::Cantidad, QString());
     e.infracciones.reserve(infracciones_.size());
@@ -426,10 +427,14 @@ DatosInforme Oficina::datosInforme() const {
     for (std::size_t i = 0; i < infracciones_.size(); ++i) {
         if (infracciones_.oculta(i))
             continue;
-        RegistroInforme r;
-        for (int col = 0; col < 16; ++col)
-            r[static_cast<size_t>(col)] = infracciones_.texto(i, col + 2);
-        d.registros.push_back(std::move(r));
+        const auto texto = [&](int columna) { return infracciones_.texto(i, columna); };
+        d.registros.push_back(
+            {texto(ColInfraccion::Fecha), texto(ColInfraccion::Hora), texto(ColInfraccion::NivelDb),
+             texto(ColInfraccion::Estatus), texto(ColInfraccion::Bateria), texto(ColInfraccion::TensionLinea),
+             texto(ColInfraccion::Compresion), texto(ColInfraccion::Inspector), texto(ColInfraccion::MaxDb),
+             texto(ColInfraccion::UmbralCompresion), texto(ColInfraccion::PenalizacionesMaximas),
+             texto(ColInfraccion::Calibracion), texto(ColInfraccion::SegundosPenalizar),
+             texto(ColInfraccion::NivelConsola), texto(ColInfraccion::NivelRuido), texto(ColInfraccion::CI)});
     }
     const ProcedenciaFilas p = ProcedenciaDe(infracciones_);
     d.importaciones = ImportacionesPorId(BaseDatosCompartida(), p.importaciones);

@@ -1,5 +1,7 @@
 #include "core/output/InformeInfracciones.h"
 
+#include "core/output/LineaDispuesta.h"
+#include "core/output/LoteGlifos.h"
 #include "core/output/UnirPdf.h"
 
 #include <QBuffer>
@@ -9,10 +11,8 @@
 #include <QGlyphRun>
 #include <QLocale>
 #include <QPagedPaintDevice>
-#include <QPaintEngine>
 #include <QPainter>
 #include <QPdfWriter>
-#include <QRawFont>
 #include <QSaveFile>
 #include <QTextLayout>
 #include <QThread>
@@ -26,17 +26,39 @@
 
 namespace {
 
-// Font sizes in twips (20 per point): the painter works in twips, so fonts get a pixel size.
-constexpr int k8_25 = 165;
-constexpr int k9 = 180;
-constexpr int k9_75 = 195;
-constexpr int k11_25 = 225;
-constexpr int k14_25 = 285;
+// The report is drawn in twentieths of a point: every length of the layout is a whole number of
+// them, so sums and comparisons are exact, and so is every font size, which Qt takes in whole
+// pixels. Lengths are written in points and converted at compile time.
+constexpr int kPorPunto = 20;
 
-constexpr int kLineaFina = 10;   // 0.5 pt
-constexpr int kLineaGruesa = 20; // 1 pt
+consteval int pt(double puntos) {
+    const double v = puntos * kPorPunto;
+    const int n = static_cast<int>(v + 0.5);
+    if (v - n > 1e-9 || n - v > 1e-9)
+        throw "not a whole twentieth of a point";
+    return n;
+}
 
-const QFont& fuente(int twips, bool negrita = false) {
+constexpr int kAnchoInforme = pt(735);
+constexpr int kAltoCabeceraInforme = pt(90.75);
+constexpr int kAltoCabeceraPagina = pt(116.25);
+constexpr int kAltoDetalle = pt(25.5);
+constexpr int kAltoPiePagina = pt(16.4);
+constexpr int kAltoPieInforme = pt(36.85);
+constexpr int kAltoProcedencia = pt(11); // one small-print line of the import list
+
+// Font sizes: fonts get a pixel size in the painter's unit.
+constexpr int k8_25 = pt(8.25);
+constexpr int k9 = pt(9);
+constexpr int k9_75 = pt(9.75);
+constexpr int k11_25 = pt(11.25);
+constexpr int k14_25 = pt(14.25);
+constexpr int k7 = pt(7);
+
+constexpr int kLineaFina = pt(0.5);
+constexpr int kLineaGruesa = pt(1);
+
+const QFont& fuente(int tamano, bool negrita = false) {
     // Arial is what the layout was drawn for; where it is missing, Liberation Sans has the same
     // metrics, so every box still holds its text.
     static const bool sustituida = [] {
@@ -54,13 +76,13 @@ const QFont& fuente(int twips, bool negrita = false) {
         thread_local std::map<std::pair<int, bool>, QFont> propias;
         fuentes = &propias;
     }
-    auto it = fuentes->find({twips, negrita});
+    auto it = fuentes->find({tamano, negrita});
     if (it == fuentes->end()) {
         QFont f(QStringLiteral("Arial"));
         f.setStyleHint(QFont::SansSerif);
-        f.setPixelSize(twips);
+        f.setPixelSize(tamano);
         f.setBold(negrita);
-        it = fuentes->emplace(std::pair(twips, negrita), f).first;
+        it = fuentes->emplace(std::pair(tamano, negrita), f).first;
     }
     return it->second;
 }
@@ -97,7 +119,7 @@ void texto(QPainter& p, const QRectF& caja, const QString& t, Qt::Alignment alin
 }
 
 struct Columna {
-    int campo; // index in RegistroInforme
+    QString RegistroInforme::*campo;
     int izquierda;
     int ancho;
     int alto;
@@ -106,27 +128,31 @@ struct Columna {
 
 // Detail text boxes, left to right, with the heading printed above each.
 constexpr Columna kColumnas[16] = {
-    {15, 57, 630, 255, "N° de Infraccion"},
-    {0, 737, 1304, 255, "Fecha de Infraccion"},
-    {1, 2041, 1298, 255, "Hora de Infraccion"},
-    {2, 3345, 705, 255, "Nivel en dB"},
-    {3, 4139, 1247, 255, "Estatus de Micrófono"},
-    {4, 5443, 793, 255, "Nivel de Bateria"},
-    {5, 6293, 737, 255, "Conectado a la Red de 220V"},
-    {6, 7030, 705, 255, "% de Compresion"},
-    {7, 7767, 1927, 255, "Inspector"},
-    {8, 9694, 705, 255, "Nivel Máximo Permitido en dB"},
-    {9, 10431, 690, 255, "Umbral para inicio de Compresión en dB"},
-    {10, 11112, 705, 283, "Penalizaciones Máximas Permitidas"},
-    {11, 11849, 680, 255, "Calibración contrastada en dB +/-"},
-    {12, 12529, 705, 255, "Segundos a transcurrir para Penalizar"},
-    {13, 13266, 675, 285, "Nivel mínimo de Entrada de Consola"},
-    {14, 13946, 690, 255, "Nivel Máximo de Ruido Ambiente"},
+    {&RegistroInforme::numeroInfraccion, pt(2.85), pt(31.5), pt(12.75), "N° de Infraccion"},
+    {&RegistroInforme::fecha, pt(36.85), pt(65.2), pt(12.75), "Fecha de Infraccion"},
+    {&RegistroInforme::hora, pt(102.05), pt(64.9), pt(12.75), "Hora de Infraccion"},
+    {&RegistroInforme::nivelDb, pt(167.25), pt(35.25), pt(12.75), "Nivel en dB"},
+    {&RegistroInforme::estatus, pt(206.95), pt(62.35), pt(12.75), "Estatus de Micrófono"},
+    {&RegistroInforme::bateria, pt(272.15), pt(39.65), pt(12.75), "Nivel de Bateria"},
+    {&RegistroInforme::tensionLinea, pt(314.65), pt(36.85), pt(12.75), "Conectado a la Red de 220V"},
+    {&RegistroInforme::compresion, pt(351.5), pt(35.25), pt(12.75), "% de Compresion"},
+    {&RegistroInforme::inspector, pt(388.35), pt(96.35), pt(12.75), "Inspector"},
+    {&RegistroInforme::maximoDb, pt(484.7), pt(35.25), pt(12.75), "Nivel Máximo Permitido en dB"},
+    {&RegistroInforme::umbralCompresionDb, pt(521.55), pt(34.5), pt(12.75),
+     "Umbral para inicio de Compresión en dB"},
+    {&RegistroInforme::penalizacionesMaximas, pt(555.6), pt(35.25), pt(14.15),
+     "Penalizaciones Máximas Permitidas"},
+    {&RegistroInforme::calibracionDb, pt(592.45), pt(34), pt(12.75), "Calibración contrastada en dB +/-"},
+    {&RegistroInforme::segundosPenalizar, pt(626.45), pt(35.25), pt(12.75),
+     "Segundos a transcurrir para Penalizar"},
+    {&RegistroInforme::nivelConsola, pt(663.3), pt(33.75), pt(14.25), "Nivel mínimo de Entrada de Consola"},
+    {&RegistroInforme::nivelRuido, pt(697.3), pt(34.5), pt(12.75), "Nivel Máximo de Ruido Ambiente"},
 };
 
 // Borders of the heading cells.
-constexpr int kBordes[17] = {0,    691,   2029,  3366,  4073,  5410,  6327,  7033, 7740,
-                             9709, 10415, 11121, 11828, 12534, 13240, 13947, 14653};
+constexpr int kBordes[17] = {pt(0),      pt(34.55),  pt(101.45), pt(168.3),  pt(203.65), pt(270.5),
+                             pt(316.35), pt(351.65), pt(387),    pt(485.45), pt(520.75), pt(556.05),
+                             pt(591.4),  pt(626.7),  pt(662),    pt(697.35), pt(732.65)};
 
 } // namespace
 
@@ -148,63 +174,9 @@ QString HoraLargaInforme(const QTime& hora) {
     return hora.toString(QStringLiteral("HH:mm:ss"));
 }
 
-// Texts of one page (its detail lines, its headings, its footer), gathered by font and drawn in
-// one call each: a PDF writer pays for every text drawn (a text object with its own state around
-// it), far more than for each glyph.
-struct InformeInfracciones::LoteGlifos {
-    struct Grupo {
-        QRawFont fuente;
-        std::vector<quint32> glifos;
-        std::vector<QPointF> posiciones;
-    };
-    std::vector<Grupo> grupos;
-
-    void agregar(const QGlyphRun& corrida, QPointF origen) {
-        const QRawFont fuente = corrida.rawFont();
-        auto g = std::ranges::find_if(grupos, [&](const Grupo& x) { return x.fuente == fuente; });
-        if (g == grupos.end())
-            g = grupos.insert(grupos.end(), Grupo{fuente, {}, {}});
-        const QList<quint32> glifos = corrida.glyphIndexes();
-        const QList<QPointF> posiciones = corrida.positions();
-        g->glifos.insert(g->glifos.end(), glifos.begin(), glifos.end());
-        for (const QPointF& q : posiciones)
-            g->posiciones.push_back(q + origen);
-    }
-
-    void dibujar(QPainter& p) {
-        // The PDF writer prints each glyph's offset from the previous one with nine significant
-        // digits; offsets are whole steps of 1/64 unit (fixed point), so counted in those steps
-        // they print as short integers and the page stream shrinks by about a fifth.
-        constexpr qreal kPasos = 64;
-        const bool pdf = p.paintEngine() && p.paintEngine()->type() == QPaintEngine::Pdf;
-        for (Grupo& g : grupos) {
-            if (g.glifos.empty())
-                continue;
-            QRawFont fuente = g.fuente;
-            bool enPasos = false;
-            if (pdf) {
-                fuente.setPixelSize(g.fuente.pixelSize() * kPasos);
-                enPasos = fuente.isValid();
-                if (!enPasos)
-                    fuente = g.fuente;
-            }
-            if (enPasos) {
-                for (QPointF& q : g.posiciones)
-                    q *= kPasos;
-                p.save();
-                p.scale(1 / kPasos, 1 / kPasos);
-            }
-            QGlyphRun corrida;
-            corrida.setRawFont(fuente);
-            corrida.setRawData(g.glifos.data(), g.posiciones.data(), static_cast<int>(g.glifos.size()));
-            p.drawGlyphRun(QPointF(0, 0), corrida);
-            if (enPasos)
-                p.restore();
-            g.glifos.clear();
-            g.posiciones.clear();
-        }
-    }
-};
+bool RegistroInforme::vacio() const {
+    return std::ranges::all_of(kColumnas, [this](const Columna& c) { return (this->*c.campo).isEmpty(); });
+}
 
 InformeInfracciones::InformeInfracciones(DatosInforme datos) : datos_(std::move(datos)) {}
 
@@ -213,7 +185,11 @@ QPageLayout InformeInfracciones::disenoPagina() {
                        QPageLayout::Millimeter);
 }
 
-std::vector<InformeInfracciones::Pagina> InformeInfracciones::paginar(int altoUtil) const {
+std::vector<InformeInfracciones::Pagina> InformeInfracciones::paginar(double altoUtil) const {
+    return paginarVeinteavos(static_cast<int>(std::lround(altoUtil * kPorPunto)));
+}
+
+std::vector<InformeInfracciones::Pagina> InformeInfracciones::paginarVeinteavos(int altoUtil) const {
     const int cuerpo = altoUtil - kAltoPiePagina;
     const int n = static_cast<int>(datos_.registros.size());
     std::vector<Pagina> paginas;
@@ -273,14 +249,19 @@ std::vector<QString> InformeInfracciones::lineasProcedencia() const {
     return lineas;
 }
 
-InformeInfracciones::Maqueta InformeInfracciones::maquetar(double anchoTw, double altoTw) const {
+InformeInfracciones::Maqueta InformeInfracciones::maquetar(double ancho, double alto) const {
+    return maquetarVeinteavos(ancho * kPorPunto, alto * kPorPunto);
+}
+
+InformeInfracciones::Maqueta InformeInfracciones::maquetarVeinteavos(double anchoArea,
+                                                                     double altoArea) const {
     Maqueta m;
-    if (anchoTw <= 0 || altoTw <= 0)
+    if (anchoArea <= 0 || altoArea <= 0)
         return m;
-    m.escala = std::min(1.0, anchoTw / kAnchoInforme);
-    m.altoUtil = static_cast<int>(std::floor(altoTw / m.escala));
-    m.margenX = (anchoTw / m.escala - kAnchoInforme) / 2;
-    m.paginas = paginar(m.altoUtil);
+    m.escala = std::min(1.0, anchoArea / kAnchoInforme);
+    m.altoUtil = static_cast<int>(std::floor(altoArea / m.escala));
+    m.margenX = (anchoArea / m.escala - kAnchoInforme) / 2;
+    m.paginas = paginarVeinteavos(m.altoUtil);
     m.procedencia = lineasProcedencia();
     m.graficos = datos_.graficoNiveles.isNull() && datos_.graficoSemana.isNull() ? 0 : 1;
     return m;
@@ -294,7 +275,7 @@ void InformeInfracciones::dibujarPagina(QPainter& p, const Maqueta& m, int indic
     p.save();
     p.setRenderHint(QPainter::Antialiasing);
     p.setRenderHint(QPainter::TextAntialiasing);
-    p.scale(dpiX / 1440.0 * m.escala, dpiY / 1440.0 * m.escala);
+    p.scale(dpiX / (72.0 * kPorPunto) * m.escala, dpiY / (72.0 * kPorPunto) * m.escala);
     p.translate(m.margenX, 0);
     const int total = m.total();
     if (indice < m.graficos) {
@@ -342,8 +323,9 @@ bool InformeInfracciones::imprimirPaginas(QPagedPaintDevice* dispositivo, int de
     QPainter p;
     if (!p.begin(dispositivo))
         return false;
-    const Maqueta m = maquetar(dispositivo->width() * 1440.0 / dispositivo->logicalDpiX(),
-                               dispositivo->height() * 1440.0 / dispositivo->logicalDpiY());
+    const Maqueta m =
+        maquetarVeinteavos(dispositivo->width() * (72.0 * kPorPunto) / dispositivo->logicalDpiX(),
+                           dispositivo->height() * (72.0 * kPorPunto) / dispositivo->logicalDpiY());
     if (hasta < 0 || hasta > m.total())
         hasta = m.total();
     if (desde < 0 || desde >= hasta) {
@@ -380,8 +362,8 @@ QByteArray InformeInfracciones::pdfEnDosMitades() const {
         nada.open(QIODevice::WriteOnly);
         QPdfWriter medida(&nada);
         prepararPdf(medida, datos_.titulo);
-        total = maquetar(medida.width() * 1440.0 / medida.logicalDpiX(),
-                         medida.height() * 1440.0 / medida.logicalDpiY())
+        total = maquetarVeinteavos(medida.width() * (72.0 * kPorPunto) / medida.logicalDpiX(),
+                                   medida.height() * (72.0 * kPorPunto) / medida.logicalDpiY())
                     .total();
     }
     if (total < kPaginasEnDosMitades)
@@ -443,19 +425,20 @@ bool InformeInfracciones::guardarPdf(const QString& ruta) const {
 void InformeInfracciones::dibujarCabeceraInforme(QPainter& p, int y) const {
     p.setPen(Qt::black);
     p.setFont(fuente(k14_25, true));
-    texto(p, QRectF(540, y + 60, 11195, 345), datos_.titulo, Qt::AlignLeft);
+    texto(p, QRectF(pt(27), y + pt(3), pt(559.75), pt(17.25)), datos_.titulo, Qt::AlignLeft);
 
     p.setFont(fuente(k11_25, true));
-    etiqueta(p, QRectF(567, y + 567, 2891, 240), QStringLiteral("Nombre del Responsable:"));
-    etiqueta(p, QRectF(567, y + 964, 2535, 240), QStringLiteral("Nombre del Local:"));
-    etiqueta(p, QRectF(567, y + 1361, 2535, 240), QStringLiteral("Dirección del Local:"));
+    etiqueta(p, QRectF(pt(28.35), y + pt(28.35), pt(144.55), pt(12)),
+             QStringLiteral("Nombre del Responsable:"));
+    etiqueta(p, QRectF(pt(28.35), y + pt(48.2), pt(126.75), pt(12)), QStringLiteral("Nombre del Local:"));
+    etiqueta(p, QRectF(pt(28.35), y + pt(68.05), pt(126.75), pt(12)), QStringLiteral("Dirección del Local:"));
 
     p.setFont(fuente(k11_25));
-    texto(p, QRectF(3685, y + 567, 7905, 240), datos_.cliente, Qt::AlignLeft);
-    texto(p, QRectF(3685, y + 964, 7905, 240), datos_.local, Qt::AlignLeft);
-    texto(p, QRectF(3685, y + 1361, 7935, 240), datos_.direccionLocal, Qt::AlignLeft);
+    texto(p, QRectF(pt(184.25), y + pt(28.35), pt(395.25), pt(12)), datos_.cliente, Qt::AlignLeft);
+    texto(p, QRectF(pt(184.25), y + pt(48.2), pt(395.25), pt(12)), datos_.local, Qt::AlignLeft);
+    texto(p, QRectF(pt(184.25), y + pt(68.05), pt(396.75), pt(12)), datos_.direccionLocal, Qt::AlignLeft);
 
-    linea(p, 57, y + 1814, 14570, kLineaGruesa);
+    linea(p, pt(2.85), y + pt(90.7), pt(728.5), kLineaGruesa);
 }
 
 // A heading laid out once, as QPainter::drawText(caja, Qt::AlignCenter | Qt::TextWordWrap) lays
@@ -480,46 +463,12 @@ void InformeInfracciones::comprobarResolucion(const QPainter& p) const {
     dpiCeldas_ = dpi;
 }
 
-namespace {
-
-// A text laid out as the painter's drawText() would lay it out: its font, direction, cache.
-void prepararDisposicion(QTextLayout& d, const QString& texto, const QPainter& p) {
-    d.setText(texto);
-    d.setFont(p.font());
-    d.setCacheEnabled(true);
-    QTextOption opcion;
-    opcion.setTextDirection(p.layoutDirection());
-    opcion.setAlignment(Qt::AlignLeft);
-    d.setTextOption(opcion);
-}
-
-// One line of text as QPainter::drawText() lays out a top-aligned single line: its glyphs from
-// the line's top left, and its advance.
-struct LineaDispuesta {
-    QList<QGlyphRun> corridas;
-    qreal avance = 0;
-};
-
-void disponerLinea(LineaDispuesta& l, const QString& texto, const QPainter& p) {
-    QTextLayout d;
-    prepararDisposicion(d, texto, p);
-    d.beginLayout();
-    QTextLine linea = d.createLine();
-    linea.setLineWidth(0x01000000);
-    linea.setPosition(QPointF(0, 0));
-    d.endLayout();
-    l.avance = linea.horizontalAdvance();
-    l.corridas = linea.glyphRuns();
-}
-
-} // namespace
-
 void InformeInfracciones::dibujarCabeceraPagina(QPainter& p, int y) const {
     p.setPen(pluma(kLineaGruesa));
     p.setBrush(Qt::NoBrush);
     p.setFont(fuente(k8_25, true));
     comprobarResolucion(p);
-    constexpr int relleno = 40;
+    constexpr int relleno = pt(2);
     QRectF celdas[16];
     for (int c = 0; c < 16; ++c)
         celdas[c] = QRectF(kBordes[c], y, kBordes[c + 1] - kBordes[c], kAltoCabeceraPagina);
@@ -535,7 +484,7 @@ void InformeInfracciones::dibujarCabeceraPagina(QPainter& p, int y) const {
         if (!titulo) {
             auto t = std::make_shared<Titulo>();
             QTextLayout& d = t->disposicion;
-            prepararDisposicion(d, QString::fromUtf8(kColumnas[c].titulo), p);
+            PrepararDisposicion(d, QString::fromUtf8(kColumnas[c].titulo), p);
             const qreal interlineado = QFontMetricsF(p.font()).leading();
             qreal alto = -interlineado;
             qreal ancho = 0;
@@ -587,22 +536,9 @@ void InformeInfracciones::dibujarCabeceraPagina(QPainter& p, int y) const {
 // top-aligned, horizontally centred line: the same line layout, at the same place.
 struct InformeInfracciones::CeldaDetalle : LineaDispuesta {};
 
-namespace {
-
-// Texts that QPainter::drawText() would first rewrite (line breaks, tabs, length variants) or
-// whose trailing blanks it would count: drawn by it, uncached.
-bool sinReescritura(const QString& t) {
-    for (const QChar c : t)
-        if (c.unicode() < 0x20 || c.unicode() == 0x9c || c.unicode() == 0x2028)
-            return false;
-    return !t.back().isSpace();
-}
-
-} // namespace
-
 void InformeInfracciones::dibujarDetalle(QPainter& p, int y, const RegistroInforme& registro,
                                          LoteGlifos& lote) const {
-    linea(p, 0, y, 14627, kLineaFina);
+    linea(p, 0, y, pt(731.35), kLineaFina);
     p.setFont(fuente(k9));
     // Each text is measured (does it fit its box?) and shaped once: detail columns repeat their
     // values over thousands of lines. Both depend on the device's resolution.
@@ -610,19 +546,19 @@ void InformeInfracciones::dibujarDetalle(QPainter& p, int y, const RegistroInfor
     std::optional<QFontMetricsF> fm;
     for (size_t k = 0; k < std::size(kColumnas); ++k) {
         const Columna& c = kColumnas[k];
-        const QString& t = registro[static_cast<size_t>(c.campo)];
+        const QString& t = registro.*c.campo;
         if (t.isEmpty())
             continue;
-        const QRectF caja(c.izquierda, y + 57, c.ancho, c.alto);
+        const QRectF caja(c.izquierda, y + pt(2.85), c.ancho, c.alto);
         auto& celdas = celdas_[k];
         auto it = celdas.find(t);
         if (it == celdas.end()) {
             // Shaped first as it is, which also measures it; only a text too wide for its box
             // (or one drawText() would rewrite) goes through the font metrics and is cut.
             std::shared_ptr<CeldaDetalle> celda;
-            if (sinReescritura(t)) {
+            if (SinReescritura(t)) {
                 celda = std::make_shared<CeldaDetalle>();
-                disponerLinea(*celda, t, p);
+                DisponerLinea(*celda, t, p);
                 if (celda->avance > c.ancho)
                     celda.reset();
             }
@@ -631,12 +567,12 @@ void InformeInfracciones::dibujarDetalle(QPainter& p, int y, const RegistroInfor
                     fm.emplace(p.font());
                 const QString mostrado =
                     fm->horizontalAdvance(t) > c.ancho ? fm->elidedText(t, Qt::ElideRight, c.ancho) : t;
-                if (mostrado.isEmpty() || !sinReescritura(mostrado)) {
+                if (mostrado.isEmpty() || !SinReescritura(mostrado)) {
                     etiqueta(p, caja, mostrado, Qt::AlignHCenter);
                     continue;
                 }
                 celda = std::make_shared<CeldaDetalle>();
-                disponerLinea(*celda, mostrado, p);
+                DisponerLinea(*celda, mostrado, p);
             }
             // Bounded: a column of all-different values (the record number) keeps few.
             if (celdas.size() >= 4096)
@@ -651,7 +587,7 @@ void InformeInfracciones::dibujarDetalle(QPainter& p, int y, const RegistroInfor
 }
 
 void InformeInfracciones::dibujarPiePagina(QPainter& p, int y, int pagina, int total) const {
-    linea(p, 0, y, 14627, kLineaGruesa);
+    linea(p, 0, y, pt(731.35), kLineaGruesa);
     p.setFont(fuente(k9_75, true));
     comprobarResolucion(p);
     // The same few texts on every page: shaped once, drawn together.
@@ -660,7 +596,7 @@ void InformeInfracciones::dibujarPiePagina(QPainter& p, int y, int pagina, int t
         std::shared_ptr<const CeldaDetalle>& l = pie_[t];
         if (!l) {
             auto nueva = std::make_shared<CeldaDetalle>();
-            disponerLinea(*nueva, t, p);
+            DisponerLinea(*nueva, t, p);
             l = std::move(nueva);
         }
         const qreal x = centrado ? caja.x() + (caja.width() - l->avance) / 2 : caja.x();
@@ -669,55 +605,55 @@ void InformeInfracciones::dibujarPiePagina(QPainter& p, int y, int pagina, int t
     };
     if (pie_.size() >= 4096)
         pie_.clear();
-    poner(QRectF(11282, y + 58, 795, 270), QStringLiteral("Página:"), false);
-    poner(QRectF(12132, y + 58, 540, 240), QString::number(pagina), true);
-    poner(QRectF(12755, y + 58, 390, 225), QStringLiteral("de"), true);
-    poner(QRectF(13209, y + 58, 510, 240), QString::number(total), true);
+    poner(QRectF(pt(564.1), y + pt(2.9), pt(39.75), pt(13.5)), QStringLiteral("Página:"), false);
+    poner(QRectF(pt(606.6), y + pt(2.9), pt(27), pt(12)), QString::number(pagina), true);
+    poner(QRectF(pt(637.75), y + pt(2.9), pt(19.5), pt(11.25)), QStringLiteral("de"), true);
+    poner(QRectF(pt(660.45), y + pt(2.9), pt(25.5), pt(12)), QString::number(total), true);
     lote.dibujar(p);
 }
 
 void InformeInfracciones::dibujarProcedencia(QPainter& p, int y, const QString& linea, bool titulo) const {
-    p.setFont(fuente(titulo ? k9 : 140, titulo));
-    etiqueta(p, QRectF(0, y + 20, 14627, kAltoProcedencia - 20), linea);
+    p.setFont(fuente(titulo ? k9 : k7, titulo));
+    etiqueta(p, QRectF(pt(0), y + pt(1), pt(731.35), kAltoProcedencia - pt(1)), linea);
 }
 
 void InformeInfracciones::dibujarPieInforme(QPainter& p, int y) const {
-    linea(p, 0, y, 14683, kLineaGruesa);
+    linea(p, 0, y, pt(734.15), kLineaGruesa);
     p.setFont(fuente(k9_75, true));
     const QString fecha = FechaLargaInforme(datos_.generado.date());
-    QRectF cajaEtiqueta(8050, y + 227, 2155, 227);
-    QRectF cajaFecha(10205, y + 227, 2498, 240);
+    QRectF cajaEtiqueta(pt(402.5), y + pt(11.35), pt(107.75), pt(11.35));
+    QRectF cajaFecha(pt(510.25), y + pt(11.35), pt(124.9), pt(12));
     // A long date ("miércoles, 30 de septiembre de 2026") is wider than its box: it grows to the
     // left and pushes the label along, rather than being cut or shrunk.
     const double anchoFecha = QFontMetricsF(p.font()).horizontalAdvance(fecha);
     if (anchoFecha > cajaFecha.width()) {
-        cajaFecha.setRight(cajaFecha.right() - 60);
+        cajaFecha.setRight(cajaFecha.right() - pt(3));
         cajaFecha.setLeft(cajaFecha.right() - anchoFecha);
-        cajaEtiqueta.moveRight(cajaFecha.left() - 100);
+        cajaEtiqueta.moveRight(cajaFecha.left() - pt(5));
         etiqueta(p, cajaEtiqueta, QStringLiteral("Informe Generado el :"), Qt::AlignRight);
     } else {
         etiqueta(p, cajaEtiqueta, QStringLiteral("Informe Generado el :"));
     }
     etiqueta(p, cajaFecha, fecha, Qt::AlignHCenter);
-    etiqueta(p, QRectF(12755, y + 227, 510, 270), QStringLiteral("a las"));
-    etiqueta(p, QRectF(13266, y + 227, 1361, 240), HoraLargaInforme(datos_.generado.time()),
+    etiqueta(p, QRectF(pt(637.75), y + pt(11.35), pt(25.5), pt(13.5)), QStringLiteral("a las"));
+    etiqueta(p, QRectF(pt(663.3), y + pt(11.35), pt(68.05), pt(12)), HoraLargaInforme(datos_.generado.time()),
              Qt::AlignHCenter);
 }
 
 void InformeInfracciones::dibujarGraficos(QPainter& p, int altoUtil) const {
     dibujarCabeceraInforme(p, 0);
-    int y = kAltoCabeceraInforme + 120;
+    int y = kAltoCabeceraInforme + pt(6);
     const QImage* imagenes[] = {&datos_.graficoNiveles, &datos_.graficoSemana};
     const int cuantas = (imagenes[0]->isNull() ? 0 : 1) + (imagenes[1]->isNull() ? 0 : 1);
-    const int alto = (altoUtil - kAltoPiePagina - y - 120 * cuantas) / std::max(1, cuantas);
+    const int alto = (altoUtil - kAltoPiePagina - y - pt(6) * cuantas) / std::max(1, cuantas);
     p.setRenderHint(QPainter::SmoothPixmapTransform);
     for (const QImage* imagen : imagenes) {
         if (imagen->isNull())
             continue;
         // As large as the box allows, keeping the picture's proportions, centred across.
         const QSizeF tam =
-            QSizeF(imagen->size()).scaled(QSizeF(kAnchoInforme - 120, alto), Qt::KeepAspectRatio);
+            QSizeF(imagen->size()).scaled(QSizeF(kAnchoInforme - pt(6), alto), Qt::KeepAspectRatio);
         p.drawImage(QRectF((kAnchoInforme - tam.width()) / 2, y, tam.width(), tam.height()), *imagen);
-        y += static_cast<int>(tam.height()) + 120;
+        y += static_cast<int>(tam.height()) + pt(6);
     }
 }

@@ -12,6 +12,7 @@
 #include <QSettings>
 #include <QToolBar>
 
+#include <algorithm>
 #include <memory>
 
 namespace {
@@ -109,11 +110,7 @@ DialogoVistaPrevia* crearVista(QWidget* padre) {
 } // namespace
 
 bool HayInfraccionesEnInforme(const DatosInforme& datos) {
-    for (const RegistroInforme& r : datos.registros)
-        for (const QString& t : r)
-            if (!t.isEmpty())
-                return true;
-    return false;
+    return !std::ranges::all_of(datos.registros, &RegistroInforme::vacio);
 }
 
 void ImprimirInformeInfracciones(Oficina& oficina, QWidget* padre) {

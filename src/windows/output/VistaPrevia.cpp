@@ -46,7 +46,7 @@ void HojasVistaPrevia::setInforme(std::shared_ptr<const InformeInfracciones> inf
     cache_.clear();
     pintadas_ = 0;
     const QRectF area = areaMm();
-    maqueta_ = informe_ ? informe_->maquetar(area.width() / 25.4 * 1440, area.height() / 25.4 * 1440)
+    maqueta_ = informe_ ? informe_->maquetar(area.width() / 25.4 * 72, area.height() / 25.4 * 72)
                         : InformeInfracciones::Maqueta();
     actualizarBarras();
     viewport()->update();
@@ -124,7 +124,7 @@ const QImage& HojasVistaPrevia::imagenPagina(int indice) {
         }
     const int dpi = std::max(1, static_cast<int>(std::lround(logicalDpiX() * zoom_)));
     QImage imagen(tamanoPapel(), QImage::Format_RGB32);
-    // The image's resolution is what the report scales its twips by.
+    // The image's resolution is what the report scales its points by.
     imagen.setDotsPerMeterX(static_cast<int>(std::lround(dpi / 0.0254)));
     imagen.setDotsPerMeterY(static_cast<int>(std::lround(dpi / 0.0254)));
     imagen.fill(Qt::white);
