@@ -30,6 +30,7 @@ namespace {
 // them, so sums and comparisons are exact, and so is every font size, which Qt takes in whole
 // pixels. Lengths are written in points and converted at compile time.
 constexpr int kPorPunto = 20;
+constexpr double kPorPulgada = 72.0 * kPorPunto;
 
 consteval int pt(double puntos) {
     const double v = puntos * kPorPunto;
@@ -249,8 +250,8 @@ std::vector<QString> InformeInfracciones::lineasProcedencia() const {
     return lineas;
 }
 
-InformeInfracciones::Maqueta InformeInfracciones::maquetar(double ancho, double alto) const {
-    return maquetarVeinteavos(ancho * kPorPunto, alto * kPorPunto);
+InformeInfracciones::Maqueta InformeInfracciones::maquetar(double anchoMm, double altoMm) const {
+    return maquetarVeinteavos(anchoMm / 25.4 * kPorPulgada, altoMm / 25.4 * kPorPulgada);
 }
 
 InformeInfracciones::Maqueta InformeInfracciones::maquetarVeinteavos(double anchoArea,
@@ -275,7 +276,7 @@ void InformeInfracciones::dibujarPagina(QPainter& p, const Maqueta& m, int indic
     p.save();
     p.setRenderHint(QPainter::Antialiasing);
     p.setRenderHint(QPainter::TextAntialiasing);
-    p.scale(dpiX / (72.0 * kPorPunto) * m.escala, dpiY / (72.0 * kPorPunto) * m.escala);
+    p.scale(dpiX / kPorPulgada * m.escala, dpiY / kPorPulgada * m.escala);
     p.translate(m.margenX, 0);
     const int total = m.total();
     if (indice < m.graficos) {
@@ -323,9 +324,8 @@ bool InformeInfracciones::imprimirPaginas(QPagedPaintDevice* dispositivo, int de
     QPainter p;
     if (!p.begin(dispositivo))
         return false;
-    const Maqueta m =
-        maquetarVeinteavos(dispositivo->width() * (72.0 * kPorPunto) / dispositivo->logicalDpiX(),
-                           dispositivo->height() * (72.0 * kPorPunto) / dispositivo->logicalDpiY());
+    const Maqueta m = maquetarVeinteavos(dispositivo->width() * kPorPulgada / dispositivo->logicalDpiX(),
+                                         dispositivo->height() * kPorPulgada / dispositivo->logicalDpiY());
     if (hasta < 0 || hasta > m.total())
         hasta = m.total();
     if (desde < 0 || desde >= hasta) {
@@ -362,8 +362,8 @@ QByteArray InformeInfracciones::pdfEnDosMitades() const {
         nada.open(QIODevice::WriteOnly);
         QPdfWriter medida(&nada);
         prepararPdf(medida, datos_.titulo);
-        total = maquetarVeinteavos(medida.width() * (72.0 * kPorPunto) / medida.logicalDpiX(),
-                                   medida.height() * (72.0 * kPorPunto) / medida.logicalDpiY())
+        total = maquetarVeinteavos(medida.width() * kPorPulgada / medida.logicalDpiX(),
+                                   medida.height() * kPorPulgada / medida.logicalDpiY())
                     .total();
     }
     if (total < kPaginasEnDosMitades)

@@ -102,8 +102,8 @@ public:
         std::vector<QString> procedencia;
         int total() const { return static_cast<int>(paginas.size()) + graficos; }
     };
-    // For a printable area of the given size in points; no pages when it is empty.
-    Maqueta maquetar(double ancho, double alto) const;
+    // For a printable area of the given size in millimetres; no pages when it is empty.
+    Maqueta maquetar(double anchoMm, double altoMm) const;
 
     // Paints one page (from 0, the charts page first when there is one) at the painter's origin,
     // in the resolution of the painter's device. Pages can be painted alone and in any order.

@@ -46,8 +46,7 @@ void HojasVistaPrevia::setInforme(std::shared_ptr<const InformeInfracciones> inf
     cache_.clear();
     pintadas_ = 0;
     const QRectF area = areaMm();
-    maqueta_ = informe_ ? informe_->maquetar(area.width() / 25.4 * 72, area.height() / 25.4 * 72)
-                        : InformeInfracciones::Maqueta();
+    maqueta_ = informe_ ? informe_->maquetar(area.width(), area.height()) : InformeInfracciones::Maqueta();
     actualizarBarras();
     viewport()->update();
     Q_EMIT paginaCambiada(paginaActual());

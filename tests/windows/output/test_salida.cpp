@@ -279,7 +279,7 @@ TEST_F(Salida, LaVistaPreviaPintaSoloLasPaginasALaVista) {
     vista.show();
     vista.grab();
     HojasVistaPrevia* hojas = vista.hojas();
-    const int paginas = static_cast<int>(informe->maquetar(277 / 25.4 * 72, 190 / 25.4 * 72).paginas.size());
+    const int paginas = static_cast<int>(informe->maquetar(277, 190).paginas.size());
     EXPECT_EQ(hojas->paginas(), paginas);
     EXPECT_GT(paginas, 20);
     EXPECT_EQ(hojas->paginaActual(), 1);
