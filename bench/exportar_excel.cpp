@@ -182,7 +182,7 @@ EntradaLibro entradaBase() {
     EntradaLibro e;
     e.titulo = "Municipalidad";
     e.inspector = "Administrador";
-    e.check.fill(true);
+    e.opciones = OpcionesLibro::todas();
     return e;
 }
 

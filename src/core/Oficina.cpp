@@ -2,6 +2,7 @@
 
 #include "core/accounts/Cuentas.h"
 #include "core/clients/CamposFecha.h"
+#include "core/clients/ColumnaPlegada.h"
 #include "core/clients/EliminarCliente.h"
 #include "core/platform/DirectorioDatos.h"
 #include "core/store/Conexion.h"
@@ -15,7 +16,6 @@
 #include <QDir>
 
 #include <algorithm>
-#include <functional>
 
 namespace {
 
@@ -43,29 +43,21 @@ std::vector<QStringList> leerFilas(Conexion& registro, const Consulta& consulta)
 
 } // namespace
 
-void TextoBuscable(const QString& texto, std::vector<char16_t>& destino) {
-    // The store hands contiene() its texts as C strings: a NUL ends them.
-    const qsizetype nul = texto.indexOf(QChar(u'\0'));
-    const QString plegado = (nul < 0 ? texto : texto.left(nul)).toCaseFolded();
-    destino.insert(destino.end(), plegado.utf16(), plegado.utf16() + plegado.size());
-}
-
 QString RellenarCero(const QString& numero) {
     return valorNumerico(numero) < 10 ? QLatin1Char('0') + numero : numero;
 }
 
-TextosBandas CalcularTextosBandas(const QStringList& bandas) {
+TextosBandas CalcularTextosBandas(const BandasCliente& bandas) {
     TextosBandas t;
-    if (bandas.value(4).isEmpty())
+    if (bandas.bandas[0].horaInicio.isEmpty())
         return t;
-    for (int b = 0; b < 3; ++b) {
-        const int base = 1 + 7 * b; // activation, start day, end day, hours and minutes
-        auto celda = [&](int desplazamiento) { return bandas.value(base + desplazamiento); };
-        t.activacion[b] = celda(0);
-        t.inicio[b] =
-            celda(1) + QLatin1Char(' ') + RellenarCero(celda(3)) + QLatin1Char(':') + RellenarCero(celda(4));
-        t.fin[b] =
-            celda(2) + QLatin1Char(' ') + RellenarCero(celda(5)) + QLatin1Char(':') + RellenarCero(celda(6));
+    for (size_t b = 0; b < 3; ++b) {
+        const BandaHoraria& banda = bandas.bandas[b];
+        t.activacion[b] = banda.activacion;
+        t.inicio[b] = banda.diaInicio + QLatin1Char(' ') + RellenarCero(banda.horaInicio) + QLatin1Char(':') +
+                      RellenarCero(banda.minutosInicio);
+        t.fin[b] = banda.diaFin + QLatin1Char(' ') + RellenarCero(banda.horaFin) + QLatin1Char(':') +
+                   RellenarCero(banda.minutosFin);
     }
     return t;
 }
@@ -181,22 +173,12 @@ void Oficina::leerTodos() {
     plegadas_.clear();
 }
 
-const Oficina::ColumnaPlegada& Oficina::plegada(int columna) {
+const ColumnaPlegada& Oficina::plegada(int columna) {
     for (const auto& [c, p] : plegadas_)
         if (c == columna)
             return p;
     // Folded on the first search in the column, then kept until the list is read again.
-    ColumnaPlegada p;
-    const std::size_t n = todos_->filas();
-    p.inicio.reserve(n + 1);
-    p.nula.reserve(n);
-    p.inicio.push_back(0);
-    for (std::size_t i = 0; i < n; ++i) {
-        p.nula.push_back(todos_->nulo(i, columna));
-        TextoBuscable(todos_->texto(i, columna), p.texto);
-        p.inicio.push_back(static_cast<quint32>(p.texto.size()));
-    }
-    plegadas_.emplace_back(columna, std::move(p));
+    plegadas_.emplace_back(columna, ColumnaPlegada(*todos_, columna));
     return plegadas_.back().second;
 }
 
@@ -208,40 +190,7 @@ void Oficina::filtrar(bool releida) {
         for (size_t i = 0; i < n; ++i)
             indices_[i] = static_cast<quint32>(i);
     } else {
-        std::vector<char16_t> buscado;
-        // Through UTF-8 as the statement binds it: a stray surrogate becomes what the store sees.
-        TextoBuscable(QString::fromUtf8(textoBusqueda_.toUtf8()), buscado);
-        const ColumnaPlegada& p = plegada(columnaBusqueda_);
-        auto tomar = [&](size_t i) {
-            if (!p.nula[i])
-                indices_.push_back(static_cast<quint32>(i));
-        };
-        if (buscado.empty()) {
-            for (size_t i = 0; i < n; ++i)
-                tomar(i);
-        } else {
-            // One pass over the column's texts laid end to end; a match that runs into the next
-            // row's text does not count.
-            const char16_t* base = p.texto.data();
-            const char16_t* fin = base + p.texto.size();
-            const std::boyer_moore_horspool_searcher buscador(buscado.begin(), buscado.end());
-            const char16_t* desde = base;
-            size_t fila = 0;
-            while (desde < fin) {
-                const char16_t* hallado = buscador(desde, fin).first;
-                if (hallado == fin)
-                    break;
-                const auto pos = static_cast<quint32>(hallado - base);
-                fila = static_cast<size_t>(
-                           std::upper_bound(p.inicio.begin() + static_cast<std::ptrdiff_t>(fila) + 1,
-                                            p.inicio.end(), pos) -
-                           p.inicio.begin()) -
-                       1;
-                if (pos + buscado.size() <= p.inicio[fila + 1])
-                    tomar(fila);
-                desde = base + p.inicio[fila + 1];
-            }
-        }
+        plegada(columnaBusqueda_).filasQueContienen(textoBusqueda_, indices_);
     }
     Q_EMIT clientesCambiados();
     if (releida) {
@@ -328,7 +277,7 @@ void Oficina::cargarOVaciar() {
     } catch (...) {
         seleccionado_.reset();
         infracciones_ = FilasInfraccion();
-        bandas_.clear();
+        bandas_ = BandasCliente();
         Q_EMIT seleccionCambiada();
         throw;
     }
@@ -339,7 +288,7 @@ void Oficina::cargarSeleccionado() {
     // otherwise be held twice while the next one is read.
     Q_EMIT infraccionesPorCambiar();
     infracciones_ = FilasInfraccion();
-    bandas_.clear();
+    bandas_ = BandasCliente();
     ilegibles_ = 0;
     versionSeleccionado_ = -1;
     if (!seleccionado_)
@@ -351,7 +300,7 @@ void Oficina::cargarSeleccionado() {
     const std::vector<QStringList> bandas =
         leerFilas(registro_, Sentencias::bandasCliente(seleccionado_->numero));
     if (!bandas.empty())
-        bandas_ = bandas.front();
+        bandas_ = BandasCliente::desdeFila(bandas.front());
     ilegibles_ = infracciones_.filtrarPorFechas(inicio_, fin_);
 }
 
@@ -365,8 +314,10 @@ int Oficina::establecerRango(const QDate& inicio, const QDate& fin) {
 
 // --- Operations ------------------------------------------------------------------------------
 
-void Oficina::guardarCliente(const QStringList& valores, qint64 id, qint64 version) {
+void Oficina::guardarCliente(const Cliente& cliente, qint64 version) {
     Conexion& db = registro_;
+    const qint64 id = cliente.id;
+    const QStringList valores = cliente.fila().mid(1); // the statements take the fields after the id
     const qint64 esperada = version >= 0 ? version : id == idSeleccionado() ? versionSeleccionado_ : -1;
     const bool comprobar = id != 0 && esperada >= 0;
     const Consulta c = comprobar ? Sentencias::actualizarClienteSiVersion(valores, id, esperada)
@@ -418,13 +369,13 @@ ResultadoImportacion Oficina::importar(const ArchivoImportacion& archivo, DatosI
     return r;
 }
 
-EntradaLibro Oficina::entradaLibro(const std::array<bool, 23>& opciones) const {
+EntradaLibro Oficina::entradaLibro(const OpcionesLibro& opciones) const {
     EntradaLibro e;
-    e.check = opciones;
+    e.opciones = opciones;
     e.titulo = municipio_;
     e.inspector = usuario_;
     if (seleccionado_)
-        e.cliente = seleccionado_->fila();
+        e.cliente = *seleccionado_;
     e.bandas = bandas_;
     const QStringList separador(ColInfraccion::Cantidad, QString());
     e.infracciones.reserve(infracciones_.size());
@@ -450,10 +401,14 @@ DatosInforme Oficina::datosInforme() const {
     for (std::size_t i = 0; i < infracciones_.size(); ++i) {
         if (infracciones_.oculta(i))
             continue;
-        RegistroInforme r;
-        for (int col = 0; col < 16; ++col)
-            r[static_cast<size_t>(col)] = infracciones_.texto(i, col + 2);
-        d.registros.push_back(std::move(r));
+        const auto texto = [&](int columna) { return infracciones_.texto(i, columna); };
+        d.registros.push_back(
+            {texto(ColInfraccion::Fecha), texto(ColInfraccion::Hora), texto(ColInfraccion::NivelDb),
+             texto(ColInfraccion::Estatus), texto(ColInfraccion::Bateria), texto(ColInfraccion::TensionLinea),
+             texto(ColInfraccion::Compresion), texto(ColInfraccion::Inspector), texto(ColInfraccion::MaxDb),
+             texto(ColInfraccion::UmbralCompresion), texto(ColInfraccion::PenalizacionesMaximas),
+             texto(ColInfraccion::Calibracion), texto(ColInfraccion::SegundosPenalizar),
+             texto(ColInfraccion::NivelConsola), texto(ColInfraccion::NivelRuido), texto(ColInfraccion::CI)});
     }
     const ProcedenciaFilas p = ProcedenciaDe(infracciones_);
     d.importaciones = ImportacionesPorId(registro_, p.importaciones);

@@ -2,10 +2,12 @@
 
 #include "core/accounts/Cuentas.h"
 #include "core/clients/ArchivoMunicipio.h"
+#include "core/clients/BandasCliente.h"
 #include "core/clients/Cliente.h"
+#include "core/clients/ColumnaPlegada.h"
 #include "core/clients/FilasInfraccion.h"
 #include "core/import/Importacion.h"
-#include "core/output/Informe.h"
+#include "core/output/InformeInfracciones.h"
 #include "core/output/LibroExcel.h"
 #include "core/store/Copias.h"
 #include "core/store/PasarRegistro.h"
@@ -29,15 +31,11 @@ struct TextosBandas {
     std::array<QString, 3> fin;
 };
 
-// Appends a text as the client search compares it: up to a NUL, case-folded code point by code
-// point (what Qt::CaseInsensitive compares), so a plain containment gives contiene()'s answer.
-void TextoBuscable(const QString& texto, std::vector<char16_t>& destino);
-
 // Band boxes: a number below 10 gets a leading "0" in front of its unchanged text.
 QString RellenarCero(const QString& numero);
-// The nine band texts from the client's band row (22 columns); all empty when the client has no
-// band settings (band A start hour empty) or no row.
-TextosBandas CalcularTextosBandas(const QStringList& bandas);
+// The nine band texts; all empty when the client has no band settings (band A start hour
+// empty).
+TextosBandas CalcularTextosBandas(const BandasCliente& bandas);
 
 // The office as the windows see it: who is logged in, the municipality header, the register's
 // client list and the one selected client, the date range, and that client's infractions and
@@ -81,7 +79,7 @@ public:
     // Reads the whole list again after a write elsewhere (the import window, another slot) and
     // applies the current search to it.
     void recargarClientes();
-    // The listed rows (24 columns, id first; dates and times in display form), placeholder
+    // The listed rows as Cliente::fila() lays them out (dates and times in display form), placeholder
     // included: the view hides it. Made on request: views read cells with textoListado().
     std::vector<QStringList> filasClientes() const;
     std::size_t cantidadListados() const { return indices_.size(); }
@@ -120,16 +118,16 @@ public:
 
     // --- The selected client's infractions and bands ---
     const FilasInfraccion& infracciones() const { return infracciones_; }
-    const QStringList& filaBandas() const { return bandas_; } // 22 columns, empty without a row
+    const BandasCliente& bandas() const { return bandas_; } // all empty without settings
     TextosBandas textosBandas() const { return CalcularTextosBandas(bandas_); }
 
     // --- Operations ---
-    // Saves a client from the editor's 23 values (NumeroCliente .. Notas): a new one when id is 0.
-    // The list is read again; the selected client stays selected. Throws ErrorBD when the save
-    // itself fails.
-    // `version`: the row version the values were read with (versionSeleccionado() when the editor
+    // Saves a client as the editor holds it (dates and times in their stored forms): a new one
+    // when its id is 0. The list is read again; the selected client stays selected. Throws
+    // ErrorBD when the save itself fails.
+    // `version`: the row version the client was read with (versionSeleccionado() when the editor
     // opened); -1 takes the selection's current one.
-    void guardarCliente(const QStringList& valores, qint64 id, qint64 version = -1);
+    void guardarCliente(const Cliente& cliente, qint64 version = -1);
     // Deletes the selected client and its infractions in one transaction (administrator only).
     // Throws ErrorBD, with the reason, when refused or when the store fails.
     void eliminarSeleccionado();
@@ -137,7 +135,7 @@ public:
     // again, keeping the selection. The result says what happened.
     ResultadoImportacion importar(const ArchivoImportacion& archivo, DatosImportacion datos);
     // The workbook of the selected client as the view shows it (options as marked).
-    EntradaLibro entradaLibro(const std::array<bool, 23>& opciones) const;
+    EntradaLibro entradaLibro(const OpcionesLibro& opciones) const;
     // The report of the selected client: the rows the view shows, separators included.
     DatosInforme datosInforme() const;
 
@@ -202,12 +200,6 @@ Q_SIGNALS:
 
 private:
     Conexion& registro_;
-    // One searchable column of the whole list, case-folded once, the rows' texts back to back.
-    struct ColumnaPlegada {
-        std::vector<char16_t> texto;
-        std::vector<quint32> inicio; // one more than rows; a NULL value never matches
-        std::vector<bool> nula;
-    };
 
     void leerTodos();
     // Lists the rows of the whole list the search finds. After a read the selected client is
@@ -237,7 +229,7 @@ private:
     QDate inicio_{2011, 1, 1};
     QDate fin_ = QDate::currentDate();
     FilasInfraccion infracciones_;
-    QStringList bandas_;
+    BandasCliente bandas_;
     int ilegibles_ = 0;
     qint64 versionSeleccionado_ = -1;
 };

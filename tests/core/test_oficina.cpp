@@ -202,16 +202,17 @@ TEST_F(OficinaTest, FilasDeInfraccionesConSeparadoresRangoYBandas) {
 TEST_F(OficinaTest, GuardarYEliminarReleenLaListaYMantienenLaSeleccion) {
     oficina.seleccionar(id12);
     Cliente c = *oficina.clienteSeleccionado();
-    QStringList valores = c.fila().mid(1);
-    valores[11] = QStringLiteral("Bar Nuevo");
-    valores[10] = QStringLiteral("20100101"); // stored forms for the dates
-    valores[18] = valores[19] = valores[20] = valores[21] = QString();
-    oficina.guardarCliente(valores, id12);
+    c.nombreLocal = QStringLiteral("Bar Nuevo");
+    c.fechaAlta = QStringLiteral("20100101"); // stored forms for the dates
+    c.ultimaInspeccionFecha = c.ultimaInspeccionHora = QString();
+    c.anteriorInspeccionFecha = c.anteriorInspeccionHora = QString();
+    oficina.guardarCliente(c);
     EXPECT_EQ(oficina.clienteSeleccionado()->nombreLocal, QStringLiteral("Bar Nuevo"));
     EXPECT_EQ(oficina.clienteSeleccionado()->fechaAlta, QStringLiteral("01/01/2010"));
 
-    valores[0] = QStringLiteral("77");
-    oficina.guardarCliente(valores, 0);
+    c.id = 0;
+    c.numero = QStringLiteral("77");
+    oficina.guardarCliente(c);
     EXPECT_EQ(oficina.filasClientes().size(), 5u);
     EXPECT_EQ(oficina.idSeleccionado(), id12);
 
@@ -289,14 +290,14 @@ TEST_F(OficinaTest, ElLibroYElInformeRecibenLoQueMuestraLaVista) {
     oficina.seleccionar(id12);
     oficina.establecerRango(QDate(2011, 3, 1), QDate(2011, 3, 31));
 
-    std::array<bool, 23> opciones{};
-    opciones[3] = true;
+    OpcionesLibro opciones;
+    opciones.direccion = true;
     const EntradaLibro e = oficina.entradaLibro(opciones);
     EXPECT_EQ(e.titulo, QStringLiteral("Quilmes"));
     EXPECT_EQ(e.inspector, QStringLiteral("Administrador"));
-    EXPECT_TRUE(e.check[3]);
-    EXPECT_EQ(e.cliente.value(1), QStringLiteral("12"));
-    EXPECT_EQ(e.bandas.value(4), QStringLiteral("8"));
+    EXPECT_EQ(e.opciones, opciones);
+    EXPECT_EQ(e.cliente.numero, QStringLiteral("12"));
+    EXPECT_EQ(e.bandas.bandas[0].horaInicio, QStringLiteral("8"));
     ASSERT_EQ(e.infracciones.size(), 6u);
     EXPECT_TRUE(e.infracciones[0].oculta);
     EXPECT_EQ(e.infracciones[2].celdas, QStringList(ColInfraccion::Cantidad, QString()));
@@ -309,8 +310,8 @@ TEST_F(OficinaTest, ElLibroYElInformeRecibenLoQueMuestraLaVista) {
     EXPECT_EQ(d.cliente, QStringLiteral("Juan Pérez"));
     EXPECT_EQ(d.local, QStringLiteral("Bar El Ñandú"));
     ASSERT_EQ(d.registros.size(), 4u); // two rows in March, each with its separator
-    EXPECT_EQ(d.registros[0][0], QStringLiteral("01/03/2011"));
-    EXPECT_TRUE(d.registros[1][0].isEmpty());
+    EXPECT_EQ(d.registros[0].fecha, QStringLiteral("01/03/2011"));
+    EXPECT_TRUE(d.registros[1].vacio());
 }
 
 // The search filters the list in memory: it must list exactly the clients the store's contiene()
@@ -375,16 +376,19 @@ TEST_F(OficinaTest, LaListaTrasUnaEscrituraMuestraLaEscritura) {
     ASSERT_TRUE(oficina.buscar(QStringLiteral("Local"), QStringLiteral("ÑAND")));
     EXPECT_EQ(lecturas.count(), 0);
     EXPECT_EQ(oficina.idSeleccionado(), id12);
-    QStringList valores = oficina.clienteSeleccionado()->fila().mid(1);
-    valores[10] = valores[18] = valores[19] = valores[20] = valores[21] = QString();
-    valores[0] = QStringLiteral("55");
-    valores[11] = QStringLiteral("Otro ÑANDÚ");
-    oficina.guardarCliente(valores, 0); // matches: listed
-    valores[11] = QStringLiteral("Sin coincidencia");
-    oficina.guardarCliente(valores, 0); // does not
-    valores[1] = QStringLiteral("Editado");
-    valores[11] = QStringLiteral("Bar El Ñandú");
-    oficina.guardarCliente(valores, id12);
+    Cliente c = *oficina.clienteSeleccionado();
+    c.fechaAlta = c.ultimaInspeccionFecha = c.ultimaInspeccionHora = QString();
+    c.anteriorInspeccionFecha = c.anteriorInspeccionHora = QString();
+    c.id = 0;
+    c.numero = QStringLiteral("55");
+    c.nombreLocal = QStringLiteral("Otro ÑANDÚ");
+    oficina.guardarCliente(c); // matches: listed
+    c.nombreLocal = QStringLiteral("Sin coincidencia");
+    oficina.guardarCliente(c); // does not
+    c.id = id12;
+    c.nombre = QStringLiteral("Editado");
+    c.nombreLocal = QStringLiteral("Bar El Ñandú");
+    oficina.guardarCliente(c);
     QStringList listados;
     for (const QStringList& f : oficina.filasClientes())
         listados << f.value(2) + QLatin1Char('/') + f.value(12);

@@ -4,7 +4,8 @@
 #include <QStringList>
 
 // One client of the register as the client list shows it: dates as dd/mm/yyyy and times as
-// hh:mm:ss (the statements' display forms), everything else as stored.
+// hh:mm:ss (the statements' display forms), everything else as stored. One to be saved carries
+// its dates and times in their stored forms (yyyymmdd, hhmmss), as the editor writes them.
 struct Cliente {
     qint64 id = 0;
     QString numero;
@@ -34,7 +35,7 @@ struct Cliente {
     // The record a new database starts with; it is never listed, edited or deleted.
     bool esMarcador() const;
 
-    // The client list's row (24 columns, id first) and back.
+    // The row Sentencias::listaClientes() reads, and back.
     static Cliente desdeFila(const QStringList& fila);
     QStringList fila() const;
 };

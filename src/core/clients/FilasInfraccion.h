@@ -20,8 +20,17 @@ constexpr int Fecha = 2;
 constexpr int Hora = 3;
 constexpr int NivelDb = 4;
 constexpr int Estatus = 5;
+constexpr int Bateria = 6;
+constexpr int TensionLinea = 7;
+constexpr int Compresion = 8;
 constexpr int Inspector = 9;
 constexpr int MaxDb = 10;
+constexpr int UmbralCompresion = 11;
+constexpr int PenalizacionesMaximas = 12;
+constexpr int Calibracion = 13;
+constexpr int SegundosPenalizar = 14;
+constexpr int NivelConsola = 15;
+constexpr int NivelRuido = 16;
 constexpr int CI = 17;
 constexpr int Cantidad = 18;
 constexpr int Importacion = 18; // read with the row, kept apart from the cells
@@ -41,8 +50,8 @@ class FilasInfraccion {
 public:
     FilasInfraccion();
 
-    // The rows of a query over the infractions (18 columns, the import's log id as a 19th when
-    // read). Throws ErrorBD.
+    // The rows of a query over the infractions (the cells of ColInfraccion, then the import's log
+    // id when read). Throws ErrorBD.
     static FilasInfraccion Leer(Conexion& db, const Consulta& consulta);
     // The same from rows already read as texts.
     static FilasInfraccion DeRegistros(const std::vector<QStringList>& registros);

@@ -18,36 +18,38 @@
 
 namespace {
 
-// Client and premises options in the order of their lines: check box, label, client grid
-// column(s). Every label but "Email: " ends in two blanks.
+// Client and premises options in the order of their lines: option, label, client field(s).
+// Every label but "Email: " ends in two blanks.
 struct Opcion {
-    int check;
+    bool OpcionesLibro::*marcada;
     const char* etiqueta;
-    int col;
-    int col2; // second column joined with " / ", -1 when none
+    QString Cliente::*campo;
+    QString Cliente::*campo2; // joined with " / ", null when none
 };
-constexpr Opcion kOpciones[] = {
-    {1, "Numero de Cliente:  ", 1, -1},
-    {2, "Nombre y Apellido:  ", 2, -1},
-    {3, "Direccion:  ", 3, -1},
-    {4, "Localidad:  ", 4, -1},
-    {5, "Codigo Postal:  ", 5, -1},
-    {6, "Partido:  ", 6, -1},
-    {7, "Provincia:  ", 7, -1},
-    {8, "Telefono:  ", 8, -1},
-    {9, "Telefono Movil:  ", 9, -1},
-    {10, "Email: ", 10, -1},
-    {12, "Fecha de Alta:  ", 11, -1},
-    {13, "Nombre del Local:  ", 12, -1},
-    {21, "Direccion del Local:  ", 13, -1},
-    {20, "Localidad del Local:  ", 14, -1},
-    {19, "Partido del Local:  ", 15, -1},
-    {18, "Provincia del Local:  ", 16, -1},
-    {22, "Telefono del Local:  ", 17, -1},
-    {17, "Email del Local:  ", 18, -1},
-    {16, "Ultima Inspeccion:  ", 19, 20},
-    {14, "Anterior Inspeccion:  ", 21, 22},
-    {11, "Notas:  ", 23, -1},
+const Opcion kOpciones[] = {
+    {&OpcionesLibro::numero, "Numero de Cliente:  ", &Cliente::numero, nullptr},
+    {&OpcionesLibro::nombre, "Nombre y Apellido:  ", &Cliente::nombre, nullptr},
+    {&OpcionesLibro::direccion, "Direccion:  ", &Cliente::direccion, nullptr},
+    {&OpcionesLibro::localidad, "Localidad:  ", &Cliente::localidad, nullptr},
+    {&OpcionesLibro::codigoPostal, "Codigo Postal:  ", &Cliente::codigoPostal, nullptr},
+    {&OpcionesLibro::partido, "Partido:  ", &Cliente::partido, nullptr},
+    {&OpcionesLibro::provincia, "Provincia:  ", &Cliente::provincia, nullptr},
+    {&OpcionesLibro::telefono, "Telefono:  ", &Cliente::telefono, nullptr},
+    {&OpcionesLibro::telefonoMovil, "Telefono Movil:  ", &Cliente::telefonoMovil, nullptr},
+    {&OpcionesLibro::email, "Email: ", &Cliente::email, nullptr},
+    {&OpcionesLibro::fechaAlta, "Fecha de Alta:  ", &Cliente::fechaAlta, nullptr},
+    {&OpcionesLibro::nombreLocal, "Nombre del Local:  ", &Cliente::nombreLocal, nullptr},
+    {&OpcionesLibro::direccionLocal, "Direccion del Local:  ", &Cliente::direccionLocal, nullptr},
+    {&OpcionesLibro::localidadLocal, "Localidad del Local:  ", &Cliente::localidadLocal, nullptr},
+    {&OpcionesLibro::partidoLocal, "Partido del Local:  ", &Cliente::partidoLocal, nullptr},
+    {&OpcionesLibro::provinciaLocal, "Provincia del Local:  ", &Cliente::provinciaLocal, nullptr},
+    {&OpcionesLibro::telefonoLocal, "Telefono del Local:  ", &Cliente::telefonoLocal, nullptr},
+    {&OpcionesLibro::emailLocal, "Email del Local:  ", &Cliente::emailLocal, nullptr},
+    {&OpcionesLibro::ultimaInspeccion, "Ultima Inspeccion:  ", &Cliente::ultimaInspeccionFecha,
+     &Cliente::ultimaInspeccionHora},
+    {&OpcionesLibro::anteriorInspeccion, "Anterior Inspeccion:  ", &Cliente::anteriorInspeccionFecha,
+     &Cliente::anteriorInspeccionHora},
+    {&OpcionesLibro::notas, "Notas:  ", &Cliente::notas, nullptr},
 };
 constexpr int kOpcionesCliente = 11; // an empty line follows the first eleven
 
@@ -339,10 +341,10 @@ bool llenarHoja(lxw_workbook* libro, lxw_worksheet* ws, const EntradaLibro& e, H
     const int nOpciones = static_cast<int>(std::size(kOpciones));
     for (int i = 0; i < nOpciones; ++i) {
         const Opcion& o = kOpciones[i];
-        if (e.check[static_cast<size_t>(o.check)]) {
-            QString valor = celda(e.cliente, o.col);
-            if (o.col2 >= 0)
-                valor += QStringLiteral(" / ") + celda(e.cliente, o.col2);
+        if (e.opciones.*o.marcada) {
+            QString valor = e.cliente.*o.campo;
+            if (o.campo2)
+                valor += QStringLiteral(" / ") + e.cliente.*o.campo2;
             hoja.combinar(fila, 6, QString::fromUtf8(o.etiqueta) + valor, nullptr);
             ++fila;
         }
@@ -352,22 +354,21 @@ bool llenarHoja(lxw_workbook* libro, lxw_worksheet* ws, const EntradaLibro& e, H
 
     // Time bands A, B, C: three lines and an empty one each.
     for (int banda = 0; banda < 3; ++banda) {
-        const int base = 1 + 7 * banda;
+        const BandaHoraria& b = e.bandas.bandas[static_cast<size_t>(banda)];
         const QString letra(QChar(u'A' + banda));
-        const QString hIni = dosCifras(celda(e.bandas, base + 3));
-        const QString mIni = dosCifras(celda(e.bandas, base + 4));
-        const QString hFin = dosCifras(celda(e.bandas, base + 5));
-        const QString mFin = dosCifras(celda(e.bandas, base + 6));
-        hoja.combinar(fila++, 6,
-                      QStringLiteral("Activacion Banda Horaria %1:  ").arg(letra) + celda(e.bandas, base),
+        const QString hIni = dosCifras(b.horaInicio);
+        const QString mIni = dosCifras(b.minutosInicio);
+        const QString hFin = dosCifras(b.horaFin);
+        const QString mFin = dosCifras(b.minutosFin);
+        hoja.combinar(fila++, 6, QStringLiteral("Activacion Banda Horaria %1:  ").arg(letra) + b.activacion,
                       nullptr);
         hoja.combinar(fila++, 6,
-                      QStringLiteral("Dia y Hora Inicio Banda Horaria %1:  ").arg(letra) +
-                          celda(e.bandas, base + 1) + QStringLiteral("   ") + hIni + QLatin1Char(':') + mIni,
+                      QStringLiteral("Dia y Hora Inicio Banda Horaria %1:  ").arg(letra) + b.diaInicio +
+                          QStringLiteral("   ") + hIni + QLatin1Char(':') + mIni,
                       nullptr);
         hoja.combinar(fila++, 6,
-                      QStringLiteral("Dia y Hora Fin Banda Horaria %1:  ").arg(letra) +
-                          celda(e.bandas, base + 2) + QStringLiteral("   ") + hFin + QLatin1Char(':') + mFin,
+                      QStringLiteral("Dia y Hora Fin Banda Horaria %1:  ").arg(letra) + b.diaFin +
+                          QStringLiteral("   ") + hFin + QLatin1Char(':') + mFin,
                       nullptr);
         ++fila;
     }
@@ -480,6 +481,13 @@ ResultadoLibro fallo(const QString& texto) {
 }
 
 } // namespace
+
+OpcionesLibro OpcionesLibro::todas() {
+    OpcionesLibro o;
+    for (const Opcion& opcion : kOpciones)
+        o.*opcion.marcada = true;
+    return o;
+}
 
 ResultadoLibro CrearLibroExcel(const EntradaLibro& entrada, const QString& archivo) {
     if (archivo.trimmed().isEmpty())

@@ -1,32 +1,60 @@
 #pragma once
 
+#include "core/clients/BandasCliente.h"
+#include "core/clients/Cliente.h"
 #include "core/import/RegistroImportaciones.h"
 
 #include <QDateTime>
 #include <QString>
 #include <QStringList>
 
-#include <array>
 #include <functional>
 #include <vector>
 
-// One row of the infraction grid as the view shows it: its 18 texts (id .. CI) and whether
+// One row of the infraction grid as the view shows it: its texts, by ColInfraccion, and whether
 // the date filter hides it.
 struct FilaInfraccionLibro {
     QStringList celdas;
     bool oculta = false;
 };
 
+// The client's and premises' lines the user marked for the workbook.
+struct OpcionesLibro {
+    bool numero = false;
+    bool nombre = false;
+    bool direccion = false;
+    bool localidad = false;
+    bool codigoPostal = false;
+    bool partido = false;
+    bool provincia = false;
+    bool telefono = false;
+    bool telefonoMovil = false;
+    bool email = false;
+    bool fechaAlta = false;
+    bool notas = false;
+    bool nombreLocal = false;
+    bool direccionLocal = false;
+    bool localidadLocal = false;
+    bool partidoLocal = false;
+    bool provinciaLocal = false;
+    bool telefonoLocal = false;
+    bool emailLocal = false;
+    bool ultimaInspeccion = false;
+    bool anteriorInspeccion = false;
+
+    static OpcionesLibro todas();
+    bool operator==(const OpcionesLibro&) const = default;
+};
+
 // Everything the workbook is built from, gathered from the main window when "Exportar" is
 // pressed, so the builder needs no window.
 struct EntradaLibro {
-    QString titulo;                                // municipality header
-    QString inspector;                             // logged-in user
-    QStringList cliente;                           // client grid row, columns 0..23 (0 = id, unused)
-    QStringList bandas;                            // band grid row, columns 0..21 (0 unused)
+    QString titulo;    // municipality header
+    QString inspector; // logged-in user
+    Cliente cliente;
+    BandasCliente bandas;
     std::vector<FilaInfraccionLibro> infracciones; // grid rows 1.. (the header row is not included)
-    // Marked options, indexed by the number of their CheckN box (0 and 15 are unused).
-    std::array<bool, 23> check{};
+    OpcionesLibro opciones;
     // Date and time of the left footer; an invalid value takes the current time.
     QDateTime momento;
     // The imports behind the shown rows, and how many shown rows are older than the log: the

@@ -334,18 +334,35 @@ void EditorCliente::Guardar() {
         return;
     }
 
-    QStringList valores;
-    for (int i = 1; i <= 10; ++i)
-        valores << Text1(i)->text();
-    valores << FechaAlmacenada(DTPicker1);
-    for (int i = 13; i <= 19; ++i)
-        valores << Text1(i)->text();
-    valores << FechaAlmacenada(DTPicker2) << HoraAlmacenada(DTPicker3) << FechaAlmacenada(DTPicker4)
-            << HoraAlmacenada(DTPicker5) << Notas->toPlainText();
+    Cliente cliente;
+    cliente.id = ModoEdicion == 1 ? IdCliente : 0;
+    cliente.numero = Text1(1)->text();
+    cliente.nombre = Text1(2)->text();
+    cliente.direccion = Text1(3)->text();
+    cliente.localidad = Text1(4)->text();
+    cliente.codigoPostal = Text1(5)->text();
+    cliente.partido = Text1(6)->text();
+    cliente.provincia = Text1(7)->text();
+    cliente.telefono = Text1(8)->text();
+    cliente.telefonoMovil = Text1(9)->text();
+    cliente.email = Text1(10)->text();
+    cliente.fechaAlta = FechaAlmacenada(DTPicker1);
+    cliente.nombreLocal = Text1(13)->text();
+    cliente.direccionLocal = Text1(14)->text();
+    cliente.localidadLocal = Text1(15)->text();
+    cliente.partidoLocal = Text1(16)->text();
+    cliente.provinciaLocal = Text1(17)->text();
+    cliente.telefonoLocal = Text1(18)->text();
+    cliente.emailLocal = Text1(19)->text();
+    cliente.ultimaInspeccionFecha = FechaAlmacenada(DTPicker2);
+    cliente.ultimaInspeccionHora = HoraAlmacenada(DTPicker3);
+    cliente.anteriorInspeccionFecha = FechaAlmacenada(DTPicker4);
+    cliente.anteriorInspeccionHora = HoraAlmacenada(DTPicker5);
+    cliente.notas = Notas->toPlainText();
 
     guardando_ = true;
     try {
-        oficina_.guardarCliente(valores, ModoEdicion == 1 ? IdCliente : 0, VersionCliente);
+        oficina_.guardarCliente(cliente, VersionCliente);
     } catch (const ErrorBD& e) {
         // Nothing was written: the window stays open with what the user typed. Changed at another
         // desk: the next save, after the user reviewed the current data, goes over it.

@@ -18,7 +18,7 @@
 #include "windows/import/HistorialImportaciones.h"
 #include "windows/import/VentanaImportacion.h"
 #include "windows/output/ExportarExcel.h"
-#include "windows/output/Impresion.h"
+#include "windows/output/VistaInforme.h"
 #include "windows/platform/CajasSoloLectura.h"
 #include "windows/platform/EstadoTeclado.h"
 #include "windows/platform/Mensajes.h"

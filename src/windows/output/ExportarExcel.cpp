@@ -129,10 +129,30 @@ void ExportarExcel::marcarTodos(bool marcar) {
             c->setChecked(marcar);
 }
 
-std::array<bool, 23> ExportarExcel::opciones() const {
-    std::array<bool, 23> o{};
-    for (size_t i = 0; i < Check.size(); ++i)
-        o[i] = Check[i] && Check[i]->isChecked();
+OpcionesLibro ExportarExcel::opciones() const {
+    const auto marcada = [this](size_t numero) { return Check[numero] && Check[numero]->isChecked(); };
+    OpcionesLibro o;
+    o.numero = marcada(1);
+    o.nombre = marcada(2);
+    o.direccion = marcada(3);
+    o.localidad = marcada(4);
+    o.codigoPostal = marcada(5);
+    o.partido = marcada(6);
+    o.provincia = marcada(7);
+    o.telefono = marcada(8);
+    o.telefonoMovil = marcada(9);
+    o.email = marcada(10);
+    o.notas = marcada(11);
+    o.fechaAlta = marcada(12);
+    o.nombreLocal = marcada(13);
+    o.anteriorInspeccion = marcada(14);
+    o.ultimaInspeccion = marcada(16);
+    o.emailLocal = marcada(17);
+    o.provinciaLocal = marcada(18);
+    o.partidoLocal = marcada(19);
+    o.localidadLocal = marcada(20);
+    o.direccionLocal = marcada(21);
+    o.telefonoLocal = marcada(22);
     return o;
 }
 

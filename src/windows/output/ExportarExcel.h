@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/output/LibroExcel.h"
+
 #include <QWidget>
 
 #include <array>
@@ -20,8 +22,8 @@ public:
 
     ~ExportarExcel() override;
 
-    // The marked boxes, indexed by their designer number (0 and 15 unused).
-    std::array<bool, 23> opciones() const;
+    // The lines the marked boxes ask for.
+    OpcionesLibro opciones() const;
 
 private:
     explicit ExportarExcel(Oficina& oficina);

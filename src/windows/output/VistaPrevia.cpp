@@ -24,11 +24,11 @@ constexpr double kZoomMinimo = 0.25;
 constexpr double kZoomMaximo = 4;
 
 QSizeF papelMm() {
-    return Impresion::disenoPagina().fullRect(QPageLayout::Millimeter).size();
+    return InformeInfracciones::disenoPagina().fullRect(QPageLayout::Millimeter).size();
 }
 
 QRectF areaMm() {
-    return Impresion::disenoPagina().paintRect(QPageLayout::Millimeter);
+    return InformeInfracciones::disenoPagina().paintRect(QPageLayout::Millimeter);
 }
 
 } // namespace
@@ -41,13 +41,12 @@ HojasVistaPrevia::HojasVistaPrevia(QWidget* padre) : QAbstractScrollArea(padre) 
     horizontalScrollBar()->setSingleStep(40);
 }
 
-void HojasVistaPrevia::setInforme(std::shared_ptr<const Impresion> informe) {
+void HojasVistaPrevia::setInforme(std::shared_ptr<const InformeInfracciones> informe) {
     informe_ = std::move(informe);
     cache_.clear();
     pintadas_ = 0;
     const QRectF area = areaMm();
-    maqueta_ = informe_ ? informe_->maquetar(area.width() / 25.4 * 1440, area.height() / 25.4 * 1440)
-                        : Impresion::Maqueta();
+    maqueta_ = informe_ ? informe_->maquetar(area.width(), area.height()) : InformeInfracciones::Maqueta();
     actualizarBarras();
     viewport()->update();
     Q_EMIT paginaCambiada(paginaActual());
@@ -124,7 +123,7 @@ const QImage& HojasVistaPrevia::imagenPagina(int indice) {
         }
     const int dpi = std::max(1, static_cast<int>(std::lround(logicalDpiX() * zoom_)));
     QImage imagen(tamanoPapel(), QImage::Format_RGB32);
-    // The image's resolution is what the report scales its twips by.
+    // The image's resolution is what the report scales its points by.
     imagen.setDotsPerMeterX(static_cast<int>(std::lround(dpi / 0.0254)));
     imagen.setDotsPerMeterY(static_cast<int>(std::lround(dpi / 0.0254)));
     imagen.fill(Qt::white);
@@ -232,7 +231,7 @@ DialogoVistaPrevia::DialogoVistaPrevia(QWidget* padre) : QDialog(padre) {
     hojas_->setFocus();
 }
 
-void DialogoVistaPrevia::setInforme(std::shared_ptr<const Impresion> informe) {
+void DialogoVistaPrevia::setInforme(std::shared_ptr<const InformeInfracciones> informe) {
     informe_ = informe;
     hojas_->setInforme(std::move(informe));
 }
@@ -248,7 +247,7 @@ void DialogoVistaPrevia::imprimir() {
     if (!informe_)
         return;
     QPrinter impresora(QPrinter::HighResolution);
-    impresora.setPageLayout(Impresion::disenoPagina());
+    impresora.setPageLayout(InformeInfracciones::disenoPagina());
     impresora.setDocName(QStringLiteral("Detalle de Infracciones"));
     QPrintDialog dialogo(&impresora, this);
     if (dialogo.exec() != QDialog::Accepted)

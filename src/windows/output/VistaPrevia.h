@@ -1,6 +1,6 @@
 #pragma once
 
-#include "core/output/Informe.h"
+#include "core/output/InformeInfracciones.h"
 
 #include <QAbstractScrollArea>
 #include <QDialog>
@@ -20,7 +20,7 @@ class HojasVistaPrevia : public QAbstractScrollArea {
 public:
     explicit HojasVistaPrevia(QWidget* padre = nullptr);
 
-    void setInforme(std::shared_ptr<const Impresion> informe);
+    void setInforme(std::shared_ptr<const InformeInfracciones> informe);
     int paginas() const { return maqueta_.total(); }
     int paginaActual() const; // from 1; the one at the top of the view
     void irAPagina(int pagina);
@@ -46,8 +46,8 @@ private:
     void actualizarBarras();
     const QImage& imagenPagina(int indice);
 
-    std::shared_ptr<const Impresion> informe_;
-    Impresion::Maqueta maqueta_;
+    std::shared_ptr<const InformeInfracciones> informe_;
+    InformeInfracciones::Maqueta maqueta_;
     double zoom_ = 1;
     bool zoomElegido_ = false; // until the user zooms, the page fills the width
     int pintadas_ = 0;
@@ -62,7 +62,7 @@ public:
     explicit DialogoVistaPrevia(QWidget* padre = nullptr);
 
     // Shows this report (a later call replaces it).
-    void setInforme(std::shared_ptr<const Impresion> informe);
+    void setInforme(std::shared_ptr<const InformeInfracciones> informe);
     HojasVistaPrevia* hojas() const { return hojas_; }
     QToolBar* barra() const { return barra_; }
 
@@ -70,7 +70,7 @@ private:
     void imprimir();
     void actualizarPagina(int pagina);
 
-    std::shared_ptr<const Impresion> informe_;
+    std::shared_ptr<const InformeInfracciones> informe_;
     QToolBar* barra_;
     HojasVistaPrevia* hojas_;
     QSpinBox* pagina_;

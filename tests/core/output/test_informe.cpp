@@ -1,6 +1,7 @@
 // The report renderer: its paging, and the PDF it writes read back with pdftotext.
 
-#include "core/output/Informe.h"
+#include "core/output/InformeInfracciones.h"
+#include "core/output/UnirPdf.h"
 
 #include <QBuffer>
 #include <QFile>
@@ -63,15 +64,18 @@ QString Texto(QList<Palabra> w) {
     return texto;
 }
 
+// The texts of one detail line, left to right as the grid shows them.
+QStringList textosRegistro(int n) {
+    return QString("%1/03/2011|14:00:30|9%2|D. JOCKEY|BAT. OK|SI|12|Insp%2|85|10|3|105|30|70|60|%2")
+        .arg(n + 1, 2, 10, QChar('0'))
+        .arg(n)
+        .split('|');
+}
+
 RegistroInforme registro(int n) {
-    const QStringList t =
-        QString("%1/03/2011|14:00:30|9%2|D. JOCKEY|BAT. OK|SI|12|Insp%2|85|10|3|105|30|70|60|%2")
-            .arg(n + 1, 2, 10, QChar('0'))
-            .arg(n)
-            .split('|');
-    RegistroInforme r;
-    std::copy(t.begin(), t.end(), r.begin());
-    return r;
+    const QStringList t = textosRegistro(n);
+    return {t[0], t[1], t[2],  t[3],  t[4],  t[5],  t[6],  t[7],
+            t[8], t[9], t[10], t[11], t[12], t[13], t[14], t[15]};
 }
 
 DatosInforme datos(int registros) {
@@ -93,7 +97,7 @@ QTemporaryDir dir;
 QList<Palabra> pdf(const DatosInforme& d) {
     static int n = 0;
     const QString ruta = dir.filePath(QString::number(++n) + ".pdf");
-    EXPECT_TRUE(Impresion(d).guardarPdf(ruta));
+    EXPECT_TRUE(InformeInfracciones(d).guardarPdf(ruta));
     return Palabras(ruta);
 }
 
@@ -104,20 +108,20 @@ bool contiene(const QString& texto, const QString& patron) {
 } // namespace
 
 TEST(InformePaginacion, CabecerasPiesYSaltosEntreLineas) {
-    // A4 landscape, 1 cm margins: 10772 twips; the first page's body (10772 - 328 - 1815 - 2325)
-    // takes 12 lines, later pages 15.
-    const Impresion informe(datos(40));
-    auto p = informe.paginar(10772);
+    // A4 landscape, 1 cm margins: 538.6 pt; the first page's body (538.6 - 16.4 - 90.75 - 116.25)
+    // takes 12 lines of 25.5 pt, later pages 15.
+    const InformeInfracciones informe(datos(40));
+    auto p = informe.paginar(538.6);
     ASSERT_EQ(p.size(), 3u);
     EXPECT_EQ(
         std::tuple(p[0].registros, p[1].primerRegistro, p[1].registros, p[2].primerRegistro, p[2].registros),
         std::tuple(12, 12, 15, 27, 13));
     // A full last page sends the report footer to a page of its own.
-    p = Impresion(datos(12)).paginar(10772);
+    p = InformeInfracciones(datos(12)).paginar(538.6);
     ASSERT_EQ(p.size(), 2u);
     EXPECT_TRUE(!p[0].pieInforme && p[1].registros == 0 && p[1].pieInforme);
     // Paper too small for a single line still makes progress, one line per page.
-    EXPECT_EQ(informe.paginar(3000).size(), 41u);
+    EXPECT_EQ(informe.paginar(150).size(), 41u);
 }
 
 TEST(InformePdf, CabecerasPiesYCadaLineaEnteraEnOrden) {
@@ -169,9 +173,9 @@ TEST(InformePdf, TerminaConLaProcedenciaDeLasFilas) {
         << qPrintable(texto);
 
     d.importaciones.assign(60, i);
-    const auto p = Impresion(d).paginar(10772);
+    const auto p = InformeInfracciones(d).paginar(538.6);
     int lineas = 0;
-    for (const Impresion::Pagina& pag : p)
+    for (const InformeInfracciones::Pagina& pag : p)
         lineas += pag.procedencias;
     EXPECT_EQ(lineas, 62);
     ASSERT_GE(p.size(), 2u);
@@ -183,13 +187,13 @@ TEST(InformePdf, SeparadorVacioYTextosLargosCortados) {
     DatosInforme d = datos(0);
     d.registros = {registro(1), registro(2), RegistroInforme{}, registro(3)};
     const QString largo = "Inspectora Municipal María de los Ángeles Fernández de la Cruz";
-    d.registros[3][7] = largo;
+    d.registros[3].inspector = largo;
     d.cliente = "Responsable " + QString(120, u'x');
     const QList<Palabra> palabras = pdf(d);
     QHash<QString, double> y;
     for (const Palabra& w : palabras)
         y.insert(w.texto, w.y);
-    // One detail line is 510 twips (25.5 pt); the separator takes one, with nothing on it.
+    // One detail line is 25.5 pt; the separator takes one, with nothing on it.
     const double y1 = y["02/03/2011"], y2 = y["03/03/2011"], y3 = y["04/03/2011"];
     EXPECT_NEAR(y2 - y1, 25.5, 0.2);
     EXPECT_NEAR(y3 - y2, 51.0, 0.2);
@@ -206,16 +210,17 @@ TEST(InformePdf, PaginaAngostaReduceElInformeSinPerderColumnas) {
     QPdfWriter escritor(ruta);
     escritor.setPageLayout(QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Portrait,
                                        QMarginsF(10, 10, 10, 10), QPageLayout::Millimeter));
-    ASSERT_TRUE(Impresion(datos(2)).imprimir(&escritor));
+    ASSERT_TRUE(InformeInfracciones(datos(2)).imprimir(&escritor));
     // Every field is printed whole, and nothing runs off the paper.
     const QList<Palabra> palabras = Palabras(ruta);
     for (const Palabra& w : palabras)
         EXPECT_TRUE(w.x0 > 0 && w.x1 < w.ancho && !w.texto.contains(u'…')) << qPrintable(w.texto);
     const QString texto = Texto(palabras);
-    for (const QString& campo : registro(2))
+    for (const QString& campo : textosRegistro(2))
         EXPECT_TRUE(texto.contains(campo)) << qPrintable(campo);
-    EXPECT_TRUE(texto.contains("Ambiente"));             // the rightmost heading
-    EXPECT_FALSE(Impresion(datos(1)).imprimir(nullptr)); // nowhere to paint: a failure, not a blank success
+    EXPECT_TRUE(texto.contains("Ambiente")); // the rightmost heading
+    EXPECT_FALSE(
+        InformeInfracciones(datos(1)).imprimir(nullptr)); // nowhere to paint: a failure, not a blank success
 }
 
 // Headings, detail texts and footers are drawn grouped by font, several texts at a time: every
@@ -245,9 +250,9 @@ TEST(InformePdf, CadaPaginaConTodosLosTitulosEnSuColumna) {
 // A long report is written in two halves at once and joined: one document, every line once and
 // in order, every page numbered as part of the whole.
 TEST(InformePdf, InformeLargoEnDosMitadesEsUnSoloDocumento) {
-    const int lineas = 15 * Impresion::kPaginasEnDosMitades;
+    const int lineas = 15 * InformeInfracciones::kPaginasEnDosMitades;
     const QString ruta = dir.filePath("largo.pdf");
-    ASSERT_TRUE(Impresion(datos(lineas)).guardarPdf(ruta));
+    ASSERT_TRUE(InformeInfracciones(datos(lineas)).guardarPdf(ruta));
     QFile archivo(ruta);
     ASSERT_TRUE(archivo.open(QIODevice::ReadOnly));
     // Each half embeds the two fonts it used.
@@ -255,7 +260,7 @@ TEST(InformePdf, InformeLargoEnDosMitadesEsUnSoloDocumento) {
     const QString texto = Texto(Palabras(ruta));
     const QStringList paginas = texto.split('\f');
     const int total = int(paginas.size()) - 1;
-    ASSERT_GE(total, Impresion::kPaginasEnDosMitades);
+    ASSERT_GE(total, InformeInfracciones::kPaginasEnDosMitades);
     for (int k = 1; k <= total; ++k)
         EXPECT_TRUE(contiene(paginas[k - 1], QString("Página:\\s+%1\\s+de\\s+%2").arg(k).arg(total))) << k;
     QStringList orden, esperado;

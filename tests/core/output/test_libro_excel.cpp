@@ -89,14 +89,16 @@ EntradaLibro entradaBase() {
     EntradaLibro e;
     e.titulo = "Municipalidad de Ñandú & <Cía>";
     e.inspector = "Administrador";
-    e.cliente =
+    e.cliente = Cliente::desdeFila(
         QString("7|123|Ana Pérez|Calle 1|Lobos|7240|Lobos|Buenos Aires|4411|15-5555|ana@x.com|01/02/2011|"
                 "La Bodega|Av. 2|Navarro|Navarro|BA|4422|bodega@x.com|05/03/2011|10:20:30|01/01/2011|"
                 "08:00:00|sin notas")
-            .split('|');
-    // Bands A, B, C: activation, start and end day, start hour and minutes, end hour and minutes.
-    e.bandas = QString("Si|Si|Lunes|Viernes|9|0|10|5|No|Sabado|Domingo|22|30|x||Si|Martes|Jueves|008|59|23|7")
-                   .split('|');
+            .split('|'));
+    // As the store reads them: the bands' activation, then A, B, C, each with its activation,
+    // start and end day, start hour and minutes, end hour and minutes.
+    e.bandas = BandasCliente::desdeFila(
+        QString("Si|Si|Lunes|Viernes|9|0|10|5|No|Sabado|Domingo|22|30|x||Si|Martes|Jueves|008|59|23|7")
+            .split('|'));
     e.momento = QDateTime(QDate(2026, 3, 4), QTime(17, 5, 9));
     return e;
 }
@@ -155,7 +157,7 @@ TEST(LibroExcel, CabeceraOpcionesBandasYPagina) {
               todas(l.hoja, "bottom=\"([\\d.]+)").value(0).toDouble() - 0.2);
     // Every option: the client's and the premises' lines push the bands and the table down.
     e = entradaBase();
-    e.check.fill(true);
+    e.opciones = OpcionesLibro::todas();
     const Libro todo = crear(e, "todo.xlsx");
     comprobarTextos(todo, "A4=Numero de Cliente:  123|A5=Nombre y Apellido:  Ana Pérez|A13=Email: ana@x.com|"
                           "A14=Fecha de Alta:  01/02/2011|A15|A16=Nombre del Local:  La Bodega|"
@@ -164,8 +166,8 @@ TEST(LibroExcel, CabeceraOpcionesBandasYPagina) {
                           "A24=Anterior Inspeccion:  01/01/2011 / 08:00:00|A25=Notas:  sin notas|A26|"
                           "A27=Activacion Banda Horaria A:  Si|A39=N° de Infraccion");
     EXPECT_TRUE(todo.hoja.contains("ref=\"A4:G4\"") && todo.hoja.contains("ref=\"A25:G25\""));
-    e.check.fill(false);
-    e.check[11] = true;
+    e.opciones = OpcionesLibro{};
+    e.opciones.notas = true;
     comprobarTextos(crear(e, "notas.xlsx"),
                     "A4|A5=Notas:  sin notas|A6|A7=Activacion Banda Horaria A:  Si|"
                     "A17=Dia y Hora Fin Banda Horaria C:  Jueves   23:07|A19=N° de Infraccion");

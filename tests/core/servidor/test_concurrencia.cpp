@@ -163,10 +163,10 @@ TEST_F(Concurrencia, ImportacionContraEliminacion) {
 TEST_F(Concurrencia, NumeroDeClienteUnico) {
     Oficina oficina(registro.conexion());
     oficina.abrirClientes();
-    QStringList v(23, QString());
-    v[0] = QStringLiteral("0123");
+    Cliente v;
+    v.numero = QStringLiteral("0123");
     try {
-        oficina.guardarCliente(v, 0);
+        oficina.guardarCliente(v);
         ADD_FAILURE() << "debía rechazarse";
     } catch (const ErrorBD& e) {
         EXPECT_EQ(e.descripcion(),

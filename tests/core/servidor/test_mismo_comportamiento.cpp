@@ -75,20 +75,22 @@ TEST_P(MismoComportamiento, ListaYBusquedaLiteralSinMayusculas) {
 
 TEST_P(MismoComportamiento, GuardarSeleccionarYEliminar) {
     oficina->abrirClientes();
-    QStringList v(23, QStringLiteral("x"));
-    v[0] = QStringLiteral("55");
-    v[1] = QStringLiteral("Nuevo");
-    oficina->guardarCliente(v, 0);
+    Cliente v = Cliente::desdeFila(QStringList(24, QStringLiteral("x")));
+    v.id = 0;
+    v.numero = QStringLiteral("55");
+    v.nombre = QStringLiteral("Nuevo");
+    oficina->guardarCliente(v);
     ASSERT_EQ(numeros(*oficina), QStringList({"----", "55"}));
     const qint64 id = oficina->filasClientes()[1].value(0).toLongLong();
     oficina->seleccionar(id);
-    v[1] = QStringLiteral("Cambiado");
-    oficina->guardarCliente(v, id);
+    v.id = id;
+    v.nombre = QStringLiteral("Cambiado");
+    oficina->guardarCliente(v);
     ASSERT_TRUE(oficina->clienteSeleccionado());
     EXPECT_EQ(oficina->clienteSeleccionado()->nombre, QStringLiteral("Cambiado"));
     // Another save on the same selection goes through: the version read with it moved too.
-    v[1] = QStringLiteral("Otra vez");
-    oficina->guardarCliente(v, id);
+    v.nombre = QStringLiteral("Otra vez");
+    oficina->guardarCliente(v);
     EXPECT_EQ(oficina->clienteSeleccionado()->nombre, QStringLiteral("Otra vez"));
     oficina->eliminarSeleccionado();
     EXPECT_EQ(numeros(*oficina), QStringList({"----"}));
@@ -125,7 +127,7 @@ TEST_P(MismoComportamiento, ImportacionConRegistroYLibro) {
     const Original o = oficina->originalImportacion(historial[0]);
     EXPECT_EQ(o.estado, EstadoOriginal::Correcto);
     EXPECT_EQ(o.datos, datos);
-    const EntradaLibro e = oficina->entradaLibro({});
+    const EntradaLibro e = oficina->entradaLibro(OpcionesLibro{});
     EXPECT_EQ(e.infracciones.size(), 5u);
     ASSERT_EQ(e.importaciones.size(), 1u);
     EXPECT_EQ(oficina->datosInforme().registros.size(), 5u);
@@ -163,11 +165,12 @@ TEST_P(MismoComportamiento, EdicionCruzadaRechazada) {
     const Consulta c = Sentencias::actualizarCliente(otro, id);
     registro.conexion().ejecutar(c.sql, c.parametros);
 
-    QStringList mio(23, QStringLiteral("z"));
-    mio[0] = QStringLiteral("40");
-    mio[1] = QStringLiteral("Mío");
+    Cliente mio = Cliente::desdeFila(QStringList(24, QStringLiteral("z")));
+    mio.id = id;
+    mio.numero = QStringLiteral("40");
+    mio.nombre = QStringLiteral("Mío");
     try {
-        oficina->guardarCliente(mio, id);
+        oficina->guardarCliente(mio);
         ADD_FAILURE() << "debía rechazarse";
     } catch (const ErrorBD& e) {
         EXPECT_TRUE(e.descripcion().startsWith(QStringLiteral("Otro puesto modificó este cliente")));
@@ -175,7 +178,7 @@ TEST_P(MismoComportamiento, EdicionCruzadaRechazada) {
     }
     ASSERT_TRUE(oficina->clienteSeleccionado());
     EXPECT_EQ(oficina->clienteSeleccionado()->nombre, QStringLiteral("Del otro puesto"));
-    oficina->guardarCliente(mio, id);
+    oficina->guardarCliente(mio);
     EXPECT_EQ(oficina->clienteSeleccionado()->nombre, QStringLiteral("Mío"));
 
     // An editor opened before the change keeps the version it read, even after the list was read
@@ -183,7 +186,7 @@ TEST_P(MismoComportamiento, EdicionCruzadaRechazada) {
     const qint64 leida = oficina->versionSeleccionado();
     registro.conexion().ejecutar(c.sql, c.parametros);
     oficina->recargarClientes();
-    EXPECT_THROW(oficina->guardarCliente(mio, id, leida), ErrorBD);
+    EXPECT_THROW(oficina->guardarCliente(mio, leida), ErrorBD);
     EXPECT_EQ(oficina->clienteSeleccionado()->nombre, QStringLiteral("Del otro puesto"));
 }
 

@@ -5,7 +5,7 @@
 #include "windows/charts/GraficoNiveles.h"
 #include "windows/charts/MapaSemanalVista.h"
 #include "windows/charts/VentanaGrafico.h"
-#include "windows/output/Impresion.h"
+#include "windows/output/VistaInforme.h"
 #include "windows/output/VistaPrevia.h"
 #include "windows/platform/Dialogos.h"
 
@@ -320,7 +320,7 @@ TEST_F(Grafico, ElInformePuedeLlevarLosGraficosAntesDeLaTabla) {
     auto* opcion = VistaPreviaInforme()->findChild<QAction*>(QStringLiteral("IncluirGraficos"));
     ASSERT_NE(opcion, nullptr);
     opcion->setChecked(true);
-    const Impresion* informe = InformeEnVistaPrevia();
+    const InformeInfracciones* informe = InformeEnVistaPrevia();
     ASSERT_NE(informe, nullptr);
     EXPECT_FALSE(informe->datos().graficoNiveles.isNull());
     EXPECT_FALSE(informe->datos().graficoSemana.isNull());

@@ -104,7 +104,7 @@ TEST_F(Editor, CargarShowsTheClientsFieldsAndSavesOverTheSameRow) {
         u"12|Juan Pérez|Calle 1|Quilmes|1878|Quilmes|Buenos Aires|4253-0000|15-0000|c@correo.com.ar|20100101|"
         u"Bar El Ñandú|Av. Mitre 10|Bernal|Quilmes Oeste|Bs. As.|4200-0000|l@correo.com.ar|20110915|143005|||"
         u"Notas de Juan"_s.split(u'|');
-    oficina.guardarCliente(valores, 0);
+    oficina.guardarCliente(Cliente::desdeFila(QStringList{u"0"_s} + valores));
     Cliente cliente = oficina.clienteEnFila(oficina.filasClientes().size() - 1);
     ASSERT_EQ(cliente.numero, u"12"_s);
     cliente.direccion = QString(60, u'x'); // a text beyond the typing limit stays whole
@@ -137,7 +137,7 @@ TEST_F(Editor, ClienteCambiadoEnOtroPuestoNoSeSobrescribe) {
         u"77|Original|Calle 1|Quilmes|1878|Quilmes|Buenos Aires|4253-0000|15-0000|c@correo.com.ar|20100101|"
         u"Bar|Av. Mitre 10|Bernal|Quilmes Oeste|Bs. As.|4200-0000|l@correo.com.ar|20110915|143005|||"
         u"Notas"_s.split(u'|');
-    oficina.guardarCliente(valores, 0);
+    oficina.guardarCliente(Cliente::desdeFila(QStringList{u"0"_s} + valores));
     const Cliente cliente = oficina.clienteEnFila(oficina.filasClientes().size() - 1);
     oficina.seleccionar(cliente.id);
     EditorCliente* editor = EditorCliente::Abrir(oficina);

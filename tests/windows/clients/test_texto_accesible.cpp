@@ -43,8 +43,7 @@ TEST_F(TextoAccesible, ElEncabezadoEscritoSeGuardaYLlegaAlLibroYAlInforme) {
     escribirAccesible(linea("Municipio"), u"Quilmes, Bs. As."_s);
     EXPECT_EQ(oficina.municipio(), u"Quilmes, Bs. As."_s);
     EXPECT_EQ(archivoMunicipio(), QByteArray("\"Quilmes, Bs. As.\"\r\n"));
-    std::array<bool, 23> opciones{};
-    EXPECT_EQ(oficina.entradaLibro(opciones).titulo, u"Quilmes, Bs. As."_s);
+    EXPECT_EQ(oficina.entradaLibro(OpcionesLibro{}).titulo, u"Quilmes, Bs. As."_s);
     EXPECT_TRUE(oficina.datosInforme().titulo.contains(u"Quilmes, Bs. As."_s));
     EXPECT_TRUE(mensajes.textos().isEmpty());
     // The model's own update does not come back as a change (no second write, no message).

@@ -12,7 +12,7 @@
 #include "windows/import/HistorialImportaciones.h"
 #include "windows/import/VentanaImportacion.h"
 #include "windows/output/ExportarExcel.h"
-#include "windows/output/Impresion.h"
+#include "windows/output/VistaInforme.h"
 #include "windows/output/VistaPrevia.h"
 
 #include <QAbstractItemView>

@@ -6,7 +6,7 @@
 #include "core/store/ConexionSqlcipher.h"
 #include "core/store/Sentencias.h"
 #include "windows/output/ExportarExcel.h"
-#include "windows/output/Impresion.h"
+#include "windows/output/VistaInforme.h"
 #include "windows/output/VistaPrevia.h"
 #include "windows/platform/Dialogos.h"
 
@@ -101,15 +101,42 @@ TEST_F(Salida, ExportarOpcionesMensajesYArchivo) {
     const auto caja = [&](int n) { return w->findChild<QCheckBox*>(QString("Check%1").arg(n)); };
     EXPECT_EQ(caja(14)->text(), "Anterior Inspeccion del Local");
     EXPECT_EQ(caja(15), nullptr);
-    // Every box is the option of its own number, and starts unmarked.
-    caja(16)->setChecked(true);
-    std::array<bool, 23> esperadas{};
-    esperadas[16] = true;
-    EXPECT_EQ(w->opciones(), esperadas);
+    // Every box is the option it is labelled with, and starts unmarked.
+    const std::pair<int, bool OpcionesLibro::*> casillas[] = {
+        {1, &OpcionesLibro::numero},
+        {2, &OpcionesLibro::nombre},
+        {3, &OpcionesLibro::direccion},
+        {4, &OpcionesLibro::localidad},
+        {5, &OpcionesLibro::codigoPostal},
+        {6, &OpcionesLibro::partido},
+        {7, &OpcionesLibro::provincia},
+        {8, &OpcionesLibro::telefono},
+        {9, &OpcionesLibro::telefonoMovil},
+        {10, &OpcionesLibro::email},
+        {11, &OpcionesLibro::notas},
+        {12, &OpcionesLibro::fechaAlta},
+        {13, &OpcionesLibro::nombreLocal},
+        {14, &OpcionesLibro::anteriorInspeccion},
+        {16, &OpcionesLibro::ultimaInspeccion},
+        {17, &OpcionesLibro::emailLocal},
+        {18, &OpcionesLibro::provinciaLocal},
+        {19, &OpcionesLibro::partidoLocal},
+        {20, &OpcionesLibro::localidadLocal},
+        {21, &OpcionesLibro::direccionLocal},
+        {22, &OpcionesLibro::telefonoLocal},
+    };
+    for (const auto& [numero, opcion] : casillas) {
+        EXPECT_EQ(w->opciones(), OpcionesLibro{}) << numero;
+        caja(numero)->setChecked(true);
+        OpcionesLibro esperadas;
+        esperadas.*opcion = true;
+        EXPECT_EQ(w->opciones(), esperadas) << numero;
+        caja(numero)->setChecked(false);
+    }
     pulsar(w, "Command3");
-    EXPECT_EQ(std::ranges::count(w->opciones(), true), 21); // 1 to 22, no 15
+    EXPECT_EQ(w->opciones(), OpcionesLibro::todas());
     pulsar(w, "Command2");
-    EXPECT_EQ(w->opciones(), (std::array<bool, 23>{}));
+    EXPECT_EQ(w->opciones(), OpcionesLibro{});
     // Opening again raises the same window, marks kept; a new one after closing starts unmarked.
     caja(5)->setChecked(true);
     EXPECT_EQ(abrir(), w);
@@ -238,17 +265,21 @@ TEST_F(Salida, IncluirGraficosSeRecuerdaParaElUsuarioEntreVistasPrevias) {
 TEST_F(Salida, LaVistaPreviaPintaSoloLasPaginasALaVista) {
     DatosInforme datos;
     datos.titulo = "Municipalidad";
-    for (int i = 0; i < 600; ++i)
-        datos.registros.push_back({"28/09/2011", "14:05:30", QString::number(i)});
-    const auto informe = std::make_shared<Impresion>(std::move(datos));
+    for (int i = 0; i < 600; ++i) {
+        RegistroInforme r;
+        r.fecha = "28/09/2011";
+        r.hora = "14:05:30";
+        r.nivelDb = QString::number(i);
+        datos.registros.push_back(r);
+    }
+    const auto informe = std::make_shared<InformeInfracciones>(std::move(datos));
     DialogoVistaPrevia vista;
     vista.resize(1100, 760);
     vista.setInforme(informe);
     vista.show();
     vista.grab();
     HojasVistaPrevia* hojas = vista.hojas();
-    const int paginas =
-        static_cast<int>(informe->maquetar(277 / 25.4 * 1440, 190 / 25.4 * 1440).paginas.size());
+    const int paginas = static_cast<int>(informe->maquetar(277, 190).paginas.size());
     EXPECT_EQ(hojas->paginas(), paginas);
     EXPECT_GT(paginas, 20);
     EXPECT_EQ(hojas->paginaActual(), 1);

@@ -1,4 +1,4 @@
-#include "windows/output/Impresion.h"
+#include "windows/output/VistaInforme.h"
 
 #include "core/Oficina.h"
 #include "windows/charts/VentanaGrafico.h"
@@ -12,6 +12,7 @@
 #include <QSettings>
 #include <QToolBar>
 
+#include <algorithm>
 #include <memory>
 
 namespace {
@@ -22,7 +23,7 @@ const QString kSinInfracciones =
 
 struct Vista {
     QPointer<DialogoVistaPrevia> dialogo;
-    std::shared_ptr<Impresion> informe;
+    std::shared_ptr<InformeInfracciones> informe;
     QPointer<Oficina> oficina;
 };
 
@@ -57,7 +58,7 @@ void ponerGraficos(DatosInforme& datos) {
     datos.graficoSemana = std::move(imagenes.semana);
 }
 
-void guardarComoPdf(QWidget* padre, const Impresion& informe) {
+void guardarComoPdf(QWidget* padre, const InformeInfracciones& informe) {
     const QString ruta =
         ElegirArchivoGuardar(padre, QStringLiteral("Guardar como PDF"),
                              QStringLiteral("Documento PDF (*.pdf)"), QStringLiteral(".pdf"));
@@ -99,7 +100,7 @@ DialogoVistaPrevia* crearVista(QWidget* padre) {
                 return;
             DatosInforme datos = v.informe->datos();
             ponerGraficos(datos);
-            v.informe = std::make_shared<Impresion>(std::move(datos));
+            v.informe = std::make_shared<InformeInfracciones>(std::move(datos));
             dialogo->setInforme(v.informe);
         });
     }
@@ -109,11 +110,7 @@ DialogoVistaPrevia* crearVista(QWidget* padre) {
 } // namespace
 
 bool HayInfraccionesEnInforme(const DatosInforme& datos) {
-    for (const RegistroInforme& r : datos.registros)
-        for (const QString& t : r)
-            if (!t.isEmpty())
-                return true;
-    return false;
+    return !std::ranges::all_of(datos.registros, &RegistroInforme::vacio);
 }
 
 void ImprimirInformeInfracciones(Oficina& oficina, QWidget* padre) {
@@ -132,7 +129,7 @@ void ImprimirInformeInfracciones(Oficina& oficina, QWidget* padre) {
         Vista& v = vista();
         v.oficina = &oficina;
         ponerGraficos(datos);
-        v.informe = std::make_shared<Impresion>(std::move(datos));
+        v.informe = std::make_shared<InformeInfracciones>(std::move(datos));
         if (!v.dialogo)
             v.dialogo = crearVista(padre);
         v.dialogo->setInforme(v.informe);
@@ -148,6 +145,6 @@ DialogoVistaPrevia* VistaPreviaInforme() {
     return vista().dialogo;
 }
 
-const Impresion* InformeEnVistaPrevia() {
+const InformeInfracciones* InformeEnVistaPrevia() {
     return vista().dialogo ? vista().informe.get() : nullptr;
 }

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "core/output/Informe.h"
+#include "core/output/InformeInfracciones.h"
 
 class Oficina;
 class DialogoVistaPrevia;
@@ -17,4 +17,4 @@ void ImprimirInformeInfracciones(Oficina& oficina, QWidget* padre);
 // The open preview, or nullptr (tests).
 DialogoVistaPrevia* VistaPreviaInforme();
 // What the open preview shows (tests); nullptr when none is open.
-const Impresion* InformeEnVistaPrevia();
+const InformeInfracciones* InformeEnVistaPrevia();

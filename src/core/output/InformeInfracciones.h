@@ -14,12 +14,30 @@
 
 class QPagedPaintDevice;
 class QPainter;
+struct LoteGlifos;
 
-// One detail line of the infraction report: the texts of infraction-grid columns 2 to 17, in
-// that order (FechaInfraccion, HoraInfraccion, Niveldb, Microfono, Estado, Tensionlinea,
-// PorcentajeCompresion, Inspector, maxdb, dbaten, excesos, caldb, segpenal, nivelconsola,
-// nivelruido, CI).
-using RegistroInforme = std::array<QString, 16>;
+// One detail line of the infraction report, as the infraction view shows its texts.
+struct RegistroInforme {
+    QString fecha;
+    QString hora;
+    QString nivelDb;
+    QString estatus; // of the microphone
+    QString bateria;
+    QString tensionLinea; // connected to the mains
+    QString compresion;
+    QString inspector;
+    QString maximoDb;
+    QString umbralCompresionDb;
+    QString penalizacionesMaximas;
+    QString calibracionDb;
+    QString segundosPenalizar;
+    QString nivelConsola;
+    QString nivelRuido;
+    QString numeroInfraccion; // the device's counter ("CI")
+
+    // A separator line: nothing printed on it.
+    bool vacio() const;
+};
 
 // Everything the report prints; it reads nothing else.
 struct DatosInforme {
@@ -46,24 +64,11 @@ QString DireccionLocalInforme(const QString& direccion, const QString& localidad
 QString FechaLargaInforme(const QDate& fecha);
 QString HoraLargaInforme(const QTime& hora);
 
-// Joins two PDF documents as QPdfWriter writes them (one cross-reference table, one flat page
-// tree): the pages of the second follow those of the first, each keeping its own resources.
-// Empty when either is laid out otherwise.
-QByteArray UnirPdf(const QByteArray& primero, const QByteArray& segundo);
-
-// The banded report "Impresion", laid out in twips (1440 per inch) and drawn with QPainter on
-// any paged device (printer, preview, PDF writer). The layout is 14700 twips wide; on a page
-// whose printable width is narrower it is scaled down to fit.
-class Impresion {
+// The client's infraction report, laid out in points and drawn with QPainter on any paged
+// device (printer, preview, PDF writer). The layout is 735 pt wide; on a page whose printable
+// width is narrower it is scaled down to fit.
+class InformeInfracciones {
 public:
-    static constexpr int kAnchoInforme = 14700;
-    static constexpr int kAltoCabeceraInforme = 1815;
-    static constexpr int kAltoCabeceraPagina = 2325;
-    static constexpr int kAltoDetalle = 510;
-    static constexpr int kAltoPiePagina = 328;
-    static constexpr int kAltoPieInforme = 737;
-    static constexpr int kAltoProcedencia = 220; // one small-print line of the import list
-
     // What one page holds.
     struct Pagina {
         bool cabeceraInforme = false;
@@ -75,7 +80,7 @@ public:
         int procedencias = 0;
     };
 
-    explicit Impresion(DatosInforme datos);
+    explicit InformeInfracciones(DatosInforme datos);
 
     const DatosInforme& datos() const { return datos_; }
     void setDatos(DatosInforme datos) { datos_ = std::move(datos); }
@@ -83,21 +88,22 @@ public:
     // Landscape A4 with 1 cm margins: holds the layout at full size.
     static QPageLayout disenoPagina();
 
-    // Pages for a printable area of the given height in layout twips.
-    std::vector<Pagina> paginar(int altoUtil) const;
+    // Pages for a printable area of the given height in layout points.
+    std::vector<Pagina> paginar(double altoUtil) const;
 
-    // The pages laid out for a printable area, and how the layout sits on it.
+    // The pages laid out for a printable area, and how the layout sits on it. Lengths here are
+    // in twentieths of a point, the unit the report is drawn in.
     struct Maqueta {
-        double escala = 1;  // layout twips to area twips
-        int altoUtil = 0;   // area height in layout twips
+        double escala = 1;  // layout to area
+        int altoUtil = 0;   // area height in the layout
         double margenX = 0; // centres the layout across the area
         int graficos = 0;   // 1 when a charts page comes first
         std::vector<Pagina> paginas;
         std::vector<QString> procedencia;
         int total() const { return static_cast<int>(paginas.size()) + graficos; }
     };
-    // For a printable area of the given size in twips; no pages when it is empty.
-    Maqueta maquetar(double anchoTw, double altoTw) const;
+    // For a printable area of the given size in millimetres; no pages when it is empty.
+    Maqueta maquetar(double anchoMm, double altoMm) const;
 
     // Paints one page (from 0, the charts page first when there is one) at the painter's origin,
     // in the resolution of the painter's device. Pages can be painted alone and in any order.
@@ -123,12 +129,14 @@ private:
     QByteArray pdfEnDosMitades() const;
     void dibujarCabeceraInforme(QPainter& p, int y) const;
     void dibujarCabeceraPagina(QPainter& p, int y) const;
-    struct LoteGlifos;
     void dibujarDetalle(QPainter& p, int y, const RegistroInforme& registro, LoteGlifos& lote) const;
     void dibujarPiePagina(QPainter& p, int y, int pagina, int total) const;
     void dibujarPieInforme(QPainter& p, int y) const;
     void dibujarProcedencia(QPainter& p, int y, const QString& linea, bool titulo) const;
     void dibujarGraficos(QPainter& p, int altoUtil) const;
+    // The same with the area in the unit the report is drawn in.
+    std::vector<Pagina> paginarVeinteavos(int altoUtil) const;
+    Maqueta maquetarVeinteavos(double ancho, double alto) const;
 
     DatosInforme datos_;
     // Detail texts as shown in each column's box (cut when too wide), laid out, for one
