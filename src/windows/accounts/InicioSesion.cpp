@@ -4,7 +4,7 @@
 #include "core/accounts/Cuentas.h"
 #include "core/platform/Programa.h"
 #include "core/store/BaseDatos.h"
-#include "windows/clients/Imagenes.h"
+#include "windows/platform/Imagenes.h"
 #include "windows/clients/VentanaPrincipal.h"
 #include "windows/platform/Mensajes.h"
 

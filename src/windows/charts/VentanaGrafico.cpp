@@ -3,7 +3,7 @@
 #include "core/Oficina.h"
 #include "windows/charts/GraficoNiveles.h"
 #include "windows/charts/MapaSemanalVista.h"
-#include "windows/clients/VistaInfracciones.h"
+#include "windows/estatus/ColoresEstatus.h"
 #include "windows/platform/Dialogos.h"
 #include "windows/platform/Mensajes.h"
 

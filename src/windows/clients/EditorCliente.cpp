@@ -2,8 +2,8 @@
 
 #include "core/Oficina.h"
 #include "core/store/BaseDatos.h"
-#include "windows/clients/SelectoresFecha.h"
 #include "windows/platform/Mensajes.h"
+#include "windows/platform/SelectoresFecha.h"
 
 #include <QApplication>
 #include <QCloseEvent>

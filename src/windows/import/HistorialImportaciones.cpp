@@ -1,7 +1,7 @@
 #include "windows/import/HistorialImportaciones.h"
 
 #include "core/store/BaseDatos.h"
-#include "windows/clients/VistaInfracciones.h"
+#include "windows/grid/VistaInfracciones.h"
 #include "windows/grid/GridModel.h"
 #include "windows/grid/GridView.h"
 #include "windows/platform/Dialogos.h"

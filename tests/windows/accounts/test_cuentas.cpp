@@ -9,8 +9,8 @@
 #include "windows/accounts/InicioSesion.h"
 #include "windows/accounts/NuevaCuenta.h"
 #include "windows/accounts/VentanaCuentas.h"
-#include "windows/clients/PantallaInicio.h"
 #include "windows/clients/VentanaPrincipal.h"
+#include "windows/inicio/PantallaInicio.h"
 #include <QAccessible>
 #include <QApplication>
 #include <QComboBox>
@@ -188,7 +188,7 @@ TEST_F(CuentasTest, AnOrdinaryUserChangesOnlyTheirOwnPasswordAndIsRefusedPastThe
     auto* ventana = new VentanaPrincipal(oficina_); // deleted with the other windows
     ventana->show();
     mensajes_.limpiar();
-    clic(ventana, "cmdOpciones_6");
+    clic(ventana, "botonCuentas");
     VentanaCuentas* v = VentanaCuentas::instancia();
     ASSERT_TRUE(v && v->isVisible());
     auto* combo = hijo<QComboBox>(v, "Combo1");

@@ -2,7 +2,7 @@
 #include "ClientesDePrueba.h"
 #include "core/store/Sentencias.h"
 #include "windows/clients/EditorCliente.h"
-#include "windows/clients/SelectoresFecha.h"
+#include "windows/platform/SelectoresFecha.h"
 #include <QPlainTextEdit>
 #include <QTimer>
 #include <functional>

@@ -8,12 +8,12 @@
 #include "windows/accounts/VentanaCuentas.h"
 #include "windows/charts/VentanaGrafico.h"
 #include "windows/clients/EditorCliente.h"
-#include "windows/clients/RegistroCompartido.h"
 #include "windows/import/HistorialImportaciones.h"
 #include "windows/import/VentanaImportacion.h"
 #include "windows/output/ExportarExcel.h"
 #include "windows/output/Impresion.h"
 #include "windows/output/VistaPrevia.h"
+#include "windows/store/RegistroCompartido.h"
 
 #include <QAbstractItemView>
 #include <QAction>

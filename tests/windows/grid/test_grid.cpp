@@ -1,6 +1,6 @@
 // The grid model's sort and hidden rows, its view, and the bounded column measurement.
 #include "core/store/TablaTextos.h"
-#include "windows/clients/VistaInfracciones.h"
+#include "windows/grid/VistaInfracciones.h"
 #include "windows/grid/AnchoColumnas.h"
 #include "windows/grid/GridModel.h"
 #include "windows/grid/GridView.h"

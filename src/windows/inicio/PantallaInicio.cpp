@@ -1,8 +1,8 @@
-#include "windows/clients/PantallaInicio.h"
+#include "windows/inicio/PantallaInicio.h"
 
 #include "core/platform/Programa.h"
 #include "windows/accounts/InicioSesion.h"
-#include "windows/clients/Imagenes.h"
+#include "windows/platform/Imagenes.h"
 
 #include <QKeyEvent>
 #include <QLabel>

@@ -1,7 +1,8 @@
-#include "windows/clients/VistaInfracciones.h"
+#include "windows/grid/VistaInfracciones.h"
 
 #include "core/import/ArchivoInspeccion.h"
 
+#include "windows/estatus/ColoresEstatus.h"
 #include "windows/grid/AnchoColumnas.h"
 #include "windows/grid/GridModel.h"
 
@@ -11,13 +12,6 @@
 const char* const kFormatoInfracciones =
     "id | Equipo | Fecha | Hora | Nivel dB | Estatus | Batería | Red 220V | % Compr. | Inspector | Max. dB | "
     "dB Atenuador | Excesos | Calibracion dB | Seg. Penalizar | Nivel de Consola | Nivel de Ruido | CI";
-
-namespace {
-const QColor kAmarillo(255, 255, 0);
-const QColor kNaranja(255, 128, 0);
-const QColor kRojo(255, 0, 0);
-const QColor kGrisOscuro(40, 40, 40);
-} // namespace
 
 void FormatearInfracciones(GridModel& grid, const QFont& fuente, const QStringList* presentes) {
     grid.setFormatString(QString::fromUtf8(kFormatoInfracciones));
@@ -35,20 +29,8 @@ void FormatearInfracciones(GridModel& grid, const QFont& fuente, const QStringLi
     grid.setColWidth(ColInfraccion::CI, 800);
 }
 
-QColor ColorEstatus(const QString& estatus) {
-    if (estatus.isEmpty())
-        return kGrisOscuro;
-    if (estatus == QLatin1String("D. JOCKEY"))
-        return kNaranja;
-    if (estatus == QLatin1String("MIC. DESC.") || estatus == QLatin1String("APERT. GAB.") ||
-        estatus == QLatin1String("BAT. DESC.") || estatus == QLatin1String("EXCESO INF.") ||
-        estatus == QLatin1String("REINICIO EQ."))
-        return kRojo;
-    return kAmarillo; // "L. SHOW" and any other text
-}
-
 void ColorearInfracciones(GridModel& grid) {
-    grid.setBackColor(kAmarillo);
+    grid.setBackColor(ColorEstatusComun());
     // Asked for the rows on screen only; follows each row through sorts.
     grid.setRowColorFunction([](const GridModel& g, int fila) {
         return ColorEstatus(g.textMatrix(fila, ColInfraccion::Estatus));
