@@ -9,7 +9,7 @@
 #include "core/store/TablaTextos.h"
 #include "core/store/modVarios.h"
 #include "windows/clients/VentanaPrincipal.h"
-#include "windows/clients/VistaInfracciones.h"
+#include "windows/grid/VistaInfracciones.h"
 #include "windows/grid/GridModel.h"
 #include "windows/grid/GridView.h"
 #include "windows/platform/Mensajes.h"
