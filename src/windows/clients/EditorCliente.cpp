@@ -26,26 +26,38 @@
 namespace {
 EditorCliente* unica = nullptr;
 
-struct Campo {
-    int indice;
+using Campo = EditorCliente::Campo;
+
+struct Caja {
+    Campo campo;
+    const char* nombre;
     const char* etiqueta;
     int largo;
     bool obligatorio;
 };
 
-const Campo kCamposCliente[] = {{1, "Numero de Cliente:", 4, true}, {2, "Nombre y Apellido:", 50, true},
-                                {3, "Direccion:", 50, false},       {4, "Localidad:", 50, false},
-                                {5, "Codigo Postal:", 10, false},   {6, "Partido:", 50, false},
-                                {7, "Provincia:", 20, false},       {8, "Telefono:", 20, true},
-                                {9, "Telefono Movil:", 20, false},  {10, "Email:", 50, false}};
+const Caja kCajasCliente[] = {{Campo::Numero, "numeroCliente", "Numero de Cliente:", 4, true},
+                              {Campo::Nombre, "nombreResponsable", "Nombre y Apellido:", 50, true},
+                              {Campo::Direccion, "direccion", "Direccion:", 50, false},
+                              {Campo::Localidad, "localidad", "Localidad:", 50, false},
+                              {Campo::CodigoPostal, "codigoPostal", "Codigo Postal:", 10, false},
+                              {Campo::Partido, "partido", "Partido:", 50, false},
+                              {Campo::Provincia, "provincia", "Provincia:", 20, false},
+                              {Campo::Telefono, "telefono", "Telefono:", 20, true},
+                              {Campo::TelefonoMovil, "telefonoMovil", "Telefono Movil:", 20, false},
+                              {Campo::Email, "email", "Email:", 50, false}};
 
-const Campo kCamposLocal[] = {{13, "Nombre:", 50, true},     {14, "Direccion:", 50, true},
-                              {15, "Localidad:", 50, false}, {16, "Partido:", 50, false},
-                              {17, "Provincia:", 20, false}, {18, "Telefono:", 20, false},
-                              {19, "Email:", 50, false}};
+const Caja kCajasLocal[] = {{Campo::NombreLocal, "nombreLocal", "Nombre:", 50, true},
+                            {Campo::DireccionLocal, "direccionLocal", "Direccion:", 50, true},
+                            {Campo::LocalidadLocal, "localidadLocal", "Localidad:", 50, false},
+                            {Campo::PartidoLocal, "partidoLocal", "Partido:", 50, false},
+                            {Campo::ProvinciaLocal, "provinciaLocal", "Provincia:", 20, false},
+                            {Campo::TelefonoLocal, "telefonoLocal", "Telefono:", 20, false},
+                            {Campo::EmailLocal, "emailLocal", "Email:", 50, false}};
 
 // Checked in this order; the first empty one stops the save.
-const int kObligatorios[] = {1, 2, 8, 13, 14};
+const Campo kObligatorios[] = {Campo::Numero, Campo::Nombre, Campo::Telefono, Campo::NombreLocal,
+                               Campo::DireccionLocal};
 
 const QDate kFechaInicial(2010, 5, 10);
 
@@ -61,7 +73,7 @@ QLabel* etiquetaRoja(const QString& texto, QWidget* padre) {
     return l;
 }
 
-QDateEdit* nuevaFecha(const char* nombre, QWidget* padre) {
+QDateEdit* selectorFecha(const char* nombre, QWidget* padre) {
     auto* d = new QDateEdit(kFechaInicial, padre);
     d->setObjectName(QLatin1String(nombre));
     d->setDisplayFormat(QStringLiteral("dd/MM/yyyy"));
@@ -69,7 +81,7 @@ QDateEdit* nuevaFecha(const char* nombre, QWidget* padre) {
     return d;
 }
 
-QTimeEdit* nuevaHora(const char* nombre, QWidget* padre) {
+QTimeEdit* selectorHora(const char* nombre, QWidget* padre) {
     auto* t = new QTimeEdit(QTime(0, 0), padre);
     t->setObjectName(QLatin1String(nombre));
     t->setDisplayFormat(QStringLiteral("HH:mm:ss"));
@@ -102,8 +114,8 @@ EditorCliente::~EditorCliente() {
         unica = nullptr;
 }
 
-QLineEdit* EditorCliente::Text1(int indice) const {
-    const auto it = textos_.find(indice);
+QLineEdit* EditorCliente::caja(Campo campo) const {
+    const auto it = textos_.find(campo);
     return it == textos_.end() ? nullptr : it->second;
 }
 
@@ -112,144 +124,146 @@ void EditorCliente::construir() {
     auto* marcos = new QHBoxLayout();
     raiz->addLayout(marcos);
 
-    auto agregarCampos = [this](QGridLayout* g, QGroupBox* marco, const Campo* campos, int n) {
+    auto agregarCajas = [this](QGridLayout* g, QGroupBox* marco, const Caja* cajas, int n) {
         for (int i = 0; i < n; ++i) {
-            const Campo& c = campos[i];
+            const Caja& c = cajas[i];
             auto* texto = new QLineEdit(marco);
-            texto->setObjectName(QStringLiteral("Text1_%1").arg(c.indice));
+            texto->setObjectName(QLatin1String(c.nombre));
             texto->setMaxLength(c.largo);
-            if (c.indice != 1)
+            if (c.campo != Campo::Numero)
                 texto->setToolTip(tooltipLargo(c.largo));
             auto* etiqueta = new QLabel(QString::fromUtf8(c.etiqueta), marco);
             etiqueta->setBuddy(texto);
             g->addWidget(etiqueta, i, 0);
             if (c.obligatorio) {
                 auto* marca = etiquetaRoja(QStringLiteral("*"), marco);
-                marca->setObjectName(QStringLiteral("Obligatorio_%1").arg(c.indice));
+                marca->setObjectName(QStringLiteral("obligatorio_") + QLatin1String(c.nombre));
                 g->addWidget(marca, i, 1);
             }
             g->addWidget(texto, i, 2);
-            textos_[c.indice] = texto;
+            textos_[c.campo] = texto;
             connect(texto, &QLineEdit::textChanged, this, &EditorCliente::quitarResaltado);
         }
     };
 
     // Client data, left half.
-    Frame1 = new QGroupBox(QStringLiteral("Datos Cliente"), this);
-    Frame1->setObjectName(QStringLiteral("Frame1"));
-    auto* g1 = new QGridLayout(Frame1);
-    agregarCampos(g1, Frame1, kCamposCliente, 10);
-    DTPicker1 = nuevaFecha("DTPicker1", Frame1);
-    auto* lAlta = new QLabel(QStringLiteral("Fecha de Alta:"), Frame1);
-    lAlta->setBuddy(DTPicker1);
+    datosCliente_ = new QGroupBox(QStringLiteral("Datos Cliente"), this);
+    datosCliente_->setObjectName(QStringLiteral("datosCliente"));
+    auto* g1 = new QGridLayout(datosCliente_);
+    agregarCajas(g1, datosCliente_, kCajasCliente, 10);
+    fechaAlta_ = selectorFecha("fechaAlta", datosCliente_);
+    auto* lAlta = new QLabel(QStringLiteral("Fecha de Alta:"), datosCliente_);
+    lAlta->setBuddy(fechaAlta_);
     g1->addWidget(lAlta, 10, 0);
-    g1->addWidget(DTPicker1, 10, 2, Qt::AlignLeft);
-    Notas = new QPlainTextEdit(Frame1);
-    Notas->setObjectName(QStringLiteral("Text1_22"));
-    Notas->setToolTip(tooltipLargo(250));
-    Notas->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-    Notas->setTabChangesFocus(true);
-    Notas->setFixedHeight(80);
-    auto* lNotas = new QLabel(QStringLiteral("Notas:"), Frame1);
-    lNotas->setBuddy(Notas);
+    g1->addWidget(fechaAlta_, 10, 2, Qt::AlignLeft);
+    notas_ = new QPlainTextEdit(datosCliente_);
+    notas_->setObjectName(QStringLiteral("notas"));
+    notas_->setToolTip(tooltipLargo(250));
+    notas_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    notas_->setTabChangesFocus(true);
+    notas_->setFixedHeight(80);
+    auto* lNotas = new QLabel(QStringLiteral("Notas:"), datosCliente_);
+    lNotas->setBuddy(notas_);
     lNotas->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     g1->addWidget(lNotas, 11, 0);
-    g1->addWidget(Notas, 11, 2);
+    g1->addWidget(notas_, 11, 2);
     g1->setColumnMinimumWidth(2, 260);
-    connect(Notas, &QPlainTextEdit::textChanged, this, [this] {
+    connect(notas_, &QPlainTextEdit::textChanged, this, [this] {
         // The box takes at most its limit from the keyboard; a caller's longer text stays.
-        const QString t = Notas->toPlainText();
+        const QString t = notas_->toPlainText();
         if (t.size() > limiteNotas_) {
-            Notas->setPlainText(t.left(limiteNotas_));
-            Notas->moveCursor(QTextCursor::End);
+            notas_->setPlainText(t.left(limiteNotas_));
+            notas_->moveCursor(QTextCursor::End);
             return;
         }
         quitarResaltado();
     });
-    marcos->addWidget(Frame1);
+    marcos->addWidget(datosCliente_);
 
     // Premises data, right half.
-    Frame2 = new QGroupBox(QStringLiteral("Datos Local Cliente"), this);
-    Frame2->setObjectName(QStringLiteral("Frame2"));
-    auto* g2 = new QGridLayout(Frame2);
-    agregarCampos(g2, Frame2, kCamposLocal, 7);
-    DTPicker2 = nuevaFecha("DTPicker2", Frame2);
-    DTPicker3 = nuevaHora("DTPicker3", Frame2);
-    DTPicker4 = nuevaFecha("DTPicker4", Frame2);
-    DTPicker5 = nuevaHora("DTPicker5", Frame2);
-    auto* lUltima = new QLabel(QStringLiteral("Fecha y Hora de Ultima Inspeccion:"), Frame2);
-    lUltima->setBuddy(DTPicker2);
+    datosLocal_ = new QGroupBox(QStringLiteral("Datos Local Cliente"), this);
+    datosLocal_->setObjectName(QStringLiteral("datosLocal"));
+    auto* g2 = new QGridLayout(datosLocal_);
+    agregarCajas(g2, datosLocal_, kCajasLocal, 7);
+    fechaUltimaInspeccion_ = selectorFecha("fechaUltimaInspeccion", datosLocal_);
+    horaUltimaInspeccion_ = selectorHora("horaUltimaInspeccion", datosLocal_);
+    fechaAnteriorInspeccion_ = selectorFecha("fechaAnteriorInspeccion", datosLocal_);
+    horaAnteriorInspeccion_ = selectorHora("horaAnteriorInspeccion", datosLocal_);
+    auto* lUltima = new QLabel(QStringLiteral("Fecha y Hora de Ultima Inspeccion:"), datosLocal_);
+    lUltima->setBuddy(fechaUltimaInspeccion_);
     lUltima->setWordWrap(true);
-    auto* lAnterior = new QLabel(QStringLiteral("Fecha y Hora de Anterior Inspeccion:"), Frame2);
-    lAnterior->setBuddy(DTPicker4);
+    auto* lAnterior = new QLabel(QStringLiteral("Fecha y Hora de Anterior Inspeccion:"), datosLocal_);
+    lAnterior->setBuddy(fechaAnteriorInspeccion_);
     lAnterior->setWordWrap(true);
     g2->addWidget(lUltima, 7, 0, 2, 1, Qt::AlignTop);
-    g2->addWidget(DTPicker2, 7, 2, Qt::AlignLeft);
-    g2->addWidget(DTPicker3, 8, 2, Qt::AlignLeft);
+    g2->addWidget(fechaUltimaInspeccion_, 7, 2, Qt::AlignLeft);
+    g2->addWidget(horaUltimaInspeccion_, 8, 2, Qt::AlignLeft);
     g2->addWidget(lAnterior, 9, 0, 2, 1, Qt::AlignTop);
-    g2->addWidget(DTPicker4, 9, 2, Qt::AlignLeft);
-    g2->addWidget(DTPicker5, 10, 2, Qt::AlignLeft);
+    g2->addWidget(fechaAnteriorInspeccion_, 9, 2, Qt::AlignLeft);
+    g2->addWidget(horaAnteriorInspeccion_, 10, 2, Qt::AlignLeft);
     g2->setRowStretch(11, 1);
     g2->setColumnMinimumWidth(2, 260);
     g2->setColumnMinimumWidth(0, 150);
-    marcos->addWidget(Frame2);
+    marcos->addWidget(datosLocal_);
 
     // Accessible names of the pickers that share a label.
-    DTPicker2->setAccessibleName(QStringLiteral("Fecha de Ultima Inspeccion"));
-    DTPicker3->setAccessibleName(QStringLiteral("Hora de Ultima Inspeccion"));
-    DTPicker4->setAccessibleName(QStringLiteral("Fecha de Anterior Inspeccion"));
-    DTPicker5->setAccessibleName(QStringLiteral("Hora de Anterior Inspeccion"));
+    fechaUltimaInspeccion_->setAccessibleName(QStringLiteral("Fecha de Ultima Inspeccion"));
+    horaUltimaInspeccion_->setAccessibleName(QStringLiteral("Hora de Ultima Inspeccion"));
+    fechaAnteriorInspeccion_->setAccessibleName(QStringLiteral("Fecha de Anterior Inspeccion"));
+    horaAnteriorInspeccion_->setAccessibleName(QStringLiteral("Hora de Anterior Inspeccion"));
 
     auto* pie = new QHBoxLayout();
-    Label10 = etiquetaRoja(QStringLiteral("Los campos marcados con * son obligatorios"), this);
-    Label10->setObjectName(QStringLiteral("Label10"));
-    pie->addWidget(Label10);
+    auto* avisoObligatorios =
+        etiquetaRoja(QStringLiteral("Los campos marcados con * son obligatorios"), this);
+    avisoObligatorios->setObjectName(QStringLiteral("avisoObligatorios"));
+    pie->addWidget(avisoObligatorios);
     pie->addStretch(1);
-    cmdGuardar = new QPushButton(style()->standardIcon(QStyle::SP_DialogSaveButton), QString(), this);
-    cmdGuardar->setObjectName(QStringLiteral("cmdGuardar"));
-    cmdCancelar = new QPushButton(style()->standardIcon(QStyle::SP_DialogCancelButton),
-                                  QStringLiteral("Cancelar y Volver"), this);
-    cmdCancelar->setObjectName(QStringLiteral("cmdCancelar"));
+    botonGuardar_ = new QPushButton(style()->standardIcon(QStyle::SP_DialogSaveButton), QString(), this);
+    botonGuardar_->setObjectName(QStringLiteral("botonGuardar"));
+    botonCancelar_ = new QPushButton(style()->standardIcon(QStyle::SP_DialogCancelButton),
+                                     QStringLiteral("Cancelar y Volver"), this);
+    botonCancelar_->setObjectName(QStringLiteral("botonCancelar"));
     // Enter in a field must not save by itself.
-    for (QPushButton* b : {cmdGuardar, cmdCancelar}) {
+    for (QPushButton* b : {botonGuardar_, botonCancelar_}) {
         b->setAutoDefault(false);
         b->setDefault(false);
         b->setMinimumWidth(170);
         pie->addWidget(b);
     }
     raiz->addLayout(pie);
-    connect(cmdGuardar, &QPushButton::clicked, this, &EditorCliente::Guardar);
-    connect(cmdCancelar, &QPushButton::clicked, this, &EditorCliente::Cancelar);
+    connect(botonGuardar_, &QPushButton::clicked, this, &EditorCliente::guardar);
+    connect(botonCancelar_, &QPushButton::clicked, this, &EditorCliente::cancelar);
 
     // Tab sequence of the designer: client fields, registration date, notes, premises fields,
     // last inspection, buttons, then the previous inspection (time before date).
     QList<QWidget*> orden;
-    for (int i = 1; i <= 10; ++i)
-        orden << Text1(i);
-    orden << DTPicker1 << Notas;
-    for (int i = 13; i <= 19; ++i)
-        orden << Text1(i);
-    orden << DTPicker2 << DTPicker3 << cmdGuardar << cmdCancelar << DTPicker5 << DTPicker4;
+    for (const Caja& c : kCajasCliente)
+        orden << caja(c.campo);
+    orden << fechaAlta_ << notas_;
+    for (const Caja& c : kCajasLocal)
+        orden << caja(c.campo);
+    orden << fechaUltimaInspeccion_ << horaUltimaInspeccion_ << botonGuardar_ << botonCancelar_
+          << horaAnteriorInspeccion_ << fechaAnteriorInspeccion_;
     for (int i = 0; i + 1 < orden.size(); ++i)
         setTabOrder(orden.at(i), orden.at(i + 1));
 
-    paletaNormal_ = Text1(1)->palette();
+    paletaNormal_ = caja(Campo::Numero)->palette();
     setFixedSize(sizeHint().expandedTo(QSize(900, 0)));
 }
 
 void EditorCliente::quitarResaltado() {
-    for (int i : kObligatorios)
-        if (QLineEdit* t = Text1(i))
+    for (Campo c : kObligatorios)
+        if (QLineEdit* t = caja(c))
             t->setPalette(paletaNormal_);
 }
 
-void EditorCliente::PonerTexto(int indice, const QString& texto) {
-    if (indice == 22) {
+void EditorCliente::ponerTexto(Campo campo, const QString& texto) {
+    if (campo == Campo::Notas) {
         limiteNotas_ = std::max(249, static_cast<int>(texto.size()));
-        Notas->setPlainText(texto);
+        notas_->setPlainText(texto);
         return;
     }
-    QLineEdit* t = Text1(indice);
+    QLineEdit* t = caja(campo);
     if (!t)
         return;
     if (texto.size() > t->maxLength())
@@ -258,46 +272,46 @@ void EditorCliente::PonerTexto(int indice, const QString& texto) {
 }
 
 void EditorCliente::cargar(const Cliente& c) {
-    ModoEdicion = 1;
-    IdCliente = c.id;
-    VersionCliente = c.id == oficina_.idSeleccionado() ? oficina_.versionSeleccionado() : -1;
+    modo_ = Modo::Editar;
+    idCliente_ = c.id;
+    versionCliente_ = c.id == oficina_.idSeleccionado() ? oficina_.versionSeleccionado() : -1;
     const QString* campos[] = {&c.numero,         &c.nombre,       &c.direccion,      &c.localidad,
                                &c.codigoPostal,   &c.partido,      &c.provincia,      &c.telefono,
                                &c.telefonoMovil,  &c.email,        &c.nombreLocal,    &c.direccionLocal,
                                &c.localidadLocal, &c.partidoLocal, &c.provinciaLocal, &c.telefonoLocal,
                                &c.emailLocal};
     for (int k = 0; k < 17; ++k)
-        PonerTexto(k < 10 ? k + 1 : k + 3, *campos[k]);
-    PonerFecha(DTPicker1, LeerFechaDMA(c.fechaAlta));
-    PonerFecha(DTPicker2, LeerFechaDMA(c.ultimaInspeccionFecha));
-    PonerHora(DTPicker3, LeerHoraHMS(c.ultimaInspeccionHora));
-    PonerFecha(DTPicker4, LeerFechaDMA(c.anteriorInspeccionFecha));
-    PonerHora(DTPicker5, LeerHoraHMS(c.anteriorInspeccionHora));
-    PonerTexto(22, c.notas);
+        ponerTexto(k < 10 ? kCajasCliente[k].campo : kCajasLocal[k - 10].campo, *campos[k]);
+    PonerFecha(fechaAlta_, LeerFechaDMA(c.fechaAlta));
+    PonerFecha(fechaUltimaInspeccion_, LeerFechaDMA(c.ultimaInspeccionFecha));
+    PonerHora(horaUltimaInspeccion_, LeerHoraHMS(c.ultimaInspeccionHora));
+    PonerFecha(fechaAnteriorInspeccion_, LeerFechaDMA(c.anteriorInspeccionFecha));
+    PonerHora(horaAnteriorInspeccion_, LeerHoraHMS(c.anteriorInspeccionHora));
+    ponerTexto(Campo::Notas, c.notas);
 }
 
 void EditorCliente::nuevo() {
-    ModoEdicion = 0;
-    IdCliente = 0;
+    modo_ = Modo::Agregar;
+    idCliente_ = 0;
     for (const auto& campo : textos_)
-        PonerTexto(campo.first, QString());
-    PonerTexto(22, QString());
-    for (QDateEdit* d : {DTPicker1, DTPicker2, DTPicker4})
+        ponerTexto(campo.first, QString());
+    ponerTexto(Campo::Notas, QString());
+    for (QDateEdit* d : {fechaAlta_, fechaUltimaInspeccion_, fechaAnteriorInspeccion_})
         PonerFecha(d, kFechaInicial);
-    for (QTimeEdit* t : {DTPicker3, DTPicker5})
+    for (QTimeEdit* t : {horaUltimaInspeccion_, horaAnteriorInspeccion_})
         PonerHora(t, QTime(0, 0));
 }
 
 void EditorCliente::clienteDeImportacion(const QString& numero, const QDate& fecha, const QTime& hora) {
     nuevo();
     deImportacion_ = true;
-    cmdCancelar->setEnabled(false);
+    botonCancelar_->setEnabled(false);
     setWindowFlag(Qt::WindowCloseButtonHint, true);
-    Text1(1)->setEnabled(false);
-    PonerTexto(1, numero);
-    for (QDateEdit* d : {DTPicker1, DTPicker2, DTPicker4})
+    caja(Campo::Numero)->setEnabled(false);
+    ponerTexto(Campo::Numero, numero);
+    for (QDateEdit* d : {fechaAlta_, fechaUltimaInspeccion_, fechaAnteriorInspeccion_})
         d->setDate(fecha);
-    for (QTimeEdit* t : {DTPicker3, DTPicker5})
+    for (QTimeEdit* t : {horaUltimaInspeccion_, horaAnteriorInspeccion_})
         t->setTime(hora);
 }
 
@@ -305,11 +319,11 @@ void EditorCliente::showEvent(QShowEvent* evento) {
     // What the window does when it becomes active: captions by mode, the client number of an
     // existing client locked.
     const QString titulo =
-        ModoEdicion == 1 ? QStringLiteral("Editar Cliente") : QStringLiteral("Agregar nuevo Cliente");
+        modo_ == Modo::Editar ? QStringLiteral("Editar Cliente") : QStringLiteral("Agregar nuevo Cliente");
     setWindowTitle(titulo);
-    cmdGuardar->setText(titulo);
-    if (ModoEdicion == 1)
-        Text1(1)->setEnabled(false);
+    botonGuardar_->setText(titulo);
+    if (modo_ == Modo::Editar)
+        caja(Campo::Numero)->setEnabled(false);
     if (QScreen* pantalla = screen()) {
         const QRect r = pantalla->availableGeometry();
         move(r.center() - QPoint(width() / 2, height() / 2));
@@ -317,12 +331,12 @@ void EditorCliente::showEvent(QShowEvent* evento) {
     QDialog::showEvent(evento);
 }
 
-void EditorCliente::Guardar() {
+void EditorCliente::guardar() {
     // A press (or Esc) queued behind the one that saved must not save or close again.
     if (guardando_ || cerrado_)
         return;
-    for (int i : kObligatorios) {
-        QLineEdit* t = Text1(i);
+    for (Campo c : kObligatorios) {
+        QLineEdit* t = caja(c);
         if (!t->text().trimmed().isEmpty())
             continue;
         MostrarMensaje(QStringLiteral("Ingrese un valor para este campo por favor"),
@@ -335,22 +349,23 @@ void EditorCliente::Guardar() {
     }
 
     QStringList valores;
-    for (int i = 1; i <= 10; ++i)
-        valores << Text1(i)->text();
-    valores << FechaAlmacenada(DTPicker1);
-    for (int i = 13; i <= 19; ++i)
-        valores << Text1(i)->text();
-    valores << FechaAlmacenada(DTPicker2) << HoraAlmacenada(DTPicker3) << FechaAlmacenada(DTPicker4)
-            << HoraAlmacenada(DTPicker5) << Notas->toPlainText();
+    for (const Caja& c : kCajasCliente)
+        valores << caja(c.campo)->text();
+    valores << FechaAlmacenada(fechaAlta_);
+    for (const Caja& c : kCajasLocal)
+        valores << caja(c.campo)->text();
+    valores << FechaAlmacenada(fechaUltimaInspeccion_) << HoraAlmacenada(horaUltimaInspeccion_)
+            << FechaAlmacenada(fechaAnteriorInspeccion_) << HoraAlmacenada(horaAnteriorInspeccion_)
+            << notas_->toPlainText();
 
     guardando_ = true;
     try {
-        oficina_.guardarCliente(valores, ModoEdicion == 1 ? IdCliente : 0, VersionCliente);
+        oficina_.guardarCliente(valores, modo_ == Modo::Editar ? idCliente_ : 0, versionCliente_);
     } catch (const ErrorBD& e) {
         // Nothing was written: the window stays open with what the user typed. Changed at another
         // desk: the next save, after the user reviewed the current data, goes over it.
-        if (ModoEdicion == 1 && IdCliente == oficina_.idSeleccionado())
-            VersionCliente = oficina_.versionSeleccionado();
+        if (modo_ == Modo::Editar && idCliente_ == oficina_.idSeleccionado())
+            versionCliente_ = oficina_.versionSeleccionado();
         guardando_ = false;
         MostrarError(e, Icono::Ninguno);
         return;
@@ -362,7 +377,7 @@ void EditorCliente::Guardar() {
     cerrar(true);
 }
 
-void EditorCliente::Cancelar() {
+void EditorCliente::cancelar() {
     if (guardando_ || cerrado_)
         return;
     cerrar(false);
@@ -406,8 +421,8 @@ void EditorCliente::keyPressEvent(QKeyEvent* evento) {
     if (evento->key() == Qt::Key_Escape) {
         // Esc is the keyboard's cancel: not while the caller has disabled cancelling, unless
         // leaving cancels an import.
-        if (cmdCancelar->isEnabled() || deImportacion_)
-            Cancelar();
+        if (botonCancelar_->isEnabled() || deImportacion_)
+            cancelar();
         evento->accept();
         return;
     }
@@ -418,5 +433,5 @@ void EditorCliente::reject() {
     if (cerrando_)
         QDialog::reject();
     else if (deImportacion_)
-        Cancelar();
+        cancelar();
 }

@@ -105,9 +105,9 @@ TEST_F(TextoAccesible, ElEditorGuardaLoQueMuestranSusCajasYSelectores) {
     EditorCliente* e = EditorCliente::Abrir(oficina);
     e->cargar(*oficina.clienteSeleccionado());
     QTimer::singleShot(0, e, [e] {
-        escribirAccesible(hijo<QLineEdit>(e, u"Text1_2"_s), u"Sofía N. Núñez"_s);
-        escribirAccesible(hijo<QDateEdit>(e, u"DTPicker2"_s), u"03/04/2012"_s);
-        hijo<QPushButton>(e, u"cmdGuardar"_s)->click();
+        escribirAccesible(hijo<QLineEdit>(e, u"nombreResponsable"_s), u"Sofía N. Núñez"_s);
+        escribirAccesible(hijo<QDateEdit>(e, u"fechaUltimaInspeccion"_s), u"03/04/2012"_s);
+        hijo<QPushButton>(e, u"botonGuardar"_s)->click();
         if (e->isVisible())
             e->done(QDialog::Rejected);
     });

@@ -102,8 +102,8 @@ TEST_F(PruebaVentanaPrincipal, LaFilaResaltadaElClienteMostradoYLosBotonesCoinci
         QObject vigencia; // a timer left pending when no editor opens dies with it
         QTimer::singleShot(0, &vigencia, [&editado] {
             QDialog* e = EditorCliente::instancia();
-            editado = hijo<QLineEdit>(e, QStringLiteral("Text1_1"))->text();
-            QTest::mouseClick(hijo<QPushButton>(e, QStringLiteral("cmdCancelar")), Qt::LeftButton);
+            editado = hijo<QLineEdit>(e, QStringLiteral("numeroCliente"))->text();
+            QTest::mouseClick(hijo<QPushButton>(e, QStringLiteral("botonCancelar")), Qt::LeftButton);
         });
         mensajes.limpiar();
         const QList<const char*> botones =

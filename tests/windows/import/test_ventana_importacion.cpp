@@ -298,15 +298,15 @@ TEST_F(PruebaImportacion, ANewClientGoesThroughTheEditorFirst) {
                 EditorCliente* e = EditorCliente::instancia();
                 ASSERT_NE(e, nullptr);
                 visto = e->isVisible();
-                EXPECT_FALSE(hijo(e, "cmdCancelar")->isEnabled() || hijo(e, "Text1_1")->isEnabled());
+                EXPECT_FALSE(hijo(e, "botonCancelar")->isEnabled() || hijo(e, "numeroCliente")->isEnabled());
                 if (paso == 0) {
-                    QTest::keyClick(hijo(e, "Text1_2"), Qt::Key_Escape);
+                    QTest::keyClick(hijo(e, "nombreResponsable"), Qt::Key_Escape);
                 } else if (paso == 1) {
                     e->close();
                 } else {
-                    for (const char* c : {"Text1_2", "Text1_8", "Text1_13", "Text1_14"})
+                    for (const char* c : {"nombreResponsable", "telefono", "nombreLocal", "direccionLocal"})
                         QTest::keyClicks(hijo(e, c), QStringLiteral("Dato O'Nuevo"));
-                    QTest::mouseClick(hijo(e, "cmdGuardar"), Qt::LeftButton);
+                    QTest::mouseClick(hijo(e, "botonGuardar"), Qt::LeftButton);
                 }
             });
         });
