@@ -4,8 +4,8 @@
 #include "core/accounts/Cuentas.h"
 #include "core/platform/Programa.h"
 #include "core/store/BaseDatos.h"
-#include "windows/platform/Imagenes.h"
 #include "windows/clients/VentanaPrincipal.h"
+#include "windows/platform/Imagenes.h"
 #include "windows/platform/Mensajes.h"
 
 #include <QCloseEvent>
@@ -32,56 +32,57 @@ InicioSesion::InicioSesion(Oficina& oficina) : QWidget(nullptr, Qt::Window), ofi
     auto* capa = new QHBoxLayout(this);
     capa->setContentsMargins(14, 14, 14, 14);
     capa->setSpacing(16);
-    Image1 = new QLabel;
-    Image1->setObjectName(QStringLiteral("Image1"));
-    Image1->setPixmap(ImagenAcceso(120, devicePixelRatioF()));
-    Image1->setFixedSize(120, 120);
-    Image1->setAccessibleName(QStringLiteral("Velmora KV-270"));
-    capa->addWidget(Image1, 0, Qt::AlignTop);
+    imagen_ = new QLabel;
+    imagen_->setObjectName(QStringLiteral("imagen"));
+    imagen_->setPixmap(ImagenAcceso(120, devicePixelRatioF()));
+    imagen_->setFixedSize(120, 120);
+    imagen_->setAccessibleName(QStringLiteral("Velmora KV-270"));
+    capa->addWidget(imagen_, 0, Qt::AlignTop);
 
     auto* campos = new QGridLayout;
     campos->setVerticalSpacing(6);
-    NomUsuario = new QComboBox;
-    NomUsuario->setObjectName(QStringLiteral("NomUsuario"));
-    NomUsuario->setToolTip(QStringLiteral("Elija el nombre de usuario"));
-    NomUsuario->setMinimumWidth(200);
-    Label1 = new QLabel(QStringLiteral("Nombre de Usuario:"));
-    Label1->setObjectName(QStringLiteral("Label1"));
-    Label1->setBuddy(NomUsuario);
-    NomUsuario->setAccessibleName(QStringLiteral("Nombre de Usuario:"));
-    NomUsuario->setAccessibleDescription(NomUsuario->toolTip());
+    nombreUsuario_ = new QComboBox;
+    nombreUsuario_->setObjectName(QStringLiteral("nombreUsuario"));
+    nombreUsuario_->setToolTip(QStringLiteral("Elija el nombre de usuario"));
+    nombreUsuario_->setMinimumWidth(200);
+    etiquetaUsuario_ = new QLabel(QStringLiteral("Nombre de Usuario:"));
+    etiquetaUsuario_->setObjectName(QStringLiteral("etiquetaUsuario"));
+    etiquetaUsuario_->setBuddy(nombreUsuario_);
+    nombreUsuario_->setAccessibleName(QStringLiteral("Nombre de Usuario:"));
+    nombreUsuario_->setAccessibleDescription(nombreUsuario_->toolTip());
 
-    Pass = new QLineEdit;
-    Pass->setObjectName(QStringLiteral("Pass"));
-    Pass->setEchoMode(QLineEdit::Password);
-    Pass->setStyleSheet(QStringLiteral("QLineEdit { lineedit-password-character: 42; }")); // "*"
-    Pass->setMaxLength(10);
-    Pass->setToolTip(QStringLiteral("Ingrese como máximo 10 números o letras, recuerde que diferencia entre "
-                                    "minúsculas y mayúsculas"));
-    Label2 = new QLabel(QStringLiteral("Contraseña:"));
-    Label2->setObjectName(QStringLiteral("Label2"));
-    Label2->setBuddy(Pass);
-    Pass->setAccessibleName(QStringLiteral("Contraseña:"));
-    Pass->setAccessibleDescription(Pass->toolTip());
+    clave_ = new QLineEdit;
+    clave_->setObjectName(QStringLiteral("clave"));
+    clave_->setEchoMode(QLineEdit::Password);
+    clave_->setStyleSheet(QStringLiteral("QLineEdit { lineedit-password-character: 42; }")); // "*"
+    clave_->setMaxLength(10);
+    clave_->setToolTip(
+        QStringLiteral("Ingrese como máximo 10 números o letras, recuerde que diferencia entre "
+                       "minúsculas y mayúsculas"));
+    etiquetaClave_ = new QLabel(QStringLiteral("Contraseña:"));
+    etiquetaClave_->setObjectName(QStringLiteral("etiquetaClave"));
+    etiquetaClave_->setBuddy(clave_);
+    clave_->setAccessibleName(QStringLiteral("Contraseña:"));
+    clave_->setAccessibleDescription(clave_->toolTip());
 
-    campos->addWidget(Label1, 0, 0);
-    campos->addWidget(NomUsuario, 1, 0);
-    campos->addWidget(Label2, 2, 0);
-    campos->addWidget(Pass, 3, 0);
+    campos->addWidget(etiquetaUsuario_, 0, 0);
+    campos->addWidget(nombreUsuario_, 1, 0);
+    campos->addWidget(etiquetaClave_, 2, 0);
+    campos->addWidget(clave_, 3, 0);
 
-    Inicio = new QPushButton(IconoIniciarSesion(), QStringLiteral("Iniciar Sesion"));
-    Inicio->setObjectName(QStringLiteral("Inicio"));
-    Inicio->setDefault(true);
-    Inicio->setAutoDefault(true);
-    Inicio->setIconSize(QSize(24, 24));
-    Inicio->setMinimumHeight(34);
-    campos->addWidget(Inicio, 4, 0, Qt::AlignRight);
+    botonIniciar_ = new QPushButton(IconoIniciarSesion(), QStringLiteral("Iniciar Sesion"));
+    botonIniciar_->setObjectName(QStringLiteral("botonIniciar"));
+    botonIniciar_->setDefault(true);
+    botonIniciar_->setAutoDefault(true);
+    botonIniciar_->setIconSize(QSize(24, 24));
+    botonIniciar_->setMinimumHeight(34);
+    campos->addWidget(botonIniciar_, 4, 0, Qt::AlignRight);
     campos->setRowMinimumHeight(4, 44);
     capa->addLayout(campos, 1);
 
-    setTabOrder(NomUsuario, Pass);
-    setTabOrder(Pass, Inicio);
-    connect(Inicio, &QPushButton::clicked, this, &InicioSesion::IniciarSesion);
+    setTabOrder(nombreUsuario_, clave_);
+    setTabOrder(clave_, botonIniciar_);
+    connect(botonIniciar_, &QPushButton::clicked, this, &InicioSesion::IniciarSesion);
     // Enter is handled once, by the window (the box passes the key on after returnPressed).
 }
 
@@ -102,7 +103,7 @@ InicioSesion* InicioSesion::Mostrar(Oficina& oficina) {
     unica->show();
     unica->raise();
     unica->activateWindow();
-    unica->NomUsuario->setFocus();
+    unica->nombreUsuario_->setFocus();
     return unica;
 }
 
@@ -114,15 +115,15 @@ void InicioSesion::cargar() {
     // Names only: the office checks the password, no hash ever reaches this window.
     try {
         for (const Cuenta& cuenta : LeerCuentas())
-            NomUsuario->addItem(cuenta.nombre);
+            nombreUsuario_->addItem(cuenta.nombre);
     } catch (const ErrorBD& e) {
         MostrarError(e);
     }
-    NomUsuario->setCurrentIndex(-1);
+    nombreUsuario_->setCurrentIndex(-1);
 }
 
 void InicioSesion::IniciarSesion() {
-    if (!oficina_.iniciarSesion(NomUsuario->currentText(), Pass->text())) {
+    if (!oficina_.iniciarSesion(nombreUsuario_->currentText(), clave_->text())) {
         MostrarMensaje(
             QStringLiteral("Usted a ingresado una contraseña incorrecta o el campo esta vacio, por favor "
                            "escríbala correctamente y presione Iniciar Sesion"),

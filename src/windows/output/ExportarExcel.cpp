@@ -81,8 +81,8 @@ ExportarExcel::ExportarExcel(Oficina& oficina) : QWidget(nullptr, Qt::Window), o
     auto* columnas = new QGridLayout;
     auto agregar = [&](const Casilla& c, int fila, int columna) {
         auto* caja = new QCheckBox(QString::fromUtf8(c.titulo), this);
-        caja->setObjectName(QStringLiteral("Check%1").arg(c.numero));
-        Check[static_cast<size_t>(c.numero)] = caja;
+        caja->setObjectName(QStringLiteral("columna%1").arg(c.numero));
+        casillas_[static_cast<size_t>(c.numero)] = caja;
         columnas->addWidget(caja, fila, columna);
     };
     int fila = 0;
@@ -100,39 +100,39 @@ ExportarExcel::ExportarExcel(Oficina& oficina) : QWidget(nullptr, Qt::Window), o
         b->setAutoDefault(false);
         return b;
     };
-    auto* Command3 = boton("Command3", QStringLiteral("Marcar Todos"));
-    auto* Command2 = boton("Command2", QStringLiteral("Desmarcar Todos"));
-    auto* Command1 = boton("Command1", QStringLiteral("Exportar"));
-    auto* Volver = boton("Volver", QStringLiteral("Cancelar y Volver"));
+    auto* botonMarcar = boton("botonMarcarTodos", QStringLiteral("Marcar Todos"));
+    auto* botonDesmarcar = boton("botonDesmarcarTodos", QStringLiteral("Desmarcar Todos"));
+    auto* botonExportar = boton("botonExportar", QStringLiteral("Exportar"));
+    auto* botonVolver = boton("botonVolver", QStringLiteral("Cancelar y Volver"));
     auto* botones = new QHBoxLayout;
-    botones->addWidget(Command3);
-    botones->addWidget(Command2);
+    botones->addWidget(botonMarcar);
+    botones->addWidget(botonDesmarcar);
     botones->addStretch(1);
-    botones->addWidget(Command1);
-    botones->addWidget(Volver);
+    botones->addWidget(botonExportar);
+    botones->addWidget(botonVolver);
 
     auto* principal = new QVBoxLayout(this);
     principal->addLayout(columnas);
     principal->addSpacing(8);
     principal->addLayout(botones);
 
-    connect(Command3, &QPushButton::clicked, this, [this] { marcarTodos(true); });
-    connect(Command2, &QPushButton::clicked, this, [this] { marcarTodos(false); });
-    connect(Volver, &QPushButton::clicked, this, &QWidget::close);
+    connect(botonMarcar, &QPushButton::clicked, this, [this] { marcarTodos(true); });
+    connect(botonDesmarcar, &QPushButton::clicked, this, [this] { marcarTodos(false); });
+    connect(botonVolver, &QPushButton::clicked, this, &QWidget::close);
     connect(new QShortcut(QKeySequence::Cancel, this), &QShortcut::activated, this, &QWidget::close);
-    connect(Command1, &QPushButton::clicked, this, &ExportarExcel::exportar);
+    connect(botonExportar, &QPushButton::clicked, this, &ExportarExcel::exportar);
 }
 
 void ExportarExcel::marcarTodos(bool marcar) {
-    for (QCheckBox* c : Check)
+    for (QCheckBox* c : casillas_)
         if (c)
             c->setChecked(marcar);
 }
 
 std::array<bool, 23> ExportarExcel::opciones() const {
     std::array<bool, 23> o{};
-    for (size_t i = 0; i < Check.size(); ++i)
-        o[i] = Check[i] && Check[i]->isChecked();
+    for (size_t i = 0; i < casillas_.size(); ++i)
+        o[i] = casillas_[i] && casillas_[i]->isChecked();
     return o;
 }
 

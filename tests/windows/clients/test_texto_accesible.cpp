@@ -120,8 +120,8 @@ TEST_F(TextoAccesible, ElEditorGuardaLoQueMuestranSusCajasYSelectores) {
 
 TEST_F(TextoAccesible, LaVistaPreviaDeLaImportacionNoSeReescribe) {
     VentanaImportacion* v = new VentanaImportacion(oficina);
-    auto* numero = hijo<QLineEdit>(v, u"Text1"_s);
-    auto* dia = hijo<QDateEdit>(v, u"DTPicker1"_s);
+    auto* numero = hijo<QLineEdit>(v, u"numeroCliente"_s);
+    auto* dia = hijo<QDateEdit>(v, u"fechaInspeccion"_s);
     const QString antes = numero->text();
     const QDate diaAntes = dia->date();
     escribirAccesible(numero, u"9999"_s);
