@@ -7,6 +7,7 @@
 #include "windows/clients/VentanaPrincipal.h"
 #include "windows/platform/Imagenes.h"
 #include "windows/platform/Mensajes.h"
+#include "windows/platform/UnaVentana.h"
 
 #include <QCloseEvent>
 #include <QComboBox>
@@ -18,12 +19,8 @@
 #include <QPushButton>
 #include <QScreen>
 
-namespace {
-InicioSesion* unica = nullptr;
-}
-
 InicioSesion::InicioSesion(Oficina& oficina) : QWidget(nullptr, Qt::Window), oficina_(oficina) {
-    unica = this;
+    UnaVentana<InicioSesion>::registrar(this);
     setObjectName(QStringLiteral("InicioSesion"));
     setWindowTitle(QStringLiteral("Inicio De Sesion"));
     setWindowIcon(IconoPrograma());
@@ -87,12 +84,11 @@ InicioSesion::InicioSesion(Oficina& oficina) : QWidget(nullptr, Qt::Window), ofi
 }
 
 InicioSesion::~InicioSesion() {
-    if (unica == this)
-        unica = nullptr;
+    UnaVentana<InicioSesion>::olvidar(this);
 }
 
 InicioSesion* InicioSesion::Mostrar(Oficina& oficina) {
-    if (!unica) {
+    if (!UnaVentana<InicioSesion>::actual()) {
         auto* v = new InicioSesion(oficina);
         v->cargar();
         v->adjustSize();
@@ -100,15 +96,13 @@ InicioSesion* InicioSesion::Mostrar(Oficina& oficina) {
         if (QScreen* s = v->screen())
             v->move(s->availableGeometry().center() - v->rect().center());
     }
-    unica->show();
-    unica->raise();
-    unica->activateWindow();
-    unica->nombreUsuario_->setFocus();
-    return unica;
+    UnaVentana<InicioSesion>::alFrente();
+    UnaVentana<InicioSesion>::actual()->nombreUsuario_->setFocus();
+    return UnaVentana<InicioSesion>::actual();
 }
 
 InicioSesion* InicioSesion::instancia() {
-    return unica;
+    return UnaVentana<InicioSesion>::actual();
 }
 
 void InicioSesion::cargar() {

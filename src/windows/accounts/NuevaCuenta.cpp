@@ -4,6 +4,7 @@
 #include "core/store/BaseDatos.h"
 #include "windows/accounts/VentanaCuentas.h"
 #include "windows/platform/Mensajes.h"
+#include "windows/platform/UnaVentana.h"
 
 #include <QCloseEvent>
 #include <QGridLayout>
@@ -14,24 +15,18 @@
 #include <QStyle>
 #include <QVBoxLayout>
 
-namespace {
-NuevaCuenta* unica = nullptr;
-}
-
 void MostrarNuevaCuenta(Oficina& oficina) {
-    if (!unica)
+    if (!UnaVentana<NuevaCuenta>::actual())
         new NuevaCuenta(oficina);
-    unica->showNormal();
-    unica->raise();
-    unica->activateWindow();
+    UnaVentana<NuevaCuenta>::alFrente(true);
 }
 
 NuevaCuenta* NuevaCuenta::instancia() {
-    return unica;
+    return UnaVentana<NuevaCuenta>::actual();
 }
 
 NuevaCuenta::NuevaCuenta(Oficina& oficina) : oficina_(oficina) {
-    unica = this;
+    UnaVentana<NuevaCuenta>::registrar(this);
     setAttribute(Qt::WA_DeleteOnClose);
     setObjectName(QStringLiteral("NuevaCuenta"));
     setWindowTitle(QStringLiteral("Nuevo Usuario"));
@@ -39,8 +34,7 @@ NuevaCuenta::NuevaCuenta(Oficina& oficina) : oficina_(oficina) {
 }
 
 NuevaCuenta::~NuevaCuenta() {
-    if (unica == this)
-        unica = nullptr;
+    UnaVentana<NuevaCuenta>::olvidar(this);
 }
 
 void NuevaCuenta::construir() {
@@ -125,7 +119,6 @@ void NuevaCuenta::aceptar() {
 }
 
 void NuevaCuenta::closeEvent(QCloseEvent* evento) {
-    if (unica == this)
-        unica = nullptr;
+    UnaVentana<NuevaCuenta>::olvidar(this);
     evento->accept();
 }

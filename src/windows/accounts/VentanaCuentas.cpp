@@ -4,6 +4,7 @@
 #include "core/store/BaseDatos.h"
 #include "windows/accounts/NuevaCuenta.h"
 #include "windows/platform/Mensajes.h"
+#include "windows/platform/UnaVentana.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -19,8 +20,6 @@
 #include <QVBoxLayout>
 
 namespace {
-
-VentanaCuentas* unica = nullptr;
 
 const QString kAyudaContrasena = QStringLiteral(
     "Ingrese como máximo 10 números o letras, recuerde que diferencia entre minúsculas y mayúsculas");
@@ -52,10 +51,8 @@ void PrepararCajaContrasena(QLineEdit* caja) {
 // ---------------------------------------------------------------------------------------------
 
 void MostrarVentanaCuentas(Oficina& oficina) {
-    if (unica) {
-        unica->showNormal();
-        unica->raise();
-        unica->activateWindow();
+    if (UnaVentana<VentanaCuentas>::actual()) {
+        UnaVentana<VentanaCuentas>::alFrente(true);
         return;
     }
     auto* ventana = new VentanaCuentas(oficina);
@@ -70,11 +67,11 @@ void MostrarVentanaCuentas(Oficina& oficina) {
 }
 
 VentanaCuentas* VentanaCuentas::instancia() {
-    return unica;
+    return UnaVentana<VentanaCuentas>::actual();
 }
 
 VentanaCuentas::VentanaCuentas(Oficina& oficina) : oficina_(oficina) {
-    unica = this;
+    UnaVentana<VentanaCuentas>::registrar(this);
     setAttribute(Qt::WA_DeleteOnClose);
     setObjectName(QStringLiteral("VentanaCuentas"));
     setWindowTitle(QStringLiteral("Configuracion de Cuentas de Usuario"));
@@ -82,8 +79,7 @@ VentanaCuentas::VentanaCuentas(Oficina& oficina) : oficina_(oficina) {
 }
 
 VentanaCuentas::~VentanaCuentas() {
-    if (unica == this)
-        unica = nullptr;
+    UnaVentana<VentanaCuentas>::olvidar(this);
 }
 
 void VentanaCuentas::construir() {
@@ -226,7 +222,6 @@ void VentanaCuentas::cancelar() {
 
 void VentanaCuentas::closeEvent(QCloseEvent* evento) {
     // From here on a new call opens a fresh window, even before this one is deleted.
-    if (unica == this)
-        unica = nullptr;
+    UnaVentana<VentanaCuentas>::olvidar(this);
     evento->accept();
 }

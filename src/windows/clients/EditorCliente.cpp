@@ -4,6 +4,7 @@
 #include "core/store/BaseDatos.h"
 #include "windows/platform/Mensajes.h"
 #include "windows/platform/SelectoresFecha.h"
+#include "windows/platform/UnaVentana.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -24,8 +25,6 @@
 #include <algorithm>
 
 namespace {
-EditorCliente* unica = nullptr;
-
 using Campo = EditorCliente::Campo;
 
 struct Caja {
@@ -90,16 +89,16 @@ QTimeEdit* selectorHora(const char* nombre, QWidget* padre) {
 } // namespace
 
 EditorCliente* EditorCliente::Abrir(Oficina& oficina, QWidget* padre) {
-    if (unica && unica->isVisible())
-        return unica;
+    if (UnaVentana<EditorCliente>::actual() && UnaVentana<EditorCliente>::actual()->isVisible())
+        return UnaVentana<EditorCliente>::actual();
     // One not shown yet may carry another opening's mode: the new one starts afresh.
-    delete unica;
-    unica = new EditorCliente(oficina, padre);
-    return unica;
+    delete UnaVentana<EditorCliente>::actual();
+    UnaVentana<EditorCliente>::registrar(new EditorCliente(oficina, padre));
+    return UnaVentana<EditorCliente>::actual();
 }
 
 EditorCliente* EditorCliente::instancia() {
-    return unica;
+    return UnaVentana<EditorCliente>::actual();
 }
 
 EditorCliente::EditorCliente(Oficina& oficina, QWidget* parent)
@@ -110,8 +109,7 @@ EditorCliente::EditorCliente(Oficina& oficina, QWidget* parent)
 }
 
 EditorCliente::~EditorCliente() {
-    if (unica == this)
-        unica = nullptr;
+    UnaVentana<EditorCliente>::olvidar(this);
 }
 
 QLineEdit* EditorCliente::caja(Campo campo) const {
@@ -388,8 +386,7 @@ void EditorCliente::cerrar(bool guardado) {
     cerrado_ = true;
     guardando_ = false;
     guardado_ = guardado;
-    if (unica == this)
-        unica = nullptr;
+    UnaVentana<EditorCliente>::olvidar(this);
     QDialog::done(guardado ? QDialog::Accepted : QDialog::Rejected);
     cerrando_ = false;
 }
@@ -398,8 +395,7 @@ bool EditorCliente::MostrarModal() {
     guardado_ = false;
     exec();
     const bool guardado = guardado_;
-    if (unica == this)
-        unica = nullptr;
+    UnaVentana<EditorCliente>::olvidar(this);
     deleteLater();
     return guardado;
 }

@@ -1,8 +1,8 @@
 #include "windows/clients/PanelClientes.h"
 
 #include "core/Oficina.h"
-#include "core/store/BaseDatos.h"
 #include "core/clients/Cliente.h"
+#include "core/store/BaseDatos.h"
 #include "windows/grid/GridModel.h"
 #include "windows/grid/GridView.h"
 #include "windows/grid/OrdenPorCabecera.h"

@@ -6,6 +6,7 @@
 #include "windows/grid/VistaInfracciones.h"
 #include "windows/platform/Dialogos.h"
 #include "windows/platform/Mensajes.h"
+#include "windows/platform/UnaVentana.h"
 
 #include <QApplication>
 #include <QClipboard>
@@ -23,8 +24,6 @@
 #include <QVBoxLayout>
 
 namespace {
-
-QPointer<HistorialImportaciones> unica;
 
 const QString kTitulo = QStringLiteral("Historial de Importaciones");
 const QString kTituloVerificar = QStringLiteral("Verificar archivo");
@@ -146,15 +145,13 @@ void VerificarArchivo(Oficina& oficina, QWidget* padre) {
 }
 
 void MostrarHistorialImportaciones(Oficina& oficina, QWidget* padre) {
-    if (!unica)
-        unica = new HistorialImportaciones(oficina, padre);
-    unica->show();
-    unica->raise();
-    unica->activateWindow();
+    if (!UnaVentana<HistorialImportaciones>::actual())
+        UnaVentana<HistorialImportaciones>::registrar(new HistorialImportaciones(oficina, padre));
+    UnaVentana<HistorialImportaciones>::alFrente();
 }
 
 HistorialImportaciones* HistorialImportaciones::instancia() {
-    return unica.data();
+    return UnaVentana<HistorialImportaciones>::actual();
 }
 
 HistorialImportaciones::HistorialImportaciones(Oficina& oficina, QWidget* padre)

@@ -9,6 +9,7 @@
 #include "windows/platform/CajasSoloLectura.h"
 #include "windows/platform/Dialogos.h"
 #include "windows/platform/Mensajes.h"
+#include "windows/platform/UnaVentana.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -37,8 +38,6 @@
 
 namespace {
 
-QPointer<VentanaImportacion> unica;
-
 const QString kAviso = QStringLiteral("Aviso Importante!");
 const QString kNoValido = QStringLiteral("El archivo seleccionado no es válido");
 const QString kSeleccione = QStringLiteral("Seleccione un archivo del directorio");
@@ -55,19 +54,18 @@ const QString kIlegible =
 
 void MostrarVentanaImportacion(Oficina& oficina) {
     // Owned by the window it was asked from, so it stays in front of it.
-    if (!unica)
-        unica = new VentanaImportacion(oficina, QApplication::activeWindow());
-    unica->show();
-    unica->raise();
-    unica->activateWindow();
+    if (!UnaVentana<VentanaImportacion>::actual())
+        UnaVentana<VentanaImportacion>::registrar(
+            new VentanaImportacion(oficina, QApplication::activeWindow()));
+    UnaVentana<VentanaImportacion>::alFrente();
 }
 
 VentanaImportacion* VentanaImportacion::instancia() {
-    return unica.data();
+    return UnaVentana<VentanaImportacion>::actual();
 }
 
 bool ImportacionEnCurso() {
-    return unica && unica->importando_;
+    return UnaVentana<VentanaImportacion>::actual() && UnaVentana<VentanaImportacion>::actual()->importando_;
 }
 
 VentanaImportacion::VentanaImportacion(Oficina& oficina, QWidget* parent)
@@ -84,7 +82,7 @@ VentanaImportacion::VentanaImportacion(Oficina& oficina, QWidget* parent)
     cargarUnidades();
     if (!setDirectorio(QDir::currentPath()))
         setDirectorio(QDir::homePath());
-    unica = this;
+    UnaVentana<VentanaImportacion>::registrar(this);
 }
 
 VentanaImportacion::~VentanaImportacion() = default;
@@ -487,6 +485,5 @@ void VentanaImportacion::closeEvent(QCloseEvent* evento) {
     evento->accept();
     // Deleted later: the next opening gets a new window rather than this one, which could go
     // in the middle of its work (the progress of an import lets events through).
-    if (unica == this)
-        unica = nullptr;
+    UnaVentana<VentanaImportacion>::olvidar(this);
 }

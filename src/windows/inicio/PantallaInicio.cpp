@@ -3,6 +3,7 @@
 #include "core/platform/Programa.h"
 #include "windows/accounts/InicioSesion.h"
 #include "windows/platform/Imagenes.h"
+#include "windows/platform/UnaVentana.h"
 
 #include <QKeyEvent>
 #include <QLabel>
@@ -12,13 +13,12 @@
 #include <QVBoxLayout>
 
 namespace {
-PantallaInicio* unica = nullptr;
 const QSize kTamano(640, 360);
 } // namespace
 
 PantallaInicio::PantallaInicio(Oficina& oficina, QWidget* parent)
     : QWidget(parent, Qt::Window | Qt::FramelessWindowHint), oficina_(oficina) {
-    unica = this;
+    UnaVentana<PantallaInicio>::registrar(this);
     setObjectName(QStringLiteral("PantallaInicio"));
     setWindowTitle(QStringLiteral("Sistema de Adquisición de Datos - Velmora KV-270"));
     setWindowIcon(IconoPrograma());
@@ -47,12 +47,11 @@ PantallaInicio::PantallaInicio(Oficina& oficina, QWidget* parent)
 }
 
 PantallaInicio::~PantallaInicio() {
-    if (unica == this)
-        unica = nullptr;
+    UnaVentana<PantallaInicio>::olvidar(this);
 }
 
 PantallaInicio* PantallaInicio::instancia() {
-    return unica;
+    return UnaVentana<PantallaInicio>::actual();
 }
 
 void PantallaInicio::showEvent(QShowEvent* evento) {

@@ -4,6 +4,7 @@
 #include "core/output/LibroExcel.h"
 #include "windows/platform/Dialogos.h"
 #include "windows/platform/Mensajes.h"
+#include "windows/platform/UnaVentana.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -15,8 +16,6 @@
 #include <QVBoxLayout>
 
 namespace {
-
-ExportarExcel* unica = nullptr;
 
 const QString kSinCliente =
     QStringLiteral("¡No hay clientes para exportar a excel o no lo seleccionó del listado!");
@@ -53,22 +52,19 @@ bool hayCliente(const Oficina& oficina) {
 void ExportarExcel::Mostrar(Oficina& oficina) {
     if (!hayCliente(oficina))
         return;
-    if (unica && &unica->oficina_ != &oficina)
-        delete unica;
-    if (!unica)
-        unica = new ExportarExcel(oficina);
-    unica->show();
-    unica->raise();
-    unica->activateWindow();
+    if (UnaVentana<ExportarExcel>::actual() && &UnaVentana<ExportarExcel>::actual()->oficina_ != &oficina)
+        delete UnaVentana<ExportarExcel>::actual();
+    if (!UnaVentana<ExportarExcel>::actual())
+        UnaVentana<ExportarExcel>::registrar(new ExportarExcel(oficina));
+    UnaVentana<ExportarExcel>::alFrente();
 }
 
 ExportarExcel* ExportarExcel::instancia() {
-    return unica;
+    return UnaVentana<ExportarExcel>::actual();
 }
 
 ExportarExcel::~ExportarExcel() {
-    if (unica == this)
-        unica = nullptr;
+    UnaVentana<ExportarExcel>::olvidar(this);
 }
 
 ExportarExcel::ExportarExcel(Oficina& oficina) : QWidget(nullptr, Qt::Window), oficina_(oficina) {
