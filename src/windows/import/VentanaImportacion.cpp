@@ -4,7 +4,7 @@
 #include "core/import/ArchivoInspeccion.h"
 #include "core/import/Importacion.h"
 #include "core/store/modVarios.h"
-#include "windows/clients/EditorCliente.h"
+#include "windows/editor/EditorCliente.h"
 #include "windows/import/HistorialImportaciones.h"
 #include "windows/platform/CajasSoloLectura.h"
 #include "windows/platform/Dialogos.h"

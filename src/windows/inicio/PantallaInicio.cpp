@@ -1,7 +1,7 @@
 #include "windows/inicio/PantallaInicio.h"
 
 #include "core/platform/Programa.h"
-#include "windows/accounts/InicioSesion.h"
+#include "windows/inicio/InicioSesion.h"
 #include "windows/platform/Imagenes.h"
 #include "windows/platform/UnaVentana.h"
 

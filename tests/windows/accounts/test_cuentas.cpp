@@ -6,10 +6,10 @@
 #include "core/platform/Programa.h"
 #include "core/store/Contrasenas.h"
 #include "core/store/modVarios.h"
-#include "windows/accounts/InicioSesion.h"
 #include "windows/accounts/NuevaCuenta.h"
 #include "windows/accounts/VentanaCuentas.h"
 #include "windows/clients/VentanaPrincipal.h"
+#include "windows/inicio/InicioSesion.h"
 #include "windows/inicio/PantallaInicio.h"
 #include <QAccessible>
 #include <QApplication>

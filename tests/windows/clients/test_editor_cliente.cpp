@@ -1,7 +1,7 @@
 // The client editor on the office model, driven as a user would.
 #include "ClientesDePrueba.h"
 #include "core/store/Sentencias.h"
-#include "windows/clients/EditorCliente.h"
+#include "windows/editor/EditorCliente.h"
 #include "windows/platform/SelectoresFecha.h"
 #include <QPlainTextEdit>
 #include <QTimer>

@@ -1,7 +1,7 @@
 // Text written through the accessibility interface (as dictation, on-screen keyboards and
 // automation tools write it) is what the program uses, or is put back and the user is told.
 #include "ClientesDePrueba.h"
-#include "windows/clients/EditorCliente.h"
+#include "windows/editor/EditorCliente.h"
 #include "windows/import/VentanaImportacion.h"
 #include "windows/platform/SelectoresFecha.h"
 

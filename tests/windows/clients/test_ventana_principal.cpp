@@ -1,6 +1,6 @@
 // The main window and its client list, driven as a user would.
 #include "ClientesDePrueba.h"
-#include "windows/clients/EditorCliente.h"
+#include "windows/editor/EditorCliente.h"
 #include "windows/platform/Traducciones.h"
 
 #include <QAction>

@@ -7,7 +7,7 @@
 #include "MessageRecorder.h"
 
 #include "core/Oficina.h"
-#include "windows/clients/EditorCliente.h"
+#include "windows/editor/EditorCliente.h"
 #include "windows/import/VentanaImportacion.h"
 #include "windows/platform/Dialogos.h"
 

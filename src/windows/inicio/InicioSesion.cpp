@@ -1,4 +1,4 @@
-#include "windows/accounts/InicioSesion.h"
+#include "windows/inicio/InicioSesion.h"
 
 #include "core/Oficina.h"
 #include "core/accounts/Cuentas.h"

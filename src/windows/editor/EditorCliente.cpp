@@ -1,4 +1,4 @@
-#include "windows/clients/EditorCliente.h"
+#include "windows/editor/EditorCliente.h"
 
 #include "core/Oficina.h"
 #include "core/store/BaseDatos.h"
