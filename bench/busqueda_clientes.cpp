@@ -60,17 +60,17 @@ VentanaPrincipal* ventana() {
         oficina->establecerUsuario(QStringLiteral("Administrador"));
         principal = new VentanaPrincipal(*oficina);
         principal->show();
-        auto* columna = principal->findChild<QComboBox*>(QStringLiteral("Combo1"));
+        auto* columna = principal->findChild<QComboBox*>(QStringLiteral("columnaBusqueda"));
         columna->setCurrentIndex(columna->findText(QStringLiteral("Direccion")));
         QApplication::processEvents();
     }
     return principal;
 }
 QLineEdit* busqueda() {
-    return ventana()->findChild<QLineEdit*>(QStringLiteral("Text1"));
+    return ventana()->findChild<QLineEdit*>(QStringLiteral("textoBusqueda"));
 }
 GridModel& lista() {
-    return *ventana()->findChild<GridModel*>(QStringLiteral("flex"));
+    return *ventana()->findChild<GridModel*>(QStringLiteral("listaClientes"));
 }
 
 // Texts that every client's address contains: each keystroke lists all 100,000 rows; "Calle 1"

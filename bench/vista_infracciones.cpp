@@ -64,7 +64,7 @@ VentanaPrincipal& ventana() {
 }
 
 GridModel& infracciones(VentanaPrincipal& v) {
-    return *v.findChild<GridModel*>(QStringLiteral("flex2"));
+    return *v.findChild<GridModel*>(QStringLiteral("infracciones"));
 }
 
 void seleccionar(const QString& numero) {
@@ -131,7 +131,7 @@ void MostrarClienteGrande(benchmark::State& state) {
 void RefiltrarPorFecha(benchmark::State& state) {
     VentanaPrincipal& v = ventana();
     seleccionar(kCliente);
-    auto* fin = v.findChild<QDateEdit*>(QStringLiteral("FechaInfFin"));
+    auto* fin = v.findChild<QDateEdit*>(QStringLiteral("fechaFinInfracciones"));
     bool corto = false;
     for (auto _ : state) {
         corto = !corto;
