@@ -145,13 +145,13 @@ void EscaneoEnMemoria(benchmark::State& state) {
 void AnchosAcotados(benchmark::State& state) {
     busqueda()->setText(QString());
     for (auto _ : state)
-        benchmark::DoNotOptimize(AnchosColumnasTwips(lista(), ventana()->font(), 13));
+        benchmark::DoNotOptimize(AnchosColumnas(lista(), ventana()->font(), 13));
 }
 
 void AnchosCeldaPorCelda(benchmark::State& state) {
     busqueda()->setText(QString());
     for (auto _ : state)
-        benchmark::DoNotOptimize(AnchosColumnasTwipsCompleto(lista(), ventana()->font(), 13));
+        benchmark::DoNotOptimize(AnchosColumnasCompleto(lista(), ventana()->font(), 13));
 }
 
 } // namespace

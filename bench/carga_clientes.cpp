@@ -42,12 +42,12 @@ void AbrirYCargarListaClientes(benchmark::State& state) {
         // As the main window binds it: the grid reads the model's list through the listed rows.
         auto indices = std::make_shared<const std::vector<quint32>>(oficina->indicesListados());
         lista->bind(QStringList(24, QString()), indices->size(),
-                   [todos = oficina->todosLosClientes(), indices](std::size_t i, int col) {
-                       return todos->texto((*indices)[i], col);
-                   });
-        benchmark::DoNotOptimize(AnchosColumnasTwips(*lista, fuente, 13,
-                                                     EstimarAnchos(oficina->todosLosClientes(), fuente, 13),
-                                                     oficina->indicesListados()));
+                    [todos = oficina->todosLosClientes(), indices](std::size_t i, int col) {
+                        return todos->texto((*indices)[i], col);
+                    });
+        benchmark::DoNotOptimize(AnchosColumnas(*lista, fuente, 13,
+                                                EstimarAnchos(oficina->todosLosClientes(), fuente, 13),
+                                                oficina->indicesListados()));
         benchmark::DoNotOptimize(lista->rows());
         // Letting the list go at the end of the run is not part of showing it.
         state.PauseTiming();

@@ -121,7 +121,7 @@ void PanelClientes::ajustarAnchoColumnas(int columnas) {
             lecturaEstimada_ = oficina_.lecturaClientes();
         }
         const std::vector<int> anchos =
-            AnchosColumnasTwips(grid, fuente, columnas, estimacion_, oficina_.indicesListados());
+            AnchosColumnas(grid, fuente, columnas, estimacion_, oficina_.indicesListados());
         grid.setRedraw(false);
         for (size_t c = 0; c < anchos.size(); ++c)
             grid.setColWidth(static_cast<int>(c), anchos[c]);

@@ -18,15 +18,15 @@ void FormatearInfracciones(GridModel& grid, const QFont& fuente, const QStringLi
     for (int c = 0; c < grid.cols(); ++c)
         grid.setColAlignment(c, Qt::AlignCenter);
     grid.setColWidth(ColInfraccion::Id, 0);
-    grid.setColWidth(ColInfraccion::Fecha, 1200);
-    grid.setColWidth(ColInfraccion::Hora, 1200);
-    const int estatus =
-        presentes ? AnchoTextosTwips(fuente, TextosEstatus() + *presentes +
-                                                 QStringList{grid.textMatrix(0, ColInfraccion::Estatus)})
-                  : AnchoColumnaTwips(grid, fuente, ColInfraccion::Estatus, TextosEstatus());
-    grid.setColWidth(ColInfraccion::Estatus, std::max(1200, estatus));
-    grid.setColWidth(ColInfraccion::Inspector, 1510);
-    grid.setColWidth(ColInfraccion::CI, 800);
+    grid.setColWidth(ColInfraccion::Fecha, 80);
+    grid.setColWidth(ColInfraccion::Hora, 80);
+    const int estatus = presentes
+                            ? AnchoTextos(fuente, TextosEstatus() + *presentes +
+                                                      QStringList{grid.textMatrix(0, ColInfraccion::Estatus)})
+                            : AnchoColumna(grid, fuente, ColInfraccion::Estatus, TextosEstatus());
+    grid.setColWidth(ColInfraccion::Estatus, std::max(80, estatus));
+    grid.setColWidth(ColInfraccion::Inspector, 101);
+    grid.setColWidth(ColInfraccion::CI, 53);
 }
 
 void ColorearInfracciones(GridModel& grid) {

@@ -25,7 +25,7 @@ TEST(VistaInfracciones, ColoresExactosYColumnaEstatusQueMuestraCadaTexto) {
     g.setTextMatrix(1, ColInfraccion::Estatus, QStringLiteral("DESCONOCIDO MUY LARGO"));
     for (const QFont& fuente : {QFont(), QFont(QString(), 18, QFont::Bold)}) {
         FormatearInfracciones(g, fuente);
-        const int pixeles = GridView::twipsAPixeles(g.colWidth(ColInfraccion::Estatus));
+        const int pixeles = g.colWidth(ColInfraccion::Estatus);
         for (const QString& t : TextosEstatus() + QStringList{g.textMatrix(1, 5), g.textMatrix(0, 5)})
             EXPECT_GE(pixeles, QFontMetricsF(fuente).horizontalAdvance(t)) << t.toStdString();
     }
