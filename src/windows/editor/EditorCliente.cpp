@@ -232,8 +232,8 @@ void EditorCliente::construir() {
     connect(botonGuardar_, &QPushButton::clicked, this, &EditorCliente::guardar);
     connect(botonCancelar_, &QPushButton::clicked, this, &EditorCliente::cancelar);
 
-    // Tab sequence of the designer: client fields, registration date, notes, premises fields,
-    // last inspection, buttons, then the previous inspection (time before date).
+    // The tab sequence the office is used to: client fields, registration date, notes, premises
+    // fields, last inspection, buttons, then the previous inspection (time before date).
     QList<QWidget*> orden;
     for (const Caja& c : kCajasCliente)
         orden << caja(c.campo);

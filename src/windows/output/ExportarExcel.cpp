@@ -21,7 +21,7 @@ const QString kSinCliente =
     QStringLiteral("¡No hay clientes para exportar a excel o no lo seleccionó del listado!");
 const QString kTituloSinCliente = QStringLiteral("Seleccione o cree un Cliente");
 
-// Client fields on the left, premises fields on the right, by designer number.
+// Client fields on the left, premises fields on the right, by option number.
 struct Casilla {
     int numero;
     const char* titulo;

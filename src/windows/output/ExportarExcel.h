@@ -20,7 +20,7 @@ public:
 
     ~ExportarExcel() override;
 
-    // The marked boxes, indexed by their designer number (0 and 15 unused).
+    // The marked boxes, indexed by their option number (0 and 15 unused).
     std::array<bool, 23> opciones() const;
 
 private:
