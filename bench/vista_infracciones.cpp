@@ -9,9 +9,9 @@
 #include "core/store/TablaTextos.h"
 #include "core/store/modVarios.h"
 #include "windows/clients/VentanaPrincipal.h"
-#include "windows/grid/VistaInfracciones.h"
 #include "windows/grid/GridModel.h"
 #include "windows/grid/GridView.h"
+#include "windows/grid/VistaInfracciones.h"
 #include "windows/platform/Mensajes.h"
 
 #include <QApplication>

@@ -3,9 +3,9 @@
 #include "core/store/Copias.h"
 #include "core/store/ServidorPg.h"
 #include "core/store/modVarios.h"
-#include "windows/platform/Imagenes.h"
-#include "windows/inicio/PantallaInicio.h"
 #include "windows/clients/VentanaPrincipal.h"
+#include "windows/inicio/PantallaInicio.h"
+#include "windows/platform/Imagenes.h"
 #include "windows/platform/Mensajes.h"
 #include "windows/platform/Traducciones.h"
 
