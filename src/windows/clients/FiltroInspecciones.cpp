@@ -15,7 +15,9 @@ FiltroInspecciones::FiltroInspecciones(Oficina& oficina, QWidget* parent)
     : QWidget(parent), oficina_(oficina) {
     setObjectName(QStringLiteral("filtroInspecciones"));
     auto* controles = new QHBoxLayout(this);
+    // The spacing it had as a layout nested in the left column.
     controles->setContentsMargins(0, 0, 0, 0);
+    controles->setSpacing(4);
     auto* grupoFechas = new QGroupBox(QStringLiteral("Filtrar Datos de Inspecciones"));
     grupoFechas->setObjectName(QStringLiteral("grupoFechas"));
     auto* fechas = new QHBoxLayout(grupoFechas);
