@@ -3,7 +3,7 @@
 // Fills a database with realistic clients and infractions for the benchmarks.
 
 #include "core/import/ArchivoInspeccion.h"
-#include "core/store/BaseDatos.h"
+#include "core/store/Conexion.h"
 #include "core/store/Sentencias.h"
 
 #include <QDate>
@@ -18,7 +18,7 @@ inline QString numeroCliente(int i) {
     return QStringLiteral("%1").arg(i, 4, 10, QLatin1Char('0'));
 }
 
-inline void agregarClientes(Database& db, int cantidad, int primero = 1, quint32 semilla = 42) {
+inline void agregarClientes(Conexion& db, int cantidad, int primero = 1, quint32 semilla = 42) {
     static const char* const nombres[] = {"Juan Pérez",     "María Gómez",     "Peña Hnos.",    "Sofía Núñez",
                                           "Carlos O'Neill", "Lucía Fernández", "Diego Álvarez", "Ana Ruiz"};
     static const char* const locales[] = {"Bar El Ñandú",     "Boliche La Estación", "Pub Barrio Norte",
@@ -26,7 +26,7 @@ inline void agregarClientes(Database& db, int cantidad, int primero = 1, quint32
     static const char* const localidades[] = {"Quilmes", "Bernal", "Ezpeleta", "Don Bosco", "Wilde"};
     QRandomGenerator rnd(semilla);
     Transaccion t(db);
-    Statement st(db, Sentencias::insertarCliente(QStringList(23, QString())).sql);
+    const auto st = db.preparar(Sentencias::insertarCliente(QStringList(23, QString())).sql);
     for (int i = 0; i < cantidad; ++i) {
         const int n = primero + i;
         const QDate alta = QDate(2010, 1, 1).addDays(rnd.bounded(4000));
@@ -53,10 +53,10 @@ inline void agregarClientes(Database& db, int cantidad, int primero = 1, quint32
                                alta.addDays(100).toString(QStringLiteral("yyyyMMdd")),
                                QStringLiteral("013000"),
                                QStringLiteral("Sin observaciones")};
-        st.reiniciar();
+        st->reiniciar();
         for (int k = 0; k < v.size(); ++k)
-            st.enlazar(k + 1, v.at(k));
-        while (st.paso()) {
+            st->enlazar(k + 1, v.at(k));
+        while (st->paso()) {
         }
     }
     t.confirmar();
@@ -99,12 +99,12 @@ inline QStringList infraccion(const QString& numero, const QDate& fecha, int seg
             contador};
 }
 
-inline void agregarInfracciones(Database& db, const QString& numero, qint64 cantidad, quint32 semilla = 7) {
+inline void agregarInfracciones(Conexion& db, const QString& numero, qint64 cantidad, quint32 semilla = 7) {
     QRandomGenerator rnd(semilla);
     int jockey = 0;
     int show = 0;
     Transaccion t(db);
-    Statement st(db, Sentencias::insertarInfraccion(QStringList(17, QString())).sql);
+    const auto st = db.preparar(Sentencias::insertarInfraccion(QStringList(17, QString())).sql);
     QDate fecha(2011, 1, 1);
     int segundos = 0;
     for (qint64 i = 0; i < cantidad; ++i) {
@@ -114,17 +114,17 @@ inline void agregarInfracciones(Database& db, const QString& numero, qint64 cant
             fecha = fecha.addDays(1);
         }
         const QStringList v = infraccion(numero, fecha, segundos, rnd, jockey, show);
-        st.reiniciar();
+        st->reiniciar();
         for (int k = 0; k < v.size(); ++k)
-            st.enlazar(k + 1, v.at(k));
-        while (st.paso()) {
+            st->enlazar(k + 1, v.at(k));
+        while (st->paso()) {
         }
     }
     t.confirmar();
 }
 
 // Spreads infractions over the first `clientes` client numbers.
-inline void agregarInfraccionesRepartidas(Database& db, int clientes, qint64 cantidad) {
+inline void agregarInfraccionesRepartidas(Conexion& db, int clientes, qint64 cantidad) {
     const qint64 porCliente = cantidad / std::max(1, clientes);
     for (int c = 1; c <= clientes; ++c)
         agregarInfracciones(db, numeroCliente(c),

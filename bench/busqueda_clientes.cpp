@@ -6,7 +6,8 @@
 
 #include "core/Oficina.h"
 #include "core/platform/DirectorioDatos.h"
-#include "core/store/modVarios.h"
+#include "core/store/ConexionSqlcipher.h"
+#include "core/store/Recordset.h"
 #include "windows/clients/VentanaPrincipal.h"
 #include "windows/grid/AnchoColumnas.h"
 #include "windows/grid/GridModel.h"
@@ -21,6 +22,9 @@
 #include <sqlite3.h>
 
 namespace {
+
+// The bench's register, opened once as the program opens it.
+std::unique_ptr<ConexionSqlcipher> registro;
 
 constexpr int kClientes = 100000;
 
@@ -39,12 +43,11 @@ void prepararBase() {
         return;
     const QString ruta = dir.filePath(QLatin1String(kNombreBaseDatos));
     {
-        Database db;
-        db.abrir(ruta, ClaveBaseDatos());
+        ConexionSqlcipher db(ruta, ClaveBaseDatos());
         generador::agregarClientes(db, kClientes);
     }
     EstablecerDirectorioDatos(dir.path());
-    ConfigurarBaseDatos(ruta);
+    registro = std::make_unique<ConexionSqlcipher>(ruta, ClaveBaseDatos());
     lista = true;
 }
 
@@ -56,7 +59,7 @@ VentanaPrincipal* ventana() {
     prepararBase();
     if (!principal) {
         InstalarMensajero(&sinMensajes);
-        oficina = new Oficina;
+        oficina = new Oficina(*registro);
         oficina->establecerUsuario(QStringLiteral("Administrador"));
         principal = new VentanaPrincipal(*oficina);
         principal->show();
@@ -98,7 +101,7 @@ void SelectDesnudo(benchmark::State& state) {
         *Sentencias::busquedaClientes(QStringLiteral("Direccion"), texto(state.range(0), false));
     const QByteArray sql = c.sql.toUtf8();
     const QByteArray valor = c.parametros.at(0).toString().toUtf8();
-    sqlite3* db = BaseDatosCompartida().handle();
+    sqlite3* db = registro->handle();
     int filas = 0;
     for (auto _ : state) {
         sqlite3_stmt* st = nullptr;
@@ -120,10 +123,9 @@ void SelectDesnudo(benchmark::State& state) {
 // The anchor: the loaded list scanned for the text in any letter case, the matching rows kept.
 void EscaneoEnMemoria(benchmark::State& state) {
     prepararBase();
-    AbrirConexion2();
-    AbrirRegistros(Registros2, Conexion2, Sentencias::listaClientes());
-    const std::vector<QStringList> todos = Registros2.tomarFilas();
-    CerrarConexion2();
+    Recordset lista;
+    lista.abrir(*registro, Sentencias::listaClientes());
+    const std::vector<QStringList> todos = lista.tomarFilas();
     const int columna = Sentencias::columnaListaBusqueda(QStringLiteral("Direccion"));
     bool alternar = false;
     size_t filas = 0;

@@ -4,7 +4,7 @@
 #include "Generador.h"
 #include "Medidas.h"
 #include "core/Oficina.h"
-#include "core/store/modVarios.h"
+#include "core/store/ConexionSqlcipher.h"
 #include "windows/grid/AnchoColumnas.h"
 #include "windows/grid/GridModel.h"
 
@@ -19,13 +19,15 @@
 
 namespace {
 
+// The bench's register, opened once as the program opens it.
+std::unique_ptr<ConexionSqlcipher> registro;
+
 const QString& base() {
     static QTemporaryDir dir;
     static QString ruta;
     if (ruta.isEmpty()) {
         ruta = dir.filePath(QStringLiteral("presentacion.wfg"));
-        Database db;
-        db.abrir(ruta, ClaveBaseDatos());
+        ConexionSqlcipher db(ruta, ClaveBaseDatos());
         generador::agregarClientes(db, 100000);
     }
     return ruta;
@@ -35,8 +37,8 @@ void AbrirYCargarListaClientes(benchmark::State& state) {
     const QString ruta = base();
     QFont fuente(QStringLiteral("Arial"));
     for (auto _ : state) {
-        ConfigurarBaseDatos(ruta);
-        auto oficina = std::make_unique<Oficina>();
+        registro = std::make_unique<ConexionSqlcipher>(ruta, ClaveBaseDatos());
+        auto oficina = std::make_unique<Oficina>(*registro);
         oficina->abrirClientes();
         auto lista = std::make_unique<GridModel>();
         // As the main window binds it: the grid reads the model's list through the listed rows.
@@ -53,7 +55,7 @@ void AbrirYCargarListaClientes(benchmark::State& state) {
         state.PauseTiming();
         lista.reset();
         oficina.reset();
-        CerrarBaseDatos();
+        registro.reset();
         state.ResumeTiming();
     }
 }

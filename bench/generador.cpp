@@ -2,7 +2,7 @@
 //   bench_generador DIR CLIENTES INFRACCIONES
 #include "Generador.h"
 #include "core/platform/DirectorioDatos.h"
-#include "core/store/modVarios.h"
+#include "core/store/ConexionSqlcipher.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
@@ -21,8 +21,7 @@ int main(int argc, char* argv[]) {
     try {
         QElapsedTimer t;
         t.start();
-        Database db;
-        db.abrir(ruta, ClaveBaseDatos());
+        ConexionSqlcipher db(ruta, ClaveBaseDatos());
         const int clientes = a[2].toInt();
         generador::agregarClientes(db, clientes);
         generador::agregarInfraccionesRepartidas(db, std::max(1, std::min(clientes, 1000)),

@@ -6,7 +6,7 @@
 #include "core/Oficina.h"
 #include "core/charts/DatosGrafico.h"
 #include "core/platform/DirectorioDatos.h"
-#include "core/store/modVarios.h"
+#include "core/store/ConexionSqlcipher.h"
 #include "windows/charts/GraficoNiveles.h"
 #include "windows/charts/VentanaGrafico.h"
 #include "windows/platform/Mensajes.h"
@@ -17,6 +17,9 @@
 #include <benchmark/benchmark.h>
 
 namespace {
+
+// The bench's register, opened once as the program opens it.
+std::unique_ptr<ConexionSqlcipher> registro;
 
 constexpr int kInfracciones = 200000;
 const QString kCliente = generador::numeroCliente(1);
@@ -36,15 +39,14 @@ Oficina& oficina() {
     if (!o) {
         const QString ruta = dir.filePath(QStringLiteral("presentacion.wfg"));
         {
-            Database db;
-            db.abrir(ruta, ClaveBaseDatos());
+            ConexionSqlcipher db(ruta, ClaveBaseDatos());
             generador::agregarClientes(db, 1);
             generador::agregarInfracciones(db, kCliente, kInfracciones);
         }
         InstalarMensajero(&mensajes);
         EstablecerDirectorioDatos(dir.path());
-        ConfigurarBaseDatos(ruta);
-        o = new Oficina;
+        registro = std::make_unique<ConexionSqlcipher>(ruta, ClaveBaseDatos());
+        o = new Oficina(*registro);
         o->establecerUsuario(QStringLiteral("Administrador"));
         o->abrirClientes();
         for (const QStringList& fila : o->filasClientes())

@@ -17,7 +17,7 @@
 #include "core/Oficina.h"
 #include "core/import/Importacion.h"
 #include "core/platform/DirectorioDatos.h"
-#include "core/store/modVarios.h"
+#include "core/store/ConexionSqlcipher.h"
 #include "windows/clients/VentanaPrincipal.h"
 #include "windows/import/VentanaImportacion.h"
 #include "windows/platform/Mensajes.h"
@@ -37,6 +37,9 @@
 #include <string>
 
 namespace {
+
+// The bench's register, opened once as the program opens it.
+std::unique_ptr<ConexionSqlcipher> registro;
 
 constexpr int kRegistros = 2 * kMaximoContador; // 65,534
 constexpr int kMuestraAutocommit = 500;
@@ -96,14 +99,13 @@ void prepararBase() {
     std::fprintf(stderr, "Preparando %s: %d clientes, %lld infracciones...\n", qPrintable(ruta), clientes,
                  infraccionesPrevias);
     {
-        Database db;
-        db.abrir(ruta, ClaveBaseDatos());
+        ConexionSqlcipher db(ruta, ClaveBaseDatos());
         generador::agregarClientes(db, clientes);
         generador::agregarInfraccionesRepartidas(db, std::max(1, std::min(clientes, 1000)),
                                                  infraccionesPrevias);
     }
     EstablecerDirectorioDatos(dirBase);
-    ConfigurarBaseDatos(ruta);
+    registro = std::make_unique<ConexionSqlcipher>(ruta, ClaveBaseDatos());
 }
 
 void anotar(benchmark::State& state, const char* nombre, double total, qint64 filas) {
@@ -165,7 +167,7 @@ void ImportacionFuncion(benchmark::State& state) {
         state.ResumeTiming();
         QElapsedTimer t;
         t.start();
-        const ResultadoImportacion r = importarArchivo(BaseDatosCompartida(), rutaArchivo(), datos);
+        const ResultadoImportacion r = importarArchivo(*registro, rutaArchivo(), datos);
         total += static_cast<double>(t.nsecsElapsed()) / 1e9;
         if (!r.ok() || r.registros != kRegistros)
             qFatal("importación fallida");
@@ -184,7 +186,7 @@ void insertar(sqlite3_stmt* st, const std::vector<QByteArray>& f) {
 
 void InsercionDesnuda(benchmark::State& state) {
     const auto& filas = filasCodificadas();
-    sqlite3* db = BaseDatosCompartida().handle();
+    sqlite3* db = registro->handle();
     const QByteArray sql = Sentencias::insertarInfraccion(QStringList(17, QString())).sql.toUtf8();
     double total = 0;
     for (auto _ : state) {
@@ -204,7 +206,7 @@ void InsercionDesnuda(benchmark::State& state) {
 
 void Autocommit(benchmark::State& state) {
     const auto& filas = filasCodificadas();
-    sqlite3* db = BaseDatosCompartida().handle();
+    sqlite3* db = registro->handle();
     const QByteArray sql = Sentencias::insertarInfraccion(QStringList(17, QString())).sql.toUtf8();
     double total = 0;
     for (auto _ : state) {
@@ -249,7 +251,7 @@ int main(int argc, char** argv) {
 
     SinMensajes sinMensajes;
     InstalarMensajero(&sinMensajes);
-    oficina = new Oficina();
+    oficina = new Oficina(*registro);
     oficina->establecerUsuario(QStringLiteral("Administrador"));
     // Holds slot 1 and the client list, and shows them, as in the program.
     auto* principal = new VentanaPrincipal(*oficina);
@@ -301,6 +303,6 @@ int main(int argc, char** argv) {
     delete principal;
     delete oficina;
     InstalarMensajero(nullptr);
-    CerrarBaseDatos();
+    registro.reset();
     return 0;
 }

@@ -6,8 +6,7 @@
 #include "Medidas.h"
 #include "ServidorPrueba.h"
 #include "core/import/Importacion.h"
-#include "core/store/BaseDatos.h"
-#include "core/store/ServidorPg.h"
+#include "core/store/ConexionPostgres.h"
 
 #include <QElapsedTimer>
 #include <QGuiApplication>
@@ -26,13 +25,12 @@ ArchivoImportacion archivo;
 QByteArray filasCopia; // the rows the import writes, in COPY's text format
 std::map<std::string, std::vector<double>> tiempos;
 
-void vaciar(Database& db) {
+void vaciar(Conexion& db) {
     db.ejecutar(QStringLiteral("TRUNCATE Infracciones, Importaciones, OriginalesImportacion"));
 }
 
 void Importacion(benchmark::State& state) {
-    Database db;
-    db.abrirServidor(conninfo);
+    ConexionPostgres db(conninfo);
     for (auto _ : state) {
         vaciar(db);
         DatosImportacion d;
@@ -52,9 +50,8 @@ void Importacion(benchmark::State& state) {
 }
 
 void CopiaDesnuda(benchmark::State& state) {
-    Database db;
-    db.abrirServidor(conninfo);
-    PGconn* c = db.servidor()->handle();
+    ConexionPostgres db(conninfo);
+    PGconn* c = db.handle();
     for (auto _ : state) {
         vaciar(db);
         QElapsedTimer t;
@@ -96,8 +93,7 @@ int main(int argc, char** argv) {
         conninfo = s->baseNueva();
     }
     {
-        Database db;
-        db.abrirServidor(conninfo);
+        ConexionPostgres db(conninfo);
         generador::agregarClientes(db, 1);
     }
     QTemporaryDir dir;

@@ -6,8 +6,8 @@
 #include "Medidas.h"
 #include "core/Oficina.h"
 #include "core/platform/DirectorioDatos.h"
+#include "core/store/ConexionSqlcipher.h"
 #include "core/store/TablaTextos.h"
-#include "core/store/modVarios.h"
 #include "windows/clients/VentanaPrincipal.h"
 #include "windows/grid/GridModel.h"
 #include "windows/grid/GridView.h"
@@ -23,6 +23,9 @@
 #include <sqlite3.h>
 
 namespace {
+
+// The bench's register, opened once as the program opens it.
+std::unique_ptr<ConexionSqlcipher> registro;
 
 constexpr int kInfracciones = 200000;
 const QString kCliente = generador::numeroCliente(1);
@@ -44,16 +47,15 @@ VentanaPrincipal& ventana() {
     if (!v) {
         const QString ruta = dir.filePath(QStringLiteral("presentacion.wfg"));
         {
-            Database db;
-            db.abrir(ruta, ClaveBaseDatos());
+            ConexionSqlcipher db(ruta, ClaveBaseDatos());
             generador::agregarClientes(db, 2);
             generador::agregarInfracciones(db, kCliente, kInfracciones);
             generador::agregarInfracciones(db, generador::numeroCliente(2), 50);
         }
         InstalarMensajero(&mensajes);
         EstablecerDirectorioDatos(dir.path());
-        ConfigurarBaseDatos(ruta);
-        oficina = new Oficina;
+        registro = std::make_unique<ConexionSqlcipher>(ruta, ClaveBaseDatos());
+        oficina = new Oficina(*registro);
         oficina->establecerUsuario(QStringLiteral("Administrador"));
         v = new VentanaPrincipal(*oficina);
         v->show();
@@ -78,7 +80,7 @@ void SelectDesnudo(benchmark::State& state) {
     const Consulta c = Sentencias::infraccionesCliente(kCliente);
     const QByteArray sql = c.sql.toUtf8();
     const QByteArray numero = kCliente.toUtf8();
-    sqlite3* db = BaseDatosCompartida().handle();
+    sqlite3* db = registro->handle();
     for (auto _ : state) {
         sqlite3_stmt* st = nullptr;
         sqlite3_prepare_v2(db, sql.constData(), -1, &st, nullptr);
@@ -99,7 +101,7 @@ void SelectDesnudo(benchmark::State& state) {
 // The model's part only: query, separators and date filter, no window listening.
 void ConsultaYFiltro(benchmark::State& state) {
     ventana();
-    Oficina sola;
+    Oficina sola(*registro);
     sola.abrirClientes();
     for (const QStringList& fila : sola.filasClientes())
         if (fila.value(1) == kCliente)
@@ -156,12 +158,12 @@ void MemoriaClienteGrande(benchmark::State& state) {
     const Consulta c = Sentencias::infraccionesCliente(kCliente);
     double crudos = 0;
     {
-        Statement st(BaseDatosCompartida(), c.sql);
-        st.enlazarTodos(c.parametros);
-        while (st.paso())
+        const auto st = registro->preparar(c.sql);
+        st->enlazarTodos(c.parametros);
+        while (st->paso())
             for (int i = 0; i < ColInfraccion::Cantidad; ++i) {
                 int largo = 0;
-                st.bytes(i, largo);
+                st->bytes(i, largo);
                 crudos += largo;
             }
     }

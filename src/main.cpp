@@ -1,8 +1,9 @@
 #include "core/Oficina.h"
 #include "core/platform/DirectorioDatos.h"
+#include "core/store/AjustesRegistro.h"
+#include "core/store/ConexionPostgres.h"
+#include "core/store/ConexionSqlcipher.h"
 #include "core/store/Copias.h"
-#include "core/store/ServidorPg.h"
-#include "core/store/modVarios.h"
 #include "windows/clients/VentanaPrincipal.h"
 #include "windows/inicio/PantallaInicio.h"
 #include "windows/platform/Imagenes.h"
@@ -17,6 +18,7 @@
 #include <QPointer>
 
 #include <cstdio>
+#include <memory>
 
 namespace {
 
@@ -110,9 +112,9 @@ int main(int argc, char* argv[]) {
         return 1;
     }
     EstablecerDirectorioDatos(dir);
-    ConfigurarBaseDatos(QDir(dir).filePath(QLatin1String(kNombreBaseDatos)));
 
     // The shared register: --registro "conninfo", else the one saved for this user, else the file.
+    QString servidor;
     {
         QString registro = ConexionRegistroGuardada();
         const QStringList args = QApplication::arguments();
@@ -122,22 +124,29 @@ int main(int argc, char* argv[]) {
             else if (args.at(i).startsWith(QLatin1String("--registro=")))
                 registro = args.at(i).mid(11);
         }
-        ConfigurarRegistroServidor(registro.trimmed());
+        servidor = registro.trimmed();
     }
+    // Opened once for the whole run: every part of the program shares this one.
+    std::unique_ptr<Conexion> registro;
+    QString contrasena;
     for (;;) {
         try {
-            BaseDatosCompartida();
+            if (servidor.isEmpty())
+                registro = std::make_unique<ConexionSqlcipher>(
+                    QDir(dir).filePath(QLatin1String(kNombreBaseDatos)), ClaveBaseDatos());
+            else
+                registro = std::make_unique<ConexionPostgres>(servidor, contrasena);
             break;
         } catch (const ErrorBD& e) {
             // A server that wants a password gets it typed here; it is kept in memory only.
-            if (!RegistroServidor().isEmpty() && ErrorPideContrasena(e)) {
+            if (!servidor.isEmpty() && ErrorPideContrasena(e)) {
                 bool ok = false;
                 const QString clave = QInputDialog::getText(
                     nullptr, QStringLiteral("Registro compartido"),
                     e.descripcion() + QStringLiteral("\n\nContraseña del registro compartido:"),
                     QLineEdit::Password, QString(), &ok);
                 if (ok && !clave.isEmpty()) {
-                    ConfigurarRegistroServidor(RegistroServidor(), clave);
+                    contrasena = clave;
                     continue;
                 }
             }
@@ -148,10 +157,11 @@ int main(int argc, char* argv[]) {
     // The first start of the day copies the register before anything can change it (the local file;
     // a shared register is copied on its server).
     const ResultadoCopiaDiaria copia =
-        RegistroServidor().isEmpty()
-            ? CopiaDiaria(dir, RutaBaseDatos(), QDir(dir).filePath(QLatin1String(kNombreArchivoMunicipio)),
-                          ClaveBaseDatos(), QDate::currentDate())
-            : ResultadoCopiaDiaria();
+        registro->archivo().isEmpty()
+            ? ResultadoCopiaDiaria()
+            : CopiaDiaria(dir, registro->archivo(),
+                          QDir(dir).filePath(QLatin1String(kNombreArchivoMunicipio)), ClaveBaseDatos(),
+                          QDate::currentDate());
     if (copia.avisar)
         MostrarMensaje(
             QStringLiteral("No se pudo hacer la copia de seguridad diaria del registro. Las copias "
@@ -163,7 +173,7 @@ int main(int argc, char* argv[]) {
 
     int resultado = 0;
     {
-        Oficina oficina;
+        Oficina oficina(*registro);
         PantallaInicio inicio(oficina);
         inicio.show();
         resultado = QApplication::exec();
@@ -175,6 +185,5 @@ int main(int argc, char* argv[]) {
         for (const QPointer<VentanaPrincipal>& f : principales)
             delete f.data();
     }
-    CerrarBaseDatos();
     return resultado;
 }

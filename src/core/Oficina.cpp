@@ -3,13 +3,16 @@
 #include "core/accounts/Cuentas.h"
 #include "core/clients/CamposFecha.h"
 #include "core/clients/EliminarCliente.h"
-#include "core/store/BaseDatos.h"
+#include "core/platform/DirectorioDatos.h"
+#include "core/store/Conexion.h"
+#include "core/store/ConexionSqlcipher.h"
 #include "core/store/Contrasenas.h"
 #include "core/store/Recordset.h"
 #include "core/store/Sentencias.h"
-#include "core/store/ServidorPg.h"
 #include "core/store/TablaTextos.h"
-#include "core/store/modVarios.h"
+
+#include <QDateTime>
+#include <QDir>
 
 #include <algorithm>
 #include <functional>
@@ -31,31 +34,11 @@ double valorNumerico(const QString& texto) {
     return ok ? v : 0.0;
 }
 
-// Reads through slot 3, which is open only while reading.
-std::vector<QStringList> leerPorSlot3(const Consulta& consulta) {
-    AbrirConexion3();
-    try {
-        AbrirRegistros(Registros3, Conexion3, consulta);
-    } catch (...) {
-        CerrarConexion3();
-        throw;
-    }
-    std::vector<QStringList> filas = Registros3.tomarFilas();
-    CerrarConexion3();
-    return filas;
-}
-
-// The same for infraction rows, read straight into their compact form.
-FilasInfraccion leerFilasPorSlot3(const Consulta& consulta) {
-    AbrirConexion3();
-    try {
-        FilasInfraccion filas = FilasInfraccion::Leer(Conexion3.db(), consulta);
-        CerrarConexion3();
-        return filas;
-    } catch (...) {
-        CerrarConexion3();
-        throw;
-    }
+// A snapshot of a query's rows.
+std::vector<QStringList> leerFilas(Conexion& registro, const Consulta& consulta) {
+    Recordset r;
+    r.abrir(registro, consulta);
+    return r.tomarFilas();
 }
 
 } // namespace
@@ -89,9 +72,9 @@ TextosBandas CalcularTextosBandas(const QStringList& bandas) {
 
 // ---------------------------------------------------------------------------------------------
 
-Oficina::Oficina(QObject* parent) : QObject(parent) {
+Oficina::Oficina(Conexion& registro, QObject* parent) : QObject(parent), registro_(registro) {
     // Another desk changed the shared register: show it. A failing read keeps the older list.
-    connect(&AvisosRegistro::instancia(), &AvisosRegistro::registroCambiado, this, [this] {
+    registro_.avisarCambiosAjenos(this, [this] {
         try {
             recargarClientes();
         } catch (const ErrorBD&) {
@@ -99,13 +82,11 @@ Oficina::Oficina(QObject* parent) : QObject(parent) {
     });
 }
 
-Oficina::~Oficina() {
-    CerrarConexion1();
-}
+Oficina::~Oficina() = default;
 
 bool Oficina::iniciarSesion(const QString& nombre, const QString& contrasena) {
     Recordset cuentas;
-    cuentas.abrir(BaseDatosCompartida(), Sentencias::listaUsuarios());
+    cuentas.abrir(registro_, Sentencias::listaUsuarios());
     QString hash;
     bool encontrado = false;
     // No early exit: when two accounts share a name, the later one counts.
@@ -188,10 +169,8 @@ void Oficina::recargarClientes() {
 }
 
 void Oficina::leerTodos() {
-    CerrarConexion1();
-    AbrirConexion1();
-    // The list is this office's own: another reader of the slot cannot change or empty it.
-    todos_ = std::make_shared<const TablaTextos>(LeerTabla(Conexion1.db(), Sentencias::listaClientes()));
+    // The list is this office's own: no other reader can change or empty it.
+    todos_ = std::make_shared<const TablaTextos>(LeerTabla(registro_, Sentencias::listaClientes()));
     leidos_ = true;
     marcadores_.clear();
     for (size_t i = 0; i < todos_->filas(); ++i)
@@ -365,10 +344,12 @@ void Oficina::cargarSeleccionado() {
     versionSeleccionado_ = -1;
     if (!seleccionado_)
         return;
-    const std::vector<QStringList> version = leerPorSlot3(Sentencias::versionCliente(seleccionado_->id));
+    const std::vector<QStringList> version =
+        leerFilas(registro_, Sentencias::versionCliente(seleccionado_->id));
     versionSeleccionado_ = version.empty() ? -1 : version.front().value(0).toLongLong();
-    infracciones_ = leerFilasPorSlot3(Sentencias::infraccionesCliente(seleccionado_->numero));
-    const std::vector<QStringList> bandas = leerPorSlot3(Sentencias::bandasCliente(seleccionado_->numero));
+    infracciones_ = FilasInfraccion::Leer(registro_, Sentencias::infraccionesCliente(seleccionado_->numero));
+    const std::vector<QStringList> bandas =
+        leerFilas(registro_, Sentencias::bandasCliente(seleccionado_->numero));
     if (!bandas.empty())
         bandas_ = bandas.front();
     ilegibles_ = infracciones_.filtrarPorFechas(inicio_, fin_);
@@ -385,7 +366,7 @@ int Oficina::establecerRango(const QDate& inicio, const QDate& fin) {
 // --- Operations ------------------------------------------------------------------------------
 
 void Oficina::guardarCliente(const QStringList& valores, qint64 id, qint64 version) {
-    Database& db = BaseDatosCompartida();
+    Conexion& db = registro_;
     const qint64 esperada = version >= 0 ? version : id == idSeleccionado() ? versionSeleccionado_ : -1;
     const bool comprobar = id != 0 && esperada >= 0;
     const Consulta c = comprobar ? Sentencias::actualizarClienteSiVersion(valores, id, esperada)
@@ -419,21 +400,14 @@ void Oficina::eliminarSeleccionado() {
         throw ErrorBD(QStringLiteral("Solo el usuario Administrador puede eliminar clientes."));
     if (!seleccionado_)
         throw ErrorBD(QStringLiteral("No hay ningún registro para eliminar"));
-    AbrirConexion3();
-    try {
-        BorrarClienteConInfracciones(Conexion3.db(), seleccionado_->numero, seleccionado_->id);
-    } catch (...) {
-        CerrarConexion3();
-        throw;
-    }
-    CerrarConexion3();
+    BorrarClienteConInfracciones(registro_, seleccionado_->numero, seleccionado_->id);
     recargarClientes();
 }
 
 ResultadoImportacion Oficina::importar(const ArchivoImportacion& archivo, DatosImportacion datos) {
     // Who imported comes from the login, never from a text on the screen.
     datos.inspector = usuario_;
-    ResultadoImportacion r = escribirImportacion(BaseDatosCompartida(), archivo, datos);
+    ResultadoImportacion r = escribirImportacion(registro_, archivo, datos);
     if (!r.ok())
         return r;
     // Stored and the file gone: a failing re-read leaves an older list on screen, not a failure.
@@ -458,7 +432,7 @@ EntradaLibro Oficina::entradaLibro(const std::array<bool, 23>& opciones) const {
         e.infracciones.push_back(
             {infracciones_.separador(i) ? separador : infracciones_.celdas(i), infracciones_.oculta(i)});
     const ProcedenciaFilas p = ProcedenciaDe(infracciones_);
-    e.importaciones = ImportacionesPorId(BaseDatosCompartida(), p.importaciones);
+    e.importaciones = ImportacionesPorId(registro_, p.importaciones);
     e.anteriores = p.anteriores;
     return e;
 }
@@ -482,7 +456,7 @@ DatosInforme Oficina::datosInforme() const {
         d.registros.push_back(std::move(r));
     }
     const ProcedenciaFilas p = ProcedenciaDe(infracciones_);
-    d.importaciones = ImportacionesPorId(BaseDatosCompartida(), p.importaciones);
+    d.importaciones = ImportacionesPorId(registro_, p.importaciones);
     d.anteriores = p.anteriores;
     return d;
 }
@@ -490,34 +464,34 @@ DatosInforme Oficina::datosInforme() const {
 // --- Import log ------------------------------------------------------------------------------
 
 AnalisisImportacion Oficina::analizarImportacion(const ArchivoImportacion& archivo) const {
-    return ::analizarImportacion(BaseDatosCompartida(), archivo);
+    return ::analizarImportacion(registro_, archivo);
 }
 
 std::vector<ImportacionRegistrada> Oficina::historialSeleccionado() const {
     if (!seleccionado_)
         return {};
-    return ImportacionesCliente(BaseDatosCompartida(), seleccionado_->numero);
+    return ImportacionesCliente(registro_, seleccionado_->numero);
 }
 
 std::vector<ImportacionRegistrada> Oficina::importacionesDeArchivo(const QByteArray& datos) const {
-    return ImportacionesConHuella(BaseDatosCompartida(), HuellaSha256(datos));
+    return ImportacionesConHuella(registro_, HuellaSha256(datos));
 }
 
 Original Oficina::originalImportacion(const ImportacionRegistrada& importacion) const {
-    return LeerOriginal(BaseDatosCompartida(), importacion);
+    return LeerOriginal(registro_, importacion);
 }
 
 FilasInfraccion Oficina::infraccionesDeImportacion(qint64 id) const {
     if (!seleccionado_)
         return {};
-    FilasInfraccion filas = leerFilasPorSlot3(Sentencias::infraccionesImportacion(id));
+    FilasInfraccion filas = FilasInfraccion::Leer(registro_, Sentencias::infraccionesImportacion(id));
     // Only the selected client's: a log id never shows another client's rows.
     filas.conservarCliente(seleccionado_->numero);
     return filas;
 }
 
 qint64 Oficina::registrosDeImportacion(qint64 id) const {
-    return RegistrosDeImportacion(BaseDatosCompartida(), id);
+    return RegistrosDeImportacion(registro_, id);
 }
 
 qint64 Oficina::eliminarImportacion(qint64 id) {
@@ -527,21 +501,67 @@ qint64 Oficina::eliminarImportacion(qint64 id) {
     if (std::none_of(propias.begin(), propias.end(),
                      [id](const ImportacionRegistrada& i) { return i.id == id; }))
         throw ErrorBD(QStringLiteral("La importación no pertenece al cliente seleccionado."));
-    const qint64 filas = BorrarImportacion(BaseDatosCompartida(), id);
+    const qint64 filas = BorrarImportacion(registro_, id);
     releerSeleccionado();
     return filas;
 }
 
 // --- Accounts --------------------------------------------------------------------------------
 
+std::vector<Cuenta> Oficina::cuentas() const {
+    return LeerCuentas(registro_);
+}
+
 bool Oficina::cambiarContrasena(qint64 id, const QString& nombre, const QString& contrasena) {
-    return CambiarContrasenaCuenta(usuario_, id, nombre, contrasena);
+    return CambiarContrasenaCuenta(registro_, usuario_, id, nombre, contrasena);
 }
 
 int Oficina::borrarCuentas(const QString& nombre) {
-    return BorrarCuentas(usuario_, nombre);
+    return BorrarCuentas(registro_, usuario_, nombre);
 }
 
 void Oficina::crearCuenta(const QString& nombre, const QString& contrasena) {
-    CrearCuenta(usuario_, nombre, contrasena);
+    CrearCuenta(registro_, usuario_, nombre, contrasena);
+}
+
+// --- Register --------------------------------------------------------------------------------
+
+bool Oficina::existeCliente(const QString& numero) const {
+    return ::existeCliente(registro_, numero);
+}
+
+QString Oficina::archivoRegistro() const {
+    return registro_.archivo();
+}
+
+QString Oficina::archivoLocal() const {
+    const QString directorio = DirectorioDatos();
+    return directorio.isEmpty() ? QString() : QDir(directorio).filePath(QLatin1String(kNombreBaseDatos));
+}
+
+void Oficina::copiarRegistro(const QString& municipio, const QString& destino) const {
+    CopiarBase(registro_.archivo(), municipio, destino, ClaveBaseDatos());
+}
+
+ContenidoCopia Oficina::examinarCopia(const QString& copia) const {
+    return ExaminarCopia(copia, ClaveBaseDatos());
+}
+
+Integridad Oficina::verificarRegistro() const {
+    return VerificarArchivoBase(registro_.archivo(), ClaveBaseDatos());
+}
+
+QString Oficina::restaurarCopia(const QString& copia, const QString& municipio,
+                                const QString& carpetaCopias) {
+    const QString archivo = registro_.archivo();
+    QString guardada;
+    registro_.conArchivoCerrado([&] {
+        guardada = RestaurarCopia(copia, archivo, municipio, carpetaCopias, ClaveBaseDatos(),
+                                  QDateTime::currentDateTime());
+    });
+    return guardada;
+}
+
+InformeTraspaso Oficina::pasarRegistroAlServidor(const QString& conninfo) const {
+    return PasarRegistroAlServidor(archivoLocal(), ClaveBaseDatos(), conninfo);
 }

@@ -1,11 +1,14 @@
 #pragma once
 
+#include "core/accounts/Cuentas.h"
 #include "core/clients/ArchivoMunicipio.h"
 #include "core/clients/Cliente.h"
 #include "core/clients/FilasInfraccion.h"
 #include "core/import/Importacion.h"
 #include "core/output/Informe.h"
 #include "core/output/LibroExcel.h"
+#include "core/store/Copias.h"
+#include "core/store/PasarRegistro.h"
 #include "core/store/Sentencias.h"
 
 #include <QDate>
@@ -17,7 +20,7 @@
 #include <optional>
 #include <vector>
 
-class Database;
+class Conexion;
 
 // The band boxes of the selected client.
 struct TextosBandas {
@@ -45,7 +48,8 @@ TextosBandas CalcularTextosBandas(const QStringList& bandas);
 class Oficina : public QObject {
     Q_OBJECT
 public:
-    explicit Oficina(QObject* parent = nullptr);
+    // Works on `registro`, opened by the caller, which outlives this office.
+    explicit Oficina(Conexion& registro, QObject* parent = nullptr);
     ~Oficina() override;
 
     // --- Session ---
@@ -155,6 +159,8 @@ public:
     qint64 eliminarImportacion(qint64 id);
 
     // --- Accounts (rights checked against the session's user) ---
+    // Every account in stored order, never a password hash. Throws ErrorBD.
+    std::vector<Cuenta> cuentas() const;
     bool cambiarContrasena(qint64 id, const QString& nombre, const QString& contrasena);
     int borrarCuentas(const QString& nombre);
     void crearCuenta(const QString& nombre, const QString& contrasena);
@@ -163,6 +169,22 @@ public:
     // Reads the header and the whole list again from the files now in place; no client stays
     // selected, since the same id may be another client in the restored register. Throws ErrorBD.
     void recargarRegistro();
+
+    // --- Register ---
+    // Whether some client has exactly that number, in the register (a search may hide it).
+    bool existeCliente(const QString& numero) const;
+    // The register's file; empty when it lives on a server, whose copies are made there.
+    QString archivoRegistro() const;
+    // The local register file of the data directory, even when this desk works on a server.
+    QString archivoLocal() const;
+    // Copies, checks and restores of the register's file (see Copias.h). Throw ErrorBD.
+    void copiarRegistro(const QString& municipio, const QString& destino) const;
+    ContenidoCopia examinarCopia(const QString& copia) const;
+    Integridad verificarRegistro() const;
+    // Replaces the register's file by the copy; returns where the replaced one was kept.
+    QString restaurarCopia(const QString& copia, const QString& municipio, const QString& carpetaCopias);
+    // Copies the local register file into the empty shared register `conninfo` names.
+    InformeTraspaso pasarRegistroAlServidor(const QString& conninfo) const;
 
 Q_SIGNALS:
     void sesionIniciada();
@@ -179,6 +201,7 @@ Q_SIGNALS:
     void rangoCambiado();
 
 private:
+    Conexion& registro_;
     // One searchable column of the whole list, case-folded once, the rows' texts back to back.
     struct ColumnaPlegada {
         std::vector<char16_t> texto;

@@ -2,8 +2,7 @@
 
 // Inspection data files written byte by byte from the device's layout, and the rows an import leaves.
 
-#include "core/store/BaseDatos.h"
-#include "core/store/modVarios.h"
+#include "core/store/Conexion.h"
 
 #include <QDir>
 #include <QFile>
@@ -47,38 +46,38 @@ inline QString escribir(const QString& dir, const QString& nombre, const QByteAr
 }
 
 // Every row of a query as texts.
-inline QList<QStringList> filas(const QString& sql, const QVariantList& parametros = {}) {
-    Statement st(BaseDatosCompartida(), sql);
-    st.enlazarTodos(parametros);
+inline QList<QStringList> filas(Conexion& db, const QString& sql, const QVariantList& parametros = {}) {
+    const auto st = db.preparar(sql);
+    st->enlazarTodos(parametros);
     QList<QStringList> r;
-    while (st.paso()) {
+    while (st->paso()) {
         QStringList fila;
-        for (int i = 0; i < st.columnas(); ++i)
-            fila << st.texto(i);
+        for (int i = 0; i < st->columnas(); ++i)
+            fila << st->texto(i);
         r << fila;
     }
     return r;
 }
 
-inline qint64 cantidadInfracciones() {
-    return filas(QStringLiteral("SELECT count(*) FROM Infracciones")).at(0).at(0).toLongLong();
+inline qint64 cantidadInfracciones(Conexion& db) {
+    return filas(db, QStringLiteral("SELECT count(*) FROM Infracciones")).at(0).at(0).toLongLong();
 }
 
 // A client as the editor stores it, with a known last and previous inspection.
-inline void agregarCliente(const QString& numero) {
-    BaseDatosCompartida().ejecutar(
-        QStringLiteral(
-            "INSERT INTO Clientes (NumeroCliente,Nombre,Localidad,Telefono,NombreLocal,FechadeAlta,"
-            "UltimaInspeccionFecha,UltimaInspeccionHora,AnteriorInspeccionFecha,"
-            "AnteriorInspeccionHora,Notas,ActivacionBandaHoraria,ActivacionBanda1) VALUES "
-            "(?,'Pe''ña Hnos.','Quilmes','4253-1111','Bar','20100301','20110105','101010',"
-            "'20100105','090909','sin notas','No','No')"),
-        {numero});
+inline void agregarCliente(Conexion& db, const QString& numero) {
+    db.ejecutar(QStringLiteral(
+                    "INSERT INTO Clientes (NumeroCliente,Nombre,Localidad,Telefono,NombreLocal,FechadeAlta,"
+                    "UltimaInspeccionFecha,UltimaInspeccionHora,AnteriorInspeccionFecha,"
+                    "AnteriorInspeccionHora,Notas,ActivacionBandaHoraria,ActivacionBanda1) VALUES "
+                    "(?,'Pe''ña Hnos.','Quilmes','4253-1111','Bar','20100301','20110105','101010',"
+                    "'20100105','090909','sin notas','No','No')"),
+                {numero});
 }
 
 // Client columns the import must never touch, then the inspection and band columns.
-inline QList<QStringList> clientes(const QString& numero) {
+inline QList<QStringList> clientes(Conexion& db, const QString& numero) {
     return filas(
+        db,
         QStringLiteral("SELECT NumeroCliente,Nombre,Localidad,Telefono,NombreLocal,FechadeAlta,Notas,"
                        "UltimaInspeccionFecha,UltimaInspeccionHora,AnteriorInspeccionFecha,"
                        "AnteriorInspeccionHora,ActivacionBandaHoraria,ActivacionBanda1,fechainicio,"
@@ -89,8 +88,9 @@ inline QList<QStringList> clientes(const QString& numero) {
         {numero});
 }
 
-inline QList<QStringList> infracciones(const QString& numero) {
+inline QList<QStringList> infracciones(Conexion& db, const QString& numero) {
     return filas(
+        db,
         QStringLiteral("SELECT NumeroCliente,FechaInfraccion,HoraInfraccion,NiveldB,Microfono,Estado,"
                        "TensionLinea,PorcentajeCompresion,Inspector,Maxdb,dbaten,excesos,caldb,"
                        "segpenal,nivelconsola,nivelruido,contadorinf FROM Infracciones "

@@ -1,7 +1,7 @@
 #include "BaseTemporal.h"
 
 #include "core/platform/DirectorioDatos.h"
-#include "core/store/modVarios.h"
+#include "core/store/ConexionSqlcipher.h"
 
 #include <QDir>
 #include <QFile>
@@ -12,26 +12,30 @@ QString plantilla() {
     static QString ruta;
     if (ruta.isEmpty()) {
         ruta = QDir(dir.path()).filePath(QStringLiteral("plantilla.wfg"));
-        Database db;
-        db.abrir(ruta, ClaveBaseDatos());
+        ConexionSqlcipher db(ruta, ClaveBaseDatos());
     }
     return ruta;
 }
 } // namespace
 
 BaseTemporal::BaseTemporal() {
-    CerrarBaseDatos();
     QFile::copy(plantilla(), ruta());
     QFile(ruta()).setPermissions(QFile::ReadOwner | QFile::WriteOwner);
-    ConfigurarBaseDatos(ruta());
     EstablecerDirectorioDatos(dir_.path());
 }
 
-BaseTemporal::~BaseTemporal() {
-    CerrarBaseDatos();
-    ConfigurarBaseDatos(QString());
-}
+BaseTemporal::~BaseTemporal() = default;
 
 QString BaseTemporal::ruta() const {
     return QDir(dir_.path()).filePath(QLatin1String(kNombreBaseDatos));
+}
+
+Conexion& BaseTemporal::registro() {
+    if (!registro_)
+        registro_ = std::make_unique<ConexionSqlcipher>(ruta(), ClaveBaseDatos());
+    return *registro_;
+}
+
+void BaseTemporal::cerrar() {
+    registro_.reset();
 }

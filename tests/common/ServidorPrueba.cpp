@@ -1,6 +1,6 @@
 #include "ServidorPrueba.h"
 
-#include "core/store/BaseDatos.h"
+#include "core/store/ConexionPostgres.h"
 
 #include <QDir>
 #include <QFile>
@@ -165,9 +165,7 @@ QString ServidorPrueba::baseNueva() {
     // The schema (and the hashing of the initial accounts) once; every database copies it.
     if (!plantilla_) {
         sql(QStringLiteral("CREATE DATABASE plantilla"));
-        Database db;
-        db.abrirServidor(conninfo(QStringLiteral("plantilla")));
-        db.cerrar();
+        const ConexionPostgres esquema(conninfo(QStringLiteral("plantilla")));
         plantilla_ = true;
     }
     const QString nombre = QStringLiteral("registro_%1").arg(++bases_);

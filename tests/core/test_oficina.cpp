@@ -3,9 +3,10 @@
 #include "ArchivosDePrueba.h"
 #include "BaseTemporal.h"
 #include "core/Oficina.h"
-#include "core/store/BaseDatos.h"
+#include "core/store/Conexion.h"
+#include "core/store/ConexionSqlcipher.h"
+#include "core/store/Recordset.h"
 #include "core/store/Sentencias.h"
-#include "core/store/modVarios.h"
 
 #include <QFile>
 #include <QSignalSpy>
@@ -15,11 +16,11 @@
 
 namespace {
 
-void ejecutar(const Consulta& c) {
-    BaseDatosCompartida().ejecutar(c.sql, c.parametros);
+void ejecutar(Conexion& db, const Consulta& c) {
+    db.ejecutar(c.sql, c.parametros);
 }
 
-qint64 agregarCliente(const QString& numero, const QString& nombre, const QString& localidad,
+qint64 agregarCliente(Conexion& db, const QString& numero, const QString& nombre, const QString& localidad,
                       const QString& local) {
     QStringList v(23, QStringLiteral("x"));
     v[0] = numero;
@@ -27,12 +28,12 @@ qint64 agregarCliente(const QString& numero, const QString& nombre, const QStrin
     v[3] = localidad;
     v[11] = local;
     v[13] = QStringLiteral("Bernal");
-    ejecutar(Sentencias::insertarCliente(v));
-    return BaseDatosCompartida().ultimoId();
+    ejecutar(db, Sentencias::insertarCliente(v));
+    return db.ultimoId();
 }
 
 // Date yyyymmdd, status and "CI" text; the other columns fixed.
-void agregarInfraccion(const QString& numero, const QString& fecha, const QString& estatus,
+void agregarInfraccion(Conexion& db, const QString& numero, const QString& fecha, const QString& estatus,
                        const QString& ci) {
     QStringList v = QStringLiteral("|||095||13,2 V|SI|010|Administrador|095|085|003|- 05|010|060|070|")
                         .split(QLatin1Char('|'));
@@ -41,7 +42,7 @@ void agregarInfraccion(const QString& numero, const QString& fecha, const QStrin
     v[2] = QStringLiteral("120000");
     v[4] = estatus;
     v[16] = ci;
-    ejecutar(Sentencias::insertarInfraccion(v));
+    ejecutar(db, Sentencias::insertarInfraccion(v));
 }
 
 QStringList fechas(const Oficina& o) {
@@ -56,21 +57,22 @@ QStringList fechas(const Oficina& o) {
 class OficinaTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        id12 = agregarCliente(QStringLiteral("12"), QStringLiteral("Juan Pérez"), QStringLiteral("Quilmes"),
-                              QStringLiteral("Bar El Ñandú"));
-        id123 = agregarCliente(QStringLiteral("123"), QStringLiteral("Ana Ruiz"), QStringLiteral("Wilde"),
-                               QStringLiteral("Pub Norte"));
-        idGuion = agregarCliente(QStringLiteral("9"), QStringLiteral("Oculto"), QStringLiteral("-"),
-                                 QStringLiteral("Barra"));
+        id12 = agregarCliente(base.registro(), QStringLiteral("12"), QStringLiteral("Juan Pérez"),
+                              QStringLiteral("Quilmes"), QStringLiteral("Bar El Ñandú"));
+        id123 = agregarCliente(base.registro(), QStringLiteral("123"), QStringLiteral("Ana Ruiz"),
+                               QStringLiteral("Wilde"), QStringLiteral("Pub Norte"));
+        idGuion = agregarCliente(base.registro(), QStringLiteral("9"), QStringLiteral("Oculto"),
+                                 QStringLiteral("-"), QStringLiteral("Barra"));
         const char* const filas[][4] = {{"12", "20110228", "L. SHOW", "1"},
                                         {"12", "20110301", "D. JOCKEY", "1."},
                                         {"12", "20110315", "MIC. DESC.", "BLOQ."},
                                         {"12", "20110401", "", "2"},
                                         {"123", "20110310", "EXCESO INF.", "9"}};
         for (const auto& f : filas)
-            agregarInfraccion(QString::fromLatin1(f[0]), QString::fromLatin1(f[1]), QString::fromLatin1(f[2]),
-                              QString::fromLatin1(f[3]));
+            agregarInfraccion(base.registro(), QString::fromLatin1(f[0]), QString::fromLatin1(f[1]),
+                              QString::fromLatin1(f[2]), QString::fromLatin1(f[3]));
         ejecutar(
+            base.registro(),
             {QStringLiteral("UPDATE Clientes SET horainicio='8', MinutosInicio='5', ActivacionBanda1='Si', "
                             "fechainicio='Lunes', fechafin='Viernes', HoraFin='23', MinutosFin='30' "
                             "WHERE NumeroCliente='12'"),
@@ -81,14 +83,14 @@ protected:
     }
 
     BaseTemporal base;
-    Oficina oficina;
+    Oficina oficina{base.registro()};
     qint64 id12 = 0, id123 = 0, idGuion = 0;
 };
 
 } // namespace
 
 TEST_F(OficinaTest, SesionYDerechosSoloPorElNombreExactoDelLogin) {
-    Oficina o;
+    Oficina o{base.registro()};
     QSignalSpy sesion(&o, &Oficina::sesionIniciada);
     EXPECT_FALSE(o.iniciarSesion(QStringLiteral("Administrador"), QStringLiteral("x")));
     EXPECT_FALSE(o.iniciarSesion(QStringLiteral("Nadie"), QString()));
@@ -111,7 +113,7 @@ TEST_F(OficinaTest, SesionYDerechosSoloPorElNombreExactoDelLogin) {
     EXPECT_FALSE(o.esAdministrador());
 
     // The later of two accounts with one name counts; the administrator's rights follow the name.
-    Oficina admin;
+    Oficina admin{base.registro()};
     admin.establecerUsuario(QStringLiteral("Administrador"));
     admin.crearCuenta(QStringLiteral("Operador"), QStringLiteral("uno"));
     admin.crearCuenta(QStringLiteral("Operador"), QStringLiteral("dos"));
@@ -129,7 +131,7 @@ TEST_F(OficinaTest, UnSoloClienteSeleccionadoTrasCadaCambioDeLaLista) {
     EXPECT_EQ(oficina.filasClientes().size(), 4u); // placeholder included; the view hides it
     {
         // Another reader of the same slot leaves this list alone.
-        Oficina otra;
+        Oficina otra{base.registro()};
         otra.buscar(QStringLiteral("Nombre"), QStringLiteral("ana"));
     }
     EXPECT_EQ(oficina.filasClientes().size(), 4u);
@@ -158,10 +160,10 @@ TEST_F(OficinaTest, UnSoloClienteSeleccionadoTrasCadaCambioDeLaLista) {
     oficina.seleccionar(idGuion);
     EXPECT_EQ(oficina.idSeleccionado(), idGuion);
     // Rows that cannot be read never show as a client without infractions.
-    ejecutar({QStringLiteral("ALTER TABLE Infracciones RENAME TO Apartadas"), {}});
+    ejecutar(base.registro(), {QStringLiteral("ALTER TABLE Infracciones RENAME TO Apartadas"), {}});
     EXPECT_THROW(oficina.seleccionar(id12), ErrorBD);
     EXPECT_FALSE(oficina.clienteSeleccionado());
-    ejecutar({QStringLiteral("ALTER TABLE Apartadas RENAME TO Infracciones"), {}});
+    ejecutar(base.registro(), {QStringLiteral("ALTER TABLE Apartadas RENAME TO Infracciones"), {}});
 }
 
 TEST_F(OficinaTest, FilasDeInfraccionesConSeparadoresRangoYBandas) {
@@ -183,6 +185,7 @@ TEST_F(OficinaTest, FilasDeInfraccionesConSeparadoresRangoYBandas) {
     EXPECT_EQ(rango.count(), 2);
     // A stored date that is not a date is counted and stays visible.
     ejecutar(
+        base.registro(),
         {QStringLiteral("UPDATE Infracciones SET FechaInfraccion='2011xx01' WHERE contadorinf='2'"), {}});
     oficina.releerSeleccionado();
     EXPECT_EQ(oficina.fechasIlegibles(), 1);
@@ -223,8 +226,8 @@ TEST_F(OficinaTest, GuardarYEliminarReleenLaListaYMantienenLaSeleccion) {
 }
 
 TEST_F(OficinaTest, ImportarSellaElUsuarioDeLaSesionYRefrescaElClienteSeleccionado) {
-    agregarCliente(QStringLiteral("0123"), QStringLiteral("Importado"), QStringLiteral("Bernal"),
-                   QStringLiteral("Local"));
+    agregarCliente(base.registro(), QStringLiteral("0123"), QStringLiteral("Importado"),
+                   QStringLiteral("Bernal"), QStringLiteral("Local"));
     oficina.abrirClientes();
     const qint64 id = oficina.clienteEnFila(4).id;
     oficina.seleccionar(id);
@@ -274,7 +277,7 @@ TEST_F(OficinaTest, ElLibroYElInformeRecibenLoQueMuestraLaVista) {
         // A header the file cannot take is refused and not used: the outputs keep the saved one.
         QFile bloqueo(dir.filePath(QStringLiteral("carpeta")));
         ASSERT_TRUE(bloqueo.open(QIODevice::WriteOnly));
-        Oficina otra;
+        Oficina otra{base.registro()};
         otra.establecerUsuario(QStringLiteral("Administrador"));
         otra.cargarMunicipio(dir.filePath(QStringLiteral("carpeta/data.dat")));
         QString error;
@@ -318,11 +321,11 @@ TEST_F(OficinaTest, LaBusquedaEnMemoriaDaLosMismosClientesQueLaBase) {
                                    "STRASSE ẞ",   "straße",      "ǅemal İz",   "🎵 Bar",    ""};
     int n = 100;
     for (const char* nombre : nombres)
-        agregarCliente(QString::number(n++), QString::fromUtf8(nombre), QStringLiteral("Ñuñoa"),
-                       QString::fromUtf8(nombre).toUpper());
+        agregarCliente(base.registro(), QString::number(n++), QString::fromUtf8(nombre),
+                       QStringLiteral("Ñuñoa"), QString::fromUtf8(nombre).toUpper());
     QStringList conNul(23, QStringLiteral("x"));
     conNul[1] = QStringLiteral("ab") + QChar(u'\0') + QStringLiteral("cd");
-    ejecutar(Sentencias::insertarCliente(conNul));
+    ejecutar(base.registro(), Sentencias::insertarCliente(conNul));
     const QString textos[] = {QString(),
                               QStringLiteral(""),
                               QStringLiteral("ñ"),
@@ -346,12 +349,12 @@ TEST_F(OficinaTest, LaBusquedaEnMemoriaDaLosMismosClientesQueLaBase) {
                               QStringLiteral(" "),
                               QStringLiteral("-")};
     oficina.abrirClientes();
-    AbrirConexion2();
+    Recordset registros;
     for (const QString& columna : Sentencias::columnasBusqueda()) {
         for (const QString& texto : textos) {
-            AbrirRegistros(Registros2, Conexion2, *Sentencias::busquedaClientes(columna, texto));
+            registros.abrir(base.registro(), *Sentencias::busquedaClientes(columna, texto));
             QStringList enBase;
-            for (const QStringList& f : Registros2.filas())
+            for (const QStringList& f : registros.filas())
                 enBase << f.value(0);
             ASSERT_TRUE(oficina.buscar(columna, texto));
             QStringList enMemoria;
@@ -360,7 +363,6 @@ TEST_F(OficinaTest, LaBusquedaEnMemoriaDaLosMismosClientesQueLaBase) {
             EXPECT_EQ(enMemoria, enBase) << qPrintable(columna) << " / " << qPrintable(texto);
         }
     }
-    CerrarConexion2();
 }
 
 // The list is read again after every write, and the search still applies to it.
@@ -392,7 +394,8 @@ TEST_F(OficinaTest, LaListaTrasUnaEscrituraMuestraLaEscritura) {
     EXPECT_EQ(lecturas.count(), 3); // every write reads the selected client again
 
     // A write elsewhere shows after a reload; deleting removes the client from the list.
-    ejecutar({QStringLiteral("UPDATE Clientes SET NombreLocal = 'ñandú 2' WHERE Id = ?"), {id123}});
+    ejecutar(base.registro(),
+             {QStringLiteral("UPDATE Clientes SET NombreLocal = 'ñandú 2' WHERE Id = ?"), {id123}});
     oficina.recargarClientes();
     EXPECT_EQ(oficina.filasClientes().size(), 3u);
     oficina.eliminarSeleccionado();
@@ -400,4 +403,31 @@ TEST_F(OficinaTest, LaListaTrasUnaEscrituraMuestraLaEscritura) {
     EXPECT_FALSE(oficina.clienteSeleccionado());
     oficina.abrirClientes(); // the whole list again
     EXPECT_EQ(oficina.filasClientes().size(), 5u);
+}
+
+// Two offices on two registers share nothing: each lists, saves, deletes and checks numbers in
+// its own register only.
+TEST_F(OficinaTest, DosOficinasSobreDosRegistrosNoSeMezclan) {
+    BaseTemporal otraBase;
+    Oficina otra{otraBase.registro()};
+    otra.establecerUsuario(QStringLiteral("Administrador"));
+    oficina.establecerUsuario(QStringLiteral("Administrador"));
+    agregarCliente(otraBase.registro(), QStringLiteral("77"), QStringLiteral("Solo aquí"),
+                   QStringLiteral("Bernal"), QStringLiteral("Bar"));
+    oficina.abrirClientes();
+    const std::size_t propios = oficina.filasClientes().size();
+    otra.abrirClientes();
+    ASSERT_EQ(otra.filasClientes().size(), 2u);
+    EXPECT_TRUE(otra.existeCliente(QStringLiteral("77")));
+    EXPECT_FALSE(oficina.existeCliente(QStringLiteral("77")));
+    EXPECT_TRUE(oficina.existeCliente(QStringLiteral("12")));
+    EXPECT_FALSE(otra.existeCliente(QStringLiteral("12")));
+
+    otra.seleccionar(otra.filasClientes().at(1).value(0).toLongLong());
+    otra.eliminarSeleccionado();
+    EXPECT_EQ(otra.filasClientes().size(), 1u);
+    oficina.recargarClientes();
+    EXPECT_EQ(oficina.filasClientes().size(), propios);
+    EXPECT_EQ(oficina.archivoRegistro(), base.ruta());
+    EXPECT_EQ(otra.archivoRegistro(), otraBase.ruta());
 }

@@ -1,17 +1,16 @@
 #include "core/accounts/Cuentas.h"
 
-#include "core/store/BaseDatos.h"
+#include "core/store/Conexion.h"
 #include "core/store/Contrasenas.h"
 #include "core/store/Recordset.h"
 #include "core/store/Sentencias.h"
-#include "core/store/modVarios.h"
 
 namespace {
 
 // Name of the account with that Id as stored now.
-bool nombreDeCuenta(qint64 id, QString& nombre) {
+bool nombreDeCuenta(Conexion& db, qint64 id, QString& nombre) {
     Recordset r;
-    r.abrir(BaseDatosCompartida(), Sentencias::listaUsuarios());
+    r.abrir(db, Sentencias::listaUsuarios());
     for (const QStringList& fila : r.filas()) {
         if (fila.value(0).toLongLong() == id) {
             nombre = fila.value(1);
@@ -21,10 +20,8 @@ bool nombreDeCuenta(qint64 id, QString& nombre) {
     return false;
 }
 
-// Account changes write through the shared database, which stays open whichever slot a
-// window has closed.
-void escribir(const Consulta& consulta) {
-    BaseDatosCompartida().ejecutar(consulta.sql, consulta.parametros);
+void escribir(Conexion& db, const Consulta& consulta) {
+    db.ejecutar(consulta.sql, consulta.parametros);
 }
 
 // Rights go by the exact name: "administrador" is an ordinary user.
@@ -34,9 +31,9 @@ bool esAdministrador(const QString& usuario) {
 
 } // namespace
 
-std::vector<Cuenta> LeerCuentas() {
+std::vector<Cuenta> LeerCuentas(Conexion& db) {
     Recordset r;
-    r.abrir(BaseDatosCompartida(), Sentencias::listaUsuarios());
+    r.abrir(db, Sentencias::listaUsuarios());
     std::vector<Cuenta> cuentas;
     cuentas.reserve(r.filas().size());
     for (const QStringList& fila : r.filas())
@@ -48,30 +45,29 @@ bool CuentaProtegida(const QString& nombre) {
     return nombre == QLatin1String("Invitado") || nombre == QLatin1String("Administrador");
 }
 
-bool CambiarContrasenaCuenta(const QString& usuario, qint64 id, const QString& nombre,
+bool CambiarContrasenaCuenta(Conexion& db, const QString& usuario, qint64 id, const QString& nombre,
                              const QString& contrasena) {
     if (!esAdministrador(usuario) && nombre != usuario)
         throw ErrorBD(
             QStringLiteral("Solo el usuario Administrador puede cambiar la contraseña de otro usuario."));
     QString actual;
-    if (!nombreDeCuenta(id, actual) || actual != nombre)
+    if (!nombreDeCuenta(db, id, actual) || actual != nombre)
         return false;
-    escribir(Sentencias::actualizarUsuario(nombre, hashContrasena(contrasena), id));
+    escribir(db, Sentencias::actualizarUsuario(nombre, hashContrasena(contrasena), id));
     return true;
 }
 
-int BorrarCuentas(const QString& usuario, const QString& nombre) {
+int BorrarCuentas(Conexion& db, const QString& usuario, const QString& nombre) {
     if (!esAdministrador(usuario))
         throw ErrorBD(QStringLiteral("Solo el usuario Administrador puede eliminar usuarios."));
     if (CuentaProtegida(nombre))
         throw ErrorBD(QStringLiteral("¡No se puede eliminar el usuario ") + nombre + QLatin1Char('!'));
-    Database& db = BaseDatosCompartida();
-    escribir(Sentencias::borrarUsuario(nombre));
+    escribir(db, Sentencias::borrarUsuario(nombre));
     return db.filasAfectadas();
 }
 
-void CrearCuenta(const QString& usuario, const QString& nombre, const QString& contrasena) {
+void CrearCuenta(Conexion& db, const QString& usuario, const QString& nombre, const QString& contrasena) {
     if (!esAdministrador(usuario))
         throw ErrorBD(QStringLiteral("Solo el usuario Administrador puede crear usuarios."));
-    escribir(Sentencias::insertarUsuario(nombre, hashContrasena(contrasena)));
+    escribir(db, Sentencias::insertarUsuario(nombre, hashContrasena(contrasena)));
 }

@@ -4,6 +4,8 @@
 
 #include <vector>
 
+class Conexion;
+
 // An account as the windows may see it: never its password hash.
 struct Cuenta {
     qint64 id = 0;
@@ -11,7 +13,7 @@ struct Cuenta {
 };
 
 // Every account in stored order (ascending Id); names may repeat. Throws ErrorBD.
-std::vector<Cuenta> LeerCuentas();
+std::vector<Cuenta> LeerCuentas(Conexion& db);
 
 // "Administrador" and "Invitado" always exist.
 bool CuentaProtegida(const QString& nombre);
@@ -22,8 +24,8 @@ bool CuentaProtegida(const QString& nombre);
 //
 // Sets the password of the account with that Id, which must still bear that name; false when
 // no such account is left.
-bool CambiarContrasenaCuenta(const QString& usuario, qint64 id, const QString& nombre,
+bool CambiarContrasenaCuenta(Conexion& db, const QString& usuario, qint64 id, const QString& nombre,
                              const QString& contrasena);
 // Deletes every account of that name; returns how many were deleted.
-int BorrarCuentas(const QString& usuario, const QString& nombre);
-void CrearCuenta(const QString& usuario, const QString& nombre, const QString& contrasena);
+int BorrarCuentas(Conexion& db, const QString& usuario, const QString& nombre);
+void CrearCuenta(Conexion& db, const QString& usuario, const QString& nombre, const QString& contrasena);

@@ -1,10 +1,10 @@
 #include "core/clients/EliminarCliente.h"
 
 #include "core/import/RegistroImportaciones.h"
-#include "core/store/BaseDatos.h"
+#include "core/store/Conexion.h"
 #include "core/store/Sentencias.h"
 
-void BorrarClienteConInfracciones(Database& db, const QString& numeroCliente, qint64 id) {
+void BorrarClienteConInfracciones(Conexion& db, const QString& numeroCliente, qint64 id) {
     Transaccion t(db);
     // The client row first: on the server that locks it, so an import for the same client either
     // finished before (and its rows go too) or waits and then finds the client gone.

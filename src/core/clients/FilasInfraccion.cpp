@@ -1,7 +1,7 @@
 #include "core/clients/FilasInfraccion.h"
 
 #include "core/clients/CamposFecha.h"
-#include "core/store/BaseDatos.h"
+#include "core/store/Conexion.h"
 #include "core/store/Sentencias.h"
 
 #include <QSet>
@@ -32,16 +32,16 @@ void FilasInfraccion::agregar(const QByteArrayView* celdas, int cantidad) {
         filas_.push_back({});
 }
 
-FilasInfraccion FilasInfraccion::Leer(Database& db, const Consulta& consulta) {
-    Statement st(db, consulta.sql);
-    st.enlazarTodos(consulta.parametros);
-    const int n = std::min(st.columnas(), static_cast<int>(ColInfraccion::Importacion) + 1);
+FilasInfraccion FilasInfraccion::Leer(Conexion& db, const Consulta& consulta) {
+    const auto st = db.preparar(consulta.sql);
+    st->enlazarTodos(consulta.parametros);
+    const int n = std::min(st->columnas(), static_cast<int>(ColInfraccion::Importacion) + 1);
     FilasInfraccion filas;
     std::array<QByteArrayView, ColInfraccion::Importacion + 1> celdas;
-    while (st.paso()) {
+    while (st->paso()) {
         for (int c = 0; c < n; ++c) {
             int largo = 0;
-            const char* p = st.bytes(c, largo);
+            const char* p = st->bytes(c, largo);
             celdas[static_cast<std::size_t>(c)] = QByteArrayView(p, largo);
         }
         filas.agregar(celdas.data(), n);

@@ -9,7 +9,7 @@
 #include <memory>
 #include <vector>
 
-class Database;
+class Conexion;
 struct Consulta;
 
 // Columns of an infraction row as the statements read them (ascending id first).
@@ -43,7 +43,7 @@ public:
 
     // The rows of a query over the infractions (18 columns, the import's log id as a 19th when
     // read). Throws ErrorBD.
-    static FilasInfraccion Leer(Database& db, const Consulta& consulta);
+    static FilasInfraccion Leer(Conexion& db, const Consulta& consulta);
     // The same from rows already read as texts.
     static FilasInfraccion DeRegistros(const std::vector<QStringList>& registros);
 

@@ -1,6 +1,8 @@
 #include "core/import/Importacion.h"
 
-#include "core/store/BaseDatos.h"
+#include "core/import/SentenciasImportaciones.h"
+#include "core/store/Conexion.h"
+#include "core/store/Dialecto.h"
 #include "core/store/Sentencias.h"
 
 #include <QFileInfo>
@@ -139,25 +141,22 @@ std::optional<std::pair<QString, QString>> rangoFechas(const QByteArray& datos) 
 
 // The client's stored rows that may equal a record of the file: only its dates are read, through
 // the (client, date) index, so a client with years of rows costs nothing here.
-Claves clavesGuardadas(Database& db, const QString& numeroCliente, const QByteArray& datos) {
+Claves clavesGuardadas(Conexion& db, const QString& numeroCliente, const QByteArray& datos) {
     const std::optional<std::pair<QString, QString>> rango = rangoFechas(datos);
     // The status is stored in the Microfono column.
-    Statement st(
-        db, QStringLiteral("SELECT FechaInfraccion, HoraInfraccion, Microfono, NiveldB FROM Infracciones "
-                           "WHERE NumeroCliente = ?%1")
-                .arg(rango ? QStringLiteral(" AND FechaInfraccion BETWEEN ? AND ?") : QString()));
-    st.enlazar(1, numeroCliente);
+    const auto st = db.preparar(SentenciasImportaciones::clavesGuardadas(rango.has_value()));
+    st->enlazar(1, numeroCliente);
     if (rango) {
-        st.enlazar(2, rango->first);
-        st.enlazar(3, rango->second);
+        st->enlazar(2, rango->first);
+        st->enlazar(3, rango->second);
     }
     Claves claves;
     std::string clave;
-    while (st.paso()) {
+    while (st->paso()) {
         clave.clear();
         for (int i = 0; i < 4; ++i) {
             int largo = 0;
-            const char* b = st.bytes(i, largo);
+            const char* b = st->bytes(i, largo);
             agregarCampo(clave, b ? b : "", b ? largo : 0);
         }
         claves.insert(clave);
@@ -167,7 +166,7 @@ Claves clavesGuardadas(Database& db, const QString& numeroCliente, const QByteAr
 
 } // namespace
 
-AnalisisImportacion analizarImportacion(Database& db, const ArchivoImportacion& archivo) {
+AnalisisImportacion analizarImportacion(Conexion& db, const ArchivoImportacion& archivo) {
     AnalisisImportacion a;
     a.previas = ImportacionesConHuella(db, archivo.sha256);
     const QString& numero = archivo.cabecera.numeroCliente;
@@ -183,7 +182,7 @@ AnalisisImportacion analizarImportacion(Database& db, const ArchivoImportacion& 
     return a;
 }
 
-ResultadoImportacion escribirImportacion(Database& db, const ArchivoImportacion& archivo,
+ResultadoImportacion escribirImportacion(Conexion& db, const ArchivoImportacion& archivo,
                                          const DatosImportacion& datos) {
     const auto cambiado = [&] {
         return fallo(EstadoImportacion::ArchivoCambiado,
@@ -220,7 +219,7 @@ ResultadoImportacion escribirImportacion(Database& db, const ArchivoImportacion&
         r.clientesActualizados = db.filasAfectadas();
         // On the server that update holds the client row until the end: a deletion at another desk
         // waits for this import, or came first and the client is gone.
-        if (db.esServidor() && r.clientesActualizados == 0)
+        if (db.dialecto().variosPuestos() && r.clientesActualizados == 0)
             return fallo(EstadoImportacion::ErrorBaseDatos,
                          QStringLiteral("El cliente %1 no está en el registro compartido (otro puesto pudo "
                                         "haberlo eliminado). No se importó nada.")
@@ -251,7 +250,7 @@ ResultadoImportacion escribirImportacion(Database& db, const ArchivoImportacion&
             c.numeroCliente.toUtf8(), datos.inspector.toUtf8(), c.maxDb.toUtf8(),
             c.dbAtenuador.toUtf8(),   c.excesos.toUtf8(),       c.calibracion.toUtf8(),
             c.segPenalizar.toUtf8(),  c.nivelConsola.toUtf8(),  c.nivelRuido.toUtf8()};
-        Statement insertar(db, Sentencias::insertarInfraccionImportada());
+        const auto insertar = db.preparar(Sentencias::insertarInfraccionImportada());
         DecodificadorRegistros dec(archivo.datos);
         RegistroInfraccion registro;
         QByteArray propios[8]; // the record's own values, in buffers reused row after row
@@ -271,22 +270,22 @@ ResultadoImportacion escribirImportacion(Database& db, const ArchivoImportacion&
                                         &registro.compresion, &registro.contador};
             for (int k = 0; k < 8; ++k)
                 utf8En(propios[k], *valores[k]);
-            insertar.reiniciar();
+            insertar->reiniciar();
             // In the order valoresInfraccion() gives, which stored files follow: the status goes
             // in the Microfono column, the battery in Estado.
-            insertar.enlazarUtf8(1, fijos[0]);
-            insertar.enlazarUtf8(2, propios[0]);
-            insertar.enlazarUtf8(3, propios[1]);
-            insertar.enlazarUtf8(4, propios[2]);
-            insertar.enlazarUtf8(5, propios[3]);
-            insertar.enlazarUtf8(6, propios[4]);
-            insertar.enlazarUtf8(7, propios[5]);
-            insertar.enlazarUtf8(8, propios[6]);
+            insertar->enlazarUtf8(1, fijos[0]);
+            insertar->enlazarUtf8(2, propios[0]);
+            insertar->enlazarUtf8(3, propios[1]);
+            insertar->enlazarUtf8(4, propios[2]);
+            insertar->enlazarUtf8(5, propios[3]);
+            insertar->enlazarUtf8(6, propios[4]);
+            insertar->enlazarUtf8(7, propios[5]);
+            insertar->enlazarUtf8(8, propios[6]);
             for (int k = 1; k < 9; ++k)
-                insertar.enlazarUtf8(8 + k, fijos[k]);
-            insertar.enlazarUtf8(17, propios[7]);
-            insertar.enlazar(18, r.idImportacion);
-            while (insertar.paso()) {
+                insertar->enlazarUtf8(8 + k, fijos[k]);
+            insertar->enlazarUtf8(17, propios[7]);
+            insertar->enlazar(18, r.idImportacion);
+            while (insertar->paso()) {
             }
             ++r.registros;
         }
@@ -320,7 +319,7 @@ ResultadoImportacion escribirImportacion(Database& db, const ArchivoImportacion&
     return r;
 }
 
-ResultadoImportacion importarArchivo(Database& db, const QString& ruta, const DatosImportacion& datos) {
+ResultadoImportacion importarArchivo(Conexion& db, const QString& ruta, const DatosImportacion& datos) {
     ArchivoImportacion archivo;
     ResultadoImportacion r = leerArchivoImportacion(ruta, archivo);
     if (!r.ok())
@@ -328,9 +327,9 @@ ResultadoImportacion importarArchivo(Database& db, const QString& ruta, const Da
     return escribirImportacion(db, archivo, datos);
 }
 
-bool existeCliente(Database& db, const QString& numeroCliente) {
+bool existeCliente(Conexion& db, const QString& numeroCliente) {
     const Consulta c = Sentencias::existeCliente(numeroCliente);
-    Statement st(db, c.sql);
-    st.enlazarTodos(c.parametros);
-    return st.paso();
+    const auto st = db.preparar(c.sql);
+    st->enlazarTodos(c.parametros);
+    return st->paso();
 }

@@ -14,7 +14,7 @@
 
 #include <functional>
 
-class Database;
+class Conexion;
 
 enum class EstadoImportacion {
     Completa,
@@ -97,20 +97,20 @@ bool archivoConserva(const QString& ruta, const QByteArray& datos);
 
 // Looks the bytes up in the log, counts the records already stored for the file's client and
 // compares the settings with its previous import. Writes nothing.
-AnalisisImportacion analizarImportacion(Database& db, const ArchivoImportacion& archivo);
+AnalisisImportacion analizarImportacion(Conexion& db, const ArchivoImportacion& archivo);
 
 // Writes the client update, the log row with the file's bytes and one infraction row per record
 // (those already stored left out as `datos` asks) in one transaction, with one prepared
 // statement for all rows, then deletes the file as `datos` asks. On any failure nothing stays
 // written.
-ResultadoImportacion escribirImportacion(Database& db, const ArchivoImportacion& archivo,
+ResultadoImportacion escribirImportacion(Conexion& db, const ArchivoImportacion& archivo,
                                          const DatosImportacion& datos);
 
 // Both steps: nothing is written unless the whole file is valid.
-ResultadoImportacion importarArchivo(Database& db, const QString& ruta, const DatosImportacion& datos);
+ResultadoImportacion importarArchivo(Conexion& db, const QString& ruta, const DatosImportacion& datos);
 
 // Whether some client row has exactly this client number.
-bool existeCliente(Database& db, const QString& numeroCliente);
+bool existeCliente(Conexion& db, const QString& numeroCliente);
 
 // The 17 values of one infraction row, in the column order of the insert.
 QStringList valoresInfraccion(const CabeceraInspeccion& cabecera, const RegistroInfraccion& registro,

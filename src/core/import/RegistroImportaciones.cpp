@@ -1,6 +1,7 @@
 #include "core/import/RegistroImportaciones.h"
 
-#include "core/store/BaseDatos.h"
+#include "core/import/SentenciasImportaciones.h"
+#include "core/store/Conexion.h"
 #include "core/store/Sentencias.h"
 
 #include <QLocale>
@@ -8,15 +9,9 @@
 
 namespace {
 
-const char* const kColumnasLog =
-    "Id, NumeroCliente, NombreArchivo, Tamano, Sha256, FechaInspeccion, HoraInspeccion, Registros, "
-    "Guardados, Omitidos, PrimerRegistro, UltimoRegistro, Maxdb, dbaten, excesos, caldb, segpenal, "
-    "nivelconsola, nivelruido, ActivacionBandaHoraria, Banda1, Banda2, Banda3, Usuario, Equipo, "
-    "MomentoLocal, MomentoUtc, Cambios";
-
 const QString kFormatoLocal = QStringLiteral("yyyy-MM-dd HH:mm:ss");
 
-ImportacionRegistrada leerFila(const Statement& st) {
+ImportacionRegistrada leerFila(const Sentencia& st) {
     ImportacionRegistrada r;
     int i = 0;
     r.id = st.entero(i++);
@@ -43,13 +38,12 @@ ImportacionRegistrada leerFila(const Statement& st) {
     return r;
 }
 
-std::vector<ImportacionRegistrada> leer(Database& db, const QString& donde, const QVariantList& parametros) {
-    Statement st(db,
-                 QStringLiteral("SELECT %1 FROM Importaciones %2").arg(QLatin1String(kColumnasLog), donde));
-    st.enlazarTodos(parametros);
+std::vector<ImportacionRegistrada> leer(Conexion& db, const QString& donde, const QVariantList& parametros) {
+    const auto st = db.preparar(SentenciasImportaciones::leerLog(donde));
+    st->enlazarTodos(parametros);
     std::vector<ImportacionRegistrada> filas;
-    while (st.paso())
-        filas.push_back(leerFila(st));
+    while (st->paso())
+        filas.push_back(leerFila(*st));
     return filas;
 }
 
@@ -131,49 +125,47 @@ QString MomentoTexto(const QDateTime& momento) {
     return momento.toLocalTime().toString(QStringLiteral("dd/MM/yyyy HH:mm:ss"));
 }
 
-std::vector<ImportacionRegistrada> ImportacionesCliente(Database& db, const QString& numeroCliente) {
-    return leer(db, QStringLiteral("WHERE NumeroCliente = ? ORDER BY Id DESC"), {numeroCliente});
+std::vector<ImportacionRegistrada> ImportacionesCliente(Conexion& db, const QString& numeroCliente) {
+    return leer(db, SentenciasImportaciones::deCliente(), {numeroCliente});
 }
 
-std::vector<ImportacionRegistrada> ImportacionesConHuella(Database& db, const QString& sha256) {
-    return leer(db, QStringLiteral("WHERE Sha256 = ? ORDER BY Id"), {sha256});
+std::vector<ImportacionRegistrada> ImportacionesConHuella(Conexion& db, const QString& sha256) {
+    return leer(db, SentenciasImportaciones::conHuella(), {sha256});
 }
 
-std::vector<ImportacionRegistrada> ImportacionesPorId(Database& db, const std::vector<qint64>& ids) {
+std::vector<ImportacionRegistrada> ImportacionesPorId(Conexion& db, const std::vector<qint64>& ids) {
     std::vector<ImportacionRegistrada> filas;
     // The log is short next to the rows: reading it whole beats one lookup per id.
     std::vector<qint64> buscados = ids;
     std::sort(buscados.begin(), buscados.end());
-    for (ImportacionRegistrada& r : leer(db, QStringLiteral("ORDER BY Id"), {}))
+    for (ImportacionRegistrada& r : leer(db, SentenciasImportaciones::todas(), {}))
         if (std::binary_search(buscados.begin(), buscados.end(), r.id))
             filas.push_back(std::move(r));
     return filas;
 }
 
-std::optional<ConfiguracionEquipo> ConfiguracionAnterior(Database& db, const QString& numeroCliente) {
+std::optional<ConfiguracionEquipo> ConfiguracionAnterior(Conexion& db, const QString& numeroCliente) {
     std::vector<ImportacionRegistrada> ultima =
-        leer(db, QStringLiteral("WHERE NumeroCliente = ? ORDER BY Id DESC LIMIT 1"), {numeroCliente});
+        leer(db, SentenciasImportaciones::ultimaDeCliente(), {numeroCliente});
     if (!ultima.empty())
         return ultima.front().configuracion;
     // Imported before the log: every row carries the settings of its file, the client row the bands.
-    Statement fila(db,
-                   QStringLiteral("SELECT Maxdb, dbaten, excesos, caldb, segpenal, nivelconsola, nivelruido "
-                                  "FROM Infracciones WHERE NumeroCliente = ? ORDER BY id DESC LIMIT 1"));
-    fila.enlazar(1, numeroCliente);
-    if (!fila.paso())
+    const auto fila = db.preparar(SentenciasImportaciones::configuracionUltimaInfraccion());
+    fila->enlazar(1, numeroCliente);
+    if (!fila->paso())
         return std::nullopt;
     ConfiguracionEquipo c;
     int i = 0;
     for (QString* v : {&c.maxDb, &c.dbAtenuador, &c.excesos, &c.calibracion, &c.segPenalizar, &c.nivelConsola,
                        &c.nivelRuido})
-        *v = fila.texto(i++);
+        *v = fila->texto(i++);
     const Consulta consulta = Sentencias::bandasCliente(numeroCliente);
-    Statement bandas(db, consulta.sql);
-    bandas.enlazarTodos(consulta.parametros);
-    if (bandas.paso()) {
+    const auto bandas = db.preparar(consulta.sql);
+    bandas->enlazarTodos(consulta.parametros);
+    if (bandas->paso()) {
         QStringList b;
-        for (int k = 0; k < bandas.columnas(); ++k)
-            b << bandas.texto(k);
+        for (int k = 0; k < bandas->columnas(); ++k)
+            b << bandas->texto(k);
         c.activacionBandas = b.value(0);
         for (int k = 0; k < 3; ++k)
             c.bandas[static_cast<size_t>(k)] = TextoBanda(bandaDeColumnas(b, 1 + 7 * k));
@@ -181,7 +173,7 @@ std::optional<ConfiguracionEquipo> ConfiguracionAnterior(Database& db, const QSt
     return c;
 }
 
-qint64 RegistrarImportacion(Database& db, const ImportacionRegistrada& e, const QByteArray& datos) {
+qint64 RegistrarImportacion(Conexion& db, const ImportacionRegistrada& e, const QByteArray& datos) {
     const qint64 id = RegistrarEntradaImportacion(db, e);
     GuardarOriginal(db, id, ComprimirOriginal(datos));
     return id;
@@ -192,71 +184,60 @@ QByteArray ComprimirOriginal(const QByteArray& datos) {
     return qCompress(datos, 1);
 }
 
-void GuardarOriginal(Database& db, qint64 idImportacion, const QByteArray& comprimido) {
-    Statement original(db,
-                       QStringLiteral("INSERT INTO OriginalesImportacion (IdImportacion, Compresion, Datos) "
-                                      "VALUES (?, 'zlib', ?)"));
-    original.enlazar(1, idImportacion);
-    original.enlazarBlob(2, comprimido);
-    original.paso();
+void GuardarOriginal(Conexion& db, qint64 idImportacion, const QByteArray& comprimido) {
+    const auto original = db.preparar(SentenciasImportaciones::insertarOriginal());
+    original->enlazar(1, idImportacion);
+    original->enlazarBlob(2, comprimido);
+    original->paso();
 }
 
-qint64 RegistrarEntradaImportacion(Database& db, const ImportacionRegistrada& e) {
+qint64 RegistrarEntradaImportacion(Conexion& db, const ImportacionRegistrada& e) {
     const ConfiguracionEquipo& c = e.configuracion;
     const QDateTime momento = e.momento.isValid() ? e.momento : QDateTime::currentDateTime();
-    db.ejecutar(
-        QStringLiteral("INSERT INTO Importaciones (NumeroCliente, NombreArchivo, Tamano, Sha256, "
-                       "FechaInspeccion, HoraInspeccion, Registros, Guardados, Omitidos, PrimerRegistro, "
-                       "UltimoRegistro, Maxdb, dbaten, excesos, caldb, segpenal, nivelconsola, "
-                       "nivelruido, ActivacionBandaHoraria, Banda1, Banda2, Banda3, Usuario, Equipo, "
-                       "MomentoLocal, MomentoUtc, Cambios) "
-                       "VALUES (?,?,?,?,?,?,?,0,0,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?)"),
-        {e.numeroCliente,
-         e.nombreArchivo,
-         e.tamano,
-         e.sha256,
-         e.fechaInspeccion,
-         e.horaInspeccion,
-         e.registros,
-         e.primerRegistro,
-         e.ultimoRegistro,
-         c.maxDb,
-         c.dbAtenuador,
-         c.excesos,
-         c.calibracion,
-         c.segPenalizar,
-         c.nivelConsola,
-         c.nivelRuido,
-         c.activacionBandas,
-         c.bandas[0],
-         c.bandas[1],
-         c.bandas[2],
-         e.usuario,
-         e.equipo,
-         momento.toLocalTime().toString(kFormatoLocal),
-         momento.toUTC().toString(Qt::ISODate),
-         e.cambios});
+    db.ejecutar(SentenciasImportaciones::insertar(), {e.numeroCliente,
+                                                      e.nombreArchivo,
+                                                      e.tamano,
+                                                      e.sha256,
+                                                      e.fechaInspeccion,
+                                                      e.horaInspeccion,
+                                                      e.registros,
+                                                      e.primerRegistro,
+                                                      e.ultimoRegistro,
+                                                      c.maxDb,
+                                                      c.dbAtenuador,
+                                                      c.excesos,
+                                                      c.calibracion,
+                                                      c.segPenalizar,
+                                                      c.nivelConsola,
+                                                      c.nivelRuido,
+                                                      c.activacionBandas,
+                                                      c.bandas[0],
+                                                      c.bandas[1],
+                                                      c.bandas[2],
+                                                      e.usuario,
+                                                      e.equipo,
+                                                      momento.toLocalTime().toString(kFormatoLocal),
+                                                      momento.toUTC().toString(Qt::ISODate),
+                                                      e.cambios});
     return db.ultimoId();
 }
 
-void ActualizarCuentas(Database& db, qint64 id, qint64 guardados, qint64 omitidos,
+void ActualizarCuentas(Conexion& db, qint64 id, qint64 guardados, qint64 omitidos,
                        const QString& primerRegistro, const QString& ultimoRegistro) {
-    db.ejecutar(QStringLiteral("UPDATE Importaciones SET Guardados = ?, Omitidos = ?, PrimerRegistro = ?, "
-                               "UltimoRegistro = ? WHERE Id = ?"),
+    db.ejecutar(SentenciasImportaciones::actualizarCuentas(),
                 {guardados, omitidos, primerRegistro, ultimoRegistro, id});
 }
 
-Original LeerOriginal(Database& db, const ImportacionRegistrada& importacion) {
-    Statement st(
-        db, QStringLiteral("SELECT Compresion, Datos FROM OriginalesImportacion WHERE IdImportacion = ?"));
-    st.enlazar(1, importacion.id);
+Original LeerOriginal(Conexion& db, const ImportacionRegistrada& importacion) {
+    const auto st = db.preparar(SentenciasImportaciones::leerOriginal());
+    st->enlazar(1, importacion.id);
     Original o;
-    if (!st.paso())
+    if (!st->paso())
         return o;
     o.estado = EstadoOriginal::Danado;
-    if (st.texto(0) != QLatin1String("zlib"))
+    if (st->texto(0) != QLatin1String("zlib"))
         return o;
-    const QByteArray datos = qUncompress(st.blob(1));
+    const QByteArray datos = qUncompress(st->blob(1));
     if (datos.size() != importacion.tamano || HuellaSha256(datos) != importacion.sha256)
         return o;
     o.estado = EstadoOriginal::Correcto;
@@ -264,25 +245,23 @@ Original LeerOriginal(Database& db, const ImportacionRegistrada& importacion) {
     return o;
 }
 
-qint64 RegistrosDeImportacion(Database& db, qint64 id) {
-    Statement st(db, QStringLiteral("SELECT count(*) FROM Infracciones WHERE IdImportacion = ?"));
-    st.enlazar(1, id);
-    return st.paso() ? st.entero(0) : 0;
+qint64 RegistrosDeImportacion(Conexion& db, qint64 id) {
+    const auto st = db.preparar(SentenciasImportaciones::contarRegistros());
+    st->enlazar(1, id);
+    return st->paso() ? st->entero(0) : 0;
 }
 
-qint64 BorrarImportacion(Database& db, qint64 id) {
+qint64 BorrarImportacion(Conexion& db, qint64 id) {
     Transaccion t(db);
-    db.ejecutar(QStringLiteral("DELETE FROM Infracciones WHERE IdImportacion = ?"), {id});
+    db.ejecutar(SentenciasImportaciones::borrarRegistros(), {id});
     const qint64 filas = db.filasAfectadas();
-    db.ejecutar(QStringLiteral("DELETE FROM OriginalesImportacion WHERE IdImportacion = ?"), {id});
-    db.ejecutar(QStringLiteral("DELETE FROM Importaciones WHERE Id = ?"), {id});
+    db.ejecutar(SentenciasImportaciones::borrarOriginal(), {id});
+    db.ejecutar(SentenciasImportaciones::borrar(), {id});
     t.confirmar();
     return filas;
 }
 
-void BorrarImportacionesCliente(Database& db, const QString& numeroCliente) {
-    db.ejecutar(QStringLiteral("DELETE FROM OriginalesImportacion WHERE IdImportacion IN "
-                               "(SELECT Id FROM Importaciones WHERE NumeroCliente = ?)"),
-                {numeroCliente});
-    db.ejecutar(QStringLiteral("DELETE FROM Importaciones WHERE NumeroCliente = ?"), {numeroCliente});
+void BorrarImportacionesCliente(Conexion& db, const QString& numeroCliente) {
+    db.ejecutar(SentenciasImportaciones::borrarOriginalesCliente(), {numeroCliente});
+    db.ejecutar(SentenciasImportaciones::borrarDeCliente(), {numeroCliente});
 }

@@ -15,7 +15,7 @@
 #include <optional>
 #include <vector>
 
-class Database;
+class Conexion;
 
 // The settings a file's header carries, as texts ready to compare and show.
 struct ConfiguracionEquipo {
@@ -73,24 +73,24 @@ QString NumeroConPuntos(qint64 n);
 QString MomentoTexto(const QDateTime& momento);
 
 // Imports of one client, newest first.
-std::vector<ImportacionRegistrada> ImportacionesCliente(Database& db, const QString& numeroCliente);
+std::vector<ImportacionRegistrada> ImportacionesCliente(Conexion& db, const QString& numeroCliente);
 // Every import of exactly these bytes, oldest first.
-std::vector<ImportacionRegistrada> ImportacionesConHuella(Database& db, const QString& sha256);
+std::vector<ImportacionRegistrada> ImportacionesConHuella(Conexion& db, const QString& sha256);
 // The listed ids that are in the log, in ascending id order.
-std::vector<ImportacionRegistrada> ImportacionesPorId(Database& db, const std::vector<qint64>& ids);
+std::vector<ImportacionRegistrada> ImportacionesPorId(Conexion& db, const std::vector<qint64>& ids);
 // The client's latest import, or else the settings its stored rows and band columns carry.
-std::optional<ConfiguracionEquipo> ConfiguracionAnterior(Database& db, const QString& numeroCliente);
+std::optional<ConfiguracionEquipo> ConfiguracionAnterior(Conexion& db, const QString& numeroCliente);
 
 // Writes the log row (counts of stored and skipped rows still zero) and the compressed bytes.
 // Runs inside the caller's transaction. Returns the new row's id.
-qint64 RegistrarImportacion(Database& db, const ImportacionRegistrada& entrada, const QByteArray& datos);
+qint64 RegistrarImportacion(Conexion& db, const ImportacionRegistrada& entrada, const QByteArray& datos);
 // The same in two steps, so the bytes can be compressed while the rows are written: the log row
 // alone, then the bytes as ComprimirOriginal() gives them, in the same transaction.
-qint64 RegistrarEntradaImportacion(Database& db, const ImportacionRegistrada& entrada);
+qint64 RegistrarEntradaImportacion(Conexion& db, const ImportacionRegistrada& entrada);
 QByteArray ComprimirOriginal(const QByteArray& datos);
-void GuardarOriginal(Database& db, qint64 idImportacion, const QByteArray& comprimido);
+void GuardarOriginal(Conexion& db, qint64 idImportacion, const QByteArray& comprimido);
 // What is known only once every record was read: the counts and the first and last record's date.
-void ActualizarCuentas(Database& db, qint64 id, qint64 guardados, qint64 omitidos,
+void ActualizarCuentas(Conexion& db, qint64 id, qint64 guardados, qint64 omitidos,
                        const QString& primerRegistro, const QString& ultimoRegistro);
 
 enum class EstadoOriginal {
@@ -103,11 +103,11 @@ struct Original {
     QByteArray datos; // only when Correcto
 };
 // The kept bytes, handed out only when their SHA-256 is the logged one.
-Original LeerOriginal(Database& db, const ImportacionRegistrada& importacion);
+Original LeerOriginal(Conexion& db, const ImportacionRegistrada& importacion);
 
 // Infraction rows stored by one import.
-qint64 RegistrosDeImportacion(Database& db, qint64 id);
+qint64 RegistrosDeImportacion(Conexion& db, qint64 id);
 // Deletes the import's rows, its bytes and its log row in one transaction; returns the rows.
-qint64 BorrarImportacion(Database& db, qint64 id);
+qint64 BorrarImportacion(Conexion& db, qint64 id);
 // The log rows and bytes of a client, inside the caller's transaction (the client's deletion).
-void BorrarImportacionesCliente(Database& db, const QString& numeroCliente);
+void BorrarImportacionesCliente(Conexion& db, const QString& numeroCliente);

@@ -1,6 +1,6 @@
 #include "core/store/Contrasenas.h"
 
-#include "core/store/BaseDatos.h"
+#include "core/store/ErrorBD.h"
 
 #include <sodium.h>
 

@@ -1,5 +1,10 @@
 #include "core/store/Copias.h"
 
+#include "core/store/ArchivosBase.h"
+#include "core/store/ConexionSqlcipher.h"
+#include "core/store/Esquema.h"
+#include "core/store/SentenciasCopias.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -28,21 +33,16 @@ QString mensaje(sqlite3* db) {
 }
 
 // A connection of its own, closed whatever happens.
-struct Conexion {
+struct ArchivoAbierto {
     sqlite3* db = nullptr;
-    Conexion() = default;
-    Conexion(const Conexion&) = delete;
-    Conexion& operator=(const Conexion&) = delete;
-    ~Conexion() {
+    ArchivoAbierto() = default;
+    ArchivoAbierto(const ArchivoAbierto&) = delete;
+    ArchivoAbierto& operator=(const ArchivoAbierto&) = delete;
+    ~ArchivoAbierto() {
         if (db)
             sqlite3_close_v2(db);
     }
 };
-
-void quitarConAnexos(const QString& ruta) {
-    for (const char* sufijo : {"", "-journal", "-wal", "-shm"})
-        QFile::remove(ruta + QLatin1String(sufijo));
-}
 
 // Atomic replacement on the same file system; QFile::rename refuses an existing target.
 bool renombrar(const QString& de, const QString& a) {
@@ -56,7 +56,7 @@ ErrorBD errorArchivo(const QString& contexto, const QString& ruta, int err) {
 
 // Opens a file as a database of this program and proves the key by reading its schema. The
 // reasons a file is not one are told apart as far as an encrypted file allows.
-void abrirConClave(Conexion& c, const QString& ruta, const QByteArray& clave, int flags) {
+void abrirConClave(ArchivoAbierto& c, const QString& ruta, const QByteArray& clave, int flags) {
     const QFileInfo info(ruta);
     const QString archivo = nativa(ruta);
     if (!info.exists())
@@ -79,7 +79,7 @@ void abrirConClave(Conexion& c, const QString& ruta, const QByteArray& clave, in
     if (sqlite3_key(c.db, clave.constData(), static_cast<int>(clave.size())) != SQLITE_OK)
         throw ErrorBD(QStringLiteral("No se pudo aplicar la clave a \"%1\".").arg(archivo));
     sqlite3_busy_timeout(c.db, 3000);
-    const int rc = sqlite3_exec(c.db, "SELECT count(*) FROM sqlite_master", nullptr, nullptr, nullptr);
+    const int rc = sqlite3_exec(c.db, SentenciasCopias::kContarTablas, nullptr, nullptr, nullptr);
     if ((rc & 0xff) == SQLITE_NOTADB)
         throw ErrorBD(QStringLiteral("El archivo \"%1\" no se puede leer con la clave de este programa: está "
                                      "cifrado con otra clave, no es una base de datos de este programa o su "
@@ -135,24 +135,23 @@ QString valor(sqlite3* db, const char* sql) {
 QString autenticarPaginas(sqlite3* db, const QByteArray& clave) {
     QStringList version;
     QString error;
-    filas(db, "PRAGMA cipher_version", version, error);
+    filas(db, SentenciasCopias::kVersionCifrado, version, error);
     if (version.value(0).section(QLatin1Char('.'), 0, 0).toInt() >= 4) {
         QStringList problemas;
-        if (!filas(db, "PRAGMA cipher_integrity_check", problemas, error))
+        if (!filas(db, SentenciasCopias::kAutenticarPaginas, problemas, error))
             return error;
         return problemas.join(QLatin1Char('\n'));
     }
     QTemporaryDir temporal;
     if (!temporal.isValid())
         return QStringLiteral("no se pudo crear un archivo temporal para leer las páginas");
-    Conexion destino;
+    ArchivoAbierto destino;
     const QByteArray ruta = QFile::encodeName(temporal.filePath(QStringLiteral("paginas.wfg")));
     if (sqlite3_open_v2(ruta.constData(), &destino.db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr) !=
         SQLITE_OK)
         return mensaje(destino.db);
     sqlite3_key(destino.db, clave.constData(), static_cast<int>(clave.size()));
-    sqlite3_exec(destino.db, "PRAGMA synchronous = OFF; PRAGMA journal_mode = OFF", nullptr, nullptr,
-                 nullptr);
+    sqlite3_exec(destino.db, SentenciasCopias::kSinDiario, nullptr, nullptr, nullptr);
     sqlite3_backup* b = sqlite3_backup_init(destino.db, "main", db, "main");
     if (!b)
         return mensaje(destino.db);
@@ -166,7 +165,7 @@ Integridad verificar(sqlite3* db, const QByteArray& clave) {
     QStringList filasCheck;
     QString error;
     QStringList detalles;
-    if (!filas(db, "PRAGMA integrity_check", filasCheck, error))
+    if (!filas(db, SentenciasCopias::kIntegridad, filasCheck, error))
         detalles << QStringLiteral("integrity_check: %1").arg(error);
     else if (filasCheck != QStringList{QStringLiteral("ok")})
         detalles
@@ -215,7 +214,7 @@ QDate diaDeCopia(const QString& nombre) {
 } // namespace
 
 Integridad VerificarArchivoBase(const QString& ruta, const QByteArray& clave) {
-    Conexion c;
+    ArchivoAbierto c;
     try {
         abrirConClave(c, ruta, clave, SQLITE_OPEN_READONLY);
     } catch (const ErrorBD& e) {
@@ -240,11 +239,11 @@ QString InformeIntegridad(const Integridad& resultado) {
 }
 
 ContenidoCopia ExaminarCopia(const QString& ruta, const QByteArray& clave) {
-    Conexion c;
+    ArchivoAbierto c;
     abrirConClave(c, ruta, clave, SQLITE_OPEN_READONLY);
     const QString archivo = nativa(ruta);
     ContenidoCopia r;
-    r.versionEsquema = valor(c.db, "PRAGMA user_version").toInt();
+    r.versionEsquema = valor(c.db, SentenciasCopias::kVersionEsquema).toInt();
     if (r.versionEsquema > kVersionEsquema)
         throw ErrorBD(QStringLiteral("La copia \"%1\" fue hecha por una versión más reciente del programa "
                                      "(versión de esquema %2); esta versión conoce hasta la %3.")
@@ -259,31 +258,26 @@ ContenidoCopia ExaminarCopia(const QString& ruta, const QByteArray& clave) {
                 .arg(archivo),
             integridad.detalles);
     for (const char* tabla : {"Clientes", "Infracciones", "PassUsuarios"}) {
-        const QByteArray sql =
-            QByteArray("SELECT count(*) FROM sqlite_master WHERE type = 'table' AND name = '") + tabla + "'";
-        if (valor(c.db, sql.constData()).toInt() == 0)
+        if (valor(c.db, SentenciasCopias::hayTabla(tabla).constData()).toInt() == 0)
             throw ErrorBD(
                 QStringLiteral("El archivo \"%1\" no es una base de datos de este programa: le falta "
                                "la tabla %2.")
                     .arg(archivo, QString::fromLatin1(tabla)));
     }
-    r.clientes = valor(c.db, "SELECT count(*) FROM Clientes WHERE NumeroCliente IS NOT '----'").toLongLong();
-    r.infracciones = valor(c.db, "SELECT count(*) FROM Infracciones").toLongLong();
+    r.clientes = valor(c.db, SentenciasCopias::kContarClientes).toLongLong();
+    r.infracciones = valor(c.db, SentenciasCopias::kContarInfracciones).toLongLong();
     // The import log dates each import; registers from before it have the inspection date the
     // import stamps on the client, and rows alone date the oldest files.
-    if (valor(c.db, "SELECT count(*) FROM sqlite_master WHERE type = 'table' AND name = 'Importaciones'")
-            .toInt()) {
-        const QDateTime momento = QDateTime::fromString(
-            valor(c.db, "SELECT MomentoUtc FROM Importaciones ORDER BY Id DESC LIMIT 1"), Qt::ISODate);
+    if (valor(c.db, SentenciasCopias::hayTabla("Importaciones").constData()).toInt()) {
+        const QDateTime momento =
+            QDateTime::fromString(valor(c.db, SentenciasCopias::kUltimaImportacion), Qt::ISODate);
         if (momento.isValid())
             r.ultimaImportacion = momento.toLocalTime().date();
     }
     if (!r.ultimaImportacion.isValid()) {
-        QString fecha = valor(c.db, "SELECT max(UltimaInspeccionFecha) FROM Clientes WHERE "
-                                    "UltimaInspeccionFecha GLOB '[0-9][0-9][0-9][0-9][0-9][0-9][0-9][0-9]'");
+        QString fecha = valor(c.db, SentenciasCopias::kUltimaInspeccion);
         if (fecha.isEmpty())
-            fecha = valor(c.db, "SELECT max(FechaInfraccion) FROM Infracciones WHERE "
-                                "FechaInfraccion GLOB '[0-9][0-9][0-9][0-9][0-9][0-9][0-9][0-9]'");
+            fecha = valor(c.db, SentenciasCopias::kUltimaInfraccion);
         r.ultimaImportacion = QDate::fromString(fecha, QStringLiteral("yyyyMMdd"));
     }
     return r;
@@ -305,11 +299,11 @@ void CopiarBase(const QString& origen, const QString& municipio, const QString& 
     if (!QDir().mkpath(carpeta))
         throw errorArchivo(contexto, carpeta, errno ? errno : EACCES);
     const QString temporal = destino + QStringLiteral(".tmp");
-    quitarConAnexos(temporal);
+    QuitarConAnexos(temporal);
     try {
-        Conexion fuente;
+        ArchivoAbierto fuente;
         abrirConClave(fuente, origen, clave, SQLITE_OPEN_READONLY);
-        Conexion copia;
+        ArchivoAbierto copia;
         if (sqlite3_open_v2(QFile::encodeName(temporal).constData(), &copia.db,
                             SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr) != SQLITE_OK)
             throw ErrorBD(contexto + QLatin1Char(' ') +
@@ -334,13 +328,13 @@ void CopiarBase(const QString& origen, const QString& municipio, const QString& 
                               DescripcionErrorSqlite(sqlite3_extended_errcode(copia.db)),
                           QStringLiteral("SQLite: %1 (código %2)").arg(mensaje(copia.db)).arg(rc));
     } catch (...) {
-        quitarConAnexos(temporal);
+        QuitarConAnexos(temporal);
         throw;
     }
     Sincronizar(temporal, false);
     const Integridad verificacion = VerificarArchivoBase(temporal, clave);
     if (!verificacion.correcta) {
-        quitarConAnexos(temporal);
+        QuitarConAnexos(temporal);
         throw ErrorBD(contexto + QStringLiteral(" La copia escrita no pasó la verificación: ") +
                           verificacion.problema,
                       verificacion.detalles);
@@ -349,12 +343,12 @@ void CopiarBase(const QString& origen, const QString& municipio, const QString& 
         if (QFileInfo::exists(municipio))
             copiarBytes(municipio, RutaMunicipioDeCopia(destino), contexto);
     } catch (...) {
-        quitarConAnexos(temporal);
+        QuitarConAnexos(temporal);
         throw;
     }
     if (!renombrar(temporal, destino)) {
         const int err = errno;
-        quitarConAnexos(temporal);
+        QuitarConAnexos(temporal);
         throw errorArchivo(contexto, destino, err);
     }
     Sincronizar(carpeta, true);
@@ -450,7 +444,7 @@ QString RestaurarCopia(const QString& copia, const QString& rutaBase, const QStr
     // The copy goes next to the register first, is checked there, then renamed over it.
     const QString nueva = rutaBase + QStringLiteral(".restaurando");
     const QString municipioNuevo = rutaMunicipio + QStringLiteral(".restaurando");
-    quitarConAnexos(nueva);
+    QuitarConAnexos(nueva);
     QFile::remove(municipioNuevo);
     const QString municipioCopia = RutaMunicipioDeCopia(copia);
     try {
@@ -459,7 +453,7 @@ QString RestaurarCopia(const QString& copia, const QString& rutaBase, const QStr
         if (QFileInfo::exists(municipioCopia))
             copiarBytes(municipioCopia, municipioNuevo, contexto);
     } catch (...) {
-        quitarConAnexos(nueva);
+        QuitarConAnexos(nueva);
         QFile::remove(municipioNuevo);
         throw;
     }
@@ -467,7 +461,7 @@ QString RestaurarCopia(const QString& copia, const QString& rutaBase, const QStr
     QFile::remove(rutaBase + QStringLiteral("-journal"));
     if (!renombrar(nueva, rutaBase)) {
         const int err = errno;
-        quitarConAnexos(nueva);
+        QuitarConAnexos(nueva);
         QFile::remove(municipioNuevo);
         throw errorArchivo(contexto, rutaBase, err);
     }

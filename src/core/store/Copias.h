@@ -1,6 +1,6 @@
 #pragma once
 
-#include "core/store/BaseDatos.h"
+#include "core/store/ErrorBD.h"
 
 #include <QDate>
 #include <QDateTime>

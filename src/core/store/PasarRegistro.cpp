@@ -1,7 +1,10 @@
 #include "core/store/PasarRegistro.h"
 
 #include "core/import/ArchivoInspeccion.h"
-#include "core/store/BaseDatos.h"
+#include "core/store/ConexionPostgres.h"
+#include "core/store/ConexionSqlcipher.h"
+#include "core/store/Dialecto.h"
+#include "core/store/SentenciasTraspaso.h"
 
 #include <QDir>
 
@@ -10,43 +13,30 @@ namespace {
 const char* const kTablas[] = {"Clientes", "Infracciones", "PassUsuarios", "Importaciones",
                                "OriginalesImportacion"};
 
-qint64 contar(Database& db, const QString& sql) {
-    Statement st(db, sql);
-    return st.paso() ? st.entero(0) : 0;
+qint64 contar(Conexion& db, const QString& sql) {
+    const auto st = db.preparar(sql);
+    return st->paso() ? st->entero(0) : 0;
 }
 
-// The server folds unquoted names to lower case; the one with an accent was created quoted.
-QString columnaServidor(const QString& nombre) {
-    for (const QChar c : nombre)
-        if (c.unicode() > 0x7f)
-            return QLatin1Char('"') + nombre + QLatin1Char('"');
-    return nombre.toLower();
-}
-
-void copiarTabla(Database& origen, Database& destino, const QString& tabla) {
-    Statement leer(origen, QStringLiteral("SELECT * FROM %1 ORDER BY rowid").arg(tabla));
-    const int n = leer.columnas();
+void copiarTabla(Conexion& origen, Conexion& destino, const QString& tabla) {
+    const auto leer = origen.preparar(SentenciasTraspaso::leerTabla(tabla));
+    const int n = leer->columnas();
     QStringList columnas;
-    QStringList marcas;
-    for (int i = 0; i < n; ++i) {
-        columnas << columnaServidor(leer.nombreColumna(i));
-        marcas << QStringLiteral("?");
-    }
+    for (int i = 0; i < n; ++i)
+        columnas << destino.dialecto().nombreColumna(leer->nombreColumna(i));
     const bool blob = tabla == QLatin1String("OriginalesImportacion");
-    Statement escribir(destino,
-                       QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
-                           .arg(tabla, columnas.join(QLatin1Char(',')), marcas.join(QLatin1Char(','))));
-    while (leer.paso()) {
-        escribir.reiniciar();
+    const auto escribir = destino.preparar(SentenciasTraspaso::insertarFila(tabla, columnas));
+    while (leer->paso()) {
+        escribir->reiniciar();
         for (int i = 0; i < n; ++i) {
-            if (leer.esNulo(i))
-                escribir.enlazar(i + 1, QVariant());
+            if (leer->esNulo(i))
+                escribir->enlazar(i + 1, QVariant());
             else if (blob && columnas.at(i) == QLatin1String("datos"))
-                escribir.enlazarBlob(i + 1, leer.blob(i));
+                escribir->enlazarBlob(i + 1, leer->blob(i));
             else
-                escribir.enlazar(i + 1, leer.texto(i));
+                escribir->enlazar(i + 1, leer->texto(i));
         }
-        while (escribir.paso()) {
+        while (escribir->paso()) {
         }
     }
 }
@@ -66,23 +56,20 @@ QString InformeTraspaso::texto() const {
 
 InformeTraspaso PasarRegistroAlServidor(const QString& rutaArchivo, const QByteArray& clave,
                                         const QString& conninfo, const QString& contrasena) {
-    Database origen;
-    origen.abrir(rutaArchivo, clave);
-    Database destino;
-    destino.abrirServidor(conninfo, contrasena);
+    ConexionSqlcipher origen(rutaArchivo, clave);
+    ConexionPostgres destino(conninfo, contrasena);
     const QString titulo = QStringLiteral("No se pasó el registro al servidor:");
-    if (contar(destino, QStringLiteral("SELECT count(*) FROM Infracciones")) > 0 ||
-        contar(destino, QStringLiteral("SELECT count(*) FROM Importaciones")) > 0 ||
-        contar(destino, QStringLiteral("SELECT count(*) FROM Clientes WHERE NumeroCliente <> '----'")) > 0)
+    if (contar(destino, SentenciasTraspaso::contar(QStringLiteral("Infracciones"))) > 0 ||
+        contar(destino, SentenciasTraspaso::contar(QStringLiteral("Importaciones"))) > 0 ||
+        contar(destino, SentenciasTraspaso::contarClientes()) > 0)
         throw ErrorBD(titulo +
                       QStringLiteral(" la base de datos del servidor ya tiene clientes o infracciones. "
                                      "Use una base de datos vacía. No se modificó nada."));
     QStringList repetidos;
     {
-        Statement st(origen, QStringLiteral("SELECT NumeroCliente FROM Clientes GROUP BY NumeroCliente "
-                                            "HAVING count(*) > 1 ORDER BY NumeroCliente"));
-        while (st.paso())
-            repetidos << st.texto(0);
+        const auto st = origen.preparar(SentenciasTraspaso::numerosRepetidos());
+        while (st->paso())
+            repetidos << st->texto(0);
     }
     if (!repetidos.isEmpty())
         throw ErrorBD(titulo +
@@ -94,18 +81,16 @@ InformeTraspaso PasarRegistroAlServidor(const QString& rutaArchivo, const QByteA
     InformeTraspaso informe;
     Transaccion t(destino);
     // The server's own first rows (placeholder, initial accounts) give way to the file's.
-    destino.ejecutar(QStringLiteral("DELETE FROM Clientes"));
-    destino.ejecutar(QStringLiteral("DELETE FROM PassUsuarios"));
+    for (const QString& sql : SentenciasTraspaso::vaciarFilasIniciales())
+        destino.ejecutar(sql);
     for (const char* tabla : kTablas)
         copiarTabla(origen, destino, QString::fromLatin1(tabla));
     // Ids went in as they were: the next ones continue after them.
     for (const char* tabla : {"Clientes", "Infracciones", "PassUsuarios", "Importaciones"})
-        destino.ejecutar(QStringLiteral("SELECT setval(pg_get_serial_sequence('%1', 'id'), "
-                                        "coalesce((SELECT max(id) FROM %1), 0) + 1, false)")
-                             .arg(QString::fromLatin1(tabla).toLower()));
+        destino.ejecutar(SentenciasTraspaso::continuarIds(QString::fromLatin1(tabla)));
     QStringList diferencias;
     for (const char* tabla : kTablas) {
-        const QString sql = QStringLiteral("SELECT count(*) FROM %1").arg(QString::fromLatin1(tabla));
+        const QString sql = SentenciasTraspaso::contar(QString::fromLatin1(tabla));
         const qint64 local = contar(origen, sql);
         const qint64 servidor = contar(destino, sql);
         if (local != servidor)
@@ -115,15 +100,12 @@ InformeTraspaso PasarRegistroAlServidor(const QString& rutaArchivo, const QByteA
                                .arg(servidor);
     }
     // Every kept original, read back from the server, must still be the file that was imported.
-    Statement originales(destino,
-                         QStringLiteral("SELECT i.Id, i.Tamano, i.Sha256, o.Datos FROM Importaciones i "
-                                        "JOIN OriginalesImportacion o ON o.IdImportacion = i.Id "
-                                        "ORDER BY i.Id"));
-    while (originales.paso()) {
-        const QByteArray datos = qUncompress(originales.blob(3));
-        if (datos.size() != originales.entero(1) || HuellaSha256(datos) != originales.texto(2))
+    const auto originales = destino.preparar(SentenciasTraspaso::originales());
+    while (originales->paso()) {
+        const QByteArray datos = qUncompress(originales->blob(3));
+        if (datos.size() != originales->entero(1) || HuellaSha256(datos) != originales->texto(2))
             diferencias
-                << QStringLiteral("el original de la importación %1 no coincide").arg(originales.entero(0));
+                << QStringLiteral("el original de la importación %1 no coincide").arg(originales->entero(0));
         else
             ++informe.originales;
     }
@@ -132,11 +114,10 @@ InformeTraspaso PasarRegistroAlServidor(const QString& rutaArchivo, const QByteA
                       QStringLiteral(" la copia en el servidor no coincide con el archivo (%1). No se "
                                      "guardó nada en el servidor.")
                           .arg(diferencias.join(QStringLiteral("; "))));
-    informe.clientes =
-        contar(destino, QStringLiteral("SELECT count(*) FROM Clientes WHERE NumeroCliente <> '----'"));
-    informe.infracciones = contar(destino, QStringLiteral("SELECT count(*) FROM Infracciones"));
-    informe.cuentas = contar(destino, QStringLiteral("SELECT count(*) FROM PassUsuarios"));
-    informe.importaciones = contar(destino, QStringLiteral("SELECT count(*) FROM Importaciones"));
+    informe.clientes = contar(destino, SentenciasTraspaso::contarClientes());
+    informe.infracciones = contar(destino, SentenciasTraspaso::contar(QStringLiteral("Infracciones")));
+    informe.cuentas = contar(destino, SentenciasTraspaso::contar(QStringLiteral("PassUsuarios")));
+    informe.importaciones = contar(destino, SentenciasTraspaso::contar(QStringLiteral("Importaciones")));
     t.confirmar();
     return informe;
 }

@@ -1,6 +1,6 @@
 #include "core/store/Recordset.h"
 
-#include "core/store/BaseDatos.h"
+#include "core/store/Conexion.h"
 
 namespace {
 // Whether an ASCII text equals the one already decoded; other texts just miss.
@@ -15,7 +15,7 @@ bool igual(const QString& anterior, const char* p, int largo) {
 }
 } // namespace
 
-void Recordset::abrir(Database& db, const Consulta& consulta) {
+void Recordset::abrir(Conexion& db, const Consulta& consulta) {
     cerrar();
     db_ = &db;
     consulta_ = consulta;
@@ -30,12 +30,12 @@ void Recordset::abrir(Database& db, const Consulta& consulta) {
 void Recordset::requery() {
     if (!db_)
         throw ErrorBD(QStringLiteral("El conjunto de registros no está abierto."));
-    Statement st(*db_, consulta_.sql);
-    st.enlazarTodos(consulta_.parametros);
-    const int n = st.columnas();
+    const auto st = db_->preparar(consulta_.sql);
+    st->enlazarTodos(consulta_.parametros);
+    const int n = st->columnas();
     QStringList campos;
     for (int i = 0; i < n; ++i)
-        campos << st.nombreColumna(i);
+        campos << st->nombreColumna(i);
     std::vector<QStringList> filas;
     // Rows often repeat a column's text (client number, device settings, inspector, date,
     // status, level): they share one string instead of decoding and allocating it again. Each
@@ -48,12 +48,12 @@ void Recordset::requery() {
     std::vector<int> aciertos(static_cast<size_t>(n), 0);
     std::vector<bool> conTabla(static_cast<size_t>(n), true);
     int leidas = 0;
-    while (st.paso()) {
+    while (st->paso()) {
         QStringList fila;
         fila.reserve(n);
         for (int i = 0; i < n; ++i) {
             int largo = 0;
-            const char* p = st.bytes(i, largo);
+            const char* p = st->bytes(i, largo);
             if (!p) {
                 fila << QString();
                 continue;

@@ -7,13 +7,13 @@
 #include <utility>
 #include <vector>
 
-class Database;
+class Conexion;
 
 // A static snapshot of a query. It remembers its statement and values, so requery() runs
 // them again and picks up what was written since.
 class Recordset {
 public:
-    void abrir(Database& db, const Consulta& consulta);
+    void abrir(Conexion& db, const Consulta& consulta);
     void requery();
     void cerrar();
     bool abierto() const { return db_ != nullptr; }
@@ -26,7 +26,7 @@ public:
     std::vector<QStringList> tomarFilas() { return std::exchange(filas_, {}); }
 
 private:
-    Database* db_ = nullptr;
+    Conexion* db_ = nullptr;
     Consulta consulta_;
     QStringList campos_;
     std::vector<QStringList> filas_;

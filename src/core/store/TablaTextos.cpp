@@ -1,6 +1,6 @@
 #include "core/store/TablaTextos.h"
 
-#include "core/store/BaseDatos.h"
+#include "core/store/Conexion.h"
 #include "core/store/Sentencias.h"
 
 #include <sys/mman.h>
@@ -127,15 +127,15 @@ QStringList TablaTextos::fila(std::size_t fila) const {
     return celdas;
 }
 
-TablaTextos LeerTabla(Database& db, const Consulta& consulta) {
-    Statement st(db, consulta.sql);
-    st.enlazarTodos(consulta.parametros);
-    TablaTextos tabla(st.columnas());
+TablaTextos LeerTabla(Conexion& db, const Consulta& consulta) {
+    const auto st = db.preparar(consulta.sql);
+    st->enlazarTodos(consulta.parametros);
+    TablaTextos tabla(st->columnas());
     std::vector<QByteArrayView> celdas(static_cast<std::size_t>(tabla.columnas()));
-    while (st.paso()) {
+    while (st->paso()) {
         for (int c = 0; c < tabla.columnas(); ++c) {
             int largo = 0;
-            const char* p = st.bytes(c, largo);
+            const char* p = st->bytes(c, largo);
             celdas[static_cast<std::size_t>(c)] = QByteArrayView(p, largo);
         }
         tabla.agregarFila(celdas.data(), tabla.columnas());

@@ -9,7 +9,7 @@
 #include <type_traits>
 #include <utility>
 
-class Database;
+class Conexion;
 struct Consulta;
 
 // Blocks for growing arrays. A big one is mapped on its own, so it grows by remapping its pages
@@ -115,4 +115,4 @@ private:
 };
 
 // Reads a query's rows straight into a table, without a QString per cell. Throws ErrorBD.
-TablaTextos LeerTabla(Database& db, const Consulta& consulta);
+TablaTextos LeerTabla(Conexion& db, const Consulta& consulta);

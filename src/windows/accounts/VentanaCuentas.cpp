@@ -1,7 +1,7 @@
 #include "windows/accounts/VentanaCuentas.h"
 
 #include "core/Oficina.h"
-#include "core/store/BaseDatos.h"
+#include "core/store/ErrorBD.h"
 #include "windows/accounts/NuevaCuenta.h"
 #include "windows/platform/Mensajes.h"
 #include "windows/platform/UnaVentana.h"
@@ -150,7 +150,7 @@ void VentanaCuentas::construir() {
 }
 
 void VentanaCuentas::cargar() {
-    cuentas_ = LeerCuentas();
+    cuentas_ = oficina_.cuentas();
     const QString& usuario = oficina_.usuario();
     if (oficina_.esAdministrador()) {
         for (const Cuenta& cuenta : cuentas_)

@@ -47,7 +47,8 @@ BarraMenus::BarraMenus(Oficina& oficina, QMainWindow* ventana) : QMenuBar(ventan
     connect(copia, &QAction::triggered, ventana, [this, ventana] { CopiaDeSeguridad(ventana, oficina_); });
     connect(restaurar, &QAction::triggered, ventana,
             [this, ventana] { RestaurarCopiaDeSeguridad(ventana, oficina_); });
-    connect(verificarBase, &QAction::triggered, ventana, [ventana] { VerificarBaseDeDatos(ventana); });
+    connect(verificarBase, &QAction::triggered, ventana,
+            [this, ventana] { VerificarBaseDeDatos(ventana, oficina_); });
     connect(&oficina_, &Oficina::sesionIniciada, this, [this, copia, restaurar] {
         copia->setEnabled(oficina_.esAdministrador());
         restaurar->setEnabled(oficina_.esAdministrador());

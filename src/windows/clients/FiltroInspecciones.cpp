@@ -1,7 +1,7 @@
 #include "windows/clients/FiltroInspecciones.h"
 
 #include "core/Oficina.h"
-#include "core/store/BaseDatos.h"
+#include "core/store/ErrorBD.h"
 #include "windows/platform/Controles.h"
 #include "windows/platform/Mensajes.h"
 

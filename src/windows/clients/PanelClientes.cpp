@@ -2,7 +2,7 @@
 
 #include "core/Oficina.h"
 #include "core/clients/Cliente.h"
-#include "core/store/BaseDatos.h"
+#include "core/store/ErrorBD.h"
 #include "windows/grid/GridModel.h"
 #include "windows/grid/GridView.h"
 #include "windows/grid/OrdenPorCabecera.h"

@@ -5,7 +5,6 @@
 #include "core/clients/Cliente.h"
 #include "core/platform/DirectorioDatos.h"
 #include "core/platform/Programa.h"
-#include "core/store/modVarios.h"
 #include "windows/accounts/VentanaCuentas.h"
 #include "windows/charts/VentanaGrafico.h"
 #include "windows/clients/BarraEstado.h"

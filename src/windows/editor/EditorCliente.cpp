@@ -1,7 +1,7 @@
 #include "windows/editor/EditorCliente.h"
 
 #include "core/Oficina.h"
-#include "core/store/BaseDatos.h"
+#include "core/store/ErrorBD.h"
 #include "windows/platform/Mensajes.h"
 #include "windows/platform/SelectoresFecha.h"
 #include "windows/platform/UnaVentana.h"

@@ -1,6 +1,6 @@
 #include "windows/import/HistorialImportaciones.h"
 
-#include "core/store/BaseDatos.h"
+#include "core/store/ErrorBD.h"
 #include "windows/grid/GridModel.h"
 #include "windows/grid/GridView.h"
 #include "windows/grid/VistaInfracciones.h"

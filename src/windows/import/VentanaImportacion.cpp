@@ -3,7 +3,6 @@
 #include "core/Oficina.h"
 #include "core/import/ArchivoInspeccion.h"
 #include "core/import/Importacion.h"
-#include "core/store/modVarios.h"
 #include "windows/editor/EditorCliente.h"
 #include "windows/import/HistorialImportaciones.h"
 #include "windows/platform/CajasSoloLectura.h"
@@ -403,7 +402,7 @@ void VentanaImportacion::importar() {
         if (!ConfirmarImportacion(archivo, oficina_.analizarImportacion(archivo), omitirSolapados))
             return aviso(cancelada);
         // Asked of the register, not of the list on screen: a search may hide the client.
-        if (!existeCliente(BaseDatosCompartida(), vista.numeroCliente) && !registrarClienteNuevo(vista))
+        if (!oficina_.existeCliente(vista.numeroCliente) && !registrarClienteNuevo(vista))
             return aviso(cancelada);
         DatosImportacion datos;
         datos.numeroCliente = vista.numeroCliente;

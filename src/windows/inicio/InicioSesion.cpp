@@ -3,7 +3,7 @@
 #include "core/Oficina.h"
 #include "core/accounts/Cuentas.h"
 #include "core/platform/Programa.h"
-#include "core/store/BaseDatos.h"
+#include "core/store/ErrorBD.h"
 #include "windows/clients/VentanaPrincipal.h"
 #include "windows/platform/Imagenes.h"
 #include "windows/platform/Mensajes.h"
@@ -108,7 +108,7 @@ InicioSesion* InicioSesion::instancia() {
 void InicioSesion::cargar() {
     // Names only: the office checks the password, no hash ever reaches this window.
     try {
-        for (const Cuenta& cuenta : LeerCuentas())
+        for (const Cuenta& cuenta : oficina_.cuentas())
             nombreUsuario_->addItem(cuenta.nombre);
     } catch (const ErrorBD& e) {
         MostrarError(e);

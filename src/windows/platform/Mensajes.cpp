@@ -1,6 +1,6 @@
 #include "windows/platform/Mensajes.h"
 
-#include "core/store/BaseDatos.h"
+#include "core/store/ErrorBD.h"
 
 #include <QApplication>
 #include <QMessageBox>

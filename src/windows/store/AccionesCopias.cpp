@@ -3,7 +3,6 @@
 #include "core/Oficina.h"
 #include "core/platform/DirectorioDatos.h"
 #include "core/store/Copias.h"
-#include "core/store/modVarios.h"
 #include "windows/platform/Dialogos.h"
 #include "windows/platform/Mensajes.h"
 
@@ -15,8 +14,8 @@ namespace {
 
 // These work on the local file; a desk on the shared register would copy or replace a file it
 // does not use.
-bool enRegistroCompartido() {
-    if (RegistroServidor().isEmpty())
+bool enRegistroCompartido(const Oficina& oficina) {
+    if (!oficina.archivoRegistro().isEmpty())
         return false;
     MostrarMensaje(
         QStringLiteral("Este puesto trabaja con el registro compartido de un servidor: sus copias de "
@@ -57,7 +56,7 @@ struct CursorEspera {
 } // namespace
 
 void CopiaDeSeguridad(QWidget* padre, const Oficina& oficina) {
-    if (enRegistroCompartido())
+    if (enRegistroCompartido(oficina))
         return;
     if (!soloAdministrador(oficina, kTituloCopia))
         return;
@@ -68,7 +67,7 @@ void CopiaDeSeguridad(QWidget* padre, const Oficina& oficina) {
     const QString destino = QDir(carpeta).filePath(NombreCopia(QDateTime::currentDateTime()));
     try {
         CursorEspera espera;
-        CopiarBase(RutaBaseDatos(), rutaMunicipio(), destino, ClaveBaseDatos());
+        oficina.copiarRegistro(rutaMunicipio(), destino);
     } catch (const ErrorBD& e) {
         MostrarError(e, Icono::Critico, kTituloCopia);
         return;
@@ -80,7 +79,7 @@ void CopiaDeSeguridad(QWidget* padre, const Oficina& oficina) {
 }
 
 void RestaurarCopiaDeSeguridad(QWidget* padre, Oficina& oficina) {
-    if (enRegistroCompartido())
+    if (enRegistroCompartido(oficina))
         return;
     if (!soloAdministrador(oficina, kTituloRestaurar))
         return;
@@ -92,7 +91,7 @@ void RestaurarCopiaDeSeguridad(QWidget* padre, Oficina& oficina) {
     ContenidoCopia contenido;
     try {
         CursorEspera espera;
-        contenido = ExaminarCopia(copia, ClaveBaseDatos());
+        contenido = oficina.examinarCopia(copia);
     } catch (const ErrorBD& e) {
         MostrarError(
             ErrorBD(e.descripcion() + QStringLiteral("\n\nNo se restauró la copia; el registro actual "
@@ -118,10 +117,7 @@ void RestaurarCopiaDeSeguridad(QWidget* padre, Oficina& oficina) {
     QString guardada;
     try {
         CursorEspera espera;
-        ConBaseCerrada([&] {
-            guardada = RestaurarCopia(copia, RutaBaseDatos(), rutaMunicipio(), carpetaCopias(),
-                                      ClaveBaseDatos(), QDateTime::currentDateTime());
-        });
+        guardada = oficina.restaurarCopia(copia, rutaMunicipio(), carpetaCopias());
     } catch (const ErrorBD& e) {
         MostrarError(e, Icono::Critico, kTituloRestaurar);
         return;
@@ -137,13 +133,13 @@ void RestaurarCopiaDeSeguridad(QWidget* padre, Oficina& oficina) {
                    kTituloRestaurar, Icono::Informacion);
 }
 
-void VerificarBaseDeDatos(QWidget*) {
-    if (enRegistroCompartido())
+void VerificarBaseDeDatos(QWidget*, const Oficina& oficina) {
+    if (enRegistroCompartido(oficina))
         return;
     Integridad r;
     {
         CursorEspera espera;
-        r = VerificarArchivoBase(RutaBaseDatos(), ClaveBaseDatos());
+        r = oficina.verificarRegistro();
     }
     MostrarMensaje(InformeIntegridad(r), QStringLiteral("Verificar base de datos"),
                    r.correcta ? Icono::Informacion : Icono::Critico, Botones::Aceptar, r.detalles);

@@ -7,4 +7,4 @@ class QWidget;
 // message seams and tells the outcome. Backup and restore are the administrator's.
 void CopiaDeSeguridad(QWidget* padre, const Oficina& oficina);
 void RestaurarCopiaDeSeguridad(QWidget* padre, Oficina& oficina);
-void VerificarBaseDeDatos(QWidget* padre);
+void VerificarBaseDeDatos(QWidget* padre, const Oficina& oficina);

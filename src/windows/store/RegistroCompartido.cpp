@@ -1,10 +1,9 @@
 #include "windows/store/RegistroCompartido.h"
 
 #include "core/Oficina.h"
-#include "core/store/BaseDatos.h"
+#include "core/store/AjustesRegistro.h"
+#include "core/store/ErrorBD.h"
 #include "core/store/PasarRegistro.h"
-#include "core/store/ServidorPg.h"
-#include "core/store/modVarios.h"
 #include "windows/platform/Mensajes.h"
 
 #include <QDialogButtonBox>
@@ -79,7 +78,7 @@ void RegistroCompartido::pasarAlServidor() {
     if (!oficina_.esAdministrador())
         return;
     const QString destino = conexion_->text().trimmed();
-    if (destino.isEmpty() || RutaBaseDatos().isEmpty()) {
+    if (destino.isEmpty() || oficina_.archivoLocal().isEmpty()) {
         MostrarMensaje(QStringLiteral("Escriba primero la cadena de conexión del servidor."), windowTitle(),
                        Icono::Exclamacion);
         return;
@@ -92,7 +91,7 @@ void RegistroCompartido::pasarAlServidor() {
         return;
     QGuiApplication::setOverrideCursor(Qt::WaitCursor);
     try {
-        const InformeTraspaso informe = PasarRegistroAlServidor(RutaBaseDatos(), ClaveBaseDatos(), destino);
+        const InformeTraspaso informe = oficina_.pasarRegistroAlServidor(destino);
         QGuiApplication::restoreOverrideCursor();
         MostrarMensaje(informe.texto(), windowTitle(), Icono::Informacion);
     } catch (const ErrorBD& e) {

@@ -24,7 +24,7 @@ protected:
 
     ResultadoImportacion importar(const QByteArray& contenido, const QString& numero) {
         const QString ruta = escribir(dir.path(), QStringLiteral("datos.kvd"), contenido);
-        return importarArchivo(BaseDatosCompartida(), ruta, datos(numero));
+        return importarArchivo(base.registro(), ruta, datos(numero));
     }
 
     BaseTemporal base;
@@ -40,13 +40,13 @@ QStringList fila(const QString& estatus, const QString& contador,
 
 TEST_F(Importacion, KnownClientGetsInspectionBandsAndOneRowPerRecord) {
     const QString numero = QStringLiteral("0123");
-    agregarCliente(numero);
-    agregarCliente(numero); // a duplicate number: both rows are updated
-    agregarCliente(QStringLiteral("1230"));
-    const QList<QStringList> otroAntes = clientes(QStringLiteral("1230"));
-    EXPECT_TRUE(existeCliente(BaseDatosCompartida(), numero));
+    agregarCliente(base.registro(), numero);
+    agregarCliente(base.registro(), numero); // a duplicate number: both rows are updated
+    agregarCliente(base.registro(), QStringLiteral("1230"));
+    const QList<QStringList> otroAntes = clientes(base.registro(), QStringLiteral("1230"));
+    EXPECT_TRUE(existeCliente(base.registro(), numero));
     for (const char* otro : {"123", "0123 ", "%"})
-        EXPECT_FALSE(existeCliente(BaseDatosCompartida(), QString::fromLatin1(otro))) << otro;
+        EXPECT_FALSE(existeCliente(base.registro(), QString::fromLatin1(otro))) << otro;
 
     ResultadoImportacion r =
         importar(cabecera() + registro('1', '.') + registro('8', '.', "101", '0') + registro('3'), numero);
@@ -59,31 +59,32 @@ TEST_F(Importacion, KnownClientGetsInspectionBandsAndOneRowPerRecord) {
         partes(
             "Pe'ña Hnos.|Quilmes|4253-1111|Bar|20100301|sin notas|20110928|140530|20110105|101010|Si|Si|"
             "Lunes|Jueves|080|030|023|045|No|Sabado|Domingo|010|004|002|015|Si|7|Miercoles|023|010|005|059");
-    EXPECT_EQ(clientes(numero), QList<QStringList>(2, importado));
-    EXPECT_EQ(clientes(QStringLiteral("1230")), otroAntes);
-    EXPECT_EQ(infracciones(numero), (QList<QStringList>{fila("D. JOCKEY", "1."), fila("", ".", "101", "NO"),
-                                                        fila("BAT. DESC.", "BLOQ.")}));
+    EXPECT_EQ(clientes(base.registro(), numero), QList<QStringList>(2, importado));
+    EXPECT_EQ(clientes(base.registro(), QStringLiteral("1230")), otroAntes);
+    EXPECT_EQ(infracciones(base.registro(), numero),
+              (QList<QStringList>{fila("D. JOCKEY", "1."), fila("", ".", "101", "NO"),
+                                  fila("BAT. DESC.", "BLOQ.")}));
     // A header without records still updates the client.
     r = importar(cabecera().left(84), numero);
     ASSERT_TRUE(r.ok());
     EXPECT_EQ(r.registros, 0);
-    EXPECT_EQ(clientes(numero).at(0).mid(7, 4), partes("20110928|140530|20110928|140530"));
+    EXPECT_EQ(clientes(base.registro(), numero).at(0).mid(7, 4), partes("20110928|140530|20110928|140530"));
     // Rows carry the file's client number; the update goes to the previewed one, if it exists.
-    agregarCliente(QStringLiteral("0300"));
+    agregarCliente(base.registro(), QStringLiteral("0300"));
     ASSERT_TRUE(importar(archivo("1", "0399"), QStringLiteral("0300")).ok());
-    EXPECT_EQ(infracciones(QStringLiteral("0399")).size(), 1);
-    EXPECT_EQ(clientes(QStringLiteral("0300")).at(0).at(7), QStringLiteral("20110928"));
+    EXPECT_EQ(infracciones(base.registro(), QStringLiteral("0399")).size(), 1);
+    EXPECT_EQ(clientes(base.registro(), QStringLiteral("0300")).at(0).at(7), QStringLiteral("20110928"));
     r = importar(archivo("12", "0600"), QStringLiteral("0600"));
     ASSERT_TRUE(r.ok());
     EXPECT_EQ(r.clientesActualizados, 0);
-    EXPECT_EQ(infracciones(QStringLiteral("0600")).size(), 2);
+    EXPECT_EQ(infracciones(base.registro(), QStringLiteral("0600")).size(), 2);
 }
 
 TEST_F(Importacion, AnInvalidUnreadableOrRefusedFileStoresNothing) {
     const QString n = QStringLiteral("0400");
-    agregarCliente(n);
-    const QList<QStringList> antes = clientes(n);
-    const qint64 filasAntes = cantidadInfracciones();
+    agregarCliente(base.registro(), n);
+    const QList<QStringList> antes = clientes(base.registro(), n);
+    const qint64 filasAntes = cantidadInfracciones(base.registro());
     // The decoder's verdict decides (tested there): a bad record after good ones, a date that cannot be.
     QByteArray estatusLetra = archivo("121", "0400");
     estatusLetra[85 + 25 + 16] = 'x';
@@ -93,31 +94,31 @@ TEST_F(Importacion, AnInvalidUnreadableOrRefusedFileStoresNothing) {
         EXPECT_FALSE(r.detalle.isEmpty());
     }
     for (const QString& ruta : {dir.filePath(QStringLiteral("no.kvd")), dir.path()})
-        EXPECT_EQ(importarArchivo(BaseDatosCompartida(), ruta, datos(n)).estado,
+        EXPECT_EQ(importarArchivo(base.registro(), ruta, datos(n)).estado,
                   EstadoImportacion::ArchivoIlegible);
     // A row the database refuses rolls back the client update and every row before it.
-    BaseDatosCompartida().ejecutar(
+    base.registro().ejecutar(
         QStringLiteral("CREATE TRIGGER rechazo BEFORE INSERT ON Infracciones WHEN NEW.NiveldB = '999' "
                        "BEGIN SELECT RAISE(ABORT, 'rechazada'); END"));
     const QByteArray d = archivo("1212", "0400") + registro('1', ' ', "999");
     const ResultadoImportacion r = importar(d, n);
-    BaseDatosCompartida().ejecutar(QStringLiteral("DROP TRIGGER rechazo"));
+    base.registro().ejecutar(QStringLiteral("DROP TRIGGER rechazo"));
     EXPECT_EQ(r.estado, EstadoImportacion::ErrorBaseDatos);
     EXPECT_FALSE(r.detalle.isEmpty());
     EXPECT_TRUE(r.causaTecnica.contains(QStringLiteral("rechazada")));
-    EXPECT_FALSE(BaseDatosCompartida().enTransaccion());
-    EXPECT_EQ(cantidadInfracciones(), filasAntes);
-    EXPECT_EQ(clientes(n), antes);
+    EXPECT_FALSE(base.registro().enTransaccion());
+    EXPECT_EQ(cantidadInfracciones(base.registro()), filasAntes);
+    EXPECT_EQ(clientes(base.registro(), n), antes);
     // Nothing half-done stays behind: the same file imports completely afterwards.
     EXPECT_TRUE(importar(d, n).ok());
-    EXPECT_EQ(infracciones(n).size(), 5);
+    EXPECT_EQ(infracciones(base.registro(), n).size(), 5);
 }
 
 TEST_F(Importacion, StoresOnlyTheBytesThatWereReadAndDeletesThemRightAfterTheCommit) {
     const QString n = QStringLiteral("0800");
-    agregarCliente(n);
-    const QList<QStringList> antes = clientes(n);
-    const qint64 filasAntes = cantidadInfracciones();
+    agregarCliente(base.registro(), n);
+    const QList<QStringList> antes = clientes(base.registro(), n);
+    const qint64 filasAntes = cantidadInfracciones(base.registro());
     const QByteArray vistos = archivo("12", "0800");
     const QString ruta = escribir(dir.path(), "v.kvd", vistos);
     ArchivoImportacion a;
@@ -127,8 +128,8 @@ TEST_F(Importacion, StoresOnlyTheBytesThatWereReadAndDeletesThemRightAfterTheCom
     QStringList borrados;
     d.borrar = [&](const QString& r) {
         // Committed, and nobody told yet.
-        EXPECT_FALSE(BaseDatosCompartida().enTransaccion());
-        EXPECT_EQ(infracciones(n).size(), 2);
+        EXPECT_FALSE(base.registro().enTransaccion());
+        EXPECT_EQ(infracciones(base.registro(), n).size(), 2);
         borrados << r;
         return QFile::remove(r);
     };
@@ -141,15 +142,14 @@ TEST_F(Importacion, StoresOnlyTheBytesThatWereReadAndDeletesThemRightAfterTheCom
     ArchivoImportacion grande;
     ASSERT_TRUE(prepararImportacion(largo, grande).ok());
     d.progreso = [&](qsizetype, qsizetype) { escribir(dir.path(), "v.kvd", vistos); };
-    EXPECT_EQ(escribirImportacion(BaseDatosCompartida(), grande, d).estado,
-              EstadoImportacion::ArchivoCambiado);
-    EXPECT_FALSE(BaseDatosCompartida().enTransaccion());
-    EXPECT_EQ(cantidadInfracciones(), filasAntes);
-    EXPECT_EQ(clientes(n), antes);
+    EXPECT_EQ(escribirImportacion(base.registro(), grande, d).estado, EstadoImportacion::ArchivoCambiado);
+    EXPECT_FALSE(base.registro().enTransaccion());
+    EXPECT_EQ(cantidadInfracciones(base.registro()), filasAntes);
+    EXPECT_EQ(clientes(base.registro(), n), antes);
     EXPECT_TRUE(borrados.isEmpty());
     // Unchanged: stored, then deleted.
     d.progreso = nullptr;
-    const ResultadoImportacion r = escribirImportacion(BaseDatosCompartida(), a, d);
+    const ResultadoImportacion r = escribirImportacion(base.registro(), a, d);
     ASSERT_TRUE(r.ok()) << r.detalle.toStdString();
     EXPECT_EQ(r.borrado, EstadoBorrado::Borrado);
     EXPECT_EQ(borrados, QStringList{ruta});
@@ -158,9 +158,9 @@ TEST_F(Importacion, StoresOnlyTheBytesThatWereReadAndDeletesThemRightAfterTheCom
 
 TEST_F(Importacion, ACancelledImportStoresNothingAndKeepsTheFile) {
     const QString n = QStringLiteral("0900");
-    agregarCliente(n);
-    const QList<QStringList> antes = clientes(n);
-    const qint64 filasAntes = cantidadInfracciones();
+    agregarCliente(base.registro(), n);
+    const QList<QStringList> antes = clientes(base.registro(), n);
+    const qint64 filasAntes = cantidadInfracciones(base.registro());
     QByteArray largo = cabecera("0900");
     for (int i = 0; i < 9000; ++i)
         largo += registro('3');
@@ -177,24 +177,24 @@ TEST_F(Importacion, ACancelledImportStoresNothingAndKeepsTheFile) {
     for (const size_t pedido : {1u, 3u}) {
         avances.clear();
         d.cancelar = [&] { return avances.size() >= pedido; };
-        const ResultadoImportacion r = importarArchivo(BaseDatosCompartida(), ruta, d);
+        const ResultadoImportacion r = importarArchivo(base.registro(), ruta, d);
         EXPECT_EQ(r.estado, EstadoImportacion::Cancelada) << pedido;
         EXPECT_FALSE(r.detalle.isEmpty());
         EXPECT_EQ(avances.size(), pedido);
-        EXPECT_FALSE(BaseDatosCompartida().enTransaccion());
-        EXPECT_EQ(cantidadInfracciones(), filasAntes);
-        EXPECT_EQ(clientes(n), antes);
-        EXPECT_TRUE(ImportacionesCliente(BaseDatosCompartida(), n).empty());
+        EXPECT_FALSE(base.registro().enTransaccion());
+        EXPECT_EQ(cantidadInfracciones(base.registro()), filasAntes);
+        EXPECT_EQ(clientes(base.registro(), n), antes);
+        EXPECT_TRUE(ImportacionesCliente(base.registro(), n).empty());
         EXPECT_TRUE(QFile::exists(ruta));
     }
     // Not cancelled: the same file goes in whole, and the progress ends at the total.
     d.cancelar = [] { return false; };
     avances.clear();
-    const ResultadoImportacion r = importarArchivo(BaseDatosCompartida(), ruta, d);
+    const ResultadoImportacion r = importarArchivo(base.registro(), ruta, d);
     ASSERT_TRUE(r.ok()) << r.detalle.toStdString();
     EXPECT_EQ(r.registros, 9000);
     EXPECT_EQ(avances, (std::vector<qsizetype>{4096, 8192, 9000}));
-    EXPECT_EQ(ImportacionesCliente(BaseDatosCompartida(), n).size(), 1u);
+    EXPECT_EQ(ImportacionesCliente(base.registro(), n).size(), 1u);
     EXPECT_FALSE(QFile::exists(ruta));
 }
 

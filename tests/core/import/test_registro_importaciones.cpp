@@ -4,7 +4,8 @@
 #include "ArchivosDePrueba.h"
 #include "BaseTemporal.h"
 #include "core/import/Importacion.h"
-#include "core/store/modVarios.h"
+#include "core/store/ConexionSqlcipher.h"
+#include "core/store/Esquema.h"
 
 #include <QCryptographicHash>
 #include <QFile>
@@ -32,8 +33,8 @@ ArchivoImportacion preparado(const QByteArray& bytes) {
     return a;
 }
 
-qint64 cuenta(const char* tabla) {
-    return filas(QStringLiteral("SELECT count(*) FROM %1").arg(QLatin1String(tabla)))
+qint64 cuenta(Conexion& db, const char* tabla) {
+    return filas(db, QStringLiteral("SELECT count(*) FROM %1").arg(QLatin1String(tabla)))
         .at(0)
         .at(0)
         .toLongLong();
@@ -41,7 +42,7 @@ qint64 cuenta(const char* tabla) {
 
 class RegistroImportaciones : public ::testing::Test {
 protected:
-    void SetUp() override { agregarCliente(QStringLiteral("0123")); }
+    void SetUp() override { agregarCliente(base.registro(), QStringLiteral("0123")); }
     BaseTemporal base;
 };
 
@@ -49,11 +50,11 @@ protected:
 TEST_F(RegistroImportaciones, ElRegistroElOriginalYLasFilasSeGuardanJuntos) {
     const QByteArray bytes = archivo("123");
     const ArchivoImportacion a = preparado(bytes);
-    const ResultadoImportacion r = escribirImportacion(BaseDatosCompartida(), a, datos());
+    const ResultadoImportacion r = escribirImportacion(base.registro(), a, datos());
     ASSERT_TRUE(r.ok()) << r.detalle.toStdString();
     EXPECT_EQ(r.registros, 3);
 
-    const std::vector<ImportacionRegistrada> log = ImportacionesCliente(BaseDatosCompartida(), "0123");
+    const std::vector<ImportacionRegistrada> log = ImportacionesCliente(base.registro(), "0123");
     ASSERT_EQ(log.size(), 1u);
     const ImportacionRegistrada& i = log.front();
     const QString sha =
@@ -74,35 +75,37 @@ TEST_F(RegistroImportaciones, ElRegistroElOriginalYLasFilasSeGuardanJuntos) {
     EXPECT_EQ(i.configuracion.calibracion, "- 05");
     EXPECT_EQ(i.configuracion.bandas[0], "Si; Lunes 080:030 a Jueves 023:045");
     EXPECT_TRUE(i.cambios.isEmpty());
-    EXPECT_EQ(filas("SELECT DISTINCT IdImportacion FROM Infracciones"),
+    EXPECT_EQ(filas(base.registro(), "SELECT DISTINCT IdImportacion FROM Infracciones"),
               QList<QStringList>{{QString::number(i.id)}});
-    EXPECT_EQ(ImportacionesConHuella(BaseDatosCompartida(), sha).size(), 1u);
+    EXPECT_EQ(ImportacionesConHuella(base.registro(), sha).size(), 1u);
 
     // Saved out again byte for byte; a damaged copy is reported, never handed out.
-    const Original o = LeerOriginal(BaseDatosCompartida(), i);
+    const Original o = LeerOriginal(base.registro(), i);
     EXPECT_EQ(o.estado, EstadoOriginal::Correcto);
     EXPECT_EQ(o.datos, bytes);
-    BaseDatosCompartida().ejecutar("UPDATE OriginalesImportacion SET Datos = ?",
-                                   {QVariant(qCompress(archivo("124"), 1))});
-    EXPECT_EQ(LeerOriginal(BaseDatosCompartida(), i).estado, EstadoOriginal::Danado);
-    BaseDatosCompartida().ejecutar("UPDATE OriginalesImportacion SET Datos = zeroblob(40)");
-    EXPECT_EQ(LeerOriginal(BaseDatosCompartida(), i).estado, EstadoOriginal::Danado);
+    base.registro().ejecutar("UPDATE OriginalesImportacion SET Datos = ?",
+                             {QVariant(qCompress(archivo("124"), 1))});
+    EXPECT_EQ(LeerOriginal(base.registro(), i).estado, EstadoOriginal::Danado);
+    base.registro().ejecutar("UPDATE OriginalesImportacion SET Datos = zeroblob(40)");
+    EXPECT_EQ(LeerOriginal(base.registro(), i).estado, EstadoOriginal::Danado);
 
     // A failure at the last row leaves no log row, no original and no row.
-    BaseDatosCompartida().ejecutar(
-        "CREATE TRIGGER falla BEFORE INSERT ON Infracciones WHEN NEW.NiveldB = '101' "
-        "BEGIN SELECT RAISE(ABORT, 'disco lleno'); END");
+    base.registro().ejecutar("CREATE TRIGGER falla BEFORE INSERT ON Infracciones WHEN NEW.NiveldB = '101' "
+                             "BEGIN SELECT RAISE(ABORT, 'disco lleno'); END");
     const ArchivoImportacion otro =
         preparado(cabecera() + registro('4', ' ', "099") + registro('5', ' ', "101"));
-    EXPECT_EQ(escribirImportacion(BaseDatosCompartida(), otro, datos()).estado,
-              EstadoImportacion::ErrorBaseDatos);
-    EXPECT_EQ(std::tuple(cuenta("Importaciones"), cuenta("OriginalesImportacion"), cantidadInfracciones()),
+    EXPECT_EQ(escribirImportacion(base.registro(), otro, datos()).estado, EstadoImportacion::ErrorBaseDatos);
+    EXPECT_EQ(std::tuple(cuenta(base.registro(), "Importaciones"),
+                         cuenta(base.registro(), "OriginalesImportacion"),
+                         cantidadInfracciones(base.registro())),
               std::tuple(1, 1, 3));
 
     // Deleting the entry takes its rows and bytes with it.
-    EXPECT_EQ(RegistrosDeImportacion(BaseDatosCompartida(), i.id), 3);
-    EXPECT_EQ(BorrarImportacion(BaseDatosCompartida(), i.id), 3);
-    EXPECT_EQ(std::tuple(cuenta("Importaciones"), cuenta("OriginalesImportacion"), cantidadInfracciones()),
+    EXPECT_EQ(RegistrosDeImportacion(base.registro(), i.id), 3);
+    EXPECT_EQ(BorrarImportacion(base.registro(), i.id), 3);
+    EXPECT_EQ(std::tuple(cuenta(base.registro(), "Importaciones"),
+                         cuenta(base.registro(), "OriginalesImportacion"),
+                         cantidadInfracciones(base.registro())),
               std::tuple(0, 0, 0));
 }
 
@@ -110,16 +113,16 @@ TEST_F(RegistroImportaciones, ElRegistroElOriginalYLasFilasSeGuardanJuntos) {
 // default, left out; changed settings are said from what to what.
 TEST_F(RegistroImportaciones, ReimportacionSolapamientoYCambiosDeConfiguracion) {
     const ArchivoImportacion primero = preparado(archivo("12"));
-    ASSERT_TRUE(escribirImportacion(BaseDatosCompartida(), primero, datos()).ok());
+    ASSERT_TRUE(escribirImportacion(base.registro(), primero, datos()).ok());
 
-    AnalisisImportacion a = analizarImportacion(BaseDatosCompartida(), primero);
+    AnalisisImportacion a = analizarImportacion(base.registro(), primero);
     ASSERT_EQ(a.previas.size(), 1u);
     EXPECT_EQ(a.previas.front().usuario, "Invitado");
     EXPECT_EQ(a.solapados, 2);
     EXPECT_TRUE(a.cambios.empty());
-    ResultadoImportacion r = escribirImportacion(BaseDatosCompartida(), primero, datos());
+    ResultadoImportacion r = escribirImportacion(base.registro(), primero, datos());
     EXPECT_EQ(std::tuple(r.registros, r.omitidos), std::tuple(0, 2));
-    EXPECT_EQ(cantidadInfracciones(), 2);
+    EXPECT_EQ(cantidadInfracciones(base.registro()), 2);
 
     // Half old, half new, with another maximum level and band 2 switched on.
     QByteArray cab = cabecera();
@@ -127,16 +130,16 @@ TEST_F(RegistroImportaciones, ReimportacionSolapamientoYCambiosDeConfiguracion) 
     cab[53] = '1';
     const ArchivoImportacion mezcla =
         preparado(cab + registro('1') + registro('3') + registro('2', ' ', "070"));
-    a = analizarImportacion(BaseDatosCompartida(), mezcla);
+    a = analizarImportacion(base.registro(), mezcla);
     EXPECT_TRUE(a.previas.empty());
     EXPECT_EQ(a.solapados, 1);
     const QString esperado = QStringLiteral("Max. dB: 085 → 090\n"
                                             "Banda 2: No; Sabado 010:004 a Domingo 002:015 → "
                                             "Si; Sabado 010:004 a Domingo 002:015");
     EXPECT_EQ(DescribirCambios(a.cambios), esperado);
-    r = escribirImportacion(BaseDatosCompartida(), mezcla, datos(QStringLiteral("Administrador")));
+    r = escribirImportacion(base.registro(), mezcla, datos(QStringLiteral("Administrador")));
     EXPECT_EQ(std::tuple(r.registros, r.omitidos), std::tuple(2, 1));
-    const std::vector<ImportacionRegistrada> log = ImportacionesCliente(BaseDatosCompartida(), "0123");
+    const std::vector<ImportacionRegistrada> log = ImportacionesCliente(base.registro(), "0123");
     ASSERT_EQ(log.size(), 3u);
     EXPECT_EQ(log.front().cambios, esperado);
     EXPECT_EQ(std::tuple(log.front().guardados, log.front().omitidos), std::tuple(2, 1));
@@ -144,9 +147,9 @@ TEST_F(RegistroImportaciones, ReimportacionSolapamientoYCambiosDeConfiguracion) 
     // Asked to, every record is stored again.
     DatosImportacion todos = datos();
     todos.omitirSolapados = false;
-    r = escribirImportacion(BaseDatosCompartida(), primero, todos);
+    r = escribirImportacion(base.registro(), primero, todos);
     EXPECT_EQ(std::tuple(r.registros, r.omitidos), std::tuple(2, 0));
-    EXPECT_EQ(cantidadInfracciones(), 6);
+    EXPECT_EQ(cantidadInfracciones(base.registro()), 6);
 }
 
 // A register of the schema offices have today takes the log without losing or changing a row;
@@ -163,8 +166,7 @@ TEST(MigracionRegistro, DesdeLaVersion1) {
     // A step that fails leaves the file as it was, and says so.
     const QString fallida = copia(QStringLiteral("fallida.wfg"));
     {
-        Database db;
-        db.abrir(fallida, ClaveBaseDatos()); // brings it up to date...
+        ConexionSqlcipher db(fallida, ClaveBaseDatos()); // brings it up to date...
         db.ejecutar("DROP TABLE OriginalesImportacion");
         db.ejecutar("PRAGMA user_version = 1"); // ...and back to a version 1 that cannot take step 2
         db.cerrar();
@@ -173,33 +175,31 @@ TEST(MigracionRegistro, DesdeLaVersion1) {
     ASSERT_TRUE(f.open(QIODevice::ReadOnly));
     const QByteArray antes = f.readAll();
     f.close();
-    Database db;
     try {
-        db.abrir(fallida, ClaveBaseDatos());
+        const ConexionSqlcipher db(fallida, ClaveBaseDatos());
         ADD_FAILURE() << "debía fallar";
     } catch (const ErrorBD& e) {
         EXPECT_TRUE(e.descripcion().contains("a la versión de esquema 2")) << e.descripcion().toStdString();
         EXPECT_TRUE(e.descripcion().endsWith("No se modificó el archivo."));
     }
-    EXPECT_FALSE(db.abierta());
     ASSERT_TRUE(f.open(QIODevice::ReadOnly));
     EXPECT_EQ(f.readAll(), antes);
     f.close();
 
     const QString ruta = copia(QStringLiteral("presentacion.wfg"));
-    ConfigurarBaseDatos(ruta);
     const QString columnas = QStringLiteral(
         "SELECT id, NumeroCliente, FechaInfraccion, HoraInfraccion, NiveldB, Microfono, Estado, Inspector, "
         "Maxdb, contadorinf FROM Infracciones ORDER BY id");
-    Database& compartida = BaseDatosCompartida();
-    EXPECT_EQ(filas("PRAGMA user_version"), QList<QStringList>{{QString::number(kVersionEsquema)}});
-    const QList<QStringList> infracciones = filas(columnas);
+    ConexionSqlcipher compartida(ruta, ClaveBaseDatos());
+    EXPECT_EQ(filas(compartida, "PRAGMA user_version"),
+              QList<QStringList>{{QString::number(kVersionEsquema)}});
+    const QList<QStringList> infracciones = filas(compartida, columnas);
     ASSERT_EQ(infracciones.size(), 6);
     EXPECT_EQ(infracciones.at(3), QStringList({"4", "0042", "20110928", "140530", "085", "D. JOCKEY",
                                                "12,5 V", "Peña", "085", "1."}));
-    EXPECT_EQ(filas("SELECT count(*) FROM Infracciones WHERE IdImportacion IS NULL"),
+    EXPECT_EQ(filas(compartida, "SELECT count(*) FROM Infracciones WHERE IdImportacion IS NULL"),
               QList<QStringList>{{"6"}});
-    EXPECT_EQ(cuenta("Importaciones"), 0);
+    EXPECT_EQ(cuenta(compartida, "Importaciones"), 0);
 
     // The file imported before the log: not recognised by its bytes, but every record is already
     // stored and the settings are those of the stored rows.
@@ -213,7 +213,6 @@ TEST(MigracionRegistro, DesdeLaVersion1) {
     EXPECT_TRUE(analisis.previas.empty());
     EXPECT_EQ(analisis.solapados, 3);
     EXPECT_TRUE(analisis.cambios.empty()) << DescribirCambios(analisis.cambios).toStdString();
-    CerrarBaseDatos();
 }
 
 } // namespace

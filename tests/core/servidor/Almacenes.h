@@ -4,7 +4,7 @@
 
 #include "BaseTemporal.h"
 #include "ServidorPrueba.h"
-#include "core/store/modVarios.h"
+#include "core/store/ConexionPostgres.h"
 
 #include <gtest/gtest.h>
 
@@ -17,33 +17,46 @@ inline std::string NombreAlmacen(const ::testing::TestParamInfo<Almacen>& info) 
     return info.param == Almacen::Archivo ? "SQLCipher" : "PostgreSQL";
 }
 
-// Makes a fresh register of the chosen kind the program's one; false (the test skipped) when the
-// server cannot run here.
+// A fresh register of the chosen kind for one test; false (the test skipped) when the server
+// cannot run here.
 class RegistroDePrueba {
 public:
     bool preparar(Almacen almacen, QString* motivo) {
         if (almacen == Almacen::Archivo) {
-            ConfigurarRegistroServidor(QString());
             archivo_.emplace();
             return true;
         }
         ServidorPrueba* s = ServidorPrueba::compartido(motivo);
         if (!s)
             return false;
-        CerrarBaseDatos();
         conninfo_ = s->baseNueva();
-        ConfigurarRegistroServidor(conninfo_);
         return true;
     }
-    ~RegistroDePrueba() {
-        CerrarBaseDatos();
-        ConfigurarRegistroServidor(QString());
-    }
     const QString& conninfo() const { return conninfo_; }
+    // The register, opened on first use.
+    Conexion& conexion() {
+        if (archivo_)
+            return archivo_->registro();
+        if (!servidor_)
+            servidor_ = std::make_unique<ConexionPostgres>(conninfo_);
+        return *servidor_;
+    }
+    // Closes it; the next conexion() opens it again.
+    void cerrar() {
+        servidor_.reset();
+        if (archivo_)
+            archivo_->cerrar();
+    }
+    // The same register when it is the server's.
+    ConexionPostgres& servidor() {
+        conexion();
+        return *servidor_;
+    }
 
 private:
     std::optional<BaseTemporal> archivo_;
     QString conninfo_;
+    std::unique_ptr<ConexionPostgres> servidor_;
 };
 
 #define PREPARAR_ALMACEN(registro, almacen)                                                                  \

@@ -6,9 +6,9 @@
 #include "ArchivosDePrueba.h"
 #include "core/Oficina.h"
 #include "core/clients/EliminarCliente.h"
-#include "core/store/BaseDatos.h"
+#include "core/store/Conexion.h"
+#include "core/store/ConexionPostgres.h"
 #include "core/store/Sentencias.h"
-#include "core/store/ServidorPg.h"
 
 #include <QSignalSpy>
 #include <QTemporaryDir>
@@ -44,15 +44,15 @@ DatosImportacion datosDe(std::function<void(qsizetype, qsizetype)> progreso = {}
     return d;
 }
 
-qint64 valor(const QString& sql) {
-    return prueba::filas(sql).value(0).value(0).toLongLong();
+qint64 valor(Conexion& db, const QString& sql) {
+    return prueba::filas(db, sql).value(0).value(0).toLongLong();
 }
 
 class Concurrencia : public ::testing::Test {
 protected:
     void SetUp() override {
         PREPARAR_ALMACEN(registro, Almacen::Servidor);
-        prueba::agregarCliente(QStringLiteral("0123"));
+        prueba::agregarCliente(registro.conexion(), QStringLiteral("0123"));
     }
     // Waits (up to a minute) until `n` sessions of the server wait on a lock.
     bool esperarBloqueados(int n) {
@@ -80,12 +80,11 @@ TEST_F(Concurrencia, DosImportacionesDelMismoCliente) {
     ResultadoImportacion rb;
     std::thread otro;
     const ResultadoImportacion ra =
-        escribirImportacion(BaseDatosCompartida(), a, datosDe([&](qsizetype, qsizetype) {
+        escribirImportacion(registro.conexion(), a, datosDe([&](qsizetype, qsizetype) {
                                 if (otro.joinable())
                                     return;
                                 otro = std::thread([&] {
-                                    Database db;
-                                    db.abrirServidor(registro.conninfo());
+                                    ConexionPostgres db(registro.conninfo());
                                     rb = escribirImportacion(db, b, datosDe());
                                 });
                                 EXPECT_TRUE(esperarBloqueados(1));
@@ -95,9 +94,11 @@ TEST_F(Concurrencia, DosImportacionesDelMismoCliente) {
     ASSERT_TRUE(ra.ok()) << ra.detalle.toStdString();
     ASSERT_TRUE(rb.ok()) << rb.detalle.toStdString();
     EXPECT_EQ(ra.registros + rb.registros, 9000);
-    EXPECT_EQ(valor(QStringLiteral("SELECT count(*) FROM Infracciones")), 9000);
-    EXPECT_EQ(valor(QStringLiteral("SELECT count(DISTINCT IdImportacion) FROM Infracciones")), 2);
-    EXPECT_EQ(valor(QStringLiteral("SELECT sum(Guardados) FROM Importaciones")), 9000);
+    EXPECT_EQ(valor(registro.conexion(), QStringLiteral("SELECT count(*) FROM Infracciones")), 9000);
+    EXPECT_EQ(
+        valor(registro.conexion(), QStringLiteral("SELECT count(DISTINCT IdImportacion) FROM Infracciones")),
+        2);
+    EXPECT_EQ(valor(registro.conexion(), QStringLiteral("SELECT sum(Guardados) FROM Importaciones")), 9000);
 }
 
 // An import against a deletion of its client never leaves rows without the client: an import
@@ -105,46 +106,47 @@ TEST_F(Concurrencia, DosImportacionesDelMismoCliente) {
 // first makes the import refuse.
 TEST_F(Concurrencia, ImportacionContraEliminacion) {
     const ArchivoImportacion a = leer(dir.path(), QStringLiteral("a.kvd"), archivoGrande(4500, '1'));
-    const qint64 id = valor(QStringLiteral("SELECT Id FROM Clientes WHERE NumeroCliente = '0123'"));
+    const qint64 id =
+        valor(registro.conexion(), QStringLiteral("SELECT Id FROM Clientes WHERE NumeroCliente = '0123'"));
     std::thread borrar;
     const ResultadoImportacion ra =
-        escribirImportacion(BaseDatosCompartida(), a, datosDe([&](qsizetype, qsizetype) {
+        escribirImportacion(registro.conexion(), a, datosDe([&](qsizetype, qsizetype) {
                                 if (borrar.joinable())
                                     return;
                                 borrar = std::thread([&] {
-                                    Database db;
-                                    db.abrirServidor(registro.conninfo());
+                                    ConexionPostgres db(registro.conninfo());
                                     BorrarClienteConInfracciones(db, QStringLiteral("0123"), id);
                                 });
                                 EXPECT_TRUE(esperarBloqueados(1));
                             }));
     borrar.join();
     EXPECT_TRUE(ra.ok());
-    EXPECT_EQ(valor(QStringLiteral("SELECT count(*) FROM Clientes WHERE NumeroCliente = '0123'")), 0);
-    EXPECT_EQ(valor(QStringLiteral("SELECT count(*) FROM Infracciones")), 0);
-    EXPECT_EQ(valor(QStringLiteral("SELECT count(*) FROM Importaciones")), 0);
+    EXPECT_EQ(valor(registro.conexion(),
+                    QStringLiteral("SELECT count(*) FROM Clientes WHERE NumeroCliente = '0123'")),
+              0);
+    EXPECT_EQ(valor(registro.conexion(), QStringLiteral("SELECT count(*) FROM Infracciones")), 0);
+    EXPECT_EQ(valor(registro.conexion(), QStringLiteral("SELECT count(*) FROM Importaciones")), 0);
 
     // Now the deletion first: it holds the client row while it waits on the old rows, which this
     // desk keeps locked; the import started meanwhile waits behind it.
-    prueba::agregarCliente(QStringLiteral("0123"));
-    ASSERT_TRUE(escribirImportacion(BaseDatosCompartida(),
+    prueba::agregarCliente(registro.conexion(), QStringLiteral("0123"));
+    ASSERT_TRUE(escribirImportacion(registro.conexion(),
                                     leer(dir.path(), QStringLiteral("p.kvd"), archivoGrande(10, '3')),
                                     datosDe())
                     .ok());
-    const qint64 id2 = valor(QStringLiteral("SELECT Id FROM Clientes WHERE NumeroCliente = '0123'"));
-    Database& db = BaseDatosCompartida();
+    const qint64 id2 =
+        valor(registro.conexion(), QStringLiteral("SELECT Id FROM Clientes WHERE NumeroCliente = '0123'"));
+    Conexion& db = registro.conexion();
     db.comenzar();
     db.ejecutar(QStringLiteral("SELECT id FROM Infracciones WHERE NumeroCliente = '0123' FOR UPDATE"));
     borrar = std::thread([&] {
-        Database otra;
-        otra.abrirServidor(registro.conninfo());
+        ConexionPostgres otra(registro.conninfo());
         BorrarClienteConInfracciones(otra, QStringLiteral("0123"), id2);
     });
     ASSERT_TRUE(esperarBloqueados(1));
     ResultadoImportacion rc;
     std::thread importar([&] {
-        Database otra;
-        otra.abrirServidor(registro.conninfo());
+        ConexionPostgres otra(registro.conninfo());
         rc = escribirImportacion(otra, a, datosDe());
     });
     ASSERT_TRUE(esperarBloqueados(2));
@@ -153,13 +155,13 @@ TEST_F(Concurrencia, ImportacionContraEliminacion) {
     importar.join();
     EXPECT_FALSE(rc.ok());
     EXPECT_TRUE(rc.detalle.contains(QStringLiteral("No se importó nada"))) << rc.detalle.toStdString();
-    EXPECT_EQ(valor(QStringLiteral("SELECT count(*) FROM Infracciones")), 0);
-    EXPECT_EQ(valor(QStringLiteral("SELECT count(*) FROM Importaciones")), 0);
+    EXPECT_EQ(valor(registro.conexion(), QStringLiteral("SELECT count(*) FROM Infracciones")), 0);
+    EXPECT_EQ(valor(registro.conexion(), QStringLiteral("SELECT count(*) FROM Importaciones")), 0);
 }
 
 // Client numbers are unique in the shared register, with a clear message.
 TEST_F(Concurrencia, NumeroDeClienteUnico) {
-    Oficina oficina;
+    Oficina oficina(registro.conexion());
     oficina.abrirClientes();
     QStringList v(23, QString());
     v[0] = QStringLiteral("0123");
@@ -171,17 +173,18 @@ TEST_F(Concurrencia, NumeroDeClienteUnico) {
                   QStringLiteral("Ya existe en el registro un cliente con ese número de cliente. Elija otro "
                                  "número."));
     }
-    EXPECT_EQ(valor(QStringLiteral("SELECT count(*) FROM Clientes WHERE NumeroCliente = '0123'")), 1);
+    EXPECT_EQ(valor(registro.conexion(),
+                    QStringLiteral("SELECT count(*) FROM Clientes WHERE NumeroCliente = '0123'")),
+              1);
 }
 
 // What another desk writes reaches this desk's list without a restart.
 TEST_F(Concurrencia, OtroPuestoVeLosCambios) {
-    Oficina oficina;
+    Oficina oficina(registro.conexion());
     oficina.abrirClientes();
     const auto listados = [&] { return oficina.filasClientes().size(); };
     const std::size_t antes = listados();
-    Database otro;
-    otro.abrirServidor(registro.conninfo());
+    ConexionPostgres otro(registro.conninfo());
     QStringList v(23, QString());
     v[0] = QStringLiteral("777");
     const Consulta c = Sentencias::insertarCliente(v);
@@ -190,10 +193,9 @@ TEST_F(Concurrencia, OtroPuestoVeLosCambios) {
     ASSERT_TRUE(cambios.wait(10000));
     EXPECT_EQ(listados(), antes + 1);
     // Its own writes do not make it read again.
-    otro.cerrar();
     cambios.clear();
-    BaseDatosCompartida().ejecutar(QStringLiteral("UPDATE Clientes SET Notas = 'x'"));
-    AvisosRegistro::instancia().revisar();
+    registro.conexion().ejecutar(QStringLiteral("UPDATE Clientes SET Notas = 'x'"));
+    registro.servidor().revisarAvisos();
     EXPECT_EQ(cambios.count(), 0);
 }
 
@@ -204,8 +206,7 @@ TEST_F(Concurrencia, FallosDelServidor) {
     qputenv("PGPASSFILE", "/nonexistent");
     const auto fallo = [](const QString& conninfo) {
         try {
-            Database db;
-            db.abrirServidor(conninfo);
+            ConexionPostgres db(conninfo);
         } catch (const ErrorBD& e) {
             return e.descripcion();
         }
@@ -227,7 +228,7 @@ TEST_F(Concurrencia, FallosDelServidor) {
     const ArchivoImportacion a = leer(dir.path(), QStringLiteral("a.kvd"), archivoGrande(4500, '1'));
     bool detenido = false;
     const ResultadoImportacion r =
-        escribirImportacion(BaseDatosCompartida(), a, datosDe([&](qsizetype, qsizetype) {
+        escribirImportacion(registro.conexion(), a, datosDe([&](qsizetype, qsizetype) {
                                 if (!detenido)
                                     detenido = s->detener();
                             }));
@@ -238,8 +239,8 @@ TEST_F(Concurrencia, FallosDelServidor) {
                                                     "compartido.")))
         << r.detalle.toStdString();
     // The desk carries on once the server is back, on the same open register.
-    EXPECT_EQ(valor(QStringLiteral("SELECT count(*) FROM Infracciones")), 0);
-    EXPECT_EQ(valor(QStringLiteral("SELECT count(*) FROM Importaciones")), 0);
+    EXPECT_EQ(valor(registro.conexion(), QStringLiteral("SELECT count(*) FROM Infracciones")), 0);
+    EXPECT_EQ(valor(registro.conexion(), QStringLiteral("SELECT count(*) FROM Importaciones")), 0);
 }
 
 } // namespace

@@ -3,14 +3,15 @@
 #include "Almacenes.h"
 #include "ArchivosDePrueba.h"
 #include "core/Oficina.h"
-#include "core/store/BaseDatos.h"
+#include "core/store/Conexion.h"
+#include "core/store/Esquema.h"
 #include "core/store/Sentencias.h"
 
 #include <QTemporaryDir>
 
 namespace {
 
-qint64 nuevoCliente(const QString& numero, const QString& nombre, const QString& local) {
+qint64 nuevoCliente(Conexion& db, const QString& numero, const QString& nombre, const QString& local) {
     QStringList v(23, QString());
     v[0] = numero;
     v[1] = nombre;
@@ -18,8 +19,8 @@ qint64 nuevoCliente(const QString& numero, const QString& nombre, const QString&
     v[10] = QStringLiteral("20110301");
     v[11] = local;
     const Consulta c = Sentencias::insertarCliente(v);
-    BaseDatosCompartida().ejecutar(c.sql, c.parametros);
-    return BaseDatosCompartida().ultimoId();
+    db.ejecutar(c.sql, c.parametros);
+    return db.ultimoId();
 }
 
 QStringList numeros(const Oficina& o) {
@@ -33,7 +34,7 @@ class MismoComportamiento : public ::testing::TestWithParam<Almacen> {
 protected:
     void SetUp() override {
         PREPARAR_ALMACEN(registro, GetParam());
-        oficina.emplace();
+        oficina.emplace(registro.conexion());
         oficina->establecerUsuario(QStringLiteral("Administrador"));
         oficina->establecerRango(QDate(2011, 1, 1), QDate(2030, 1, 1));
     }
@@ -42,13 +43,15 @@ protected:
 };
 
 TEST_P(MismoComportamiento, ListaYBusquedaLiteralSinMayusculas) {
-    const qint64 pena =
-        nuevoCliente(QStringLiteral("12"), QStringLiteral("Peña Gómez"), QStringLiteral("Bar El Ñandú"));
-    nuevoCliente(QStringLiteral("7"), QStringLiteral("ÁNGEL ÚBEDA"), QStringLiteral("100% Rock"));
-    nuevoCliente(QStringLiteral("30"), QStringLiteral("Ana_Ruiz"), QStringLiteral("Pub"));
+    const qint64 pena = nuevoCliente(registro.conexion(), QStringLiteral("12"), QStringLiteral("Peña Gómez"),
+                                     QStringLiteral("Bar El Ñandú"));
+    nuevoCliente(registro.conexion(), QStringLiteral("7"), QStringLiteral("ÁNGEL ÚBEDA"),
+                 QStringLiteral("100% Rock"));
+    nuevoCliente(registro.conexion(), QStringLiteral("30"), QStringLiteral("Ana_Ruiz"),
+                 QStringLiteral("Pub"));
     // An edit must not move the row in the list.
-    BaseDatosCompartida().ejecutar(QStringLiteral("UPDATE Clientes SET Notas = ? WHERE Id = ?"),
-                                   {QStringLiteral("x"), pena});
+    registro.conexion().ejecutar(QStringLiteral("UPDATE Clientes SET Notas = ? WHERE Id = ?"),
+                                 {QStringLiteral("x"), pena});
     oficina->abrirClientes();
     EXPECT_EQ(numeros(*oficina), QStringList({"----", "12", "7", "30"}));
     EXPECT_EQ(oficina->filasClientes()[1].value(11), QStringLiteral("01/03/2011"));
@@ -63,11 +66,11 @@ TEST_P(MismoComportamiento, ListaYBusquedaLiteralSinMayusculas) {
     EXPECT_EQ(buscar("Nombre", QStringLiteral("_")), QStringLiteral("30"));
     EXPECT_EQ(buscar("Nombre", QStringLiteral("a%r")), QString());
     EXPECT_EQ(buscar("Nombre", QString()), QStringLiteral("12,7,30")); // the placeholder's name is null
-    Statement st(BaseDatosCompartida(),
-                 QStringLiteral("SELECT mid('ñandú',2,3), mid('ñandú',5,9), mid('abc',0,2), "
-                                "mid(NULL,1,2)"));
-    ASSERT_TRUE(st.paso());
-    EXPECT_EQ(st.texto(0) + st.texto(1) + st.texto(2) + st.texto(3), QStringLiteral("andú"));
+    const auto st = registro.conexion().preparar(
+        QStringLiteral("SELECT mid('ñandú',2,3), mid('ñandú',5,9), mid('abc',0,2), "
+                       "mid(NULL,1,2)"));
+    ASSERT_TRUE(st->paso());
+    EXPECT_EQ(st->texto(0) + st->texto(1) + st->texto(2) + st->texto(3), QStringLiteral("andú"));
 }
 
 TEST_P(MismoComportamiento, GuardarSeleccionarYEliminar) {
@@ -93,7 +96,7 @@ TEST_P(MismoComportamiento, GuardarSeleccionarYEliminar) {
 }
 
 TEST_P(MismoComportamiento, ImportacionConRegistroYLibro) {
-    prueba::agregarCliente(QStringLiteral("0123"));
+    prueba::agregarCliente(registro.conexion(), QStringLiteral("0123"));
     QTemporaryDir dir;
     const QByteArray datos = prueba::archivo("12121", "0123");
     const QString ruta = prueba::escribir(dir.path(), QStringLiteral("a.kvd"), datos);
@@ -107,7 +110,7 @@ TEST_P(MismoComportamiento, ImportacionConRegistroYLibro) {
     const ResultadoImportacion r = oficina->importar(archivo, d);
     ASSERT_TRUE(r.ok()) << r.detalle.toStdString();
     EXPECT_EQ(r.registros, 5);
-    EXPECT_EQ(prueba::cantidadInfracciones(), 5);
+    EXPECT_EQ(prueba::cantidadInfracciones(registro.conexion()), 5);
     // The same bytes again: all already stored.
     EXPECT_EQ(oficina->analizarImportacion(archivo).solapados, 5);
 
@@ -149,7 +152,8 @@ namespace {
 // A save from data read before another desk changed the row is refused, the current data shown;
 // the next save, from the current data, goes through.
 TEST_P(MismoComportamiento, EdicionCruzadaRechazada) {
-    const qint64 id = nuevoCliente(QStringLiteral("40"), QStringLiteral("Original"), QStringLiteral("Bar"));
+    const qint64 id = nuevoCliente(registro.conexion(), QStringLiteral("40"), QStringLiteral("Original"),
+                                   QStringLiteral("Bar"));
     oficina->abrirClientes();
     oficina->seleccionar(id);
     // The other desk's edit, as its office would write it.
@@ -157,7 +161,7 @@ TEST_P(MismoComportamiento, EdicionCruzadaRechazada) {
     otro[0] = QStringLiteral("40");
     otro[1] = QStringLiteral("Del otro puesto");
     const Consulta c = Sentencias::actualizarCliente(otro, id);
-    BaseDatosCompartida().ejecutar(c.sql, c.parametros);
+    registro.conexion().ejecutar(c.sql, c.parametros);
 
     QStringList mio(23, QStringLiteral("z"));
     mio[0] = QStringLiteral("40");
@@ -177,7 +181,7 @@ TEST_P(MismoComportamiento, EdicionCruzadaRechazada) {
     // An editor opened before the change keeps the version it read, even after the list was read
     // again (another desk's notice): its save is refused too.
     const qint64 leida = oficina->versionSeleccionado();
-    BaseDatosCompartida().ejecutar(c.sql, c.parametros);
+    registro.conexion().ejecutar(c.sql, c.parametros);
     oficina->recargarClientes();
     EXPECT_THROW(oficina->guardarCliente(mio, id, leida), ErrorBD);
     EXPECT_EQ(oficina->clienteSeleccionado()->nombre, QStringLiteral("Del otro puesto"));
@@ -185,13 +189,14 @@ TEST_P(MismoComportamiento, EdicionCruzadaRechazada) {
 
 // A register of the previous schema version opens updated, its rows kept.
 TEST_P(MismoComportamiento, MigracionDesdeLaVersionAnterior) {
-    Database& db = BaseDatosCompartida();
-    nuevoCliente(QStringLiteral("8"), QStringLiteral("Antiguo"), QStringLiteral("Bar"));
-    if (db.esServidor()) {
+    Conexion& db = registro.conexion();
+    const bool servidor = GetParam() == Almacen::Servidor;
+    nuevoCliente(db, QStringLiteral("8"), QStringLiteral("Antiguo"), QStringLiteral("Bar"));
+    if (servidor) {
         db.ejecutar(QStringLiteral("DROP INDEX idx_clientes_numero_unico"));
         db.ejecutar(QStringLiteral("UPDATE VersionEsquema SET version = 2"));
     }
-    if (db.esServidor()) {
+    if (servidor) {
         db.ejecutar(QStringLiteral("ALTER TABLE Clientes DROP COLUMN Version"));
     } else {
         // This SQLite cannot drop a column: the table's definition goes back to the previous one.
@@ -201,15 +206,17 @@ TEST_P(MismoComportamiento, MigracionDesdeLaVersionAnterior) {
         db.ejecutar(QStringLiteral("PRAGMA writable_schema = 0"));
     }
     db.ejecutar(QStringLiteral("PRAGMA user_version = 2"));
-    CerrarBaseDatos();
-    EXPECT_EQ(prueba::filas(QStringLiteral("PRAGMA user_version")),
+    oficina.reset();
+    registro.cerrar();
+    EXPECT_EQ(prueba::filas(registro.conexion(), QStringLiteral("PRAGMA user_version")),
               QList<QStringList>{{QString::number(kVersionEsquema)}});
-    EXPECT_EQ(prueba::filas(QStringLiteral("SELECT Nombre, Version FROM Clientes WHERE NumeroCliente = '8'")),
+    EXPECT_EQ(prueba::filas(registro.conexion(),
+                            QStringLiteral("SELECT Nombre, Version FROM Clientes WHERE NumeroCliente = '8'")),
               (QList<QStringList>{{QStringLiteral("Antiguo"), QStringLiteral("0")}}));
     // Unique numbers on the server only.
-    EXPECT_EQ(BaseDatosCompartida().esServidor(), [] {
+    EXPECT_EQ(servidor, [this] {
         try {
-            nuevoCliente(QStringLiteral("8"), QStringLiteral("Repetido"), QString());
+            nuevoCliente(registro.conexion(), QStringLiteral("8"), QStringLiteral("Repetido"), QString());
             return false;
         } catch (const ErrorBD& e) {
             return e.descripcion().contains(QStringLiteral("Ya existe en el registro un cliente"));

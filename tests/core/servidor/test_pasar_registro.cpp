@@ -4,10 +4,9 @@
 #include "Almacenes.h"
 #include "ArchivosDePrueba.h"
 #include "core/Oficina.h"
-#include "core/store/BaseDatos.h"
+#include "core/store/ConexionSqlcipher.h"
 #include "core/store/PasarRegistro.h"
 #include "core/store/Sentencias.h"
-#include "core/store/modVarios.h"
 
 #include <QCryptographicHash>
 #include <QTemporaryDir>
@@ -27,9 +26,9 @@ TEST(PasarRegistro, CopiaCompletaYComprobada) {
         GTEST_SKIP() << motivo.toStdString();
     RegistroDePrueba local;
     ASSERT_TRUE(local.preparar(Almacen::Archivo, &motivo));
-    prueba::agregarCliente(QStringLiteral("0123"));
+    prueba::agregarCliente(local.conexion(), QStringLiteral("0123"));
     QTemporaryDir dir;
-    Oficina oficina;
+    Oficina oficina(local.conexion());
     oficina.establecerUsuario(QStringLiteral("Administrador"));
     oficina.crearCuenta(QStringLiteral("Inspectora Peña"), QStringLiteral("clave"));
     const QByteArray datos = prueba::archivo("1212", "0123");
@@ -43,14 +42,15 @@ TEST(PasarRegistro, CopiaCompletaYComprobada) {
     ASSERT_TRUE(oficina.importar(archivo, d).ok());
     // Texts that COPY must escape arrive unchanged.
     QStringList raro = prueba::partes("0123|20110101|120000|085|1|x|SI|010|a\tb\\c\nd\re|1|2|3|4|5|6|7|8");
-    BaseDatosCompartida().ejecutar(Sentencias::insertarInfraccion(raro).sql,
-                                   Sentencias::insertarInfraccion(raro).parametros);
+    local.conexion().ejecutar(Sentencias::insertarInfraccion(raro).sql,
+                              Sentencias::insertarInfraccion(raro).parametros);
     const QList<QStringList> infracciones =
-        prueba::filas(QStringLiteral("SELECT id, Inspector, IdImportacion FROM Infracciones ORDER BY id"));
-    const QString ruta = RutaBaseDatos();
+        prueba::filas(local.conexion(),
+                      QStringLiteral("SELECT id, Inspector, IdImportacion FROM Infracciones ORDER BY id"));
+    const QString ruta = local.conexion().archivo();
     const QList<QStringList> cuentas =
-        prueba::filas(QStringLiteral("SELECT * FROM PassUsuarios ORDER BY Id"));
-    CerrarBaseDatos();
+        prueba::filas(local.conexion(), QStringLiteral("SELECT * FROM PassUsuarios ORDER BY Id"));
+    local.cerrar();
     const QByteArray antes = huellaArchivo(ruta);
 
     const QString servidor = s->baseNueva();
@@ -76,12 +76,13 @@ TEST(PasarRegistro, CopiaCompletaYComprobada) {
     }
 
     // The program on the server sees the same register: accounts (hashes included), rows, original.
-    ConfigurarRegistroServidor(servidor);
-    EXPECT_EQ(prueba::filas(QStringLiteral("SELECT * FROM PassUsuarios ORDER BY Id")), cuentas);
+    ConexionPostgres compartido(servidor);
+    EXPECT_EQ(prueba::filas(compartido, QStringLiteral("SELECT * FROM PassUsuarios ORDER BY Id")), cuentas);
     EXPECT_EQ(
-        prueba::filas(QStringLiteral("SELECT id, Inspector, IdImportacion FROM Infracciones ORDER BY id")),
+        prueba::filas(compartido,
+                      QStringLiteral("SELECT id, Inspector, IdImportacion FROM Infracciones ORDER BY id")),
         infracciones);
-    Oficina remota;
+    Oficina remota(compartido);
     EXPECT_TRUE(remota.iniciarSesion(QStringLiteral("Inspectora Peña"), QStringLiteral("clave")));
     remota.abrirClientes();
     remota.seleccionar(remota.filasClientes().at(1).value(0).toLongLong());
@@ -89,15 +90,12 @@ TEST(PasarRegistro, CopiaCompletaYComprobada) {
     ASSERT_EQ(historial.size(), 1u);
     EXPECT_EQ(remota.originalImportacion(historial[0]).datos, datos);
     // New rows continue after the copied ids.
-    prueba::agregarCliente(QStringLiteral("0999"));
-    EXPECT_GT(BaseDatosCompartida().ultimoId(), remota.filasClientes().at(1).value(0).toLongLong());
-    CerrarBaseDatos();
-    ConfigurarRegistroServidor(QString());
+    prueba::agregarCliente(compartido, QStringLiteral("0999"));
+    EXPECT_GT(compartido.ultimoId(), remota.filasClientes().at(1).value(0).toLongLong());
 
     // Repeated client numbers cannot go to a register where each number is unique.
-    ConfigurarBaseDatos(ruta);
-    prueba::agregarCliente(QStringLiteral("0123"));
-    CerrarBaseDatos();
+    prueba::agregarCliente(local.conexion(), QStringLiteral("0123"));
+    local.cerrar();
     try {
         PasarRegistroAlServidor(ruta, ClaveBaseDatos(), s->baseNueva());
         ADD_FAILURE() << "debía rechazarse";

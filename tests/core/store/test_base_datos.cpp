@@ -1,6 +1,10 @@
 #include "BaseTemporal.h"
+#include "core/store/ArchivosBase.h"
+#include "core/store/ConexionSqlcipher.h"
 #include "core/store/Contrasenas.h"
-#include "core/store/modVarios.h"
+#include "core/store/Esquema.h"
+#include "core/store/Recordset.h"
+#include "core/store/Sentencias.h"
 
 #include <QCryptographicHash>
 #include <QDir>
@@ -62,7 +66,9 @@ QStringList contenido(const QString& ruta) {
 class BaseDatosTest : public ::testing::Test {
 protected:
     BaseTemporal base;
-    void SetUp() override { AbrirConexion1(); }
+    Recordset registros1;
+    Recordset registros2;
+    void ejecutar(const Consulta& c) { base.registro().ejecutar(c.sql, c.parametros); }
 };
 
 } // namespace
@@ -71,15 +77,15 @@ TEST_F(BaseDatosTest, NuevaBaseCifradaConCuentasConHashSaladoYClienteDeRelleno) 
     QFile f(base.ruta());
     ASSERT_TRUE(f.open(QIODevice::ReadOnly));
     EXPECT_FALSE(f.read(16).startsWith("SQLite format 3"));
-    AbrirRegistros(Registros1, Conexion1, Sentencias::listaClientes());
-    ASSERT_EQ(Registros1.cantidad(), 1);
-    EXPECT_EQ(Registros1.filas()[0][1], QStringLiteral("----"));
+    registros1.abrir(base.registro(), Sentencias::listaClientes());
+    ASSERT_EQ(registros1.cantidad(), 1);
+    EXPECT_EQ(registros1.filas()[0][1], QStringLiteral("----"));
 
-    AbrirRegistros(Registros2, Conexion1, Sentencias::listaUsuarios());
-    ASSERT_EQ(Registros2.cantidad(), 2);
-    EXPECT_EQ(Registros2.filas()[1][1], QStringLiteral("Invitado"));
-    EXPECT_TRUE(Registros2.filas()[0][2].startsWith(QStringLiteral("$argon2id$")));
-    EXPECT_TRUE(verificarContrasena(Registros2.filas()[0][2], QString()));
+    registros2.abrir(base.registro(), Sentencias::listaUsuarios());
+    ASSERT_EQ(registros2.cantidad(), 2);
+    EXPECT_EQ(registros2.filas()[1][1], QStringLiteral("Invitado"));
+    EXPECT_TRUE(registros2.filas()[0][2].startsWith(QStringLiteral("$argon2id$")));
+    EXPECT_TRUE(verificarContrasena(registros2.filas()[0][2], QString()));
     const QString a = hashContrasena(QStringLiteral("Clave'1"));
     EXPECT_NE(a, hashContrasena(QStringLiteral("Clave'1")));
     EXPECT_FALSE(verificarContrasena(a, QStringLiteral("clave'1")));
@@ -90,7 +96,8 @@ TEST_F(BaseDatosTest, NuevaBaseCifradaConCuentasConHashSaladoYClienteDeRelleno) 
 // words in the details only, never the key, and the file untouched.
 TEST_F(BaseDatosTest, ErroresEnEspanolConDetallesSinClaveYSinTocarElArchivo) {
     try {
-        Statement st(BaseDatosCompartida(), QStringLiteral("SELECT * FROM PassUsuarios2 WHERE Nombre = ?"));
+        const auto st =
+            base.registro().preparar(QStringLiteral("SELECT * FROM PassUsuarios2 WHERE Nombre = ?"));
         ADD_FAILURE() << "debía fallar";
     } catch (const ErrorBD& e) {
         EXPECT_EQ(e.descripcion(),
@@ -99,11 +106,10 @@ TEST_F(BaseDatosTest, ErroresEnEspanolConDetallesSinClaveYSinTocarElArchivo) {
         EXPECT_TRUE(e.detalles().contains(QStringLiteral("no such table: PassUsuarios2")));
         EXPECT_FALSE((e.descripcion() + e.detalles()).contains(QString::fromLatin1(ClaveBaseDatos())));
     }
-    CerrarBaseDatos();
+    base.cerrar();
     const QByteArray antes = huella(base.ruta());
-    Database db;
     try {
-        db.abrir(base.ruta(), QByteArrayLiteral("otra-clave"));
+        ConexionSqlcipher db(base.ruta(), QByteArrayLiteral("otra-clave"));
         ADD_FAILURE() << "debía rechazar la clave";
     } catch (const ErrorBD& e) {
         EXPECT_TRUE(e.descripcion().contains(QStringLiteral("clave no es correcta")));
@@ -115,7 +121,7 @@ TEST_F(BaseDatosTest, ErroresEnEspanolConDetallesSinClaveYSinTocarElArchivo) {
     QFile b(basura);
     ASSERT_TRUE(b.open(QIODevice::WriteOnly) && b.write(QByteArray(4096, 'x')) == 4096);
     b.close();
-    EXPECT_THROW(db.abrir(basura, ClaveBaseDatos()), ErrorBD);
+    EXPECT_THROW(ConexionSqlcipher(basura, ClaveBaseDatos()), ErrorBD);
     EXPECT_EQ(QFileInfo(basura).size(), 4096);
 
     // Common causes told apart, the system's error number included.
@@ -129,25 +135,24 @@ TEST_F(BaseDatosTest, ErroresEnEspanolConDetallesSinClaveYSinTocarElArchivo) {
 TEST_F(BaseDatosTest, ValoresDificilesIdaYVueltaYBusquedaLiteral) {
     QStringList v = cliente("3'1", QStringLiteral("O'Neil"), QStringLiteral("Club_Uno"));
     v[22] = QStringLiteral("línea 1\nlínea 2 \"comillas\" ; DROP TABLE Clientes; --");
-    Conexion1.ejecutar(
-        Sentencias::insertarCliente(cliente("1", QStringLiteral("Peña"), QStringLiteral("BAR Ñandú"))));
-    Conexion1.ejecutar(
+    ejecutar(Sentencias::insertarCliente(cliente("1", QStringLiteral("Peña"), QStringLiteral("BAR Ñandú"))));
+    ejecutar(
         Sentencias::insertarCliente(cliente("2", QStringLiteral("Gómez"), QStringLiteral("Barra 100%"))));
-    Conexion1.ejecutar(Sentencias::insertarCliente(v));
-    AbrirRegistros(Registros1, Conexion1, Sentencias::listaClientes());
-    ASSERT_EQ(Registros1.cantidad(), 4);
-    const QStringList& fila = Registros1.filas()[3];
+    ejecutar(Sentencias::insertarCliente(v));
+    registros1.abrir(base.registro(), Sentencias::listaClientes());
+    ASSERT_EQ(registros1.cantidad(), 4);
+    const QStringList& fila = registros1.filas()[3];
     EXPECT_EQ(fila.mid(1, 2), v.mid(0, 2));
     EXPECT_EQ(fila[23], v[22]);
     // Display forms of dates and times; empty ones keep their separators.
     EXPECT_EQ(QStringList(fila.mid(19, 4)), QStringList({"15/09/2011", "14:30:05", "//", "::"}));
 
-    auto buscar = [](const char* col, const QString& texto) {
+    auto buscar = [this](const char* col, const QString& texto) {
         const auto c = Sentencias::busquedaClientes(QString::fromLatin1(col), texto);
         EXPECT_TRUE(c.has_value());
-        AbrirRegistros(Registros1, Conexion1, *c);
+        registros1.abrir(base.registro(), *c);
         QStringList numeros;
-        for (const QStringList& f : Registros1.filas())
+        for (const QStringList& f : registros1.filas())
             numeros << f[1];
         return numeros.join(QLatin1Char(','));
     };
@@ -159,10 +164,10 @@ TEST_F(BaseDatosTest, ValoresDificilesIdaYVueltaYBusquedaLiteral) {
     EXPECT_FALSE(Sentencias::busquedaClientes(QStringLiteral("nombre"), QStringLiteral("x")).has_value());
 
     // mid() counts characters, not bytes, from 1.
-    Statement st(BaseDatosCompartida(),
-                 QStringLiteral("SELECT mid('ñandú',2,3), mid('ñandú',5,9), mid('abc',0,2)"));
-    ASSERT_TRUE(st.paso());
-    EXPECT_EQ(st.texto(0) + st.texto(1) + st.texto(2), QStringLiteral("andú"));
+    const auto st =
+        base.registro().preparar(QStringLiteral("SELECT mid('ñandú',2,3), mid('ñandú',5,9), mid('abc',0,2)"));
+    ASSERT_TRUE(st->paso());
+    EXPECT_EQ(st->texto(0) + st->texto(1) + st->texto(2), QStringLiteral("andú"));
 }
 
 // Rows are read by exact client number; neighbouring rows with repeated and differing texts read
@@ -170,26 +175,28 @@ TEST_F(BaseDatosTest, ValoresDificilesIdaYVueltaYBusquedaLiteral) {
 TEST_F(BaseDatosTest, InfraccionesPorNumeroExactoYRequery) {
     const char* numeros[] = {"123", "12", "12", "312", "12", "12", "1"};
     const char* inspectores[] = {"x", "Peña", "Peña", "x", "Pena", ""};
-    AbrirRegistros(Registros1, Conexion1, Sentencias::infraccionesCliente(QStringLiteral("12")));
-    AbrirConexion2();
+    registros1.abrir(base.registro(), Sentencias::infraccionesCliente(QStringLiteral("12")));
+    // Another connection on the same file writes.
+    ConexionSqlcipher otra(base.ruta(), ClaveBaseDatos());
     for (int i = 0; i < 7; ++i) {
         QStringList v = QStringLiteral("||143005|085|L. SHOW|12,5 V|SI|010|x|090|010|003|- 05|010|050|060|")
                             .split(QLatin1Char('|'));
         v[0] = QString::fromLatin1(numeros[i]);
         v[1] = QStringLiteral("20110331");
         v[8] = QString::fromUtf8(inspectores[i % 6]);
-        Conexion2.ejecutar(Sentencias::insertarInfraccion(v));
+        const Consulta c = Sentencias::insertarInfraccion(v);
+        otra.ejecutar(c.sql, c.parametros);
     }
-    EXPECT_EQ(Registros1.cantidad(), 0); // snapshot: not yet
-    Registros1.requery();
-    ASSERT_EQ(Registros1.cantidad(), 4);
-    EXPECT_EQ(Registros1.filas()[0][2], QStringLiteral("31/03/2011"));
+    EXPECT_EQ(registros1.cantidad(), 0); // snapshot: not yet
+    registros1.requery();
+    ASSERT_EQ(registros1.cantidad(), 4);
+    EXPECT_EQ(registros1.filas()[0][2], QStringLiteral("31/03/2011"));
     QStringList leidos;
-    for (const QStringList& f : Registros1.filas())
+    for (const QStringList& f : registros1.filas())
         leidos << f[9];
     EXPECT_EQ(leidos, QStringList({"Peña", "Peña", "Pena", ""}));
-    CerrarConexion1();
-    EXPECT_THROW(Conexion1.ejecutar(Sentencias::borrarCliente(1)), ErrorBD);
+    otra.cerrar();
+    EXPECT_THROW(otra.ejecutar(Sentencias::borrarCliente(1).sql, {1}), ErrorBD);
 }
 
 // A new database appears complete or not at all: an empty file counts as missing, the leftovers
@@ -206,15 +213,13 @@ TEST(ArchivoDeLaBase, NuevoInterrumpidoAnteriorYPosterior) {
         if (resto != ruta)
             f.write(QByteArray(2048, 'j'));
     }
-    Database db;
-    db.abrir(ruta, ClaveBaseDatos());
-    db.cerrar();
+    ConexionSqlcipher(ruta, ClaveBaseDatos()).cerrar();
     EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files), QStringList({QStringLiteral("presentacion.wfg")}));
     EXPECT_EQ(contenido(ruta).size(), 3);
     EXPECT_EQ(sqlDirecto(ruta, "PRAGMA user_version"), QStringList({QString::number(kVersionEsquema)}));
     // A folder that does not exist: the cause in Spanish, the system's own words below.
     try {
-        db.abrir(QDir(dir.path()).filePath(QStringLiteral("no/existe.wfg")), ClaveBaseDatos());
+        ConexionSqlcipher db(QDir(dir.path()).filePath(QStringLiteral("no/existe.wfg")), ClaveBaseDatos());
         ADD_FAILURE() << "debía fallar";
     } catch (const ErrorBD& e) {
         EXPECT_TRUE(e.descripcion().startsWith(QStringLiteral("No se puede crear la base de datos")));
@@ -235,8 +240,7 @@ TEST(ArchivoDeLaBase, NuevoInterrumpidoAnteriorYPosterior) {
     ASSERT_EQ(antes.size(), 7); // placeholder and client 0042, three infractions, two accounts
     EXPECT_TRUE(antes[1].startsWith(QStringLiteral("2|0042|Peña O'Brien|")));
     ASSERT_EQ(sqlDirecto(anterior, "PRAGMA user_version"), QStringList({QStringLiteral("0")}));
-    db.abrir(anterior, ClaveBaseDatos());
-    db.cerrar();
+    ConexionSqlcipher(anterior, ClaveBaseDatos()).cerrar();
     EXPECT_EQ(sqlDirecto(anterior, "PRAGMA user_version"), QStringList({QString::number(kVersionEsquema)}));
     // The clients gain their row version (0), last; nothing else changes.
     QStringList despues = contenido(anterior);
@@ -260,12 +264,11 @@ TEST(ArchivoDeLaBase, NuevoInterrumpidoAnteriorYPosterior) {
     for (const auto& [ruta, esperado] : casos) {
         const QByteArray h = huella(ruta);
         try {
-            db.abrir(ruta, ClaveBaseDatos());
+            ConexionSqlcipher db(ruta, ClaveBaseDatos());
             ADD_FAILURE() << "debía rechazar " << ruta.toStdString();
         } catch (const ErrorBD& e) {
             EXPECT_TRUE(e.descripcion().endsWith(esperado)) << e.descripcion().toStdString();
         }
-        EXPECT_FALSE(db.abierta());
         EXPECT_EQ(huella(ruta), h);
     }
 }

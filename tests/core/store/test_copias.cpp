@@ -5,8 +5,9 @@
 #include "core/Oficina.h"
 #include "core/import/Importacion.h"
 #include "core/platform/DirectorioDatos.h"
+#include "core/store/ConexionSqlcipher.h"
 #include "core/store/Copias.h"
-#include "core/store/modVarios.h"
+#include "core/store/Esquema.h"
 
 #include <QCryptographicHash>
 #include <QDir>
@@ -58,7 +59,7 @@ void ejecutarDirecto(const QString& ruta, const char* sql) {
 class Copias : public ::testing::Test {
 protected:
     void SetUp() override {
-        AbrirConexion1();
+        base.registro();
         escribirBytes(municipio(), "Municipio de Prueba");
     }
     QString municipio() const {
@@ -75,8 +76,7 @@ protected:
         d.progreso = std::move(progreso);
         d.omitirSolapados = false;
         d.momento = QDateTime(QDate(2024, 4, 2), QTime(9, 30));
-        return importarArchivo(BaseDatosCompartida(),
-                               escribir(dir.path(), QStringLiteral("d.kvd"), contenido), d);
+        return importarArchivo(base.registro(), escribir(dir.path(), QStringLiteral("d.kvd"), contenido), d);
     }
 
     BaseTemporal base;
@@ -86,7 +86,7 @@ protected:
 } // namespace
 
 TEST_F(Copias, BackupDuringAnImportHoldsTheStateBeforeItAndOpens) {
-    agregarCliente(QStringLiteral("0123"));
+    agregarCliente(base.registro(), QStringLiteral("0123"));
     ASSERT_TRUE(importar(archivo("123"), QStringLiteral("0123")).ok());
     const QString copia = enDir(QStringLiteral("durante.wfg"));
     bool copiada = false;
@@ -99,7 +99,7 @@ TEST_F(Copias, BackupDuringAnImportHoldsTheStateBeforeItAndOpens) {
         });
     ASSERT_TRUE(r.ok()) << r.detalle.toStdString();
     ASSERT_TRUE(copiada);
-    EXPECT_EQ(cantidadInfracciones(), 5003);
+    EXPECT_EQ(cantidadInfracciones(base.registro()), 5003);
     EXPECT_TRUE(VerificarArchivoBase(copia, ClaveBaseDatos()).correcta);
     const ContenidoCopia c = ExaminarCopia(copia, ClaveBaseDatos());
     EXPECT_EQ(c.clientes, 1);
@@ -111,14 +111,14 @@ TEST_F(Copias, BackupDuringAnImportHoldsTheStateBeforeItAndOpens) {
 }
 
 TEST_F(Copias, RestoreBringsBackTheCopyAndKeepsTheReplacedRegister) {
-    agregarCliente(QStringLiteral("0123"));
+    agregarCliente(base.registro(), QStringLiteral("0123"));
     ASSERT_TRUE(importar(archivo("123"), QStringLiteral("0123")).ok());
     const QString copia = enDir(NombreCopia(QDateTime(QDate(2024, 3, 15), QTime(9, 30))));
     CopiarBase(base.ruta(), municipio(), copia, ClaveBaseDatos());
 
-    Oficina oficina;
-    agregarCliente(QStringLiteral("0999"));
-    BaseDatosCompartida().ejecutar(QStringLiteral("DELETE FROM Infracciones"));
+    Oficina oficina{base.registro()};
+    agregarCliente(base.registro(), QStringLiteral("0999"));
+    base.registro().ejecutar(QStringLiteral("DELETE FROM Infracciones"));
     escribirBytes(municipio(), "Otro municipio");
     oficina.cargarMunicipio(municipio());
     oficina.abrirClientes();
@@ -126,14 +126,14 @@ TEST_F(Copias, RestoreBringsBackTheCopyAndKeepsTheReplacedRegister) {
 
     const QString carpeta = QDir(base.directorio()).filePath(QStringLiteral("copias"));
     QString guardada;
-    ConBaseCerrada([&] {
+    base.registro().conArchivoCerrado([&] {
         guardada = RestaurarCopia(copia, base.ruta(), municipio(), carpeta, ClaveBaseDatos(),
                                   QDateTime(QDate(2024, 3, 16), QTime(8, 0)));
     });
     oficina.recargarRegistro();
-    EXPECT_EQ(clientes(QStringLiteral("0123")).size(), 1);
-    EXPECT_TRUE(clientes(QStringLiteral("0999")).isEmpty());
-    EXPECT_EQ(cantidadInfracciones(), 3);
+    EXPECT_EQ(clientes(base.registro(), QStringLiteral("0123")).size(), 1);
+    EXPECT_TRUE(clientes(base.registro(), QStringLiteral("0999")).isEmpty());
+    EXPECT_EQ(cantidadInfracciones(base.registro()), 3);
     EXPECT_EQ(oficina.filasClientes().size(), 2u);
     EXPECT_EQ(oficina.municipio(), QStringLiteral("Municipio de Prueba"));
     EXPECT_EQ(oficina.idSeleccionado(), 0);
@@ -147,7 +147,7 @@ TEST_F(Copias, RestoreBringsBackTheCopyAndKeepsTheReplacedRegister) {
 }
 
 TEST_F(Copias, BadCopiesAreRefusedWithTheReasonAndTheRegisterUntouched) {
-    agregarCliente(QStringLiteral("0123"));
+    agregarCliente(base.registro(), QStringLiteral("0123"));
     ASSERT_TRUE(importar(archivo("123"), QStringLiteral("0123")).ok());
     const QString buena = enDir(QStringLiteral("buena.wfg"));
     CopiarBase(base.ruta(), municipio(), buena, ClaveBaseDatos());
@@ -157,10 +157,7 @@ TEST_F(Copias, BadCopiesAreRefusedWithTheReasonAndTheRegisterUntouched) {
     danarPagina(danada, 3);
 
     const QString otraClave = enDir(QStringLiteral("otra-clave.wfg"));
-    {
-        Database db;
-        db.abrir(otraClave, QByteArrayLiteral("otra clave"));
-    }
+    { const ConexionSqlcipher db(otraClave, QByteArrayLiteral("otra clave")); }
     const QString nueva = enDir(QStringLiteral("nueva.wfg"));
     QFile::copy(buena, nueva);
     ejecutarDirecto(nueva,
@@ -180,7 +177,7 @@ TEST_F(Copias, BadCopiesAreRefusedWithTheReasonAndTheRegisterUntouched) {
     };
     for (const auto& [ruta, motivo] : casos) {
         try {
-            ConBaseCerrada([&] {
+            base.registro().conArchivoCerrado([&] {
                 RestaurarCopia(ruta, base.ruta(), municipio(), carpeta, ClaveBaseDatos(),
                                QDateTime::currentDateTime());
             });
@@ -192,7 +189,7 @@ TEST_F(Copias, BadCopiesAreRefusedWithTheReasonAndTheRegisterUntouched) {
     }
     EXPECT_EQ(leer(municipio()), "Municipio de Prueba");
     EXPECT_FALSE(QDir(carpeta).exists());
-    EXPECT_EQ(cantidadInfracciones(), 3);
+    EXPECT_EQ(cantidadInfracciones(base.registro()), 3);
 }
 
 TEST_F(Copias, IntegrityCheckReportsAlteredPages) {

@@ -2,10 +2,11 @@
 
 #include "BaseTemporal.h"
 #include "core/clients/FilasInfraccion.h"
-#include "core/store/BaseDatos.h"
+#include "core/store/Conexion.h"
+#include "core/store/ConexionSqlcipher.h"
+#include "core/store/Recordset.h"
 #include "core/store/Sentencias.h"
 #include "core/store/TablaTextos.h"
-#include "core/store/modVarios.h"
 
 #include <gtest/gtest.h>
 
@@ -107,7 +108,7 @@ TEST(FilasInfraccion, SeparadoresMarcasRangoYOtrosClientes) {
 
 TEST(FilasInfraccion, LeidasDeLaBaseComoLasDemasLecturas) {
     BaseTemporal base;
-    Database& db = BaseDatosCompartida();
+    Conexion& db = base.registro();
     QStringList v =
         QStringLiteral("12|20110301|120000|095|D. JOCKEY|13,2 V|SI|010|Peña|095|085|003|- 05|010|060|070|1.")
             .split(QLatin1Char('|'));

@@ -4,8 +4,9 @@
 #include "core/Oficina.h"
 #include "core/accounts/Cuentas.h"
 #include "core/platform/Programa.h"
+#include "core/store/ConexionSqlcipher.h"
 #include "core/store/Contrasenas.h"
-#include "core/store/modVarios.h"
+#include "core/store/Recordset.h"
 #include "windows/accounts/NuevaCuenta.h"
 #include "windows/accounts/VentanaCuentas.h"
 #include "windows/clients/VentanaPrincipal.h"
@@ -42,9 +43,9 @@ QWidget* principal() {
 }
 
 // The stored hashes of the accounts of that name (of all, as "name hash", without one).
-QStringList hashes(const QString& de = QString()) {
+QStringList hashes(Conexion& db, const QString& de = QString()) {
     Recordset r;
-    r.abrir(BaseDatosCompartida(), Sentencias::listaUsuarios());
+    r.abrir(db, Sentencias::listaUsuarios());
     QStringList h;
     for (const QStringList& f : r.filas())
         if (de.isNull() || f.value(1) == de)
@@ -67,7 +68,7 @@ protected:
             ejecutar(Sentencias::insertarUsuario(c.section(u' ', 0, 0), hashContrasena(c.section(u' ', 1))));
     }
     static void TearDownTestSuite() { delete base_; }
-    static void ejecutar(const Consulta& c) { BaseDatosCompartida().ejecutar(c.sql, c.parametros); }
+    static void ejecutar(const Consulta& c) { base_->registro().ejecutar(c.sql, c.parametros); }
     static void borrarCerradas() { QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete); }
     void SetUp() override {
         EstablecerFinalizadorPrograma([this] { ++finales_; });
@@ -126,7 +127,7 @@ protected:
 
     static inline BaseTemporal* base_ = nullptr;
     MessageRecorder mensajes_;
-    Oficina oficina_;
+    Oficina oficina_{base_->registro()};
     int finales_ = 0;
 };
 
@@ -195,29 +196,30 @@ TEST_F(CuentasTest, AnOrdinaryUserChangesOnlyTheirOwnPasswordAndIsRefusedPastThe
     EXPECT_TRUE(combo->currentText() == u"Invitado"_s && combo->count() == 0 && !combo->isEnabled());
     EXPECT_FALSE(hijo(v, "botonBorrar")->isVisible() || hijo(v, "botonAgregar")->isVisible());
 
-    const QStringList antes = hashes();
+    const QStringList antes = hashes(base_->registro());
     MostrarNuevaCuenta(oficina_);
     llenar(NuevaCuenta::instancia(), u"Intruso"_s, u"x"_s, u"x"_s);
     esperar(u"Solo el usuario Administrador puede crear usuarios."_s, u"Velmora KV-270"_s, Icono::Critico, 1);
     EXPECT_NE(NuevaCuenta::instancia(), nullptr);
     // Only the exact name has the rights; the built-in accounts stay; an Id renames nothing.
-    EXPECT_THROW(BorrarCuentas(u"administrador"_s, u"Operador"_s), ErrorBD);
-    EXPECT_THROW(BorrarCuentas(u"Administrador"_s, u"Administrador"_s), ErrorBD);
-    EXPECT_FALSE(CambiarContrasenaCuenta(u"Invitado"_s, LeerCuentas().at(0).id, u"Invitado"_s, "x"));
+    EXPECT_THROW(BorrarCuentas(base_->registro(), u"administrador"_s, u"Operador"_s), ErrorBD);
+    EXPECT_THROW(BorrarCuentas(base_->registro(), u"Administrador"_s, u"Administrador"_s), ErrorBD);
+    EXPECT_FALSE(CambiarContrasenaCuenta(base_->registro(), u"Invitado"_s,
+                                         LeerCuentas(base_->registro()).at(0).id, u"Invitado"_s, "x"));
     // Differing entries give the verification error and close the window.
     llenar(abrirComo(u"Invitado"_s), QString(), u"Clave"_s, u"clave"_s);
     esperar(u"¡La confirmación de la contraseña debe ser la misma que la contraseña!"_s,
             u"Error de Verificación"_s, Icono::Exclamacion, 1);
-    EXPECT_TRUE(!VentanaCuentas::instancia() && hashes() == antes);
+    EXPECT_TRUE(!VentanaCuentas::instancia() && hashes(base_->registro()) == antes);
 
     // Their own: cut at ten characters and stored as a hash; then emptied again.
     llenar(abrirComo(u"Invitado"_s), QString(), u"d'Ar tagnan"_s, u"d'Ar tagnan"_s);
     esperar(u"La contraseña ha sido cambiada"_s, u"Aviso de contraseña"_s, Icono::Informacion, 1);
     EXPECT_EQ(VentanaCuentas::instancia(), nullptr);
-    const QString hash = hashes(u"Invitado"_s).value(0);
+    const QString hash = hashes(base_->registro(), u"Invitado"_s).value(0);
     EXPECT_TRUE(verificarContrasena(hash, u"d'Ar tagna"_s) && !verificarContrasena(hash, u"d'ar tagna"_s));
     clic(abrirComo(u"Invitado"_s), "botonAceptar");
-    EXPECT_TRUE(verificarContrasena(hashes(u"Invitado"_s).value(0), QString()));
+    EXPECT_TRUE(verificarContrasena(hashes(base_->registro(), u"Invitado"_s).value(0), QString()));
 }
 
 // The administrator creates the same name twice, changes the password of both and deletes both.
@@ -251,13 +253,13 @@ TEST_F(CuentasTest, TheAdministratorCreatesChangesAndDeletesDuplicateNamesTogeth
         esperar(u"Usuario O'Brien creado!"_s, u"Usuario Creado"_s, Icono::Informacion);
         EXPECT_EQ(NuevaCuenta::instancia(), nullptr);
     }
-    const QString hashAdministrador = hashes(u"Administrador"_s).value(0);
+    const QString hashAdministrador = hashes(base_->registro(), u"Administrador"_s).value(0);
     llenar(abrirComo(u"Administrador"_s), nombre, u"otra"_s, u"otra"_s);
     EXPECT_EQ(mensajes_.textos(), QStringList(2, u"La contraseña ha sido cambiada"_s));
-    ASSERT_EQ(hashes(nombre).size(), 2);
-    for (const QString& hash : hashes(nombre))
+    ASSERT_EQ(hashes(base_->registro(), nombre).size(), 2);
+    for (const QString& hash : hashes(base_->registro(), nombre))
         EXPECT_TRUE(verificarContrasena(hash, u"otra"_s));
-    EXPECT_EQ(hashes(u"Administrador"_s).value(0), hashAdministrador);
+    EXPECT_EQ(hashes(base_->registro(), u"Administrador"_s).value(0), hashAdministrador);
 
     // A built-in name is refused and the window stays; No deletes nothing and closes it; Yes
     // deletes every account of the name.
@@ -274,7 +276,7 @@ TEST_F(CuentasTest, TheAdministratorCreatesChangesAndDeletesDuplicateNamesTogeth
         const auto& pregunta = mensajes_.mensajes().at(0);
         EXPECT_EQ(pregunta.texto, u"¿Está seguro que quiere eliminar el usuario O'Brien?"_s);
         EXPECT_TRUE(pregunta.titulo == u"Eliminar Usuario"_s && pregunta.botones == Botones::SiNo);
-        EXPECT_EQ(hashes(nombre).size(), respuesta == Respuesta::Si ? 0 : 2);
+        EXPECT_EQ(hashes(base_->registro(), nombre).size(), respuesta == Respuesta::Si ? 0 : 2);
         EXPECT_EQ(VentanaCuentas::instancia(), nullptr);
     }
     esperar(u"Usuario O'Brien eliminado!"_s, u"Usuario Eliminado"_s, Icono::Exclamacion, 2);

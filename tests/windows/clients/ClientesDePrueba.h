@@ -7,7 +7,7 @@
 #include "MessageRecorder.h"
 #include "core/Oficina.h"
 #include "core/platform/Programa.h"
-#include "core/store/modVarios.h"
+#include "core/store/Conexion.h"
 #include "windows/clients/VentanaPrincipal.h"
 #include "windows/grid/GridModel.h"
 #include "windows/grid/GridView.h"
@@ -25,29 +25,29 @@
 
 namespace prueba {
 
-inline void ejecutar(const Consulta& c) {
-    BaseDatosCompartida().ejecutar(c.sql, c.parametros);
+inline void ejecutar(Conexion& db, const Consulta& c) {
+    db.ejecutar(c.sql, c.parametros);
 }
 
-inline qint64 contar(const QString& sql) {
-    Statement st(BaseDatosCompartida(), sql);
-    return st.paso() ? st.entero(0) : -1;
+inline qint64 contar(Conexion& db, const QString& sql) {
+    const auto st = db.preparar(sql);
+    return st->paso() ? st->entero(0) : -1;
 }
 
-inline void agregarInfraccion(const QString& numero, const QString& fecha, const QString& estatus,
-                              const QString& ci) {
+inline void agregarInfraccion(Conexion& db, const QString& numero, const QString& fecha,
+                              const QString& estatus, const QString& ci) {
     QStringList v = QStringLiteral("||120000|095||13,2 V|SI|010|Administrador|095|085|003|- 05|010|060|070|")
                         .split(QLatin1Char('|'));
     v[0] = numero;
     v[1] = fecha;
     v[4] = estatus;
     v[16] = ci;
-    ejecutar(Sentencias::insertarInfraccion(v));
+    ejecutar(db, Sentencias::insertarInfraccion(v));
 }
 
 // Clients 12 (bands A and C, coloured and marked infractions), 123 and 312 (one infraction
 // each), 7 (no bands, infractions or last inspection) and 9 (locality "-", very long notes).
-inline void sembrar() {
+inline void sembrar(Conexion& db) {
     // Number, name, locality, premises.
     const char* const clientes[][4] = {{"12", "Juan Pérez", "Quilmes", "Bar El Ñandú"},
                                        {"123", "Ana Ruiz", "Quilmes", "Pub Norte"},
@@ -64,9 +64,10 @@ inline void sembrar() {
         if (v[0] == QStringLiteral("7"))
             v[18] = v[19] = QString();
         v[22] = QString(v[0] == QStringLiteral("9") ? 500 : 5, QLatin1Char('W'));
-        ejecutar(Sentencias::insertarCliente(v));
+        ejecutar(db, Sentencias::insertarCliente(v));
     }
-    ejecutar({QStringLiteral("UPDATE Clientes SET ActivacionBandaHoraria='Si', ActivacionBanda1='Si', "
+    ejecutar(db,
+             {QStringLiteral("UPDATE Clientes SET ActivacionBandaHoraria='Si', ActivacionBanda1='Si', "
                              "fechainicio='Lunes', fechafin='Viernes', horainicio='8', MinutosInicio='30', "
                              "HoraFin='23', MinutosFin='5', ActivacionBanda3='Si', fechainicio3='Martes', "
                              "fechafin3='Martes', horainicio3='10', MinutosInicio3='10', HoraFin3='11', "
@@ -78,7 +79,7 @@ inline void sembrar() {
         {"12", "20110401", "L. SHOW", "2."},        {"12", "20110402", "APERT. GAB.", "BLOQ."},
         {"123", "20110310", "EXCESO INF.", "9"},    {"312", "20110310", "BAT. DESC.", "8"}};
     for (const auto& i : infracciones)
-        agregarInfraccion(QString::fromLatin1(i[0]), QString::fromLatin1(i[1]), QString::fromLatin1(i[2]),
+        agregarInfraccion(db, QString::fromLatin1(i[0]), QString::fromLatin1(i[1]), QString::fromLatin1(i[2]),
                           QString::fromLatin1(i[3]));
 }
 
@@ -139,7 +140,7 @@ protected:
 
     BaseTemporal base;
     MessageRecorder mensajes;
-    Oficina oficina;
+    Oficina oficina{base.registro()};
     VentanaPrincipal* ventana = nullptr;
     int finales = 0;
 };
@@ -149,7 +150,7 @@ class VentanaConClientes : public VentanaDePrueba {
 protected:
     void SetUp() override {
         VentanaDePrueba::SetUp();
-        sembrar();
+        sembrar(base.registro());
         abrir();
         mensajes.limpiar();
     }

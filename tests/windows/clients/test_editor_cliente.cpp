@@ -1,5 +1,6 @@
 // The client editor on the office model, driven as a user would.
 #include "ClientesDePrueba.h"
+#include "core/store/Recordset.h"
 #include "core/store/Sentencias.h"
 #include "windows/editor/EditorCliente.h"
 #include "windows/platform/SelectoresFecha.h"
@@ -27,11 +28,11 @@ protected:
     static bool resaltado(const EditorCliente* e, const char* i) {
         return texto(e, i)->palette().color(QPalette::Base) == EditorCliente::colorResaltado();
     }
-    static qint64 total() { return prueba::contar(u"SELECT count(*) FROM Clientes"_s); }
+    qint64 total() { return prueba::contar(base.registro(), u"SELECT count(*) FROM Clientes"_s); }
     // The stored columns NumeroCliente .. Notas of a client.
-    static QStringList fila(const QString& numero) {
+    QStringList fila(const QString& numero) {
         Recordset r;
-        r.abrir(BaseDatosCompartida(), {u"SELECT * FROM Clientes WHERE NumeroCliente = ?"_s, {numero}});
+        r.abrir(base.registro(), {u"SELECT * FROM Clientes WHERE NumeroCliente = ?"_s, {numero}});
         return r.filas().empty() ? QStringList() : r.filas()[0].mid(1, 23);
     }
 
@@ -83,13 +84,13 @@ TEST_F(Editor, NuevoValidatesInOrderKeepsTheWindowOnAFailedSaveAndStoresOnce) {
 
         // The store refuses: its cause is shown and the window keeps what was typed.
         mensajes.limpiar();
-        BaseDatosCompartida().ejecutar(u"CREATE TRIGGER lleno BEFORE INSERT ON Clientes "
-                                       u"BEGIN SELECT RAISE(ABORT, 'base llena'); END"_s);
+        base.registro().ejecutar(u"CREATE TRIGGER lleno BEFORE INSERT ON Clientes "
+                                 u"BEGIN SELECT RAISE(ABORT, 'base llena'); END"_s);
         clic(e, "botonGuardar");
         ASSERT_EQ(mensajes.mensajes().size(), 1);
         EXPECT_TRUE(mensajes.ultimo().detalles.contains(u"base llena"_s));
         EXPECT_TRUE(e->isVisible() && texto(e, "nombreResponsable")->text() == u"Dato '2'"_s);
-        BaseDatosCompartida().ejecutar(u"DROP TRIGGER lleno"_s);
+        base.registro().ejecutar(u"DROP TRIGGER lleno"_s);
         // Presses queued behind the one that saves neither save again nor cancel.
         QMetaObject::invokeMethod(hijo(e, u"botonGuardar"_s), "click", Qt::QueuedConnection);
         QMetaObject::invokeMethod(hijo(e, u"botonCancelar"_s), "click", Qt::QueuedConnection);
@@ -149,7 +150,7 @@ TEST_F(Editor, ClienteCambiadoEnOtroPuestoNoSeSobrescribe) {
         QStringList otro = valores;
         otro[1] = u"Del otro puesto"_s;
         const Consulta c = Sentencias::actualizarCliente(otro, cliente.id);
-        BaseDatosCompartida().ejecutar(c.sql, c.parametros);
+        base.registro().ejecutar(c.sql, c.parametros);
         oficina.recargarClientes();
         escribir(e, "nombreResponsable", u"Mio"_s);
         clic(e, "botonGuardar");

@@ -23,7 +23,7 @@ protected:
 };
 
 TEST_F(MenuCopias, AdministratorBacksUpAndRestoresAnyoneChecks) {
-    Oficina otra;
+    Oficina otra{base.registro()};
     otra.establecerUsuario(QStringLiteral("Invitado"));
     VentanaPrincipal invitado(otra);
     EXPECT_FALSE(hijo<QAction>(&invitado, QStringLiteral("accionCopia"))->isEnabled());
@@ -46,6 +46,7 @@ TEST_F(MenuCopias, AdministratorBacksUpAndRestoresAnyoneChecks) {
 
     // A client added after the copy is gone once it is restored; "No" first changes nothing.
     prueba::ejecutar(
+        base.registro(),
         {QStringLiteral("INSERT INTO Clientes (NumeroCliente, Nombre) VALUES ('555', 'Nuevo')"), {}});
     oficina.recargarClientes();
     ASSERT_GT(filaDe(QStringLiteral("555")), 0);
@@ -63,7 +64,7 @@ TEST_F(MenuCopias, AdministratorBacksUpAndRestoresAnyoneChecks) {
     EXPECT_EQ(mensajes.ultimo().icono, Icono::Informacion) << mensajes.ultimo().texto.toStdString();
     EXPECT_EQ(filaDe(QStringLiteral("555")), -1);
     EXPECT_GT(filaDe(QStringLiteral("12")), 0);
-    EXPECT_EQ(prueba::contar(QStringLiteral("SELECT count(*) FROM Infracciones")), 8);
+    EXPECT_EQ(prueba::contar(base.registro(), QStringLiteral("SELECT count(*) FROM Infracciones")), 8);
 }
 
 } // namespace

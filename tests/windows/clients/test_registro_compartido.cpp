@@ -2,7 +2,7 @@
 // per user but never one with a password, offers the move to the server to the administrator only,
 // and leaves with Esc.
 #include "ClientesDePrueba.h"
-#include "core/store/ServidorPg.h"
+#include "core/store/AjustesRegistro.h"
 #include "windows/store/RegistroCompartido.h"
 
 #include <QMenuBar>

@@ -53,7 +53,7 @@ TEST_F(TextoAccesible, ElEncabezadoEscritoSeGuardaYLlegaAlLibroYAlInforme) {
     EXPECT_TRUE(mensajes.textos().isEmpty());
 
     // Another user: the box is disabled, but a tool can still write into it. Refused, put back, told.
-    Oficina otra;
+    Oficina otra{base.registro()};
     otra.establecerUsuario(u"Invitado"_s);
     otra.cargarMunicipio(QDir(base.directorio()).filePath(u"data.dat"_s));
     VentanaPrincipal invitado(otra);

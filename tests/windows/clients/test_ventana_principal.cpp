@@ -47,7 +47,7 @@ TEST_F(PruebaVentanaPrincipal, EncabezadoBienvenidaListaYDerechosDelUsuario) {
     EXPECT_TRUE(linea("municipio")->isEnabled() && boton("botonEliminar")->isEnabled());
 
     // Another login gets the window without the header box and the delete button.
-    Oficina otra;
+    Oficina otra{base.registro()};
     otra.establecerUsuario(QStringLiteral("Invitado"));
     VentanaPrincipal invitado(otra);
     EXPECT_EQ(hijo<QLineEdit>(&invitado, QStringLiteral("usuarioActual"))->text(),
@@ -203,21 +203,21 @@ TEST_F(PruebaVentanaPrincipal, EliminarPreguntaYSoloBorraConSi) {
                                   QStringLiteral("Nombre del Local: Bar El Ñandú\r\n") + s +
                                   QStringLiteral("Dirección: Av. Mitre 10\r\n") + s +
                                   "Localidad: Bernal\r\n" + s + "Partido: Quilmes Oeste\r\n" + s.left(50));
-    EXPECT_EQ(prueba::contar(sql), 1);
+    EXPECT_EQ(prueba::contar(base.registro(), sql), 1);
     EXPECT_EQ(linea("inicioBandaA")->text(), QStringLiteral("Lunes 08:30")); // shown as stored
 
-    prueba::ejecutar({QStringLiteral("CREATE TRIGGER no_borrar BEFORE DELETE ON Clientes "
-                                     "BEGIN SELECT RAISE(ABORT, 'cliente protegido'); END"),
-                      {}});
+    prueba::ejecutar(base.registro(), {QStringLiteral("CREATE TRIGGER no_borrar BEFORE DELETE ON Clientes "
+                                                      "BEGIN SELECT RAISE(ABORT, 'cliente protegido'); END"),
+                                       {}});
     mensajes.limpiar();
     mensajes.responder(Respuesta::Si);
     QTest::mouseClick(boton("botonEliminar"), Qt::LeftButton);
     ASSERT_EQ(mensajes.mensajes().size(), 2);
     EXPECT_EQ(mensajes.ultimo().icono, Icono::Critico);
     EXPECT_TRUE(mensajes.ultimo().detalles.contains(QStringLiteral("cliente protegido")));
-    EXPECT_EQ(prueba::contar(sql), 1);
+    EXPECT_EQ(prueba::contar(base.registro(), sql), 1);
 
-    prueba::ejecutar({QStringLiteral("DROP TRIGGER no_borrar"), {}});
+    prueba::ejecutar(base.registro(), {QStringLiteral("DROP TRIGGER no_borrar"), {}});
     mensajes.limpiar();
     mensajes.responder(Respuesta::Si);
     bool listaRefrescada = false;
@@ -228,7 +228,7 @@ TEST_F(PruebaVentanaPrincipal, EliminarPreguntaYSoloBorraConSi) {
     QTest::mouseClick(boton("botonEliminar"), Qt::LeftButton);
     EXPECT_EQ(mensajes.textos().value(1), QStringLiteral("El Cliente fue eliminado satisfactoriamente"));
     EXPECT_TRUE(listaRefrescada);
-    EXPECT_EQ(prueba::contar(sql), 0);
+    EXPECT_EQ(prueba::contar(base.registro(), sql), 0);
     EXPECT_TRUE(linea("inicioBandaA")->text().isEmpty()); // the view follows: no client
     EXPECT_EQ(gridInfracciones().rows(), 1);
 }

@@ -85,7 +85,8 @@ TEST_F(Vista, ReordenarDeshaceElOrdenYLosSelectoresFijanElRango) {
     EXPECT_EQ(fechas(), (QStringList{"-", "-", "31/03/2011", "-", "-"}));
     EXPECT_TRUE(mensajes.mensajes().isEmpty());
 
-    prueba::agregarInfraccion(QStringLiteral("123"), QStringLiteral("xx"), QStringLiteral("L. SHOW"), {});
+    prueba::agregarInfraccion(base.registro(), QStringLiteral("123"), QStringLiteral("xx"),
+                              QStringLiteral("L. SHOW"), {});
     seleccionar(QStringLiteral("123"));
     fecha("fechaFinInfracciones")->setDate(QDate(2011, 4, 1));
     ASSERT_EQ(mensajes.mensajes().size(), 1);

@@ -37,7 +37,7 @@ protected:
         return h;
     }
     void SetUp() override {
-        agregarCliente(QStringLiteral("0123"));
+        agregarCliente(base.registro(), QStringLiteral("0123"));
         oficina.establecerUsuario(QStringLiteral("Invitado"));
         oficina.abrirClientes();
         for (const QStringList& f : oficina.filasClientes())
@@ -66,7 +66,7 @@ protected:
     }
 
     BaseTemporal base;
-    Oficina oficina;
+    Oficina oficina{base.registro()};
     QTemporaryDir dir;
     MessageRecorder mensajes;
 };
@@ -89,7 +89,7 @@ TEST_F(HistorialTest, LaImportacionPreguntaAntesDeEscribir) {
     EXPECT_TRUE(
         mensajes.mensajes().at(1).texto.startsWith("Importación cancelada: no se guardó ningún dato."));
     EXPECT_TRUE(QFile::exists(dir.filePath("copia.kvd")));
-    EXPECT_EQ(cantidadInfracciones(), 2);
+    EXPECT_EQ(cantidadInfracciones(base.registro()), 2);
     mensajes.limpiar();
 
     // Yes to storing it again, and to leaving out the records already stored.
@@ -109,7 +109,7 @@ TEST_F(HistorialTest, LaImportacionPreguntaAntesDeEscribir) {
               "Cancelar: no guardar nada.");
     EXPECT_TRUE(mensajes.textos().contains(
         "Registros nuevos guardados: 1 registro. Ya estaban guardados y no se repitieron: 1 registro."));
-    EXPECT_EQ(cantidadInfracciones(), 3);
+    EXPECT_EQ(cantidadInfracciones(base.registro()), 3);
 }
 
 // The history lists the client's imports with the changes marked, hands out the original byte for
@@ -162,7 +162,7 @@ TEST_F(HistorialTest, VentanaDeHistorialYVerificacion) {
     mensajes.responder(Respuesta::Si);
     w->eliminar();
     EXPECT_EQ(lista->rowCount(), 1);
-    EXPECT_EQ(cantidadInfracciones(), 2);
+    EXPECT_EQ(cantidadInfracciones(base.registro()), 2);
 
     // Any file can be checked: these bytes were imported, those never were.
     const QString kvd = escribir(dir.path(), "suelto.kvd", primero);

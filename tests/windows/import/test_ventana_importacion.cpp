@@ -90,7 +90,7 @@ protected:
     }
 
     BaseTemporal base;
-    Oficina oficina;
+    Oficina oficina{base.registro()};
     QTemporaryDir dir;
     MessageRecorder mensajes;
     VentanaImportacion* w = nullptr;
@@ -170,7 +170,7 @@ TEST_F(PruebaImportacion, ListsAndPreviewsKvdFilesAndTheListFollowsTheFolder) {
 }
 
 TEST_F(PruebaImportacion, ImportsThroughTheOfficeWithTheWindowLockedUntilItEnds) {
-    agregarCliente(QStringLiteral("0901"));
+    agregarCliente(base.registro(), QStringLiteral("0901"));
     QByteArray d = cabecera("0901");
     for (int i = 0; i < 5000; ++i)
         d += registro('1');
@@ -181,7 +181,7 @@ TEST_F(PruebaImportacion, ImportsThroughTheOfficeWithTheWindowLockedUntilItEnds)
     bool visto = false;
     // Runs from the import's own event processing, halfway through the rows.
     QTimer::singleShot(0, w, [&] {
-        visto = ImportacionEnCurso() && BaseDatosCompartida().enTransaccion();
+        visto = ImportacionEnCurso() && base.registro().enTransaccion();
         for (const char* b : {"botonImportar", "botonVolver", "archivos", "directorios", "unidades"})
             EXPECT_FALSE(hijo(w, b)->isEnabled()) << b;
         w->importar(); // a second start is ignored
@@ -196,13 +196,13 @@ TEST_F(PruebaImportacion, ImportsThroughTheOfficeWithTheWindowLockedUntilItEnds)
     for (const MessageRecorder::Mensaje& m : mensajes.mensajes())
         EXPECT_TRUE(m.titulo == kAviso && m.icono == Icono::Informacion && m.botones == Botones::Aceptar);
     EXPECT_FALSE(w->isVisible());
-    const QList<QStringList> filas = infracciones(QStringLiteral("0901"));
+    const QList<QStringList> filas = infracciones(base.registro(), QStringLiteral("0901"));
     ASSERT_EQ(filas.size(), 5000);
     EXPECT_EQ(filas.first().at(8), "Invitado"); // the session's user, never a box on a screen
 }
 
 TEST_F(PruebaImportacion, CancellingFromTheProgressStoresNothingAndKeepsTheFile) {
-    agregarCliente(QStringLiteral("0902"));
+    agregarCliente(base.registro(), QStringLiteral("0902"));
     const QString ruta = guardar("0902.kvd", archivo("1213", "0902"));
     mirar();
     pulsar("0902.kvd");
@@ -211,25 +211,25 @@ TEST_F(PruebaImportacion, CancellingFromTheProgressStoresNothingAndKeepsTheFile)
     QTimer::singleShot(0, w, [&] {
         auto* progreso = w->findChild<QProgressDialog*>(QStringLiteral("Progreso"));
         ASSERT_NE(progreso, nullptr);
-        visto = progreso->isModal() && !progreso->accessibleName().isEmpty() &&
-                BaseDatosCompartida().enTransaccion();
+        visto =
+            progreso->isModal() && !progreso->accessibleName().isEmpty() && base.registro().enTransaccion();
         progreso->cancel();
     });
     importar();
     EXPECT_TRUE(visto);
     aviso(QStringLiteral("Importación cancelada: no se guardó ningún dato. El archivo se conserva."));
-    EXPECT_FALSE(BaseDatosCompartida().enTransaccion());
-    EXPECT_TRUE(infracciones(QStringLiteral("0902")).isEmpty());
+    EXPECT_FALSE(base.registro().enTransaccion());
+    EXPECT_TRUE(infracciones(base.registro(), QStringLiteral("0902")).isEmpty());
     EXPECT_TRUE(QFile::exists(ruta));
     EXPECT_TRUE(habilitada()); // open, for another try
     EXPECT_EQ(w->findChild<QProgressDialog*>(), nullptr);
 }
 
 TEST_F(PruebaImportacion, AnInvalidChangedOrVanishedFileStoresNothingAndIsShownAgain) {
-    agregarCliente(QStringLiteral("0911"));
-    agregarCliente(QStringLiteral("0912"));
-    const QList<QStringList> antes = clientes(QStringLiteral("0911"));
-    const qint64 filasAntes = cantidadInfracciones();
+    agregarCliente(base.registro(), QStringLiteral("0911"));
+    agregarCliente(base.registro(), QStringLiteral("0912"));
+    const QList<QStringList> antes = clientes(base.registro(), QStringLiteral("0911"));
+    const qint64 filasAntes = cantidadInfracciones(base.registro());
     guardar("nuevo.kvd", archivo("11", "0952").chopped(3)); // an unknown client's: no editor either
     guardar("b.kvd", archivo("1", "0911"));
     const QString ruta = guardar("a.kvd", archivo("12", "0911"));
@@ -254,8 +254,8 @@ TEST_F(PruebaImportacion, AnInvalidChangedOrVanishedFileStoresNothingAndIsShownA
     importar();
     aviso(QStringLiteral("El archivo seleccionado cambió después de mostrarse sus datos. No se guardó ningún "
                          "dato: revise los datos que se muestran ahora e impórtelo nuevamente."));
-    EXPECT_EQ(cantidadInfracciones(), filasAntes);
-    EXPECT_EQ(clientes(QStringLiteral("0911")), antes);
+    EXPECT_EQ(cantidadInfracciones(base.registro()), filasAntes);
+    EXPECT_EQ(clientes(base.registro(), QStringLiteral("0911")), antes);
     EXPECT_EQ(cliente(), "0912");
     EXPECT_EQ(momento(), QDateTime(QDate(2012, 3, 15), QTime(9, 0, 0)));
     EXPECT_EQ(w->datosPrevistos(), nuevo);
@@ -265,7 +265,7 @@ TEST_F(PruebaImportacion, AnInvalidChangedOrVanishedFileStoresNothingAndIsShownA
     ASSERT_TRUE(oficina.buscar(QStringLiteral("Nombre"), QStringLiteral("nadie se llama así")));
     SustituirBorrado([&](const QString& r) {
         EXPECT_EQ(r, ruta);
-        EXPECT_EQ(infracciones(QStringLiteral("0912")).size(), 3);
+        EXPECT_EQ(infracciones(base.registro(), QStringLiteral("0912")).size(), 3);
         EXPECT_TRUE(mensajes.mensajes().isEmpty());
         return false;
     });
@@ -278,8 +278,8 @@ TEST_F(PruebaImportacion, AnInvalidChangedOrVanishedFileStoresNothingAndIsShownA
                          .arg(QDir::toNativeSeparators(ruta)),
                      kImportado.at(0)}));
     EXPECT_EQ(mensajes.mensajes().at(0).icono, Icono::Exclamacion);
-    EXPECT_EQ(clientes(QStringLiteral("0912")).size(), 1);
-    EXPECT_TRUE(infracciones(QStringLiteral("0911")).isEmpty() && QFile::exists(ruta));
+    EXPECT_EQ(clientes(base.registro(), QStringLiteral("0912")).size(), 1);
+    EXPECT_TRUE(infracciones(base.registro(), QStringLiteral("0911")).isEmpty() && QFile::exists(ruta));
 }
 
 TEST_F(PruebaImportacion, ANewClientGoesThroughTheEditorFirst) {
@@ -324,16 +324,16 @@ TEST_F(PruebaImportacion, ANewClientGoesThroughTheEditorFirst) {
                                                             "se conserva.")}));
         EXPECT_EQ(mensajes.ultimo().icono, Icono::Exclamacion);
         mensajes.limpiar();
-        EXPECT_TRUE(clientes(QStringLiteral("0950")).isEmpty() &&
-                    infracciones(QStringLiteral("0950")).isEmpty());
+        EXPECT_TRUE(clientes(base.registro(), QStringLiteral("0950")).isEmpty() &&
+                    infracciones(base.registro(), QStringLiteral("0950")).isEmpty());
         EXPECT_TRUE(QFile::exists(ruta) && habilitada() && !ImportacionEnCurso());
     }
     ASSERT_EQ(mensajes.textos(), QStringList{nuevoCliente} + kImportado);
     EXPECT_EQ(mensajes.mensajes().at(0).icono, Icono::Pregunta);
-    const QList<QStringList> c = clientes(QStringLiteral("0950"));
+    const QList<QStringList> c = clientes(base.registro(), QStringLiteral("0950"));
     ASSERT_EQ(c.size(), 1);
     EXPECT_EQ(c.at(0).mid(1, 1) + c.at(0).mid(7, 4), partes("Dato O'Nuevo|20110928|140530|20110928|140530"));
-    EXPECT_EQ(infracciones(QStringLiteral("0950")).size(), 2);
+    EXPECT_EQ(infracciones(base.registro(), QStringLiteral("0950")).size(), 2);
     // The window closed itself after the import (and went with the deferred deletions).
     EXPECT_FALSE(QFile::exists(ruta) || VentanaImportacion::instancia());
     w = nullptr;

@@ -3,8 +3,8 @@
 #include "BaseTemporal.h"
 #include "MessageRecorder.h"
 #include "core/Oficina.h"
+#include "core/store/ConexionSqlcipher.h"
 #include "core/store/Sentencias.h"
-#include "core/store/modVarios.h"
 #include "windows/output/ExportarExcel.h"
 #include "windows/output/Impresion.h"
 #include "windows/output/VistaPrevia.h"
@@ -39,11 +39,11 @@ protected:
         // The preview keeps the user's choices: never the real ones.
         QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, ajustes.path());
         QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, ajustes.path());
-        const auto ejecutar = [](const Consulta& c) { BaseDatosCompartida().ejecutar(c.sql, c.parametros); };
+        const auto ejecutar = [this](const Consulta& c) { base.registro().ejecutar(c.sql, c.parametros); };
         for (const QString n : {"501|Carlos Ruiz", "502|Sin Infracciones"}) {
             ejecutar(Sentencias::insertarCliente(
                 (n + "||Centro||||||||Bar Central|Mitre 45||Lomas|Buenos Aires|||||||").split('|')));
-            ids << BaseDatosCompartida().ultimoId();
+            ids << base.registro().ultimoId();
         }
         for (const QString f :
              {"20110302|Insp1|1", "20110315|Insp2|2.", "20110331|Insp3|3", "20110401|Insp4|4"}) {
@@ -83,7 +83,7 @@ protected:
     QTemporaryDir ajustes;
     BaseTemporal base;
     MessageRecorder mensajes;
-    Oficina oficina;
+    Oficina oficina{base.registro()};
     QTemporaryDir dir;
     QString respuesta;
     QStringList dialogos;

@@ -1,33 +1,27 @@
-#include "core/store/ServidorPg.h"
+#include "core/store/ConexionPostgres.h"
+
+#include "core/store/AvisosRegistro.h"
+#include "core/store/DialectoPostgres.h"
+#include "core/store/Esquema.h"
+#include "core/store/LoteCopia.h"
 
 #include <QRegularExpression>
-#include <QSettings>
-#include <QThread>
 
 #include <libpq-fe.h>
 
 #include <algorithm>
 #include <cstring>
+#include <vector>
 
 namespace {
 
 constexpr Oid kOidBytea = 17;
-// Rows a batched insert holds before they go to the server, which stores them meanwhile.
-constexpr qsizetype kBytesLote = 128 << 10;
-
 QString textoServidor(const char* s) {
     return QString::fromUtf8(s ? s : "").trimmed();
 }
 
 const QString kPideContrasena = QStringLiteral("El servidor pide una contraseña para este usuario.");
 const QString kContrasenaIncorrecta = QStringLiteral("El usuario o la contraseña no son correctos.");
-const QString kClaveAjustes = QStringLiteral("registro/conexion");
-
-// Per user (~/.config/velmora/velmora-kv270.conf), the same file whichever program reads it.
-QSettings ajustesUsuario() {
-    return QSettings(QSettings::NativeFormat, QSettings::UserScope, QStringLiteral("velmora"),
-                     QStringLiteral("velmora-kv270"));
-}
 
 const QString kConexionPerdida = QStringLiteral(
     "Se perdió la conexión con el servidor del registro compartido. La operación en curso no se guardó; "
@@ -56,43 +50,6 @@ QString causaConexion(pg_conn* c) {
                           "funcione y que la dirección sea la correcta.");
 }
 
-QByteArray escaparCopia(const char* p, int largo) {
-    QByteArray r;
-    r.reserve(largo + 4);
-    for (int k = 0; k < largo; ++k) {
-        const char ch = p[k];
-        switch (ch) {
-        case '\\':
-            r += "\\\\";
-            break;
-        case '\t':
-            r += "\\t";
-            break;
-        case '\n':
-            r += "\\n";
-            break;
-        case '\r':
-            r += "\\r";
-            break;
-        default:
-            r += ch;
-        }
-    }
-    return r;
-}
-
-void agregarEscapado(QByteArray& destino, const char* p, int largo) {
-    // Almost every value has nothing to escape.
-    bool limpio = true;
-    for (int k = 0; k < largo && limpio; ++k)
-        limpio = p[k] != '\\' && p[k] != '\t' && p[k] != '\n' && p[k] != '\r';
-    if (limpio) {
-        destino.append(p, largo);
-        return;
-    }
-    destino += escaparCopia(p, largo);
-}
-
 // Tables whose rows carry an identity id, for ultimoId().
 bool tablaConId(const QString& tabla) {
     static const QStringList tablas = {QStringLiteral("clientes"), QStringLiteral("infracciones"),
@@ -100,106 +57,43 @@ bool tablaConId(const QString& tabla) {
     return tablas.contains(tabla.toLower());
 }
 
-} // namespace
-
-// Rows of one reused insert, in COPY's text format, waiting to be sent.
-class LoteCopia {
+class SentenciaPostgres final : public Sentencia {
 public:
-    LoteCopia(QString tabla, QString columnas) : tabla(std::move(tabla)), columnas(std::move(columnas)) {}
-    QString tabla;
-    QString columnas;
-    QByteArray datos;
-    int filas = 0;
-    bool enCurso = false; // the COPY was started: the connection takes nothing else until its end
+    SentenciaPostgres(ConexionPostgres& c, const QString& sql);
+    ~SentenciaPostgres() override;
+
+    void enlazar(int indice, const QVariant& valor) override;
+    void enlazarUtf8(int indice, const QByteArray& utf8) override;
+    void enlazarBlob(int indice, const QByteArray& datos) override;
+    bool paso() override;
+    void reiniciar() override;
+    int columnas() override;
+    QString nombreColumna(int i) override;
+    const char* bytes(int i, int& largo) const override;
+    bool esNulo(int i) const override;
+    QByteArray blob(int i) const override;
+    qint64 entero(int i) const override;
+
+private:
+    void ejecutarSiFalta();
+    void limpiarResultado();
+
+    ConexionPostgres& c_;
+    QByteArray sql_;
+    QByteArray nombre_;          // prepared name, once executed a second time
+    bool retornoPropio_ = false; // " RETURNING id" added here for ultimoId()
+    QString tablaInsercion_;     // a plain INSERT ... VALUES: its table and columns
+    QString columnasInsercion_;
+    int parametros_ = 0;
+    std::vector<QByteArray> valores_;
+    std::vector<char> nulos_;
+    std::vector<int> formatos_;
+    pg_result* res_ = nullptr;
+    int fila_ = -1;
+    int ejecuciones_ = 0;
 };
 
-QString TraducirSqlPg(const QString& sqlOriginal) {
-    QString sql = sqlOriginal.trimmed();
-    static const QRegularExpression pragmaVersion(
-        QStringLiteral("^PRAGMA\\s+user_version\\s*(=\\s*(\\d+))?$"),
-        QRegularExpression::CaseInsensitiveOption);
-    const QRegularExpressionMatch m = pragmaVersion.match(sql);
-    if (m.hasMatch())
-        return m.captured(2).isEmpty()
-                   ? QStringLiteral("SELECT coalesce(max(version), 0) FROM VersionEsquema")
-                   : QStringLiteral("UPDATE VersionEsquema SET version = %1").arg(m.captured(2));
-    if (sql.startsWith(QLatin1String("PRAGMA"), Qt::CaseInsensitive))
-        return QStringLiteral("SELECT 0");
-    // The catalogue: the tables of the current schema.
-    sql.replace(QStringLiteral("FROM sqlite_master WHERE type = 'table' AND name = ?"),
-                QStringLiteral("FROM information_schema.tables WHERE table_schema = current_schema() AND "
-                               "table_name = lower(?)"));
-    sql.replace(QStringLiteral("FROM sqlite_master"),
-                QStringLiteral("FROM information_schema.tables WHERE table_schema = current_schema()"));
-    if (sql.startsWith(QLatin1String("CREATE TABLE"), Qt::CaseInsensitive) ||
-        sql.startsWith(QLatin1String("ALTER TABLE"), Qt::CaseInsensitive)) {
-        sql.replace(QStringLiteral("INTEGER PRIMARY KEY AUTOINCREMENT"),
-                    QStringLiteral("BIGINT GENERATED BY DEFAULT AS IDENTITY PRIMARY KEY"));
-        sql.replace(QStringLiteral(" INTEGER"), QStringLiteral(" BIGINT"));
-        sql.replace(QStringLiteral(" BLOB"), QStringLiteral(" BYTEA"));
-    }
-    // Placeholders in order, outside quoted text.
-    QString r;
-    r.reserve(sql.size() + 16);
-    int n = 0;
-    QChar comilla;
-    for (const QChar ch : sql) {
-        if (!comilla.isNull()) {
-            if (ch == comilla)
-                comilla = QChar();
-        } else if (ch == QLatin1Char('\'') || ch == QLatin1Char('"')) {
-            comilla = ch;
-        } else if (ch == QLatin1Char('?')) {
-            r += QLatin1Char('$') + QString::number(++n);
-            continue;
-        }
-        r += ch;
-    }
-    return r;
-}
-
-QString ConexionRegistroGuardada() {
-    return ajustesUsuario().value(kClaveAjustes).toString();
-}
-
-bool GuardarConexionRegistro(const QString& conninfo, QString* error) {
-    const QString texto = conninfo.trimmed();
-    if (!texto.isEmpty()) {
-        char* fallo = nullptr;
-        PQconninfoOption* opciones = PQconninfoParse(texto.toUtf8().constData(), &fallo);
-        if (!opciones) {
-            if (error)
-                *error = QStringLiteral("La cadena de conexión no es válida: %1").arg(textoServidor(fallo));
-            PQfreemem(fallo);
-            return false;
-        }
-        bool conClave = false;
-        for (PQconninfoOption* o = opciones; o->keyword; ++o)
-            conClave = conClave || (std::strcmp(o->keyword, "password") == 0 && o->val && *o->val);
-        PQconninfoFree(opciones);
-        if (conClave) {
-            if (error)
-                *error =
-                    QStringLiteral("La cadena de conexión no puede llevar la contraseña: no se guarda en "
-                                   "texto plano. Póngala en el archivo ~/.pgpass o escríbala al iniciar el "
-                                   "programa.");
-            return false;
-        }
-    }
-    QSettings ajustes(QSettings::NativeFormat, QSettings::UserScope, QStringLiteral("velmora"),
-                      QStringLiteral("velmora-kv270"));
-    if (texto.isEmpty())
-        ajustes.remove(kClaveAjustes);
-    else
-        ajustes.setValue(kClaveAjustes, texto);
-    ajustes.sync();
-    if (ajustes.status() != QSettings::NoError) {
-        if (error)
-            *error = QStringLiteral("No se pudo guardar la configuración del usuario.");
-        return false;
-    }
-    return true;
-}
+} // namespace
 
 bool ErrorPideContrasena(const ErrorBD& error) {
     return error.descripcion().endsWith(kPideContrasena) ||
@@ -208,7 +102,7 @@ bool ErrorPideContrasena(const ErrorBD& error) {
 
 // --- Connection ------------------------------------------------------------------------------
 
-ConexionPg::ConexionPg(const QString& conninfo, const QString& contrasena) {
+ConexionPostgres::ConexionPostgres(const QString& conninfo, const QString& contrasena) {
     const QByteArray info = conninfo.toUtf8();
     const QByteArray clave = contrasena.toUtf8();
     std::vector<const char*> claves{"dbname", "client_encoding", "application_name", "connect_timeout"};
@@ -229,15 +123,27 @@ ConexionPg::ConexionPg(const QString& conninfo, const QString& contrasena) {
         throw ErrorBD(QStringLiteral("No se puede abrir el registro compartido. ") + causa,
                       QStringLiteral("PostgreSQL: ") + detalles);
     }
-    nombre_ = QStringLiteral("%1 en %2")
-                  .arg(QString::fromUtf8(PQdb(conn_)),
-                       QString::fromUtf8(PQhost(conn_) ? PQhost(conn_) : "servidor"));
+    ruta_ = QStringLiteral("%1 en %2")
+                .arg(QString::fromUtf8(PQdb(conn_)),
+                     QString::fromUtf8(PQhost(conn_) ? PQhost(conn_) : "servidor"));
     PQclear(PQexec(conn_, "SET client_min_messages = warning"));
     PQclear(PQexec(conn_, "LISTEN registro"));
-    AvisosRegistro::instancia().vigilar(this);
+    try {
+        // One desk at a time builds or updates the schema; the others wait and find it done.
+        bloquearEsquema(true);
+        if (EsquemaVacio(*this))
+            CrearEsquema(*this);
+        else
+            ActualizarEsquema(*this);
+        bloquearEsquema(false);
+    } catch (...) {
+        PQfinish(conn_);
+        conn_ = nullptr;
+        throw;
+    }
 }
 
-void ConexionPg::asegurarConexion() {
+void ConexionPostgres::asegurarConexion() {
     if (!conn_ || PQstatus(conn_) == CONNECTION_OK)
         return;
     // Inside a transaction the rest of it must not run on a fresh session as if nothing was lost.
@@ -251,13 +157,13 @@ void ConexionPg::asegurarConexion() {
     }
 }
 
-ConexionPg::~ConexionPg() {
-    AvisosRegistro::instancia().dejar(this);
+ConexionPostgres::~ConexionPostgres() {
+    avisos_.reset();
     lote_.reset();
     PQfinish(conn_);
 }
 
-ErrorBD ConexionPg::error(const pg_result* r, const QString& contexto) const {
+ErrorBD ConexionPostgres::error(const pg_result* r, const QString& contexto) const {
     const char* estado = r ? PQresultErrorField(r, PG_DIAG_SQLSTATE) : nullptr;
     const QString codigo = QString::fromLatin1(estado ? estado : "");
     QString mensaje = textoServidor(r ? PQresultErrorMessage(r) : nullptr);
@@ -290,8 +196,8 @@ ErrorBD ConexionPg::error(const pg_result* r, const QString& contexto) const {
                    QStringLiteral("PostgreSQL: %1 (código %2)").arg(mensaje, codigo));
 }
 
-pg_result* ConexionPg::exec(const QByteArray& sql, int n, const char* const* valores, const int* largos,
-                            const int* formatos) {
+pg_result* ConexionPostgres::exec(const QByteArray& sql, int n, const char* const* valores, const int* largos,
+                                  const int* formatos) {
     vaciarLote();
     PGresult* r = PQexecParams(conn_, sql.constData(), n, nullptr, valores, largos, formatos, 0);
     const ExecStatusType e = PQresultStatus(r);
@@ -303,35 +209,27 @@ pg_result* ConexionPg::exec(const QByteArray& sql, int n, const char* const* val
     return r;
 }
 
-void ConexionPg::fijarResultado(pg_result* r, qint64 id) {
+void ConexionPostgres::fijarResultado(pg_result* r, qint64 id) {
     filas_ = std::atoi(PQcmdTuples(r));
     if (id > 0)
         ultimoId_ = id;
 }
 
-void ConexionPg::ejecutar(const QString& sql, const QVariantList& parametros) {
-    SentenciaPg st(*this, sql);
-    for (int i = 0; i < parametros.size(); ++i)
-        st.enlazar(i + 1, parametros.at(i));
-    while (st.paso()) {
-    }
-}
-
-int ConexionPg::filasAfectadas() {
+int ConexionPostgres::filasAfectadas() {
     // A batched insert counts its own row, as the statement it stands for would.
-    if (lote_ && lote_->filas > 0) {
+    if (lote_ && lote_->filas() > 0) {
         vaciarLote();
         filas_ = 1;
     }
     return filas_;
 }
 
-void ConexionPg::comenzar() {
+void ConexionPostgres::comenzar() {
     ejecutar(QStringLiteral("BEGIN"));
     transaccion_ = true;
 }
 
-void ConexionPg::confirmar() {
+void ConexionPostgres::confirmar() {
     transaccion_ = false;
     vaciarLote();
     PGresult* r = exec("COMMIT", 0, nullptr, nullptr, nullptr);
@@ -342,123 +240,83 @@ void ConexionPg::confirmar() {
         throw ErrorBD(QStringLiteral("El servidor anuló la operación y no guardó nada."));
 }
 
-void ConexionPg::deshacer() {
+void ConexionPostgres::deshacer() {
     transaccion_ = false;
-    if (lote_ && lote_->enCurso) {
-        PQputCopyEnd(conn_, "anulada");
-        while (PGresult* resto = PQgetResult(conn_))
-            PQclear(resto);
-    }
+    if (lote_)
+        lote_->anular();
     lote_.reset();
     if (enTransaccion())
         PQclear(PQexec(conn_, "ROLLBACK"));
 }
 
-bool ConexionPg::enTransaccion() const {
+bool ConexionPostgres::enTransaccion() const {
     const PGTransactionStatusType t = PQtransactionStatus(conn_);
     return t == PQTRANS_INTRANS || t == PQTRANS_INERROR || t == PQTRANS_ACTIVE;
 }
 
-QString ConexionPg::ultimoError() const {
+QString ConexionPostgres::ultimoError() const {
     return textoServidor(PQerrorMessage(conn_));
 }
 
-QByteArray ConexionPg::nombreSentencia() {
+QByteArray ConexionPostgres::nombreSentencia() {
     return "velmora_" + QByteArray::number(++sentencias_);
 }
 
-void ConexionPg::tomarLote(std::unique_ptr<LoteCopia> lote) {
-    vaciarLote();
-    lote_ = std::move(lote);
+LoteCopia& ConexionPostgres::lote(const QString& tabla, const QString& columnas) {
+    if (!lote_ || !lote_->esDe(tabla, columnas)) {
+        vaciarLote();
+        lote_ = std::make_unique<LoteCopia>(conn_, tabla, columnas,
+                                            [this](const pg_result* r) { return error(r); });
+    }
+    return *lote_;
 }
 
 // Sends the rows held so far, starting the COPY on the first call.
-void ConexionPg::enviarLote() {
-    LoteCopia& lote = *lote_;
-    if (!lote.enCurso) {
-        const QByteArray sql =
-            QStringLiteral("COPY %1 (%2) FROM STDIN").arg(lote.tabla, lote.columnas).toUtf8();
-        PGresult* r = PQexec(conn_, sql.constData());
-        if (PQresultStatus(r) != PGRES_COPY_IN) {
-            const ErrorBD e = error(r);
-            PQclear(r);
+void ConexionPostgres::enviarLote() {
+    if (!lote_->enCurso()) {
+        try {
+            lote_->comenzar();
+        } catch (...) {
             lote_.reset();
-            throw e;
+            throw;
         }
-        PQclear(r);
-        lote.enCurso = true;
     }
-    if (!lote.datos.isEmpty() &&
-        PQputCopyData(conn_, lote.datos.constData(), static_cast<int>(lote.datos.size())) != 1) {
-        const ErrorBD e = error(nullptr);
+    try {
+        lote_->enviar();
+    } catch (...) {
         deshacer();
-        throw e;
+        throw;
     }
-    lote.datos.clear();
 }
 
-void ConexionPg::vaciarLote() {
+void ConexionPostgres::vaciarLote() {
     if (!lote_)
         return;
-    if (lote_->filas == 0) {
+    if (lote_->filas() == 0) {
         lote_.reset();
         return;
     }
     enviarLote();
-    lote_.reset();
-    if (PQputCopyEnd(conn_, nullptr) != 1) {
-        const ErrorBD e = error(nullptr);
-        while (PGresult* resto = PQgetResult(conn_))
-            PQclear(resto);
-        throw e;
-    }
-    std::unique_ptr<ErrorBD> fallo;
-    while (PGresult* resto = PQgetResult(conn_)) {
-        if (PQresultStatus(resto) != PGRES_COMMAND_OK && !fallo)
-            fallo = std::make_unique<ErrorBD>(error(resto));
-        PQclear(resto);
-    }
-    if (fallo)
-        throw *fallo;
+    const std::unique_ptr<LoteCopia> lote = std::move(lote_);
+    lote->terminar();
     // The rows' ids are not read back (nothing asks for them); an id asked for now is unknown, not wrong.
     ultimoId_ = 0;
 }
 
-void ConexionPg::bloquearEsquema(bool bloquear) {
+void ConexionPostgres::bloquearEsquema(bool bloquear) {
     ejecutar(bloquear ? QStringLiteral("SELECT pg_advisory_lock(727270)")
                       : QStringLiteral("SELECT pg_advisory_unlock(727270)"));
 }
 
-void ConexionPg::completarEsquemaBase() {
-    // The schema version, one row (PRAGMA user_version in the file).
-    ejecutar(QStringLiteral("CREATE TABLE VersionEsquema (version INTEGER NOT NULL)"));
-    ejecutar(QStringLiteral("INSERT INTO VersionEsquema (version) VALUES (1)"));
-    // mid(): 1-based characters, NULL as the empty text.
-    ejecutar(QStringLiteral(
-        "CREATE FUNCTION mid(t text, inicio integer, largo integer) RETURNS text LANGUAGE sql IMMUTABLE "
-        "AS $$ SELECT CASE WHEN inicio < 1 OR largo <= 0 THEN '' ELSE coalesce(substr(t, inicio, largo), '') "
-        "END $$"));
-    // contiene(): literal and in any letter case for every letter; the database's own locale may
-    // know only ASCII case, so the case mapping goes through ICU when the server has it.
+void ConexionPostgres::completarEsquemaBase() {
     PGresult* icu = PQexec(conn_, "SELECT 1 FROM pg_collation WHERE collname = 'und-x-icu'");
     const bool hayIcu = PQresultStatus(icu) == PGRES_TUPLES_OK && PQntuples(icu) > 0;
     PQclear(icu);
-    const QString cotejo = hayIcu ? QStringLiteral(" COLLATE \"und-x-icu\"") : QString();
-    ejecutar(
-        QStringLiteral("CREATE FUNCTION contiene(pajar text, aguja text) RETURNS boolean LANGUAGE sql "
-                       "IMMUTABLE AS $$ SELECT coalesce(strpos(lower(pajar%1), lower(aguja%1)) > 0, false) "
-                       "$$")
-            .arg(cotejo));
-    // Other desks hear of every change to clients and infractions at commit.
-    ejecutar(QStringLiteral("CREATE FUNCTION avisar_registro() RETURNS trigger LANGUAGE plpgsql AS "
-                            "$$ BEGIN PERFORM pg_notify('registro', TG_TABLE_NAME); RETURN NULL; END $$"));
-    for (const char* tabla : {"Clientes", "Infracciones"})
-        ejecutar(QStringLiteral("CREATE TRIGGER aviso_%1 AFTER INSERT OR UPDATE OR DELETE ON %1 "
-                                "FOR EACH STATEMENT EXECUTE FUNCTION avisar_registro()")
-                     .arg(QLatin1String(tabla)));
+    for (const QString& sql : DialectoPostgres::esquemaBase(hayIcu))
+        ejecutar(sql);
 }
 
-bool ConexionPg::hayCambiosAjenos() {
+bool ConexionPostgres::hayCambiosAjenos() {
     if (!conn_ || enTransaccion() || lote_)
         return false;
     PQconsumeInput(conn_);
@@ -471,11 +329,48 @@ bool ConexionPg::hayCambiosAjenos() {
     return ajenos;
 }
 
+const Dialecto& ConexionPostgres::dialecto() const {
+    static const DialectoPostgres dialecto;
+    return dialecto;
+}
+
+ErrorBD ConexionPostgres::error(const QString& contexto) const {
+    return error(nullptr, contexto);
+}
+
+qint64 ConexionPostgres::ultimoId() {
+    vaciarLote();
+    return ultimoId_;
+}
+
+std::unique_ptr<Sentencia> ConexionPostgres::preparar(const QString& sql) {
+    if (!conn_)
+        throw ErrorBD(QStringLiteral("La conexión con la base de datos no está abierta."));
+    return std::make_unique<SentenciaPostgres>(*this, sql);
+}
+
+// There is no file here to close: the change runs as it is.
+void ConexionPostgres::conArchivoCerrado(const std::function<void()>& cambio) {
+    cambio();
+}
+
+void ConexionPostgres::avisarCambiosAjenos(QObject* receptor, std::function<void()> aviso) {
+    if (!avisos_)
+        avisos_ = std::make_unique<AvisosRegistro>([this] { return hayCambiosAjenos(); });
+    QObject::connect(avisos_.get(), &AvisosRegistro::registroCambiado, receptor, std::move(aviso));
+    avisos_->vigilar();
+}
+
+void ConexionPostgres::revisarAvisos() {
+    if (avisos_)
+        avisos_->revisar();
+}
+
 // --- Statement -------------------------------------------------------------------------------
 
-SentenciaPg::SentenciaPg(ConexionPg& c, const QString& sql) : c_(c) {
+SentenciaPostgres::SentenciaPostgres(ConexionPostgres& c, const QString& sql) : c_(c) {
     c_.asegurarConexion();
-    QString traducida = TraducirSqlPg(sql);
+    QString traducida = c_.dialecto().traducir(sql);
     static const QRegularExpression insercion(
         QStringLiteral("^INSERT\\s+INTO\\s+(\\w+)\\s*\\(([^)]*)\\)\\s*VALUES\\s*\\(([?,\\s]*)\\)$"),
         QRegularExpression::CaseInsensitiveOption);
@@ -502,19 +397,19 @@ SentenciaPg::SentenciaPg(ConexionPg& c, const QString& sql) : c_(c) {
     formatos_.assign(static_cast<size_t>(parametros_), 0);
 }
 
-SentenciaPg::~SentenciaPg() {
+SentenciaPostgres::~SentenciaPostgres() {
     limpiarResultado();
-    if (!nombre_.isEmpty() && c_.handle() && PQstatus(c_.handle()) == CONNECTION_OK && !c_.lote())
+    if (!nombre_.isEmpty() && c_.handle() && PQstatus(c_.handle()) == CONNECTION_OK && !c_.hayLote())
         PQclear(PQexec(c_.handle(), ("DEALLOCATE " + nombre_).constData()));
 }
 
-void SentenciaPg::limpiarResultado() {
+void SentenciaPostgres::limpiarResultado() {
     PQclear(res_);
     res_ = nullptr;
     fila_ = -1;
 }
 
-void SentenciaPg::enlazar(int indice, const QVariant& valor) {
+void SentenciaPostgres::enlazar(int indice, const QVariant& valor) {
     if (indice < 1 || indice > parametros_)
         throw ErrorBD(QStringLiteral("La base de datos no pudo realizar la operación."),
                       QStringLiteral("parámetro %1 fuera de rango").arg(indice));
@@ -528,7 +423,7 @@ void SentenciaPg::enlazar(int indice, const QVariant& valor) {
     valores_[i] = valor.typeId() == QMetaType::QByteArray ? valor.toByteArray() : valor.toString().toUtf8();
 }
 
-void SentenciaPg::enlazarTexto(int indice, const QByteArray& utf8) {
+void SentenciaPostgres::enlazarUtf8(int indice, const QByteArray& utf8) {
     enlazar(indice, QString());
     const auto i = static_cast<size_t>(indice - 1);
     nulos_[i] = 0;
@@ -536,35 +431,19 @@ void SentenciaPg::enlazarTexto(int indice, const QByteArray& utf8) {
     valores_[i] = utf8;
 }
 
-void SentenciaPg::enlazarBlob(int indice, const QByteArray& datos) {
-    enlazarTexto(indice, datos);
+void SentenciaPostgres::enlazarBlob(int indice, const QByteArray& datos) {
+    enlazarUtf8(indice, datos);
     formatos_[static_cast<size_t>(indice - 1)] = 1;
 }
 
-void SentenciaPg::ejecutarSiFalta() {
+void SentenciaPostgres::ejecutarSiFalta() {
     if (res_)
         return;
     ++ejecuciones_;
     const bool soloTexto = std::all_of(formatos_.begin(), formatos_.end(), [](int f) { return f == 0; });
     // An insert run again inside a transaction: its row joins the batch.
     if (ejecuciones_ > 1 && !tablaInsercion_.isEmpty() && soloTexto && c_.enTransaccion()) {
-        LoteCopia* lote = c_.lote();
-        if (!lote || lote->tabla != tablaInsercion_ || lote->columnas != columnasInsercion_) {
-            c_.tomarLote(std::make_unique<LoteCopia>(tablaInsercion_, columnasInsercion_));
-            lote = c_.lote();
-        }
-        for (int k = 0; k < parametros_; ++k) {
-            if (k > 0)
-                lote->datos += '\t';
-            const auto i = static_cast<size_t>(k);
-            if (nulos_[i])
-                lote->datos += "\\N";
-            else
-                agregarEscapado(lote->datos, valores_[i].constData(), static_cast<int>(valores_[i].size()));
-        }
-        lote->datos += '\n';
-        ++lote->filas;
-        if (lote->datos.size() > kBytesLote)
+        if (c_.lote(tablaInsercion_, columnasInsercion_).agregar(valores_, nulos_))
             c_.enviarLote();
         fila_ = 0;
         return;
@@ -607,7 +486,7 @@ void SentenciaPg::ejecutarSiFalta() {
     fila_ = -1;
 }
 
-bool SentenciaPg::paso() {
+bool SentenciaPostgres::paso() {
     const bool nueva = res_ == nullptr && fila_ < 0;
     if (nueva) {
         ejecutarSiFalta();
@@ -622,13 +501,13 @@ bool SentenciaPg::paso() {
     return fila_ < PQntuples(res_);
 }
 
-void SentenciaPg::reiniciar() {
+void SentenciaPostgres::reiniciar() {
     limpiarResultado();
     std::fill(nulos_.begin(), nulos_.end(), 1);
     std::fill(formatos_.begin(), formatos_.end(), 0);
 }
 
-int SentenciaPg::columnas() {
+int SentenciaPostgres::columnas() {
     if (!res_ && fila_ < 0) {
         ejecutarSiFalta();
         fila_ = -1;
@@ -636,12 +515,12 @@ int SentenciaPg::columnas() {
     return res_ && !retornoPropio_ ? PQnfields(res_) : 0;
 }
 
-QString SentenciaPg::nombreColumna(int i) {
+QString SentenciaPostgres::nombreColumna(int i) {
     columnas();
     return res_ ? QString::fromUtf8(PQfname(res_, i)) : QString();
 }
 
-const char* SentenciaPg::bytes(int i, int& largo) const {
+const char* SentenciaPostgres::bytes(int i, int& largo) const {
     if (!res_ || fila_ < 0 || fila_ >= PQntuples(res_) || PQgetisnull(res_, fila_, i)) {
         largo = 0;
         return nullptr;
@@ -650,11 +529,11 @@ const char* SentenciaPg::bytes(int i, int& largo) const {
     return PQgetvalue(res_, fila_, i);
 }
 
-bool SentenciaPg::esNulo(int i) const {
+bool SentenciaPostgres::esNulo(int i) const {
     return !res_ || fila_ < 0 || fila_ >= PQntuples(res_) || PQgetisnull(res_, fila_, i);
 }
 
-QByteArray SentenciaPg::blob(int i) const {
+QByteArray SentenciaPostgres::blob(int i) const {
     int largo = 0;
     const char* p = bytes(i, largo);
     if (!p)
@@ -664,39 +543,8 @@ QByteArray SentenciaPg::blob(int i) const {
     return QByteArray(p, largo);
 }
 
-// --- Notices ---------------------------------------------------------------------------------
-
-AvisosRegistro& AvisosRegistro::instancia() {
-    static AvisosRegistro avisos;
-    return avisos;
-}
-
-AvisosRegistro::AvisosRegistro() {
-    timer_.setInterval(500);
-    connect(&timer_, &QTimer::timeout, this, &AvisosRegistro::revisar);
-}
-
-// Sessions opened on other threads (a test's second desk) are not watched: the timer is not theirs.
-void AvisosRegistro::vigilar(ConexionPg* c) {
-    if (QThread::currentThread() != thread())
-        return;
-    conexiones_.push_back(c);
-    if (!timer_.isActive())
-        timer_.start();
-}
-
-void AvisosRegistro::dejar(ConexionPg* c) {
-    if (QThread::currentThread() != thread())
-        return;
-    std::erase(conexiones_, c);
-    if (conexiones_.empty())
-        timer_.stop();
-}
-
-void AvisosRegistro::revisar() {
-    bool cambio = false;
-    for (ConexionPg* c : std::vector<ConexionPg*>(conexiones_))
-        cambio = c->hayCambiosAjenos() || cambio;
-    if (cambio)
-        Q_EMIT registroCambiado();
+qint64 SentenciaPostgres::entero(int i) const {
+    int largo = 0;
+    const char* p = bytes(i, largo);
+    return p ? QByteArray::fromRawData(p, largo).toLongLong() : 0;
 }

@@ -1,0 +1,75 @@
+#pragma once
+
+#include "core/store/Conexion.h"
+
+#include <QByteArray>
+#include <QString>
+
+#include <memory>
+
+struct pg_conn;
+struct pg_result;
+class AvisosRegistro;
+class LoteCopia;
+
+// Whether a failure to open the shared register would go away with a (different) password.
+bool ErrorPideContrasena(const ErrorBD& error);
+
+// The shared register on a PostgreSQL server: one session. Errors come out as ErrorBD with a
+// Spanish description; the server's own words go to the details.
+class ConexionPostgres final : public Conexion {
+public:
+    // A libpq connection string; `contrasena` empty: libpq's own mechanisms (~/.pgpass,
+    // PGPASSWORD) decide, otherwise it is kept in memory only. Builds or updates the schema.
+    // Throws ErrorBD.
+    ConexionPostgres(const QString& conninfo, const QString& contrasena = QString());
+    ~ConexionPostgres() override;
+
+    std::unique_ptr<Sentencia> preparar(const QString& sql) override;
+    qint64 ultimoId() override;
+    int filasAfectadas() override;
+    void comenzar() override;
+    void confirmar() override;
+    void deshacer() override;
+    bool enTransaccion() const override;
+    bool abierta() const override { return conn_ != nullptr; }
+    QString ultimoError() const override;
+    ErrorBD error(const QString& contexto = QString()) const override;
+    const Dialecto& dialecto() const override;
+    void completarEsquemaBase() override;
+    QString archivo() const override { return QString(); }
+    void conArchivoCerrado(const std::function<void()>& cambio) override;
+    void avisarCambiosAjenos(QObject* receptor, std::function<void()> aviso) override;
+
+    pg_conn* handle() const { return conn_; }
+    // Consumes the notices now instead of waiting for the next poll.
+    void revisarAvisos();
+
+    // For the statements of this session.
+    ErrorBD error(const pg_result* r, const QString& contexto = QString()) const;
+    // A session lost (server restarted, network down) is opened again before the next statement,
+    // never inside a transaction: that one failed whole.
+    void asegurarConexion();
+    pg_result* exec(const QByteArray& sql, int n, const char* const* valores, const int* largos,
+                    const int* formatos);
+    void fijarResultado(pg_result* r, qint64 id);
+    QByteArray nombreSentencia();
+    // The batch a reused insert adds its row to, started when there is none for that insert.
+    LoteCopia& lote(const QString& tabla, const QString& columnas);
+    bool hayLote() const { return lote_ != nullptr; }
+    void vaciarLote(); // sends the rows held and ends the COPY
+    void enviarLote(); // sends them, the COPY left open for more
+
+private:
+    void bloquearEsquema(bool bloquear);
+    // Whether other sessions changed the register since the last call (notices consumed).
+    bool hayCambiosAjenos();
+
+    pg_conn* conn_ = nullptr;
+    qint64 ultimoId_ = 0;
+    int filas_ = 0;
+    int sentencias_ = 0;
+    bool transaccion_ = false; // begun by comenzar(), not yet ended
+    std::unique_ptr<LoteCopia> lote_;
+    std::unique_ptr<AvisosRegistro> avisos_;
+};

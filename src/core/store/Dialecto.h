@@ -1,0 +1,19 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+// What differs between the SQL of the two stores. The program writes SQLite's dialect with `?`
+// placeholders; a store whose server speaks another turns each text into its own.
+class Dialecto {
+public:
+    virtual ~Dialecto() = default;
+    // The statement text as this store runs it.
+    virtual QString traducir(const QString& sql) const = 0;
+    // A column name as this store spells it in a statement it did not create.
+    virtual QString nombreColumna(const QString& nombre) const = 0;
+    // Where desks write at once, client numbers are unique: the statements that make them so.
+    virtual QStringList numerosClienteUnicos() const = 0;
+    // Whether other desks write to the same register meanwhile (a row read may be gone).
+    virtual bool variosPuestos() const = 0;
+};

@@ -1,0 +1,169 @@
+#include "core/store/Esquema.h"
+
+#include "core/store/Conexion.h"
+#include "core/store/Contrasenas.h"
+#include "core/store/Dialecto.h"
+
+#include <QDir>
+
+#include <iterator>
+
+namespace {
+
+const char* const kEsquema[] = {
+    "CREATE TABLE Clientes (Id INTEGER PRIMARY KEY AUTOINCREMENT, NumeroCliente TEXT, Nombre TEXT, "
+    "Direccion TEXT, Localidad TEXT, CodigoPostal TEXT, Partido TEXT, Provincia TEXT, Telefono TEXT, "
+    "TelefonoMovil TEXT, Email TEXT, FechadeAlta TEXT, NombreLocal TEXT, Direccionlocal TEXT, "
+    "Localidadlocal TEXT, PartidoLocal TEXT, ProvinciaLocal TEXT, Telefonolocal TEXT, EmailLocal TEXT, "
+    "UltimaInspeccionFecha TEXT, UltimaInspeccionHora TEXT, AnteriorInspeccionFecha TEXT, "
+    "AnteriorInspeccionHora TEXT, Notas TEXT, ActivacionBandaHoraria TEXT, "
+    "ActivacionBanda1 TEXT, fechainicio TEXT, fechafin TEXT, horainicio TEXT, MinutosInicio TEXT, "
+    "HoraFin TEXT, MinutosFin TEXT, "
+    "ActivacionBanda2 TEXT, fechainicio2 TEXT, fechafin2 TEXT, horainicio2 TEXT, MinutosInicio2 TEXT, "
+    "HoraFin2 TEXT, MinutosFin2 TEXT, "
+    "ActivacionBanda3 TEXT, fechainicio3 TEXT, fechafin3 TEXT, horainicio3 TEXT, MinutosInicio3 TEXT, "
+    "HoraFin3 TEXT, MinutosFin3 TEXT)",
+    "CREATE TABLE Infracciones (id INTEGER PRIMARY KEY AUTOINCREMENT, NumeroCliente TEXT, "
+    "FechaInfraccion TEXT, HoraInfraccion TEXT, NiveldB TEXT, Microfono TEXT, Estado TEXT, "
+    "TensionLinea TEXT, PorcentajeCompresion TEXT, Inspector TEXT, Maxdb TEXT, dbaten TEXT, excesos TEXT, "
+    "caldb TEXT, segpenal TEXT, nivelconsola TEXT, nivelruido TEXT, contadorinf TEXT)",
+    "CREATE TABLE PassUsuarios (Id INTEGER PRIMARY KEY AUTOINCREMENT, Nombre TEXT, \"Contraseña\" TEXT)",
+    "CREATE INDEX idx_infracciones_cliente ON Infracciones(NumeroCliente, id)",
+    "CREATE INDEX idx_clientes_numero ON Clientes(NumeroCliente)",
+};
+
+qint64 leerEntero(Conexion& db, const char* sql) {
+    const std::unique_ptr<Sentencia> st = db.preparar(QString::fromUtf8(sql));
+    return st->paso() ? st->entero(0) : 0;
+}
+
+// Version 1 is the schema of the files written before versions were recorded (user_version 0):
+// it only checks that they hold its tables, so a half-built file is refused, not half used.
+void migracion1(Conexion& db) {
+    for (const char* tabla : {"Clientes", "Infracciones", "PassUsuarios"}) {
+        const std::unique_ptr<Sentencia> st =
+            db.preparar(QStringLiteral("SELECT 1 FROM sqlite_master WHERE type = 'table' AND name = ?"));
+        st->enlazar(1, QString::fromLatin1(tabla));
+        if (!st->paso())
+            throw ErrorBD(QStringLiteral("El archivo de la base de datos \"%1\" está incompleto: le falta la "
+                                         "tabla %2. No se modificó el archivo.")
+                              .arg(QDir::toNativeSeparators(db.ruta()), QString::fromLatin1(tabla)));
+    }
+    db.ejecutar(QStringLiteral(
+        "CREATE INDEX IF NOT EXISTS idx_infracciones_cliente ON Infracciones(NumeroCliente, id)"));
+    db.ejecutar(QStringLiteral("CREATE INDEX IF NOT EXISTS idx_clientes_numero ON Clientes(NumeroCliente)"));
+}
+
+// Version 2: the import log. Each import leaves one row with where the file came from, who
+// imported it and the device's settings, its exact bytes (compressed, apart so listing the log
+// never reads them), and its infraction rows point back to it; older rows keep NULL. Adding a
+// NULL column rewrites no row and the partial index holds no entry yet; the date index is the
+// only work proportional to the rows (seconds for millions).
+void migracion2(Conexion& db) {
+    db.ejecutar(QStringLiteral(
+        "CREATE TABLE Importaciones (Id INTEGER PRIMARY KEY AUTOINCREMENT, NumeroCliente TEXT, "
+        "NombreArchivo TEXT, Tamano INTEGER, Sha256 TEXT, FechaInspeccion TEXT, HoraInspeccion TEXT, "
+        "Registros INTEGER, Guardados INTEGER, Omitidos INTEGER, PrimerRegistro TEXT, UltimoRegistro TEXT, "
+        "Maxdb TEXT, dbaten TEXT, excesos TEXT, caldb TEXT, segpenal TEXT, nivelconsola TEXT, "
+        "nivelruido TEXT, ActivacionBandaHoraria TEXT, Banda1 TEXT, Banda2 TEXT, Banda3 TEXT, "
+        "Usuario TEXT, Equipo TEXT, MomentoLocal TEXT, MomentoUtc TEXT, Cambios TEXT)"));
+    db.ejecutar(QStringLiteral("CREATE TABLE OriginalesImportacion (IdImportacion INTEGER PRIMARY KEY, "
+                               "Compresion TEXT, Datos BLOB)"));
+    db.ejecutar(QStringLiteral("CREATE INDEX idx_importaciones_sha ON Importaciones(Sha256)"));
+    db.ejecutar(QStringLiteral("CREATE INDEX idx_importaciones_cliente ON Importaciones(NumeroCliente, Id)"));
+    // The overlap check looks a client's rows up by date.
+    db.ejecutar(QStringLiteral(
+        "CREATE INDEX idx_infracciones_fecha ON Infracciones(NumeroCliente, FechaInfraccion)"));
+    db.ejecutar(QStringLiteral("ALTER TABLE Infracciones ADD COLUMN IdImportacion INTEGER"));
+    db.ejecutar(QStringLiteral("CREATE INDEX idx_infracciones_importacion ON Infracciones(IdImportacion) "
+                               "WHERE IdImportacion IS NOT NULL"));
+}
+
+// Version 3: a row version on clients, raised by every write to the row, so that a save made from
+// data read before another desk's change is refused instead of overwriting it. On the server,
+// where desks write at once, client numbers are unique too; a file may hold repeats from before
+// and keeps them.
+void migracion3(Conexion& db) {
+    db.ejecutar(QStringLiteral("ALTER TABLE Clientes ADD COLUMN Version INTEGER NOT NULL DEFAULT 0"));
+    for (const QString& sql : db.dialecto().numerosClienteUnicos())
+        db.ejecutar(sql);
+}
+
+// The numbered schema steps, oldest first. A schema change is one more entry here with the next
+// number (and kVersionEsquema raised to it): each runs in its own transaction on older files and
+// after the base schema on new ones, so both end up alike.
+struct Migracion {
+    int version;
+    void (*aplicar)(Conexion&);
+};
+constexpr Migracion kMigraciones[] = {
+    {1, migracion1},
+    {2, migracion2},
+    {3, migracion3},
+};
+static_assert(std::size(kMigraciones) == kVersionEsquema &&
+                  kMigraciones[kVersionEsquema - 1].version == kVersionEsquema,
+              "one migration per schema version, numbered from 1");
+
+void aplicar(Conexion& db, const Migracion& m) {
+    m.aplicar(db);
+    db.ejecutar(QStringLiteral("PRAGMA user_version = %1").arg(m.version));
+}
+
+} // namespace
+
+bool EsquemaVacio(Conexion& db) {
+    return leerEntero(db, "SELECT count(*) FROM sqlite_master") == 0;
+}
+
+void CrearEsquema(Conexion& db) {
+    Transaccion t(db);
+    for (const char* sql : kEsquema)
+        db.ejecutar(QString::fromUtf8(sql));
+    db.completarEsquemaBase();
+    // The placeholder client is the first row: an empty list then still has a current row
+    // that means "no client".
+    db.ejecutar(QStringLiteral("INSERT INTO Clientes (NumeroCliente, Localidad) VALUES (?, ?)"),
+                {QStringLiteral("----"), QStringLiteral("-")});
+    for (const char* nombre : {"Administrador", "Invitado"})
+        db.ejecutar(QStringLiteral("INSERT INTO PassUsuarios (Nombre, \"Contraseña\") VALUES (?, ?)"),
+                    {QString::fromUtf8(nombre), hashContrasena(QString())});
+    // The base schema above is version 1; later steps run on top of it.
+    for (const Migracion& m : kMigraciones)
+        if (m.version > 1)
+            aplicar(db, m);
+    db.ejecutar(QStringLiteral("PRAGMA user_version = %1").arg(kVersionEsquema));
+    t.confirmar();
+}
+
+void ActualizarEsquema(Conexion& db) {
+    const qint64 version = leerEntero(db, "PRAGMA user_version");
+    if (version > kVersionEsquema)
+        throw ErrorBD(
+            QStringLiteral("La base de datos \"%1\" fue creada por una versión más reciente del programa "
+                           "(versión de esquema %2); esta versión conoce hasta la %3. No se modificó el "
+                           "archivo.")
+                .arg(QDir::toNativeSeparators(db.ruta()))
+                .arg(version)
+                .arg(kVersionEsquema));
+    for (const Migracion& m : kMigraciones) {
+        if (m.version <= version)
+            continue;
+        try {
+            Transaccion t(db);
+            aplicar(db, m);
+            t.confirmar();
+        } catch (const ErrorBD& e) {
+            // Rolled back: the file is still the older version, whole.
+            if (e.descripcion().endsWith(QStringLiteral("No se modificó el archivo.")))
+                throw;
+            throw ErrorBD(
+                QStringLiteral("No se pudo actualizar la base de datos \"%1\" a la versión de esquema %2: "
+                               "%3 No se modificó el archivo.")
+                    .arg(QDir::toNativeSeparators(db.ruta()))
+                    .arg(m.version)
+                    .arg(e.descripcion()),
+                e.detalles());
+        }
+    }
+}
