@@ -63,17 +63,17 @@ VentanaPrincipal* ventana() {
         oficina->establecerUsuario(QStringLiteral("Administrador"));
         principal = new VentanaPrincipal(*oficina);
         principal->show();
-        auto* columna = principal->findChild<QComboBox*>(QStringLiteral("Combo1"));
+        auto* columna = principal->findChild<QComboBox*>(QStringLiteral("columnaBusqueda"));
         columna->setCurrentIndex(columna->findText(QStringLiteral("Direccion")));
         QApplication::processEvents();
     }
     return principal;
 }
 QLineEdit* busqueda() {
-    return ventana()->findChild<QLineEdit*>(QStringLiteral("Text1"));
+    return ventana()->findChild<QLineEdit*>(QStringLiteral("textoBusqueda"));
 }
 GridModel& lista() {
-    return *ventana()->findChild<GridModel*>(QStringLiteral("flex"));
+    return *ventana()->findChild<GridModel*>(QStringLiteral("listaClientes"));
 }
 
 // Texts that every client's address contains: each keystroke lists all 100,000 rows; "Calle 1"
@@ -147,13 +147,13 @@ void EscaneoEnMemoria(benchmark::State& state) {
 void AnchosAcotados(benchmark::State& state) {
     busqueda()->setText(QString());
     for (auto _ : state)
-        benchmark::DoNotOptimize(AnchosColumnasTwips(lista(), ventana()->font(), 13));
+        benchmark::DoNotOptimize(AnchosColumnas(lista(), ventana()->font(), 13));
 }
 
 void AnchosCeldaPorCelda(benchmark::State& state) {
     busqueda()->setText(QString());
     for (auto _ : state)
-        benchmark::DoNotOptimize(AnchosColumnasTwipsCompleto(lista(), ventana()->font(), 13));
+        benchmark::DoNotOptimize(AnchosColumnasCompleto(lista(), ventana()->font(), 13));
 }
 
 } // namespace

@@ -40,20 +40,20 @@ void AbrirYCargarListaClientes(benchmark::State& state) {
         registro = std::make_unique<ConexionSqlcipher>(ruta, ClaveBaseDatos());
         auto oficina = std::make_unique<Oficina>(*registro);
         oficina->abrirClientes();
-        auto flex = std::make_unique<GridModel>();
+        auto lista = std::make_unique<GridModel>();
         // As the main window binds it: the grid reads the model's list through the listed rows.
         auto indices = std::make_shared<const std::vector<quint32>>(oficina->indicesListados());
-        flex->bind(QStringList(24, QString()), indices->size(),
-                   [todos = oficina->todosLosClientes(), indices](std::size_t i, int col) {
-                       return todos->texto((*indices)[i], col);
-                   });
-        benchmark::DoNotOptimize(AnchosColumnasTwips(*flex, fuente, 13,
-                                                     EstimarAnchos(oficina->todosLosClientes(), fuente, 13),
-                                                     oficina->indicesListados()));
-        benchmark::DoNotOptimize(flex->rows());
+        lista->bind(QStringList(24, QString()), indices->size(),
+                    [todos = oficina->todosLosClientes(), indices](std::size_t i, int col) {
+                        return todos->texto((*indices)[i], col);
+                    });
+        benchmark::DoNotOptimize(AnchosColumnas(*lista, fuente, 13,
+                                                EstimarAnchos(oficina->todosLosClientes(), fuente, 13),
+                                                oficina->indicesListados()));
+        benchmark::DoNotOptimize(lista->rows());
         // Letting the list go at the end of the run is not part of showing it.
         state.PauseTiming();
-        flex.reset();
+        lista.reset();
         oficina.reset();
         registro.reset();
         state.ResumeTiming();

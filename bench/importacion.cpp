@@ -131,7 +131,7 @@ void ImportacionVentana(benchmark::State& state) {
         MostrarVentanaImportacion(*oficina);
         VentanaImportacion* w = VentanaImportacion::instancia();
         w->setDirectorio(dirBase);
-        auto* archivos = w->findChild<QListWidget*>(QStringLiteral("File1"));
+        auto* archivos = w->findChild<QListWidget*>(QStringLiteral("archivos"));
         const QList<QListWidgetItem*> items =
             archivos->findItems(QStringLiteral("0001.kvd"), Qt::MatchExactly);
         if (items.size() != 1)
@@ -141,7 +141,7 @@ void ImportacionVentana(benchmark::State& state) {
         state.ResumeTiming();
         t.start();
         // To the refreshed list and view, file deleted, window closed.
-        w->findChild<QPushButton*>(QStringLiteral("Command1"))->click();
+        w->findChild<QPushButton*>(QStringLiteral("botonImportar"))->click();
         QCoreApplication::processEvents();
         total += static_cast<double>(t.nsecsElapsed()) / 1e9;
         state.PauseTiming();

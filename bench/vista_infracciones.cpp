@@ -9,9 +9,9 @@
 #include "core/store/ConexionSqlcipher.h"
 #include "core/store/TablaTextos.h"
 #include "windows/clients/VentanaPrincipal.h"
-#include "windows/clients/VistaInfracciones.h"
 #include "windows/grid/GridModel.h"
 #include "windows/grid/GridView.h"
+#include "windows/grid/VistaInfracciones.h"
 #include "windows/platform/Mensajes.h"
 
 #include <QApplication>
@@ -66,7 +66,7 @@ VentanaPrincipal& ventana() {
 }
 
 GridModel& infracciones(VentanaPrincipal& v) {
-    return *v.findChild<GridModel*>(QStringLiteral("flex2"));
+    return *v.findChild<GridModel*>(QStringLiteral("infracciones"));
 }
 
 void seleccionar(const QString& numero) {
@@ -133,7 +133,7 @@ void MostrarClienteGrande(benchmark::State& state) {
 void RefiltrarPorFecha(benchmark::State& state) {
     VentanaPrincipal& v = ventana();
     seleccionar(kCliente);
-    auto* fin = v.findChild<QDateEdit*>(QStringLiteral("FechaInfFin"));
+    auto* fin = v.findChild<QDateEdit*>(QStringLiteral("fechaFinInfracciones"));
     bool corto = false;
     for (auto _ : state) {
         corto = !corto;

@@ -4,9 +4,9 @@
 #include "core/store/ConexionPostgres.h"
 #include "core/store/ConexionSqlcipher.h"
 #include "core/store/Copias.h"
-#include "windows/clients/Imagenes.h"
-#include "windows/clients/PantallaInicio.h"
 #include "windows/clients/VentanaPrincipal.h"
+#include "windows/inicio/PantallaInicio.h"
+#include "windows/platform/Imagenes.h"
 #include "windows/platform/Mensajes.h"
 #include "windows/platform/Traducciones.h"
 

@@ -4,6 +4,7 @@
 #include "core/store/ErrorBD.h"
 #include "windows/accounts/VentanaCuentas.h"
 #include "windows/platform/Mensajes.h"
+#include "windows/platform/UnaVentana.h"
 
 #include <QCloseEvent>
 #include <QGridLayout>
@@ -14,24 +15,18 @@
 #include <QStyle>
 #include <QVBoxLayout>
 
-namespace {
-NuevaCuenta* unica = nullptr;
-}
-
 void MostrarNuevaCuenta(Oficina& oficina) {
-    if (!unica)
+    if (!UnaVentana<NuevaCuenta>::actual())
         new NuevaCuenta(oficina);
-    unica->showNormal();
-    unica->raise();
-    unica->activateWindow();
+    UnaVentana<NuevaCuenta>::alFrente(true);
 }
 
 NuevaCuenta* NuevaCuenta::instancia() {
-    return unica;
+    return UnaVentana<NuevaCuenta>::actual();
 }
 
 NuevaCuenta::NuevaCuenta(Oficina& oficina) : oficina_(oficina) {
-    unica = this;
+    UnaVentana<NuevaCuenta>::registrar(this);
     setAttribute(Qt::WA_DeleteOnClose);
     setObjectName(QStringLiteral("NuevaCuenta"));
     setWindowTitle(QStringLiteral("Nuevo Usuario"));
@@ -39,8 +34,7 @@ NuevaCuenta::NuevaCuenta(Oficina& oficina) : oficina_(oficina) {
 }
 
 NuevaCuenta::~NuevaCuenta() {
-    if (unica == this)
-        unica = nullptr;
+    UnaVentana<NuevaCuenta>::olvidar(this);
 }
 
 void NuevaCuenta::construir() {
@@ -56,64 +50,65 @@ void NuevaCuenta::construir() {
         return b;
     };
 
-    Text1 = new QLineEdit(this);
-    Text1->setObjectName(QStringLiteral("Text1"));
-    Text1->setMaxLength(32767); // the widest a line edit allows: no practical limit
-    Pass1 = new QLineEdit(this);
-    Pass1->setObjectName(QStringLiteral("Pass1"));
-    PrepararCajaContrasena(Pass1);
-    Text1->setToolTip(Pass1->toolTip());
-    Pass2 = new QLineEdit(this);
-    Pass2->setObjectName(QStringLiteral("Pass2"));
-    PrepararCajaContrasena(Pass2);
-    Label1 = etiqueta("Label1", QStringLiteral("Nombre del Usuario:"), Text1);
-    Label2 = etiqueta("Label2", QStringLiteral("Nueva Contraseña:"), Pass1);
-    Label3 = etiqueta("Label3", QStringLiteral("Repetir Nueva Contraseña:"), Pass2);
-    Aceptar = boton("Aceptar", QStringLiteral("Aceptar"), QStyle::SP_DialogOkButton);
-    Command3 = boton("Command3", QStringLiteral("Cancelar y Volver"), QStyle::SP_DialogCancelButton);
+    nombreUsuario_ = new QLineEdit(this);
+    nombreUsuario_->setObjectName(QStringLiteral("nombreUsuario"));
+    nombreUsuario_->setMaxLength(32767); // the widest a line edit allows: no practical limit
+    clave_ = new QLineEdit(this);
+    clave_->setObjectName(QStringLiteral("clave"));
+    PrepararCajaContrasena(clave_);
+    nombreUsuario_->setToolTip(clave_->toolTip());
+    confirmacion_ = new QLineEdit(this);
+    confirmacion_->setObjectName(QStringLiteral("confirmacion"));
+    PrepararCajaContrasena(confirmacion_);
+    etiquetaUsuario_ = etiqueta("etiquetaUsuario", QStringLiteral("Nombre del Usuario:"), nombreUsuario_);
+    etiquetaClave_ = etiqueta("etiquetaClave", QStringLiteral("Nueva Contraseña:"), clave_);
+    etiquetaConfirmacion_ =
+        etiqueta("etiquetaConfirmacion", QStringLiteral("Repetir Nueva Contraseña:"), confirmacion_);
+    botonAceptar_ = boton("botonAceptar", QStringLiteral("Aceptar"), QStyle::SP_DialogOkButton);
+    botonVolver_ = boton("botonVolver", QStringLiteral("Cancelar y Volver"), QStyle::SP_DialogCancelButton);
 
     auto* campos = new QGridLayout;
-    campos->addWidget(Label1, 0, 0);
-    campos->addWidget(Text1, 0, 1);
-    campos->addWidget(Label2, 1, 0);
-    campos->addWidget(Pass1, 1, 1);
-    campos->addWidget(Label3, 2, 0);
-    campos->addWidget(Pass2, 2, 1);
+    campos->addWidget(etiquetaUsuario_, 0, 0);
+    campos->addWidget(nombreUsuario_, 0, 1);
+    campos->addWidget(etiquetaClave_, 1, 0);
+    campos->addWidget(clave_, 1, 1);
+    campos->addWidget(etiquetaConfirmacion_, 2, 0);
+    campos->addWidget(confirmacion_, 2, 1);
     auto* botones = new QHBoxLayout;
     botones->addStretch();
-    botones->addWidget(Aceptar);
-    botones->addWidget(Command3);
+    botones->addWidget(botonAceptar_);
+    botones->addWidget(botonVolver_);
     auto* principal = new QVBoxLayout(this);
     principal->addLayout(campos);
     principal->addLayout(botones);
 
     // The window opens on "Cancelar y Volver"; Tab runs backwards up the form to the name.
-    setTabOrder(Command3, Aceptar);
-    setTabOrder(Aceptar, Pass2);
-    setTabOrder(Pass2, Pass1);
-    setTabOrder(Pass1, Text1);
-    Command3->setFocus();
+    setTabOrder(botonVolver_, botonAceptar_);
+    setTabOrder(botonAceptar_, confirmacion_);
+    setTabOrder(confirmacion_, clave_);
+    setTabOrder(clave_, nombreUsuario_);
+    botonVolver_->setFocus();
 
-    connect(Aceptar, &QPushButton::clicked, this, &NuevaCuenta::aceptar);
-    connect(Command3, &QPushButton::clicked, this, &QWidget::close);
+    connect(botonAceptar_, &QPushButton::clicked, this, &NuevaCuenta::aceptar);
+    connect(botonVolver_, &QPushButton::clicked, this, &QWidget::close);
 }
 
 void NuevaCuenta::aceptar() {
-    if (Pass1->text() != Pass2->text()) {
+    if (clave_->text() != confirmacion_->text()) {
         MostrarMensaje(
             QStringLiteral("Los dos campos de contraseñas deben ser iguales, recuerde que se diferencian "
                            "minúsculas de mayúsculas"),
             QStringLiteral("Error comprobación"), Icono::Exclamacion);
         return;
     }
-    const QString nombre = Text1->text();
-    if (nombre.isEmpty() || Pass1->text().isEmpty() || Pass2->text().isEmpty()) {
+    const QString nombre = nombreUsuario_->text();
+    if (nombre.isEmpty() || clave_->text().isEmpty() || confirmacion_->text().isEmpty()) {
         MostrarMensaje(QStringLiteral("Ingrese los valores en los campos"), QStringLiteral("Falta Valores"),
                        Icono::Informacion);
         return;
     }
     try {
-        oficina_.crearCuenta(nombre, Pass1->text());
+        oficina_.crearCuenta(nombre, clave_->text());
     } catch (const ErrorBD& e) {
         MostrarError(e);
         return;
@@ -124,7 +119,6 @@ void NuevaCuenta::aceptar() {
 }
 
 void NuevaCuenta::closeEvent(QCloseEvent* evento) {
-    if (unica == this)
-        unica = nullptr;
+    UnaVentana<NuevaCuenta>::olvidar(this);
     evento->accept();
 }

@@ -28,12 +28,12 @@ private:
     void aceptar();
 
     Oficina& oficina_;
-    QLabel* Label1 = nullptr;
-    QLineEdit* Text1 = nullptr;
-    QLabel* Label2 = nullptr;
-    QLineEdit* Pass1 = nullptr;
-    QLabel* Label3 = nullptr;
-    QLineEdit* Pass2 = nullptr;
-    QPushButton* Aceptar = nullptr;
-    QPushButton* Command3 = nullptr; // "Cancelar y Volver"
+    QLabel* etiquetaUsuario_ = nullptr;
+    QLineEdit* nombreUsuario_ = nullptr;
+    QLabel* etiquetaClave_ = nullptr;
+    QLineEdit* clave_ = nullptr;
+    QLabel* etiquetaConfirmacion_ = nullptr;
+    QLineEdit* confirmacion_ = nullptr;
+    QPushButton* botonAceptar_ = nullptr;
+    QPushButton* botonVolver_ = nullptr; // "Cancelar y Volver"
 };

@@ -4,6 +4,7 @@
 #include "core/store/ErrorBD.h"
 #include "windows/accounts/NuevaCuenta.h"
 #include "windows/platform/Mensajes.h"
+#include "windows/platform/UnaVentana.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -19,8 +20,6 @@
 #include <QVBoxLayout>
 
 namespace {
-
-VentanaCuentas* unica = nullptr;
 
 const QString kAyudaContrasena = QStringLiteral(
     "Ingrese como máximo 10 números o letras, recuerde que diferencia entre minúsculas y mayúsculas");
@@ -52,10 +51,8 @@ void PrepararCajaContrasena(QLineEdit* caja) {
 // ---------------------------------------------------------------------------------------------
 
 void MostrarVentanaCuentas(Oficina& oficina) {
-    if (unica) {
-        unica->showNormal();
-        unica->raise();
-        unica->activateWindow();
+    if (UnaVentana<VentanaCuentas>::actual()) {
+        UnaVentana<VentanaCuentas>::alFrente(true);
         return;
     }
     auto* ventana = new VentanaCuentas(oficina);
@@ -70,11 +67,11 @@ void MostrarVentanaCuentas(Oficina& oficina) {
 }
 
 VentanaCuentas* VentanaCuentas::instancia() {
-    return unica;
+    return UnaVentana<VentanaCuentas>::actual();
 }
 
 VentanaCuentas::VentanaCuentas(Oficina& oficina) : oficina_(oficina) {
-    unica = this;
+    UnaVentana<VentanaCuentas>::registrar(this);
     setAttribute(Qt::WA_DeleteOnClose);
     setObjectName(QStringLiteral("VentanaCuentas"));
     setWindowTitle(QStringLiteral("Configuracion de Cuentas de Usuario"));
@@ -82,8 +79,7 @@ VentanaCuentas::VentanaCuentas(Oficina& oficina) : oficina_(oficina) {
 }
 
 VentanaCuentas::~VentanaCuentas() {
-    if (unica == this)
-        unica = nullptr;
+    UnaVentana<VentanaCuentas>::olvidar(this);
 }
 
 void VentanaCuentas::construir() {
@@ -99,57 +95,58 @@ void VentanaCuentas::construir() {
         return l;
     };
 
-    Combo1 = new QComboBox(this);
-    Combo1->setObjectName(QStringLiteral("Combo1"));
-    Combo1->setEditable(true);
+    usuarios_ = new QComboBox(this);
+    usuarios_->setObjectName(QStringLiteral("usuarios"));
+    usuarios_->setEditable(true);
     // A typed name is used as typed: never added to the list, never completed to another case.
-    Combo1->setInsertPolicy(QComboBox::NoInsert);
-    Combo1->completer()->setCaseSensitivity(Qt::CaseSensitive);
-    Pass1 = new QLineEdit(this);
-    Pass1->setObjectName(QStringLiteral("Pass1"));
-    PrepararCajaContrasena(Pass1);
-    Pass2 = new QLineEdit(this);
-    Pass2->setObjectName(QStringLiteral("Pass2"));
-    PrepararCajaContrasena(Pass2);
-    Label1 = etiqueta("Label1", QStringLiteral("Usuario Actual:"), Combo1);
-    Label2 = etiqueta("Label2", QStringLiteral("Nueva Contraseña:"), Pass1);
-    Label3 = etiqueta("Label3", QStringLiteral("Repetir Nueva Contraseña:"), Pass2);
-    Combo1->setAccessibleName(Label1->text());
+    usuarios_->setInsertPolicy(QComboBox::NoInsert);
+    usuarios_->completer()->setCaseSensitivity(Qt::CaseSensitive);
+    clave_ = new QLineEdit(this);
+    clave_->setObjectName(QStringLiteral("clave"));
+    PrepararCajaContrasena(clave_);
+    confirmacion_ = new QLineEdit(this);
+    confirmacion_->setObjectName(QStringLiteral("confirmacion"));
+    PrepararCajaContrasena(confirmacion_);
+    etiquetaUsuario_ = etiqueta("etiquetaUsuario", QStringLiteral("Usuario Actual:"), usuarios_);
+    etiquetaClave_ = etiqueta("etiquetaClave", QStringLiteral("Nueva Contraseña:"), clave_);
+    etiquetaConfirmacion_ =
+        etiqueta("etiquetaConfirmacion", QStringLiteral("Repetir Nueva Contraseña:"), confirmacion_);
+    usuarios_->setAccessibleName(etiquetaUsuario_->text());
 
-    BorrarUsuario = boton("BorrarUsuario", QStringLiteral("Borrar Usuario"), QStyle::SP_TrashIcon);
-    Aceptar = boton("Aceptar", QStringLiteral("Aceptar"), QStyle::SP_DialogOkButton);
-    Command3 = boton("Command3", QStringLiteral("Cancelar y Volver"), QStyle::SP_DialogCancelButton);
-    Command1 = boton("Command1", QStringLiteral("Agregar Usuario"), QStyle::SP_FileIcon);
-    Aceptar->setDefault(true);
+    botonBorrar_ = boton("botonBorrar", QStringLiteral("Borrar Usuario"), QStyle::SP_TrashIcon);
+    botonAceptar_ = boton("botonAceptar", QStringLiteral("Aceptar"), QStyle::SP_DialogOkButton);
+    botonVolver_ = boton("botonVolver", QStringLiteral("Cancelar y Volver"), QStyle::SP_DialogCancelButton);
+    botonAgregar_ = boton("botonAgregar", QStringLiteral("Agregar Usuario"), QStyle::SP_FileIcon);
+    botonAceptar_->setDefault(true);
 
     auto* campos = new QGridLayout;
-    campos->addWidget(Label1, 0, 0);
-    campos->addWidget(Combo1, 0, 1);
-    campos->addWidget(Label2, 1, 0);
-    campos->addWidget(Pass1, 1, 1);
-    campos->addWidget(Label3, 2, 0);
-    campos->addWidget(Pass2, 2, 1);
+    campos->addWidget(etiquetaUsuario_, 0, 0);
+    campos->addWidget(usuarios_, 0, 1);
+    campos->addWidget(etiquetaClave_, 1, 0);
+    campos->addWidget(clave_, 1, 1);
+    campos->addWidget(etiquetaConfirmacion_, 2, 0);
+    campos->addWidget(confirmacion_, 2, 1);
     auto* botones = new QHBoxLayout;
-    botones->addWidget(BorrarUsuario);
-    botones->addWidget(Command1);
+    botones->addWidget(botonBorrar_);
+    botones->addWidget(botonAgregar_);
     botones->addStretch();
-    botones->addWidget(Aceptar);
-    botones->addWidget(Command3);
+    botones->addWidget(botonAceptar_);
+    botones->addWidget(botonVolver_);
     auto* principal = new QVBoxLayout(this);
     principal->addLayout(campos);
     principal->addLayout(botones);
 
-    setTabOrder(Combo1, Pass1);
-    setTabOrder(Pass1, Pass2);
-    setTabOrder(Pass2, BorrarUsuario);
-    setTabOrder(BorrarUsuario, Aceptar);
-    setTabOrder(Aceptar, Command3);
-    setTabOrder(Command3, Command1);
+    setTabOrder(usuarios_, clave_);
+    setTabOrder(clave_, confirmacion_);
+    setTabOrder(confirmacion_, botonBorrar_);
+    setTabOrder(botonBorrar_, botonAceptar_);
+    setTabOrder(botonAceptar_, botonVolver_);
+    setTabOrder(botonVolver_, botonAgregar_);
 
-    connect(Aceptar, &QPushButton::clicked, this, &VentanaCuentas::aceptar);
-    connect(BorrarUsuario, &QPushButton::clicked, this, &VentanaCuentas::borrar);
-    connect(Command3, &QPushButton::clicked, this, &VentanaCuentas::cancelar);
-    connect(Command1, &QPushButton::clicked, this, [this] { MostrarNuevaCuenta(oficina_); });
+    connect(botonAceptar_, &QPushButton::clicked, this, &VentanaCuentas::aceptar);
+    connect(botonBorrar_, &QPushButton::clicked, this, &VentanaCuentas::borrar);
+    connect(botonVolver_, &QPushButton::clicked, this, &VentanaCuentas::cancelar);
+    connect(botonAgregar_, &QPushButton::clicked, this, [this] { MostrarNuevaCuenta(oficina_); });
 }
 
 void VentanaCuentas::cargar() {
@@ -157,30 +154,30 @@ void VentanaCuentas::cargar() {
     const QString& usuario = oficina_.usuario();
     if (oficina_.esAdministrador()) {
         for (const Cuenta& cuenta : cuentas_)
-            Combo1->addItem(cuenta.nombre);
-        const int indice = Combo1->findText(usuario, Qt::MatchExactly | Qt::MatchCaseSensitive);
+            usuarios_->addItem(cuenta.nombre);
+        const int indice = usuarios_->findText(usuario, Qt::MatchExactly | Qt::MatchCaseSensitive);
         if (indice >= 0)
-            Combo1->setCurrentIndex(indice);
+            usuarios_->setCurrentIndex(indice);
         else
-            Combo1->setEditText(usuario);
+            usuarios_->setEditText(usuario);
     } else {
-        Combo1->setEditText(usuario);
-        Combo1->setEnabled(false);
+        usuarios_->setEditText(usuario);
+        usuarios_->setEnabled(false);
     }
-    BorrarUsuario->setVisible(oficina_.esAdministrador());
-    Command1->setVisible(oficina_.esAdministrador());
+    botonBorrar_->setVisible(oficina_.esAdministrador());
+    botonAgregar_->setVisible(oficina_.esAdministrador());
 }
 
 void VentanaCuentas::aceptar() {
-    if (Pass1->text() != Pass2->text()) {
+    if (clave_->text() != confirmacion_->text()) {
         MostrarMensaje(
             QStringLiteral("¡La confirmación de la contraseña debe ser la misma que la contraseña!"),
             QStringLiteral("Error de Verificación"), Icono::Exclamacion);
     } else {
-        const QString nombre = Combo1->currentText();
+        const QString nombre = usuarios_->currentText();
         try {
             for (const Cuenta& cuenta : cuentas_) {
-                if (cuenta.nombre != nombre || !oficina_.cambiarContrasena(cuenta.id, nombre, Pass1->text()))
+                if (cuenta.nombre != nombre || !oficina_.cambiarContrasena(cuenta.id, nombre, clave_->text()))
                     continue;
                 QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
                 MostrarMensaje(QStringLiteral("La contraseña ha sido cambiada"),
@@ -194,7 +191,7 @@ void VentanaCuentas::aceptar() {
 }
 
 void VentanaCuentas::borrar() {
-    const QString nombre = Combo1->currentText();
+    const QString nombre = usuarios_->currentText();
     if (CuentaProtegida(nombre)) {
         MostrarMensaje(QStringLiteral("¡No se puede eliminar el usuario ") + nombre + QLatin1Char('!'),
                        QStringLiteral("Error"), Icono::Exclamacion);
@@ -225,7 +222,6 @@ void VentanaCuentas::cancelar() {
 
 void VentanaCuentas::closeEvent(QCloseEvent* evento) {
     // From here on a new call opens a fresh window, even before this one is deleted.
-    if (unica == this)
-        unica = nullptr;
+    UnaVentana<VentanaCuentas>::olvidar(this);
     evento->accept();
 }

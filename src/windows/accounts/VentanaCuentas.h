@@ -42,14 +42,14 @@ private:
     Oficina& oficina_;
     // The accounts as read once at load (Id and name): a password goes to every Id of the name.
     std::vector<Cuenta> cuentas_;
-    QLabel* Label1 = nullptr;
-    QComboBox* Combo1 = nullptr;
-    QLabel* Label2 = nullptr;
-    QLineEdit* Pass1 = nullptr;
-    QLabel* Label3 = nullptr;
-    QLineEdit* Pass2 = nullptr;
-    QPushButton* BorrarUsuario = nullptr;
-    QPushButton* Aceptar = nullptr;
-    QPushButton* Command3 = nullptr; // "Cancelar y Volver"
-    QPushButton* Command1 = nullptr; // "Agregar Usuario"
+    QLabel* etiquetaUsuario_ = nullptr;
+    QComboBox* usuarios_ = nullptr;
+    QLabel* etiquetaClave_ = nullptr;
+    QLineEdit* clave_ = nullptr;
+    QLabel* etiquetaConfirmacion_ = nullptr;
+    QLineEdit* confirmacion_ = nullptr;
+    QPushButton* botonBorrar_ = nullptr;
+    QPushButton* botonAceptar_ = nullptr;
+    QPushButton* botonVolver_ = nullptr;  // "Cancelar y Volver"
+    QPushButton* botonAgregar_ = nullptr; // "Agregar Usuario"
 };

@@ -1,7 +1,7 @@
 #include "windows/charts/GraficoNiveles.h"
 
 #include "core/charts/MarcasTiempo.h"
-#include "windows/clients/VistaInfracciones.h"
+#include "windows/estatus/ColoresEstatus.h"
 
 #include <QCategoryAxis>
 #include <QFontMetricsF>

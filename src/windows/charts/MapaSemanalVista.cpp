@@ -1,6 +1,6 @@
 #include "windows/charts/MapaSemanalVista.h"
 
-#include "windows/clients/VistaInfracciones.h"
+#include "windows/estatus/ColoresEstatus.h"
 
 #include <QHeaderView>
 #include <QPainter>

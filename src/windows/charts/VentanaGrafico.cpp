@@ -3,9 +3,10 @@
 #include "core/Oficina.h"
 #include "windows/charts/GraficoNiveles.h"
 #include "windows/charts/MapaSemanalVista.h"
-#include "windows/clients/VistaInfracciones.h"
+#include "windows/estatus/ColoresEstatus.h"
 #include "windows/platform/Dialogos.h"
 #include "windows/platform/Mensajes.h"
+#include "windows/platform/UnaVentana.h"
 
 #include <QComboBox>
 #include <QCoreApplication>
@@ -23,8 +24,6 @@
 #include <QVBoxLayout>
 
 namespace {
-
-VentanaGrafico* unica = nullptr;
 
 const QString kTitulo = QStringLiteral("Gráfico de Niveles");
 
@@ -60,22 +59,19 @@ void VentanaGrafico::Mostrar(Oficina& oficina) {
                        kTitulo, Icono::Informacion);
         return;
     }
-    if (unica && &unica->oficina_ != &oficina)
-        delete unica;
-    if (!unica)
-        unica = new VentanaGrafico(oficina);
-    unica->show();
-    unica->raise();
-    unica->activateWindow();
+    if (UnaVentana<VentanaGrafico>::actual() && &UnaVentana<VentanaGrafico>::actual()->oficina_ != &oficina)
+        delete UnaVentana<VentanaGrafico>::actual();
+    if (!UnaVentana<VentanaGrafico>::actual())
+        UnaVentana<VentanaGrafico>::registrar(new VentanaGrafico(oficina));
+    UnaVentana<VentanaGrafico>::alFrente();
 }
 
 VentanaGrafico* VentanaGrafico::instancia() {
-    return unica;
+    return UnaVentana<VentanaGrafico>::actual();
 }
 
 VentanaGrafico::~VentanaGrafico() {
-    if (unica == this)
-        unica = nullptr;
+    UnaVentana<VentanaGrafico>::olvidar(this);
 }
 
 VentanaGrafico::VentanaGrafico(Oficina& oficina) : QWidget(nullptr, Qt::Window), oficina_(oficina) {

@@ -2,7 +2,6 @@
 
 #include "core/store/TablaTextos.h"
 #include "windows/grid/GridModel.h"
-#include "windows/grid/GridView.h"
 
 #include <QFontMetricsF>
 #include <QHash>
@@ -16,10 +15,13 @@
 
 namespace {
 
-constexpr int kMargenTwips = 350;
+// Widths are measured to a fifteenth of a pixel; the margin is 350 fifteenths (23⅓ pixels) and
+// the whole is rounded to the nearest pixel, half a pixel down.
+constexpr long kFracciones = 15;
+constexpr long kMargen = 350;
 
-int aTwips(qreal pixeles) {
-    return static_cast<int>(std::lround(pixeles * GridView::pixelesATwips(1) + kMargenTwips));
+int conMargen(qreal pixeles) {
+    return static_cast<int>((std::lround(pixeles * kFracciones) + kMargen + kFracciones / 2) / kFracciones);
 }
 
 // Per-character advances, cached for the characters of the Latin scripts.
@@ -141,15 +143,14 @@ std::vector<int> anchosPorCandidatos(const GridModel& grid, const QFontMetricsF&
         qreal ancho = fm.horizontalAdvance(grid.textMatrix(0, c));
         for (const Candidato& m : mejores[static_cast<size_t>(c)])
             ancho = std::max(ancho, fm.horizontalAdvance(grid.textMatrix(m.fila, c)));
-        anchos[static_cast<size_t>(c)] = aTwips(ancho);
+        anchos[static_cast<size_t>(c)] = conMargen(ancho);
     }
     return anchos;
 }
 
 } // namespace
 
-std::vector<int> AnchosColumnasTwips(const GridModel& grid, const QFont& fuente, int columnas,
-                                     int candidatos) {
+std::vector<int> AnchosColumnas(const GridModel& grid, const QFont& fuente, int columnas, int candidatos) {
     const int n = std::max(0, columnas < 0 ? grid.cols() : std::min(columnas, grid.cols()));
     const QFontMetricsF fm(fuente);
     Estimador estimador(fm);
@@ -180,9 +181,9 @@ EstimacionAnchos EstimarAnchos(std::shared_ptr<const TablaTextos> filas, const Q
     return e;
 }
 
-std::vector<int> AnchosColumnasTwips(const GridModel& grid, const QFont& fuente, int columnas,
-                                     const EstimacionAnchos& estimacion, const std::vector<quint32>& origen,
-                                     int candidatos) {
+std::vector<int> AnchosColumnas(const GridModel& grid, const QFont& fuente, int columnas,
+                                const EstimacionAnchos& estimacion, const std::vector<quint32>& origen,
+                                int candidatos) {
     const int n = std::max(0, columnas < 0 ? grid.cols() : std::min(columnas, grid.cols()));
     const QFontMetricsF fm(fuente);
     Estimador estimador(fm);
@@ -219,7 +220,7 @@ std::vector<int> AnchosColumnasTwips(const GridModel& grid, const QFont& fuente,
         });
 }
 
-std::vector<int> AnchosColumnasTwipsCompleto(const GridModel& grid, const QFont& fuente, int columnas) {
+std::vector<int> AnchosColumnasCompleto(const GridModel& grid, const QFont& fuente, int columnas) {
     const int n = columnas < 0 ? grid.cols() : std::min(columnas, grid.cols());
     const QFontMetricsF fm(fuente);
     std::vector<int> anchos(static_cast<size_t>(std::max(0, n)), 0);
@@ -227,12 +228,12 @@ std::vector<int> AnchosColumnasTwipsCompleto(const GridModel& grid, const QFont&
         qreal ancho = fm.horizontalAdvance(grid.textMatrix(0, c));
         for (int f = 1; f < grid.rows(); ++f)
             ancho = std::max(ancho, fm.horizontalAdvance(grid.textMatrix(f, c)));
-        anchos[static_cast<size_t>(c)] = aTwips(ancho);
+        anchos[static_cast<size_t>(c)] = conMargen(ancho);
     }
     return anchos;
 }
 
-int AnchoColumnaTwips(const GridModel& grid, const QFont& fuente, int columna, const QStringList& ademas) {
+int AnchoColumna(const GridModel& grid, const QFont& fuente, int columna, const QStringList& ademas) {
     if (columna < 0 || columna >= grid.cols())
         return 0;
     QSet<QString> textos(ademas.cbegin(), ademas.cend());
@@ -261,13 +262,13 @@ int AnchoColumnaTwips(const GridModel& grid, const QFont& fuente, int columna, c
     qreal ancho = 0;
     for (const QString& s : textos)
         ancho = std::max(ancho, fm.horizontalAdvance(s));
-    return aTwips(ancho);
+    return conMargen(ancho);
 }
 
-int AnchoTextosTwips(const QFont& fuente, const QStringList& textos) {
+int AnchoTextos(const QFont& fuente, const QStringList& textos) {
     const QFontMetricsF fm(fuente);
     qreal ancho = 0;
     for (const QString& s : textos)
         ancho = std::max(ancho, fm.horizontalAdvance(s));
-    return aTwips(ancho);
+    return conMargen(ancho);
 }

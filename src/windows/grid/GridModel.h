@@ -11,7 +11,7 @@ class Recordset;
 
 // Headless data grid. Row 0 is the fixed header row; rows 1..rows()-1 hold data and are read
 // back by row and column number. A row of height below 1 is hidden but keeps its place and
-// texts. Widths are in twips (0 hides the column).
+// texts. Widths and heights are in pixels (a width of 0 hides the column).
 //
 // As a Qt model it exposes only the visible data rows (the header row becomes the horizontal
 // header), so a view never does per-row work for hidden rows. Structural changes made while
@@ -19,7 +19,7 @@ class Recordset;
 class GridModel : public QAbstractTableModel {
     Q_OBJECT
 public:
-    static constexpr int kAltoFilaPorDefecto = 240; // twips
+    static constexpr int kAltoFilaPorDefecto = 16; // pixels
 
     explicit GridModel(QObject* parent = nullptr);
 

@@ -8,7 +8,7 @@ GridView::GridView(GridModel* modelo, QWidget* parent) : QTableView(parent), mod
     setModel(modelo_);
     verticalHeader()->hide();
     verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
-    verticalHeader()->setDefaultSectionSize(twipsAPixeles(GridModel::kAltoFilaPorDefecto) + 4);
+    verticalHeader()->setDefaultSectionSize(GridModel::kAltoFilaPorDefecto + 4);
     horizontalHeader()->setSectionsClickable(true);
     horizontalHeader()->setHighlightSections(false);
     horizontalHeader()->setSectionResizeMode(QHeaderView::Interactive);
@@ -37,14 +37,6 @@ GridView::GridView(GridModel* modelo, QWidget* parent) : QTableView(parent), mod
     aplicarColumnas();
 }
 
-int GridView::twipsAPixeles(int twips) {
-    return (twips + 7) / 15;
-}
-
-int GridView::pixelesATwips(int pixeles) {
-    return pixeles * 15;
-}
-
 void GridView::currentChanged(const QModelIndex& actual, const QModelIndex& anterior) {
     QTableView::currentChanged(actual, anterior);
     if (sincronizando_ || !actual.isValid())
@@ -71,7 +63,7 @@ void GridView::aplicarColumnas() {
         const int ancho = modelo_->colWidth(c);
         setColumnHidden(c, ancho == 0);
         if (ancho > 0)
-            setColumnWidth(c, twipsAPixeles(ancho));
+            setColumnWidth(c, ancho);
         else if (ancho < 0)
             setColumnWidth(c, horizontalHeader()->defaultSectionSize());
     }

@@ -5,16 +5,13 @@
 class GridModel;
 
 // Shows a GridModel: row 0 as the horizontal header, hidden rows and zero-width columns
-// left out, widths converted from twips. Clicks report grid row and column (row 0 for the
+// left out. Clicks report grid row and column (row 0 for the
 // header); the user's moves become the model's current row and column.
 class GridView : public QTableView {
     Q_OBJECT
 public:
     explicit GridView(GridModel* modelo, QWidget* parent = nullptr);
     GridModel* grid() const { return modelo_; }
-
-    static int twipsAPixeles(int twips);
-    static int pixelesATwips(int pixeles);
 
 Q_SIGNALS:
     // A click on a cell (after it became current) or on the header (fila 0).

@@ -1,11 +1,12 @@
 #include "windows/import/HistorialImportaciones.h"
 
 #include "core/store/ErrorBD.h"
-#include "windows/clients/VistaInfracciones.h"
 #include "windows/grid/GridModel.h"
 #include "windows/grid/GridView.h"
+#include "windows/grid/VistaInfracciones.h"
 #include "windows/platform/Dialogos.h"
 #include "windows/platform/Mensajes.h"
+#include "windows/platform/UnaVentana.h"
 
 #include <QApplication>
 #include <QClipboard>
@@ -23,8 +24,6 @@
 #include <QVBoxLayout>
 
 namespace {
-
-QPointer<HistorialImportaciones> unica;
 
 const QString kTitulo = QStringLiteral("Historial de Importaciones");
 const QString kTituloVerificar = QStringLiteral("Verificar archivo");
@@ -146,15 +145,13 @@ void VerificarArchivo(Oficina& oficina, QWidget* padre) {
 }
 
 void MostrarHistorialImportaciones(Oficina& oficina, QWidget* padre) {
-    if (!unica)
-        unica = new HistorialImportaciones(oficina, padre);
-    unica->show();
-    unica->raise();
-    unica->activateWindow();
+    if (!UnaVentana<HistorialImportaciones>::actual())
+        UnaVentana<HistorialImportaciones>::registrar(new HistorialImportaciones(oficina, padre));
+    UnaVentana<HistorialImportaciones>::alFrente();
 }
 
 HistorialImportaciones* HistorialImportaciones::instancia() {
-    return unica.data();
+    return UnaVentana<HistorialImportaciones>::actual();
 }
 
 HistorialImportaciones::HistorialImportaciones(Oficina& oficina, QWidget* padre)
@@ -172,25 +169,25 @@ HistorialImportaciones::HistorialImportaciones(Oficina& oficina, QWidget* padre)
 void HistorialImportaciones::construir() {
     resize(980, 600);
     auto* raiz = new QVBoxLayout(this);
-    lblCliente = new QLabel(this);
-    lblCliente->setObjectName(QStringLiteral("lblCliente"));
-    raiz->addWidget(lblCliente);
+    tituloCliente_ = new QLabel(this);
+    tituloCliente_->setObjectName(QStringLiteral("tituloCliente"));
+    raiz->addWidget(tituloCliente_);
 
-    lista = new QTableWidget(0, 9, this);
-    lista->setObjectName(QStringLiteral("lista"));
-    lista->setAccessibleName(QStringLiteral("Importaciones del cliente"));
-    lista->setHorizontalHeaderLabels({QStringLiteral("Importado el"), QStringLiteral("Usuario"),
-                                      QStringLiteral("Equipo"), QStringLiteral("Archivo"),
-                                      QStringLiteral("SHA-256"), QStringLiteral("Registros"),
-                                      QStringLiteral("Guardados"), QStringLiteral("Omitidos"),
-                                      QStringLiteral("Cambios de configuración")});
-    lista->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    lista->setSelectionBehavior(QAbstractItemView::SelectRows);
-    lista->setSelectionMode(QAbstractItemView::SingleSelection);
-    lista->verticalHeader()->setVisible(false);
-    lista->horizontalHeader()->setStretchLastSection(true);
-    lista->setWordWrap(false);
-    raiz->addWidget(lista, 2);
+    tablaImportaciones_ = new QTableWidget(0, 9, this);
+    tablaImportaciones_->setObjectName(QStringLiteral("tablaImportaciones"));
+    tablaImportaciones_->setAccessibleName(QStringLiteral("Importaciones del cliente"));
+    tablaImportaciones_->setHorizontalHeaderLabels({QStringLiteral("Importado el"), QStringLiteral("Usuario"),
+                                                    QStringLiteral("Equipo"), QStringLiteral("Archivo"),
+                                                    QStringLiteral("SHA-256"), QStringLiteral("Registros"),
+                                                    QStringLiteral("Guardados"), QStringLiteral("Omitidos"),
+                                                    QStringLiteral("Cambios de configuración")});
+    tablaImportaciones_->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    tablaImportaciones_->setSelectionBehavior(QAbstractItemView::SelectRows);
+    tablaImportaciones_->setSelectionMode(QAbstractItemView::SingleSelection);
+    tablaImportaciones_->verticalHeader()->setVisible(false);
+    tablaImportaciones_->horizontalHeader()->setStretchLastSection(true);
+    tablaImportaciones_->setWordWrap(false);
+    raiz->addWidget(tablaImportaciones_, 2);
 
     auto* botones = new QHBoxLayout;
     const auto boton = [&](QPushButton*& b, const char* nombre, const QString& texto) {
@@ -199,32 +196,32 @@ void HistorialImportaciones::construir() {
         b->setAutoDefault(false);
         botones->addWidget(b);
     };
-    boton(cmdVer, "cmdVer", QStringLiteral("&Ver infracciones"));
-    boton(cmdGuardar, "cmdGuardar", QStringLiteral("&Guardar original..."));
-    boton(cmdCopiar, "cmdCopiar", QStringLiteral("&Copiar SHA-256"));
-    boton(cmdEliminar, "cmdEliminar", QStringLiteral("&Eliminar importación..."));
+    boton(botonVer_, "botonVer", QStringLiteral("&Ver infracciones"));
+    boton(botonGuardar_, "botonGuardar", QStringLiteral("&Guardar original..."));
+    boton(botonCopiar_, "botonCopiar", QStringLiteral("&Copiar SHA-256"));
+    boton(botonEliminar_, "botonEliminar", QStringLiteral("&Eliminar importación..."));
     botones->addStretch();
-    boton(cmdCerrar, "cmdCerrar", QStringLiteral("C&errar"));
+    boton(botonCerrar_, "botonCerrar", QStringLiteral("C&errar"));
     raiz->addLayout(botones);
 
-    lblInfracciones = new QLabel(this);
-    lblInfracciones->setObjectName(QStringLiteral("lblInfracciones"));
-    raiz->addWidget(lblInfracciones);
+    tituloInfracciones_ = new QLabel(this);
+    tituloInfracciones_->setObjectName(QStringLiteral("tituloInfracciones"));
+    raiz->addWidget(tituloInfracciones_);
     grid_ = new GridModel(this);
     vista_ = new GridView(grid_, this);
     vista_->setObjectName(QStringLiteral("gridInfracciones"));
     vista_->setAccessibleName(QStringLiteral("Infracciones de la importación"));
-    lblInfracciones->setBuddy(vista_);
+    tituloInfracciones_->setBuddy(vista_);
     raiz->addWidget(vista_, 3);
 
-    connect(lista, &QTableWidget::currentCellChanged, this, [this] { permitirAcciones(); });
-    connect(lista, &QTableWidget::cellDoubleClicked, this, [this] { verInfracciones(); });
-    connect(cmdVer, &QPushButton::clicked, this, &HistorialImportaciones::verInfracciones);
-    connect(cmdGuardar, &QPushButton::clicked, this, &HistorialImportaciones::guardarOriginal);
-    connect(cmdCopiar, &QPushButton::clicked, this, &HistorialImportaciones::copiarHuella);
-    connect(cmdEliminar, &QPushButton::clicked, this, &HistorialImportaciones::eliminar);
-    connect(cmdCerrar, &QPushButton::clicked, this, &QDialog::close);
-    auto* copiar = new QShortcut(QKeySequence::Copy, lista);
+    connect(tablaImportaciones_, &QTableWidget::currentCellChanged, this, [this] { permitirAcciones(); });
+    connect(tablaImportaciones_, &QTableWidget::cellDoubleClicked, this, [this] { verInfracciones(); });
+    connect(botonVer_, &QPushButton::clicked, this, &HistorialImportaciones::verInfracciones);
+    connect(botonGuardar_, &QPushButton::clicked, this, &HistorialImportaciones::guardarOriginal);
+    connect(botonCopiar_, &QPushButton::clicked, this, &HistorialImportaciones::copiarHuella);
+    connect(botonEliminar_, &QPushButton::clicked, this, &HistorialImportaciones::eliminar);
+    connect(botonCerrar_, &QPushButton::clicked, this, &QDialog::close);
+    auto* copiar = new QShortcut(QKeySequence::Copy, tablaImportaciones_);
     copiar->setContext(Qt::WidgetShortcut);
     connect(copiar, &QShortcut::activated, this, &HistorialImportaciones::copiarHuella);
 }
@@ -232,19 +229,19 @@ void HistorialImportaciones::construir() {
 void HistorialImportaciones::recargar() {
     filas_ = FilasInfraccion();
     grid_->clear();
-    lblInfracciones->setText(QStringLiteral("Elija una importación y pulse \"Ver infracciones\"."));
+    tituloInfracciones_->setText(QStringLiteral("Elija una importación y pulse \"Ver infracciones\"."));
     importaciones_.clear();
     const std::optional<Cliente>& cliente = oficina_.clienteSeleccionado();
-    lblCliente->setText(cliente ? QStringLiteral("Cliente %1 — %2").arg(cliente->numero, cliente->nombre)
-                                : QStringLiteral("No hay ningún cliente seleccionado."));
+    tituloCliente_->setText(cliente ? QStringLiteral("Cliente %1 — %2").arg(cliente->numero, cliente->nombre)
+                                    : QStringLiteral("No hay ningún cliente seleccionado."));
     try {
         importaciones_ = oficina_.historialSeleccionado();
     } catch (const ErrorBD& e) {
         MostrarError(e);
     }
-    lista->setRowCount(0);
-    lista->setRowCount(static_cast<int>(importaciones_.size()));
-    for (int f = 0; f < lista->rowCount(); ++f) {
+    tablaImportaciones_->setRowCount(0);
+    tablaImportaciones_->setRowCount(static_cast<int>(importaciones_.size()));
+    for (int f = 0; f < tablaImportaciones_->rowCount(); ++f) {
         const ImportacionRegistrada& i = importaciones_[static_cast<size_t>(f)];
         const QString cambios = i.cambios;
         const QString celdas[] = {MomentoTexto(i.momento),
@@ -267,17 +264,17 @@ void HistorialImportaciones::recargar() {
                 item->setBackground(kColorCambios);
                 item->setToolTip(c == 4 ? i.sha256 : QStringLiteral("Cambios de configuración:\n") + cambios);
             }
-            lista->setItem(f, c, item);
+            tablaImportaciones_->setItem(f, c, item);
         }
     }
-    lista->resizeColumnsToContents();
+    tablaImportaciones_->resizeColumnsToContents();
     if (!importaciones_.empty())
-        lista->setCurrentCell(0, 0);
+        tablaImportaciones_->setCurrentCell(0, 0);
     permitirAcciones();
 }
 
 const ImportacionRegistrada* HistorialImportaciones::actual() const {
-    const int f = lista->currentRow();
+    const int f = tablaImportaciones_->currentRow();
     if (f < 0 || f >= static_cast<int>(importaciones_.size()))
         return nullptr;
     return &importaciones_[static_cast<size_t>(f)];
@@ -285,15 +282,15 @@ const ImportacionRegistrada* HistorialImportaciones::actual() const {
 
 void HistorialImportaciones::permitirAcciones() {
     const bool hay = actual() != nullptr;
-    cmdVer->setEnabled(hay);
-    cmdGuardar->setEnabled(hay);
-    cmdCopiar->setEnabled(hay);
+    botonVer_->setEnabled(hay);
+    botonGuardar_->setEnabled(hay);
+    botonCopiar_->setEnabled(hay);
     // Rights from the login, never from the screen.
-    cmdEliminar->setEnabled(hay && oficina_.esAdministrador());
+    botonEliminar_->setEnabled(hay && oficina_.esAdministrador());
 }
 
 void HistorialImportaciones::elegirFila(int fila) {
-    lista->setCurrentCell(fila, 0);
+    tablaImportaciones_->setCurrentCell(fila, 0);
 }
 
 void HistorialImportaciones::copiarHuella() {
@@ -312,8 +309,8 @@ void HistorialImportaciones::verInfracciones() {
         return;
     }
     MostrarInfracciones(*grid_, filas_, vista_->font());
-    lblInfracciones->setText(QStringLiteral("Infracciones de la importación del %1 (%2):")
-                                 .arg(MomentoTexto(i->momento), TextoRegistros(i->guardados)));
+    tituloInfracciones_->setText(QStringLiteral("Infracciones de la importación del %1 (%2):")
+                                     .arg(MomentoTexto(i->momento), TextoRegistros(i->guardados)));
 }
 
 void HistorialImportaciones::guardarOriginal() {

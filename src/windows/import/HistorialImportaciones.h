@@ -60,14 +60,14 @@ private:
     Oficina& oficina_;
     std::vector<ImportacionRegistrada> importaciones_;
     FilasInfraccion filas_; // the rows the lower grid shows
-    QLabel* lblCliente = nullptr;
-    QTableWidget* lista = nullptr;
-    QPushButton* cmdVer = nullptr;
-    QPushButton* cmdGuardar = nullptr;
-    QPushButton* cmdCopiar = nullptr;
-    QPushButton* cmdEliminar = nullptr;
-    QPushButton* cmdCerrar = nullptr;
-    QLabel* lblInfracciones = nullptr;
+    QLabel* tituloCliente_ = nullptr;
+    QTableWidget* tablaImportaciones_ = nullptr;
+    QPushButton* botonVer_ = nullptr;
+    QPushButton* botonGuardar_ = nullptr;
+    QPushButton* botonCopiar_ = nullptr;
+    QPushButton* botonEliminar_ = nullptr;
+    QPushButton* botonCerrar_ = nullptr;
+    QLabel* tituloInfracciones_ = nullptr;
     GridModel* grid_ = nullptr;
     GridView* vista_ = nullptr;
 };

@@ -3,11 +3,12 @@
 #include "core/Oficina.h"
 #include "core/import/ArchivoInspeccion.h"
 #include "core/import/Importacion.h"
-#include "windows/clients/EditorCliente.h"
+#include "windows/editor/EditorCliente.h"
 #include "windows/import/HistorialImportaciones.h"
 #include "windows/platform/CajasSoloLectura.h"
 #include "windows/platform/Dialogos.h"
 #include "windows/platform/Mensajes.h"
+#include "windows/platform/UnaVentana.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -36,8 +37,6 @@
 
 namespace {
 
-QPointer<VentanaImportacion> unica;
-
 const QString kAviso = QStringLiteral("Aviso Importante!");
 const QString kNoValido = QStringLiteral("El archivo seleccionado no es válido");
 const QString kSeleccione = QStringLiteral("Seleccione un archivo del directorio");
@@ -54,19 +53,18 @@ const QString kIlegible =
 
 void MostrarVentanaImportacion(Oficina& oficina) {
     // Owned by the window it was asked from, so it stays in front of it.
-    if (!unica)
-        unica = new VentanaImportacion(oficina, QApplication::activeWindow());
-    unica->show();
-    unica->raise();
-    unica->activateWindow();
+    if (!UnaVentana<VentanaImportacion>::actual())
+        UnaVentana<VentanaImportacion>::registrar(
+            new VentanaImportacion(oficina, QApplication::activeWindow()));
+    UnaVentana<VentanaImportacion>::alFrente();
 }
 
 VentanaImportacion* VentanaImportacion::instancia() {
-    return unica.data();
+    return UnaVentana<VentanaImportacion>::actual();
 }
 
 bool ImportacionEnCurso() {
-    return unica && unica->importando_;
+    return UnaVentana<VentanaImportacion>::actual() && UnaVentana<VentanaImportacion>::actual()->importando_;
 }
 
 VentanaImportacion::VentanaImportacion(Oficina& oficina, QWidget* parent)
@@ -83,89 +81,90 @@ VentanaImportacion::VentanaImportacion(Oficina& oficina, QWidget* parent)
     cargarUnidades();
     if (!setDirectorio(QDir::currentPath()))
         setDirectorio(QDir::homePath());
-    unica = this;
+    UnaVentana<VentanaImportacion>::registrar(this);
 }
 
 VentanaImportacion::~VentanaImportacion() = default;
 
 void VentanaImportacion::construir() {
-    Frame1 = new QGroupBox(QStringLiteral("Ubicacion de los Archivos de Datos"), this);
-    Frame1->setObjectName(QStringLiteral("Frame1"));
-    Drive1 = new QComboBox(Frame1);
-    Drive1->setObjectName(QStringLiteral("Drive1"));
-    Drive1->setAccessibleName(QStringLiteral("Unidad"));
-    Dir1 = new QTreeWidget(Frame1);
-    Dir1->setObjectName(QStringLiteral("Dir1"));
-    Dir1->setAccessibleName(QStringLiteral("Directorio"));
-    Dir1->setHeaderHidden(true);
-    Dir1->setColumnCount(1);
-    Dir1->setIndentation(12);
-    File1 = new QListWidget(Frame1);
-    File1->setObjectName(QStringLiteral("File1"));
-    File1->setAccessibleName(QStringLiteral("Archivos de inspección"));
-    File1->setSelectionMode(QAbstractItemView::SingleSelection);
-    File1->setSortingEnabled(false);
+    ubicacion_ = new QGroupBox(QStringLiteral("Ubicacion de los Archivos de Datos"), this);
+    ubicacion_->setObjectName(QStringLiteral("ubicacionArchivos"));
+    unidades_ = new QComboBox(ubicacion_);
+    unidades_->setObjectName(QStringLiteral("unidades"));
+    unidades_->setAccessibleName(QStringLiteral("Unidad"));
+    directorios_ = new QTreeWidget(ubicacion_);
+    directorios_->setObjectName(QStringLiteral("directorios"));
+    directorios_->setAccessibleName(QStringLiteral("Directorio"));
+    directorios_->setHeaderHidden(true);
+    directorios_->setColumnCount(1);
+    directorios_->setIndentation(12);
+    archivos_ = new QListWidget(ubicacion_);
+    archivos_->setObjectName(QStringLiteral("archivos"));
+    archivos_->setAccessibleName(QStringLiteral("Archivos de inspección"));
+    archivos_->setSelectionMode(QAbstractItemView::SingleSelection);
+    archivos_->setSortingEnabled(false);
 
-    auto* g1 = new QGridLayout(Frame1);
-    g1->addWidget(Drive1, 0, 0);
-    g1->addWidget(Dir1, 1, 0);
-    g1->addWidget(File1, 0, 1, 2, 1);
+    auto* g1 = new QGridLayout(ubicacion_);
+    g1->addWidget(unidades_, 0, 0);
+    g1->addWidget(directorios_, 1, 0);
+    g1->addWidget(archivos_, 0, 1, 2, 1);
     g1->setColumnStretch(0, 1);
     g1->setColumnStretch(1, 1);
 
-    Frame2 = new QGroupBox(QStringLiteral("Datos Preliminares"), this);
-    Frame2->setObjectName(QStringLiteral("Frame2"));
-    Label1 = new QLabel(QStringLiteral("Numero de Cliente:"), Frame2);
-    Label1->setObjectName(QStringLiteral("Label1"));
+    datosPreliminares_ = new QGroupBox(QStringLiteral("Datos Preliminares"), this);
+    datosPreliminares_->setObjectName(QStringLiteral("datosPreliminares"));
+    auto* etiquetaCliente = new QLabel(QStringLiteral("Numero de Cliente:"), datosPreliminares_);
+    etiquetaCliente->setObjectName(QStringLiteral("etiquetaCliente"));
     // The preview shows what the file says; the import takes it from here, so it is not edited.
-    Text1 = new QLineEdit(Frame2);
-    Text1->setObjectName(QStringLiteral("Text1"));
-    Text1->setReadOnly(true);
-    Label1->setBuddy(Text1);
-    Label5 = new QLabel(QStringLiteral("Fecha y Hora de la Inspeccion:"), Frame2);
-    Label5->setObjectName(QStringLiteral("Label5"));
-    DTPicker1 = new QDateEdit(QDate(2010, 6, 8), Frame2);
-    DTPicker1->setObjectName(QStringLiteral("DTPicker1"));
-    DTPicker1->setDisplayFormat(QStringLiteral("dd/MM/yyyy"));
-    DTPicker1->setReadOnly(true);
-    DTPicker1->setButtonSymbols(QAbstractSpinBox::NoButtons);
-    Label5->setBuddy(DTPicker1);
-    DTPicker2 = new QTimeEdit(QTime(0, 0, 0), Frame2);
-    DTPicker2->setObjectName(QStringLiteral("DTPicker2"));
-    DTPicker2->setDisplayFormat(QStringLiteral("HH:mm:ss"));
-    DTPicker2->setReadOnly(true);
-    DTPicker2->setButtonSymbols(QAbstractSpinBox::NoButtons);
-    DTPicker2->setAccessibleName(QStringLiteral("Hora de la Inspeccion"));
+    numeroCliente_ = new QLineEdit(datosPreliminares_);
+    numeroCliente_->setObjectName(QStringLiteral("numeroCliente"));
+    numeroCliente_->setReadOnly(true);
+    etiquetaCliente->setBuddy(numeroCliente_);
+    auto* etiquetaFechaHora =
+        new QLabel(QStringLiteral("Fecha y Hora de la Inspeccion:"), datosPreliminares_);
+    etiquetaFechaHora->setObjectName(QStringLiteral("etiquetaFechaHora"));
+    fechaInspeccion_ = new QDateEdit(QDate(2010, 6, 8), datosPreliminares_);
+    fechaInspeccion_->setObjectName(QStringLiteral("fechaInspeccion"));
+    fechaInspeccion_->setDisplayFormat(QStringLiteral("dd/MM/yyyy"));
+    fechaInspeccion_->setReadOnly(true);
+    fechaInspeccion_->setButtonSymbols(QAbstractSpinBox::NoButtons);
+    etiquetaFechaHora->setBuddy(fechaInspeccion_);
+    horaInspeccion_ = new QTimeEdit(QTime(0, 0, 0), datosPreliminares_);
+    horaInspeccion_->setObjectName(QStringLiteral("horaInspeccion"));
+    horaInspeccion_->setDisplayFormat(QStringLiteral("HH:mm:ss"));
+    horaInspeccion_->setReadOnly(true);
+    horaInspeccion_->setButtonSymbols(QAbstractSpinBox::NoButtons);
+    horaInspeccion_->setAccessibleName(QStringLiteral("Hora de la Inspeccion"));
 
-    auto* g2 = new QGridLayout(Frame2);
-    g2->addWidget(Label1, 0, 0);
-    g2->addWidget(Text1, 0, 1);
-    g2->addWidget(Label5, 1, 0);
-    g2->addWidget(DTPicker1, 1, 1);
-    g2->addWidget(DTPicker2, 1, 2);
+    auto* g2 = new QGridLayout(datosPreliminares_);
+    g2->addWidget(etiquetaCliente, 0, 0);
+    g2->addWidget(numeroCliente_, 0, 1);
+    g2->addWidget(etiquetaFechaHora, 1, 0);
+    g2->addWidget(fechaInspeccion_, 1, 1);
+    g2->addWidget(horaInspeccion_, 1, 2);
     g2->setColumnStretch(3, 1);
 
-    Command1 = new QPushButton(QStringLiteral("Importar Datos"), this);
-    Command1->setObjectName(QStringLiteral("Command1"));
-    Volver = new QPushButton(QStringLiteral("Cancelar y Volver"), this);
-    Volver->setObjectName(QStringLiteral("Volver"));
+    botonImportar_ = new QPushButton(QStringLiteral("Importar Datos"), this);
+    botonImportar_->setObjectName(QStringLiteral("botonImportar"));
+    botonVolver_ = new QPushButton(QStringLiteral("Cancelar y Volver"), this);
+    botonVolver_->setObjectName(QStringLiteral("botonVolver"));
     auto* botones = new QHBoxLayout;
     botones->addStretch(1);
-    botones->addWidget(Command1);
-    botones->addWidget(Volver);
+    botones->addWidget(botonImportar_);
+    botones->addWidget(botonVolver_);
 
     auto* v = new QVBoxLayout(this);
-    v->addWidget(Frame1, 1);
-    v->addWidget(Frame2);
+    v->addWidget(ubicacion_, 1);
+    v->addWidget(datosPreliminares_);
     v->addLayout(botones);
     resize(640, 480);
 
-    connect(Drive1, &QComboBox::currentIndexChanged, this, &VentanaImportacion::cambiarUnidad);
-    connect(Dir1, &QTreeWidget::itemActivated, this, &VentanaImportacion::directorioActivado);
-    connect(File1, &QListWidget::itemSelectionChanged, this, &VentanaImportacion::seleccionCambiada);
-    connect(File1, &QListWidget::itemClicked, this, &VentanaImportacion::archivoPulsado);
-    connect(Command1, &QPushButton::clicked, this, &VentanaImportacion::importar);
-    connect(Volver, &QPushButton::clicked, this, &QWidget::close);
+    connect(unidades_, &QComboBox::currentIndexChanged, this, &VentanaImportacion::cambiarUnidad);
+    connect(directorios_, &QTreeWidget::itemActivated, this, &VentanaImportacion::directorioActivado);
+    connect(archivos_, &QListWidget::itemSelectionChanged, this, &VentanaImportacion::seleccionCambiada);
+    connect(archivos_, &QListWidget::itemClicked, this, &VentanaImportacion::archivoPulsado);
+    connect(botonImportar_, &QPushButton::clicked, this, &VentanaImportacion::importar);
+    connect(botonVolver_, &QPushButton::clicked, this, &QWidget::close);
 }
 
 void VentanaImportacion::cargarUnidades() {
@@ -179,18 +178,18 @@ void VentanaImportacion::cargarUnidades() {
         raices << actual;
     raices.sort();
     raices.removeDuplicates();
-    const QSignalBlocker bloqueo(Drive1);
+    const QSignalBlocker bloqueo(unidades_);
     for (const QString& r : raices)
-        Drive1->addItem(icono, QDir::toNativeSeparators(r), r);
+        unidades_->addItem(icono, QDir::toNativeSeparators(r), r);
 }
 
 void VentanaImportacion::cambiarUnidad(int indice) {
     if (indice < 0 || indice == unidadActual_)
         return;
-    if (!setDirectorio(Drive1->itemData(indice).toString())) {
+    if (!setDirectorio(unidades_->itemData(indice).toString())) {
         // The lists keep showing the previous location.
-        const QSignalBlocker bloqueo(Drive1);
-        Drive1->setCurrentIndex(unidadActual_);
+        const QSignalBlocker bloqueo(unidades_);
+        unidades_->setCurrentIndex(unidadActual_);
         aviso(QStringLiteral("No puede leerse la unidad"));
     }
 }
@@ -200,12 +199,12 @@ bool VentanaImportacion::setDirectorio(const QString& ruta) {
     if (ruta.isEmpty() || !info.isDir() || !info.isReadable())
         return false;
     directorio_ = info.canonicalFilePath().isEmpty() ? info.absoluteFilePath() : info.canonicalFilePath();
-    const int unidad = Drive1->findData(QStorageInfo(directorio_).rootPath());
+    const int unidad = unidades_->findData(QStorageInfo(directorio_).rootPath());
     if (unidad >= 0) {
-        const QSignalBlocker bloqueo(Drive1);
-        Drive1->setCurrentIndex(unidad);
+        const QSignalBlocker bloqueo(unidades_);
+        unidades_->setCurrentIndex(unidad);
     }
-    unidadActual_ = Drive1->currentIndex();
+    unidadActual_ = unidades_->currentIndex();
     if (!vigilante_->directories().isEmpty())
         vigilante_->removePaths(vigilante_->directories());
     vigilante_->addPath(directorio_);
@@ -225,12 +224,13 @@ void VentanaImportacion::llenarDirectorios() {
         if (d.isRoot() || !d.cdUp())
             break;
     }
-    Dir1->clear();
+    directorios_->clear();
     QTreeWidgetItem* padre = nullptr;
     for (const QString& ruta : cadena) {
         const QString nombre =
             QDir(ruta).isRoot() ? QDir::toNativeSeparators(ruta) : QFileInfo(ruta).fileName();
-        auto* item = padre ? new QTreeWidgetItem(padre, {nombre}) : new QTreeWidgetItem(Dir1, {nombre});
+        auto* item =
+            padre ? new QTreeWidgetItem(padre, {nombre}) : new QTreeWidgetItem(directorios_, {nombre});
         item->setIcon(0, abierto);
         item->setData(0, Qt::UserRole, ruta);
         item->setExpanded(true);
@@ -245,8 +245,8 @@ void VentanaImportacion::llenarDirectorios() {
     }
     if (padre) {
         padre->setExpanded(true);
-        Dir1->setCurrentItem(padre);
-        Dir1->scrollToItem(padre);
+        directorios_->setCurrentItem(padre);
+        directorios_->scrollToItem(padre);
     }
 }
 
@@ -262,39 +262,39 @@ void VentanaImportacion::directorioActivado(QTreeWidgetItem* item) {
 
 void VentanaImportacion::actualizarArchivos() {
     previstoPorSeleccion_ = nullptr;
-    const QSignalBlocker bloqueo(File1);
-    File1->clear();
+    const QSignalBlocker bloqueo(archivos_);
+    archivos_->clear();
     // Name filters ignore letter case: the device's media often carry names like "DATOS.KVD".
     const QStringList nombres =
         QDir(directorio_).entryList({QStringLiteral("*.kvd")}, QDir::Files, QDir::Name | QDir::IgnoreCase);
     const QIcon icono = style()->standardIcon(QStyle::SP_FileIcon);
     for (const QString& n : nombres)
-        new QListWidgetItem(icono, n, File1);
+        new QListWidgetItem(icono, n, archivos_);
 }
 
 void VentanaImportacion::directorioCambiado() {
     // The file the user picked stays picked if it is still there; it is not read again.
-    const QList<QListWidgetItem*> items = File1->selectedItems();
+    const QList<QListWidgetItem*> items = archivos_->selectedItems();
     const QString elegido = items.isEmpty() ? QString() : items.first()->text();
     actualizarArchivos();
     if (elegido.isEmpty())
         return;
-    const QList<QListWidgetItem*> sigue = File1->findItems(elegido, Qt::MatchExactly);
+    const QList<QListWidgetItem*> sigue = archivos_->findItems(elegido, Qt::MatchExactly);
     if (sigue.isEmpty())
         return;
-    const QSignalBlocker bloqueo(File1);
-    File1->setCurrentItem(sigue.first());
+    const QSignalBlocker bloqueo(archivos_);
+    archivos_->setCurrentItem(sigue.first());
 }
 
 QString VentanaImportacion::rutaSeleccionada() const {
-    const QList<QListWidgetItem*> items = File1->selectedItems();
+    const QList<QListWidgetItem*> items = archivos_->selectedItems();
     if (items.isEmpty() || directorio_.isEmpty())
         return QString();
     return QDir(directorio_).filePath(items.first()->text());
 }
 
 void VentanaImportacion::seleccionCambiada() {
-    const QList<QListWidgetItem*> items = File1->selectedItems();
+    const QList<QListWidgetItem*> items = archivos_->selectedItems();
     if (items.isEmpty())
         return;
     previstoPorSeleccion_ = items.first();
@@ -317,7 +317,7 @@ void VentanaImportacion::previsualizar(const QString& nombreArchivo) {
     const auto escritura = cajasSoloLectura_->escribir();
     rutaPrevista_.clear();
     datosPrevistos_.clear();
-    Text1->clear();
+    numeroCliente_->clear();
     const auto falla = [] { aviso(QStringLiteral("El sistema no puede leer el archivo seleccionado")); };
     const QString ruta = QDir(directorio_).filePath(nombreArchivo);
     std::optional<QByteArray> datos = leerArchivoInspeccion(ruta);
@@ -328,15 +328,15 @@ void VentanaImportacion::previsualizar(const QString& nombreArchivo) {
     datosPrevistos_ = std::move(*datos);
     // One character at a time: a short file leaves what it had in the box.
     for (qsizetype i = 0; i < 4 && i < datosPrevistos_.size(); ++i)
-        Text1->setText(Text1->text() +
-                       caracterWindows1252(static_cast<unsigned char>(datosPrevistos_.at(i))));
+        numeroCliente_->setText(numeroCliente_->text() +
+                                caracterWindows1252(static_cast<unsigned char>(datosPrevistos_.at(i))));
     const std::optional<VistaPreviaInspeccion> vista = decodificarVistaPrevia(datosPrevistos_);
     if (!vista || !vista->fechaLeida.isValid())
         return falla();
-    DTPicker1->setDate(vista->fechaLeida);
+    fechaInspeccion_->setDate(vista->fechaLeida);
     if (!vista->horaLeida.isValid())
         return falla();
-    DTPicker2->setTime(vista->horaLeida);
+    horaInspeccion_->setTime(vista->horaLeida);
 }
 
 void VentanaImportacion::archivoDistinto(const QString& ruta) {
@@ -349,7 +349,8 @@ void VentanaImportacion::archivoDistinto(const QString& ruta) {
 }
 
 void VentanaImportacion::permitirAcciones(bool si) {
-    for (QWidget* w : std::initializer_list<QWidget*>{Command1, Volver, Drive1, Dir1, File1})
+    for (QWidget* w :
+         std::initializer_list<QWidget*>{botonImportar_, botonVolver_, unidades_, directorios_, archivos_})
         w->setEnabled(si);
 }
 
@@ -367,7 +368,7 @@ bool VentanaImportacion::registrarClienteNuevo(const VistaPreviaInspeccion& vist
 void VentanaImportacion::importar() {
     if (importando_)
         return;
-    if (Text1->text().isEmpty())
+    if (numeroCliente_->text().isEmpty())
         return aviso(kSeleccione);
     const QString ruta = rutaSeleccionada();
     if (ruta.isEmpty() || ruta != rutaPrevista_)
@@ -483,6 +484,5 @@ void VentanaImportacion::closeEvent(QCloseEvent* evento) {
     evento->accept();
     // Deleted later: the next opening gets a new window rather than this one, which could go
     // in the middle of its work (the progress of an import lets events through).
-    if (unica == this)
-        unica = nullptr;
+    UnaVentana<VentanaImportacion>::olvidar(this);
 }

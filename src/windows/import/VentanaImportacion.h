@@ -26,8 +26,7 @@ void MostrarVentanaImportacion(Oficina& oficina);
 bool ImportacionEnCurso();
 
 // The import window: finds an inspection data file on any drive, previews its client number,
-// date and time, and imports it through the office model. Controls keep their designer names as
-// objectName.
+// date and time, and imports it through the office model.
 class VentanaImportacion : public QWidget {
     Q_OBJECT
 public:
@@ -36,10 +35,10 @@ public:
     explicit VentanaImportacion(Oficina& oficina, QWidget* parent = nullptr);
     ~VentanaImportacion() override;
 
-    // Directory shown by Dir1 and File1. False (and nothing changes) when it cannot be read.
+    // Directory the tree and the file list show. False (and nothing changes) when it cannot be read.
     bool setDirectorio(const QString& ruta);
     QString directorio() const { return directorio_; }
-    // Full path of the file selected in File1; empty when none is selected.
+    // Full path of the file selected in the list; empty when none is selected.
     QString rutaSeleccionada() const;
     // Re-reads the file list of the current directory (nothing selected afterwards).
     void actualizarArchivos();
@@ -69,21 +68,19 @@ private:
     void archivoDistinto(const QString& ruta);
 
     Oficina& oficina_;
-    QGroupBox* Frame1 = nullptr;  // "Ubicacion de los Archivos de Datos"
-    QComboBox* Drive1 = nullptr;  // mounted volumes; item data holds the root path
-    QTreeWidget* Dir1 = nullptr;  // the current directory's parents and sub-directories
-    QListWidget* File1 = nullptr; // "*.kvd" names of the current directory
-    QGroupBox* Frame2 = nullptr;  // "Datos Preliminares"
-    QLabel* Label1 = nullptr;
-    QLineEdit* Text1 = nullptr;
-    QLabel* Label5 = nullptr;
-    QDateEdit* DTPicker1 = nullptr;
-    QTimeEdit* DTPicker2 = nullptr;
-    QPushButton* Command1 = nullptr; // "Importar Datos"
-    QPushButton* Volver = nullptr;   // "Cancelar y Volver"
+    QGroupBox* ubicacion_ = nullptr;         // "Ubicacion de los Archivos de Datos"
+    QComboBox* unidades_ = nullptr;          // mounted volumes; item data holds the root path
+    QTreeWidget* directorios_ = nullptr;     // the current directory's parents and sub-directories
+    QListWidget* archivos_ = nullptr;        // "*.kvd" names of the current directory
+    QGroupBox* datosPreliminares_ = nullptr; // "Datos Preliminares"
+    QLineEdit* numeroCliente_ = nullptr;
+    QDateEdit* fechaInspeccion_ = nullptr;
+    QTimeEdit* horaInspeccion_ = nullptr;
+    QPushButton* botonImportar_ = nullptr; // "Importar Datos"
+    QPushButton* botonVolver_ = nullptr;   // "Cancelar y Volver"
 
     QString directorio_;
-    QString rutaPrevista_;      // file whose preview filled Text1 and the pickers
+    QString rutaPrevista_;      // file whose preview filled the number and the pickers
     QByteArray datosPrevistos_; // its bytes as they were read for the preview
     CajasSoloLectura* cajasSoloLectura_ = nullptr;
     QFileSystemWatcher* vigilante_ = nullptr;

@@ -4,6 +4,7 @@
 #include "core/output/LibroExcel.h"
 #include "windows/platform/Dialogos.h"
 #include "windows/platform/Mensajes.h"
+#include "windows/platform/UnaVentana.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -16,13 +17,11 @@
 
 namespace {
 
-ExportarExcel* unica = nullptr;
-
 const QString kSinCliente =
     QStringLiteral("¡No hay clientes para exportar a excel o no lo seleccionó del listado!");
 const QString kTituloSinCliente = QStringLiteral("Seleccione o cree un Cliente");
 
-// Client fields on the left, premises fields on the right, by designer number.
+// Client fields on the left, premises fields on the right, by option number.
 struct Casilla {
     int numero;
     const char* titulo;
@@ -53,22 +52,19 @@ bool hayCliente(const Oficina& oficina) {
 void ExportarExcel::Mostrar(Oficina& oficina) {
     if (!hayCliente(oficina))
         return;
-    if (unica && &unica->oficina_ != &oficina)
-        delete unica;
-    if (!unica)
-        unica = new ExportarExcel(oficina);
-    unica->show();
-    unica->raise();
-    unica->activateWindow();
+    if (UnaVentana<ExportarExcel>::actual() && &UnaVentana<ExportarExcel>::actual()->oficina_ != &oficina)
+        delete UnaVentana<ExportarExcel>::actual();
+    if (!UnaVentana<ExportarExcel>::actual())
+        UnaVentana<ExportarExcel>::registrar(new ExportarExcel(oficina));
+    UnaVentana<ExportarExcel>::alFrente();
 }
 
 ExportarExcel* ExportarExcel::instancia() {
-    return unica;
+    return UnaVentana<ExportarExcel>::actual();
 }
 
 ExportarExcel::~ExportarExcel() {
-    if (unica == this)
-        unica = nullptr;
+    UnaVentana<ExportarExcel>::olvidar(this);
 }
 
 ExportarExcel::ExportarExcel(Oficina& oficina) : QWidget(nullptr, Qt::Window), oficina_(oficina) {
@@ -81,8 +77,8 @@ ExportarExcel::ExportarExcel(Oficina& oficina) : QWidget(nullptr, Qt::Window), o
     auto* columnas = new QGridLayout;
     auto agregar = [&](const Casilla& c, int fila, int columna) {
         auto* caja = new QCheckBox(QString::fromUtf8(c.titulo), this);
-        caja->setObjectName(QStringLiteral("Check%1").arg(c.numero));
-        Check[static_cast<size_t>(c.numero)] = caja;
+        caja->setObjectName(QStringLiteral("columna%1").arg(c.numero));
+        casillas_[static_cast<size_t>(c.numero)] = caja;
         columnas->addWidget(caja, fila, columna);
     };
     int fila = 0;
@@ -100,37 +96,37 @@ ExportarExcel::ExportarExcel(Oficina& oficina) : QWidget(nullptr, Qt::Window), o
         b->setAutoDefault(false);
         return b;
     };
-    auto* Command3 = boton("Command3", QStringLiteral("Marcar Todos"));
-    auto* Command2 = boton("Command2", QStringLiteral("Desmarcar Todos"));
-    auto* Command1 = boton("Command1", QStringLiteral("Exportar"));
-    auto* Volver = boton("Volver", QStringLiteral("Cancelar y Volver"));
+    auto* botonMarcar = boton("botonMarcarTodos", QStringLiteral("Marcar Todos"));
+    auto* botonDesmarcar = boton("botonDesmarcarTodos", QStringLiteral("Desmarcar Todos"));
+    auto* botonExportar = boton("botonExportar", QStringLiteral("Exportar"));
+    auto* botonVolver = boton("botonVolver", QStringLiteral("Cancelar y Volver"));
     auto* botones = new QHBoxLayout;
-    botones->addWidget(Command3);
-    botones->addWidget(Command2);
+    botones->addWidget(botonMarcar);
+    botones->addWidget(botonDesmarcar);
     botones->addStretch(1);
-    botones->addWidget(Command1);
-    botones->addWidget(Volver);
+    botones->addWidget(botonExportar);
+    botones->addWidget(botonVolver);
 
     auto* principal = new QVBoxLayout(this);
     principal->addLayout(columnas);
     principal->addSpacing(8);
     principal->addLayout(botones);
 
-    connect(Command3, &QPushButton::clicked, this, [this] { marcarTodos(true); });
-    connect(Command2, &QPushButton::clicked, this, [this] { marcarTodos(false); });
-    connect(Volver, &QPushButton::clicked, this, &QWidget::close);
+    connect(botonMarcar, &QPushButton::clicked, this, [this] { marcarTodos(true); });
+    connect(botonDesmarcar, &QPushButton::clicked, this, [this] { marcarTodos(false); });
+    connect(botonVolver, &QPushButton::clicked, this, &QWidget::close);
     connect(new QShortcut(QKeySequence::Cancel, this), &QShortcut::activated, this, &QWidget::close);
-    connect(Command1, &QPushButton::clicked, this, &ExportarExcel::exportar);
+    connect(botonExportar, &QPushButton::clicked, this, &ExportarExcel::exportar);
 }
 
 void ExportarExcel::marcarTodos(bool marcar) {
-    for (QCheckBox* c : Check)
+    for (QCheckBox* c : casillas_)
         if (c)
             c->setChecked(marcar);
 }
 
 OpcionesLibro ExportarExcel::opciones() const {
-    const auto marcada = [this](size_t numero) { return Check[numero] && Check[numero]->isChecked(); };
+    const auto marcada = [this](size_t numero) { return casillas_[numero] && casillas_[numero]->isChecked(); };
     OpcionesLibro o;
     o.numero = marcada(1);
     o.nombre = marcada(2);

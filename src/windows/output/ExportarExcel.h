@@ -31,6 +31,6 @@ private:
     void exportar();
 
     Oficina& oficina_;
-    // Check boxes by designer number: Check[1]..Check[14], Check[16]..Check[22].
-    std::array<QCheckBox*, 23> Check{};
+    // One box per column option, by its number: 1..14 and 16..22.
+    std::array<QCheckBox*, 23> casillas_{};
 };

@@ -7,11 +7,11 @@
 #include "core/store/ConexionSqlcipher.h"
 #include "core/store/Contrasenas.h"
 #include "core/store/Recordset.h"
-#include "windows/accounts/InicioSesion.h"
 #include "windows/accounts/NuevaCuenta.h"
 #include "windows/accounts/VentanaCuentas.h"
-#include "windows/clients/PantallaInicio.h"
 #include "windows/clients/VentanaPrincipal.h"
+#include "windows/inicio/InicioSesion.h"
+#include "windows/inicio/PantallaInicio.h"
 #include <QAccessible>
 #include <QApplication>
 #include <QComboBox>
@@ -92,20 +92,20 @@ protected:
 
     // Chooses a name in the account window the way the administrator does: by typing it.
     static void elegir(QWidget* v, const QString& nombre) {
-        escribir(hijo<QComboBox>(v, "Combo1")->lineEdit(), nombre);
+        escribir(hijo<QComboBox>(v, "usuarios")->lineEdit(), nombre);
     }
 
     static void clic(QWidget* v, const char* boton) { QTest::mouseClick(hijo(v, boton), Qt::LeftButton); }
 
     // Fills the name (when given) and both passwords, and presses "Aceptar".
     static void llenar(QWidget* v, const QString& nombre, const QString& clave1, const QString& clave2) {
-        if (!nombre.isNull() && v->findChild<QComboBox*>(u"Combo1"_s))
+        if (!nombre.isNull() && v->findChild<QComboBox*>(u"usuarios"_s))
             elegir(v, nombre);
         else if (!nombre.isNull())
-            escribir(hijo<QLineEdit>(v, "Text1"), nombre);
-        escribir(hijo<QLineEdit>(v, "Pass1"), clave1);
-        escribir(hijo<QLineEdit>(v, "Pass2"), clave2);
-        clic(v, "Aceptar");
+            escribir(hijo<QLineEdit>(v, "nombreUsuario"), nombre);
+        escribir(hijo<QLineEdit>(v, "clave"), clave1);
+        escribir(hijo<QLineEdit>(v, "confirmacion"), clave2);
+        clic(v, "botonAceptar");
     }
 
     // The last message, and how many there were since the last `limpiar` (when given).
@@ -119,10 +119,10 @@ protected:
 
     // Chooses the name, types the password and clicks "Iniciar Sesion".
     static void intentar(InicioSesion* v, const QString& nombre, const QString& clave) {
-        auto* lista = hijo<QComboBox>(v, "NomUsuario");
+        auto* lista = hijo<QComboBox>(v, "nombreUsuario");
         lista->setCurrentIndex(lista->findText(nombre));
-        escribir(hijo<QLineEdit>(v, "Pass"), clave);
-        clic(v, "Inicio");
+        escribir(hijo<QLineEdit>(v, "clave"), clave);
+        clic(v, "botonIniciar");
     }
 
     static inline BaseTemporal* base_ = nullptr;
@@ -133,20 +133,20 @@ protected:
 
 TEST_F(CuentasTest, TheLoginRefusesWrongPasswordsAndOpensTheMainWindow) {
     InicioSesion* v = InicioSesion::Mostrar(oficina_);
-    auto* lista = hijo<QComboBox>(v, "NomUsuario");
+    auto* lista = hijo<QComboBox>(v, "nombreUsuario");
     EXPECT_TRUE(lista->count() == 6 && lista->currentIndex() == -1); // every account, none chosen
     // The password box is the only one: no hash travels through the window.
     EXPECT_EQ(v->findChildren<QLineEdit*>().size(), 1);
     EXPECT_EQ(lista->accessibleName(), u"Nombre de Usuario:"_s);
     // The password box: masked with '*', named for screen readers.
-    auto* clave = hijo<QLineEdit>(v, "Pass");
+    auto* clave = hijo<QLineEdit>(v, "clave");
     EXPECT_EQ(clave->style()->styleHint(QStyle::SH_LineEdit_PasswordCharacter, nullptr, clave), '*');
     EXPECT_EQ(clave->echoMode(), QLineEdit::Password);
     EXPECT_FALSE(QAccessible::queryAccessibleInterface(clave)->text(QAccessible::Name).isEmpty());
 
     intentar(v, u"Operador"_s, u"uno"_s); // an earlier account's password
     esperar(kIncorrecta, u"Contraseña Incorrecta"_s, Icono::Informacion, 1);
-    EXPECT_TRUE(v->isVisible() && hijo<QLineEdit>(v, "Pass")->text() == u"uno"_s);
+    EXPECT_TRUE(v->isVisible() && hijo<QLineEdit>(v, "clave")->text() == u"uno"_s);
     // Ten of eleven characters typed are kept and never match; no name neither; Enter in the list too.
     intentar(v, u"Largo"_s, u"abcdefghijk"_s);
     intentar(v, QString(), QString());
@@ -157,13 +157,13 @@ TEST_F(CuentasTest, TheLoginRefusesWrongPasswordsAndOpensTheMainWindow) {
     mensajes_.limpiar();
     // An empty password is one too; Enter in the password box logs in once, not twice.
     lista->setCurrentIndex(lista->findText(u"Invitado"_s));
-    escribir(hijo<QLineEdit>(v, "Pass"), QString());
-    QTest::keyClick(hijo<QLineEdit>(v, "Pass"), Qt::Key_Return);
+    escribir(hijo<QLineEdit>(v, "clave"), QString());
+    QTest::keyClick(hijo<QLineEdit>(v, "clave"), Qt::Key_Return);
     EXPECT_EQ(mensajes_.textos(), QStringList({"Contraseña Correcta!", "Bienvenido Usuario Invitado"}));
     borrarCerradas();
     EXPECT_TRUE(!InicioSesion::instancia() && finales_ == 0); // closed, yet the program goes on
     ASSERT_TRUE(principal() && principal()->isVisible());
-    EXPECT_EQ(hijo<QLineEdit>(principal(), "Usuario")->text(), u"Invitado"_s);
+    EXPECT_EQ(hijo<QLineEdit>(principal(), "usuarioActual")->text(), u"Invitado"_s);
 }
 
 // The splash leads to the login after two seconds; a key there, or Esc in the login, ends the run.
@@ -171,12 +171,12 @@ TEST_F(CuentasTest, TheSplashLeadsToTheLoginAndLeavingEitherEndsTheProgram) {
     for (bool tecla : {false, true}) {
         PantallaInicio inicio(oficina_);
         inicio.show();
-        auto* reloj = hijo<QTimer>(&inicio, "Timer1");
+        auto* reloj = hijo<QTimer>(&inicio, "temporizador");
         tecla ? QTest::keyClick(&inicio, Qt::Key_Space) : void(QMetaObject::invokeMethod(reloj, "timeout"));
         EXPECT_FALSE(inicio.isVisible() || reloj->isActive());
         EXPECT_EQ(InicioSesion::instancia() && InicioSesion::instancia()->isVisible(), !tecla);
         if (!tecla)
-            QTest::keyClick(hijo(InicioSesion::instancia(), "Pass"), Qt::Key_Escape);
+            QTest::keyClick(hijo(InicioSesion::instancia(), "clave"), Qt::Key_Escape);
         EXPECT_EQ(finales_, tecla ? 2 : 1);
         borrarCerradas();
     }
@@ -189,12 +189,12 @@ TEST_F(CuentasTest, AnOrdinaryUserChangesOnlyTheirOwnPasswordAndIsRefusedPastThe
     auto* ventana = new VentanaPrincipal(oficina_); // deleted with the other windows
     ventana->show();
     mensajes_.limpiar();
-    clic(ventana, "cmdOpciones_6");
+    clic(ventana, "botonCuentas");
     VentanaCuentas* v = VentanaCuentas::instancia();
     ASSERT_TRUE(v && v->isVisible());
-    auto* combo = hijo<QComboBox>(v, "Combo1");
+    auto* combo = hijo<QComboBox>(v, "usuarios");
     EXPECT_TRUE(combo->currentText() == u"Invitado"_s && combo->count() == 0 && !combo->isEnabled());
-    EXPECT_FALSE(hijo(v, "BorrarUsuario")->isVisible() || hijo(v, "Command1")->isVisible());
+    EXPECT_FALSE(hijo(v, "botonBorrar")->isVisible() || hijo(v, "botonAgregar")->isVisible());
 
     const QStringList antes = hashes(base_->registro());
     MostrarNuevaCuenta(oficina_);
@@ -218,27 +218,27 @@ TEST_F(CuentasTest, AnOrdinaryUserChangesOnlyTheirOwnPasswordAndIsRefusedPastThe
     EXPECT_EQ(VentanaCuentas::instancia(), nullptr);
     const QString hash = hashes(base_->registro(), u"Invitado"_s).value(0);
     EXPECT_TRUE(verificarContrasena(hash, u"d'Ar tagna"_s) && !verificarContrasena(hash, u"d'ar tagna"_s));
-    clic(abrirComo(u"Invitado"_s), "Aceptar");
+    clic(abrirComo(u"Invitado"_s), "botonAceptar");
     EXPECT_TRUE(verificarContrasena(hashes(base_->registro(), u"Invitado"_s).value(0), QString()));
 }
 
 // The administrator creates the same name twice, changes the password of both and deletes both.
 TEST_F(CuentasTest, TheAdministratorCreatesChangesAndDeletesDuplicateNamesTogether) {
     VentanaCuentas* v = abrirComo(u"Administrador"_s);
-    auto* combo = hijo<QComboBox>(v, "Combo1");
+    auto* combo = hijo<QComboBox>(v, "usuarios");
     EXPECT_TRUE(combo->count() == 6 && combo->currentText() == u"Administrador"_s && combo->isEditable());
-    EXPECT_TRUE(hijo(v, "BorrarUsuario")->isVisible() && hijo(v, "Command1")->isVisible());
+    EXPECT_TRUE(hijo(v, "botonBorrar")->isVisible() && hijo(v, "botonAgregar")->isVisible());
     // A combo box reports its text as its accessible name, so its label's text is set by hand.
     EXPECT_EQ(combo->accessibleName(), u"Usuario Actual:"_s);
 
     const QString nombre = u"O'Brien"_s;
     for (int vez = 0; vez < 2; ++vez) {
-        clic(abrirComo(u"Administrador"_s), "Command1");
+        clic(abrirComo(u"Administrador"_s), "botonAgregar");
         NuevaCuenta* n = NuevaCuenta::instancia();
         ASSERT_TRUE(n && n->isVisible());
-        clic(VentanaCuentas::instancia(), "Command3"); // the new-user window writes on its own
+        clic(VentanaCuentas::instancia(), "botonVolver"); // the new-user window writes on its own
         borrarCerradas();
-        EXPECT_EQ(n->focusWidget(), hijo(n, "Command3")); // it opens on "Cancelar y Volver"
+        EXPECT_EQ(n->focusWidget(), hijo(n, "botonVolver")); // it opens on "Cancelar y Volver"
         if (vez == 0) { // differing passwords are refused before empty fields; what was typed stays
             llenar(n, QString(), u"a"_s, QString());
             const QString distintas = u"Los dos campos de contraseñas deben ser iguales, recuerde que se "
@@ -247,7 +247,7 @@ TEST_F(CuentasTest, TheAdministratorCreatesChangesAndDeletesDuplicateNamesTogeth
             mensajes_.limpiar();
             llenar(n, u"Dora"_s, QString(), QString());
             esperar(u"Ingrese los valores en los campos"_s, u"Falta Valores"_s, Icono::Informacion, 1);
-            EXPECT_EQ(hijo<QLineEdit>(n, "Text1")->text(), u"Dora"_s);
+            EXPECT_EQ(hijo<QLineEdit>(n, "nombreUsuario")->text(), u"Dora"_s);
         }
         llenar(n, nombre, u"it's"_s, u"it's"_s);
         esperar(u"Usuario O'Brien creado!"_s, u"Usuario Creado"_s, Icono::Informacion);
@@ -265,14 +265,14 @@ TEST_F(CuentasTest, TheAdministratorCreatesChangesAndDeletesDuplicateNamesTogeth
     // deletes every account of the name.
     v = abrirComo(u"Administrador"_s);
     elegir(v, u"Invitado"_s);
-    clic(v, "BorrarUsuario");
+    clic(v, "botonBorrar");
     esperar(u"¡No se puede eliminar el usuario Invitado!"_s, u"Error"_s, Icono::Exclamacion, 1);
     EXPECT_TRUE(VentanaCuentas::instancia() == v && v->isVisible());
     for (Respuesta respuesta : {Respuesta::No, Respuesta::Si}) {
         v = abrirComo(u"Administrador"_s);
         elegir(v, nombre);
         mensajes_.responder(respuesta);
-        clic(v, "BorrarUsuario");
+        clic(v, "botonBorrar");
         const auto& pregunta = mensajes_.mensajes().at(0);
         EXPECT_EQ(pregunta.texto, u"¿Está seguro que quiere eliminar el usuario O'Brien?"_s);
         EXPECT_TRUE(pregunta.titulo == u"Eliminar Usuario"_s && pregunta.botones == Botones::SiNo);

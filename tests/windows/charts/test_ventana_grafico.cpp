@@ -44,7 +44,7 @@ protected:
         SustituirDialogoGuardar(nullptr);
         prueba::VentanaConClientes::TearDown();
     }
-    QPushButton* boton() const { return hijo<QPushButton>(ventana, QStringLiteral("cmdGrafico")); }
+    QPushButton* boton() const { return hijo<QPushButton>(ventana, QStringLiteral("botonGrafico")); }
     VentanaGrafico* abrirGrafico(const QString& numero) {
         seleccionar(numero);
         QTest::mouseClick(boton(), Qt::LeftButton);

@@ -108,13 +108,11 @@ protected:
         return ventana;
     }
 
-    GridModel& flex() const { return *hijo<GridModel>(ventana, QStringLiteral("flex")); }
-    GridModel& flex2() const { return *hijo<GridModel>(ventana, QStringLiteral("flex2")); }
+    GridModel& listaClientes() const { return *hijo<GridModel>(ventana, QStringLiteral("listaClientes")); }
+    GridModel& gridInfracciones() const { return *hijo<GridModel>(ventana, QStringLiteral("infracciones")); }
     GridView* vista(const char* nombre) const { return hijo<GridView>(ventana, QLatin1String(nombre)); }
     QLineEdit* linea(const char* nombre) const { return hijo<QLineEdit>(ventana, QLatin1String(nombre)); }
-    QPushButton* opcion(int i) const {
-        return hijo<QPushButton>(ventana, QStringLiteral("cmdOpciones_%1").arg(i));
-    }
+    QPushButton* boton(const char* nombre) const { return hijo<QPushButton>(ventana, QLatin1String(nombre)); }
     QDateEdit* fecha(const char* nombre) const { return hijo<QDateEdit>(ventana, QLatin1String(nombre)); }
 
     // Column `col` of the rows the user sees ("-" for a separator).
@@ -126,8 +124,8 @@ protected:
         return r;
     }
     int filaDe(const QString& numero) const {
-        for (int f = 1; f < flex().rows(); ++f)
-            if (flex().textMatrix(f, 1) == numero)
+        for (int f = 1; f < listaClientes().rows(); ++f)
+            if (listaClientes().textMatrix(f, 1) == numero)
                 return f;
         return -1;
     }
@@ -135,7 +133,8 @@ protected:
     void seleccionar(const QString& numero) {
         const int f = filaDe(numero);
         ASSERT_GT(f, 0) << numero.toStdString();
-        vista("flexVista")->setCurrentIndex(flex().index(flex().viewRowForGridRow(f), 1));
+        vista("vistaClientes")
+            ->setCurrentIndex(listaClientes().index(listaClientes().viewRowForGridRow(f), 1));
         ASSERT_EQ(oficina.clienteSeleccionado().value_or(Cliente{}).numero, numero);
     }
 

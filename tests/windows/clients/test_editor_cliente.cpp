@@ -2,8 +2,8 @@
 #include "ClientesDePrueba.h"
 #include "core/store/Recordset.h"
 #include "core/store/Sentencias.h"
-#include "windows/clients/EditorCliente.h"
-#include "windows/clients/SelectoresFecha.h"
+#include "windows/editor/EditorCliente.h"
+#include "windows/platform/SelectoresFecha.h"
 #include <QPlainTextEdit>
 #include <QTimer>
 #include <functional>
@@ -15,17 +15,17 @@ using prueba::hijo;
 
 class Editor : public prueba::VentanaDePrueba {
 protected:
-    static QLineEdit* texto(const EditorCliente* e, int i) {
-        return hijo<QLineEdit>(e, u"Text1_%1"_s.arg(i));
+    static QLineEdit* texto(const EditorCliente* e, const char* caja) {
+        return hijo<QLineEdit>(e, QLatin1String(caja));
     }
     static void clic(const EditorCliente* e, const char* b) {
         hijo<QPushButton>(e, QLatin1String(b))->click();
     }
-    static void escribir(const EditorCliente* e, int i, const QString& t) {
+    static void escribir(const EditorCliente* e, const char* i, const QString& t) {
         texto(e, i)->selectAll();
         QTest::keyClicks(texto(e, i), t);
     }
-    static bool resaltado(const EditorCliente* e, int i) {
+    static bool resaltado(const EditorCliente* e, const char* i) {
         return texto(e, i)->palette().color(QPalette::Base) == EditorCliente::colorResaltado();
     }
     qint64 total() { return prueba::contar(base.registro(), u"SELECT count(*) FROM Clientes"_s); }
@@ -61,37 +61,40 @@ TEST_F(Editor, NuevoValidatesInOrderKeepsTheWindowOnAFailedSaveAndStoresOnce) {
     const qint64 antes = total();
     EXPECT_TRUE(mostrar(nuevo(), [this](EditorCliente* e) {
         const QString titulo = u"Agregar nuevo Cliente"_s;
-        EXPECT_TRUE(e->windowTitle() == titulo && hijo<QPushButton>(e, u"cmdGuardar"_s)->text() == titulo);
-        escribir(e, 1, u"0042"_s);
-        escribir(e, 2, u"   "_s); // only spaces counts as empty
-        clic(e, "cmdGuardar");
+        EXPECT_TRUE(e->windowTitle() == titulo && hijo<QPushButton>(e, u"botonGuardar"_s)->text() == titulo);
+        escribir(e, "numeroCliente", u"0042"_s);
+        escribir(e, "nombreResponsable", u"   "_s); // only spaces counts as empty
+        clic(e, "botonGuardar");
         ASSERT_EQ(mensajes.textos(), QStringList{u"Ingrese un valor para este campo por favor"_s});
         EXPECT_TRUE(mensajes.ultimo().titulo == u"Datos incompletos"_s &&
                     mensajes.ultimo().icono == Icono::Informacion);
-        EXPECT_TRUE(resaltado(e, 2) && !resaltado(e, 13)); // one box per press
-        QTest::keyClicks(texto(e, 5), u"1878"_s);          // typing clears the highlight
-        EXPECT_FALSE(resaltado(e, 2));
+        EXPECT_TRUE(resaltado(e, "nombreResponsable") && !resaltado(e, "nombreLocal")); // one box per press
+        QTest::keyClicks(texto(e, "codigoPostal"), u"1878"_s); // typing clears the highlight
+        EXPECT_FALSE(resaltado(e, "nombreResponsable"));
         // Then name, phone, premises name and premises address, in that order.
-        for (int i : {2, 8, 13, 14}) {
-            clic(e, "cmdGuardar");
-            EXPECT_TRUE(resaltado(e, i)) << i;
-            escribir(e, i, u"Dato '%1'"_s.arg(i));
+        for (const auto& [caja, dato] : {std::pair{"nombreResponsable", "Dato '2'"},
+                                         {"telefono", "Dato '8'"},
+                                         {"nombreLocal", "Dato '13'"},
+                                         {"direccionLocal", "Dato '14'"}}) {
+            clic(e, "botonGuardar");
+            EXPECT_TRUE(resaltado(e, caja)) << caja;
+            escribir(e, caja, QString::fromUtf8(dato));
         }
-        QTest::keyClicks(hijo(e, u"Text1_22"_s), QString(260, u'n')); // 249 kept
+        QTest::keyClicks(hijo(e, u"notas"_s), QString(260, u'n')); // 249 kept
 
         // The store refuses: its cause is shown and the window keeps what was typed.
         mensajes.limpiar();
         base.registro().ejecutar(u"CREATE TRIGGER lleno BEFORE INSERT ON Clientes "
                                  u"BEGIN SELECT RAISE(ABORT, 'base llena'); END"_s);
-        clic(e, "cmdGuardar");
+        clic(e, "botonGuardar");
         ASSERT_EQ(mensajes.mensajes().size(), 1);
         EXPECT_TRUE(mensajes.ultimo().detalles.contains(u"base llena"_s));
-        EXPECT_TRUE(e->isVisible() && texto(e, 2)->text() == u"Dato '2'"_s);
+        EXPECT_TRUE(e->isVisible() && texto(e, "nombreResponsable")->text() == u"Dato '2'"_s);
         base.registro().ejecutar(u"DROP TRIGGER lleno"_s);
         // Presses queued behind the one that saves neither save again nor cancel.
-        QMetaObject::invokeMethod(hijo(e, u"cmdGuardar"_s), "click", Qt::QueuedConnection);
-        QMetaObject::invokeMethod(hijo(e, u"cmdCancelar"_s), "click", Qt::QueuedConnection);
-        clic(e, "cmdGuardar");
+        QMetaObject::invokeMethod(hijo(e, u"botonGuardar"_s), "click", Qt::QueuedConnection);
+        QMetaObject::invokeMethod(hijo(e, u"botonCancelar"_s), "click", Qt::QueuedConnection);
+        clic(e, "botonGuardar");
     }));
     EXPECT_EQ(total(), antes + 1);
     const QStringList r = fila(u"0042"_s);
@@ -113,12 +116,13 @@ TEST_F(Editor, CargarShowsTheClientsFieldsAndSavesOverTheSameRow) {
     editor->cargar(cliente);
     EXPECT_TRUE(mostrar(editor, [&cliente](EditorCliente* e) {
         EXPECT_EQ(e->windowTitle(), u"Editar Cliente"_s);
-        EXPECT_TRUE(texto(e, 3)->text() == cliente.direccion && !texto(e, 1)->isEnabled());
+        EXPECT_TRUE(texto(e, "direccion")->text() == cliente.direccion &&
+                    !texto(e, "numeroCliente")->isEnabled());
         // No previous inspection stored: its pickers stay empty.
-        EXPECT_TRUE(PickerVacio(hijo<QDateEdit>(e, u"DTPicker4"_s)));
-        escribir(e, 2, u"Juan D'Arco"_s);
-        hijo<QDateEdit>(e, u"DTPicker2"_s)->setDate(QDate(2012, 7, 9));
-        clic(e, "cmdGuardar");
+        EXPECT_TRUE(PickerVacio(hijo<QDateEdit>(e, u"fechaAnteriorInspeccion"_s)));
+        escribir(e, "nombreResponsable", u"Juan D'Arco"_s);
+        hijo<QDateEdit>(e, u"fechaUltimaInspeccion"_s)->setDate(QDate(2012, 7, 9));
+        clic(e, "botonGuardar");
     }));
     // Every field went through the editor unchanged but the edited ones.
     QStringList esperada = valores;
@@ -148,14 +152,14 @@ TEST_F(Editor, ClienteCambiadoEnOtroPuestoNoSeSobrescribe) {
         const Consulta c = Sentencias::actualizarCliente(otro, cliente.id);
         base.registro().ejecutar(c.sql, c.parametros);
         oficina.recargarClientes();
-        escribir(e, 2, u"Mio"_s);
-        clic(e, "cmdGuardar");
+        escribir(e, "nombreResponsable", u"Mio"_s);
+        clic(e, "botonGuardar");
         EXPECT_TRUE(e->isVisible());
         ASSERT_EQ(mensajes.mensajes().size(), 1);
         EXPECT_TRUE(mensajes.mensajes()[0].texto.startsWith(u"Otro puesto modificó este cliente"_s));
         EXPECT_TRUE(mensajes.mensajes()[0].texto.contains(u"«Del otro puesto»"_s));
         EXPECT_EQ(fila(u"77"_s).value(1), u"Del otro puesto"_s);
-        clic(e, "cmdGuardar");
+        clic(e, "botonGuardar");
     }));
     EXPECT_EQ(fila(u"77"_s).value(1), u"Mio"_s);
 }
@@ -169,16 +173,20 @@ TEST_F(Editor, EscAndCancelLeaveUnsavedTheTitleBarOnlyForAnImport) {
         if (modo >= 2)
             editor->clienteDeImportacion(u"0950"_s, QDate(2011, 9, 28), QTime(14, 5, 30));
         EXPECT_FALSE(mostrar(editor, [modo](EditorCliente* e) {
-            for (int i : {1, 2, 8, 13, 14})
-                escribir(e, i, u"0%1"_s.arg(i));
-            EXPECT_EQ(hijo(e, u"cmdCancelar"_s)->isEnabled(), modo < 2);
+            for (const auto& [caja, dato] : {std::pair{"numeroCliente", "01"},
+                                             {"nombreResponsable", "02"},
+                                             {"telefono", "08"},
+                                             {"nombreLocal", "013"},
+                                             {"direccionLocal", "014"}})
+                escribir(e, caja, QString::fromUtf8(dato));
+            EXPECT_EQ(hijo(e, u"botonCancelar"_s)->isEnabled(), modo < 2);
             EXPECT_EQ(bool(e->windowFlags() & Qt::WindowCloseButtonHint), modo >= 2);
             // The title bar's close is refused unless it cancels an import.
             EXPECT_TRUE(modo == 2 || e->close() == (modo == 3));
             if (modo == 1)
-                clic(e, "cmdCancelar");
+                clic(e, "botonCancelar");
             else if (modo != 3)
-                QTest::keyClick(texto(e, 2), Qt::Key_Escape);
+                QTest::keyClick(texto(e, "nombreResponsable"), Qt::Key_Escape);
         })) << modo;
     }
     EXPECT_TRUE(total() == antes && mensajes.mensajes().isEmpty());

@@ -26,21 +26,21 @@ TEST_F(MenuCopias, AdministratorBacksUpAndRestoresAnyoneChecks) {
     Oficina otra{base.registro()};
     otra.establecerUsuario(QStringLiteral("Invitado"));
     VentanaPrincipal invitado(otra);
-    EXPECT_FALSE(hijo<QAction>(&invitado, QStringLiteral("mnucopia"))->isEnabled());
-    EXPECT_FALSE(hijo<QAction>(&invitado, QStringLiteral("mnurestaurar"))->isEnabled());
-    EXPECT_TRUE(hijo<QAction>(&invitado, QStringLiteral("mnuverificarbase"))->isEnabled());
-    EXPECT_TRUE(accion("mnucopia")->isEnabled() && accion("mnurestaurar")->isEnabled());
+    EXPECT_FALSE(hijo<QAction>(&invitado, QStringLiteral("accionCopia"))->isEnabled());
+    EXPECT_FALSE(hijo<QAction>(&invitado, QStringLiteral("accionRestaurar"))->isEnabled());
+    EXPECT_TRUE(hijo<QAction>(&invitado, QStringLiteral("accionVerificarBase"))->isEnabled());
+    EXPECT_TRUE(accion("accionCopia")->isEnabled() && accion("accionRestaurar")->isEnabled());
 
     mensajes.limpiar(); // the guest's welcome
     SustituirDialogoCarpeta([this](const QString&) { return destino.path(); });
-    accion("mnucopia")->trigger();
+    accion("accionCopia")->trigger();
     ASSERT_EQ(mensajes.mensajes().size(), 1);
     EXPECT_EQ(mensajes.ultimo().icono, Icono::Informacion) << mensajes.ultimo().texto.toStdString();
     const QStringList copias = QDir(destino.path()).entryList({QStringLiteral("*.wfg")}, QDir::Files);
     ASSERT_EQ(copias.size(), 1);
     EXPECT_TRUE(mensajes.ultimo().texto.contains(copias.first()));
 
-    accion("mnuverificarbase")->trigger();
+    accion("accionVerificarBase")->trigger();
     EXPECT_EQ(mensajes.ultimo().titulo, QStringLiteral("Verificar base de datos"));
     EXPECT_TRUE(mensajes.ultimo().texto.contains(QStringLiteral("buen estado")));
 
@@ -53,14 +53,14 @@ TEST_F(MenuCopias, AdministratorBacksUpAndRestoresAnyoneChecks) {
     SustituirDialogoAbrir(
         [&](const QString&, const QString&) { return QDir(destino.path()).filePath(copias.first()); });
     mensajes.limpiar();
-    accion("mnurestaurar")->trigger();
+    accion("accionRestaurar")->trigger();
     ASSERT_EQ(mensajes.mensajes().size(), 1);
     EXPECT_TRUE(mensajes.ultimo().texto.contains(QStringLiteral("Clientes: 5\nInfracciones: 8\n")))
         << mensajes.ultimo().texto.toStdString();
     EXPECT_GT(filaDe(QStringLiteral("555")), 0);
 
     mensajes.responder(Respuesta::Si);
-    accion("mnurestaurar")->trigger();
+    accion("accionRestaurar")->trigger();
     EXPECT_EQ(mensajes.ultimo().icono, Icono::Informacion) << mensajes.ultimo().texto.toStdString();
     EXPECT_EQ(filaDe(QStringLiteral("555")), -1);
     EXPECT_GT(filaDe(QStringLiteral("12")), 0);

@@ -3,7 +3,7 @@
 // and leaves with Esc.
 #include "ClientesDePrueba.h"
 #include "core/store/AjustesRegistro.h"
-#include "windows/clients/RegistroCompartido.h"
+#include "windows/store/RegistroCompartido.h"
 
 #include <QMenuBar>
 #include <QSettings>
@@ -28,9 +28,10 @@ protected:
 TEST_F(VentanaRegistro, GuardaSinContrasenaYSoloElAdministradorPasaElRegistro) {
     abrir();
     mensajes.limpiar();
-    const auto acciones = ventana->findChild<QMenu*>(u"mnuArchivo"_s)->actions();
-    EXPECT_TRUE(std::any_of(acciones.begin(), acciones.end(),
-                            [](const QAction* a) { return a->objectName() == u"mnuRegistro"_s; }));
+    const auto acciones = ventana->findChild<QMenu*>(u"menuArchivo"_s)->actions();
+    EXPECT_TRUE(std::any_of(acciones.begin(), acciones.end(), [](const QAction* a) {
+        return a->objectName() == u"accionRegistroCompartido"_s;
+    }));
 
     RegistroCompartido dialogo(oficina, ventana);
     dialogo.show();

@@ -1,9 +1,9 @@
 // Text written through the accessibility interface (as dictation, on-screen keyboards and
 // automation tools write it) is what the program uses, or is put back and the user is told.
 #include "ClientesDePrueba.h"
-#include "windows/clients/EditorCliente.h"
-#include "windows/clients/SelectoresFecha.h"
+#include "windows/editor/EditorCliente.h"
 #include "windows/import/VentanaImportacion.h"
+#include "windows/platform/SelectoresFecha.h"
 
 #include <QAccessible>
 #include <QComboBox>
@@ -40,7 +40,7 @@ protected:
 };
 
 TEST_F(TextoAccesible, ElEncabezadoEscritoSeGuardaYLlegaAlLibroYAlInforme) {
-    escribirAccesible(linea("Municipio"), u"Quilmes, Bs. As."_s);
+    escribirAccesible(linea("municipio"), u"Quilmes, Bs. As."_s);
     EXPECT_EQ(oficina.municipio(), u"Quilmes, Bs. As."_s);
     EXPECT_EQ(archivoMunicipio(), QByteArray("\"Quilmes, Bs. As.\"\r\n"));
     EXPECT_EQ(oficina.entradaLibro(OpcionesLibro{}).titulo, u"Quilmes, Bs. As."_s);
@@ -48,7 +48,7 @@ TEST_F(TextoAccesible, ElEncabezadoEscritoSeGuardaYLlegaAlLibroYAlInforme) {
     EXPECT_TRUE(mensajes.textos().isEmpty());
     // The model's own update does not come back as a change (no second write, no message).
     oficina.cargarMunicipio(QDir(base.directorio()).filePath(u"data.dat"_s));
-    EXPECT_EQ(linea("Municipio")->text(), u"Quilmes, Bs. As."_s);
+    EXPECT_EQ(linea("municipio")->text(), u"Quilmes, Bs. As."_s);
     EXPECT_TRUE(mensajes.textos().isEmpty());
 
     // Another user: the box is disabled, but a tool can still write into it. Refused, put back, told.
@@ -57,7 +57,7 @@ TEST_F(TextoAccesible, ElEncabezadoEscritoSeGuardaYLlegaAlLibroYAlInforme) {
     otra.cargarMunicipio(QDir(base.directorio()).filePath(u"data.dat"_s));
     VentanaPrincipal invitado(otra);
     mensajes.limpiar();
-    auto* caja = hijo<QLineEdit>(&invitado, u"Municipio"_s);
+    auto* caja = hijo<QLineEdit>(&invitado, u"municipio"_s);
     escribirAccesible(caja, u"Otro Municipio"_s);
     EXPECT_EQ(caja->text(), u"Quilmes, Bs. As."_s);
     EXPECT_EQ(otra.municipio(), u"Quilmes, Bs. As."_s);
@@ -67,36 +67,36 @@ TEST_F(TextoAccesible, ElEncabezadoEscritoSeGuardaYLlegaAlLibroYAlInforme) {
 }
 
 TEST_F(TextoAccesible, BusquedaColumnaYFechasSiguenAlTextoEscrito) {
-    escribirAccesible(linea("Text1"), u"peña"_s);
-    EXPECT_EQ(visibles(flex(), 1), QStringList{u"312"_s});
+    escribirAccesible(linea("textoBusqueda"), u"peña"_s);
+    EXPECT_EQ(visibles(listaClientes(), 1), QStringList{u"312"_s});
     // The column chosen is the one the search uses, however it was chosen.
-    auto* columna = hijo<QComboBox>(ventana, u"Combo1"_s);
+    auto* columna = hijo<QComboBox>(ventana, u"columnaBusqueda"_s);
     escribirAccesible(columna, u"Numero de Cliente"_s);
     ASSERT_EQ(columna->currentText(), u"Numero de Cliente"_s);
-    escribirAccesible(linea("Text1"), u"12"_s);
-    EXPECT_EQ(visibles(flex(), 1), QStringList({u"12"_s, u"123"_s, u"312"_s}));
+    escribirAccesible(linea("textoBusqueda"), u"12"_s);
+    EXPECT_EQ(visibles(listaClientes(), 1), QStringList({u"12"_s, u"123"_s, u"312"_s}));
 
-    escribirAccesible(fecha("FechaInfInicio"), u"01/03/2011"_s);
+    escribirAccesible(fecha("fechaInicioInfracciones"), u"01/03/2011"_s);
     EXPECT_EQ(oficina.fechaInicio(), QDate(2011, 3, 1));
-    EXPECT_EQ(fecha("FechaInfInicio")->date(), QDate(2011, 3, 1));
+    EXPECT_EQ(fecha("fechaInicioInfracciones")->date(), QDate(2011, 3, 1));
 }
 
 TEST_F(TextoAccesible, LasCajasDeSoloLecturaVuelvenALoQueMuestraElModelo) {
-    linea("Text1")->setText(u"Juan"_s);
+    linea("textoBusqueda")->setText(u"Juan"_s);
     seleccionar(u"12"_s);
-    const QString local = linea("NLocal")->text();
+    const QString local = linea("nombreLocal")->text();
     ASSERT_FALSE(local.isEmpty());
-    const QDate ultima = fecha("UltimaFechaInsp")->date();
-    escribirAccesible(linea("NLocal"), u"Otro local"_s);
-    escribirAccesible(linea("Usuario"), u"Administrador2"_s);
-    escribirAccesible(fecha("UltimaFechaInsp"), u"01/01/2020"_s);
-    EXPECT_EQ(linea("NLocal")->text(), local);
-    EXPECT_EQ(linea("Usuario")->text(), u"Administrador"_s);
-    EXPECT_EQ(fecha("UltimaFechaInsp")->date(), ultima);
+    const QDate ultima = fecha("fechaUltimaInspeccion")->date();
+    escribirAccesible(linea("nombreLocal"), u"Otro local"_s);
+    escribirAccesible(linea("usuarioActual"), u"Administrador2"_s);
+    escribirAccesible(fecha("fechaUltimaInspeccion"), u"01/01/2020"_s);
+    EXPECT_EQ(linea("nombreLocal")->text(), local);
+    EXPECT_EQ(linea("usuarioActual")->text(), u"Administrador"_s);
+    EXPECT_EQ(fecha("fechaUltimaInspeccion")->date(), ultima);
     // The model still updates them.
-    linea("Text1")->setText(u"Ana"_s);
+    linea("textoBusqueda")->setText(u"Ana"_s);
     seleccionar(u"123"_s);
-    EXPECT_EQ(linea("NLocal")->text(), u"Pub Norte"_s);
+    EXPECT_EQ(linea("nombreLocal")->text(), u"Pub Norte"_s);
 }
 
 TEST_F(TextoAccesible, ElEditorGuardaLoQueMuestranSusCajasYSelectores) {
@@ -104,9 +104,9 @@ TEST_F(TextoAccesible, ElEditorGuardaLoQueMuestranSusCajasYSelectores) {
     EditorCliente* e = EditorCliente::Abrir(oficina);
     e->cargar(*oficina.clienteSeleccionado());
     QTimer::singleShot(0, e, [e] {
-        escribirAccesible(hijo<QLineEdit>(e, u"Text1_2"_s), u"Sofía N. Núñez"_s);
-        escribirAccesible(hijo<QDateEdit>(e, u"DTPicker2"_s), u"03/04/2012"_s);
-        hijo<QPushButton>(e, u"cmdGuardar"_s)->click();
+        escribirAccesible(hijo<QLineEdit>(e, u"nombreResponsable"_s), u"Sofía N. Núñez"_s);
+        escribirAccesible(hijo<QDateEdit>(e, u"fechaUltimaInspeccion"_s), u"03/04/2012"_s);
+        hijo<QPushButton>(e, u"botonGuardar"_s)->click();
         if (e->isVisible())
             e->done(QDialog::Rejected);
     });
@@ -119,8 +119,8 @@ TEST_F(TextoAccesible, ElEditorGuardaLoQueMuestranSusCajasYSelectores) {
 
 TEST_F(TextoAccesible, LaVistaPreviaDeLaImportacionNoSeReescribe) {
     VentanaImportacion* v = new VentanaImportacion(oficina);
-    auto* numero = hijo<QLineEdit>(v, u"Text1"_s);
-    auto* dia = hijo<QDateEdit>(v, u"DTPicker1"_s);
+    auto* numero = hijo<QLineEdit>(v, u"numeroCliente"_s);
+    auto* dia = hijo<QDateEdit>(v, u"fechaInspeccion"_s);
     const QString antes = numero->text();
     const QDate diaAntes = dia->date();
     escribirAccesible(numero, u"9999"_s);

@@ -3,17 +3,17 @@
 // and be renamed, what users and their tools meet stays the same. VELMORA_ESCRIBIR_TEXTOS=1
 // writes the list anew after a deliberate change of texts.
 #include "ClientesDePrueba.h"
-#include "windows/accounts/InicioSesion.h"
 #include "windows/accounts/NuevaCuenta.h"
 #include "windows/accounts/VentanaCuentas.h"
 #include "windows/charts/VentanaGrafico.h"
-#include "windows/clients/EditorCliente.h"
-#include "windows/clients/RegistroCompartido.h"
+#include "windows/editor/EditorCliente.h"
 #include "windows/import/HistorialImportaciones.h"
 #include "windows/import/VentanaImportacion.h"
+#include "windows/inicio/InicioSesion.h"
 #include "windows/output/ExportarExcel.h"
 #include "windows/output/VistaInforme.h"
 #include "windows/output/VistaPrevia.h"
+#include "windows/store/RegistroCompartido.h"
 
 #include <QAbstractItemView>
 #include <QAction>

@@ -1,6 +1,6 @@
 // The main window and its client list, driven as a user would.
 #include "ClientesDePrueba.h"
-#include "windows/clients/EditorCliente.h"
+#include "windows/editor/EditorCliente.h"
 #include "windows/platform/Traducciones.h"
 
 #include <QAction>
@@ -17,44 +17,47 @@ using prueba::hijo;
 
 class PruebaVentanaPrincipal : public prueba::VentanaConClientes {
 protected:
-    QStringList lista(int col = 1) const { return visibles(flex(), col); }
+    QStringList lista(int col = 1) const { return visibles(listaClientes(), col); }
 };
 
 TEST_F(PruebaVentanaPrincipal, EncabezadoBienvenidaListaYDerechosDelUsuario) {
     // The header file is written on the first change only, and read at the next opening.
     QFile archivo(QDir(base.directorio()).filePath(QStringLiteral("data.dat")));
     EXPECT_FALSE(archivo.exists());
-    QTest::keyClicks(linea("Municipio"), QStringLiteral("Quilmes, Bs. As."));
+    QTest::keyClicks(linea("municipio"), QStringLiteral("Quilmes, Bs. As."));
     ASSERT_TRUE(archivo.open(QIODevice::ReadOnly));
     EXPECT_EQ(archivo.readAll(), QByteArray("\"Quilmes, Bs. As.\"\r\n"));
     VentanaPrincipal* f = abrir();
-    EXPECT_EQ(linea("Municipio")->text(), QStringLiteral("Quilmes, Bs. As."));
+    EXPECT_EQ(linea("municipio")->text(), QStringLiteral("Quilmes, Bs. As."));
     ASSERT_EQ(mensajes.mensajes().size(), 1);
     EXPECT_EQ(mensajes.ultimo().texto, QStringLiteral("Bienvenido Usuario Administrador"));
     EXPECT_EQ(mensajes.ultimo().titulo, QStringLiteral("Bienvenido!"));
     EXPECT_EQ(f->windowTitle(), QStringLiteral("Sistema de Adquisición de Datos - Velmora KV-270"));
-    EXPECT_TRUE(fecha("UltimaFechaInsp")->text().trimmed().isEmpty()); // no client selected yet
+    EXPECT_TRUE(fecha("fechaUltimaInspeccion")->text().trimmed().isEmpty()); // no client selected yet
 
-    GridModel& g = flex();
+    GridModel& g = listaClientes();
     // Id and the columns behind the premises fields are hidden, however wide their texts (notes).
     for (int c = 0; c < 24; ++c) {
-        EXPECT_EQ(g.colWidth(c) > 350, c >= 1 && c <= 12) << c;
-        EXPECT_EQ(vista("flexVista")->isColumnHidden(c), c == 0 || c >= 13) << c;
+        EXPECT_EQ(g.colWidth(c) > 23, c >= 1 && c <= 12) << c; // wider than the bare margin
+        EXPECT_EQ(vista("vistaClientes")->isColumnHidden(c), c == 0 || c >= 13) << c;
     }
     // Only the placeholder record is hidden; a client saved with locality "-" stays listed.
     EXPECT_EQ(lista(), QStringList({"12", "123", "312", "7", "9"}));
-    EXPECT_EQ(vista("flexVista")->model()->rowCount(), 5);
-    EXPECT_TRUE(linea("Municipio")->isEnabled() && opcion(2)->isEnabled());
+    EXPECT_EQ(vista("vistaClientes")->model()->rowCount(), 5);
+    EXPECT_TRUE(linea("municipio")->isEnabled() && boton("botonEliminar")->isEnabled());
 
     // Another login gets the window without the header box and the delete button.
     Oficina otra{base.registro()};
     otra.establecerUsuario(QStringLiteral("Invitado"));
     VentanaPrincipal invitado(otra);
-    EXPECT_EQ(hijo<QLineEdit>(&invitado, QStringLiteral("Usuario"))->text(), QStringLiteral("Invitado"));
-    EXPECT_FALSE(hijo<QLineEdit>(&invitado, QStringLiteral("Municipio"))->isEnabled());
-    for (int i = 0; i < 8; ++i)
-        EXPECT_EQ(hijo<QPushButton>(&invitado, QStringLiteral("cmdOpciones_%1").arg(i))->isEnabled(), i != 2)
-            << i;
+    EXPECT_EQ(hijo<QLineEdit>(&invitado, QStringLiteral("usuarioActual"))->text(),
+              QStringLiteral("Invitado"));
+    EXPECT_FALSE(hijo<QLineEdit>(&invitado, QStringLiteral("municipio"))->isEnabled());
+    for (const char* boton : {"botonNuevo", "botonEditar", "botonEliminar", "botonSalir",
+                              "botonExportarExcel", "botonAdquirirDatos", "botonCuentas", "botonImprimir"})
+        EXPECT_EQ(hijo<QPushButton>(&invitado, QLatin1String(boton))->isEnabled(),
+                  std::string_view(boton) != "botonEliminar")
+            << boton;
 }
 
 TEST_F(PruebaVentanaPrincipal, ControlesConNombresAccesiblesYOrdenDeTeclado) {
@@ -76,35 +79,39 @@ TEST_F(PruebaVentanaPrincipal, ControlesConNombresAccesiblesYOrdenDeTeclado) {
         EXPECT_FALSE((b ? b->text() : w->accessibleName()).isEmpty()) << w->objectName().toStdString();
     }
     // Keyboard order: header, search, the option buttons, the list, then the client's view.
-    QWidget* w = linea("Municipio")->nextInFocusChain();
+    QWidget* w = linea("municipio")->nextInFocusChain();
     while (!(w->focusPolicy() & Qt::TabFocus))
         w = w->nextInFocusChain();
-    EXPECT_EQ(w, linea("Text1"));
-    while (w && w != vista("flexVista"))
+    EXPECT_EQ(w, linea("textoBusqueda"));
+    while (w && w != vista("vistaClientes"))
         w = w->nextInFocusChain();
-    EXPECT_EQ(w, vista("flexVista"));
+    EXPECT_EQ(w, vista("vistaClientes"));
 }
 
 // After every change to the list the highlighted row, the client shown below and the client
 // the buttons act on are one and the same, or none is selected and the buttons say so.
 TEST_F(PruebaVentanaPrincipal, LaFilaResaltadaElClienteMostradoYLosBotonesCoinciden) {
-    GridModel& g = flex();
-    GridView* v = vista("flexVista");
+    GridModel& g = listaClientes();
+    GridView* v = vista("vistaClientes");
     auto coinciden = [&](const QString& numero, const QString& local) {
         const QModelIndex i = v->currentIndex();
         const bool resaltada = i.isValid() && v->selectionModel()->isRowSelected(i.row(), QModelIndex());
         EXPECT_EQ(resaltada ? g.textMatrix(g.gridRowForViewRow(i.row()), 1) : QString(), numero);
-        EXPECT_EQ(linea("NLocal")->text(), local);
+        EXPECT_EQ(linea("nombreLocal")->text(), local);
         QString editado = QStringLiteral("(sin editor)");
         QObject vigencia; // a timer left pending when no editor opens dies with it
         QTimer::singleShot(0, &vigencia, [&editado] {
             QDialog* e = EditorCliente::instancia();
-            editado = hijo<QLineEdit>(e, QStringLiteral("Text1_1"))->text();
-            QTest::mouseClick(hijo<QPushButton>(e, QStringLiteral("cmdCancelar")), Qt::LeftButton);
+            editado = hijo<QLineEdit>(e, QStringLiteral("numeroCliente"))->text();
+            QTest::mouseClick(hijo<QPushButton>(e, QStringLiteral("botonCancelar")), Qt::LeftButton);
         });
         mensajes.limpiar();
-        for (int boton : numero.isEmpty() ? QList<int>{1, 2, 4, 7} : QList<int>{1, 2}) // delete: No
-            QTest::mouseClick(opcion(boton), Qt::LeftButton);
+        const QList<const char*> botones =
+            numero.isEmpty()
+                ? QList<const char*>{"botonEditar", "botonEliminar", "botonExportarExcel", "botonImprimir"}
+                : QList<const char*>{"botonEditar", "botonEliminar"}; // delete: No
+        for (const char* nombre : botones)
+            QTest::mouseClick(boton(nombre), Qt::LeftButton);
         if (numero.isEmpty()) {
             EXPECT_EQ(mensajes.textos(),
                       QStringList({"¡No hay clientes para editar!", "No hay ningún registro para eliminar",
@@ -126,17 +133,17 @@ TEST_F(PruebaVentanaPrincipal, LaFilaResaltadaElClienteMostradoYLosBotonesCoinci
     EXPECT_EQ(lista(2), QStringList({"Sofía Núñez", "Peña Hnos.", "Oculto", "Juan Pérez", "Ana Ruiz"}));
     QTest::keyClick(v, Qt::Key_O, Qt::ControlModifier); // the last sorted column, now ascending
     EXPECT_EQ(lista(), QStringList({"123", "12", "9", "312", "7"}));
-    fecha("FechaInfInicio")->setDate(QDate(2011, 3, 1));
+    fecha("fechaInicioInfracciones")->setDate(QDate(2011, 3, 1));
     coinciden(QStringLiteral("312"), QStringLiteral("Club 100% Social"));
     // A keystroke that keeps 312 listed keeps it; one that drops it leaves nothing chosen.
-    QTest::keyClicks(linea("Text1"), QStringLiteral("a"));
+    QTest::keyClicks(linea("textoBusqueda"), QStringLiteral("a"));
     coinciden(QStringLiteral("312"), QStringLiteral("Club 100% Social"));
-    QTest::keyClicks(linea("Text1"), QStringLiteral("n"));
+    QTest::keyClicks(linea("textoBusqueda"), QStringLiteral("n"));
     EXPECT_EQ(lista(), QStringList({"12", "123"}));
     coinciden(QString(), QString());
     // A client saved with locality "-" can be chosen like any other.
-    linea("Text1")->clear();
-    QTest::keyClicks(linea("Text1"), QStringLiteral("oculto"));
+    linea("textoBusqueda")->clear();
+    QTest::keyClicks(linea("textoBusqueda"), QStringLiteral("oculto"));
     v->setCurrentIndex(g.index(0, 1));
     coinciden(QStringLiteral("9"), QStringLiteral("Barra Oculta"));
 }
@@ -172,7 +179,7 @@ TEST_F(PruebaVentanaPrincipal, CabeEnPantallasDe1024y1366) {
                     << pantalla.width() << " " << w->objectName().toStdString() << " / "
                     << otro->objectName().toStdString();
         }
-        const GridView* infracciones = vista("flex2Vista");
+        const GridView* infracciones = vista("vistaInfracciones");
         EXPECT_GE(infracciones->viewport()->height() / infracciones->verticalHeader()->defaultSectionSize(),
                   12);
     }
@@ -183,8 +190,8 @@ TEST_F(PruebaVentanaPrincipal, CabeEnPantallasDe1024y1366) {
 TEST_F(PruebaVentanaPrincipal, EliminarPreguntaYSoloBorraConSi) {
     const QString sql = QStringLiteral("SELECT count(*) FROM Clientes WHERE NumeroCliente = '12'");
     seleccionar(QStringLiteral("12"));
-    linea("InicioBHA")->setText(QStringLiteral("tocado"));
-    QTest::mouseClick(opcion(2), Qt::LeftButton); // the recorder answers No
+    linea("inicioBandaA")->setText(QStringLiteral("tocado"));
+    QTest::mouseClick(boton("botonEliminar"), Qt::LeftButton); // the recorder answers No
     ASSERT_EQ(mensajes.mensajes().size(), 1);
     const auto& pregunta = mensajes.ultimo();
     EXPECT_EQ(pregunta.titulo, QStringLiteral("Eliminar"));
@@ -197,14 +204,14 @@ TEST_F(PruebaVentanaPrincipal, EliminarPreguntaYSoloBorraConSi) {
                                   QStringLiteral("Dirección: Av. Mitre 10\r\n") + s +
                                   "Localidad: Bernal\r\n" + s + "Partido: Quilmes Oeste\r\n" + s.left(50));
     EXPECT_EQ(prueba::contar(base.registro(), sql), 1);
-    EXPECT_EQ(linea("InicioBHA")->text(), QStringLiteral("Lunes 08:30")); // shown as stored
+    EXPECT_EQ(linea("inicioBandaA")->text(), QStringLiteral("Lunes 08:30")); // shown as stored
 
     prueba::ejecutar(base.registro(), {QStringLiteral("CREATE TRIGGER no_borrar BEFORE DELETE ON Clientes "
                                                       "BEGIN SELECT RAISE(ABORT, 'cliente protegido'); END"),
                                        {}});
     mensajes.limpiar();
     mensajes.responder(Respuesta::Si);
-    QTest::mouseClick(opcion(2), Qt::LeftButton);
+    QTest::mouseClick(boton("botonEliminar"), Qt::LeftButton);
     ASSERT_EQ(mensajes.mensajes().size(), 2);
     EXPECT_EQ(mensajes.ultimo().icono, Icono::Critico);
     EXPECT_TRUE(mensajes.ultimo().detalles.contains(QStringLiteral("cliente protegido")));
@@ -218,24 +225,24 @@ TEST_F(PruebaVentanaPrincipal, EliminarPreguntaYSoloBorraConSi) {
         if (m.titulo == QStringLiteral("Cliente Eliminado"))
             listaRefrescada = filaDe(QStringLiteral("12")) < 0 && filaDe(QStringLiteral("123")) > 0;
     });
-    QTest::mouseClick(opcion(2), Qt::LeftButton);
+    QTest::mouseClick(boton("botonEliminar"), Qt::LeftButton);
     EXPECT_EQ(mensajes.textos().value(1), QStringLiteral("El Cliente fue eliminado satisfactoriamente"));
     EXPECT_TRUE(listaRefrescada);
     EXPECT_EQ(prueba::contar(base.registro(), sql), 0);
-    EXPECT_TRUE(linea("InicioBHA")->text().isEmpty()); // the view follows: no client
-    EXPECT_EQ(flex2().rows(), 1);
+    EXPECT_TRUE(linea("inicioBandaA")->text().isEmpty()); // the view follows: no client
+    EXPECT_EQ(gridInfracciones().rows(), 1);
 }
 
 TEST_F(PruebaVentanaPrincipal, AcercaDeYSalir) {
-    hijo<QAction>(ventana, QStringLiteral("mnuacercade"))->trigger();
+    hijo<QAction>(ventana, QStringLiteral("accionAcercaDe"))->trigger();
     EXPECT_EQ(mensajes.ultimo().titulo, QStringLiteral("Acerca de..."));
     EXPECT_EQ(mensajes.ultimo().texto.split(QLatin1Char('\n')).value(2), QStringLiteral("Version: 1.0.18"));
 
-    QTest::mouseClick(opcion(3), Qt::LeftButton);
+    QTest::mouseClick(boton("botonSalir"), Qt::LeftButton);
     EXPECT_EQ(finales, 1);
     EXPECT_FALSE(ventana->isVisible());
     ventana->show();
-    hijo<QAction>(ventana, QStringLiteral("mnusalir"))->trigger();
+    hijo<QAction>(ventana, QStringLiteral("accionSalir"))->trigger();
     EXPECT_EQ(finales, 2);
 }
 

@@ -1,9 +1,9 @@
 // The grid model's sort and hidden rows, its view, and the bounded column measurement.
 #include "core/store/TablaTextos.h"
-#include "windows/clients/VistaInfracciones.h"
 #include "windows/grid/AnchoColumnas.h"
 #include "windows/grid/GridModel.h"
 #include "windows/grid/GridView.h"
+#include "windows/grid/VistaInfracciones.h"
 
 #include <QAbstractItemModelTester>
 #include <QSignalSpy>
@@ -106,7 +106,7 @@ TEST(Grid, VistaMuestraSoloFilasVisiblesYReportaClics) {
     GridModel g;
     llenar(g, {{"1", "uno"}, {"2", "dos"}, {"3", "tres"}});
     g.setColWidth(0, 0);
-    g.setColWidth(1, 1500);
+    g.setColWidth(1, 100);
     g.setRowHeight(1, 0);
     GridView v(&g);
     v.resize(400, 300);
@@ -141,12 +141,13 @@ TEST(AnchoColumnas, MedicionAcotadaDaLosAnchosDeMedirCadaCelda) {
     QFont fuente(QStringLiteral("Arial"));
     fuente.setPointSize(9);
     for (int candidatos : {1, 4, 24})
-        EXPECT_EQ(AnchosColumnasTwips(g, fuente, -1, candidatos), AnchosColumnasTwipsCompleto(g, fuente))
-            << candidatos;
-    // Header wider than every cell; 350 twips of margin.
+        EXPECT_EQ(AnchosColumnas(g, fuente, -1, candidatos), AnchosColumnasCompleto(g, fuente)) << candidatos;
+    // Header wider than every cell; 23⅓ pixels of margin, measured to a fifteenth of a pixel.
     EXPECT_EQ(
-        AnchosColumnasTwips(g, fuente)[1],
-        qRound(QFontMetricsF(fuente).horizontalAdvance(QStringLiteral("Cabecera muy larga")) * 15 + 350));
+        AnchosColumnas(g, fuente)[1],
+        (qRound(QFontMetricsF(fuente).horizontalAdvance(QStringLiteral("Cabecera muy larga")) * 15 + 350) +
+         7) /
+            15);
 
     // A search shows part of a list estimated once: the widths of that part, not of the whole.
     std::vector<QStringList> todas;
@@ -169,8 +170,8 @@ TEST(AnchoColumnas, MedicionAcotadaDaLosAnchosDeMedirCadaCelda) {
     // The header row holds only the cells written to it: the three columns are named here.
     p.bind({QString(), QStringLiteral("Cabecera muy larga"), QString()}, parte);
     ASSERT_EQ(p.cols(), 3);
-    EXPECT_EQ(AnchosColumnasTwips(p, fuente, -1, estimacion, origen), AnchosColumnasTwipsCompleto(p, fuente));
-    EXPECT_LT(AnchosColumnasTwips(p, fuente, -1, estimacion, origen)[2], AnchosColumnasTwips(g, fuente)[2]);
+    EXPECT_EQ(AnchosColumnas(p, fuente, -1, estimacion, origen), AnchosColumnasCompleto(p, fuente));
+    EXPECT_LT(AnchosColumnas(p, fuente, -1, estimacion, origen)[2], AnchosColumnas(g, fuente)[2]);
 }
 
 // The per-character estimate read from UTF-8 is the sum of the advances of the text's UTF-16

@@ -58,11 +58,11 @@ protected:
         MostrarVentanaImportacion(oficina);
         VentanaImportacion* w = VentanaImportacion::instancia();
         ASSERT_TRUE(w->setDirectorio(dir.path()));
-        auto* lista = hijo<QListWidget>(w, "File1");
+        auto* lista = hijo<QListWidget>(w, "archivos");
         const QList<QListWidgetItem*> items = lista->findItems(nombre, Qt::MatchExactly);
         ASSERT_EQ(items.size(), 1);
         lista->setCurrentItem(items.first());
-        QTest::mouseClick(hijo(w, "Command1"), Qt::LeftButton);
+        QTest::mouseClick(hijo(w, "botonImportar"), Qt::LeftButton);
     }
 
     BaseTemporal base;
@@ -127,7 +127,7 @@ TEST_F(HistorialTest, VentanaDeHistorialYVerificacion) {
     MostrarHistorialImportaciones(oficina, nullptr);
     HistorialImportaciones* w = HistorialImportaciones::instancia();
     ASSERT_NE(w, nullptr);
-    auto* lista = hijo<QTableWidget>(w, "lista");
+    auto* lista = hijo<QTableWidget>(w, "tablaImportaciones");
     ASSERT_EQ(lista->rowCount(), 2);
     // Newest first, its settings change highlighted and written out.
     EXPECT_EQ(lista->item(0, 8)->text(), "Max. dB: 085 → 090");
@@ -151,10 +151,10 @@ TEST_F(HistorialTest, VentanaDeHistorialYVerificacion) {
     EXPECT_EQ(w->findChild<GridModel*>()->rows(), 1 + 2); // header and the import's two rows
 
     // Rights from the login: the guest cannot delete, the administrator is asked first.
-    EXPECT_FALSE(hijo(w, "cmdEliminar")->isEnabled());
+    EXPECT_FALSE(hijo(w, "botonEliminar")->isEnabled());
     oficina.establecerUsuario("Administrador");
     w->elegirFila(0);
-    ASSERT_TRUE(hijo(w, "cmdEliminar")->isEnabled());
+    ASSERT_TRUE(hijo(w, "botonEliminar")->isEnabled());
     mensajes.limpiar();
     w->eliminar(); // answered "No"
     EXPECT_EQ(lista->rowCount(), 2);

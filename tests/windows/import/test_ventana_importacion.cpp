@@ -7,7 +7,7 @@
 #include "MessageRecorder.h"
 
 #include "core/Oficina.h"
-#include "windows/clients/EditorCliente.h"
+#include "windows/editor/EditorCliente.h"
 #include "windows/import/VentanaImportacion.h"
 #include "windows/platform/Dialogos.h"
 
@@ -38,14 +38,14 @@ protected:
         EXPECT_NE(h, nullptr) << nombre;
         return h;
     }
-    QListWidget* lista() const { return hijo<QListWidget>(w, "File1"); }
+    QListWidget* lista() const { return hijo<QListWidget>(w, "archivos"); }
     bool habilitada() const {
-        return w->isVisible() && hijo(w, "Command1")->isEnabled() && lista()->isEnabled();
+        return w->isVisible() && hijo(w, "botonImportar")->isEnabled() && lista()->isEnabled();
     }
-    void importar() const { QTest::mouseClick(hijo(w, "Command1"), Qt::LeftButton); }
-    QString cliente() const { return hijo<QLineEdit>(w, "Text1")->text(); }
+    void importar() const { QTest::mouseClick(hijo(w, "botonImportar"), Qt::LeftButton); }
+    QString cliente() const { return hijo<QLineEdit>(w, "numeroCliente")->text(); }
     QDateTime momento() const { // the preview's date and time
-        return {hijo<QDateEdit>(w, "DTPicker1")->date(), hijo<QTimeEdit>(w, "DTPicker2")->time()};
+        return {hijo<QDateEdit>(w, "fechaInspeccion")->date(), hijo<QTimeEdit>(w, "horaInspeccion")->time()};
     }
 
     void SetUp() override {
@@ -98,12 +98,14 @@ protected:
 
 TEST_F(PruebaImportacion, ListsAndPreviewsKvdFilesAndTheListFollowsTheFolder) {
     EXPECT_TRUE(w->isVisible() && !w->isModal());
-    EXPECT_EQ((QStringList{w->windowTitle(), hijo<QLabel>(w, "Label1")->text(),
-                           hijo<QPushButton>(w, "Command1")->text(), hijo<QPushButton>(w, "Volver")->text()}),
+    EXPECT_EQ((QStringList{w->windowTitle(), hijo<QLabel>(w, "etiquetaCliente")->text(),
+                           hijo<QPushButton>(w, "botonImportar")->text(),
+                           hijo<QPushButton>(w, "botonVolver")->text()}),
               partes("Adquirir Datos de Inspección|Numero de Cliente:|Importar Datos|Cancelar y Volver"));
     // The preview comes from the file: nobody types into it.
-    EXPECT_TRUE(hijo<QLineEdit>(w, "Text1")->isReadOnly() && hijo<QDateEdit>(w, "DTPicker1")->isReadOnly() &&
-                hijo<QTimeEdit>(w, "DTPicker2")->isReadOnly() && cliente().isEmpty());
+    EXPECT_TRUE(hijo<QLineEdit>(w, "numeroCliente")->isReadOnly() &&
+                hijo<QDateEdit>(w, "fechaInspeccion")->isReadOnly() &&
+                hijo<QTimeEdit>(w, "horaInspeccion")->isReadOnly() && cliente().isEmpty());
     EXPECT_EQ(w->directorio(), QFileInfo(QDir::currentPath()).canonicalFilePath());
     MostrarVentanaImportacion(oficina); // one window at a time
     EXPECT_EQ(VentanaImportacion::instancia(), w);
@@ -132,7 +134,7 @@ TEST_F(PruebaImportacion, ListsAndPreviewsKvdFilesAndTheListFollowsTheFolder) {
     EXPECT_EQ(cliente(), "6666");
     EXPECT_EQ(momento(), QDateTime(QDate(2012, 3, 15), QTime(14, 5, 30)));
     // A drive that cannot be read leaves the lists where they were.
-    auto* unidades = hijo<QComboBox>(w, "Drive1");
+    auto* unidades = hijo<QComboBox>(w, "unidades");
     const int unidad = unidades->currentIndex();
     unidades->addItem(QStringLiteral("/sin/medio"), QStringLiteral("/sin/medio"));
     unidades->setCurrentIndex(unidades->count() - 1);
@@ -142,7 +144,7 @@ TEST_F(PruebaImportacion, ListsAndPreviewsKvdFilesAndTheListFollowsTheFolder) {
     // Another folder: nothing is selected, so the import asks for a file instead of taking the old
     // preview.
     pulsar("a.kvd");
-    auto* arbol = hijo<QTreeWidget>(w, "Dir1");
+    auto* arbol = hijo<QTreeWidget>(w, "directorios");
     const auto subs = arbol->findItems(QStringLiteral("sub.kvd"), Qt::MatchExactly | Qt::MatchRecursive);
     ASSERT_EQ(subs.size(), 1);
     arbol->setCurrentItem(subs.first());
@@ -161,7 +163,7 @@ TEST_F(PruebaImportacion, ListsAndPreviewsKvdFilesAndTheListFollowsTheFolder) {
     EXPECT_TRUE(QTest::qWaitFor([&] { return nombres() == partes("nuevo.kvd"); }, 5000));
     EXPECT_TRUE(w->rutaSeleccionada().isEmpty() && mensajes.mensajes().isEmpty());
 
-    QTest::mouseClick(hijo(w, "Volver"), Qt::LeftButton);
+    QTest::mouseClick(hijo(w, "botonVolver"), Qt::LeftButton);
     EXPECT_FALSE(w->isVisible());
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     EXPECT_EQ(VentanaImportacion::instancia(), nullptr);
@@ -180,7 +182,7 @@ TEST_F(PruebaImportacion, ImportsThroughTheOfficeWithTheWindowLockedUntilItEnds)
     // Runs from the import's own event processing, halfway through the rows.
     QTimer::singleShot(0, w, [&] {
         visto = ImportacionEnCurso() && base.registro().enTransaccion();
-        for (const char* b : {"Command1", "Volver", "File1", "Dir1", "Drive1"})
+        for (const char* b : {"botonImportar", "botonVolver", "archivos", "directorios", "unidades"})
             EXPECT_FALSE(hijo(w, b)->isEnabled()) << b;
         w->importar(); // a second start is ignored
         EXPECT_FALSE(w->close());
@@ -298,15 +300,15 @@ TEST_F(PruebaImportacion, ANewClientGoesThroughTheEditorFirst) {
                 EditorCliente* e = EditorCliente::instancia();
                 ASSERT_NE(e, nullptr);
                 visto = e->isVisible();
-                EXPECT_FALSE(hijo(e, "cmdCancelar")->isEnabled() || hijo(e, "Text1_1")->isEnabled());
+                EXPECT_FALSE(hijo(e, "botonCancelar")->isEnabled() || hijo(e, "numeroCliente")->isEnabled());
                 if (paso == 0) {
-                    QTest::keyClick(hijo(e, "Text1_2"), Qt::Key_Escape);
+                    QTest::keyClick(hijo(e, "nombreResponsable"), Qt::Key_Escape);
                 } else if (paso == 1) {
                     e->close();
                 } else {
-                    for (const char* c : {"Text1_2", "Text1_8", "Text1_13", "Text1_14"})
+                    for (const char* c : {"nombreResponsable", "telefono", "nombreLocal", "direccionLocal"})
                         QTest::keyClicks(hijo(e, c), QStringLiteral("Dato O'Nuevo"));
-                    QTest::mouseClick(hijo(e, "cmdGuardar"), Qt::LeftButton);
+                    QTest::mouseClick(hijo(e, "botonGuardar"), Qt::LeftButton);
                 }
             });
         });

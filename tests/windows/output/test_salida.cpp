@@ -98,7 +98,7 @@ TEST_F(Salida, ExportarOpcionesMensajesYArchivo) {
     ASSERT_NE(w, nullptr);
     EXPECT_TRUE(w->isVisible() && w->isWindow() && !w->isModal());
     EXPECT_EQ(w->windowTitle(), "Exportar Datos a Excel");
-    const auto caja = [&](int n) { return w->findChild<QCheckBox*>(QString("Check%1").arg(n)); };
+    const auto caja = [&](int n) { return w->findChild<QCheckBox*>(QString("columna%1").arg(n)); };
     EXPECT_EQ(caja(14)->text(), "Anterior Inspeccion del Local");
     EXPECT_EQ(caja(15), nullptr);
     // Every box is the option it is labelled with, and starts unmarked.
@@ -133,15 +133,15 @@ TEST_F(Salida, ExportarOpcionesMensajesYArchivo) {
         EXPECT_EQ(w->opciones(), esperadas) << numero;
         caja(numero)->setChecked(false);
     }
-    pulsar(w, "Command3");
+    pulsar(w, "botonMarcarTodos");
     EXPECT_EQ(w->opciones(), OpcionesLibro::todas());
-    pulsar(w, "Command2");
+    pulsar(w, "botonDesmarcarTodos");
     EXPECT_EQ(w->opciones(), OpcionesLibro{});
     // Opening again raises the same window, marks kept; a new one after closing starts unmarked.
     caja(5)->setChecked(true);
     EXPECT_EQ(abrir(), w);
     EXPECT_TRUE(caja(5)->isChecked());
-    EXPECT_EQ(pulsar(w, "Volver"), nullptr);
+    EXPECT_EQ(pulsar(w, "botonVolver"), nullptr);
     w = abrir();
     EXPECT_FALSE(caja(5)->isChecked());
     ASSERT_TRUE(QTest::qWaitForWindowActive(w));
@@ -149,18 +149,18 @@ TEST_F(Salida, ExportarOpcionesMensajesYArchivo) {
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     EXPECT_EQ(ExportarExcel::instancia(), nullptr);
     w = abrir();
-    EXPECT_EQ(pulsar(w, "Command1"), w); // cancelled: nothing happens, the window stays
+    EXPECT_EQ(pulsar(w, "botonExportar"), w); // cancelled: nothing happens, the window stays
     EXPECT_EQ(dialogos,
               QStringList{"Escriba el nombre del archivo a guardar los datos | Libro de Excel (*.xlsx)"});
     // A failure is told with its description and writes nothing.
     respuesta = dir.filePath("no-existe/libro");
-    EXPECT_EQ(pulsar(w, "Command1"), nullptr);
+    EXPECT_EQ(pulsar(w, "botonExportar"), nullptr);
     ASSERT_EQ(mensajes.mensajes().size(), 1);
     EXPECT_TRUE(mensajes.ultimo().texto.contains("no existe") && mensajes.ultimo().icono == Icono::Critico);
     mensajes.limpiar();
     // A name with dots still gets its extension.
     respuesta = dir.filePath("Informe 15.03.2024");
-    EXPECT_EQ(pulsar(abrir(), "Command1"), nullptr);
+    EXPECT_EQ(pulsar(abrir(), "botonExportar"), nullptr);
     unMensaje("Datos exportados correctamente!", "Datos Exportados", Icono::Informacion);
     EXPECT_TRUE(QFileInfo::exists(respuesta + ".xlsx"));
     EXPECT_EQ(NombreConExtension("a/B.XLSX", ".xlsx"), "a/B.XLSX");
@@ -169,7 +169,7 @@ TEST_F(Salida, ExportarOpcionesMensajesYArchivo) {
     w = abrir();
     oficina.seleccionar(0);
     respuesta = dir.filePath("x.xlsx");
-    EXPECT_EQ(pulsar(w, "Command1"), w);
+    EXPECT_EQ(pulsar(w, "botonExportar"), w);
     unMensaje(kSinClienteExcel, kTituloSinCliente, Icono::Informacion);
     EXPECT_FALSE(QFileInfo::exists(respuesta));
 }

@@ -1,8 +1,9 @@
-#include "windows/clients/PantallaInicio.h"
+#include "windows/inicio/PantallaInicio.h"
 
 #include "core/platform/Programa.h"
-#include "windows/accounts/InicioSesion.h"
-#include "windows/clients/Imagenes.h"
+#include "windows/inicio/InicioSesion.h"
+#include "windows/platform/Imagenes.h"
+#include "windows/platform/UnaVentana.h"
 
 #include <QKeyEvent>
 #include <QLabel>
@@ -12,13 +13,12 @@
 #include <QVBoxLayout>
 
 namespace {
-PantallaInicio* unica = nullptr;
 const QSize kTamano(640, 360);
 } // namespace
 
 PantallaInicio::PantallaInicio(Oficina& oficina, QWidget* parent)
     : QWidget(parent, Qt::Window | Qt::FramelessWindowHint), oficina_(oficina) {
-    unica = this;
+    UnaVentana<PantallaInicio>::registrar(this);
     setObjectName(QStringLiteral("PantallaInicio"));
     setWindowTitle(QStringLiteral("Sistema de Adquisición de Datos - Velmora KV-270"));
     setWindowIcon(IconoPrograma());
@@ -28,31 +28,30 @@ PantallaInicio::PantallaInicio(Oficina& oficina, QWidget* parent)
     setFocusPolicy(Qt::StrongFocus);
     auto* capa = new QVBoxLayout(this);
     capa->setContentsMargins(0, 0, 0, 0);
-    Image1 = new QLabel;
-    Image1->setObjectName(QStringLiteral("Image1"));
-    Image1->setPixmap(ImagenPresentacion(kTamano, devicePixelRatioF()));
-    Image1->setFixedSize(kTamano);
-    Image1->setCursor(Qt::PointingHandCursor);
-    Image1->setAccessibleName(windowTitle());
-    Image1->installEventFilter(this);
-    capa->addWidget(Image1);
+    imagen_ = new QLabel;
+    imagen_->setObjectName(QStringLiteral("imagen"));
+    imagen_->setPixmap(ImagenPresentacion(kTamano, devicePixelRatioF()));
+    imagen_->setFixedSize(kTamano);
+    imagen_->setCursor(Qt::PointingHandCursor);
+    imagen_->setAccessibleName(windowTitle());
+    imagen_->installEventFilter(this);
+    capa->addWidget(imagen_);
     setFixedSize(kTamano);
 
-    Timer1 = new QTimer(this);
-    Timer1->setObjectName(QStringLiteral("Timer1"));
-    Timer1->setInterval(2000);
-    Timer1->setSingleShot(false);
-    connect(Timer1, &QTimer::timeout, this, &PantallaInicio::continuar);
-    Timer1->start();
+    temporizador_ = new QTimer(this);
+    temporizador_->setObjectName(QStringLiteral("temporizador"));
+    temporizador_->setInterval(2000);
+    temporizador_->setSingleShot(false);
+    connect(temporizador_, &QTimer::timeout, this, &PantallaInicio::continuar);
+    temporizador_->start();
 }
 
 PantallaInicio::~PantallaInicio() {
-    if (unica == this)
-        unica = nullptr;
+    UnaVentana<PantallaInicio>::olvidar(this);
 }
 
 PantallaInicio* PantallaInicio::instancia() {
-    return unica;
+    return UnaVentana<PantallaInicio>::actual();
 }
 
 void PantallaInicio::showEvent(QShowEvent* evento) {
@@ -65,13 +64,13 @@ void PantallaInicio::showEvent(QShowEvent* evento) {
 }
 
 void PantallaInicio::continuar() {
-    Timer1->stop();
+    temporizador_->stop();
     hide();
     InicioSesion::Mostrar(oficina_);
 }
 
 bool PantallaInicio::eventFilter(QObject* objeto, QEvent* evento) {
-    if (objeto == Image1 && evento->type() == QEvent::MouseButtonRelease &&
+    if (objeto == imagen_ && evento->type() == QEvent::MouseButtonRelease &&
         static_cast<QMouseEvent*>(evento)->button() == Qt::LeftButton) {
         continuar();
         return true;
@@ -81,7 +80,7 @@ bool PantallaInicio::eventFilter(QObject* objeto, QEvent* evento) {
 
 void PantallaInicio::keyPressEvent(QKeyEvent* evento) {
     Q_UNUSED(evento);
-    Timer1->stop();
+    temporizador_->stop();
     close();
     FinalizarPrograma();
 }

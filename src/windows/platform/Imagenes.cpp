@@ -1,4 +1,4 @@
-#include "windows/clients/Imagenes.h"
+#include "windows/platform/Imagenes.h"
 
 #include <QLinearGradient>
 #include <QPainter>

@@ -9,7 +9,6 @@ class Oficina;
 class QDate;
 class QDateEdit;
 class QGroupBox;
-class QLabel;
 class QLineEdit;
 class QPlainTextEdit;
 class QPushButton;
@@ -19,7 +18,6 @@ struct Cliente;
 
 // Client editor, shown modally to add a client, edit one, or register the unknown client of an
 // import. Saves through the office model. Each opening is a fresh window, discarded once closed.
-// Controls keep their designer names as objectName ("Text1_1" .. "Text1_22", "DTPicker1"...).
 class EditorCliente : public QDialog {
     Q_OBJECT
 public:
@@ -40,6 +38,28 @@ public:
     // Shows the window modally and discards it once closed. True when the client was saved.
     bool MostrarModal();
 
+    // The client's fields, numbered by their place in the client's stored row.
+    enum class Campo {
+        Numero = 1,
+        Nombre,
+        Direccion,
+        Localidad,
+        CodigoPostal,
+        Partido,
+        Provincia,
+        Telefono,
+        TelefonoMovil,
+        Email,
+        NombreLocal = 13,
+        DireccionLocal,
+        LocalidadLocal,
+        PartidoLocal,
+        ProvinciaLocal,
+        TelefonoLocal,
+        EmailLocal,
+        Notas = 22
+    };
+
     // Background of a mandatory box that stopped a save.
     static QColor colorResaltado() { return QColor(255, 224, 192); }
 
@@ -52,33 +72,33 @@ protected:
 private:
     EditorCliente(Oficina& oficina, QWidget* parent);
     void construir();
-    // Text1(1..10, 13..19) are line edits; Text1(22), the notes, is the multi-line box.
-    QLineEdit* Text1(int indice) const;
+    // The line edit of a field; the notes are the multi-line box.
+    QLineEdit* caja(Campo campo) const;
     // A caller's text: put in whole, even beyond the length the user may type.
-    void PonerTexto(int indice, const QString& texto);
-    void Guardar();
-    void Cancelar();
+    void ponerTexto(Campo campo, const QString& texto);
+    void guardar();
+    void cancelar();
     void quitarResaltado();
     void cerrar(bool guardado);
 
     Oficina& oficina_;
-    std::map<int, QLineEdit*> textos_;
-    QPlainTextEdit* Notas = nullptr;
-    QDateEdit* DTPicker1 = nullptr;
-    QDateEdit* DTPicker2 = nullptr;
-    QTimeEdit* DTPicker3 = nullptr;
-    QDateEdit* DTPicker4 = nullptr;
-    QTimeEdit* DTPicker5 = nullptr;
-    QPushButton* cmdGuardar = nullptr;
-    QPushButton* cmdCancelar = nullptr;
-    QGroupBox* Frame1 = nullptr;
-    QGroupBox* Frame2 = nullptr;
-    QLabel* Label10 = nullptr;
+    std::map<Campo, QLineEdit*> textos_;
+    QPlainTextEdit* notas_ = nullptr;
+    QDateEdit* fechaAlta_ = nullptr;
+    QDateEdit* fechaUltimaInspeccion_ = nullptr;
+    QTimeEdit* horaUltimaInspeccion_ = nullptr;
+    QDateEdit* fechaAnteriorInspeccion_ = nullptr;
+    QTimeEdit* horaAnteriorInspeccion_ = nullptr;
+    QPushButton* botonGuardar_ = nullptr;
+    QPushButton* botonCancelar_ = nullptr;
+    QGroupBox* datosCliente_ = nullptr;
+    QGroupBox* datosLocal_ = nullptr;
 
     QPalette paletaNormal_;
-    int ModoEdicion = 0; // 0 add, 1 edit
-    qint64 IdCliente = 0;
-    qint64 VersionCliente = -1; // the row version the shown values were read with
+    enum class Modo { Agregar, Editar };
+    Modo modo_ = Modo::Agregar;
+    qint64 idCliente_ = 0;
+    qint64 versionCliente_ = -1; // the row version the shown values were read with
     int limiteNotas_ = 249;
     bool cerrando_ = false;
     bool guardando_ = false;

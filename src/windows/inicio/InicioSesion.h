@@ -31,11 +31,11 @@ private:
     void cargar();
 
     Oficina& oficina_;
-    QLabel* Label1 = nullptr; // "Nombre de Usuario:"
-    QComboBox* NomUsuario = nullptr;
-    QLabel* Label2 = nullptr; // "Contraseña:"
-    QLineEdit* Pass = nullptr;
-    QPushButton* Inicio = nullptr;
-    QLabel* Image1 = nullptr;
+    QLabel* etiquetaUsuario_ = nullptr; // "Nombre de Usuario:"
+    QComboBox* nombreUsuario_ = nullptr;
+    QLabel* etiquetaClave_ = nullptr; // "Contraseña:"
+    QLineEdit* clave_ = nullptr;
+    QPushButton* botonIniciar_ = nullptr;
+    QLabel* imagen_ = nullptr;
     bool exito_ = false;
 };

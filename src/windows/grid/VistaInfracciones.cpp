@@ -1,7 +1,8 @@
-#include "windows/clients/VistaInfracciones.h"
+#include "windows/grid/VistaInfracciones.h"
 
 #include "core/import/ArchivoInspeccion.h"
 
+#include "windows/estatus/ColoresEstatus.h"
 #include "windows/grid/AnchoColumnas.h"
 #include "windows/grid/GridModel.h"
 
@@ -12,43 +13,24 @@ const char* const kFormatoInfracciones =
     "id | Equipo | Fecha | Hora | Nivel dB | Estatus | Batería | Red 220V | % Compr. | Inspector | Max. dB | "
     "dB Atenuador | Excesos | Calibracion dB | Seg. Penalizar | Nivel de Consola | Nivel de Ruido | CI";
 
-namespace {
-const QColor kAmarillo(255, 255, 0);
-const QColor kNaranja(255, 128, 0);
-const QColor kRojo(255, 0, 0);
-const QColor kGrisOscuro(40, 40, 40);
-} // namespace
-
 void FormatearInfracciones(GridModel& grid, const QFont& fuente, const QStringList* presentes) {
     grid.setFormatString(QString::fromUtf8(kFormatoInfracciones));
     for (int c = 0; c < grid.cols(); ++c)
         grid.setColAlignment(c, Qt::AlignCenter);
     grid.setColWidth(ColInfraccion::Id, 0);
-    grid.setColWidth(ColInfraccion::Fecha, 1200);
-    grid.setColWidth(ColInfraccion::Hora, 1200);
-    const int estatus =
-        presentes ? AnchoTextosTwips(fuente, TextosEstatus() + *presentes +
-                                                 QStringList{grid.textMatrix(0, ColInfraccion::Estatus)})
-                  : AnchoColumnaTwips(grid, fuente, ColInfraccion::Estatus, TextosEstatus());
-    grid.setColWidth(ColInfraccion::Estatus, std::max(1200, estatus));
-    grid.setColWidth(ColInfraccion::Inspector, 1510);
-    grid.setColWidth(ColInfraccion::CI, 800);
-}
-
-QColor ColorEstatus(const QString& estatus) {
-    if (estatus.isEmpty())
-        return kGrisOscuro;
-    if (estatus == QLatin1String("D. JOCKEY"))
-        return kNaranja;
-    if (estatus == QLatin1String("MIC. DESC.") || estatus == QLatin1String("APERT. GAB.") ||
-        estatus == QLatin1String("BAT. DESC.") || estatus == QLatin1String("EXCESO INF.") ||
-        estatus == QLatin1String("REINICIO EQ."))
-        return kRojo;
-    return kAmarillo; // "L. SHOW" and any other text
+    grid.setColWidth(ColInfraccion::Fecha, 80);
+    grid.setColWidth(ColInfraccion::Hora, 80);
+    const int estatus = presentes
+                            ? AnchoTextos(fuente, TextosEstatus() + *presentes +
+                                                      QStringList{grid.textMatrix(0, ColInfraccion::Estatus)})
+                            : AnchoColumna(grid, fuente, ColInfraccion::Estatus, TextosEstatus());
+    grid.setColWidth(ColInfraccion::Estatus, std::max(80, estatus));
+    grid.setColWidth(ColInfraccion::Inspector, 101);
+    grid.setColWidth(ColInfraccion::CI, 53);
 }
 
 void ColorearInfracciones(GridModel& grid) {
-    grid.setBackColor(kAmarillo);
+    grid.setBackColor(ColorEstatusComun());
     // Asked for the rows on screen only; follows each row through sorts.
     grid.setRowColorFunction([](const GridModel& g, int fila) {
         return ColorEstatus(g.textMatrix(fila, ColInfraccion::Estatus));

@@ -1,4 +1,4 @@
-#include "windows/clients/RegistroCompartido.h"
+#include "windows/store/RegistroCompartido.h"
 
 #include "core/Oficina.h"
 #include "core/store/AjustesRegistro.h"

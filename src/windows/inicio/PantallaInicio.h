@@ -24,6 +24,6 @@ private:
     void continuar();
 
     Oficina& oficina_;
-    QLabel* Image1 = nullptr;
-    QTimer* Timer1 = nullptr;
+    QLabel* imagen_ = nullptr;
+    QTimer* temporizador_ = nullptr;
 };

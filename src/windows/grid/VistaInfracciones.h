@@ -2,7 +2,6 @@
 
 #include "core/Oficina.h"
 
-#include <QColor>
 #include <QFont>
 #include <QStringList>
 
@@ -19,8 +18,7 @@ extern const char* const kFormatoInfracciones;
 // text (those the device writes and those present) in the view's font. `presentes`, when given,
 // are the status texts of the rows, so the grid's rows need not be read.
 void FormatearInfracciones(GridModel& grid, const QFont& fuente, const QStringList* presentes = nullptr);
-// Background by the status text of column 5 (per row); empty status and separators dark grey.
-QColor ColorEstatus(const QString& estatus);
+// Background by the status text of column 5 (per row), in the status colours.
 void ColorearInfracciones(GridModel& grid);
 // Shows and hides the grid's rows as the model's date filter says, wherever a sort moved them.
 void AplicarOcultas(GridModel& grid, const FilasInfraccion& filas);

@@ -1,4 +1,4 @@
-#include "windows/clients/SelectoresFecha.h"
+#include "windows/platform/SelectoresFecha.h"
 
 #include <QDateEdit>
 #include <QTimeEdit>

@@ -1,0 +1,69 @@
+#include "windows/clients/BarraMenus.h"
+
+#include "core/Oficina.h"
+#include "windows/import/HistorialImportaciones.h"
+#include "windows/import/VentanaImportacion.h"
+#include "windows/platform/Mensajes.h"
+#include "windows/platform/VersionPrograma.h"
+#include "windows/store/AccionesCopias.h"
+#include "windows/store/RegistroCompartido.h"
+
+#include <QMainWindow>
+
+BarraMenus::BarraMenus(Oficina& oficina, QMainWindow* ventana) : QMenuBar(ventana), oficina_(oficina) {
+    const auto accion = [](QMenu* menu, const char* texto, const char* nombre) {
+        QAction* a = menu->addAction(QString::fromUtf8(texto));
+        a->setObjectName(QLatin1String(nombre));
+        return a;
+    };
+    QMenu* archivo = addMenu(QStringLiteral("&Archivo"));
+    archivo->setObjectName(QStringLiteral("menuArchivo"));
+    QAction* historial = accion(archivo, "&Historial de Importaciones...", "accionHistorial");
+    QAction* verificarArchivo = accion(archivo, "&Verificar archivo...", "accionVerificarArchivo");
+    QAction* registro = accion(archivo, "Re&gistro compartido...", "accionRegistroCompartido");
+    archivo->addSeparator();
+    // The register's safety: backup and restore are the administrator's, the check is anyone's.
+    QAction* copia = accion(archivo, "&Copia de seguridad...", "accionCopia");
+    copia->setEnabled(oficina_.esAdministrador());
+    QAction* restaurar = accion(archivo, "&Restaurar copia...", "accionRestaurar");
+    restaurar->setEnabled(oficina_.esAdministrador());
+    QAction* verificarBase = accion(archivo, "&Verificar base de datos", "accionVerificarBase");
+    archivo->addSeparator();
+    QAction* salir = accion(archivo, "&Salir", "accionSalir");
+    QMenu* ayuda = addMenu(QStringLiteral("&Ayuda"));
+    ayuda->setObjectName(QStringLiteral("menuAyuda"));
+    QAction* acerca = accion(ayuda, "&Acerca de...", "accionAcercaDe");
+
+    connect(salir, &QAction::triggered, ventana, [ventana] { ventana->close(); });
+    connect(historial, &QAction::triggered, ventana,
+            [this, ventana] { MostrarHistorialImportaciones(oficina_, ventana); });
+    connect(verificarArchivo, &QAction::triggered, ventana,
+            [this, ventana] { VerificarArchivo(oficina_, ventana); });
+    connect(registro, &QAction::triggered, ventana, [this, ventana] {
+        RegistroCompartido dialogo(oficina_, ventana);
+        dialogo.exec();
+    });
+    connect(acerca, &QAction::triggered, this, [this] { acercaDe(); });
+    connect(copia, &QAction::triggered, ventana, [this, ventana] { CopiaDeSeguridad(ventana, oficina_); });
+    connect(restaurar, &QAction::triggered, ventana,
+            [this, ventana] { RestaurarCopiaDeSeguridad(ventana, oficina_); });
+    connect(verificarBase, &QAction::triggered, ventana,
+            [this, ventana] { VerificarBaseDeDatos(ventana, oficina_); });
+    connect(&oficina_, &Oficina::sesionIniciada, this, [this, copia, restaurar] {
+        copia->setEnabled(oficina_.esAdministrador());
+        restaurar->setEnabled(oficina_.esAdministrador());
+    });
+}
+
+void BarraMenus::acercaDe() {
+    const QString texto = QStringList{QStringLiteral("Sistema de Adquisición de Datos - VELMORA KV-270"),
+                                      QString(),
+                                      QStringLiteral("Version: ") + TextoVersion(),
+                                      QString(),
+                                      QString(),
+                                      QStringLiteral("Por cualquier Consulta o Soporte Técnico"),
+                                      QString(),
+                                      QStringLiteral("por favor escribir a : soporte@velmora.example")}
+                              .join(QLatin1Char('\n'));
+    MostrarMensaje(texto, QStringLiteral("Acerca de..."), Icono::Informacion);
+}

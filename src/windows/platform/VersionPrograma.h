@@ -1,0 +1,6 @@
+#pragma once
+
+#include <QString>
+
+// "major.minor.revision" of this build.
+QString TextoVersion();
