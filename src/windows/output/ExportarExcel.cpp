@@ -126,7 +126,9 @@ void ExportarExcel::marcarTodos(bool marcar) {
 }
 
 OpcionesLibro ExportarExcel::opciones() const {
-    const auto marcada = [this](size_t numero) { return casillas_[numero] && casillas_[numero]->isChecked(); };
+    const auto marcada = [this](size_t numero) {
+        return casillas_[numero] && casillas_[numero]->isChecked();
+    };
     OpcionesLibro o;
     o.numero = marcada(1);
     o.nombre = marcada(2);
