@@ -2,6 +2,7 @@
 
 // Fills a database with realistic clients and infractions for the benchmarks.
 
+#include "core/clients/Cliente.h"
 #include "core/import/ArchivoInspeccion.h"
 #include "core/store/Conexion.h"
 #include "core/store/Sentencias.h"
@@ -26,7 +27,7 @@ inline void agregarClientes(Conexion& db, int cantidad, int primero = 1, quint32
     static const char* const localidades[] = {"Quilmes", "Bernal", "Ezpeleta", "Don Bosco", "Wilde"};
     QRandomGenerator rnd(semilla);
     Transaccion t(db);
-    const auto st = db.preparar(Sentencias::insertarCliente(QStringList(23, QString())).sql);
+    const auto st = db.preparar(Sentencias::insertarCliente(Cliente{}).sql);
     for (int i = 0; i < cantidad; ++i) {
         const int n = primero + i;
         const QDate alta = QDate(2010, 1, 1).addDays(rnd.bounded(4000));
@@ -104,7 +105,7 @@ inline void agregarInfracciones(Conexion& db, const QString& numero, qint64 cant
     int jockey = 0;
     int show = 0;
     Transaccion t(db);
-    const auto st = db.preparar(Sentencias::insertarInfraccion(QStringList(17, QString())).sql);
+    const auto st = db.preparar(Sentencias::insertarInfraccion(FilaInfraccion{}).sql);
     QDate fecha(2011, 1, 1);
     int segundos = 0;
     for (qint64 i = 0; i < cantidad; ++i) {

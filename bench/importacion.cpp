@@ -85,8 +85,10 @@ const std::vector<std::vector<QByteArray>>& filasCodificadas() {
         filas.reserve(kRegistros);
         while (dec.siguiente(r)) {
             std::vector<QByteArray> f;
-            for (const QString& v : valoresInfraccion(c, r, QStringLiteral("Administrador")))
-                f.push_back(v.toUtf8());
+            const Consulta fila =
+                Sentencias::insertarInfraccion(valoresInfraccion(c, r, QStringLiteral("Administrador")));
+            for (const QVariant& v : fila.parametros)
+                f.push_back(v.toString().toUtf8());
             filas.push_back(std::move(f));
         }
     }
@@ -187,7 +189,7 @@ void insertar(sqlite3_stmt* st, const std::vector<QByteArray>& f) {
 void InsercionDesnuda(benchmark::State& state) {
     const auto& filas = filasCodificadas();
     sqlite3* db = registro->handle();
-    const QByteArray sql = Sentencias::insertarInfraccion(QStringList(17, QString())).sql.toUtf8();
+    const QByteArray sql = Sentencias::insertarInfraccion(FilaInfraccion{}).sql.toUtf8();
     double total = 0;
     for (auto _ : state) {
         QElapsedTimer t;
@@ -207,7 +209,7 @@ void InsercionDesnuda(benchmark::State& state) {
 void Autocommit(benchmark::State& state) {
     const auto& filas = filasCodificadas();
     sqlite3* db = registro->handle();
-    const QByteArray sql = Sentencias::insertarInfraccion(QStringList(17, QString())).sql.toUtf8();
+    const QByteArray sql = Sentencias::insertarInfraccion(FilaInfraccion{}).sql.toUtf8();
     double total = 0;
     for (auto _ : state) {
         QElapsedTimer t;

@@ -317,12 +317,11 @@ int Oficina::establecerRango(const QDate& inicio, const QDate& fin) {
 void Oficina::guardarCliente(const Cliente& cliente, qint64 version) {
     Conexion& db = registro_;
     const qint64 id = cliente.id;
-    const QStringList valores = cliente.fila().mid(1); // the statements take the fields after the id
     const qint64 esperada = version >= 0 ? version : id == idSeleccionado() ? versionSeleccionado_ : -1;
     const bool comprobar = id != 0 && esperada >= 0;
-    const Consulta c = comprobar ? Sentencias::actualizarClienteSiVersion(valores, id, esperada)
-                       : id != 0 ? Sentencias::actualizarCliente(valores, id)
-                                 : Sentencias::insertarCliente(valores);
+    const Consulta c = comprobar ? Sentencias::actualizarClienteSiVersion(cliente, id, esperada)
+                       : id != 0 ? Sentencias::actualizarCliente(cliente, id)
+                                 : Sentencias::insertarCliente(cliente);
     db.ejecutar(c.sql, c.parametros);
     if (comprobar && db.filasAfectadas() == 0) {
         // Changed (or deleted) at another desk since it was read: nothing written, current data shown.

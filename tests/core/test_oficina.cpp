@@ -2,6 +2,7 @@
 // searches and writes, the infraction view's rows, and what the workbook and report receive.
 #include "ArchivosDePrueba.h"
 #include "BaseTemporal.h"
+#include "FilasDePrueba.h"
 #include "core/Oficina.h"
 #include "core/store/Conexion.h"
 #include "core/store/ConexionSqlcipher.h"
@@ -28,7 +29,7 @@ qint64 agregarCliente(Conexion& db, const QString& numero, const QString& nombre
     v[3] = localidad;
     v[11] = local;
     v[13] = QStringLiteral("Bernal");
-    ejecutar(db, Sentencias::insertarCliente(v));
+    ejecutar(db, Sentencias::insertarCliente(prueba::clienteDe(v)));
     return db.ultimoId();
 }
 
@@ -42,7 +43,7 @@ void agregarInfraccion(Conexion& db, const QString& numero, const QString& fecha
     v[2] = QStringLiteral("120000");
     v[4] = estatus;
     v[16] = ci;
-    ejecutar(db, Sentencias::insertarInfraccion(v));
+    ejecutar(db, Sentencias::insertarInfraccion(prueba::infraccionDe(v)));
 }
 
 QStringList fechas(const Oficina& o) {
@@ -326,7 +327,7 @@ TEST_F(OficinaTest, LaBusquedaEnMemoriaDaLosMismosClientesQueLaBase) {
                        QStringLiteral("Ñuñoa"), QString::fromUtf8(nombre).toUpper());
     QStringList conNul(23, QStringLiteral("x"));
     conNul[1] = QStringLiteral("ab") + QChar(u'\0') + QStringLiteral("cd");
-    ejecutar(base.registro(), Sentencias::insertarCliente(conNul));
+    ejecutar(base.registro(), Sentencias::insertarCliente(prueba::clienteDe(conNul)));
     const QString textos[] = {QString(),
                               QStringLiteral(""),
                               QStringLiteral("ñ"),

@@ -43,20 +43,36 @@ ResultadoImportacion fallo(EstadoImportacion estado, const QString& detalle) {
 
 } // namespace
 
-QStringList valoresInfraccion(const CabeceraInspeccion& c, const RegistroInfraccion& r,
-                              const QString& inspector) {
+FilaInfraccion valoresInfraccion(const CabeceraInspeccion& c, const RegistroInfraccion& r,
+                                 const QString& inspector) {
+    FilaInfraccion f;
     // The rows carry the file's own client number, whatever the preview showed.
-    return {c.numeroCliente, r.fecha,        r.hora,         r.nivelDb,    r.estatus,     r.bateria,
-            r.red,           r.compresion,   inspector,      c.maxDb,      c.dbAtenuador, c.excesos,
-            c.calibracion,   c.segPenalizar, c.nivelConsola, c.nivelRuido, r.contador};
+    f.numeroCliente = c.numeroCliente;
+    f.fecha = r.fecha;
+    f.hora = r.hora;
+    f.nivelDb = r.nivelDb;
+    f.microfono = r.estatus;
+    f.estado = r.bateria;
+    f.tensionLinea = r.red;
+    f.porcentajeCompresion = r.compresion;
+    f.inspector = inspector;
+    f.maxDb = c.maxDb;
+    f.dbAten = c.dbAtenuador;
+    f.excesos = c.excesos;
+    f.calDb = c.calibracion;
+    f.segPenal = c.segPenalizar;
+    f.nivelConsola = c.nivelConsola;
+    f.nivelRuido = c.nivelRuido;
+    f.contadorInf = r.contador;
+    return f;
 }
 
-QStringList valoresBandas(const CabeceraInspeccion& c) {
-    QStringList v{c.activacionBandas};
-    for (const BandaHoraria& b : c.bandas)
-        v << b.activacion << b.diaInicio << b.diaFin << b.horaInicio << b.minutosInicio << b.horaFin
-          << b.minutosFin;
-    return v;
+BandasCliente valoresBandas(const CabeceraInspeccion& c) {
+    BandasCliente b;
+    b.activacion = c.activacionBandas;
+    for (std::size_t i = 0; i < b.bandas.size(); ++i)
+        b.bandas[i] = c.bandas[i];
+    return b;
 }
 
 ResultadoImportacion leerArchivoImportacion(const QString& ruta, ArchivoImportacion& archivo) {
@@ -271,8 +287,8 @@ ResultadoImportacion escribirImportacion(Conexion& db, const ArchivoImportacion&
             for (int k = 0; k < 8; ++k)
                 utf8En(propios[k], *valores[k]);
             insertar->reiniciar();
-            // In the order valoresInfraccion() gives, which stored files follow: the status goes
-            // in the Microfono column, the battery in Estado.
+            // The columns valoresInfraccion() fills: the status goes in Microfono, the battery in
+            // Estado, as stored files have them.
             insertar->enlazarUtf8(1, fijos[0]);
             insertar->enlazarUtf8(2, propios[0]);
             insertar->enlazarUtf8(3, propios[1]);

@@ -3,8 +3,10 @@
 // The import of an inspection data file into the database, without any window: the import
 // window gathers these inputs from its controls and words the messages from the result.
 
+#include "core/clients/BandasCliente.h"
 #include "core/import/ArchivoInspeccion.h"
 #include "core/import/RegistroImportaciones.h"
+#include "core/store/Sentencias.h"
 
 #include <QByteArray>
 #include <QDate>
@@ -112,9 +114,9 @@ ResultadoImportacion importarArchivo(Conexion& db, const QString& ruta, const Da
 // Whether some client row has exactly this client number.
 bool existeCliente(Conexion& db, const QString& numeroCliente);
 
-// The 17 values of one infraction row, in the column order of the insert.
-QStringList valoresInfraccion(const CabeceraInspeccion& cabecera, const RegistroInfraccion& registro,
-                              const QString& inspector);
+// The infraction row a record of the file becomes.
+FilaInfraccion valoresInfraccion(const CabeceraInspeccion& cabecera, const RegistroInfraccion& registro,
+                                 const QString& inspector);
 
-// The 22 band values of the client update, in the order of the statement.
-QStringList valoresBandas(const CabeceraInspeccion& cabecera);
+// The bands the import leaves on the client.
+BandasCliente valoresBandas(const CabeceraInspeccion& cabecera);

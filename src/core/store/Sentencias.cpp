@@ -1,5 +1,8 @@
 #include "core/store/Sentencias.h"
 
+#include "core/clients/BandasCliente.h"
+#include "core/clients/Cliente.h"
+
 namespace {
 
 QString fecha(const char* col) {
@@ -38,6 +41,33 @@ const char* const kColumnasCliente =
     "FechadeAlta,NombreLocal,Direccionlocal,Localidadlocal,partidolocal,provincialocal,telefonolocal,"
     "emaillocal,"
     "ultimainspeccionfecha,ultimainspeccionhora,anteriorinspeccionfecha,anteriorinspeccionhora,notas";
+
+// In the order of kColumnasCliente.
+QVariantList valoresCliente(const Cliente& c) {
+    return comoVariantes({c.numero,
+                          c.nombre,
+                          c.direccion,
+                          c.localidad,
+                          c.codigoPostal,
+                          c.partido,
+                          c.provincia,
+                          c.telefono,
+                          c.telefonoMovil,
+                          c.email,
+                          c.fechaAlta,
+                          c.nombreLocal,
+                          c.direccionLocal,
+                          c.localidadLocal,
+                          c.partidoLocal,
+                          c.provinciaLocal,
+                          c.telefonoLocal,
+                          c.emailLocal,
+                          c.ultimaInspeccionFecha,
+                          c.ultimaInspeccionHora,
+                          c.anteriorInspeccionFecha,
+                          c.anteriorInspeccionHora,
+                          c.notas});
+}
 
 } // namespace
 
@@ -111,20 +141,20 @@ Consulta borrarCliente(qint64 id) {
     return {QStringLiteral("DELETE FROM Clientes WHERE Id = ?"), {id}};
 }
 
-Consulta actualizarCliente(const QStringList& valores, qint64 id) {
+Consulta actualizarCliente(const Cliente& cliente, qint64 id) {
     const QStringList columnas = QString::fromLatin1(kColumnasCliente).split(QLatin1Char(','));
     QStringList asignaciones;
     for (const QString& c : columnas)
         asignaciones << c + QStringLiteral(" = ?");
-    QVariantList params = comoVariantes(valores);
+    QVariantList params = valoresCliente(cliente);
     params << id;
     return {QStringLiteral("UPDATE Clientes SET ") + asignaciones.join(QLatin1Char(',')) +
                 QStringLiteral(", Version = Version + 1 WHERE Id = ?"),
             params};
 }
 
-Consulta actualizarClienteSiVersion(const QStringList& valores, qint64 id, qint64 version) {
-    Consulta c = actualizarCliente(valores, id);
+Consulta actualizarClienteSiVersion(const Cliente& cliente, qint64 id, qint64 version) {
+    Consulta c = actualizarCliente(cliente, id);
     c.sql += QStringLiteral(" AND Version = ?");
     c.parametros << version;
     return c;
@@ -134,17 +164,17 @@ Consulta versionCliente(qint64 id) {
     return {QStringLiteral("SELECT Version FROM Clientes WHERE Id = ?"), {id}};
 }
 
-Consulta insertarCliente(const QStringList& valores) {
+Consulta insertarCliente(const Cliente& cliente) {
     QStringList marcas;
     for (int i = 0; i < 23; ++i)
         marcas << QStringLiteral("?");
     return {QStringLiteral("INSERT INTO Clientes (%1) VALUES (%2)")
                 .arg(QLatin1String(kColumnasCliente), marcas.join(QLatin1Char(','))),
-            comoVariantes(valores)};
+            valoresCliente(cliente)};
 }
 
 Consulta actualizarClienteImportacion(const QString& numeroCliente, const QString& fecha, const QString& hora,
-                                      const QStringList& bandas) {
+                                      const BandasCliente& bandas) {
     // SQLite evaluates every right-hand side on the old row, so the former last inspection
     // moves to the previous one in the same statement.
     static const QString sql = QStringLiteral(
@@ -158,8 +188,12 @@ Consulta actualizarClienteImportacion(const QString& numeroCliente, const QStrin
         "HoraFin2 = ?, MinutosFin2 = ?, "
         "ActivacionBanda3 = ?, fechainicio3 = ?, fechafin3 = ?, horainicio3 = ?, MinutosInicio3 = ?, "
         "HoraFin3 = ?, MinutosFin3 = ? WHERE NumeroCliente = ?");
+    QStringList valores{bandas.activacion};
+    for (const BandaHoraria& b : bandas.bandas)
+        valores << b.activacion << b.diaInicio << b.diaFin << b.horaInicio << b.minutosInicio << b.horaFin
+                << b.minutosFin;
     QVariantList params{fecha, hora};
-    params << comoVariantes(bandas);
+    params << comoVariantes(valores);
     params << numeroCliente;
     return {sql, params};
 }
@@ -168,13 +202,15 @@ Consulta existeCliente(const QString& numeroCliente) {
     return {QStringLiteral("SELECT 1 FROM Clientes WHERE NumeroCliente = ? LIMIT 1"), {numeroCliente}};
 }
 
-Consulta insertarInfraccion(const QStringList& valores) {
+Consulta insertarInfraccion(const FilaInfraccion& f) {
     return {
         QStringLiteral("INSERT INTO Infracciones (NumeroCliente,FechaInfraccion,HoraInfraccion,NiveldB,"
                        "Microfono,Estado,TensionLinea,PorcentajeCompresion,Inspector,Maxdb,dbaten,excesos,"
                        "caldb,segpenal,nivelconsola,nivelruido,contadorinf) "
                        "VALUES (?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?)"),
-        comoVariantes(valores)};
+        comoVariantes({f.numeroCliente, f.fecha, f.hora, f.nivelDb, f.microfono, f.estado, f.tensionLinea,
+                       f.porcentajeCompresion, f.inspector, f.maxDb, f.dbAten, f.excesos, f.calDb, f.segPenal,
+                       f.nivelConsola, f.nivelRuido, f.contadorInf})};
 }
 
 QString insertarInfraccionImportada() {

@@ -4,6 +4,7 @@
 // blocked on the lock before letting the first one finish.
 #include "Almacenes.h"
 #include "ArchivosDePrueba.h"
+#include "FilasDePrueba.h"
 #include "core/Oficina.h"
 #include "core/clients/EliminarCliente.h"
 #include "core/store/Conexion.h"
@@ -187,7 +188,7 @@ TEST_F(Concurrencia, OtroPuestoVeLosCambios) {
     ConexionPostgres otro(registro.conninfo());
     QStringList v(23, QString());
     v[0] = QStringLiteral("777");
-    const Consulta c = Sentencias::insertarCliente(v);
+    const Consulta c = Sentencias::insertarCliente(prueba::clienteDe(v));
     otro.ejecutar(c.sql, c.parametros);
     QSignalSpy cambios(&oficina, &Oficina::clientesCambiados);
     ASSERT_TRUE(cambios.wait(10000));

@@ -2,6 +2,7 @@
 // literal search, saving and deleting, import with its log, workbook data and accounts.
 #include "Almacenes.h"
 #include "ArchivosDePrueba.h"
+#include "FilasDePrueba.h"
 #include "core/Oficina.h"
 #include "core/store/Conexion.h"
 #include "core/store/Esquema.h"
@@ -18,7 +19,7 @@ qint64 nuevoCliente(Conexion& db, const QString& numero, const QString& nombre, 
     v[3] = QStringLiteral("Quilmes");
     v[10] = QStringLiteral("20110301");
     v[11] = local;
-    const Consulta c = Sentencias::insertarCliente(v);
+    const Consulta c = Sentencias::insertarCliente(prueba::clienteDe(v));
     db.ejecutar(c.sql, c.parametros);
     return db.ultimoId();
 }
@@ -162,7 +163,7 @@ TEST_P(MismoComportamiento, EdicionCruzadaRechazada) {
     QStringList otro(23, QStringLiteral("y"));
     otro[0] = QStringLiteral("40");
     otro[1] = QStringLiteral("Del otro puesto");
-    const Consulta c = Sentencias::actualizarCliente(otro, id);
+    const Consulta c = Sentencias::actualizarCliente(prueba::clienteDe(otro), id);
     registro.conexion().ejecutar(c.sql, c.parametros);
 
     Cliente mio = Cliente::desdeFila(QStringList(24, QStringLiteral("z")));

@@ -3,6 +3,7 @@
 // repeated client numbers is refused with nothing written.
 #include "Almacenes.h"
 #include "ArchivosDePrueba.h"
+#include "FilasDePrueba.h"
 #include "core/Oficina.h"
 #include "core/store/ConexionSqlcipher.h"
 #include "core/store/PasarRegistro.h"
@@ -41,9 +42,9 @@ TEST(PasarRegistro, CopiaCompletaYComprobada) {
     d.hora = QTime(14, 5, 30);
     ASSERT_TRUE(oficina.importar(archivo, d).ok());
     // Texts that COPY must escape arrive unchanged.
-    QStringList raro = prueba::partes("0123|20110101|120000|085|1|x|SI|010|a\tb\\c\nd\re|1|2|3|4|5|6|7|8");
-    local.conexion().ejecutar(Sentencias::insertarInfraccion(raro).sql,
-                              Sentencias::insertarInfraccion(raro).parametros);
+    const Consulta raro = Sentencias::insertarInfraccion(prueba::infraccionDe(
+        prueba::partes("0123|20110101|120000|085|1|x|SI|010|a\tb\\c\nd\re|1|2|3|4|5|6|7|8")));
+    local.conexion().ejecutar(raro.sql, raro.parametros);
     const QList<QStringList> infracciones =
         prueba::filas(local.conexion(),
                       QStringLiteral("SELECT id, Inspector, IdImportacion FROM Infracciones ORDER BY id"));

@@ -1,4 +1,5 @@
 #include "BaseTemporal.h"
+#include "FilasDePrueba.h"
 #include "core/store/ArchivosBase.h"
 #include "core/store/ConexionSqlcipher.h"
 #include "core/store/Contrasenas.h"
@@ -135,10 +136,11 @@ TEST_F(BaseDatosTest, ErroresEnEspanolConDetallesSinClaveYSinTocarElArchivo) {
 TEST_F(BaseDatosTest, ValoresDificilesIdaYVueltaYBusquedaLiteral) {
     QStringList v = cliente("3'1", QStringLiteral("O'Neil"), QStringLiteral("Club_Uno"));
     v[22] = QStringLiteral("línea 1\nlínea 2 \"comillas\" ; DROP TABLE Clientes; --");
-    ejecutar(Sentencias::insertarCliente(cliente("1", QStringLiteral("Peña"), QStringLiteral("BAR Ñandú"))));
-    ejecutar(
-        Sentencias::insertarCliente(cliente("2", QStringLiteral("Gómez"), QStringLiteral("Barra 100%"))));
-    ejecutar(Sentencias::insertarCliente(v));
+    ejecutar(Sentencias::insertarCliente(
+        prueba::clienteDe(cliente("1", QStringLiteral("Peña"), QStringLiteral("BAR Ñandú")))));
+    ejecutar(Sentencias::insertarCliente(
+        prueba::clienteDe(cliente("2", QStringLiteral("Gómez"), QStringLiteral("Barra 100%")))));
+    ejecutar(Sentencias::insertarCliente(prueba::clienteDe(v)));
     registros1.abrir(base.registro(), Sentencias::listaClientes());
     ASSERT_EQ(registros1.cantidad(), 4);
     const QStringList& fila = registros1.filas()[3];
@@ -184,7 +186,7 @@ TEST_F(BaseDatosTest, InfraccionesPorNumeroExactoYRequery) {
         v[0] = QString::fromLatin1(numeros[i]);
         v[1] = QStringLiteral("20110331");
         v[8] = QString::fromUtf8(inspectores[i % 6]);
-        const Consulta c = Sentencias::insertarInfraccion(v);
+        const Consulta c = Sentencias::insertarInfraccion(prueba::infraccionDe(v));
         otra.ejecutar(c.sql, c.parametros);
     }
     EXPECT_EQ(registros1.cantidad(), 0); // snapshot: not yet

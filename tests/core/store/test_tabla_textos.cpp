@@ -1,6 +1,7 @@
 // The compact text table the views show rows from, and the infraction rows built on it.
 
 #include "BaseTemporal.h"
+#include "FilasDePrueba.h"
 #include "core/clients/FilasInfraccion.h"
 #include "core/store/Conexion.h"
 #include "core/store/ConexionSqlcipher.h"
@@ -112,9 +113,11 @@ TEST(FilasInfraccion, LeidasDeLaBaseComoLasDemasLecturas) {
     QStringList v =
         QStringLiteral("12|20110301|120000|095|D. JOCKEY|13,2 V|SI|010|Peña|095|085|003|- 05|010|060|070|1.")
             .split(QLatin1Char('|'));
-    db.ejecutar(Sentencias::insertarInfraccion(v).sql, Sentencias::insertarInfraccion(v).parametros);
+    const Consulta marcada = Sentencias::insertarInfraccion(prueba::infraccionDe(v));
+    db.ejecutar(marcada.sql, marcada.parametros);
     v[16] = QString();
-    db.ejecutar(Sentencias::insertarInfraccion(v).sql, Sentencias::insertarInfraccion(v).parametros);
+    const Consulta sinCi = Sentencias::insertarInfraccion(prueba::infraccionDe(v));
+    db.ejecutar(sinCi.sql, sinCi.parametros);
     const Consulta c = Sentencias::infraccionesCliente(QStringLiteral("12"));
     Recordset r;
     r.abrir(db, c);

@@ -4,6 +4,7 @@
 // main window opened on them.
 
 #include "BaseTemporal.h"
+#include "FilasDePrueba.h"
 #include "MessageRecorder.h"
 #include "core/Oficina.h"
 #include "core/platform/Programa.h"
@@ -42,7 +43,7 @@ inline void agregarInfraccion(Conexion& db, const QString& numero, const QString
     v[1] = fecha;
     v[4] = estatus;
     v[16] = ci;
-    ejecutar(db, Sentencias::insertarInfraccion(v));
+    ejecutar(db, Sentencias::insertarInfraccion(infraccionDe(v)));
 }
 
 // Clients 12 (bands A and C, coloured and marked infractions), 123 and 312 (one infraction
@@ -64,7 +65,7 @@ inline void sembrar(Conexion& db) {
         if (v[0] == QStringLiteral("7"))
             v[18] = v[19] = QString();
         v[22] = QString(v[0] == QStringLiteral("9") ? 500 : 5, QLatin1Char('W'));
-        ejecutar(db, Sentencias::insertarCliente(v));
+        ejecutar(db, Sentencias::insertarCliente(clienteDe(v)));
     }
     ejecutar(db,
              {QStringLiteral("UPDATE Clientes SET ActivacionBandaHoraria='Si', ActivacionBanda1='Si', "

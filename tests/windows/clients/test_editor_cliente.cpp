@@ -1,5 +1,6 @@
 // The client editor on the office model, driven as a user would.
 #include "ClientesDePrueba.h"
+#include "FilasDePrueba.h"
 #include "core/store/Recordset.h"
 #include "core/store/Sentencias.h"
 #include "windows/editor/EditorCliente.h"
@@ -149,7 +150,7 @@ TEST_F(Editor, ClienteCambiadoEnOtroPuestoNoSeSobrescribe) {
     EXPECT_TRUE(mostrar(editor, [&](EditorCliente* e) {
         QStringList otro = valores;
         otro[1] = u"Del otro puesto"_s;
-        const Consulta c = Sentencias::actualizarCliente(otro, cliente.id);
+        const Consulta c = Sentencias::actualizarCliente(prueba::clienteDe(otro), cliente.id);
         base.registro().ejecutar(c.sql, c.parametros);
         oficina.recargarClientes();
         escribir(e, "nombreResponsable", u"Mio"_s);

@@ -1,6 +1,7 @@
 // The output windows: the export options and the report preview, their messages and save dialogs.
 
 #include "BaseTemporal.h"
+#include "FilasDePrueba.h"
 #include "MessageRecorder.h"
 #include "core/Oficina.h"
 #include "core/store/ConexionSqlcipher.h"
@@ -41,16 +42,16 @@ protected:
         QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, ajustes.path());
         const auto ejecutar = [this](const Consulta& c) { base.registro().ejecutar(c.sql, c.parametros); };
         for (const QString n : {"501|Carlos Ruiz", "502|Sin Infracciones"}) {
-            ejecutar(Sentencias::insertarCliente(
-                (n + "||Centro||||||||Bar Central|Mitre 45||Lomas|Buenos Aires|||||||").split('|')));
+            ejecutar(Sentencias::insertarCliente(prueba::clienteDe(
+                (n + "||Centro||||||||Bar Central|Mitre 45||Lomas|Buenos Aires|||||||").split('|'))));
             ids << base.registro().ultimoId();
         }
         for (const QString f :
              {"20110302|Insp1|1", "20110315|Insp2|2.", "20110331|Insp3|3", "20110401|Insp4|4"}) {
             const QStringList c = f.split('|');
-            ejecutar(Sentencias::insertarInfraccion(
+            ejecutar(Sentencias::insertarInfraccion(prueba::infraccionDe(
                 QStringList{"501", c[0], "213000", "95", "D. JOCKEY", "BAT. OK", "SI", "12", c[1]} +
-                QStringList(7) + QStringList{c[2]}));
+                QStringList(7) + QStringList{c[2]})));
         }
         oficina.establecerUsuario("Administrador");
         oficina.abrirClientes();
