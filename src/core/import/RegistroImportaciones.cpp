@@ -1,5 +1,6 @@
 #include "core/import/RegistroImportaciones.h"
 
+#include "core/clients/BandasCliente.h"
 #include "core/import/SentenciasImportaciones.h"
 #include "core/store/Conexion.h"
 #include "core/store/Sentencias.h"
@@ -45,19 +46,6 @@ std::vector<ImportacionRegistrada> leer(Conexion& db, const QString& donde, cons
     while (st->paso())
         filas.push_back(leerFila(*st));
     return filas;
-}
-
-BandaHoraria bandaDeColumnas(const QStringList& c, int desde) {
-    // Client columns: activation, start day, end day, start hour, start minutes, end hour, end minutes.
-    BandaHoraria b;
-    b.activacion = c.value(desde);
-    b.diaInicio = c.value(desde + 1);
-    b.diaFin = c.value(desde + 2);
-    b.horaInicio = c.value(desde + 3);
-    b.minutosInicio = c.value(desde + 4);
-    b.horaFin = c.value(desde + 5);
-    b.minutosFin = c.value(desde + 6);
-    return b;
 }
 
 } // namespace
@@ -166,9 +154,10 @@ std::optional<ConfiguracionEquipo> ConfiguracionAnterior(Conexion& db, const QSt
         QStringList b;
         for (int k = 0; k < bandas->columnas(); ++k)
             b << bandas->texto(k);
-        c.activacionBandas = b.value(0);
-        for (int k = 0; k < 3; ++k)
-            c.bandas[static_cast<size_t>(k)] = TextoBanda(bandaDeColumnas(b, 1 + 7 * k));
+        const BandasCliente leidas = BandasCliente::desdeFila(b);
+        c.activacionBandas = leidas.activacion;
+        for (size_t k = 0; k < 3; ++k)
+            c.bandas[k] = TextoBanda(leidas.bandas[k]);
     }
     return c;
 }
