@@ -93,7 +93,7 @@ TEST_P(MismoComportamiento, GuardarSeleccionarYEliminar) {
     v.nombre = QStringLiteral("Otra vez");
     oficina->guardarCliente(v);
     EXPECT_EQ(oficina->clienteSeleccionado()->nombre, QStringLiteral("Otra vez"));
-    oficina->eliminarSeleccionado();
+    oficina->eliminarSeleccionado(QStringLiteral("prueba"));
     EXPECT_EQ(numeros(*oficina), QStringList({"----"}));
     EXPECT_FALSE(oficina->clienteSeleccionado());
 }
@@ -133,9 +133,12 @@ TEST_P(MismoComportamiento, ImportacionConRegistroYLibro) {
     ASSERT_EQ(e.importaciones.size(), 1u);
     EXPECT_EQ(oficina->datosInforme().registros.size(), 5u);
 
-    EXPECT_EQ(oficina->eliminarImportacion(historial[0].id), 5);
+    const QList<QStringList> antes = prueba::infracciones(registro.conexion(), QStringLiteral("0123"));
+    EXPECT_EQ(oficina->eliminarImportacion(historial[0].id, QStringLiteral("prueba")), 5);
     EXPECT_TRUE(oficina->infracciones().empty());
-    EXPECT_TRUE(oficina->historialSeleccionado().empty());
+    EXPECT_TRUE(oficina->historialSeleccionado().front().retirada);
+    EXPECT_EQ(oficina->restituirImportacion(historial[0].id), 5);
+    EXPECT_EQ(prueba::infracciones(registro.conexion(), QStringLiteral("0123")), antes);
 }
 
 TEST_P(MismoComportamiento, Cuentas) {
