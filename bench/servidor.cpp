@@ -14,6 +14,7 @@
 #include "core/import/Importacion.h"
 #include "core/platform/DirectorioDatos.h"
 #include "core/store/ConexionPostgres.h"
+#include "core/store/Dialecto.h"
 #include "core/store/Recordset.h"
 #include "windows/clients/VentanaPrincipal.h"
 #include "windows/grid/AnchoColumnas.h"

@@ -32,8 +32,9 @@ cmake -S "$raiz" -B "$dir" -DCMAKE_BUILD_TYPE=Release -DVELMORA_TESTS=OFF $lanza
 conjunto() {
     case "$1" in
     actual)
-        for p in bench_busqueda_clientes bench_carga_clientes bench_decodificador bench_exportar_excel \
-            bench_grafico_niveles bench_importacion bench_informe bench_vista_infracciones; do
+        # bench_decodificador reports no interaction; bench_generador is a tool.
+        for p in bench_busqueda_clientes bench_carga_clientes bench_exportar_excel bench_grafico_niveles \
+            bench_importacion bench_informe bench_vista_infracciones; do
             echo "$p"
         done
         ;;
@@ -88,7 +89,11 @@ while [ "$ronda" -le "$repeticiones" ]; do
         if ! (cd "$dir" && ./$corrida) >"$log" 2>&1; then
             echo "   ($corrida falló; ver $log)" >&2
         fi
-        grep '^MEDIDA ' "$log" | sed "s/^/$ronda /" >>"$medidas" || echo "   ($corrida no informó medidas)" >&2
+        if grep -q '^MEDIDA ' "$log"; then
+            grep '^MEDIDA ' "$log" | sed "s/^/$ronda /" >>"$medidas"
+        else
+            echo "   ($corrida no informó medidas)" >&2
+        fi
     done
     ronda=$((ronda + 1))
 done
