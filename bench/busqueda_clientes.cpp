@@ -157,11 +157,11 @@ void AnchosCeldaPorCelda(benchmark::State& state) {
 
 } // namespace
 
-BENCHMARK(SelectDesnudo)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond)->MinTime(2.0);
-BENCHMARK(EscaneoEnMemoria)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond)->MinTime(2.0);
-BENCHMARK(TeclaEnBusqueda)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond)->MinTime(2.0);
-BENCHMARK(AnchosAcotados)->Unit(benchmark::kMillisecond)->MinTime(1.0);
-BENCHMARK(AnchosCeldaPorCelda)->Unit(benchmark::kMillisecond)->MinTime(1.0);
+BENCHMARK(SelectDesnudo)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond)->MinTime(0.5);
+BENCHMARK(EscaneoEnMemoria)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond)->MinTime(0.5);
+BENCHMARK(TeclaEnBusqueda)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond)->MinTime(0.5);
+BENCHMARK(AnchosAcotados)->Unit(benchmark::kMillisecond)->MinTime(0.5);
+BENCHMARK(AnchosCeldaPorCelda)->Unit(benchmark::kMillisecond)->MinTime(0.5);
 
 int main(int argc, char** argv) {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))

@@ -125,7 +125,7 @@ void medirVia(const char* via, const QString& datos, const QString& importacion,
         ConexionPostgres muestra(datos);
         const QByteArray sql = muestra.dialecto().traducir(Sentencias::listaClientes().sql).toUtf8();
         const Par p = enTurnos(
-            5,
+            3,
             [&] {
                 QElapsedTimer t;
                 t.start();
@@ -211,7 +211,7 @@ void medirVia(const char* via, const QString& datos, const QString& importacion,
         const Consulta consulta = Sentencias::infraccionesCliente(kCliente);
         const QByteArray sql = db.dialecto().traducir(consulta.sql).toUtf8();
         const Par p = enTurnos(
-            5,
+            3,
             [&] {
                 oficina.seleccionar(0);
                 QApplication::processEvents();
@@ -247,7 +247,7 @@ void medirVia(const char* via, const QString& datos, const QString& importacion,
             }
         });
         for (int i = 0; i < 20; ++i) {
-            esperar(37 * i % 500); // at any point of this desk's routine
+            esperar(53 * i % 500); // at any point of the other desk's half-second poll
             visto = false;
             const QByteArray sql =
                 QStringLiteral("UPDATE Clientes SET Notas = 'cambio %1' WHERE NumeroCliente = '%2'")
@@ -278,7 +278,7 @@ void medirVia(const char* via, const QString& datos, const QString& importacion,
             destino.ejecutar(QStringLiteral("TRUNCATE Infracciones, Importaciones, OriginalesImportacion"));
         };
         const Par p = enTurnos(
-            3,
+            2,
             [&] {
                 vaciar();
                 DatosImportacion d;

@@ -195,10 +195,10 @@ void MemoriaClienteGrande(benchmark::State& state) {
 
 } // namespace
 
-BENCHMARK(SelectDesnudo)->Unit(benchmark::kMillisecond)->MinTime(2.0);
-BENCHMARK(ConsultaYFiltro)->Unit(benchmark::kMillisecond)->MinTime(2.0);
-BENCHMARK(MostrarClienteGrande)->Unit(benchmark::kMillisecond)->MinTime(2.0);
-BENCHMARK(RefiltrarPorFecha)->Unit(benchmark::kMillisecond)->MinTime(2.0);
+BENCHMARK(SelectDesnudo)->Unit(benchmark::kMillisecond)->MinTime(0.5);
+BENCHMARK(ConsultaYFiltro)->Unit(benchmark::kMillisecond)->MinTime(0.5);
+BENCHMARK(MostrarClienteGrande)->Unit(benchmark::kMillisecond)->MinTime(0.5);
+BENCHMARK(RefiltrarPorFecha)->Unit(benchmark::kMillisecond)->MinTime(0.5);
 BENCHMARK(MemoriaClienteGrande)->Unit(benchmark::kMillisecond)->Iterations(3);
 
 int main(int argc, char** argv) {
