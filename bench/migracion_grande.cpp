@@ -96,7 +96,18 @@ QString registroVersion1() {
     sqlite3* db = abrirDesnudo(provisional);
     ejecutar(db, QStringLiteral("PRAGMA synchronous = OFF"));
     ejecutar(db, QStringLiteral("PRAGMA cache_size = -262144"));
-    ejecutar(db, QStringLiteral("ATTACH DATABASE '%1' AS g").arg(origen)); // same key as main
+    {
+        // Each file has its own salt: the key goes to the attached one too, bound, never in the text.
+        sqlite3_stmt* st = nullptr;
+        sqlite3_prepare_v2(db, "ATTACH DATABASE ? AS g KEY ?", -1, &st, nullptr);
+        const QByteArray ruta = QFile::encodeName(origen);
+        const QByteArray clave = ClaveBaseDatos();
+        sqlite3_bind_text(st, 1, ruta.constData(), static_cast<int>(ruta.size()), SQLITE_TRANSIENT);
+        sqlite3_bind_blob(st, 2, clave.constData(), static_cast<int>(clave.size()), SQLITE_TRANSIENT);
+        if (sqlite3_step(st) != SQLITE_DONE)
+            qFatal("ATTACH: %s", sqlite3_errmsg(db));
+        sqlite3_finalize(st);
+    }
     ejecutar(db, QStringLiteral("BEGIN"));
     for (const char* sql : kEsquemaVersion1)
         ejecutar(db, QString::fromUtf8(sql));
