@@ -23,6 +23,7 @@ TEST_F(MenuVerificarRegistro, SoloElAdministradorYElInformeAlTerminar) {
     QAction* accion = hijo<QAction>(ventana, QStringLiteral("accionVerificarRegistro"));
     EXPECT_TRUE(accion->isEnabled());
     EXPECT_EQ(accion->text(), QStringLiteral("Verificar regis&tro"));
+    mensajes.limpiar(); // the guest's welcome
 
     VentanaVerificarRegistro v(oficina, ventana);
     EXPECT_EQ(v.windowTitle(), QStringLiteral("Verificar registro"));
