@@ -74,7 +74,16 @@ public:
     Verificador(Conexion& db, const OpcionesVerificacion& opciones) : db_(db), op_(opciones) {}
 
     InformeVerificacion ejecutar() {
-        total_ = contar(QStringLiteral("SELECT count(*) FROM Infracciones"));
+        // Rows per client from the client index alone: the rows older than the log are those not
+        // read through an import, found without a pass over the whole table.
+        {
+            const auto st = db_.preparar(
+                QStringLiteral("SELECT NumeroCliente, count(*) FROM Infracciones GROUP BY NumeroCliente"));
+            while (st->paso()) {
+                totalPorCliente_[st->texto(0)] = st->entero(1);
+                total_ += st->entero(1);
+            }
+        }
         try {
             avisar();
             verificarImportaciones();
@@ -153,6 +162,15 @@ private:
                 avanzar(kFilasEntreAvisos);
         }
         avanzar(leidas % kFilasEntreAvisos);
+        // Counted per client number in runs: an import's rows nearly always share one.
+        for (qsizetype i = 0; i < filas.size();) {
+            const QByteArrayView numero = filas.campo(i, 0);
+            qsizetype j = i + 1;
+            while (j < filas.size() && filas.campo(j, 0) == numero)
+                ++j;
+            importadasPorCliente_[QString::fromUtf8(numero)] += j - i;
+            i = j;
+        }
         return filas;
     }
 
@@ -337,17 +355,20 @@ private:
     }
 
     void contarAnteriores() {
-        const auto st = db_.preparar(QStringLiteral("SELECT NumeroCliente, count(*) FROM Infracciones WHERE "
-                                                    "IdImportacion IS NULL GROUP BY NumeroCliente "
-                                                    "ORDER BY NumeroCliente"));
-        while (st->paso())
-            informe_.sinOriginal.push_back({st->texto(0), st->entero(1)});
+        for (const auto& [numero, total] : totalPorCliente_) {
+            const auto it = importadasPorCliente_.find(numero);
+            const qint64 anteriores = total - (it == importadasPorCliente_.end() ? 0 : it->second);
+            if (anteriores > 0)
+                informe_.sinOriginal.push_back({numero, anteriores});
+        }
     }
 
     Conexion& db_;
     const OpcionesVerificacion& op_;
     InformeVerificacion informe_;
     std::set<qint64> importaciones_;
+    std::map<QString, qint64> totalPorCliente_;
+    std::map<QString, qint64> importadasPorCliente_;
     qint64 total_ = 0;
     qint64 hechos_ = 0;
 };

@@ -167,6 +167,22 @@ TEST_P(VerificacionRegistro, RegistrosOmitidosAlImportarNoFaltan) {
     EXPECT_EQ(d.hora, QStringLiteral("143130"));
 }
 
+TEST_P(VerificacionRegistro, FilasSinOriginalContadasPorCliente) {
+    for (const char* numero : {"0123", "0123", "0999"})
+        sql(QStringLiteral(
+                "INSERT INTO Infracciones (NumeroCliente, FechaInfraccion, HoraInfraccion) VALUES (?, "
+                "'20100101', '101010')"),
+            {QString::fromLatin1(numero)});
+    const InformeVerificacion r = VerificarRegistro(db());
+    ASSERT_EQ(r.sinOriginal.size(), 2u);
+    EXPECT_EQ(r.sinOriginal[0].cliente, QStringLiteral("0123"));
+    EXPECT_EQ(r.sinOriginal[0].filas, 2);
+    EXPECT_EQ(r.sinOriginal[1].cliente, QStringLiteral("0999"));
+    EXPECT_EQ(r.sinOriginal[1].filas, 1);
+    EXPECT_EQ(r.filas, 30);
+    EXPECT_TRUE(TextoInforme(r).contains(QStringLiteral("  cliente 0123: 2 filas")));
+}
+
 TEST_P(VerificacionRegistro, ProgresoYCancelacion) {
     OpcionesVerificacion o;
     qint64 avisos = 0;
