@@ -1,3 +1,4 @@
+#include "cli/OrdenVerificarRegistro.h"
 #include "core/Oficina.h"
 #include "core/actividad/CadenaActividad.h"
 #include "core/actividad/EntradasActividad.h"
@@ -82,6 +83,8 @@ int leerLineaComandos(int argc, char* argv[]) {
                     "                         de conexión de libpq, p. ej. \"host=servidor dbname=registro\n"
                     "                         user=puesto1 sslmode=verify-full\"); la contraseña, en\n"
                     "                         ~/.pgpass o escrita al iniciar\n"
+                    "  --verificar-registro   comprueba el registro entero y termina (0 correcto, 1 con\n"
+                    "                         diferencias, 2 ilegible); con --json, el informe en JSON\n"
                     "  -h, --help             muestra esta ayuda y termina\n"
                     "  -v, --version          muestra la versión y termina\n"));
         return 0;
@@ -96,6 +99,8 @@ int leerLineaComandos(int argc, char* argv[]) {
 } // namespace
 
 int main(int argc, char* argv[]) {
+    if (const int estado = OrdenVerificarRegistro(argc, argv); estado >= 0)
+        return estado;
     if (const int estado = leerLineaComandos(argc, argv); estado >= 0)
         return estado;
     QApplication app(argc, argv);
