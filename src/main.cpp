@@ -1,5 +1,7 @@
 #include "cli/OrdenVerificarRegistro.h"
 #include "core/Oficina.h"
+#include "core/actividad/CadenaActividad.h"
+#include "core/actividad/EntradasActividad.h"
 #include "core/platform/DirectorioDatos.h"
 #include "core/store/AjustesRegistro.h"
 #include "core/store/ConexionPostgres.h"
@@ -167,6 +169,20 @@ int main(int argc, char* argv[]) {
             : CopiaDiaria(dir, registro->archivo(),
                           QDir(dir).filePath(QLatin1String(kNombreArchivoMunicipio)), ClaveBaseDatos(),
                           QDate::currentDate());
+    if (copia.estado == ResultadoCopiaDiaria::Hecha) {
+        // Recorded when it can be; a register that cannot be written still opens.
+        try {
+            Transaccion t(*registro);
+            AgregarEntrada(*registro, kUsuarioPrograma, QStringLiteral("copia.escrita"),
+                           NombreCopiaDiaria(QDate::currentDate()),
+                           {{QStringLiteral("diaria"), true},
+                            {QStringLiteral("destino"),
+                             QDir::toNativeSeparators(QDir(dir).filePath(
+                                 QStringLiteral("copias/") + NombreCopiaDiaria(QDate::currentDate())))}});
+            t.confirmar();
+        } catch (const ErrorBD&) {
+        }
+    }
     if (copia.avisar)
         MostrarMensaje(
             QStringLiteral("No se pudo hacer la copia de seguridad diaria del registro. Las copias "

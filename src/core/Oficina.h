@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/accounts/Cuentas.h"
+#include "core/actividad/CadenaActividad.h"
 #include "core/actividad/VerificacionRegistro.h"
 #include "core/clients/ArchivoMunicipio.h"
 #include "core/clients/BandasCliente.h"
@@ -59,6 +60,8 @@ public:
     // and for tests. Emits `sesionIniciada`.
     void establecerUsuario(const QString& nombre);
     const QString& usuario() const { return usuario_; }
+    // After a login: why it could not be recorded in the activity log; empty when it was.
+    const QString& avisoSesion() const { return avisoSesion_; }
     // Rights go by the exact name "Administrador".
     bool esAdministrador() const;
 
@@ -129,9 +132,10 @@ public:
     // `version`: the row version the client was read with (versionSeleccionado() when the editor
     // opened); -1 takes the selection's current one.
     void guardarCliente(const Cliente& cliente, qint64 version = -1);
-    // Deletes the selected client and its infractions in one transaction (administrator only).
+    // Deletes the selected client and its infractions in one transaction (administrator only), for
+    // the reason given (required); its imports are withdrawn and the entry keeps what was deleted.
     // Throws ErrorBD, with the reason, when refused or when the store fails.
-    void eliminarSeleccionado();
+    void eliminarSeleccionado(const QString& motivo);
     // Imports bytes already read and shown, stamped with the session's user; then reads the list
     // again, keeping the selection. The result says what happened.
     ResultadoImportacion importar(const ArchivoImportacion& archivo, DatosImportacion datos);
@@ -153,9 +157,13 @@ public:
     // The rows one import of the selected client stored, as the infraction view shows them.
     FilasInfraccion infraccionesDeImportacion(qint64 id) const;
     qint64 registrosDeImportacion(qint64 id) const;
-    // Deletes an import of the selected client with its rows and bytes (administrator only),
-    // then reads the client's rows again. Returns the rows deleted. Throws ErrorBD.
-    qint64 eliminarImportacion(qint64 id);
+    // Withdraws an import of the selected client for the reason given (administrator only): its
+    // rows go, its log row and original stay marked withdrawn; then reads the client's rows again.
+    // Returns the rows deleted. Throws ErrorBD.
+    qint64 eliminarImportacion(qint64 id, const QString& motivo);
+    // Brings a withdrawn import of the selected client back, rows identical (administrator only).
+    // Returns the rows restored. Throws ErrorBD.
+    qint64 restituirImportacion(qint64 id);
 
     // --- Accounts (rights checked against the session's user) ---
     // Every account in stored order, never a password hash. Throws ErrorBD.
@@ -189,6 +197,14 @@ public:
     // Copies the local register file into the empty shared register `conninfo` names.
     InformeTraspaso pasarRegistroAlServidor(const QString& conninfo) const;
 
+    // --- Activity log ---
+    // The register's identity (a UUID given when it was created or first migrated). Throws ErrorBD.
+    QString identidadRegistro() const;
+    // The log's last entry now. Throws ErrorBD.
+    CabezaCadena cabezaCadena() const;
+    // Writes one entry as the session's user, inside the caller's transaction on this register.
+    EntradaActividad anotar(const QString& accion, const QString& objeto, const QJsonObject& detalles);
+
 Q_SIGNALS:
     void sesionIniciada();
     void municipioCambiado();
@@ -216,6 +232,8 @@ private:
     void elegir(qint64 id);
     void cargarSeleccionado();
     void cargarOVaciar();
+    // Administrator only, and only an import of the selected client.
+    void comprobarImportacionPropia(qint64 id, const char* accion) const;
 
     std::shared_ptr<const TablaTextos> todos_ =
         std::make_shared<const TablaTextos>(); // the list as last read
@@ -227,6 +245,7 @@ private:
     QString textoBusqueda_;
     std::vector<std::pair<int, ColumnaPlegada>> plegadas_;
     QString usuario_;
+    QString avisoSesion_;
     QString municipio_;
     QString rutaMunicipio_;
     CodificacionMunicipio codificacion_ = CodificacionMunicipio::Utf8;

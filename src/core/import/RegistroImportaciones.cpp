@@ -36,6 +36,7 @@ ImportacionRegistrada leerFila(const Sentencia& st) {
     ++i; // the local text is for people reading the file; the moment is the UTC one
     r.momento = QDateTime::fromString(st.texto(i++), Qt::ISODate).toLocalTime();
     r.cambios = st.texto(i++);
+    r.retirada = st.entero(i++) != 0;
     return r;
 }
 
@@ -238,19 +239,4 @@ qint64 RegistrosDeImportacion(Conexion& db, qint64 id) {
     const auto st = db.preparar(SentenciasImportaciones::contarRegistros());
     st->enlazar(1, id);
     return st->paso() ? st->entero(0) : 0;
-}
-
-qint64 BorrarImportacion(Conexion& db, qint64 id) {
-    Transaccion t(db);
-    db.ejecutar(SentenciasImportaciones::borrarRegistros(), {id});
-    const qint64 filas = db.filasAfectadas();
-    db.ejecutar(SentenciasImportaciones::borrarOriginal(), {id});
-    db.ejecutar(SentenciasImportaciones::borrar(), {id});
-    t.confirmar();
-    return filas;
-}
-
-void BorrarImportacionesCliente(Conexion& db, const QString& numeroCliente) {
-    db.ejecutar(SentenciasImportaciones::borrarOriginalesCliente(), {numeroCliente});
-    db.ejecutar(SentenciasImportaciones::borrarDeCliente(), {numeroCliente});
 }

@@ -64,7 +64,8 @@ struct ImportacionRegistrada {
     QString usuario;
     QString equipo; // host name of the workstation
     QDateTime momento;
-    QString cambios; // settings changed since the client's previous import, DescribirCambios()
+    QString cambios;       // settings changed since the client's previous import, DescribirCambios()
+    bool retirada = false; // deleted: its rows are gone, its log row and original kept
 };
 
 // "12.345" for the messages.
@@ -107,7 +108,3 @@ Original LeerOriginal(Conexion& db, const ImportacionRegistrada& importacion);
 
 // Infraction rows stored by one import.
 qint64 RegistrosDeImportacion(Conexion& db, qint64 id);
-// Deletes the import's rows, its bytes and its log row in one transaction; returns the rows.
-qint64 BorrarImportacion(Conexion& db, qint64 id);
-// The log rows and bytes of a client, inside the caller's transaction (the client's deletion).
-void BorrarImportacionesCliente(Conexion& db, const QString& numeroCliente);

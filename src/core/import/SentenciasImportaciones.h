@@ -20,11 +20,6 @@ QString insertarOriginal();
 QString actualizarCuentas();
 QString leerOriginal();
 QString contarRegistros();
-QString borrarRegistros();
-QString borrarOriginal();
-QString borrar();
-QString borrarOriginalesCliente();
-QString borrarDeCliente();
 // The keys of a client's stored rows, within a date range when `conRango`.
 QString clavesGuardadas(bool conRango);
 

@@ -63,9 +63,18 @@ BarraMenus::BarraMenus(Oficina& oficina, QMainWindow* ventana) : QMenuBar(ventan
 }
 
 void BarraMenus::acercaDe() {
+    // Which register this is: a code or a copy from another office is told apart by it.
+    QString identidad;
+    try {
+        identidad = oficina_.identidadRegistro();
+    } catch (const ErrorBD&) {
+    }
+    if (identidad.isEmpty())
+        identidad = QStringLiteral("no disponible");
     const QString texto = QStringList{QStringLiteral("Sistema de Adquisición de Datos - VELMORA KV-270"),
                                       QString(),
                                       QStringLiteral("Version: ") + TextoVersion(),
+                                      QStringLiteral("Identidad del registro: ") + identidad,
                                       QString(),
                                       QString(),
                                       QStringLiteral("Por cualquier Consulta o Soporte Técnico"),

@@ -22,6 +22,7 @@
 #include "windows/platform/CursorEspera.h"
 #include "windows/platform/Imagenes.h"
 #include "windows/platform/Mensajes.h"
+#include "windows/platform/PedirMotivo.h"
 
 #include <QCloseEvent>
 #include <QComboBox>
@@ -389,8 +390,14 @@ void VentanaPrincipal::eliminarCliente() {
         mostrarSeleccion();
         return;
     }
+    const QString motivo = PedirMotivo(this, QStringLiteral("Eliminar"),
+                                       QStringLiteral("Escriba el motivo por el que se elimina el cliente."));
+    if (motivo.isEmpty()) {
+        mostrarSeleccion();
+        return;
+    }
     try {
-        oficina_.eliminarSeleccionado();
+        oficina_.eliminarSeleccionado(motivo);
     } catch (const ErrorBD& e) {
         MostrarError(e);
         return;

@@ -126,6 +126,8 @@ void InicioSesion::IniciarSesion() {
     }
     MostrarMensaje(QStringLiteral("Contraseña Correcta!"), QStringLiteral("Contraseña Correcta"),
                    Icono::Informacion);
+    if (!oficina_.avisoSesion().isEmpty())
+        MostrarMensaje(oficina_.avisoSesion(), QStringLiteral("Registro de actividad"), Icono::Exclamacion);
     exito_ = true;
     close();
     auto* ventana = new VentanaPrincipal(oficina_);
