@@ -519,3 +519,19 @@ QString Oficina::restaurarCopia(const QString& copia, const QString& municipio,
 InformeTraspaso Oficina::pasarRegistroAlServidor(const QString& conninfo) const {
     return PasarRegistroAlServidor(archivoLocal(), ClaveBaseDatos(), conninfo);
 }
+
+// --- Activity log ----------------------------------------------------------------------------
+
+QString Oficina::identidadRegistro() const {
+    const std::unique_ptr<Sentencia> st =
+        registro_.preparar(QStringLiteral("SELECT Identidad FROM IdentidadRegistro LIMIT 1"));
+    return st->paso() ? st->texto(0) : QString();
+}
+
+CabezaCadena Oficina::cabezaCadena() const {
+    return LeerCabeza(registro_);
+}
+
+EntradaActividad Oficina::anotar(const QString& accion, const QString& objeto, const QJsonObject& detalles) {
+    return AgregarEntrada(registro_, usuario_, accion, objeto, detalles);
+}
