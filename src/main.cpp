@@ -1,3 +1,4 @@
+#include "cli/VerificarDocumentoCli.h"
 #include "core/Oficina.h"
 #include "core/platform/DirectorioDatos.h"
 #include "core/store/AjustesRegistro.h"
@@ -80,6 +81,9 @@ int leerLineaComandos(int argc, char* argv[]) {
                     "                         de conexión de libpq, p. ej. \"host=servidor dbname=registro\n"
                     "                         user=puesto1 sslmode=verify-full\"); la contraseña, en\n"
                     "                         ~/.pgpass o escrita al iniciar\n"
+                    "  --verificar-documento ARCHIVO|CÓDIGO\n"
+                    "                         comprueba si este registro emitió un informe (PDF), un libro\n"
+                    "                         (.xlsx) o un código de verificación y si conserva sus filas\n"
                     "  -h, --help             muestra esta ayuda y termina\n"
                     "  -v, --version          muestra la versión y termina\n"));
         return 0;
@@ -94,6 +98,8 @@ int leerLineaComandos(int argc, char* argv[]) {
 } // namespace
 
 int main(int argc, char* argv[]) {
+    if (const int estado = VerificarDocumentoDesdeLinea(argc, argv); estado >= 0)
+        return estado;
     if (const int estado = leerLineaComandos(argc, argv); estado >= 0)
         return estado;
     QApplication app(argc, argv);

@@ -3,6 +3,7 @@
 #include "core/Oficina.h"
 #include "windows/import/HistorialImportaciones.h"
 #include "windows/import/VentanaImportacion.h"
+#include "windows/output/VerificarDocumento.h"
 #include "windows/platform/Mensajes.h"
 #include "windows/platform/VersionPrograma.h"
 #include "windows/store/AccionesCopias.h"
@@ -28,6 +29,7 @@ BarraMenus::BarraMenus(Oficina& oficina, QMainWindow* ventana) : QMenuBar(ventan
     QAction* restaurar = accion(archivo, "&Restaurar copia...", "accionRestaurar");
     restaurar->setEnabled(oficina_.esAdministrador());
     QAction* verificarBase = accion(archivo, "&Verificar base de datos", "accionVerificarBase");
+    QAction* verificarDocumento = accion(archivo, "Verificar &documento...", "accionVerificarDocumento");
     archivo->addSeparator();
     QAction* salir = accion(archivo, "&Salir", "accionSalir");
     QMenu* ayuda = addMenu(QStringLiteral("&Ayuda"));
@@ -49,6 +51,10 @@ BarraMenus::BarraMenus(Oficina& oficina, QMainWindow* ventana) : QMenuBar(ventan
             [this, ventana] { RestaurarCopiaDeSeguridad(ventana, oficina_); });
     connect(verificarBase, &QAction::triggered, ventana,
             [this, ventana] { VerificarBaseDeDatos(ventana, oficina_); });
+    connect(verificarDocumento, &QAction::triggered, ventana, [this, ventana] {
+        DialogoVerificarDocumento dialogo(oficina_, ventana);
+        dialogo.exec();
+    });
     connect(&oficina_, &Oficina::sesionIniciada, this, [this, copia, restaurar] {
         copia->setEnabled(oficina_.esAdministrador());
         restaurar->setEnabled(oficina_.esAdministrador());
