@@ -1,3 +1,4 @@
+#include "cli/OrdenVerificarRegistro.h"
 #include "cli/VerificarDocumentoCli.h"
 #include "core/Oficina.h"
 #include "core/platform/DirectorioDatos.h"
@@ -84,6 +85,8 @@ int leerLineaComandos(int argc, char* argv[]) {
                     "  --verificar-documento ARCHIVO|CÓDIGO\n"
                     "                         comprueba si este registro emitió un informe (PDF), un libro\n"
                     "                         (.xlsx) o un código de verificación y si conserva sus filas\n"
+                    "  --verificar-registro   comprueba el registro entero y termina (0 correcto, 1 con\n"
+                    "                         diferencias, 2 ilegible); con --json, el informe en JSON\n"
                     "  -h, --help             muestra esta ayuda y termina\n"
                     "  -v, --version          muestra la versión y termina\n"));
         return 0;
@@ -99,6 +102,8 @@ int leerLineaComandos(int argc, char* argv[]) {
 
 int main(int argc, char* argv[]) {
     if (const int estado = VerificarDocumentoDesdeLinea(argc, argv); estado >= 0)
+        return estado;
+    if (const int estado = OrdenVerificarRegistro(argc, argv); estado >= 0)
         return estado;
     if (const int estado = leerLineaComandos(argc, argv); estado >= 0)
         return estado;

@@ -8,6 +8,7 @@
 #include "windows/platform/VersionPrograma.h"
 #include "windows/store/AccionesCopias.h"
 #include "windows/store/RegistroCompartido.h"
+#include "windows/store/VentanaVerificarRegistro.h"
 
 #include <QMainWindow>
 
@@ -30,6 +31,9 @@ BarraMenus::BarraMenus(Oficina& oficina, QMainWindow* ventana) : QMenuBar(ventan
     restaurar->setEnabled(oficina_.esAdministrador());
     QAction* verificarBase = accion(archivo, "&Verificar base de datos", "accionVerificarBase");
     QAction* verificarDocumento = accion(archivo, "Verificar &documento...", "accionVerificarDocumento");
+    // Every row against its original and the log: the administrator's, like the backups.
+    QAction* verificarRegistro = accion(archivo, "Verificar regis&tro", "accionVerificarRegistro");
+    verificarRegistro->setEnabled(oficina_.esAdministrador());
     archivo->addSeparator();
     QAction* salir = accion(archivo, "&Salir", "accionSalir");
     QMenu* ayuda = addMenu(QStringLiteral("&Ayuda"));
@@ -55,9 +59,12 @@ BarraMenus::BarraMenus(Oficina& oficina, QMainWindow* ventana) : QMenuBar(ventan
         DialogoVerificarDocumento dialogo(oficina_, ventana);
         dialogo.exec();
     });
-    connect(&oficina_, &Oficina::sesionIniciada, this, [this, copia, restaurar] {
+    connect(verificarRegistro, &QAction::triggered, ventana,
+            [this, ventana] { VerificarRegistroCompleto(ventana, oficina_); });
+    connect(&oficina_, &Oficina::sesionIniciada, this, [this, copia, restaurar, verificarRegistro] {
         copia->setEnabled(oficina_.esAdministrador());
         restaurar->setEnabled(oficina_.esAdministrador());
+        verificarRegistro->setEnabled(oficina_.esAdministrador());
     });
 }
 
