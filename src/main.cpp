@@ -1,4 +1,5 @@
 #include "cli/OrdenVerificarRegistro.h"
+#include "cli/VerificarDocumentoCli.h"
 #include "core/Oficina.h"
 #include "core/actividad/CadenaActividad.h"
 #include "core/actividad/EntradasActividad.h"
@@ -83,6 +84,9 @@ int leerLineaComandos(int argc, char* argv[]) {
                     "                         de conexión de libpq, p. ej. \"host=servidor dbname=registro\n"
                     "                         user=puesto1 sslmode=verify-full\"); la contraseña, en\n"
                     "                         ~/.pgpass o escrita al iniciar\n"
+                    "  --verificar-documento ARCHIVO|CÓDIGO\n"
+                    "                         comprueba si este registro emitió un informe (PDF), un libro\n"
+                    "                         (.xlsx) o un código de verificación y si conserva sus filas\n"
                     "  --verificar-registro   comprueba el registro entero y termina (0 correcto, 1 con\n"
                     "                         diferencias, 2 ilegible); con --json, el informe en JSON\n"
                     "  -h, --help             muestra esta ayuda y termina\n"
@@ -99,6 +103,8 @@ int leerLineaComandos(int argc, char* argv[]) {
 } // namespace
 
 int main(int argc, char* argv[]) {
+    if (const int estado = VerificarDocumentoDesdeLinea(argc, argv); estado >= 0)
+        return estado;
     if (const int estado = OrdenVerificarRegistro(argc, argv); estado >= 0)
         return estado;
     if (const int estado = leerLineaComandos(argc, argv); estado >= 0)

@@ -440,7 +440,25 @@ DatosInforme Oficina::datosInforme() const {
     const ProcedenciaFilas p = ProcedenciaDe(infracciones_);
     d.importaciones = ImportacionesPorId(registro_, p.importaciones);
     d.anteriores = p.anteriores;
+    d.sello = SelloVerificacion{}; // its place is kept until it is issued
     return d;
+}
+
+PedidoEmision Oficina::pedidoEmision(const QString& tipo) const {
+    PedidoEmision p{tipo, seleccionado_ ? seleccionado_->numero : QString(), inicio_, fin_, {}};
+    if (seleccionado_)
+        p.ids = IdsListados(infracciones_);
+    return p;
+}
+
+SelloVerificacion Oficina::emitirDocumento(const PedidoEmision& pedido) {
+    if (pedido.cliente.isEmpty())
+        throw ErrorBD(QStringLiteral("No hay ningún cliente seleccionado."));
+    return EmitirDocumento(registro_, usuario_, identidadRegistro(), pedido);
+}
+
+VerificacionDocumento Oficina::verificarDocumento(const QString& archivoOCodigo) const {
+    return VerificarDocumento(registro_, identidadRegistro(), LeerDocumentoOCodigo(archivoOCodigo));
 }
 
 // --- Import log ------------------------------------------------------------------------------

@@ -2,6 +2,8 @@
 
 #include "core/accounts/Cuentas.h"
 #include "core/actividad/CadenaActividad.h"
+#include "core/actividad/EmisionDocumentos.h"
+#include "core/actividad/VerificacionDocumento.h"
 #include "core/actividad/VerificacionRegistro.h"
 #include "core/clients/ArchivoMunicipio.h"
 #include "core/clients/BandasCliente.h"
@@ -143,6 +145,14 @@ public:
     EntradaLibro entradaLibro(const OpcionesLibro& opciones) const;
     // The report of the selected client: the rows the view shows, separators included.
     DatosInforme datosInforme() const;
+    // What a report or workbook of the selected client lists now, to be issued later as it was
+    // shown even if the selection moves meanwhile (the preview stays open).
+    PedidoEmision pedidoEmision(const QString& tipo) const;
+    // Issues it: the "documento.emitido" entry, and the stamp the document carries. Throws ErrorBD.
+    SelloVerificacion emitirDocumento(const PedidoEmision& pedido);
+    // Whether this register issued a document (a PDF, a workbook or a typed code) and still holds
+    // the rows it listed. Writes nothing. Throws ErrorBD when the register cannot be read.
+    VerificacionDocumento verificarDocumento(const QString& archivoOCodigo) const;
 
     // --- Import log ---
     // What importing these bytes would meet (earlier imports of them, records already stored,

@@ -47,6 +47,7 @@ constexpr int kAltoDetalle = pt(25.5);
 constexpr int kAltoPiePagina = pt(16.4);
 constexpr int kAltoPieInforme = pt(36.85);
 constexpr int kAltoProcedencia = pt(11); // one small-print line of the import list
+constexpr int kAltoSello = pt(46);       // the verification stamp above the page footer
 
 // Font sizes: fonts get a pixel size in the painter's unit.
 constexpr int k8_25 = pt(8.25);
@@ -191,7 +192,7 @@ std::vector<InformeInfracciones::Pagina> InformeInfracciones::paginar(double alt
 }
 
 std::vector<InformeInfracciones::Pagina> InformeInfracciones::paginarVeinteavos(int altoUtil) const {
-    const int cuerpo = altoUtil - kAltoPiePagina;
+    const int cuerpo = altoUtil - altoPie();
     const int n = static_cast<int>(datos_.registros.size());
     std::vector<Pagina> paginas;
     Pagina actual;
@@ -281,6 +282,7 @@ void InformeInfracciones::dibujarPagina(QPainter& p, const Maqueta& m, int indic
     const int total = m.total();
     if (indice < m.graficos) {
         dibujarGraficos(p, m.altoUtil);
+        dibujarSello(p, m.altoUtil);
         dibujarPiePagina(p, m.altoUtil - kAltoPiePagina, 1, total);
         p.restore();
         return;
@@ -310,6 +312,7 @@ void InformeInfracciones::dibujarPagina(QPainter& p, const Maqueta& m, int indic
         dibujarProcedencia(p, y, m.procedencia[static_cast<size_t>(linea)], linea == 0);
         y += kAltoProcedencia;
     }
+    dibujarSello(p, m.altoUtil);
     dibujarPiePagina(p, m.altoUtil - kAltoPiePagina, indice + 1, total);
     p.restore();
 }
@@ -344,10 +347,12 @@ bool InformeInfracciones::imprimirPaginas(QPagedPaintDevice* dispositivo, int de
 
 namespace {
 
-void prepararPdf(QPdfWriter& pdf, const QString& titulo) {
+void prepararPdf(QPdfWriter& pdf, const DatosInforme& datos) {
     pdf.setPageLayout(InformeInfracciones::disenoPagina());
     pdf.setResolution(600);
-    pdf.setTitle(titulo);
+    // The code goes into the document's title too: read back from there, without the page text.
+    pdf.setTitle(datos.sello && datos.sello->emitido() ? TituloConCodigo(datos.titulo, datos.sello->codigo)
+                                                       : datos.titulo);
     pdf.setCreator(QStringLiteral("Sistema de Adquisición de Datos"));
 }
 
@@ -361,7 +366,7 @@ QByteArray InformeInfracciones::pdfEnDosMitades() const {
         QBuffer nada;
         nada.open(QIODevice::WriteOnly);
         QPdfWriter medida(&nada);
-        prepararPdf(medida, datos_.titulo);
+        prepararPdf(medida, datos_);
         total = maquetarVeinteavos(medida.width() * kPorPulgada / medida.logicalDpiX(),
                                    medida.height() * kPorPulgada / medida.logicalDpiY())
                     .total();
@@ -379,7 +384,7 @@ QByteArray InformeInfracciones::pdfEnDosMitades() const {
         QBuffer destino(&segunda);
         destino.open(QIODevice::WriteOnly);
         QPdfWriter pdf(&destino);
-        prepararPdf(pdf, datos_.titulo);
+        prepararPdf(pdf, datos_);
         segundaBien = copia.imprimirPaginas(&pdf, mitad, -1);
     }));
     hilo->start();
@@ -389,7 +394,7 @@ QByteArray InformeInfracciones::pdfEnDosMitades() const {
         QBuffer destino(&primera);
         destino.open(QIODevice::WriteOnly);
         QPdfWriter pdf(&destino);
-        prepararPdf(pdf, datos_.titulo);
+        prepararPdf(pdf, datos_);
         primeraBien = imprimirPaginas(&pdf, 0, mitad);
     }
     hilo->wait();
@@ -413,7 +418,7 @@ bool InformeInfracciones::guardarPdf(const QString& ruta) const {
     }
     {
         QPdfWriter pdf(&archivo);
-        prepararPdf(pdf, datos_.titulo);
+        prepararPdf(pdf, datos_);
         if (!imprimir(&pdf)) {
             archivo.cancelWriting();
             return false;
@@ -645,7 +650,7 @@ void InformeInfracciones::dibujarGraficos(QPainter& p, int altoUtil) const {
     int y = kAltoCabeceraInforme + pt(6);
     const QImage* imagenes[] = {&datos_.graficoNiveles, &datos_.graficoSemana};
     const int cuantas = (imagenes[0]->isNull() ? 0 : 1) + (imagenes[1]->isNull() ? 0 : 1);
-    const int alto = (altoUtil - kAltoPiePagina - y - pt(6) * cuantas) / std::max(1, cuantas);
+    const int alto = (altoUtil - altoPie() - y - pt(6) * cuantas) / std::max(1, cuantas);
     p.setRenderHint(QPainter::SmoothPixmapTransform);
     for (const QImage* imagen : imagenes) {
         if (imagen->isNull())
@@ -656,4 +661,16 @@ void InformeInfracciones::dibujarGraficos(QPainter& p, int altoUtil) const {
         p.drawImage(QRectF((kAnchoInforme - tam.width()) / 2, y, tam.width(), tam.height()), *imagen);
         y += static_cast<int>(tam.height()) + pt(6);
     }
+}
+
+int InformeInfracciones::altoPie() const {
+    return kAltoPiePagina + (datos_.sello ? kAltoSello : 0);
+}
+
+void InformeInfracciones::dibujarSello(QPainter& p, int altoUtil) const {
+    if (!datos_.sello)
+        return;
+    const int y = altoUtil - kAltoPiePagina - kAltoSello;
+    DibujarSelloVerificacion(p, QRectF(0, y + pt(3), pt(731.35), kAltoSello - pt(4)), *datos_.sello,
+                             kPorPunto);
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/import/RegistroImportaciones.h"
+#include "core/output/SelloVerificacion.h"
 
 #include <QDateTime>
 #include <QImage>
@@ -9,6 +10,7 @@
 
 #include <array>
 #include <memory>
+#include <optional>
 #include <unordered_map>
 #include <vector>
 
@@ -53,6 +55,8 @@ struct DatosInforme {
     // When either is set, a page with them comes before the table (the client's charts).
     QImage graficoNiveles{};
     QImage graficoSemana{};
+    // When set, every page carries the verification stamp above its footer.
+    std::optional<SelloVerificacion> sello{};
 };
 
 // Title and premises line as the report header shows them.
@@ -134,6 +138,8 @@ private:
     void dibujarPieInforme(QPainter& p, int y) const;
     void dibujarProcedencia(QPainter& p, int y, const QString& linea, bool titulo) const;
     void dibujarGraficos(QPainter& p, int altoUtil) const;
+    int altoPie() const; // page footer, with the verification stamp when there is one
+    void dibujarSello(QPainter& p, int altoUtil) const;
     // The same with the area in the unit the report is drawn in.
     std::vector<Pagina> paginarVeinteavos(int altoUtil) const;
     Maqueta maquetarVeinteavos(double ancho, double alto) const;

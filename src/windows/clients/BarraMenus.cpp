@@ -3,6 +3,7 @@
 #include "core/Oficina.h"
 #include "windows/import/HistorialImportaciones.h"
 #include "windows/import/VentanaImportacion.h"
+#include "windows/output/VerificarDocumento.h"
 #include "windows/platform/Mensajes.h"
 #include "windows/platform/VersionPrograma.h"
 #include "windows/store/AccionesCopias.h"
@@ -29,6 +30,7 @@ BarraMenus::BarraMenus(Oficina& oficina, QMainWindow* ventana) : QMenuBar(ventan
     QAction* restaurar = accion(archivo, "&Restaurar copia...", "accionRestaurar");
     restaurar->setEnabled(oficina_.esAdministrador());
     QAction* verificarBase = accion(archivo, "&Verificar base de datos", "accionVerificarBase");
+    QAction* verificarDocumento = accion(archivo, "Verificar &documento...", "accionVerificarDocumento");
     // Every row against its original and the log: the administrator's, like the backups.
     QAction* verificarRegistro = accion(archivo, "Verificar regis&tro", "accionVerificarRegistro");
     verificarRegistro->setEnabled(oficina_.esAdministrador());
@@ -53,6 +55,10 @@ BarraMenus::BarraMenus(Oficina& oficina, QMainWindow* ventana) : QMenuBar(ventan
             [this, ventana] { RestaurarCopiaDeSeguridad(ventana, oficina_); });
     connect(verificarBase, &QAction::triggered, ventana,
             [this, ventana] { VerificarBaseDeDatos(ventana, oficina_); });
+    connect(verificarDocumento, &QAction::triggered, ventana, [this, ventana] {
+        DialogoVerificarDocumento dialogo(oficina_, ventana);
+        dialogo.exec();
+    });
     connect(verificarRegistro, &QAction::triggered, ventana,
             [this, ventana] { VerificarRegistroCompleto(ventana, oficina_); });
     connect(&oficina_, &Oficina::sesionIniciada, this, [this, copia, restaurar, verificarRegistro] {

@@ -25,6 +25,7 @@ struct Vista {
     QPointer<DialogoVistaPrevia> dialogo;
     std::shared_ptr<InformeInfracciones> informe;
     QPointer<Oficina> oficina;
+    PedidoEmision pedido; // what the report lists, taken when it was made
 };
 
 Vista& vista() {
@@ -58,13 +59,36 @@ void ponerGraficos(DatosInforme& datos) {
     datos.graficoSemana = std::move(imagenes.semana);
 }
 
-void guardarComoPdf(QWidget* padre, const InformeInfracciones& informe) {
+// The report shown, issued: its log entry written and its verification code on every page. The
+// preview then shows it so. None, the user told why, when it could not be issued.
+std::shared_ptr<const InformeInfracciones> emitir() {
+    Vista& v = vista();
+    if (!v.informe || !v.oficina)
+        return nullptr;
+    try {
+        DatosInforme datos = v.informe->datos();
+        datos.sello = v.oficina->emitirDocumento(v.pedido);
+        v.informe = std::make_shared<InformeInfracciones>(std::move(datos));
+    } catch (const ErrorBD& e) {
+        MostrarMensaje(QStringLiteral("No se pudo emitir el informe: ") + e.descripcion(), kTituloError,
+                       Icono::Critico);
+        return nullptr;
+    }
+    if (v.dialogo)
+        v.dialogo->setInforme(v.informe);
+    return v.informe;
+}
+
+void guardarComoPdf(QWidget* padre) {
     const QString ruta =
         ElegirArchivoGuardar(padre, QStringLiteral("Guardar como PDF"),
                              QStringLiteral("Documento PDF (*.pdf)"), QStringLiteral(".pdf"));
     if (ruta.isEmpty())
         return;
-    if (!informe.guardarPdf(ruta))
+    const std::shared_ptr<const InformeInfracciones> informe = emitir();
+    if (!informe)
+        return;
+    if (!informe->guardarPdf(ruta))
         MostrarMensaje(QStringLiteral("No se pudo guardar el informe en el archivo:\n") + ruta, kTituloError,
                        Icono::Critico);
 }
@@ -84,9 +108,10 @@ DialogoVistaPrevia* crearVista(QWidget* padre) {
         guardar->setObjectName(QStringLiteral("GuardarPdf"));
         guardar->setToolTip(QStringLiteral("Guardar el informe como documento PDF"));
         QObject::connect(guardar, &QAction::triggered, dialogo, [dialogo] {
-            if (const auto informe = vista().informe)
-                guardarComoPdf(dialogo, *informe);
+            if (vista().informe)
+                guardarComoPdf(dialogo);
         });
+        dialogo->setEmision(emitir);
         auto* graficos = barra->addAction(QStringLiteral("Incluir gráficos"));
         graficos->setObjectName(QStringLiteral("IncluirGraficos"));
         graficos->setCheckable(true);
@@ -128,6 +153,7 @@ void ImprimirInformeInfracciones(Oficina& oficina, QWidget* padre) {
         }
         Vista& v = vista();
         v.oficina = &oficina;
+        v.pedido = oficina.pedidoEmision(QStringLiteral("informe"));
         ponerGraficos(datos);
         v.informe = std::make_shared<InformeInfracciones>(std::move(datos));
         if (!v.dialogo)
