@@ -77,6 +77,14 @@ Oficina::Oficina(Conexion& registro, QObject* parent) : QObject(parent), registr
 Oficina::~Oficina() = default;
 
 bool Oficina::iniciarSesion(const QString& nombre, const QString& contrasena) {
+    if (registro_.sesionEnServidor()) {
+        registro_.iniciarSesion(nombre, contrasena);
+        establecerUsuario(registro_.usuarioPropuesto());
+        if (derechos_ == Derechos::Ninguno)
+            throw ErrorBD(QStringLiteral("El usuario \"%1\" no tiene ninguno de los roles del registro.")
+                              .arg(usuario_));
+        return true;
+    }
     Recordset cuentas;
     cuentas.abrir(registro_, Sentencias::listaUsuarios());
     QString hash;
@@ -96,11 +104,23 @@ bool Oficina::iniciarSesion(const QString& nombre, const QString& contrasena) {
 
 void Oficina::establecerUsuario(const QString& nombre) {
     usuario_ = nombre;
+    if (registro_.sesionEnServidor())
+        derechos_ = registro_.abierta() ? LeerDerechosServidor(registro_) : Derechos::Ninguno;
+    else
+        derechos_ = nombre == kAdministrador ? Derechos::Administrar : Derechos::Escribir;
     Q_EMIT sesionIniciada();
 }
 
+bool Oficina::sesionEnServidor() const {
+    return registro_.sesionEnServidor();
+}
+
+QString Oficina::usuarioPropuesto() const {
+    return registro_.usuarioPropuesto();
+}
+
 bool Oficina::esAdministrador() const {
-    return usuario_ == kAdministrador;
+    return derechos_ == Derechos::Administrar;
 }
 
 void Oficina::cargarMunicipio(const QString& rutaArchivo) {
@@ -345,12 +365,12 @@ void Oficina::guardarCliente(const Cliente& cliente, qint64 version) {
     }
 }
 
-void Oficina::eliminarSeleccionado() {
+void Oficina::eliminarSeleccionado(const QString& motivo) {
     if (!esAdministrador())
         throw ErrorBD(QStringLiteral("Solo el usuario Administrador puede eliminar clientes."));
     if (!seleccionado_)
         throw ErrorBD(QStringLiteral("No hay ningún registro para eliminar"));
-    BorrarClienteConInfracciones(registro_, seleccionado_->numero, seleccionado_->id);
+    BorrarClienteConInfracciones(registro_, seleccionado_->numero, seleccionado_->id, motivo);
     recargarClientes();
 }
 
@@ -448,14 +468,14 @@ qint64 Oficina::registrosDeImportacion(qint64 id) const {
     return RegistrosDeImportacion(registro_, id);
 }
 
-qint64 Oficina::eliminarImportacion(qint64 id) {
+qint64 Oficina::eliminarImportacion(qint64 id, const QString& motivo) {
     if (!esAdministrador())
         throw ErrorBD(QStringLiteral("Solo el usuario Administrador puede eliminar importaciones."));
     const std::vector<ImportacionRegistrada> propias = historialSeleccionado();
     if (std::none_of(propias.begin(), propias.end(),
                      [id](const ImportacionRegistrada& i) { return i.id == id; }))
         throw ErrorBD(QStringLiteral("La importación no pertenece al cliente seleccionado."));
-    const qint64 filas = BorrarImportacion(registro_, id);
+    const qint64 filas = BorrarImportacion(registro_, id, motivo);
     releerSeleccionado();
     return filas;
 }
@@ -476,6 +496,18 @@ int Oficina::borrarCuentas(const QString& nombre) {
 
 void Oficina::crearCuenta(const QString& nombre, const QString& contrasena) {
     CrearCuenta(registro_, usuario_, nombre, contrasena);
+}
+
+std::vector<PersonaServidor> Oficina::personas() const {
+    return LeerPersonasServidor(registro_);
+}
+
+void Oficina::altaPersona(const QString& nombre, const QString& contrasena, Derechos derechos) {
+    AltaPersonaServidor(registro_, nombre, contrasena, derechos);
+}
+
+void Oficina::bajaPersona(const QString& nombre) {
+    BajaPersonaServidor(registro_, nombre);
 }
 
 // --- Register --------------------------------------------------------------------------------

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/accounts/Cuentas.h"
+#include "core/accounts/DerechosServidor.h"
 #include "core/clients/ArchivoMunicipio.h"
 #include "core/clients/BandasCliente.h"
 #include "core/clients/Cliente.h"
@@ -53,13 +54,21 @@ public:
     // --- Session ---
     // Checks the password against the accounts of that name (the last one counts). On success the
     // user is fixed for the rest of the run and `sesionIniciada` is emitted; false otherwise.
+    // On a server register the server checks it: the name is a server login, the rights come from
+    // its roles, and a refusal throws ErrorBD with the reason.
     bool iniciarSesion(const QString& nombre, const QString& contrasena);
+    // Whether people sign in with server logins, and the one offered first.
+    bool sesionEnServidor() const;
+    QString usuarioPropuesto() const;
     // The login's user without a password check: for a session restored by the program itself
     // and for tests. Emits `sesionIniciada`.
     void establecerUsuario(const QString& nombre);
     const QString& usuario() const { return usuario_; }
-    // Rights go by the exact name "Administrador".
+    // On the file rights go by the exact name "Administrador"; on a server, by role membership.
     bool esAdministrador() const;
+    Derechos derechos() const { return derechos_; }
+    // Imports, creates and edits clients.
+    bool puedeEscribir() const { return derechos_ == Derechos::Escribir || esAdministrador(); }
 
     // --- Municipality header (the file "data.dat" in the data directory) ---
     void cargarMunicipio(const QString& rutaArchivo);
@@ -128,9 +137,10 @@ public:
     // `version`: the row version the client was read with (versionSeleccionado() when the editor
     // opened); -1 takes the selection's current one.
     void guardarCliente(const Cliente& cliente, qint64 version = -1);
-    // Deletes the selected client and its infractions in one transaction (administrator only).
-    // Throws ErrorBD, with the reason, when refused or when the store fails.
-    void eliminarSeleccionado();
+    // Deletes the selected client and its infractions in one transaction (administrator only; on a
+    // server through its function, which wants a reason). Throws ErrorBD, with the reason, when
+    // refused or when the store fails.
+    void eliminarSeleccionado(const QString& motivo = QString());
     // Imports bytes already read and shown, stamped with the session's user; then reads the list
     // again, keeping the selection. The result says what happened.
     ResultadoImportacion importar(const ArchivoImportacion& archivo, DatosImportacion datos);
@@ -154,7 +164,7 @@ public:
     qint64 registrosDeImportacion(qint64 id) const;
     // Deletes an import of the selected client with its rows and bytes (administrator only),
     // then reads the client's rows again. Returns the rows deleted. Throws ErrorBD.
-    qint64 eliminarImportacion(qint64 id);
+    qint64 eliminarImportacion(qint64 id, const QString& motivo = QString());
 
     // --- Accounts (rights checked against the session's user) ---
     // Every account in stored order, never a password hash. Throws ErrorBD.
@@ -162,6 +172,10 @@ public:
     bool cambiarContrasena(qint64 id, const QString& nombre, const QString& contrasena);
     int borrarCuentas(const QString& nombre);
     void crearCuenta(const QString& nombre, const QString& contrasena);
+    // --- People of a shared register (server logins; the server checks the administrator) ---
+    std::vector<PersonaServidor> personas() const;
+    void altaPersona(const QString& nombre, const QString& contrasena, Derechos derechos);
+    void bajaPersona(const QString& nombre);
 
     // --- Register replaced (a restored copy) ---
     // Reads the header and the whole list again from the files now in place; no client stays
@@ -222,6 +236,7 @@ private:
     QString textoBusqueda_;
     std::vector<std::pair<int, ColumnaPlegada>> plegadas_;
     QString usuario_;
+    Derechos derechos_ = Derechos::Ninguno;
     QString municipio_;
     QString rutaMunicipio_;
     CodificacionMunicipio codificacion_ = CodificacionMunicipio::Utf8;

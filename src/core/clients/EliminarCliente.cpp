@@ -4,7 +4,16 @@
 #include "core/store/Conexion.h"
 #include "core/store/Sentencias.h"
 
-void BorrarClienteConInfracciones(Conexion& db, const QString& numeroCliente, qint64 id) {
+#include <QSysInfo>
+
+void BorrarClienteConInfracciones(Conexion& db, const QString& numeroCliente, qint64 id,
+                                  const QString& motivo) {
+    if (db.sesionEnServidor()) {
+        // Evidence is deleted only by the server's function, which checks the login's role.
+        db.ejecutar(QStringLiteral("SELECT velmora_eliminar_cliente(?, ?, ?, ?)"),
+                    {id, motivo, QSysInfo::machineHostName(), QStringLiteral("{}")});
+        return;
+    }
     Transaccion t(db);
     // The client row first: on the server that locks it, so an import for the same client either
     // finished before (and its rows go too) or waits and then finds the client gone.

@@ -6,6 +6,7 @@
 #include "core/store/Sentencias.h"
 
 #include <QLocale>
+#include <QSysInfo>
 #include <QTimeZone>
 
 namespace {
@@ -190,6 +191,8 @@ qint64 RegistrarEntradaImportacion(Conexion& db, const ImportacionRegistrada& e)
                                                       e.fechaInspeccion,
                                                       e.horaInspeccion,
                                                       e.registros,
+                                                      e.guardados,
+                                                      e.omitidos,
                                                       e.primerRegistro,
                                                       e.ultimoRegistro,
                                                       c.maxDb,
@@ -209,12 +212,6 @@ qint64 RegistrarEntradaImportacion(Conexion& db, const ImportacionRegistrada& e)
                                                       momento.toUTC().toString(Qt::ISODate),
                                                       e.cambios});
     return db.ultimoId();
-}
-
-void ActualizarCuentas(Conexion& db, qint64 id, qint64 guardados, qint64 omitidos,
-                       const QString& primerRegistro, const QString& ultimoRegistro) {
-    db.ejecutar(SentenciasImportaciones::actualizarCuentas(),
-                {guardados, omitidos, primerRegistro, ultimoRegistro, id});
 }
 
 Original LeerOriginal(Conexion& db, const ImportacionRegistrada& importacion) {
@@ -240,7 +237,12 @@ qint64 RegistrosDeImportacion(Conexion& db, qint64 id) {
     return st->paso() ? st->entero(0) : 0;
 }
 
-qint64 BorrarImportacion(Conexion& db, qint64 id) {
+qint64 BorrarImportacion(Conexion& db, qint64 id, const QString& motivo) {
+    if (db.sesionEnServidor()) {
+        const auto st = db.preparar(QStringLiteral("SELECT velmora_eliminar_importacion(?, ?, ?, ?)"));
+        st->enlazarTodos({id, motivo, QSysInfo::machineHostName(), QStringLiteral("{}")});
+        return st->paso() ? st->entero(0) : 0;
+    }
     Transaccion t(db);
     db.ejecutar(SentenciasImportaciones::borrarRegistros(), {id});
     const qint64 filas = db.filasAfectadas();

@@ -17,7 +17,6 @@ QString todas();
 QString configuracionUltimaInfraccion();
 QString insertar();
 QString insertarOriginal();
-QString actualizarCuentas();
 QString leerOriginal();
 QString contarRegistros();
 QString borrarRegistros();

@@ -110,16 +110,16 @@ TEST_F(Concurrencia, ImportacionContraEliminacion) {
     const qint64 id =
         valor(registro.conexion(), QStringLiteral("SELECT Id FROM Clientes WHERE NumeroCliente = '0123'"));
     std::thread borrar;
-    const ResultadoImportacion ra =
-        escribirImportacion(registro.conexion(), a, datosDe([&](qsizetype, qsizetype) {
-                                if (borrar.joinable())
-                                    return;
-                                borrar = std::thread([&] {
-                                    ConexionPostgres db(registro.conninfo());
-                                    BorrarClienteConInfracciones(db, QStringLiteral("0123"), id);
-                                });
-                                EXPECT_TRUE(esperarBloqueados(1));
-                            }));
+    const ResultadoImportacion ra = escribirImportacion(
+        registro.conexion(), a, datosDe([&](qsizetype, qsizetype) {
+            if (borrar.joinable())
+                return;
+            borrar = std::thread([&] {
+                ConexionPostgres db(registro.conninfo());
+                BorrarClienteConInfracciones(db, QStringLiteral("0123"), id, QStringLiteral("duplicado"));
+            });
+            EXPECT_TRUE(esperarBloqueados(1));
+        }));
     borrar.join();
     EXPECT_TRUE(ra.ok());
     EXPECT_EQ(valor(registro.conexion(),
@@ -142,7 +142,7 @@ TEST_F(Concurrencia, ImportacionContraEliminacion) {
     db.ejecutar(QStringLiteral("SELECT id FROM Infracciones WHERE NumeroCliente = '0123' FOR UPDATE"));
     borrar = std::thread([&] {
         ConexionPostgres otra(registro.conninfo());
-        BorrarClienteConInfracciones(otra, QStringLiteral("0123"), id2);
+        BorrarClienteConInfracciones(otra, QStringLiteral("0123"), id2, QStringLiteral("duplicado"));
     });
     ASSERT_TRUE(esperarBloqueados(1));
     ResultadoImportacion rc;
@@ -213,7 +213,8 @@ TEST_F(Concurrencia, FallosDelServidor) {
         }
         return QString();
     };
-    const QString sinClave = QStringLiteral("host=%1 dbname=postgres user=con_clave").arg(s->socket());
+    const QString sinClave =
+        QStringLiteral("host=%1 port=%2 dbname=postgres user=con_clave").arg(s->socket()).arg(s->puerto());
     EXPECT_EQ(fallo(sinClave + QStringLiteral(" password=incorrecta")),
               QStringLiteral("No se puede abrir el registro compartido. El usuario o la contraseña no son "
                              "correctos."));
