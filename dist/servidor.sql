@@ -35,7 +35,12 @@ REVOKE ALL ON ALL TABLES IN SCHEMA public FROM PUBLIC, velmora_consulta, velmora
 REVOKE ALL ON ALL SEQUENCES IN SCHEMA public FROM PUBLIC, velmora_consulta, velmora_oficina, velmora_administrador;
 GRANT USAGE ON SCHEMA public TO velmora_consulta;
 
-GRANT SELECT ON Clientes, Infracciones, Importaciones, OriginalesImportacion, VersionEsquema TO velmora_consulta;
+GRANT SELECT ON Clientes, Infracciones, Importaciones, OriginalesImportacion, VersionEsquema, RegistroActividad,
+    IdentidadRegistro TO velmora_consulta;
+-- Everyone's actions are logged, documents issued by consulta included; the log's own trigger
+-- numbers, stamps and chains each entry with the server's clock and session_user.
+GRANT INSERT ON RegistroActividad TO velmora_consulta;
+GRANT USAGE ON ALL SEQUENCES IN SCHEMA public TO velmora_consulta;
 GRANT INSERT, UPDATE ON Clientes TO velmora_oficina;
 GRANT INSERT ON Infracciones, Importaciones, OriginalesImportacion TO velmora_oficina;
 GRANT USAGE ON ALL SEQUENCES IN SCHEMA public TO velmora_oficina;
@@ -73,8 +78,16 @@ BEGIN
 END $$;
 REVOKE ALL ON FUNCTION velmora_exigir_motivo(text) FROM PUBLIC;
 
--- Deletes a client, its infractions and its imports. Returns the infraction rows deleted.
-CREATE OR REPLACE FUNCTION velmora_eliminar_cliente(id_cliente bigint, motivo text, puesto text, detalles text)
+-- The details of a log entry written here, compact JSON: the desk's account, the rows, the reason.
+CREATE OR REPLACE FUNCTION velmora_detalles(cuenta text, filas bigint, motivo text) RETURNS text
+    LANGUAGE sql IMMUTABLE SET search_path = pg_catalog
+    AS $$ SELECT '{"cuenta":' || to_json(coalesce(cuenta, ''))::text || ',"filas":' || filas::text ||
+                 ',"motivo":' || to_json(btrim(motivo))::text || '}' $$;
+REVOKE ALL ON FUNCTION velmora_detalles(text, bigint, text) FROM PUBLIC;
+
+-- Deletes a client, its infractions and its imports, and logs it under the server's
+-- session_user. Returns the infraction rows deleted.
+CREATE OR REPLACE FUNCTION velmora_eliminar_cliente(id_cliente bigint, motivo text, puesto text, cuenta text)
     RETURNS bigint
     LANGUAGE plpgsql SECURITY DEFINER SET search_path = public, pg_temp
     AS $$
@@ -95,12 +108,14 @@ BEGIN
     DELETE FROM OriginalesImportacion WHERE IdImportacion IN
         (SELECT Id FROM Importaciones WHERE NumeroCliente IS NOT DISTINCT FROM numero);
     DELETE FROM Importaciones WHERE NumeroCliente IS NOT DISTINCT FROM numero;
+    INSERT INTO RegistroActividad (Puesto, Accion, Objeto, Detalles)
+        VALUES (coalesce(puesto, ''), 'cliente.baja', coalesce(numero, ''), velmora_detalles(cuenta, filas, motivo));
     RETURN filas;
 END $$;
 
 -- Deletes one import with its infraction rows. Returns the rows deleted.
 CREATE OR REPLACE FUNCTION velmora_eliminar_importacion(id_importacion bigint, motivo text, puesto text,
-                                                        detalles text)
+                                                        cuenta text)
     RETURNS bigint
     LANGUAGE plpgsql SECURITY DEFINER SET search_path = public, pg_temp
     AS $$
@@ -117,6 +132,9 @@ BEGIN
     GET DIAGNOSTICS filas = ROW_COUNT;
     DELETE FROM OriginalesImportacion WHERE IdImportacion = id_importacion;
     DELETE FROM Importaciones WHERE Id = id_importacion;
+    INSERT INTO RegistroActividad (Puesto, Accion, Objeto, Detalles)
+        VALUES (coalesce(puesto, ''), 'importacion.retirada', id_importacion::text,
+                velmora_detalles(cuenta, filas, motivo));
     RETURN filas;
 END $$;
 
@@ -142,6 +160,8 @@ BEGIN
     END IF;
     EXECUTE format('CREATE ROLE %I LOGIN NOSUPERUSER NOCREATEDB NOCREATEROLE PASSWORD %L IN ROLE %I',
                    persona, verificador, rol);
+    INSERT INTO RegistroActividad (Puesto, Accion, Objeto, Detalles)
+        VALUES (coalesce(puesto, ''), 'cuenta.alta', persona, '{"rol":' || to_json(rol)::text || '}');
 END $$;
 
 -- Removes a person who is a member of one of the three roles (and nothing more than that).
@@ -164,6 +184,8 @@ BEGIN
             USING ERRCODE = 'insufficient_privilege';
     END IF;
     EXECUTE format('DROP ROLE %I', persona);
+    INSERT INTO RegistroActividad (Puesto, Accion, Objeto, Detalles)
+        VALUES (coalesce(puesto, ''), 'cuenta.baja', persona, '{}');
 END $$;
 
 -- The people of the register and their highest role.

@@ -370,7 +370,7 @@ void Oficina::eliminarSeleccionado(const QString& motivo) {
         throw ErrorBD(QStringLiteral("Solo el usuario Administrador puede eliminar clientes."));
     if (!seleccionado_)
         throw ErrorBD(QStringLiteral("No hay ningún registro para eliminar"));
-    BorrarClienteConInfracciones(registro_, seleccionado_->numero, seleccionado_->id, motivo);
+    BorrarClienteConInfracciones(registro_, seleccionado_->numero, seleccionado_->id, motivo, usuario_);
     recargarClientes();
 }
 
@@ -475,7 +475,7 @@ qint64 Oficina::eliminarImportacion(qint64 id, const QString& motivo) {
     if (std::none_of(propias.begin(), propias.end(),
                      [id](const ImportacionRegistrada& i) { return i.id == id; }))
         throw ErrorBD(QStringLiteral("La importación no pertenece al cliente seleccionado."));
-    const qint64 filas = BorrarImportacion(registro_, id, motivo);
+    const qint64 filas = BorrarImportacion(registro_, id, motivo, usuario_);
     releerSeleccionado();
     return filas;
 }
@@ -550,4 +550,20 @@ QString Oficina::restaurarCopia(const QString& copia, const QString& municipio,
 
 InformeTraspaso Oficina::pasarRegistroAlServidor(const QString& conninfo) const {
     return PasarRegistroAlServidor(archivoLocal(), ClaveBaseDatos(), conninfo);
+}
+
+// --- Activity log ----------------------------------------------------------------------------
+
+QString Oficina::identidadRegistro() const {
+    const std::unique_ptr<Sentencia> st =
+        registro_.preparar(QStringLiteral("SELECT Identidad FROM IdentidadRegistro LIMIT 1"));
+    return st->paso() ? st->texto(0) : QString();
+}
+
+CabezaCadena Oficina::cabezaCadena() const {
+    return LeerCabeza(registro_);
+}
+
+EntradaActividad Oficina::anotar(const QString& accion, const QString& objeto, const QJsonObject& detalles) {
+    return AgregarEntrada(registro_, usuario_, accion, objeto, detalles);
 }

@@ -2,6 +2,7 @@
 
 #include "core/accounts/Cuentas.h"
 #include "core/accounts/DerechosServidor.h"
+#include "core/actividad/CadenaActividad.h"
 #include "core/clients/ArchivoMunicipio.h"
 #include "core/clients/BandasCliente.h"
 #include "core/clients/Cliente.h"
@@ -197,6 +198,14 @@ public:
     QString restaurarCopia(const QString& copia, const QString& municipio, const QString& carpetaCopias);
     // Copies the local register file into the empty shared register `conninfo` names.
     InformeTraspaso pasarRegistroAlServidor(const QString& conninfo) const;
+
+    // --- Activity log ---
+    // The register's identity (a UUID given when it was created or first migrated). Throws ErrorBD.
+    QString identidadRegistro() const;
+    // The log's last entry now. Throws ErrorBD.
+    CabezaCadena cabezaCadena() const;
+    // Writes one entry as the session's user, inside the caller's transaction on this register.
+    EntradaActividad anotar(const QString& accion, const QString& objeto, const QJsonObject& detalles);
 
 Q_SIGNALS:
     void sesionIniciada();

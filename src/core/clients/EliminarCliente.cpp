@@ -7,11 +7,11 @@
 #include <QSysInfo>
 
 void BorrarClienteConInfracciones(Conexion& db, const QString& numeroCliente, qint64 id,
-                                  const QString& motivo) {
+                                  const QString& motivo, const QString& cuenta) {
     if (db.sesionEnServidor()) {
         // Evidence is deleted only by the server's function, which checks the login's role.
         db.ejecutar(QStringLiteral("SELECT velmora_eliminar_cliente(?, ?, ?, ?)"),
-                    {id, motivo, QSysInfo::machineHostName(), QStringLiteral("{}")});
+                    {id, motivo, QSysInfo::machineHostName(), cuenta});
         return;
     }
     Transaccion t(db);

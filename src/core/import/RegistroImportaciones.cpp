@@ -237,10 +237,10 @@ qint64 RegistrosDeImportacion(Conexion& db, qint64 id) {
     return st->paso() ? st->entero(0) : 0;
 }
 
-qint64 BorrarImportacion(Conexion& db, qint64 id, const QString& motivo) {
+qint64 BorrarImportacion(Conexion& db, qint64 id, const QString& motivo, const QString& cuenta) {
     if (db.sesionEnServidor()) {
         const auto st = db.preparar(QStringLiteral("SELECT velmora_eliminar_importacion(?, ?, ?, ?)"));
-        st->enlazarTodos({id, motivo, QSysInfo::machineHostName(), QStringLiteral("{}")});
+        st->enlazarTodos({id, motivo, QSysInfo::machineHostName(), cuenta});
         return st->paso() ? st->entero(0) : 0;
     }
     Transaccion t(db);

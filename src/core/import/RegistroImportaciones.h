@@ -107,6 +107,7 @@ Original LeerOriginal(Conexion& db, const ImportacionRegistrada& importacion);
 qint64 RegistrosDeImportacion(Conexion& db, qint64 id);
 // Deletes the import's rows, its bytes and its log row in one transaction; returns the rows. On a
 // server its function does it, with the reason.
-qint64 BorrarImportacion(Conexion& db, qint64 id, const QString& motivo = QString());
+qint64 BorrarImportacion(Conexion& db, qint64 id, const QString& motivo = QString(),
+                         const QString& cuenta = QString());
 // The log rows and bytes of a client, inside the caller's transaction (the client's deletion).
 void BorrarImportacionesCliente(Conexion& db, const QString& numeroCliente);

@@ -206,13 +206,18 @@ TEST_P(MismoComportamiento, MigracionDesdeLaVersionAnterior) {
         db.ejecutar(QStringLiteral("DROP INDEX idx_clientes_numero_unico"));
         db.ejecutar(QStringLiteral("UPDATE VersionEsquema SET version = 2"));
     }
+    db.ejecutar(QStringLiteral("DROP TABLE RegistroActividad"));
+    db.ejecutar(QStringLiteral("DROP TABLE IdentidadRegistro"));
     if (servidor) {
         db.ejecutar(QStringLiteral("ALTER TABLE Clientes DROP COLUMN Version"));
+        db.ejecutar(QStringLiteral("ALTER TABLE Importaciones DROP COLUMN Retirada"));
     } else {
-        // This SQLite cannot drop a column: the table's definition goes back to the previous one.
+        // This SQLite cannot drop a column: the tables' definitions go back to the previous ones.
         db.ejecutar(QStringLiteral("PRAGMA writable_schema = 1"));
         db.ejecutar(QStringLiteral("UPDATE sqlite_master SET sql = replace(sql, ', Version INTEGER NOT NULL "
                                    "DEFAULT 0', '') WHERE name = 'Clientes'"));
+        db.ejecutar(QStringLiteral("UPDATE sqlite_master SET sql = replace(sql, ', Retirada INTEGER NOT NULL "
+                                   "DEFAULT 0', '') WHERE name = 'Importaciones'"));
         db.ejecutar(QStringLiteral("PRAGMA writable_schema = 0"));
     }
     db.ejecutar(QStringLiteral("PRAGMA user_version = 2"));
@@ -228,6 +233,14 @@ TEST_P(MismoComportamiento, MigracionDesdeLaVersionAnterior) {
     EXPECT_EQ(prueba::filas(registro.conexion(),
                             QStringLiteral("SELECT Nombre, Version FROM Clientes WHERE NumeroCliente = '8'")),
               (QList<QStringList>{{QStringLiteral("Antiguo"), QStringLiteral("0")}}));
+    // The log starts with the client found and the migration itself.
+    EXPECT_EQ(
+        prueba::filas(registro.conexion(),
+                      QStringLiteral("SELECT Accion, Objeto FROM RegistroActividad ORDER BY Secuencia")),
+        (QList<QStringList>{{QStringLiteral("base.cliente"), QStringLiteral("8")},
+                            {QStringLiteral("esquema.migracion"), QStringLiteral("4")}}));
+    EXPECT_EQ(prueba::filas(registro.conexion(), QStringLiteral("SELECT count(*) FROM IdentidadRegistro")),
+              QList<QStringList>{{QStringLiteral("1")}});
     // Unique numbers on the server only.
     EXPECT_EQ(servidor, [this] {
         try {

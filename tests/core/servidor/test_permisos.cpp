@@ -205,6 +205,20 @@ TEST_F(Permisos, ElAdministradorEliminaConMotivo) {
     oficina.eliminarSeleccionado(QStringLiteral("alta duplicada"));
     EXPECT_EQ(contar("Infracciones"), 0);
     EXPECT_EQ(contar("Clientes"), 1);
+    // Logged by the server under its session user, whatever name the desk sent ("Administrador").
+    const QList<QStringList> entrada = prueba::filas(
+        registro.conexion(), QStringLiteral("SELECT Usuario, Accion, Objeto, Detalles FROM RegistroActividad "
+                                            "ORDER BY Secuencia DESC LIMIT 1"));
+    EXPECT_EQ(entrada.at(0),
+              (QStringList{QStringLiteral("jefa"), QStringLiteral("cliente.baja"), QStringLiteral("0123"),
+                           QStringLiteral("{\"cuenta\":\"Administrador\",\"filas\":5,\"motivo\":"
+                                          "\"alta duplicada\"}")}));
+    // Nobody rewrites that entry, the administrator included.
+    EXPECT_EQ(
+        estado(registro.conninfo(), QStringLiteral("jefa"), "UPDATE RegistroActividad SET Usuario = 'otra'"),
+        QStringLiteral("42501"));
+    EXPECT_EQ(estado(registro.conninfo(), QStringLiteral("jefa"), "DELETE FROM RegistroActividad"),
+              QStringLiteral("42501"));
 }
 
 // People: the administrator adds one with a role (the password travels as a SCRAM verifier) and
