@@ -78,6 +78,14 @@ Oficina::Oficina(Conexion& registro, QObject* parent) : QObject(parent), registr
 Oficina::~Oficina() = default;
 
 bool Oficina::iniciarSesion(const QString& nombre, const QString& contrasena) {
+    if (registro_.sesionEnServidor()) {
+        registro_.iniciarSesion(nombre, contrasena);
+        establecerUsuario(registro_.usuarioPropuesto());
+        if (derechos_ == Derechos::Ninguno)
+            throw ErrorBD(QStringLiteral("El usuario \"%1\" no tiene ninguno de los roles del registro.")
+                              .arg(usuario_));
+        return true;
+    }
     Recordset cuentas;
     cuentas.abrir(registro_, Sentencias::listaUsuarios());
     QString hash;
@@ -106,11 +114,23 @@ bool Oficina::iniciarSesion(const QString& nombre, const QString& contrasena) {
 
 void Oficina::establecerUsuario(const QString& nombre) {
     usuario_ = nombre;
+    if (registro_.sesionEnServidor())
+        derechos_ = registro_.abierta() ? LeerDerechosServidor(registro_) : Derechos::Ninguno;
+    else
+        derechos_ = nombre == kAdministrador ? Derechos::Administrar : Derechos::Escribir;
     Q_EMIT sesionIniciada();
 }
 
+bool Oficina::sesionEnServidor() const {
+    return registro_.sesionEnServidor();
+}
+
+QString Oficina::usuarioPropuesto() const {
+    return registro_.usuarioPropuesto();
+}
+
 bool Oficina::esAdministrador() const {
-    return usuario_ == kAdministrador;
+    return derechos_ == Derechos::Administrar;
 }
 
 void Oficina::cargarMunicipio(const QString& rutaArchivo) {
@@ -534,6 +554,18 @@ int Oficina::borrarCuentas(const QString& nombre) {
 
 void Oficina::crearCuenta(const QString& nombre, const QString& contrasena) {
     CrearCuentaAnotada(registro_, usuario_, nombre, contrasena);
+}
+
+std::vector<PersonaServidor> Oficina::personas() const {
+    return LeerPersonasServidor(registro_);
+}
+
+void Oficina::altaPersona(const QString& nombre, const QString& contrasena, Derechos derechos) {
+    AltaPersonaServidor(registro_, nombre, contrasena, derechos);
+}
+
+void Oficina::bajaPersona(const QString& nombre) {
+    BajaPersonaServidor(registro_, nombre);
 }
 
 // --- Register --------------------------------------------------------------------------------

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/accounts/Cuentas.h"
+#include "core/accounts/DerechosServidor.h"
 #include "core/actividad/CadenaActividad.h"
 #include "core/actividad/EmisionDocumentos.h"
 #include "core/actividad/VerificacionDocumento.h"
@@ -57,15 +58,23 @@ public:
     // --- Session ---
     // Checks the password against the accounts of that name (the last one counts). On success the
     // user is fixed for the rest of the run and `sesionIniciada` is emitted; false otherwise.
+    // On a server register the server checks it: the name is a server login, the rights come from
+    // its roles, and a refusal throws ErrorBD with the reason.
     bool iniciarSesion(const QString& nombre, const QString& contrasena);
+    // Whether people sign in with server logins, and the one offered first.
+    bool sesionEnServidor() const;
+    QString usuarioPropuesto() const;
     // The login's user without a password check: for a session restored by the program itself
     // and for tests. Emits `sesionIniciada`.
     void establecerUsuario(const QString& nombre);
     const QString& usuario() const { return usuario_; }
     // After a login: why it could not be recorded in the activity log; empty when it was.
     const QString& avisoSesion() const { return avisoSesion_; }
-    // Rights go by the exact name "Administrador".
+    // On the file rights go by the exact name "Administrador"; on a server, by role membership.
     bool esAdministrador() const;
+    Derechos derechos() const { return derechos_; }
+    // Imports, creates and edits clients.
+    bool puedeEscribir() const { return derechos_ == Derechos::Escribir || esAdministrador(); }
 
     // --- Municipality header (the file "data.dat" in the data directory) ---
     void cargarMunicipio(const QString& rutaArchivo);
@@ -181,6 +190,10 @@ public:
     bool cambiarContrasena(qint64 id, const QString& nombre, const QString& contrasena);
     int borrarCuentas(const QString& nombre);
     void crearCuenta(const QString& nombre, const QString& contrasena);
+    // --- People of a shared register (server logins; the server checks the administrator) ---
+    std::vector<PersonaServidor> personas() const;
+    void altaPersona(const QString& nombre, const QString& contrasena, Derechos derechos);
+    void bajaPersona(const QString& nombre);
 
     // --- Register replaced (a restored copy) ---
     // Reads the header and the whole list again from the files now in place; no client stays

@@ -11,6 +11,7 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QSet>
+#include <QSysInfo>
 
 #include <optional>
 
@@ -164,6 +165,13 @@ std::optional<std::pair<qint64, QJsonObject>> ultimoRetiro(Conexion& db, qint64 
 
 qint64 RetirarImportacion(Conexion& db, const QString& usuario, qint64 id, const QString& motivo) {
     comprobarMotivo(motivo);
+    if (db.sesionEnServidor()) {
+        // Evidence is removed only by the server's function, which checks the login's role and
+        // writes the entry under the server's session user.
+        const auto st = db.preparar(QStringLiteral("SELECT velmora_eliminar_importacion(?, ?, ?, ?)"));
+        st->enlazarTodos({id, motivo.trimmed(), QSysInfo::machineHostName(), usuario});
+        return st->paso() ? st->entero(0) : 0;
+    }
     Transaccion t(db);
     const ImportacionRegistrada i = importacion(db, id);
     if (retirada(db, id))
@@ -248,6 +256,11 @@ qint64 RestituirImportacion(Conexion& db, const QString& usuario, qint64 id) {
 void RetirarCliente(Conexion& db, const QString& usuario, const QString& numeroCliente, qint64 id,
                     const QString& motivo) {
     comprobarMotivo(motivo);
+    if (db.sesionEnServidor()) {
+        db.ejecutar(QStringLiteral("SELECT velmora_eliminar_cliente(?, ?, ?, ?)"),
+                    {id, motivo.trimmed(), QSysInfo::machineHostName(), usuario});
+        return;
+    }
     Transaccion t(db);
     // The client row first: on the server that locks it, so an import for the same client either
     // finished before (and its rows go too) or waits and then finds the client gone.

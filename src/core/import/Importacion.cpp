@@ -265,6 +265,21 @@ ResultadoImportacion escribirImportacion(Conexion& db, const ArchivoImportacion&
         entrada.equipo = datos.equipo.isEmpty() ? QSysInfo::machineHostName() : datos.equipo;
         entrada.momento = datos.momento;
         const qsizetype previas = ImportacionesConHuella(db, entrada.sha256).size();
+        // The log row is written once, with its counts: a first pass over the records finds them
+        // (decoding costs little beside writing the rows).
+        {
+            DecodificadorRegistros cuenta(archivo.datos);
+            RegistroInfraccion leido;
+            for (bool primero = true; cuenta.siguiente(leido); primero = false) {
+                if (primero)
+                    entrada.primerRegistro = leido.fecha;
+                entrada.ultimoRegistro = leido.fecha;
+                if (!guardadas.empty() && guardadas.count(claveRegistro(leido)))
+                    ++entrada.omitidos;
+                else
+                    ++entrada.guardados;
+            }
+        }
         r.idImportacion = RegistrarEntradaImportacion(db, entrada);
 
         // Header values and the log id are the same for every row: encoded once.
@@ -277,10 +292,8 @@ ResultadoImportacion escribirImportacion(Conexion& db, const ArchivoImportacion&
         RegistroInfraccion registro;
         QByteArray propios[8]; // the record's own values, in buffers reused row after row
         qsizetype leidos = 0;
-        QString primero;
         while (dec.siguiente(registro)) {
-            if (++leidos == 1)
-                primero = registro.fecha;
+            ++leidos;
             if (leidos % kFilasEntreEventos == 0 && !seguir(leidos))
                 return cancelada();
             if (!guardadas.empty() && guardadas.count(claveRegistro(registro))) {
@@ -315,8 +328,6 @@ ResultadoImportacion escribirImportacion(Conexion& db, const ArchivoImportacion&
         if (!dec.valido() || leidos != archivo.registros)
             return fallo(EstadoImportacion::ArchivoNoValido, dec.error().texto());
         GuardarOriginal(db, r.idImportacion, comprimido.get());
-        ActualizarCuentas(db, r.idImportacion, r.registros, r.omitidos, primero,
-                          leidos ? registro.fecha : QString());
         AgregarEntrada(db, datos.inspector, QStringLiteral("importacion"), QString::number(r.idImportacion),
                        {{QStringLiteral("importacion"), r.idImportacion},
                         {QStringLiteral("cliente"), datos.numeroCliente},

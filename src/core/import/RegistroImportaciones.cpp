@@ -6,6 +6,7 @@
 #include "core/store/Sentencias.h"
 
 #include <QLocale>
+#include <QSysInfo>
 #include <QTimeZone>
 
 namespace {
@@ -191,6 +192,8 @@ qint64 RegistrarEntradaImportacion(Conexion& db, const ImportacionRegistrada& e)
                                                       e.fechaInspeccion,
                                                       e.horaInspeccion,
                                                       e.registros,
+                                                      e.guardados,
+                                                      e.omitidos,
                                                       e.primerRegistro,
                                                       e.ultimoRegistro,
                                                       c.maxDb,
@@ -210,12 +213,6 @@ qint64 RegistrarEntradaImportacion(Conexion& db, const ImportacionRegistrada& e)
                                                       momento.toUTC().toString(Qt::ISODate),
                                                       e.cambios});
     return db.ultimoId();
-}
-
-void ActualizarCuentas(Conexion& db, qint64 id, qint64 guardados, qint64 omitidos,
-                       const QString& primerRegistro, const QString& ultimoRegistro) {
-    db.ejecutar(SentenciasImportaciones::actualizarCuentas(),
-                {guardados, omitidos, primerRegistro, ultimoRegistro, id});
 }
 
 Original LeerOriginal(Conexion& db, const ImportacionRegistrada& importacion) {

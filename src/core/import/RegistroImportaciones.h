@@ -82,7 +82,8 @@ std::vector<ImportacionRegistrada> ImportacionesPorId(Conexion& db, const std::v
 // The client's latest import, or else the settings its stored rows and band columns carry.
 std::optional<ConfiguracionEquipo> ConfiguracionAnterior(Conexion& db, const QString& numeroCliente);
 
-// Writes the log row (counts of stored and skipped rows still zero) and the compressed bytes.
+// Writes the log row, counts included, and the compressed bytes: evidence is written once, never
+// corrected afterwards.
 // Runs inside the caller's transaction. Returns the new row's id.
 qint64 RegistrarImportacion(Conexion& db, const ImportacionRegistrada& entrada, const QByteArray& datos);
 // The same in two steps, so the bytes can be compressed while the rows are written: the log row
@@ -90,9 +91,6 @@ qint64 RegistrarImportacion(Conexion& db, const ImportacionRegistrada& entrada, 
 qint64 RegistrarEntradaImportacion(Conexion& db, const ImportacionRegistrada& entrada);
 QByteArray ComprimirOriginal(const QByteArray& datos);
 void GuardarOriginal(Conexion& db, qint64 idImportacion, const QByteArray& comprimido);
-// What is known only once every record was read: the counts and the first and last record's date.
-void ActualizarCuentas(Conexion& db, qint64 id, qint64 guardados, qint64 omitidos,
-                       const QString& primerRegistro, const QString& ultimoRegistro);
 
 enum class EstadoOriginal {
     Correcto,

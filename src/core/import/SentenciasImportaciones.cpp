@@ -43,12 +43,7 @@ QString insertar() {
                           "UltimoRegistro, Maxdb, dbaten, excesos, caldb, segpenal, nivelconsola, "
                           "nivelruido, ActivacionBandaHoraria, Banda1, Banda2, Banda3, Usuario, Equipo, "
                           "MomentoLocal, MomentoUtc, Cambios) "
-                          "VALUES (?,?,?,?,?,?,?,0,0,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?)");
-}
-
-QString actualizarCuentas() {
-    return QStringLiteral("UPDATE Importaciones SET Guardados = ?, Omitidos = ?, PrimerRegistro = ?, "
-                          "UltimoRegistro = ? WHERE Id = ?");
+                          "VALUES (?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?)");
 }
 
 QString leerOriginal() {

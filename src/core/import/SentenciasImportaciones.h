@@ -17,7 +17,6 @@ QString todas();
 QString configuracionUltimaInfraccion();
 QString insertar();
 QString insertarOriginal();
-QString actualizarCuentas();
 QString leerOriginal();
 QString contarRegistros();
 // The keys of a client's stored rows, within a date range when `conRango`.

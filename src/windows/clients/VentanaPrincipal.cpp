@@ -273,6 +273,9 @@ void VentanaPrincipal::cargar() {
         municipio_->setEnabled(false);
         botonEliminar_->setEnabled(false);
     }
+    // A read-only role (the server's velmora_consulta) lists, searches and issues documents only.
+    for (QPushButton* b : {botonNuevo_, botonEditar_, botonAdquirirDatos_})
+        b->setEnabled(oficina_.puedeEscribir());
     {
         // Filling the list must not replace the text the user sees ("Nombre").
         const QSignalBlocker bloqueo(columnaBusqueda_);

@@ -219,7 +219,8 @@ TEST_F(Concurrencia, FallosDelServidor) {
         }
         return QString();
     };
-    const QString sinClave = QStringLiteral("host=%1 dbname=postgres user=con_clave").arg(s->socket());
+    const QString sinClave =
+        QStringLiteral("host=%1 port=%2 dbname=postgres user=con_clave").arg(s->socket()).arg(s->puerto());
     EXPECT_EQ(fallo(sinClave + QStringLiteral(" password=incorrecta")),
               QStringLiteral("No se puede abrir el registro compartido. El usuario o la contraseña no son "
                              "correctos."));
