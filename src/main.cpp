@@ -1,3 +1,4 @@
+#include "cli/LineaResumen.h"
 #include "core/Oficina.h"
 #include "core/platform/DirectorioDatos.h"
 #include "core/store/AjustesRegistro.h"
@@ -80,6 +81,8 @@ int leerLineaComandos(int argc, char* argv[]) {
                     "                         de conexión de libpq, p. ej. \"host=servidor dbname=registro\n"
                     "                         user=puesto1 sslmode=verify-full\"); la contraseña, en\n"
                     "                         ~/.pgpass o escrita al iniciar\n"
+                    "  --resumen --desde DD/MM/AAAA --hasta DD/MM/AAAA (--libro X.xlsx | --pdf X.pdf)\n"
+                    "                         escribe el resumen de la oficina del período, sin ventanas\n"
                     "  -h, --help             muestra esta ayuda y termina\n"
                     "  -v, --version          muestra la versión y termina\n"));
         return 0;
@@ -94,6 +97,8 @@ int leerLineaComandos(int argc, char* argv[]) {
 } // namespace
 
 int main(int argc, char* argv[]) {
+    if (const int estado = EjecutarLineaResumen(argc, argv); estado >= 0)
+        return estado;
     if (const int estado = leerLineaComandos(argc, argv); estado >= 0)
         return estado;
     QApplication app(argc, argv);

@@ -88,6 +88,11 @@ public:
     QString nombreColumna(const QString& nombre) const override { return nombre; }
     QStringList numerosClienteUnicos() const override { return {}; }
     bool variosPuestos() const override { return false; }
+    QString enteroDeTexto(const QString& e) const override {
+        return QStringLiteral("(CASE WHEN %1 GLOB '[0-9]*' AND %1 NOT GLOB '*[^0-9]*' AND length(%1) < 10 "
+                              "THEN CAST(%1 AS INTEGER) END)")
+            .arg(e);
+    }
 };
 
 class SentenciaSqlcipher final : public Sentencia {

@@ -16,4 +16,7 @@ public:
     virtual QStringList numerosClienteUnicos() const = 0;
     // Whether other desks write to the same register meanwhile (a row read may be gone).
     virtual bool variosPuestos() const = 0;
+    // The whole number a stored text holds (digits only, at most nine), else NULL, as an SQL
+    // expression over `expresion`: the server refuses to cast other texts.
+    virtual QString enteroDeTexto(const QString& expresion) const = 0;
 };

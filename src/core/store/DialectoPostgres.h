@@ -10,6 +10,7 @@ public:
     QString nombreColumna(const QString& nombre) const override;
     QStringList numerosClienteUnicos() const override;
     bool variosPuestos() const override { return true; }
+    QString enteroDeTexto(const QString& expresion) const override;
     // What the server's schema needs beside the tables: the version row, the SQL functions the
     // statements call and the change notices. The case of every letter goes through ICU when the
     // server has it (`hayIcu`).

@@ -89,6 +89,18 @@ void migracion3(Conexion& db) {
         db.ejecutar(sql);
 }
 
+// Version 4 is the activity log's, built on another branch; this one only keeps its number.
+void migracion4(Conexion&) {}
+
+// Version 5: the office summary counts every client's rows of a period by status and level. One
+// index holds all it reads, so each client's period is one range of it and no row is visited; it
+// starts with (client, date), so it serves the import's overlap check too and replaces that index.
+void migracion5(Conexion& db) {
+    db.ejecutar(QStringLiteral("CREATE INDEX idx_infracciones_resumen ON Infracciones(NumeroCliente, "
+                               "FechaInfraccion, Microfono, NiveldB, Maxdb)"));
+    db.ejecutar(QStringLiteral("DROP INDEX idx_infracciones_fecha"));
+}
+
 // The numbered schema steps, oldest first. A schema change is one more entry here with the next
 // number (and kVersionEsquema raised to it): each runs in its own transaction on older files and
 // after the base schema on new ones, so both end up alike.
@@ -97,9 +109,7 @@ struct Migracion {
     void (*aplicar)(Conexion&);
 };
 constexpr Migracion kMigraciones[] = {
-    {1, migracion1},
-    {2, migracion2},
-    {3, migracion3},
+    {1, migracion1}, {2, migracion2}, {3, migracion3}, {4, migracion4}, {5, migracion5},
 };
 static_assert(std::size(kMigraciones) == kVersionEsquema &&
                   kMigraciones[kVersionEsquema - 1].version == kVersionEsquema,
