@@ -178,6 +178,9 @@ TEST_F(Resumen, GraficoSeleccionEnPrincipalYEsc) {
     EXPECT_TRUE(v->isVisible());
     // A double click too.
     const QRect r = v->tabla().visualRect(v->tabla().model()->index(1, 1));
+    // The view acts on a double click over the row the press chose.
+    QTest::mouseClick(v->tabla().viewport(), Qt::LeftButton, {}, r.center());
+    EXPECT_EQ(oficina.clienteSeleccionado().value_or(Cliente{}).numero, QStringLiteral("312"));
     QTest::mouseDClick(v->tabla().viewport(), Qt::LeftButton, {}, r.center());
     EXPECT_EQ(oficina.clienteSeleccionado().value_or(Cliente{}).numero, QStringLiteral("123"));
     QTest::keyClick(v, Qt::Key_Escape);
