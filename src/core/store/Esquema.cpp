@@ -96,9 +96,10 @@ void migracion4(Conexion&) {}
 // index holds all it reads, so each client's period is one range of it and no row is visited; it
 // starts with (client, date), so it serves the import's overlap check too and replaces that index.
 void migracion5(Conexion& db) {
-    db.ejecutar(QStringLiteral("CREATE INDEX idx_infracciones_resumen ON Infracciones(NumeroCliente, "
-                               "FechaInfraccion, Microfono, NiveldB, Maxdb)"));
-    db.ejecutar(QStringLiteral("DROP INDEX idx_infracciones_fecha"));
+    db.ejecutar(
+        QStringLiteral("CREATE INDEX IF NOT EXISTS idx_infracciones_resumen ON Infracciones(NumeroCliente, "
+                       "FechaInfraccion, Microfono, NiveldB, Maxdb)"));
+    db.ejecutar(QStringLiteral("DROP INDEX IF EXISTS idx_infracciones_fecha"));
 }
 
 // The numbered schema steps, oldest first. A schema change is one more entry here with the next

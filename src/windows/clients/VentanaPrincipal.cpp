@@ -21,7 +21,6 @@
 #include "windows/platform/CajasSoloLectura.h"
 #include "windows/platform/Imagenes.h"
 #include "windows/platform/Mensajes.h"
-#include "windows/resumen/VentanaResumen.h"
 
 #include <QCloseEvent>
 #include <QComboBox>
@@ -201,9 +200,8 @@ QLayout* VentanaPrincipal::construirOpciones() {
     botonGrafico_->setToolTip(
         QStringLiteral("Niveles en el tiempo e infracciones por día y hora del cliente seleccionado"));
     botonGrafico_->setEnabled(false);
-    botonResumen_ = boton("Resumen de la Oficina", "botonResumen");
     for (QPushButton* b : {botonNuevo_, botonEditar_, botonEliminar_, botonExportarExcel_,
-                           botonAdquirirDatos_, botonCuentas_, botonImprimir_, botonGrafico_, botonResumen_})
+                           botonAdquirirDatos_, botonCuentas_, botonImprimir_, botonGrafico_})
         botones->addWidget(b);
     opciones->addWidget(controlClientes, 1);
 
@@ -218,11 +216,10 @@ QLayout* VentanaPrincipal::construirOpciones() {
 
 void VentanaPrincipal::ordenarTeclado() {
     // Header, search, options, lists, then the client's view.
-    std::vector<QWidget*> orden{municipio_,          textoBusqueda_,         columnaBusqueda_,
-                                botonNuevo_,         botonEditar_,           botonEliminar_,
-                                botonExportarExcel_, botonAdquirirDatos_,    botonCuentas_,
-                                botonImprimir_,      botonGrafico_,          botonResumen_,
-                                botonSalir_,         panelClientes_->vista()};
+    std::vector<QWidget*> orden{
+        municipio_,     textoBusqueda_,      columnaBusqueda_,       botonNuevo_,   botonEditar_,
+        botonEliminar_, botonExportarExcel_, botonAdquirirDatos_,    botonCuentas_, botonImprimir_,
+        botonGrafico_,  botonSalir_,         panelClientes_->vista()};
     const auto agregar = [&orden](const std::vector<QWidget*>& otros) {
         orden.insert(orden.end(), otros.begin(), otros.end());
     };
@@ -244,7 +241,6 @@ void VentanaPrincipal::conectar() {
     connect(botonCuentas_, &QPushButton::clicked, this, [this] { MostrarVentanaCuentas(oficina_); });
     connect(botonImprimir_, &QPushButton::clicked, this, [this] { imprimir(); });
     connect(botonGrafico_, &QPushButton::clicked, this, [this] { VentanaGrafico::Mostrar(oficina_); });
-    connect(botonResumen_, &QPushButton::clicked, this, [this] { VentanaResumen::Mostrar(oficina_); });
 
     // Any change of the text is the user's (typing, paste, undo, an assistive tool); the model's own
     // updates are written with signals blocked, so loading the header never rewrites the file.

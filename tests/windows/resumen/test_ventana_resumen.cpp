@@ -31,7 +31,7 @@ protected:
         QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, ajustes.path());
         QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, ajustes.path());
         prueba::VentanaConClientes::SetUp();
-        QTest::mouseClick(boton("botonResumen"), Qt::LeftButton);
+        hijo<QAction>(ventana->menuBar(), QStringLiteral("accionResumen"))->trigger();
         v = UnaVentana<VentanaResumen>::actual();
         ASSERT_NE(v, nullptr);
         QApplication::processEvents();
