@@ -1,6 +1,7 @@
 #include "cli/OrdenVerificarRegistro.h"
 #include "cli/VerificarDocumentoCli.h"
 #include "cli/PrepararServidor.h"
+#include "cli/LineaResumen.h"
 #include "core/Oficina.h"
 #include "core/actividad/CadenaActividad.h"
 #include "core/actividad/EntradasActividad.h"
@@ -92,6 +93,8 @@ int leerLineaComandos(int argc, char* argv[]) {
                     "                         diferencias, 2 ilegible); con --json, el informe en JSON\n"
                     "  --preparar-servidor CADENA  prepara la base de datos del servidor para el\n"
                     "                         registro compartido (esquema, roles, permisos) y termina\n"
+                    "  --resumen --desde DD/MM/AAAA --hasta DD/MM/AAAA (--libro X.xlsx | --pdf X.pdf)\n"
+                    "                         escribe el resumen de la oficina del período, sin ventanas\n"
                     "  -h, --help             muestra esta ayuda y termina\n"
                     "  -v, --version          muestra la versión y termina\n"));
         return 0;
@@ -111,6 +114,8 @@ int main(int argc, char* argv[]) {
     if (const int estado = OrdenVerificarRegistro(argc, argv); estado >= 0)
         return estado;
     if (const int estado = EjecutarPrepararServidor(argc, argv); estado >= 0)
+        return estado;
+    if (const int estado = EjecutarLineaResumen(argc, argv); estado >= 0)
         return estado;
     if (const int estado = leerLineaComandos(argc, argv); estado >= 0)
         return estado;

@@ -538,6 +538,23 @@ qint64 Oficina::restituirImportacion(qint64 id) {
     return filas;
 }
 
+// --- Office summary --------------------------------------------------------------------------
+
+std::optional<ResumenOficina> Oficina::resumen(const PeriodoResumen& periodo,
+                                               const AvanceResumen& avance) const {
+    return CalcularResumen(registro_, periodo, QDate::currentDate(), avance);
+}
+
+DocumentoResumen Oficina::documentoResumen(const ResumenOficina& resumen, std::vector<FilaResumen> filas,
+                                           const QString& tipo, const QString& origen) const {
+    DocumentoResumen d = DocumentoDe(resumen, std::move(filas));
+    d.municipio = municipio_;
+    d.usuario = usuario_;
+    d.origen = origen;
+    SellarDocumentoResumen(registro_, d, tipo);
+    return d;
+}
+
 // --- Accounts --------------------------------------------------------------------------------
 
 std::vector<Cuenta> Oficina::cuentas() const {

@@ -14,6 +14,8 @@
 #include "core/import/Importacion.h"
 #include "core/output/InformeInfracciones.h"
 #include "core/output/LibroExcel.h"
+#include "core/resumen/ResumenOficina.h"
+#include "core/resumen/TablaResumen.h"
 #include "core/store/Copias.h"
 #include "core/store/PasarRegistro.h"
 #include "core/store/Sentencias.h"
@@ -183,6 +185,16 @@ public:
     // Brings a withdrawn import of the selected client back, rows identical (administrator only).
     // Returns the rows restored. Throws ErrorBD.
     qint64 restituirImportacion(qint64 id);
+
+    // --- Office summary ---
+    // Every client's numbers for the period, counted by the store; nothing when `avance` cancels.
+    // Throws ErrorBD.
+    std::optional<ResumenOficina> resumen(const PeriodoResumen& periodo,
+                                          const AvanceResumen& avance = {}) const;
+    // The summary's rows as a document about to be written (`tipo`: "libro" or "resumen"), with
+    // the header, the user and its stamp.
+    DocumentoResumen documentoResumen(const ResumenOficina& resumen, std::vector<FilaResumen> filas,
+                                      const QString& tipo, const QString& origen) const;
 
     // --- Accounts (rights checked against the session's user) ---
     // Every account in stored order, never a password hash. Throws ErrorBD.

@@ -21,4 +21,7 @@ public:
     virtual bool cadenaEnServidor() const = 0;
     // The triggers of the activity log: no UPDATE or DELETE, and the chain where the server keeps it.
     virtual QStringList esquemaActividad() const = 0;
+    // The whole number a stored text holds (digits only, at most nine), else NULL, as an SQL
+    // expression over `expresion`: the server refuses to cast other texts.
+    virtual QString enteroDeTexto(const QString& expresion) const = 0;
 };

@@ -55,6 +55,10 @@ QString DialectoPostgres::nombreColumna(const QString& nombre) const {
     return nombre.toLower();
 }
 
+QString DialectoPostgres::enteroDeTexto(const QString& e) const {
+    return QStringLiteral("(CASE WHEN %1 ~ '^[0-9]{1,9}$' THEN CAST(%1 AS INTEGER) END)").arg(e);
+}
+
 QStringList DialectoPostgres::numerosClienteUnicos() const {
     return {QStringLiteral("CREATE UNIQUE INDEX idx_clientes_numero_unico ON Clientes(NumeroCliente)")};
 }

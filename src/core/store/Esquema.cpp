@@ -116,6 +116,16 @@ void migracion4(Conexion& db, bool nueva) {
         EscribirLineaBase(db);
 }
 
+// Version 5: the office summary counts every client's rows of a period by status and level. One
+// index holds all it reads, so each client's period is one range of it and no row is visited; it
+// starts with (client, date), so it serves the import's overlap check too and replaces that index.
+void migracion5(Conexion& db, bool) {
+    db.ejecutar(
+        QStringLiteral("CREATE INDEX IF NOT EXISTS idx_infracciones_resumen ON Infracciones(NumeroCliente, "
+                       "FechaInfraccion, Microfono, NiveldB, Maxdb)"));
+    db.ejecutar(QStringLiteral("DROP INDEX IF EXISTS idx_infracciones_fecha"));
+}
+
 // The numbered schema steps, oldest first. A schema change is one more entry here with the next
 // number (and kVersionEsquema raised to it): each runs in its own transaction on older files and
 // after the base schema on new ones, so both end up alike.
@@ -129,6 +139,7 @@ constexpr Migracion kMigraciones[] = {
     {2, migracion2},
     {3, migracion3},
     {4, migracion4},
+    {5, migracion5},
 };
 // From this version on the activity log exists and records each migration.
 constexpr int kVersionConActividad = 4;

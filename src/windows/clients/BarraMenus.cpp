@@ -6,6 +6,7 @@
 #include "windows/output/VerificarDocumento.h"
 #include "windows/platform/Mensajes.h"
 #include "windows/platform/VersionPrograma.h"
+#include "windows/resumen/VentanaResumen.h"
 #include "windows/store/AccionesCopias.h"
 #include "windows/store/RegistroCompartido.h"
 #include "windows/store/VentanaVerificarRegistro.h"
@@ -20,6 +21,7 @@ BarraMenus::BarraMenus(Oficina& oficina, QMainWindow* ventana) : QMenuBar(ventan
     };
     QMenu* archivo = addMenu(QStringLiteral("&Archivo"));
     archivo->setObjectName(QStringLiteral("menuArchivo"));
+    QAction* resumen = accion(archivo, "Resumen de la &Oficina", "accionResumen");
     QAction* historial = accion(archivo, "&Historial de Importaciones...", "accionHistorial");
     QAction* verificarArchivo = accion(archivo, "&Verificar archivo...", "accionVerificarArchivo");
     QAction* registro = accion(archivo, "Re&gistro compartido...", "accionRegistroCompartido");
@@ -41,6 +43,7 @@ BarraMenus::BarraMenus(Oficina& oficina, QMainWindow* ventana) : QMenuBar(ventan
     QAction* acerca = accion(ayuda, "&Acerca de...", "accionAcercaDe");
 
     connect(salir, &QAction::triggered, ventana, [ventana] { ventana->close(); });
+    connect(resumen, &QAction::triggered, ventana, [this] { VentanaResumen::Mostrar(oficina_); });
     connect(historial, &QAction::triggered, ventana,
             [this, ventana] { MostrarHistorialImportaciones(oficina_, ventana); });
     connect(verificarArchivo, &QAction::triggered, ventana,
