@@ -281,6 +281,7 @@ private:
     std::vector<std::pair<int, ColumnaPlegada>> plegadas_;
     QString usuario_;
     QString avisoSesion_;
+    Derechos derechos_ = Derechos::Ninguno;
     QString municipio_;
     QString rutaMunicipio_;
     CodificacionMunicipio codificacion_ = CodificacionMunicipio::Utf8;
