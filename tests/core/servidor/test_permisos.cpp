@@ -195,7 +195,7 @@ TEST_F(Permisos, ElAdministradorEliminaConMotivo) {
             .at(0)
             .toLongLong());
     try {
-        oficina.eliminarSeleccionado();
+        oficina.eliminarSeleccionado(QString());
         ADD_FAILURE() << "eliminó sin motivo";
     } catch (const ErrorBD& e) {
         EXPECT_TRUE(e.descripcion().contains(QStringLiteral("Escriba el motivo")))
