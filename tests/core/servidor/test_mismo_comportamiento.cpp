@@ -244,7 +244,8 @@ TEST_P(MismoComportamiento, MigracionDesdeLaVersionAnterior) {
         prueba::filas(registro.conexion(),
                       QStringLiteral("SELECT Accion, Objeto FROM RegistroActividad ORDER BY Secuencia")),
         (QList<QStringList>{{QStringLiteral("base.cliente"), QStringLiteral("8")},
-                            {QStringLiteral("esquema.migracion"), QStringLiteral("4")}}));
+                            {QStringLiteral("esquema.migracion"), QStringLiteral("4")},
+                            {QStringLiteral("esquema.migracion"), QStringLiteral("5")}}));
     EXPECT_EQ(prueba::filas(registro.conexion(), QStringLiteral("SELECT count(*) FROM IdentidadRegistro")),
               QList<QStringList>{{QStringLiteral("1")}});
     // Unique numbers on the server only.

@@ -171,9 +171,11 @@ TEST_F(HistorialTest, VentanaDeHistorialYVerificacion) {
     w->elegirFila(0);
     EXPECT_FALSE(hijo(w, "botonEliminar")->isEnabled());
     ASSERT_TRUE(hijo(w, "botonRestituir")->isEnabled());
+    mensajes.responder(Respuesta::Si);
     w->restituir();
     EXPECT_EQ(cantidadInfracciones(base.registro()), 3);
-    EXPECT_TRUE(mensajes.ultimo().texto.startsWith("Se restituyó la importación con 1 registro"));
+    EXPECT_TRUE(mensajes.ultimo().texto.startsWith("Se restituyó la importación con 1 registro"))
+        << mensajes.ultimo().texto.toStdString();
     EXPECT_FALSE(lista->item(0, 0)->text().endsWith("(eliminada)"));
 
     // Any file can be checked: these bytes were imported, those never were.
