@@ -1,3 +1,4 @@
+#include "cli/InformeLineaComandos.h"
 #include "core/Oficina.h"
 #include "core/platform/DirectorioDatos.h"
 #include "core/store/AjustesRegistro.h"
@@ -94,6 +95,8 @@ int leerLineaComandos(int argc, char* argv[]) {
 } // namespace
 
 int main(int argc, char* argv[]) {
+    if (const int estado = EjecutarInformeLineaComandos(argc, argv); estado >= 0)
+        return estado;
     if (const int estado = leerLineaComandos(argc, argv); estado >= 0)
         return estado;
     QApplication app(argc, argv);

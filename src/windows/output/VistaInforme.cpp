@@ -1,10 +1,12 @@
 #include "windows/output/VistaInforme.h"
 
 #include "core/Oficina.h"
+#include "core/output/DocumentoEmitido.h"
 #include "windows/charts/VentanaGrafico.h"
 #include "windows/platform/Dialogos.h"
 #include "windows/platform/Mensajes.h"
 
+#include "windows/output/GuardarFirmado.h"
 #include "windows/output/VistaPrevia.h"
 
 #include <QAction>
@@ -64,9 +66,29 @@ void guardarComoPdf(QWidget* padre, const InformeInfracciones& informe) {
                              QStringLiteral("Documento PDF (*.pdf)"), QStringLiteral(".pdf"));
     if (ruta.isEmpty())
         return;
-    if (!informe.guardarPdf(ruta))
+    MetadatosPdf metadatos = informe.metadatos();
+    DocumentoEmitido documento;
+    documento.tipo = QStringLiteral("informe");
+    documento.origen = QStringLiteral("ventana");
+    documento.filas =
+        std::ranges::count_if(informe.datos().registros, [](const RegistroInforme& r) { return !r.vacio(); });
+    Oficina* oficina = vista().oficina;
+    if (oficina) {
+        metadatos.autor = oficina->usuario();
+        if (oficina->clienteSeleccionado())
+            documento.cliente = oficina->clienteSeleccionado()->numero;
+        documento.desde = oficina->fechaInicio();
+        documento.hasta = oficina->fechaFin();
+        metadatos.codigo = CodigoDocumento(*oficina, documento);
+        metadatos.identidadRegistro = IdentidadRegistroDocumento(*oficina);
+    }
+    if (!informe.guardarPdf(ruta, metadatos)) {
         MostrarMensaje(QStringLiteral("No se pudo guardar el informe en el archivo:\n") + ruta, kTituloError,
                        Icono::Critico);
+        return;
+    }
+    if (oficina)
+        AnotarDocumentoEmitido(*oficina, documento, metadatos.codigo);
 }
 
 DialogoVistaPrevia* crearVista(QWidget* padre) {
@@ -86,6 +108,14 @@ DialogoVistaPrevia* crearVista(QWidget* padre) {
         QObject::connect(guardar, &QAction::triggered, dialogo, [dialogo] {
             if (const auto informe = vista().informe)
                 guardarComoPdf(dialogo, *informe);
+        });
+        auto* firmado = barra->addAction(QStringLiteral("Guardar firmado..."));
+        firmado->setObjectName(QStringLiteral("GuardarFirmado"));
+        firmado->setToolTip(
+            QStringLiteral("Guardar el informe como PDF firmado con el certificado de la oficina"));
+        QObject::connect(firmado, &QAction::triggered, dialogo, [dialogo] {
+            if (const auto informe = vista().informe)
+                GuardarInformeFirmadoDesdeVista(dialogo, *informe, vista().oficina.data());
         });
         auto* graficos = barra->addAction(QStringLiteral("Incluir gráficos"));
         graficos->setObjectName(QStringLiteral("IncluirGraficos"));
