@@ -246,6 +246,11 @@ int EjecutarInformeLineaComandos(int argc, char* argv[]) {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") && qEnvironmentVariableIsEmpty("DISPLAY") &&
         qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
+    // Standard error carries our messages only; Qt's notices about the environment stay out.
+    qInstallMessageHandler([](QtMsgType tipo, const QMessageLogContext&, const QString& texto) {
+        if (tipo == QtCriticalMsg || tipo == QtFatalMsg)
+            escribirError(texto);
+    });
     QGuiApplication app(argc, argv);
     QGuiApplication::setApplicationName(QStringLiteral("velmora-kv270"));
     try {
