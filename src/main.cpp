@@ -81,6 +81,11 @@ int leerLineaComandos(int argc, char* argv[]) {
                     "                         de conexión de libpq, p. ej. \"host=servidor dbname=registro\n"
                     "                         user=puesto1 sslmode=verify-full\"); la contraseña, en\n"
                     "                         ~/.pgpass o escrita al iniciar\n"
+                    "  --informe NÚMERO --desde DD/MM/AAAA --hasta DD/MM/AAAA --pdf SALIDA.pdf\n"
+                    "      [--firmar CERT.p12] [--clave-archivo ARCHIVO] [--libro SALIDA.xlsx] "
+                    "[--sobrescribir]\n"
+                    "                         escribe el informe (o el libro) del cliente sin abrir "
+                    "ventanas\n"
                     "  -h, --help             muestra esta ayuda y termina\n"
                     "  -v, --version          muestra la versión y termina\n"));
         return 0;
