@@ -5,13 +5,21 @@
 #include "core/clients/Cliente.h"
 #include "core/import/ArchivoInspeccion.h"
 #include "core/store/Conexion.h"
+#include "core/store/ConexionSqlcipher.h"
 #include "core/store/Sentencias.h"
 
 #include <QDate>
 #include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QFileInfo>
 #include <QRandomGenerator>
 #include <QString>
 #include <QStringList>
+#include <QTemporaryDir>
+
+#include <cstdio>
+#include <functional>
 
 namespace generador {
 
@@ -171,6 +179,80 @@ inline QByteArray archivoMaximo(const QByteArray& cliente = "0001", const QByteA
                     " \n"; // status 2
     }
     return d;
+}
+
+// A generated register kept between runs: under $VELMORA_BENCH_DATOS (the figures script gives
+// one folder per benchmark build) it is made once and reused; without it, in a temporary folder.
+// It is filled under a provisional name and renamed when complete, so a run cut short leaves
+// nothing that would be taken as whole. Benchmarks that write must work on a copy.
+inline QString registroGuardado(const QString& nombre, const std::function<void(Conexion&)>& llenar) {
+    static QTemporaryDir temporal;
+    const QString carpeta = qEnvironmentVariableIsEmpty("VELMORA_BENCH_DATOS")
+                                ? temporal.path()
+                                : QString::fromLocal8Bit(qgetenv("VELMORA_BENCH_DATOS"));
+    QDir().mkpath(carpeta);
+    const QString ruta = QDir(carpeta).filePath(nombre);
+    if (QFile::exists(ruta))
+        return ruta;
+    const QString provisional = ruta + QStringLiteral(".provisional");
+    QFile::remove(provisional);
+    QElapsedTimer t;
+    t.start();
+    {
+        ConexionSqlcipher db(provisional, ClaveBaseDatos());
+        llenar(db);
+    }
+    if (!QFile::rename(provisional, ruta))
+        qFatal("no se pudo guardar el registro generado %s", qPrintable(ruta));
+    std::fprintf(stderr, "Registro generado %s: %.1f s, %.1f MB\n", qPrintable(ruta),
+                 static_cast<double>(t.elapsed()) / 1000.0,
+                 static_cast<double>(QFileInfo(ruta).size()) / 1e6);
+    return ruta;
+}
+
+// A copy of a generated register for a benchmark that writes to it.
+inline void copiarRegistro(const QString& origen, const QString& destino) {
+    QFile::remove(destino);
+    if (!QFile::copy(origen, destino))
+        qFatal("no se pudo copiar %s", qPrintable(origen));
+    QFile(destino).setPermissions(QFile::ReadOwner | QFile::WriteOwner);
+}
+
+// Ten times today's register: 1,000,000 clients and 10,000,000 infractions, 200,000 of them on
+// client 0001 and the rest spread over clients 0002 to 1000.
+constexpr int kClientesGrande = 1000000;
+constexpr qint64 kInfraccionesGrande = 10000000;
+constexpr qint64 kInfraccionesClienteGrande = 200000;
+
+inline QString registroGrande() {
+    return registroGuardado(QStringLiteral("grande-1m-10m.wfg"), [](Conexion& db) {
+        // A file that is discarded when interrupted needs no flush per commit.
+        db.ejecutar(QStringLiteral("PRAGMA synchronous = OFF"));
+        db.ejecutar(QStringLiteral("PRAGMA cache_size = -262144"));
+        agregarClientes(db, kClientesGrande);
+        agregarInfracciones(db, numeroCliente(1), kInfraccionesClienteGrande);
+        const qint64 resto = kInfraccionesGrande - kInfraccionesClienteGrande;
+        const qint64 porCliente = resto / 999;
+        for (int c = 2; c <= 1000; ++c)
+            agregarInfracciones(db, numeroCliente(c), c == 1000 ? resto - porCliente * 998 : porCliente,
+                                static_cast<quint32>(c));
+    });
+}
+
+// The benchmarks of today's size also measure at ten times it when given --grande (taken out of
+// the arguments); their figures are then named grande_...
+inline bool tomarGrande(int& argc, char** argv) {
+    bool grande = false;
+    int j = 1;
+    for (int i = 1; i < argc; ++i) {
+        if (QByteArray(argv[i]) == "--grande")
+            grande = true;
+        else
+            argv[j++] = argv[i];
+    }
+    argc = j;
+    argv[argc] = nullptr;
+    return grande;
 }
 
 } // namespace generador

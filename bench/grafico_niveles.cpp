@@ -120,11 +120,11 @@ void MostrarVentana(benchmark::State& state) {
 
 } // namespace
 
-BENCHMARK(EscaneoDesnudo)->Unit(benchmark::kMillisecond)->MinTime(1.0);
-BENCHMARK(DatosDelGrafico)->Unit(benchmark::kMillisecond)->MinTime(2.0);
-BENCHMARK(SemanaPorHora)->Unit(benchmark::kMillisecond)->MinTime(1.0);
-BENCHMARK(ReduccionAlAcercar)->Unit(benchmark::kMillisecond)->MinTime(1.0);
-BENCHMARK(MostrarVentana)->Unit(benchmark::kMillisecond)->MinTime(2.0);
+BENCHMARK(EscaneoDesnudo)->Unit(benchmark::kMillisecond)->MinTime(0.5);
+BENCHMARK(DatosDelGrafico)->Unit(benchmark::kMillisecond)->MinTime(0.5);
+BENCHMARK(SemanaPorHora)->Unit(benchmark::kMillisecond)->MinTime(0.5);
+BENCHMARK(ReduccionAlAcercar)->Unit(benchmark::kMillisecond)->MinTime(0.5);
+BENCHMARK(MostrarVentana)->Unit(benchmark::kMillisecond)->MinTime(0.5);
 
 int main(int argc, char** argv) {
     qputenv("QT_QPA_PLATFORM", "offscreen");

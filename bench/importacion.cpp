@@ -8,8 +8,10 @@
 //     transaction with the bare SQLite API;
 //   - Autocommit: one autocommitted row at a time, measured on 500 rows and extrapolated.
 //
-//   bench_importacion [--clientes N] [--infracciones M] [--dir DIR] [benchmark flags]
-// The database goes under DIR (default: beside the program) so commits really reach the disk.
+//   bench_importacion [--clientes N] [--infracciones M] [--grande] [--dir DIR] [benchmark flags]
+// The database goes under DIR (default: beside the program) so commits really reach the disk: a
+// copy of the generated register, which is kept for the next run. With --grande, the register of
+// 1,000,000 clients and 10,000,000 infractions.
 
 #include "Generador.h"
 #include "Medidas.h"
@@ -47,6 +49,7 @@ const QString kCliente = QStringLiteral("0001");
 
 int clientes = 1000;
 qint64 infraccionesPrevias = 1000000;
+bool grande = false;
 QString dirBase;
 std::unique_ptr<QTemporaryDir> temporal;
 std::map<std::string, double> segundos; // mean seconds per full import, by benchmark
@@ -97,15 +100,22 @@ const std::vector<std::vector<QByteArray>>& filasCodificadas() {
 
 void prepararBase() {
     const QString ruta = QDir(dirBase).filePath(QLatin1String(kNombreBaseDatos));
-    QFile::remove(ruta);
+    if (grande) {
+        clientes = generador::kClientesGrande;
+        infraccionesPrevias = generador::kInfraccionesGrande;
+    }
     std::fprintf(stderr, "Preparando %s: %d clientes, %lld infracciones...\n", qPrintable(ruta), clientes,
                  infraccionesPrevias);
-    {
-        ConexionSqlcipher db(ruta, ClaveBaseDatos());
-        generador::agregarClientes(db, clientes);
-        generador::agregarInfraccionesRepartidas(db, std::max(1, std::min(clientes, 1000)),
-                                                 infraccionesPrevias);
-    }
+    const QString generado =
+        grande ? generador::registroGrande()
+               : generador::registroGuardado(
+                     QStringLiteral("importacion-%1-%2.wfg").arg(clientes).arg(infraccionesPrevias),
+                     [](Conexion& db) {
+                         generador::agregarClientes(db, clientes);
+                         generador::agregarInfraccionesRepartidas(db, std::max(1, std::min(clientes, 1000)),
+                                                                  infraccionesPrevias);
+                     });
+    generador::copiarRegistro(generado, ruta);
     EstablecerDirectorioDatos(dirBase);
     registro = std::make_unique<ConexionSqlcipher>(ruta, ClaveBaseDatos());
 }
@@ -238,6 +248,8 @@ int main(int argc, char** argv) {
             clientes = QByteArray(argv[++i]).toInt();
         else if (a == "--infracciones" && i + 1 < argc)
             infraccionesPrevias = QByteArray(argv[++i]).toLongLong();
+        else if (a == "--grande")
+            grande = true;
         else if (a == "--dir" && i + 1 < argc)
             dirBase = QString::fromLocal8Bit(argv[++i]);
         else
@@ -293,7 +305,8 @@ int main(int argc, char** argv) {
         if (!segundos.count(clave))
             return;
         const double ancla = segundos.count("InsercionDesnuda") ? segundos["InsercionDesnuda"] * 1000 : 0;
-        medidas::imprimir(nombre, segundos[clave] * 1000, ancla, objetivo);
+        medidas::imprimir(((grande ? "grande_" : "") + std::string(nombre)).c_str(), segundos[clave] * 1000,
+                          ancla, objetivo);
     };
     medida("importacion_65534", "ImportacionFuncion",
            medidas::Objetivo::veces(1.5, "≤ 1.5× la inserción desnuda"));

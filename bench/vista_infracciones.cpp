@@ -2,6 +2,7 @@
 // model and the main window (query, separators, date filter, bind, colours, bands) and a
 // re-filter after a picker change, next to a bare SELECT of the same rows on the same connection,
 // in the same run; and the memory the shown client holds, next to the raw text of its rows.
+// With --grande, the same client in a register of 1,000,000 clients and 10,000,000 infractions.
 #include "Generador.h"
 #include "Medidas.h"
 #include "core/Oficina.h"
@@ -17,6 +18,8 @@
 #include <QApplication>
 #include <QDateEdit>
 #include <QTemporaryDir>
+
+#include <map>
 
 #include <benchmark/benchmark.h>
 #include <malloc.h>
@@ -38,6 +41,7 @@ public:
 };
 
 Oficina* oficina = nullptr;
+bool grande = false;
 
 // The main window on a database with one big client.
 VentanaPrincipal& ventana() {
@@ -45,13 +49,13 @@ VentanaPrincipal& ventana() {
     static SinMensajes mensajes;
     static VentanaPrincipal* v = nullptr;
     if (!v) {
-        const QString ruta = dir.filePath(QStringLiteral("presentacion.wfg"));
-        {
-            ConexionSqlcipher db(ruta, ClaveBaseDatos());
-            generador::agregarClientes(db, 2);
-            generador::agregarInfracciones(db, kCliente, kInfracciones);
-            generador::agregarInfracciones(db, generador::numeroCliente(2), 50);
-        }
+        const QString ruta =
+            grande ? generador::registroGrande()
+                   : generador::registroGuardado(QStringLiteral("cliente-200k.wfg"), [](Conexion& db) {
+                         generador::agregarClientes(db, 2);
+                         generador::agregarInfracciones(db, kCliente, kInfracciones);
+                         generador::agregarInfracciones(db, generador::numeroCliente(2), 50);
+                     });
         InstalarMensajero(&mensajes);
         EstablecerDirectorioDatos(dir.path());
         registro = std::make_unique<ConexionSqlcipher>(ruta, ClaveBaseDatos());
@@ -69,10 +73,17 @@ GridModel& infracciones(VentanaPrincipal& v) {
     return *v.findChild<GridModel*>(QStringLiteral("infracciones"));
 }
 
+// The user clicks a row: finding it in the list is not part of the measure.
 void seleccionar(const QString& numero) {
-    for (const QStringList& fila : oficina->filasClientes())
-        if (fila.value(1) == numero)
-            oficina->seleccionar(fila.value(0).toLongLong());
+    static std::map<QString, qint64> ids;
+    qint64& id = ids[numero];
+    if (!id) {
+        const auto todos = oficina->todosLosClientes();
+        for (const quint32 i : oficina->indicesListados())
+            if (todos->texto(i, 1) == numero)
+                id = todos->texto(i, 0).toLongLong();
+    }
+    oficina->seleccionar(id);
 }
 
 void SelectDesnudo(benchmark::State& state) {
@@ -184,26 +195,29 @@ void MemoriaClienteGrande(benchmark::State& state) {
 
 } // namespace
 
-BENCHMARK(SelectDesnudo)->Unit(benchmark::kMillisecond)->MinTime(2.0);
-BENCHMARK(ConsultaYFiltro)->Unit(benchmark::kMillisecond)->MinTime(2.0);
-BENCHMARK(MostrarClienteGrande)->Unit(benchmark::kMillisecond)->MinTime(2.0);
-BENCHMARK(RefiltrarPorFecha)->Unit(benchmark::kMillisecond)->MinTime(2.0);
+BENCHMARK(SelectDesnudo)->Unit(benchmark::kMillisecond)->MinTime(0.5);
+BENCHMARK(ConsultaYFiltro)->Unit(benchmark::kMillisecond)->MinTime(0.5);
+BENCHMARK(MostrarClienteGrande)->Unit(benchmark::kMillisecond)->MinTime(0.5);
+BENCHMARK(RefiltrarPorFecha)->Unit(benchmark::kMillisecond)->MinTime(0.5);
 BENCHMARK(MemoriaClienteGrande)->Unit(benchmark::kMillisecond)->Iterations(3);
 
 int main(int argc, char** argv) {
     qputenv("QT_QPA_PLATFORM", "offscreen");
+    grande = generador::tomarGrande(argc, argv);
     QApplication app(argc, argv);
     benchmark::Initialize(&argc, argv);
     if (benchmark::ReportUnrecognizedArguments(argc, argv))
         return 1;
     medidas::Recolector recolector;
     benchmark::RunSpecifiedBenchmarks(&recolector);
-    medidas::imprimir("seleccion_cliente_200k", recolector.ms("MostrarClienteGrande"),
+    const std::string prefijo = grande ? "grande_" : "";
+    medidas::imprimir((prefijo + "seleccion_cliente_200k").c_str(), recolector.ms("MostrarClienteGrande"),
                       recolector.ms("SelectDesnudo"), medidas::Objetivo::veces(1.3, "<=1.3x SELECT desnudo"));
-    medidas::imprimir("refiltro_fechas_200k", recolector.ms("RefiltrarPorFecha"), 0,
+    medidas::imprimir((prefijo + "refiltro_fechas_200k").c_str(), recolector.ms("RefiltrarPorFecha"), 0,
                       medidas::Objetivo::hastaMs(20, "<=20 ms"));
     // Memory: megabytes in both fields (ours, raw text of the rows).
-    medidas::imprimir("memoria_cliente_200k", recolector.contador("MemoriaClienteGrande", "retenidos_mb"),
+    medidas::imprimir((prefijo + "memoria_cliente_200k").c_str(),
+                      recolector.contador("MemoriaClienteGrande", "retenidos_mb"),
                       recolector.contador("MemoriaClienteGrande", "crudos_mb"),
                       medidas::Objetivo::veces(3, "<=3x texto crudo (MB)"));
     benchmark::Shutdown();

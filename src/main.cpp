@@ -1,4 +1,5 @@
 #include "cli/InformeLineaComandos.h"
+#include "cli/OrdenVerificarRegistro.h"
 #include "core/Oficina.h"
 #include "core/platform/DirectorioDatos.h"
 #include "core/store/AjustesRegistro.h"
@@ -86,6 +87,8 @@ int leerLineaComandos(int argc, char* argv[]) {
                     "[--sobrescribir]\n"
                     "                         escribe el informe (o el libro) del cliente sin abrir "
                     "ventanas\n"
+                    "  --verificar-registro   comprueba el registro entero y termina (0 correcto, 1 con\n"
+                    "                         diferencias, 2 ilegible); con --json, el informe en JSON\n"
                     "  -h, --help             muestra esta ayuda y termina\n"
                     "  -v, --version          muestra la versión y termina\n"));
         return 0;
@@ -101,6 +104,8 @@ int leerLineaComandos(int argc, char* argv[]) {
 
 int main(int argc, char* argv[]) {
     if (const int estado = EjecutarInformeLineaComandos(argc, argv); estado >= 0)
+        return estado;
+    if (const int estado = OrdenVerificarRegistro(argc, argv); estado >= 0)
         return estado;
     if (const int estado = leerLineaComandos(argc, argv); estado >= 0)
         return estado;

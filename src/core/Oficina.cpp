@@ -505,6 +505,18 @@ Integridad Oficina::verificarRegistro() const {
     return VerificarArchivoBase(registro_.archivo(), ClaveBaseDatos());
 }
 
+InformeVerificacion Oficina::verificarContenido(const std::function<void(qint64, qint64)>& progreso,
+                                                const std::function<bool()>& cancelar) const {
+    if (!esAdministrador())
+        throw ErrorBD(QStringLiteral("Solo el usuario Administrador puede verificar el registro."));
+    OpcionesVerificacion opciones;
+    opciones.progreso = progreso;
+    opciones.cancelar = cancelar;
+    opciones.usuario = usuario_;
+    opciones.origen = QStringLiteral("ventana");
+    return VerificarRegistro(registro_, opciones);
+}
+
 QString Oficina::restaurarCopia(const QString& copia, const QString& municipio,
                                 const QString& carpetaCopias) {
     const QString archivo = registro_.archivo();

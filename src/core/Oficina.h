@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/accounts/Cuentas.h"
+#include "core/actividad/VerificacionRegistro.h"
 #include "core/clients/ArchivoMunicipio.h"
 #include "core/clients/BandasCliente.h"
 #include "core/clients/Cliente.h"
@@ -179,6 +180,10 @@ public:
     void copiarRegistro(const QString& municipio, const QString& destino) const;
     ContenidoCopia examinarCopia(const QString& copia) const;
     Integridad verificarRegistro() const;
+    // "Verificar registro": every row, original and logged change checked (administrator only);
+    // writes only the check's own log entry. Throws ErrorBD when refused or unreadable.
+    InformeVerificacion verificarContenido(const std::function<void(qint64, qint64)>& progreso,
+                                           const std::function<bool()>& cancelar) const;
     // Replaces the register's file by the copy; returns where the replaced one was kept.
     QString restaurarCopia(const QString& copia, const QString& municipio, const QString& carpetaCopias);
     // Copies the local register file into the empty shared register `conninfo` names.

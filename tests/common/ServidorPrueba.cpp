@@ -9,7 +9,10 @@
 
 #include <libpq-fe.h>
 
+#include <arpa/inet.h>
+#include <netinet/in.h>
 #include <pwd.h>
+#include <sys/socket.h>
 #include <unistd.h>
 
 namespace {
@@ -103,7 +106,9 @@ bool ServidorPrueba::iniciar(QString* motivo) {
     // Passwords for one role (the wrong-password case), no questions for the others.
     QFile hba(QDir(datos_).filePath(QStringLiteral("pg_hba.conf")));
     if (!hba.open(QIODevice::WriteOnly | QIODevice::Truncate) ||
-        hba.write("local all con_clave scram-sha-256\nlocal all all trust\n") < 0) {
+        hba.write(
+            "local all con_clave scram-sha-256\nlocal all all trust\nhost all all 127.0.0.1/32 trust\n") <
+            0) {
         *motivo = QStringLiteral("no se pudo escribir pg_hba.conf");
         return false;
     }
@@ -120,10 +125,11 @@ bool ServidorPrueba::iniciar(QString* motivo) {
 }
 
 bool ServidorPrueba::arrancar() {
-    const QString opciones =
-        QStringLiteral("-k %1 -c listen_addresses='' -c fsync=off -c synchronous_commit=off "
-                       "-c full_page_writes=off -c max_connections=40")
-            .arg(socket_);
+    QString opciones = QStringLiteral("-k %1 -c fsync=off -c synchronous_commit=off "
+                                      "-c full_page_writes=off -c max_connections=40")
+                           .arg(socket_);
+    opciones += puerto_ ? QStringLiteral(" -p %1 -c listen_addresses='127.0.0.1'").arg(puerto_)
+                        : QStringLiteral(" -c listen_addresses=''");
     return correr(QStringLiteral("pg_ctl"),
                   {QStringLiteral("-D"), datos_, QStringLiteral("-o"), opciones, QStringLiteral("-l"),
                    QDir(dir_.path()).filePath(QStringLiteral("servidor.log")), QStringLiteral("-w"),
@@ -143,7 +149,34 @@ ServidorPrueba::~ServidorPrueba() {
 }
 
 QString ServidorPrueba::conninfo(const QString& base) const {
-    return QStringLiteral("host=%1 dbname=%2 user=postgres").arg(socket_, base);
+    const QString puerto = puerto_ ? QStringLiteral(" port=%1").arg(puerto_) : QString();
+    return QStringLiteral("host=%1 dbname=%2 user=postgres").arg(socket_, base) + puerto;
+}
+
+QString ServidorPrueba::conninfoTcp(const QString& base) const {
+    return puerto_ ? QStringLiteral("host=127.0.0.1 port=%1 dbname=%2 user=postgres").arg(puerto_).arg(base)
+                   : QString();
+}
+
+bool ServidorPrueba::escucharTcp() {
+    // A port the system just handed out and nobody holds now.
+    const int s = ::socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in dir{};
+    dir.sin_family = AF_INET;
+    dir.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    socklen_t largo = sizeof dir;
+    const bool libre = s >= 0 && ::bind(s, reinterpret_cast<sockaddr*>(&dir), sizeof dir) == 0 &&
+                       ::getsockname(s, reinterpret_cast<sockaddr*>(&dir), &largo) == 0;
+    if (s >= 0)
+        ::close(s);
+    if (!libre || !detener())
+        return false;
+    puerto_ = ntohs(dir.sin_port);
+    if (arrancar())
+        return true;
+    puerto_ = 0;
+    arrancar();
+    return false;
 }
 
 bool ServidorPrueba::sql(const QString& sentencia, const QString& base) {

@@ -18,6 +18,11 @@ public:
     QString baseNueva();
     // The connection string of an existing database, as the superuser.
     QString conninfo(const QString& base) const;
+    // Listens on TCP to localhost too, on a free port, restarting the server (connection strings
+    // taken before then no longer hold). False when it cannot.
+    bool escucharTcp();
+    // As conninfo(), through TCP to localhost; empty before escucharTcp().
+    QString conninfoTcp(const QString& base) const;
     const QString& socket() const { return socket_; }
     // Runs SQL as the superuser on a database (the server's own when empty); false on failure.
     bool sql(const QString& sentencia, const QString& base = QString());
@@ -34,5 +39,6 @@ private:
     QString datos_;
     QString socket_;
     int bases_ = 0;
+    int puerto_ = 0; // TCP; 0: the socket alone
     bool plantilla_ = false;
 };

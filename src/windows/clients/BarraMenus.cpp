@@ -7,6 +7,7 @@
 #include "windows/platform/VersionPrograma.h"
 #include "windows/store/AccionesCopias.h"
 #include "windows/store/RegistroCompartido.h"
+#include "windows/store/VentanaVerificarRegistro.h"
 
 #include <QMainWindow>
 
@@ -28,6 +29,9 @@ BarraMenus::BarraMenus(Oficina& oficina, QMainWindow* ventana) : QMenuBar(ventan
     QAction* restaurar = accion(archivo, "&Restaurar copia...", "accionRestaurar");
     restaurar->setEnabled(oficina_.esAdministrador());
     QAction* verificarBase = accion(archivo, "&Verificar base de datos", "accionVerificarBase");
+    // Every row against its original and the log: the administrator's, like the backups.
+    QAction* verificarRegistro = accion(archivo, "Verificar regis&tro", "accionVerificarRegistro");
+    verificarRegistro->setEnabled(oficina_.esAdministrador());
     archivo->addSeparator();
     QAction* salir = accion(archivo, "&Salir", "accionSalir");
     QMenu* ayuda = addMenu(QStringLiteral("&Ayuda"));
@@ -49,9 +53,12 @@ BarraMenus::BarraMenus(Oficina& oficina, QMainWindow* ventana) : QMenuBar(ventan
             [this, ventana] { RestaurarCopiaDeSeguridad(ventana, oficina_); });
     connect(verificarBase, &QAction::triggered, ventana,
             [this, ventana] { VerificarBaseDeDatos(ventana, oficina_); });
-    connect(&oficina_, &Oficina::sesionIniciada, this, [this, copia, restaurar] {
+    connect(verificarRegistro, &QAction::triggered, ventana,
+            [this, ventana] { VerificarRegistroCompleto(ventana, oficina_); });
+    connect(&oficina_, &Oficina::sesionIniciada, this, [this, copia, restaurar, verificarRegistro] {
         copia->setEnabled(oficina_.esAdministrador());
         restaurar->setEnabled(oficina_.esAdministrador());
+        verificarRegistro->setEnabled(oficina_.esAdministrador());
     });
 }
 

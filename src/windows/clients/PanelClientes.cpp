@@ -6,6 +6,7 @@
 #include "windows/grid/GridModel.h"
 #include "windows/grid/GridView.h"
 #include "windows/grid/OrdenPorCabecera.h"
+#include "windows/platform/CursorEspera.h"
 #include "windows/platform/Mensajes.h"
 
 #include <QVBoxLayout>
@@ -144,6 +145,7 @@ void PanelClientes::seleccionarFilaActual() {
     if (id == oficina_.idSeleccionado())
         return; // another column of the same row
     try {
+        const CursorEspera espera; // a client with years of rows takes a moment
         oficina_.seleccionar(id);
     } catch (const ErrorBD& e) {
         MostrarError(e);

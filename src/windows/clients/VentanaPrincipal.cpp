@@ -19,6 +19,7 @@
 #include "windows/output/ExportarExcel.h"
 #include "windows/output/VistaInforme.h"
 #include "windows/platform/CajasSoloLectura.h"
+#include "windows/platform/CursorEspera.h"
 #include "windows/platform/Imagenes.h"
 #include "windows/platform/Mensajes.h"
 
@@ -281,6 +282,7 @@ void VentanaPrincipal::cargar() {
         columnaBusqueda_->setEditText(texto);
     }
     try {
+        const CursorEspera espera;
         oficina_.abrirClientes();
     } catch (const ErrorBD& e) {
         MostrarError(e);

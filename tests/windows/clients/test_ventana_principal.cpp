@@ -5,11 +5,14 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QCursor>
 #include <QDir>
 #include <QFile>
 #include <QHeaderView>
 #include <QTimer>
 #include <QTranslator>
+
+#include <optional>
 
 namespace {
 
@@ -150,6 +153,19 @@ TEST_F(PruebaVentanaPrincipal, LaFilaResaltadaElClienteMostradoYLosBotonesCoinci
 
 // Every control reachable and nothing overlapping on the screens offices use, with room for a
 // dozen infractions.
+// Loading a client with years of rows takes a moment: the wait cursor shows meanwhile, and only then.
+TEST_F(PruebaVentanaPrincipal, CursorDeEsperaMientrasCargaElClienteElegido) {
+    std::optional<Qt::CursorShape> durante;
+    const auto conexion = QObject::connect(&oficina, &Oficina::seleccionCambiada, [&] {
+        const QCursor* c = QGuiApplication::overrideCursor();
+        durante = c ? c->shape() : Qt::ArrowCursor;
+    });
+    seleccionar(QStringLiteral("312"));
+    QObject::disconnect(conexion);
+    EXPECT_EQ(durante, Qt::WaitCursor);
+    EXPECT_EQ(QGuiApplication::overrideCursor(), nullptr);
+}
+
 TEST_F(PruebaVentanaPrincipal, CabeEnPantallasDe1024y1366) {
     VentanaPrincipal* f = ventana;
     for (const QSize pantalla : {QSize(1024, 768), QSize(1366, 768)}) {
