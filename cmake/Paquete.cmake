@@ -52,6 +52,8 @@ if(CMAKE_INSTALL_DO_STRIP)
             COMMAND_ERROR_IS_FATAL ANY)
     endforeach()
 endif()")
+# The SQL that --preparar-servidor runs, for the server's administrator to read.
+install(FILES dist/servidor.sql DESTINATION ${CMAKE_INSTALL_DATADIR}/velmora-kv270)
 install(FILES dist/velmora-kv270.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
 install(FILES ${VELMORA_ICONOS}/velmora-kv270.svg DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/scalable/apps)
 foreach(lado ${VELMORA_TAMANOS_ICONO})

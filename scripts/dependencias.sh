@@ -4,7 +4,7 @@
 set -eu
 paquetes="cmake g++ make pkg-config qt6-base-dev qt6-charts-dev libqt6opengl6-dev
 qt6-translations-l10n libx11-dev libsqlcipher-dev
-libxlsxwriter-dev libsodium-dev libpq-dev libssl-dev libqrencode-dev fonts-liberation fonts-dejavu-core"
+libxlsxwriter-dev libsodium-dev libpq-dev libssl-dev libqrencode-dev zlib1g-dev fonts-liberation fonts-dejavu-core"
 if [ "${1:-}" = "--pruebas" ]; then
     paquetes="$paquetes libgtest-dev libbenchmark-dev poppler-utils zbar-tools unzip xauth xvfb postgresql"
     if [ "${CI:-}" = "true" ]; then

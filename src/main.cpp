@@ -1,6 +1,11 @@
 #include "cli/InformeLineaComandos.h"
+#include "cli/LineaResumen.h"
 #include "cli/OrdenVerificarRegistro.h"
+#include "cli/PrepararServidor.h"
+#include "cli/VerificarDocumentoCli.h"
 #include "core/Oficina.h"
+#include "core/actividad/CadenaActividad.h"
+#include "core/actividad/EntradasActividad.h"
 #include "core/platform/DirectorioDatos.h"
 #include "core/store/AjustesRegistro.h"
 #include "core/store/ConexionPostgres.h"
@@ -11,12 +16,12 @@
 #include "windows/platform/Imagenes.h"
 #include "windows/platform/Mensajes.h"
 #include "windows/platform/Traducciones.h"
+#include "windows/store/RegistroCompartido.h"
 
 #include <QApplication>
 #include <QCommandLineParser>
 #include <QDate>
 #include <QDir>
-#include <QInputDialog>
 #include <QPointer>
 
 #include <cstdio>
@@ -87,8 +92,15 @@ int leerLineaComandos(int argc, char* argv[]) {
                     "[--sobrescribir]\n"
                     "                         escribe el informe (o el libro) del cliente sin abrir "
                     "ventanas\n"
+                    "  --verificar-documento ARCHIVO|CÓDIGO\n"
+                    "                         comprueba si este registro emitió un informe (PDF), un libro\n"
+                    "                         (.xlsx) o un código de verificación y si conserva sus filas\n"
                     "  --verificar-registro   comprueba el registro entero y termina (0 correcto, 1 con\n"
                     "                         diferencias, 2 ilegible); con --json, el informe en JSON\n"
+                    "  --preparar-servidor CADENA  prepara la base de datos del servidor para el\n"
+                    "                         registro compartido (esquema, roles, permisos) y termina\n"
+                    "  --resumen --desde DD/MM/AAAA --hasta DD/MM/AAAA (--libro X.xlsx | --pdf X.pdf)\n"
+                    "                         escribe el resumen de la oficina del período, sin ventanas\n"
                     "  -h, --help             muestra esta ayuda y termina\n"
                     "  -v, --version          muestra la versión y termina\n"));
         return 0;
@@ -105,7 +117,13 @@ int leerLineaComandos(int argc, char* argv[]) {
 int main(int argc, char* argv[]) {
     if (const int estado = EjecutarInformeLineaComandos(argc, argv); estado >= 0)
         return estado;
+    if (const int estado = VerificarDocumentoDesdeLinea(argc, argv); estado >= 0)
+        return estado;
     if (const int estado = OrdenVerificarRegistro(argc, argv); estado >= 0)
+        return estado;
+    if (const int estado = EjecutarPrepararServidor(argc, argv); estado >= 0)
+        return estado;
+    if (const int estado = EjecutarLineaResumen(argc, argv); estado >= 0)
         return estado;
     if (const int estado = leerLineaComandos(argc, argv); estado >= 0)
         return estado;
@@ -139,33 +157,20 @@ int main(int argc, char* argv[]) {
         }
         servidor = registro.trimmed();
     }
-    // Opened once for the whole run: every part of the program shares this one.
+    // Opened once for the whole run: every part of the program shares this one. On a server, each
+    // person signs in at the login window with their own server login.
     std::unique_ptr<Conexion> registro;
-    QString contrasena;
-    for (;;) {
-        try {
-            if (servidor.isEmpty())
-                registro = std::make_unique<ConexionSqlcipher>(
-                    QDir(dir).filePath(QLatin1String(kNombreBaseDatos)), ClaveBaseDatos());
-            else
-                registro = std::make_unique<ConexionPostgres>(servidor, contrasena);
-            break;
-        } catch (const ErrorBD& e) {
-            // A server that wants a password gets it typed here; it is kept in memory only.
-            if (!servidor.isEmpty() && ErrorPideContrasena(e)) {
-                bool ok = false;
-                const QString clave = QInputDialog::getText(
-                    nullptr, QStringLiteral("Registro compartido"),
-                    e.descripcion() + QStringLiteral("\n\nContraseña del registro compartido:"),
-                    QLineEdit::Password, QString(), &ok);
-                if (ok && !clave.isEmpty()) {
-                    contrasena = clave;
-                    continue;
-                }
-            }
-            MostrarError(e);
-            return 1;
-        }
+    if (!servidor.isEmpty() && !ConfirmarConexionSinCifrar(servidor))
+        return 1;
+    try {
+        if (servidor.isEmpty())
+            registro = std::make_unique<ConexionSqlcipher>(
+                QDir(dir).filePath(QLatin1String(kNombreBaseDatos)), ClaveBaseDatos());
+        else
+            registro = ConexionPostgres::sinSesion(servidor);
+    } catch (const ErrorBD& e) {
+        MostrarError(e);
+        return 1;
     }
     // The first start of the day copies the register before anything can change it (the local file;
     // a shared register is copied on its server).
@@ -175,6 +180,20 @@ int main(int argc, char* argv[]) {
             : CopiaDiaria(dir, registro->archivo(),
                           QDir(dir).filePath(QLatin1String(kNombreArchivoMunicipio)), ClaveBaseDatos(),
                           QDate::currentDate());
+    if (copia.estado == ResultadoCopiaDiaria::Hecha) {
+        // Recorded when it can be; a register that cannot be written still opens.
+        try {
+            Transaccion t(*registro);
+            AgregarEntrada(*registro, kUsuarioPrograma, QStringLiteral("copia.escrita"),
+                           NombreCopiaDiaria(QDate::currentDate()),
+                           {{QStringLiteral("diaria"), true},
+                            {QStringLiteral("destino"),
+                             QDir::toNativeSeparators(QDir(dir).filePath(
+                                 QStringLiteral("copias/") + NombreCopiaDiaria(QDate::currentDate())))}});
+            t.confirmar();
+        } catch (const ErrorBD&) {
+        }
+    }
     if (copia.avisar)
         MostrarMensaje(
             QStringLiteral("No se pudo hacer la copia de seguridad diaria del registro. Las copias "

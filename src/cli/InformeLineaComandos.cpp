@@ -201,11 +201,11 @@ int ejecutar(const QStringList& argumentos) {
             std::ranges::count_if(datos.registros, [](const RegistroInforme& r) { return !r.vacio(); });
         if (documento.filas == 0)
             throw Fallo{QStringLiteral("el cliente %1 no tiene infracciones %2").arg(numero, rango)};
+        // Issued first: the entry is written and every page carries the code.
+        datos.sello = EmitirDesdeLinea(oficina, documento);
         const InformeInfracciones inf(std::move(datos));
         MetadatosPdf metadatos = inf.metadatos();
         metadatos.autor = oficina.usuario();
-        metadatos.codigo = CodigoDocumento(oficina, documento);
-        metadatos.identidadRegistro = IdentidadRegistroDocumento(oficina);
         const QString salida = parser.value(pdf);
         if (certificado) {
             if (!GuardarInformeFirmado(inf, metadatos, *certificado, salida, &error))
@@ -213,7 +213,6 @@ int ejecutar(const QStringList& argumentos) {
         } else if (!inf.guardarPdf(salida, metadatos)) {
             throw Fallo{QStringLiteral("no se pudo escribir el informe en \"%1\"").arg(salida)};
         }
-        AnotarDocumentoEmitido(oficina, documento, metadatos.codigo);
     }
     if (parser.isSet(libro)) {
         EntradaLibro entrada = oficina.entradaLibro(OpcionesLibro{});
@@ -222,11 +221,10 @@ int ejecutar(const QStringList& argumentos) {
                                                 [](const FilaInfraccionLibro& f) { return !f.oculta; });
         if (documento.filas == 0)
             throw Fallo{QStringLiteral("el cliente %1 no tiene infracciones %2").arg(numero, rango)};
-        const QString codigo = CodigoDocumento(oficina, documento);
+        entrada.sello = EmitirDesdeLinea(oficina, documento);
         const ResultadoLibro r = CrearLibroExcel(entrada, parser.value(libro));
         if (!r.ok)
             throw Fallo{r.error};
-        AnotarDocumentoEmitido(oficina, documento, codigo);
     }
     return 0;
 }

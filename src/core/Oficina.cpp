@@ -1,9 +1,10 @@
 #include "core/Oficina.h"
 
 #include "core/accounts/Cuentas.h"
+#include "core/actividad/AccionesRegistradas.h"
+#include "core/actividad/Retiros.h"
 #include "core/clients/CamposFecha.h"
 #include "core/clients/ColumnaPlegada.h"
-#include "core/clients/EliminarCliente.h"
 #include "core/platform/DirectorioDatos.h"
 #include "core/store/Conexion.h"
 #include "core/store/ConexionSqlcipher.h"
@@ -77,6 +78,14 @@ Oficina::Oficina(Conexion& registro, QObject* parent) : QObject(parent), registr
 Oficina::~Oficina() = default;
 
 bool Oficina::iniciarSesion(const QString& nombre, const QString& contrasena) {
+    if (registro_.sesionEnServidor()) {
+        registro_.iniciarSesion(nombre, contrasena);
+        establecerUsuario(registro_.usuarioPropuesto());
+        if (derechos_ == Derechos::Ninguno)
+            throw ErrorBD(QStringLiteral("El usuario \"%1\" no tiene ninguno de los roles del registro.")
+                              .arg(usuario_));
+        return true;
+    }
     Recordset cuentas;
     cuentas.abrir(registro_, Sentencias::listaUsuarios());
     QString hash;
@@ -88,7 +97,16 @@ bool Oficina::iniciarSesion(const QString& nombre, const QString& contrasena) {
             encontrado = true;
         }
     }
-    if (!encontrado || !verificarContrasena(hash, contrasena))
+    const bool aceptada = encontrado && verificarContrasena(hash, contrasena);
+    // A register that cannot be written (read-only folder, full disk) still lets the user in,
+    // without the entry and with a warning.
+    const QString fallo = AnotarSesion(registro_, nombre, aceptada);
+    avisoSesion_ =
+        fallo.isEmpty() || !aceptada
+            ? QString()
+            : QStringLiteral("No se pudo anotar el inicio de sesión en el registro de actividad: %1")
+                  .arg(fallo);
+    if (!aceptada)
         return false;
     establecerUsuario(nombre);
     return true;
@@ -96,11 +114,23 @@ bool Oficina::iniciarSesion(const QString& nombre, const QString& contrasena) {
 
 void Oficina::establecerUsuario(const QString& nombre) {
     usuario_ = nombre;
+    if (registro_.sesionEnServidor())
+        derechos_ = registro_.abierta() ? LeerDerechosServidor(registro_) : Derechos::Ninguno;
+    else
+        derechos_ = nombre == kAdministrador ? Derechos::Administrar : Derechos::Escribir;
     Q_EMIT sesionIniciada();
 }
 
+bool Oficina::sesionEnServidor() const {
+    return registro_.sesionEnServidor();
+}
+
+QString Oficina::usuarioPropuesto() const {
+    return registro_.usuarioPropuesto();
+}
+
 bool Oficina::esAdministrador() const {
-    return usuario_ == kAdministrador;
+    return derechos_ == Derechos::Administrar;
 }
 
 void Oficina::cargarMunicipio(const QString& rutaArchivo) {
@@ -116,9 +146,28 @@ bool Oficina::cambiarMunicipio(const QString& texto, QString* error) {
                 QStringLiteral("Solo el usuario Administrador puede cambiar el encabezado del Municipio.");
         return false;
     }
-    // Kept only once written: the outputs never use a header the file does not hold.
-    if (!GuardarMunicipio(rutaMunicipio_, texto, error, codificacion_))
+    if (texto == municipio_)
+        return GuardarMunicipio(rutaMunicipio_, texto, error, codificacion_);
+    // The file and the entry together: the file is written inside the entry's transaction, and put
+    // back when the entry cannot be committed.
+    try {
+        Transaccion t(registro_);
+        AgregarEntrada(registro_, usuario_, QStringLiteral("municipio.cambio"), QStringLiteral("data.dat"),
+                       {{QStringLiteral("antes"), municipio_}, {QStringLiteral("despues"), texto}});
+        // Kept only once written: the outputs never use a header the file does not hold.
+        if (!GuardarMunicipio(rutaMunicipio_, texto, error, codificacion_))
+            return false;
+        try {
+            t.confirmar();
+        } catch (const ErrorBD&) {
+            GuardarMunicipio(rutaMunicipio_, municipio_, nullptr, codificacion_);
+            throw;
+        }
+    } catch (const ErrorBD& e) {
+        if (error)
+            *error = e.descripcion();
         return false;
+    }
     if (texto != municipio_) {
         municipio_ = texto;
         Q_EMIT municipioCambiado();
@@ -322,8 +371,7 @@ void Oficina::guardarCliente(const Cliente& cliente, qint64 version) {
     const Consulta c = comprobar ? Sentencias::actualizarClienteSiVersion(cliente, id, esperada)
                        : id != 0 ? Sentencias::actualizarCliente(cliente, id)
                                  : Sentencias::insertarCliente(cliente);
-    db.ejecutar(c.sql, c.parametros);
-    if (comprobar && db.filasAfectadas() == 0) {
+    if (!GuardarClienteAnotado(db, usuario_, c, id, comprobar)) {
         // Changed (or deleted) at another desk since it was read: nothing written, current data shown.
         try {
             recargarClientes();
@@ -345,12 +393,12 @@ void Oficina::guardarCliente(const Cliente& cliente, qint64 version) {
     }
 }
 
-void Oficina::eliminarSeleccionado() {
+void Oficina::eliminarSeleccionado(const QString& motivo) {
     if (!esAdministrador())
         throw ErrorBD(QStringLiteral("Solo el usuario Administrador puede eliminar clientes."));
     if (!seleccionado_)
         throw ErrorBD(QStringLiteral("No hay ningún registro para eliminar"));
-    BorrarClienteConInfracciones(registro_, seleccionado_->numero, seleccionado_->id);
+    RetirarCliente(registro_, usuario_, seleccionado_->numero, seleccionado_->id, motivo);
     recargarClientes();
 }
 
@@ -412,7 +460,25 @@ DatosInforme Oficina::datosInforme() const {
     const ProcedenciaFilas p = ProcedenciaDe(infracciones_);
     d.importaciones = ImportacionesPorId(registro_, p.importaciones);
     d.anteriores = p.anteriores;
+    d.sello = SelloVerificacion{}; // its place is kept until it is issued
     return d;
+}
+
+PedidoEmision Oficina::pedidoEmision(const QString& tipo) const {
+    PedidoEmision p{tipo, seleccionado_ ? seleccionado_->numero : QString(), inicio_, fin_, {}};
+    if (seleccionado_)
+        p.ids = IdsListados(infracciones_);
+    return p;
+}
+
+SelloVerificacion Oficina::emitirDocumento(const PedidoEmision& pedido) {
+    if (pedido.cliente.isEmpty())
+        throw ErrorBD(QStringLiteral("No hay ningún cliente seleccionado."));
+    return EmitirDocumento(registro_, usuario_, identidadRegistro(), pedido);
+}
+
+VerificacionDocumento Oficina::verificarDocumento(const QString& archivoOCodigo) const {
+    return VerificarDocumento(registro_, identidadRegistro(), LeerDocumentoOCodigo(archivoOCodigo));
 }
 
 // --- Import log ------------------------------------------------------------------------------
@@ -448,16 +514,45 @@ qint64 Oficina::registrosDeImportacion(qint64 id) const {
     return RegistrosDeImportacion(registro_, id);
 }
 
-qint64 Oficina::eliminarImportacion(qint64 id) {
+void Oficina::comprobarImportacionPropia(qint64 id, const char* accion) const {
     if (!esAdministrador())
-        throw ErrorBD(QStringLiteral("Solo el usuario Administrador puede eliminar importaciones."));
+        throw ErrorBD(QStringLiteral("Solo el usuario Administrador puede %1 importaciones.")
+                          .arg(QString::fromUtf8(accion)));
     const std::vector<ImportacionRegistrada> propias = historialSeleccionado();
     if (std::none_of(propias.begin(), propias.end(),
                      [id](const ImportacionRegistrada& i) { return i.id == id; }))
         throw ErrorBD(QStringLiteral("La importación no pertenece al cliente seleccionado."));
-    const qint64 filas = BorrarImportacion(registro_, id);
+}
+
+qint64 Oficina::eliminarImportacion(qint64 id, const QString& motivo) {
+    comprobarImportacionPropia(id, "eliminar");
+    const qint64 filas = RetirarImportacion(registro_, usuario_, id, motivo);
     releerSeleccionado();
     return filas;
+}
+
+qint64 Oficina::restituirImportacion(qint64 id) {
+    comprobarImportacionPropia(id, "restituir");
+    const qint64 filas = RestituirImportacion(registro_, usuario_, id);
+    releerSeleccionado();
+    return filas;
+}
+
+// --- Office summary --------------------------------------------------------------------------
+
+std::optional<ResumenOficina> Oficina::resumen(const PeriodoResumen& periodo,
+                                               const AvanceResumen& avance) const {
+    return CalcularResumen(registro_, periodo, QDate::currentDate(), avance);
+}
+
+DocumentoResumen Oficina::documentoResumen(const ResumenOficina& resumen, std::vector<FilaResumen> filas,
+                                           const QString& tipo, const QString& origen) const {
+    DocumentoResumen d = DocumentoDe(resumen, std::move(filas));
+    d.municipio = municipio_;
+    d.usuario = usuario_;
+    d.origen = origen;
+    SellarDocumentoResumen(registro_, d, tipo);
+    return d;
 }
 
 // --- Accounts --------------------------------------------------------------------------------
@@ -467,15 +562,27 @@ std::vector<Cuenta> Oficina::cuentas() const {
 }
 
 bool Oficina::cambiarContrasena(qint64 id, const QString& nombre, const QString& contrasena) {
-    return CambiarContrasenaCuenta(registro_, usuario_, id, nombre, contrasena);
+    return CambiarContrasenaAnotada(registro_, usuario_, id, nombre, contrasena);
 }
 
 int Oficina::borrarCuentas(const QString& nombre) {
-    return BorrarCuentas(registro_, usuario_, nombre);
+    return BorrarCuentasAnotadas(registro_, usuario_, nombre);
 }
 
 void Oficina::crearCuenta(const QString& nombre, const QString& contrasena) {
-    CrearCuenta(registro_, usuario_, nombre, contrasena);
+    CrearCuentaAnotada(registro_, usuario_, nombre, contrasena);
+}
+
+std::vector<PersonaServidor> Oficina::personas() const {
+    return LeerPersonasServidor(registro_);
+}
+
+void Oficina::altaPersona(const QString& nombre, const QString& contrasena, Derechos derechos) {
+    AltaPersonaServidor(registro_, nombre, contrasena, derechos);
+}
+
+void Oficina::bajaPersona(const QString& nombre) {
+    BajaPersonaServidor(registro_, nombre);
 }
 
 // --- Register --------------------------------------------------------------------------------
@@ -494,7 +601,24 @@ QString Oficina::archivoLocal() const {
 }
 
 void Oficina::copiarRegistro(const QString& municipio, const QString& destino) const {
+    const CabezaCadena cabeza = LeerCabeza(registro_);
     CopiarBase(registro_.archivo(), municipio, destino, ClaveBaseDatos());
+    // After the copy, which holds the log up to `cabeza`: a copy that failed is not recorded.
+    try {
+        Transaccion t(registro_);
+        AgregarEntrada(registro_, usuario_, QStringLiteral("copia.escrita"),
+                       QDir::toNativeSeparators(destino),
+                       {{QStringLiteral("destino"), QDir::toNativeSeparators(destino)},
+                        {QStringLiteral("cabeza_secuencia"), cabeza.secuencia},
+                        {QStringLiteral("cabeza_hash"), cabeza.hash}});
+        t.confirmar();
+    } catch (const ErrorBD& e) {
+        throw ErrorBD(
+            QStringLiteral("La copia de seguridad se escribió en \"%1\", pero no se pudo anotar en el "
+                           "registro de actividad: %2")
+                .arg(QDir::toNativeSeparators(destino), e.descripcion()),
+            e.detalles());
+    }
 }
 
 ContenidoCopia Oficina::examinarCopia(const QString& copia) const {
@@ -525,9 +649,37 @@ QString Oficina::restaurarCopia(const QString& copia, const QString& municipio,
         guardada = RestaurarCopia(copia, archivo, municipio, carpetaCopias, ClaveBaseDatos(),
                                   QDateTime::currentDateTime());
     });
+    // Recorded in the register now in place, after the copy's own last entry.
+    const CabezaCadena cabeza = LeerCabeza(registro_);
+    anotar(QStringLiteral("copia.restaurada"), QDir::toNativeSeparators(copia),
+           {{QStringLiteral("copia"), QDir::toNativeSeparators(copia)},
+            {QStringLiteral("anterior_guardada_en"), QDir::toNativeSeparators(guardada)},
+            {QStringLiteral("copia_ultima_secuencia"), cabeza.secuencia},
+            {QStringLiteral("copia_ultimo_hash"), cabeza.hash}});
     return guardada;
 }
 
 InformeTraspaso Oficina::pasarRegistroAlServidor(const QString& conninfo) const {
-    return PasarRegistroAlServidor(archivoLocal(), ClaveBaseDatos(), conninfo);
+    return PasarRegistroAlServidor(archivoLocal(), ClaveBaseDatos(), conninfo, QString(), usuario_);
+}
+
+// --- Activity log ----------------------------------------------------------------------------
+
+QString Oficina::identidadRegistro() const {
+    const std::unique_ptr<Sentencia> st =
+        registro_.preparar(QStringLiteral("SELECT Identidad FROM IdentidadRegistro LIMIT 1"));
+    return st->paso() ? st->texto(0) : QString();
+}
+
+CabezaCadena Oficina::cabezaCadena() const {
+    return LeerCabeza(registro_);
+}
+
+EntradaActividad Oficina::anotar(const QString& accion, const QString& objeto, const QJsonObject& detalles) {
+    if (registro_.enTransaccion())
+        return AgregarEntrada(registro_, usuario_, accion, objeto, detalles);
+    Transaccion t(registro_);
+    EntradaActividad e = AgregarEntrada(registro_, usuario_, accion, objeto, detalles);
+    t.confirmar();
+    return e;
 }

@@ -1,6 +1,10 @@
 #pragma once
 
 #include "core/accounts/Cuentas.h"
+#include "core/accounts/DerechosServidor.h"
+#include "core/actividad/CadenaActividad.h"
+#include "core/actividad/EmisionDocumentos.h"
+#include "core/actividad/VerificacionDocumento.h"
 #include "core/actividad/VerificacionRegistro.h"
 #include "core/clients/ArchivoMunicipio.h"
 #include "core/clients/BandasCliente.h"
@@ -10,6 +14,8 @@
 #include "core/import/Importacion.h"
 #include "core/output/InformeInfracciones.h"
 #include "core/output/LibroExcel.h"
+#include "core/resumen/ResumenOficina.h"
+#include "core/resumen/TablaResumen.h"
 #include "core/store/Copias.h"
 #include "core/store/PasarRegistro.h"
 #include "core/store/Sentencias.h"
@@ -54,13 +60,23 @@ public:
     // --- Session ---
     // Checks the password against the accounts of that name (the last one counts). On success the
     // user is fixed for the rest of the run and `sesionIniciada` is emitted; false otherwise.
+    // On a server register the server checks it: the name is a server login, the rights come from
+    // its roles, and a refusal throws ErrorBD with the reason.
     bool iniciarSesion(const QString& nombre, const QString& contrasena);
+    // Whether people sign in with server logins, and the one offered first.
+    bool sesionEnServidor() const;
+    QString usuarioPropuesto() const;
     // The login's user without a password check: for a session restored by the program itself
     // and for tests. Emits `sesionIniciada`.
     void establecerUsuario(const QString& nombre);
     const QString& usuario() const { return usuario_; }
-    // Rights go by the exact name "Administrador".
+    // After a login: why it could not be recorded in the activity log; empty when it was.
+    const QString& avisoSesion() const { return avisoSesion_; }
+    // On the file rights go by the exact name "Administrador"; on a server, by role membership.
     bool esAdministrador() const;
+    Derechos derechos() const { return derechos_; }
+    // Imports, creates and edits clients.
+    bool puedeEscribir() const { return derechos_ == Derechos::Escribir || esAdministrador(); }
 
     // --- Municipality header (the file "data.dat" in the data directory) ---
     void cargarMunicipio(const QString& rutaArchivo);
@@ -129,9 +145,10 @@ public:
     // `version`: the row version the client was read with (versionSeleccionado() when the editor
     // opened); -1 takes the selection's current one.
     void guardarCliente(const Cliente& cliente, qint64 version = -1);
-    // Deletes the selected client and its infractions in one transaction (administrator only).
+    // Deletes the selected client and its infractions in one transaction (administrator only), for
+    // the reason given (required); its imports are withdrawn and the entry keeps what was deleted.
     // Throws ErrorBD, with the reason, when refused or when the store fails.
-    void eliminarSeleccionado();
+    void eliminarSeleccionado(const QString& motivo);
     // Imports bytes already read and shown, stamped with the session's user; then reads the list
     // again, keeping the selection. The result says what happened.
     ResultadoImportacion importar(const ArchivoImportacion& archivo, DatosImportacion datos);
@@ -139,6 +156,14 @@ public:
     EntradaLibro entradaLibro(const OpcionesLibro& opciones) const;
     // The report of the selected client: the rows the view shows, separators included.
     DatosInforme datosInforme() const;
+    // What a report or workbook of the selected client lists now, to be issued later as it was
+    // shown even if the selection moves meanwhile (the preview stays open).
+    PedidoEmision pedidoEmision(const QString& tipo) const;
+    // Issues it: the "documento.emitido" entry, and the stamp the document carries. Throws ErrorBD.
+    SelloVerificacion emitirDocumento(const PedidoEmision& pedido);
+    // Whether this register issued a document (a PDF, a workbook or a typed code) and still holds
+    // the rows it listed. Writes nothing. Throws ErrorBD when the register cannot be read.
+    VerificacionDocumento verificarDocumento(const QString& archivoOCodigo) const;
 
     // --- Import log ---
     // What importing these bytes would meet (earlier imports of them, records already stored,
@@ -153,9 +178,23 @@ public:
     // The rows one import of the selected client stored, as the infraction view shows them.
     FilasInfraccion infraccionesDeImportacion(qint64 id) const;
     qint64 registrosDeImportacion(qint64 id) const;
-    // Deletes an import of the selected client with its rows and bytes (administrator only),
-    // then reads the client's rows again. Returns the rows deleted. Throws ErrorBD.
-    qint64 eliminarImportacion(qint64 id);
+    // Withdraws an import of the selected client for the reason given (administrator only): its
+    // rows go, its log row and original stay marked withdrawn; then reads the client's rows again.
+    // Returns the rows deleted. Throws ErrorBD.
+    qint64 eliminarImportacion(qint64 id, const QString& motivo);
+    // Brings a withdrawn import of the selected client back, rows identical (administrator only).
+    // Returns the rows restored. Throws ErrorBD.
+    qint64 restituirImportacion(qint64 id);
+
+    // --- Office summary ---
+    // Every client's numbers for the period, counted by the store; nothing when `avance` cancels.
+    // Throws ErrorBD.
+    std::optional<ResumenOficina> resumen(const PeriodoResumen& periodo,
+                                          const AvanceResumen& avance = {}) const;
+    // The summary's rows as a document about to be written (`tipo`: "libro" or "resumen"), with
+    // the header, the user and its stamp.
+    DocumentoResumen documentoResumen(const ResumenOficina& resumen, std::vector<FilaResumen> filas,
+                                      const QString& tipo, const QString& origen) const;
 
     // --- Accounts (rights checked against the session's user) ---
     // Every account in stored order, never a password hash. Throws ErrorBD.
@@ -163,6 +202,10 @@ public:
     bool cambiarContrasena(qint64 id, const QString& nombre, const QString& contrasena);
     int borrarCuentas(const QString& nombre);
     void crearCuenta(const QString& nombre, const QString& contrasena);
+    // --- People of a shared register (server logins; the server checks the administrator) ---
+    std::vector<PersonaServidor> personas() const;
+    void altaPersona(const QString& nombre, const QString& contrasena, Derechos derechos);
+    void bajaPersona(const QString& nombre);
 
     // --- Register replaced (a restored copy) ---
     // Reads the header and the whole list again from the files now in place; no client stays
@@ -188,6 +231,14 @@ public:
     QString restaurarCopia(const QString& copia, const QString& municipio, const QString& carpetaCopias);
     // Copies the local register file into the empty shared register `conninfo` names.
     InformeTraspaso pasarRegistroAlServidor(const QString& conninfo) const;
+
+    // --- Activity log ---
+    // The register's identity (a UUID given when it was created or first migrated). Throws ErrorBD.
+    QString identidadRegistro() const;
+    // The log's last entry now. Throws ErrorBD.
+    CabezaCadena cabezaCadena() const;
+    // Writes one entry as the session's user, inside the caller's transaction on this register.
+    EntradaActividad anotar(const QString& accion, const QString& objeto, const QJsonObject& detalles);
 
 Q_SIGNALS:
     void sesionIniciada();
@@ -216,6 +267,8 @@ private:
     void elegir(qint64 id);
     void cargarSeleccionado();
     void cargarOVaciar();
+    // Administrator only, and only an import of the selected client.
+    void comprobarImportacionPropia(qint64 id, const char* accion) const;
 
     std::shared_ptr<const TablaTextos> todos_ =
         std::make_shared<const TablaTextos>(); // the list as last read
@@ -227,6 +280,7 @@ private:
     QString textoBusqueda_;
     std::vector<std::pair<int, ColumnaPlegada>> plegadas_;
     QString usuario_;
+    QString avisoSesion_;
     QString municipio_;
     QString rutaMunicipio_;
     CodificacionMunicipio codificacion_ = CodificacionMunicipio::Utf8;

@@ -1,6 +1,6 @@
 #include "ServidorPrueba.h"
 
-#include "core/store/ConexionPostgres.h"
+#include "core/store/PrepararServidor.h"
 
 #include <QDir>
 #include <QFile>
@@ -41,7 +41,67 @@ void cederA(const QString& ruta, const passwd* pw) {
         qWarning("chown %s", qPrintable(ruta));
 }
 
+// A TCP port nobody listens on now (other people's servers may run on this machine).
+int puertoLibre() {
+    const int s = ::socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in a{};
+    a.sin_family = AF_INET;
+    a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    socklen_t largo = sizeof(a);
+    int puerto = 0;
+    if (s >= 0 && ::bind(s, reinterpret_cast<sockaddr*>(&a), sizeof(a)) == 0 &&
+        ::getsockname(s, reinterpret_cast<sockaddr*>(&a), &largo) == 0)
+        puerto = ntohs(a.sin_port);
+    if (s >= 0)
+        ::close(s);
+    return puerto;
+}
+
+bool openssl(const QStringList& argumentos, const QString& carpeta) {
+    QProcess p;
+    p.setWorkingDirectory(carpeta);
+    p.setProcessChannelMode(QProcess::MergedChannels);
+    p.start(QStringLiteral("openssl"), argumentos);
+    return p.waitForFinished(60000) && p.exitStatus() == QProcess::NormalExit && p.exitCode() == 0;
+}
+
 } // namespace
+
+// A test authority and the server's certificate for "localhost" only, signed by it.
+bool ServidorPrueba::crearCertificados() {
+    const QString carpeta = dir_.path();
+    QFile ext(QDir(carpeta).filePath(QStringLiteral("ext.cnf")));
+    if (!ext.open(QIODevice::WriteOnly) || ext.write("subjectAltName=DNS:localhost\n") < 0)
+        return false;
+    ext.close();
+    const bool ok =
+        openssl({QStringLiteral("req"), QStringLiteral("-x509"), QStringLiteral("-newkey"),
+                 QStringLiteral("rsa:2048"), QStringLiteral("-nodes"), QStringLiteral("-keyout"),
+                 QStringLiteral("ca.key"), QStringLiteral("-out"), QStringLiteral("ca.crt"),
+                 QStringLiteral("-days"), QStringLiteral("2"), QStringLiteral("-subj"),
+                 QStringLiteral("/CN=Autoridad de prueba")},
+                carpeta) &&
+        openssl({QStringLiteral("req"), QStringLiteral("-newkey"), QStringLiteral("rsa:2048"),
+                 QStringLiteral("-nodes"), QStringLiteral("-keyout"), QStringLiteral("servidor.key"),
+                 QStringLiteral("-out"), QStringLiteral("servidor.csr"), QStringLiteral("-subj"),
+                 QStringLiteral("/CN=localhost")},
+                carpeta) &&
+        openssl({QStringLiteral("x509"), QStringLiteral("-req"), QStringLiteral("-in"),
+                 QStringLiteral("servidor.csr"), QStringLiteral("-CA"), QStringLiteral("ca.crt"),
+                 QStringLiteral("-CAkey"), QStringLiteral("ca.key"), QStringLiteral("-CAcreateserial"),
+                 QStringLiteral("-out"), QStringLiteral("servidor.crt"), QStringLiteral("-days"),
+                 QStringLiteral("2"), QStringLiteral("-extfile"), QStringLiteral("ext.cnf")},
+                carpeta);
+    if (!ok)
+        return false;
+    const passwd* pw = esRoot() ? ::getpwnam("postgres") : nullptr;
+    for (const char* nombre : {"servidor.key", "servidor.crt", "ca.crt"})
+        cederA(QDir(carpeta).filePath(QString::fromLatin1(nombre)), pw);
+    QFile::setPermissions(QDir(carpeta).filePath(QStringLiteral("servidor.key")),
+                          QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+    autoridad_ = QDir(carpeta).filePath(QStringLiteral("ca.crt"));
+    return true;
+}
 
 ServidorPrueba* ServidorPrueba::compartido(QString* motivo) {
     static std::unique_ptr<ServidorPrueba> servidor;
@@ -103,11 +163,14 @@ bool ServidorPrueba::iniciar(QString* motivo) {
         *motivo = QStringLiteral("initdb falló: ") + salida;
         return false;
     }
-    // Passwords for one role (the wrong-password case), no questions for the others.
+    // Passwords for one role (the wrong-password case), no questions for the others on the
+    // socket; over TCP only TLS, with SCRAM passwords except for the superuser.
+    tls_ = crearCertificados();
+    puerto_ = puertoLibre();
     QFile hba(QDir(datos_).filePath(QStringLiteral("pg_hba.conf")));
     if (!hba.open(QIODevice::WriteOnly | QIODevice::Truncate) ||
-        hba.write(
-            "local all con_clave scram-sha-256\nlocal all all trust\nhost all all 127.0.0.1/32 trust\n") <
+        hba.write("local all con_clave scram-sha-256\nlocal all all trust\n"
+                  "hostssl all postgres 127.0.0.1/32 trust\nhostssl all all 127.0.0.1/32 scram-sha-256\n") <
             0) {
         *motivo = QStringLiteral("no se pudo escribir pg_hba.conf");
         return false;
@@ -125,11 +188,17 @@ bool ServidorPrueba::iniciar(QString* motivo) {
 }
 
 bool ServidorPrueba::arrancar() {
-    QString opciones = QStringLiteral("-k %1 -c fsync=off -c synchronous_commit=off "
-                                      "-c full_page_writes=off -c max_connections=40")
-                           .arg(socket_);
-    opciones += puerto_ ? QStringLiteral(" -p %1 -c listen_addresses='127.0.0.1'").arg(puerto_)
-                        : QStringLiteral(" -c listen_addresses=''");
+    QString opciones = QStringLiteral("-k %1 -p %2 -c fsync=off -c synchronous_commit=off "
+                                      "-c full_page_writes=off -c max_connections=60")
+                           .arg(socket_)
+                           .arg(puerto_);
+    if (tls_)
+        opciones +=
+            QStringLiteral(" -c listen_addresses=127.0.0.1 -c ssl=on -c ssl_cert_file=%1/servidor.crt "
+                           "-c ssl_key_file=%1/servidor.key")
+                .arg(dir_.path());
+    else
+        opciones += QStringLiteral(" -c listen_addresses=''");
     return correr(QStringLiteral("pg_ctl"),
                   {QStringLiteral("-D"), datos_, QStringLiteral("-o"), opciones, QStringLiteral("-l"),
                    QDir(dir_.path()).filePath(QStringLiteral("servidor.log")), QStringLiteral("-w"),
@@ -149,34 +218,28 @@ ServidorPrueba::~ServidorPrueba() {
 }
 
 QString ServidorPrueba::conninfo(const QString& base) const {
-    const QString puerto = puerto_ ? QStringLiteral(" port=%1").arg(puerto_) : QString();
-    return QStringLiteral("host=%1 dbname=%2 user=postgres").arg(socket_, base) + puerto;
+    return QStringLiteral("host=%1 port=%2 dbname=%3 user=postgres").arg(socket_).arg(puerto_).arg(base);
 }
 
 QString ServidorPrueba::conninfoTcp(const QString& base) const {
-    return puerto_ ? QStringLiteral("host=127.0.0.1 port=%1 dbname=%2 user=postgres").arg(puerto_).arg(base)
-                   : QString();
+    return tls_ ? QStringLiteral("host=127.0.0.1 port=%1 dbname=%2 user=postgres sslmode=require")
+                      .arg(puerto_)
+                      .arg(base)
+                : QString();
 }
 
-bool ServidorPrueba::escucharTcp() {
-    // A port the system just handed out and nobody holds now.
-    const int s = ::socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in dir{};
-    dir.sin_family = AF_INET;
-    dir.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    socklen_t largo = sizeof dir;
-    const bool libre = s >= 0 && ::bind(s, reinterpret_cast<sockaddr*>(&dir), sizeof dir) == 0 &&
-                       ::getsockname(s, reinterpret_cast<sockaddr*>(&dir), &largo) == 0;
-    if (s >= 0)
-        ::close(s);
-    if (!libre || !detener())
-        return false;
-    puerto_ = ntohs(dir.sin_port);
-    if (arrancar())
-        return true;
-    puerto_ = 0;
-    arrancar();
-    return false;
+QString ServidorPrueba::conninfoTls(const QString& base, const QString& usuario, const QString& host) const {
+    const QString quien = usuario.isEmpty() ? QString() : QStringLiteral(" user=") + usuario;
+    return QStringLiteral("host=%1 port=%2 dbname=%3%4 sslmode=verify-full sslrootcert=%5")
+        .arg(host)
+        .arg(puerto_)
+        .arg(base, quien, autoridad_);
+}
+
+bool ServidorPrueba::crearPersona(const QString& nombre, const QString& rol, const QString& clave) {
+    return sql(QStringLiteral("DROP ROLE IF EXISTS %1").arg(nombre)) &&
+           sql(QStringLiteral("CREATE ROLE %1 LOGIN PASSWORD '%2'").arg(nombre, clave)) &&
+           sql(QStringLiteral("GRANT %1 TO %2").arg(rol, nombre));
 }
 
 bool ServidorPrueba::sql(const QString& sentencia, const QString& base) {
@@ -198,7 +261,7 @@ QString ServidorPrueba::baseNueva() {
     // The schema (and the hashing of the initial accounts) once; every database copies it.
     if (!plantilla_) {
         sql(QStringLiteral("CREATE DATABASE plantilla"));
-        const ConexionPostgres esquema(conninfo(QStringLiteral("plantilla")));
+        PrepararServidor(conninfo(QStringLiteral("plantilla")));
         plantilla_ = true;
     }
     const QString nombre = QStringLiteral("registro_%1").arg(++bases_);

@@ -109,7 +109,7 @@ TEST_F(OficinaTest, SesionYDerechosSoloPorElNombreExactoDelLogin) {
     EXPECT_FALSE(error.isEmpty());
     o.abrirClientes();
     o.seleccionar(id12);
-    EXPECT_THROW(o.eliminarSeleccionado(), ErrorBD);
+    EXPECT_THROW(o.eliminarSeleccionado(QStringLiteral("prueba")), ErrorBD);
     o.establecerUsuario(QStringLiteral("administrador"));
     EXPECT_FALSE(o.esAdministrador());
 
@@ -218,13 +218,14 @@ TEST_F(OficinaTest, GuardarYEliminarReleenLaListaYMantienenLaSeleccion) {
     EXPECT_EQ(oficina.idSeleccionado(), id12);
 
     // Deleting 12 leaves 123 and its rows alone, and nothing selected.
-    oficina.eliminarSeleccionado();
+    EXPECT_THROW(oficina.eliminarSeleccionado(QString()), ErrorBD); // the reason is required
+    oficina.eliminarSeleccionado(QStringLiteral("prueba"));
     EXPECT_FALSE(oficina.clienteSeleccionado());
     EXPECT_EQ(oficina.filasClientes().size(), 4u);
     oficina.seleccionar(id123);
     EXPECT_EQ(oficina.infracciones().size(), 1u);
     oficina.seleccionar(0);
-    EXPECT_THROW(oficina.eliminarSeleccionado(), ErrorBD);
+    EXPECT_THROW(oficina.eliminarSeleccionado(QStringLiteral("prueba")), ErrorBD);
 }
 
 TEST_F(OficinaTest, ImportarSellaElUsuarioDeLaSesionYRefrescaElClienteSeleccionado) {
@@ -259,15 +260,15 @@ TEST_F(OficinaTest, ImportarSellaElUsuarioDeLaSesionYRefrescaElClienteSelecciona
     EXPECT_EQ(oficina.infraccionesDeImportacion(historial.front().id).size(), 2u);
     EXPECT_EQ(oficina.importacionesDeArchivo(archivo.datos).size(), 1u);
     // Only the administrator deletes an import, and only one of the selected client.
-    EXPECT_THROW(oficina.eliminarImportacion(historial.front().id), ErrorBD);
+    EXPECT_THROW(oficina.eliminarImportacion(historial.front().id, QStringLiteral("prueba")), ErrorBD);
     oficina.establecerUsuario(QStringLiteral("Administrador"));
     oficina.seleccionar(id12);
-    EXPECT_THROW(oficina.eliminarImportacion(historial.front().id), ErrorBD);
+    EXPECT_THROW(oficina.eliminarImportacion(historial.front().id, QStringLiteral("prueba")), ErrorBD);
     EXPECT_TRUE(oficina.infraccionesDeImportacion(historial.front().id).empty());
     oficina.seleccionar(id);
-    EXPECT_EQ(oficina.eliminarImportacion(historial.front().id), 2);
+    EXPECT_EQ(oficina.eliminarImportacion(historial.front().id, QStringLiteral("prueba")), 2);
     EXPECT_TRUE(oficina.infracciones().empty());
-    EXPECT_TRUE(oficina.historialSeleccionado().empty());
+    EXPECT_TRUE(oficina.historialSeleccionado().front().retirada);
 }
 
 TEST_F(OficinaTest, ElLibroYElInformeRecibenLoQueMuestraLaVista) {
@@ -403,7 +404,7 @@ TEST_F(OficinaTest, LaListaTrasUnaEscrituraMuestraLaEscritura) {
              {QStringLiteral("UPDATE Clientes SET NombreLocal = 'ñandú 2' WHERE Id = ?"), {id123}});
     oficina.recargarClientes();
     EXPECT_EQ(oficina.filasClientes().size(), 3u);
-    oficina.eliminarSeleccionado();
+    oficina.eliminarSeleccionado(QStringLiteral("prueba"));
     EXPECT_EQ(oficina.filasClientes().size(), 2u);
     EXPECT_FALSE(oficina.clienteSeleccionado());
     oficina.abrirClientes(); // the whole list again
@@ -429,7 +430,7 @@ TEST_F(OficinaTest, DosOficinasSobreDosRegistrosNoSeMezclan) {
     EXPECT_FALSE(otra.existeCliente(QStringLiteral("12")));
 
     otra.seleccionar(otra.filasClientes().at(1).value(0).toLongLong());
-    otra.eliminarSeleccionado();
+    otra.eliminarSeleccionado(QStringLiteral("prueba"));
     EXPECT_EQ(otra.filasClientes().size(), 1u);
     oficina.recargarClientes();
     EXPECT_EQ(oficina.filasClientes().size(), propios);

@@ -1,5 +1,8 @@
 #include "core/import/Importacion.h"
 
+#include "core/actividad/CadenaActividad.h"
+#include "core/actividad/EntradasActividad.h"
+
 #include "core/import/SentenciasImportaciones.h"
 #include "core/store/Conexion.h"
 #include "core/store/Dialecto.h"
@@ -228,6 +231,8 @@ ResultadoImportacion escribirImportacion(Conexion& db, const ArchivoImportacion&
     ResultadoImportacion r;
     try {
         Transaccion t(db);
+        // The import's own changes to its client belong to its log entry.
+        const QJsonObject clienteAntes = DatosClientePorNumero(db, datos.numeroCliente);
         const Consulta actualizar = Sentencias::actualizarClienteImportacion(
             datos.numeroCliente, datos.fecha.toString(QStringLiteral("yyyyMMdd")),
             datos.hora.toString(QStringLiteral("HHmmss")), valoresBandas(c));
@@ -259,6 +264,22 @@ ResultadoImportacion escribirImportacion(Conexion& db, const ArchivoImportacion&
         entrada.usuario = datos.inspector;
         entrada.equipo = datos.equipo.isEmpty() ? QSysInfo::machineHostName() : datos.equipo;
         entrada.momento = datos.momento;
+        const qsizetype previas = ImportacionesConHuella(db, entrada.sha256).size();
+        // The log row is written once, with its counts: a first pass over the records finds them
+        // (decoding costs little beside writing the rows).
+        {
+            DecodificadorRegistros cuenta(archivo.datos);
+            RegistroInfraccion leido;
+            for (bool primero = true; cuenta.siguiente(leido); primero = false) {
+                if (primero)
+                    entrada.primerRegistro = leido.fecha;
+                entrada.ultimoRegistro = leido.fecha;
+                if (!guardadas.empty() && guardadas.count(claveRegistro(leido)))
+                    ++entrada.omitidos;
+                else
+                    ++entrada.guardados;
+            }
+        }
         r.idImportacion = RegistrarEntradaImportacion(db, entrada);
 
         // Header values and the log id are the same for every row: encoded once.
@@ -271,10 +292,8 @@ ResultadoImportacion escribirImportacion(Conexion& db, const ArchivoImportacion&
         RegistroInfraccion registro;
         QByteArray propios[8]; // the record's own values, in buffers reused row after row
         qsizetype leidos = 0;
-        QString primero;
         while (dec.siguiente(registro)) {
-            if (++leidos == 1)
-                primero = registro.fecha;
+            ++leidos;
             if (leidos % kFilasEntreEventos == 0 && !seguir(leidos))
                 return cancelada();
             if (!guardadas.empty() && guardadas.count(claveRegistro(registro))) {
@@ -309,8 +328,21 @@ ResultadoImportacion escribirImportacion(Conexion& db, const ArchivoImportacion&
         if (!dec.valido() || leidos != archivo.registros)
             return fallo(EstadoImportacion::ArchivoNoValido, dec.error().texto());
         GuardarOriginal(db, r.idImportacion, comprimido.get());
-        ActualizarCuentas(db, r.idImportacion, r.registros, r.omitidos, primero,
-                          leidos ? registro.fecha : QString());
+        AgregarEntrada(db, datos.inspector, QStringLiteral("importacion"), QString::number(r.idImportacion),
+                       {{QStringLiteral("importacion"), r.idImportacion},
+                        {QStringLiteral("cliente"), datos.numeroCliente},
+                        {QStringLiteral("archivo"), entrada.nombreArchivo},
+                        {QStringLiteral("sha256"), entrada.sha256},
+                        {QStringLiteral("registros"), static_cast<qint64>(archivo.registros)},
+                        {QStringLiteral("guardados"), static_cast<qint64>(r.registros)},
+                        {QStringLiteral("omitidos"), static_cast<qint64>(r.omitidos)},
+                        // The answers to the questions asked before: import bytes imported before again,
+                        // and leave out records already stored.
+                        {QStringLiteral("importada_antes"), static_cast<qint64>(previas)},
+                        {QStringLiteral("reimportar"), previas > 0},
+                        {QStringLiteral("omitir_solapados"), datos.omitirSolapados},
+                        {QStringLiteral("cambios_cliente"),
+                         CambiosDatos(clienteAntes, DatosClientePorNumero(db, datos.numeroCliente))}});
         // The last word before the commit, however short the file.
         if (!seguir(leidos))
             return cancelada();

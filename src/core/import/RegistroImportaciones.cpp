@@ -6,6 +6,7 @@
 #include "core/store/Sentencias.h"
 
 #include <QLocale>
+#include <QSysInfo>
 #include <QTimeZone>
 
 namespace {
@@ -36,6 +37,7 @@ ImportacionRegistrada leerFila(const Sentencia& st) {
     ++i; // the local text is for people reading the file; the moment is the UTC one
     r.momento = QDateTime::fromString(st.texto(i++), Qt::ISODate).toLocalTime();
     r.cambios = st.texto(i++);
+    r.retirada = st.entero(i++) != 0;
     return r;
 }
 
@@ -190,6 +192,8 @@ qint64 RegistrarEntradaImportacion(Conexion& db, const ImportacionRegistrada& e)
                                                       e.fechaInspeccion,
                                                       e.horaInspeccion,
                                                       e.registros,
+                                                      e.guardados,
+                                                      e.omitidos,
                                                       e.primerRegistro,
                                                       e.ultimoRegistro,
                                                       c.maxDb,
@@ -209,12 +213,6 @@ qint64 RegistrarEntradaImportacion(Conexion& db, const ImportacionRegistrada& e)
                                                       momento.toUTC().toString(Qt::ISODate),
                                                       e.cambios});
     return db.ultimoId();
-}
-
-void ActualizarCuentas(Conexion& db, qint64 id, qint64 guardados, qint64 omitidos,
-                       const QString& primerRegistro, const QString& ultimoRegistro) {
-    db.ejecutar(SentenciasImportaciones::actualizarCuentas(),
-                {guardados, omitidos, primerRegistro, ultimoRegistro, id});
 }
 
 Original LeerOriginal(Conexion& db, const ImportacionRegistrada& importacion) {
@@ -238,19 +236,4 @@ qint64 RegistrosDeImportacion(Conexion& db, qint64 id) {
     const auto st = db.preparar(SentenciasImportaciones::contarRegistros());
     st->enlazar(1, id);
     return st->paso() ? st->entero(0) : 0;
-}
-
-qint64 BorrarImportacion(Conexion& db, qint64 id) {
-    Transaccion t(db);
-    db.ejecutar(SentenciasImportaciones::borrarRegistros(), {id});
-    const qint64 filas = db.filasAfectadas();
-    db.ejecutar(SentenciasImportaciones::borrarOriginal(), {id});
-    db.ejecutar(SentenciasImportaciones::borrar(), {id});
-    t.confirmar();
-    return filas;
-}
-
-void BorrarImportacionesCliente(Conexion& db, const QString& numeroCliente) {
-    db.ejecutar(SentenciasImportaciones::borrarOriginalesCliente(), {numeroCliente});
-    db.ejecutar(SentenciasImportaciones::borrarDeCliente(), {numeroCliente});
 }

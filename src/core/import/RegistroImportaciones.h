@@ -64,7 +64,8 @@ struct ImportacionRegistrada {
     QString usuario;
     QString equipo; // host name of the workstation
     QDateTime momento;
-    QString cambios; // settings changed since the client's previous import, DescribirCambios()
+    QString cambios;       // settings changed since the client's previous import, DescribirCambios()
+    bool retirada = false; // deleted: its rows are gone, its log row and original kept
 };
 
 // "12.345" for the messages.
@@ -81,7 +82,8 @@ std::vector<ImportacionRegistrada> ImportacionesPorId(Conexion& db, const std::v
 // The client's latest import, or else the settings its stored rows and band columns carry.
 std::optional<ConfiguracionEquipo> ConfiguracionAnterior(Conexion& db, const QString& numeroCliente);
 
-// Writes the log row (counts of stored and skipped rows still zero) and the compressed bytes.
+// Writes the log row, counts included, and the compressed bytes: evidence is written once, never
+// corrected afterwards.
 // Runs inside the caller's transaction. Returns the new row's id.
 qint64 RegistrarImportacion(Conexion& db, const ImportacionRegistrada& entrada, const QByteArray& datos);
 // The same in two steps, so the bytes can be compressed while the rows are written: the log row
@@ -89,9 +91,6 @@ qint64 RegistrarImportacion(Conexion& db, const ImportacionRegistrada& entrada, 
 qint64 RegistrarEntradaImportacion(Conexion& db, const ImportacionRegistrada& entrada);
 QByteArray ComprimirOriginal(const QByteArray& datos);
 void GuardarOriginal(Conexion& db, qint64 idImportacion, const QByteArray& comprimido);
-// What is known only once every record was read: the counts and the first and last record's date.
-void ActualizarCuentas(Conexion& db, qint64 id, qint64 guardados, qint64 omitidos,
-                       const QString& primerRegistro, const QString& ultimoRegistro);
 
 enum class EstadoOriginal {
     Correcto,
@@ -107,7 +106,3 @@ Original LeerOriginal(Conexion& db, const ImportacionRegistrada& importacion);
 
 // Infraction rows stored by one import.
 qint64 RegistrosDeImportacion(Conexion& db, qint64 id);
-// Deletes the import's rows, its bytes and its log row in one transaction; returns the rows.
-qint64 BorrarImportacion(Conexion& db, qint64 id);
-// The log rows and bytes of a client, inside the caller's transaction (the client's deletion).
-void BorrarImportacionesCliente(Conexion& db, const QString& numeroCliente);

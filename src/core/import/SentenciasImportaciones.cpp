@@ -7,7 +7,7 @@ QString leerLog(const QString& donde) {
                           "HoraInspeccion, Registros, Guardados, Omitidos, PrimerRegistro, UltimoRegistro, "
                           "Maxdb, dbaten, excesos, caldb, segpenal, nivelconsola, nivelruido, "
                           "ActivacionBandaHoraria, Banda1, Banda2, Banda3, Usuario, Equipo, MomentoLocal, "
-                          "MomentoUtc, Cambios FROM Importaciones %1")
+                          "MomentoUtc, Cambios, Retirada FROM Importaciones %1")
         .arg(donde);
 }
 
@@ -43,12 +43,7 @@ QString insertar() {
                           "UltimoRegistro, Maxdb, dbaten, excesos, caldb, segpenal, nivelconsola, "
                           "nivelruido, ActivacionBandaHoraria, Banda1, Banda2, Banda3, Usuario, Equipo, "
                           "MomentoLocal, MomentoUtc, Cambios) "
-                          "VALUES (?,?,?,?,?,?,?,0,0,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?)");
-}
-
-QString actualizarCuentas() {
-    return QStringLiteral("UPDATE Importaciones SET Guardados = ?, Omitidos = ?, PrimerRegistro = ?, "
-                          "UltimoRegistro = ? WHERE Id = ?");
+                          "VALUES (?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?)");
 }
 
 QString leerOriginal() {
@@ -57,27 +52,6 @@ QString leerOriginal() {
 
 QString contarRegistros() {
     return QStringLiteral("SELECT count(*) FROM Infracciones WHERE IdImportacion = ?");
-}
-
-QString borrarRegistros() {
-    return QStringLiteral("DELETE FROM Infracciones WHERE IdImportacion = ?");
-}
-
-QString borrarOriginal() {
-    return QStringLiteral("DELETE FROM OriginalesImportacion WHERE IdImportacion = ?");
-}
-
-QString borrar() {
-    return QStringLiteral("DELETE FROM Importaciones WHERE Id = ?");
-}
-
-QString borrarOriginalesCliente() {
-    return QStringLiteral("DELETE FROM OriginalesImportacion WHERE IdImportacion IN "
-                          "(SELECT Id FROM Importaciones WHERE NumeroCliente = ?)");
-}
-
-QString borrarDeCliente() {
-    return QStringLiteral("DELETE FROM Importaciones WHERE NumeroCliente = ?");
 }
 
 QString clavesGuardadas(bool conRango) {

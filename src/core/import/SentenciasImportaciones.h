@@ -17,14 +17,8 @@ QString todas();
 QString configuracionUltimaInfraccion();
 QString insertar();
 QString insertarOriginal();
-QString actualizarCuentas();
 QString leerOriginal();
 QString contarRegistros();
-QString borrarRegistros();
-QString borrarOriginal();
-QString borrar();
-QString borrarOriginalesCliente();
-QString borrarDeCliente();
 // The keys of a client's stored rows, within a date range when `conRango`.
 QString clavesGuardadas(bool conRango);
 

@@ -2,21 +2,16 @@
 
 #include "core/Oficina.h"
 
-// The register's codes and its activity log are built apart; these are where they plug in.
+SelloVerificacion EmitirDesdeLinea(Oficina& oficina, const DocumentoEmitido& documento) {
+    PedidoEmision pedido = oficina.pedidoEmision(documento.tipo);
+    pedido.origen = documento.origen;
+    return oficina.emitirDocumento(pedido);
+}
 
 QString CodigoDocumento(Oficina& oficina, const DocumentoEmitido& documento) {
-    Q_UNUSED(oficina);
-    Q_UNUSED(documento);
-    return {};
+    return EmitirDesdeLinea(oficina, documento).codigo;
 }
 
 QString IdentidadRegistroDocumento(const Oficina& oficina) {
-    Q_UNUSED(oficina);
-    return {};
-}
-
-void AnotarDocumentoEmitido(Oficina& oficina, const DocumentoEmitido& documento, const QString& codigo) {
-    Q_UNUSED(oficina);
-    Q_UNUSED(documento);
-    Q_UNUSED(codigo);
+    return oficina.identidadRegistro();
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/output/SelloVerificacion.h"
+
 #include <QDate>
 #include <QString>
 
@@ -14,10 +16,10 @@ struct DocumentoEmitido {
     QString origen; // "ventana" | "linea de comandos"
 };
 
-// The verification code the register gives the document before it is written; empty while the
-// register issues none.
+// Issues what the office's selected client and range list now: the "documento.emitido" entry and
+// the stamp the document carries. Throws ErrorBD.
+SelloVerificacion EmitirDesdeLinea(Oficina& oficina, const DocumentoEmitido& documento);
+// The verification code for a document not issued yet (issuing it now).
 QString CodigoDocumento(Oficina& oficina, const DocumentoEmitido& documento);
-// The register's identity, for the document's metadata; empty while it has none.
+// The register's identity, for the document's metadata.
 QString IdentidadRegistroDocumento(const Oficina& oficina);
-// Records the written document in the register's activity log.
-void AnotarDocumentoEmitido(Oficina& oficina, const DocumentoEmitido& documento, const QString& codigo);

@@ -50,6 +50,7 @@ constexpr int kAltoPieInforme = pt(36.85);
 constexpr int kAltoProcedencia = pt(11); // one small-print line of the import list
 constexpr int kAltoFirma = pt(48);
 constexpr int kAnchoFirma = pt(340);
+constexpr int kAltoSello = pt(46); // the verification stamp above the page footer
 
 // Font sizes: fonts get a pixel size in the painter's unit.
 constexpr int k8_25 = pt(8.25);
@@ -194,7 +195,7 @@ std::vector<InformeInfracciones::Pagina> InformeInfracciones::paginar(double alt
 }
 
 std::vector<InformeInfracciones::Pagina> InformeInfracciones::paginarVeinteavos(int altoUtil) const {
-    const int cuerpo = altoUtil - kAltoPiePagina;
+    const int cuerpo = altoUtil - altoPie();
     const int n = static_cast<int>(datos_.registros.size());
     std::vector<Pagina> paginas;
     Pagina actual;
@@ -289,6 +290,7 @@ void InformeInfracciones::dibujarPagina(QPainter& p, const Maqueta& m, int indic
     const int total = m.total();
     if (indice < m.graficos) {
         dibujarGraficos(p, m.altoUtil);
+        dibujarSello(p, m.altoUtil);
         dibujarPiePagina(p, m.altoUtil - kAltoPiePagina, 1, total);
         p.restore();
         return;
@@ -320,13 +322,14 @@ void InformeInfracciones::dibujarPagina(QPainter& p, const Maqueta& m, int indic
     }
     if (datos_.firma && indice + 1 == total)
         DibujarRecuadroFirma(p, cajaFirma(m.altoUtil), *datos_.firma, pt(8));
+    dibujarSello(p, m.altoUtil);
     dibujarPiePagina(p, m.altoUtil - kAltoPiePagina, indice + 1, total);
     p.restore();
 }
 
-QRectF InformeInfracciones::cajaFirma(int altoUtil) {
-    return QRectF(kAnchoInforme - kAnchoFirma - pt(4), altoUtil - kAltoPiePagina - kAltoFirma - pt(3),
-                  kAnchoFirma, kAltoFirma);
+QRectF InformeInfracciones::cajaFirma(int altoUtil) const {
+    return QRectF(kAnchoInforme - kAnchoFirma - pt(4), altoUtil - altoPie() - kAltoFirma - pt(3), kAnchoFirma,
+                  kAltoFirma);
 }
 
 QRectF InformeInfracciones::recuadroFirmaPdf() const {
@@ -371,11 +374,13 @@ bool InformeInfracciones::imprimirPaginas(QPagedPaintDevice* dispositivo, int de
 
 namespace {
 
-void prepararPdf(QPdfWriter& pdf, const QString& titulo) {
+void prepararPdf(QPdfWriter& pdf, const DatosInforme& datos) {
     pdf.setPageLayout(InformeInfracciones::disenoPagina());
     pdf.setResolution(600);
     pdf.setPdfVersion(QPagedPaintDevice::PdfVersion_A1b);
-    pdf.setTitle(titulo);
+    // The code goes into the document's title too: read back from there, without the page text.
+    pdf.setTitle(datos.sello && datos.sello->emitido() ? TituloConCodigo(datos.titulo, datos.sello->codigo)
+                                                       : datos.titulo);
     pdf.setCreator(QStringLiteral("Sistema de Adquisición de Datos"));
 }
 
@@ -389,7 +394,7 @@ QByteArray InformeInfracciones::pdfEnDosMitades() const {
         QBuffer nada;
         nada.open(QIODevice::WriteOnly);
         QPdfWriter medida(&nada);
-        prepararPdf(medida, datos_.titulo);
+        prepararPdf(medida, datos_);
         total = maquetarVeinteavos(medida.width() * kPorPulgada / medida.logicalDpiX(),
                                    medida.height() * kPorPulgada / medida.logicalDpiY())
                     .total();
@@ -407,7 +412,7 @@ QByteArray InformeInfracciones::pdfEnDosMitades() const {
         QBuffer destino(&segunda);
         destino.open(QIODevice::WriteOnly);
         QPdfWriter pdf(&destino);
-        prepararPdf(pdf, datos_.titulo);
+        prepararPdf(pdf, datos_);
         segundaBien = copia.imprimirPaginas(&pdf, mitad, -1);
     }));
     hilo->start();
@@ -417,7 +422,7 @@ QByteArray InformeInfracciones::pdfEnDosMitades() const {
         QBuffer destino(&primera);
         destino.open(QIODevice::WriteOnly);
         QPdfWriter pdf(&destino);
-        prepararPdf(pdf, datos_.titulo);
+        prepararPdf(pdf, datos_);
         primeraBien = imprimirPaginas(&pdf, 0, mitad);
     }
     hilo->wait();
@@ -426,20 +431,13 @@ QByteArray InformeInfracciones::pdfEnDosMitades() const {
     return UnirPdf(primera, segunda);
 }
 
-MetadatosPdf InformeInfracciones::metadatos() const {
-    MetadatosPdf m;
-    m.titulo = datos_.titulo;
-    m.creado = datos_.generado;
-    return m;
-}
-
 QByteArray InformeInfracciones::pdfArchivo(const MetadatosPdf& metadatos) const {
     QByteArray pdf = pdfEnDosMitades();
     if (pdf.isEmpty()) {
         QBuffer destino(&pdf);
         destino.open(QIODevice::WriteOnly);
         QPdfWriter escritor(&destino);
-        prepararPdf(escritor, datos_.titulo);
+        prepararPdf(escritor, datos_);
         if (!imprimir(&escritor))
             return {};
     }
@@ -674,7 +672,7 @@ void InformeInfracciones::dibujarGraficos(QPainter& p, int altoUtil) const {
     int y = kAltoCabeceraInforme + pt(6);
     const QImage* imagenes[] = {&datos_.graficoNiveles, &datos_.graficoSemana};
     const int cuantas = (imagenes[0]->isNull() ? 0 : 1) + (imagenes[1]->isNull() ? 0 : 1);
-    const int alto = (altoUtil - kAltoPiePagina - y - pt(6) * cuantas) / std::max(1, cuantas);
+    const int alto = (altoUtil - altoPie() - y - pt(6) * cuantas) / std::max(1, cuantas);
     p.setRenderHint(QPainter::SmoothPixmapTransform);
     for (const QImage* imagen : imagenes) {
         if (imagen->isNull())
@@ -685,4 +683,16 @@ void InformeInfracciones::dibujarGraficos(QPainter& p, int altoUtil) const {
         p.drawImage(QRectF((kAnchoInforme - tam.width()) / 2, y, tam.width(), tam.height()), *imagen);
         y += static_cast<int>(tam.height()) + pt(6);
     }
+}
+
+int InformeInfracciones::altoPie() const {
+    return kAltoPiePagina + (datos_.sello ? kAltoSello : 0);
+}
+
+void InformeInfracciones::dibujarSello(QPainter& p, int altoUtil) const {
+    if (!datos_.sello)
+        return;
+    const int y = altoUtil - kAltoPiePagina - kAltoSello;
+    DibujarSelloVerificacion(p, QRectF(0, y + pt(3), pt(731.35), kAltoSello - pt(4)), *datos_.sello,
+                             kPorPunto);
 }

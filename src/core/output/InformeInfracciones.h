@@ -3,6 +3,7 @@
 #include "core/import/RegistroImportaciones.h"
 #include "core/output/PdfArchivo.h"
 #include "core/output/RecuadroFirma.h"
+#include "core/output/SelloVerificacion.h"
 
 #include <QDateTime>
 #include <QImage>
@@ -58,6 +59,8 @@ struct DatosInforme {
     QImage graficoSemana{};
     // A signed document's box, drawn at the foot of its last page.
     std::optional<RecuadroFirma> firma{};
+    // When set, every page carries the verification stamp above its footer.
+    std::optional<SelloVerificacion> sello{};
 };
 
 // Title and premises line as the report header shows them.
@@ -124,7 +127,18 @@ public:
     // The report as an archival PDF (PDF/A-1b) with these metadata; empty on failure.
     QByteArray pdfArchivo(const MetadatosPdf& metadatos) const;
     // The metadata it gets when none are given: its title and the moment it was made.
-    MetadatosPdf metadatos() const;
+    MetadatosPdf metadatos() const {
+        MetadatosPdf m;
+        // The code goes into the title too: the check reads it back from there.
+        const bool emitido = datos_.sello && datos_.sello->emitido();
+        m.titulo = emitido ? TituloConCodigo(datos_.titulo, datos_.sello->codigo) : datos_.titulo;
+        m.creado = datos_.generado;
+        if (emitido) {
+            m.codigo = datos_.sello->codigo;
+            m.identidadRegistro = datos_.sello->identidad;
+        }
+        return m;
+    }
 
     // Writes the report as an archival PDF file. False on failure, and then the file is left as
     // it was.
@@ -138,7 +152,7 @@ public:
     static constexpr int kPaginasEnDosMitades = 20;
 
 private:
-    static QRectF cajaFirma(int altoUtil); // in the layout, on the last page
+    QRectF cajaFirma(int altoUtil) const; // in the layout, on the last page, above the stamp
     // Pages [desde, hasta) of the whole report (hasta < 0: to the end), numbered as in it.
     bool imprimirPaginas(QPagedPaintDevice* dispositivo, int desde, int hasta) const;
     // The whole report as a PDF written in two halves at once; empty when it cannot be.
@@ -150,6 +164,8 @@ private:
     void dibujarPieInforme(QPainter& p, int y) const;
     void dibujarProcedencia(QPainter& p, int y, const QString& linea, bool titulo) const;
     void dibujarGraficos(QPainter& p, int altoUtil) const;
+    int altoPie() const; // page footer, with the verification stamp when there is one
+    void dibujarSello(QPainter& p, int altoUtil) const;
     // The same with the area in the unit the report is drawn in.
     std::vector<Pagina> paginarVeinteavos(int altoUtil) const;
     Maqueta maquetarVeinteavos(double ancho, double alto) const;

@@ -14,6 +14,7 @@
 #include <cstdio>
 #include <cstring>
 #include <iterator>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -289,6 +290,8 @@ void llenarProcedencia(lxw_workbook* libro, lxw_worksheet* ws, const EntradaLibr
     lxw_format* negrita = workbook_add_format(libro);
     format_set_bold(negrita);
     hoja.texto(0, 0, QStringLiteral("Procedencia de las infracciones exportadas"), negrita);
+    if (e.sello && e.sello->emitido())
+        hoja.texto(1, 0, LineaVerificacion(*e.sello), nullptr);
     static const char* const kTitulos[] = {
         "Importado el", "Usuario",   "Equipo",    "Archivo",  "SHA-256",
         "Cliente",      "Registros", "Guardados", "Omitidos", "Cambios de configuración"};
@@ -322,6 +325,24 @@ void llenarProcedencia(lxw_workbook* libro, lxw_worksheet* ws, const EntradaLibr
     const double anchos[] = {20, 16, 16, 20, 66, 10, 10, 10, 10, 60};
     for (lxw_col_t c = 0; c < std::size(anchos); ++c)
         worksheet_set_column(ws, c, c, anchos[c], nullptr);
+}
+
+// The code, the register and the log's head in the document's properties, where the check
+// reads them back.
+void sellarLibro(lxw_workbook* libro, const SelloVerificacion& sello) {
+    QByteArray asunto = LineaVerificacion(sello).toUtf8();
+    QByteArray codigo = sello.codigo.toUtf8();
+    lxw_doc_properties propiedades{};
+    propiedades.subject = asunto.data();
+    propiedades.keywords = codigo.data();
+    workbook_set_properties(libro, &propiedades);
+    const std::pair<const char*, QString> valores[] = {
+        {"Código de verificación", sello.codigo},
+        {"Registro", sello.identidad},
+        {"Asiento de la cadena", QString::number(sello.secuencia)},
+        {"Hash de la cadena", sello.hash}};
+    for (const auto& [nombre, valor] : valores)
+        workbook_set_custom_property_string(libro, nombre, valor.toUtf8().constData());
 }
 
 // Often enough for a progress bar, rare enough to cost nothing.
@@ -519,6 +540,8 @@ ResultadoLibro CrearLibroExcel(const EntradaLibro& entrada, const QString& archi
     lxw_workbook* libro = workbook_new_opt(rutaTemporal.constData(), &opciones);
     if (!libro)
         return fallo(descripcion(LXW_ERROR_MEMORY_MALLOC_FAILED));
+    if (entrada.sello && entrada.sello->emitido())
+        sellarLibro(libro, *entrada.sello);
     lxw_worksheet* ws = workbook_add_worksheet(libro, "Datos_Inspeccion");
     if (!ws) {
         workbook_close(libro);

@@ -3,12 +3,14 @@
 #include "core/clients/BandasCliente.h"
 #include "core/clients/Cliente.h"
 #include "core/import/RegistroImportaciones.h"
+#include "core/output/SelloVerificacion.h"
 
 #include <QDateTime>
 #include <QString>
 #include <QStringList>
 
 #include <functional>
+#include <optional>
 #include <vector>
 
 // One row of the infraction grid as the view shows it: its texts, by ColInfraccion, and whether
@@ -61,6 +63,9 @@ struct EntradaLibro {
     // second sheet.
     std::vector<ImportacionRegistrada> importaciones;
     qsizetype anteriores = 0;
+    // The verification code of an issued workbook: on the second sheet and in the document's
+    // properties.
+    std::optional<SelloVerificacion> sello;
     // Called every few thousand rows with the rows written and the total; false cancels the
     // export, and then no file is written.
     std::function<bool(qsizetype hechas, qsizetype total)> avance;

@@ -27,3 +27,7 @@ void Transaccion::confirmar() {
     db_.confirmar();
     hecha_ = true;
 }
+
+void Conexion::iniciarSesion(const QString&, const QString&) {
+    throw ErrorBD(QStringLiteral("Este registro no inicia sesiones en un servidor."));
+}

@@ -53,6 +53,14 @@ public:
     // `cambio` or the reopening throws; the file is reopened in either case when it can be.
     virtual void conArchivoCerrado(const std::function<void()>& cambio) = 0;
 
+    // Whether people sign in with their own logins on the register's server (whose roles then give
+    // the rights) instead of the program's accounts.
+    virtual bool sesionEnServidor() const { return false; }
+    // The server login the login window offers first.
+    virtual QString usuarioPropuesto() const { return QString(); }
+    // Signs in on the server as that login. Throws ErrorBD with the reason.
+    virtual void iniciarSesion(const QString& usuario, const QString& clave);
+
     // Calls `aviso`, in `receptor`'s thread and while it lives, whenever another desk changed the
     // register.
     virtual void avisarCambiosAjenos(QObject* receptor, std::function<void()> aviso) = 0;

@@ -4,6 +4,7 @@
 #include "core/store/DialectoPostgres.h"
 #include "core/store/Esquema.h"
 #include "core/store/LoteCopia.h"
+#include "core/store/SeguridadConexion.h"
 
 #include <QRegularExpression>
 
@@ -20,34 +21,14 @@ QString textoServidor(const char* s) {
     return QString::fromUtf8(s ? s : "").trimmed();
 }
 
-const QString kPideContrasena = QStringLiteral("El servidor pide una contraseña para este usuario.");
-const QString kContrasenaIncorrecta = QStringLiteral("El usuario o la contraseña no son correctos.");
-
 const QString kConexionPerdida = QStringLiteral(
     "Se perdió la conexión con el servidor del registro compartido. La operación en curso no se guardó; "
     "vuelva a intentarlo cuando el servidor responda.");
 
-// The cause of a failed connection, in the user's words.
-QString causaConexion(pg_conn* c) {
-    const QString m = textoServidor(PQerrorMessage(c));
-    if (PQconnectionNeedsPassword(c) || m.contains(QLatin1String("no password supplied")))
-        return kPideContrasena;
-    if (m.contains(QLatin1String("password authentication failed")) ||
-        m.contains(QLatin1String("authentication failed")))
-        return kContrasenaIncorrecta;
-    if (m.contains(QLatin1String("does not exist")) && m.contains(QLatin1String("database")))
-        return QStringLiteral("La base de datos indicada no existe en el servidor.");
-    if (m.contains(QLatin1String("role")) && m.contains(QLatin1String("does not exist")))
-        return QStringLiteral("El usuario indicado no existe en el servidor.");
-    if (m.contains(QLatin1String("no pg_hba.conf entry")) || m.contains(QLatin1String("permission denied")))
-        return QStringLiteral("El servidor no admite conexiones de este usuario desde este equipo.");
-    if (m.contains(QLatin1String("SSL")) || m.contains(QLatin1String("certificate")))
-        return QStringLiteral("No se pudo establecer una conexión segura con el servidor (certificado).");
-    if (m.contains(QLatin1String("invalid connection option")) ||
-        m.contains(QLatin1String("missing \"=\"")) || m.contains(QLatin1String("invalid")))
-        return QStringLiteral("La cadena de conexión del registro compartido no es válida.");
-    return QStringLiteral("No se puede conectar con el servidor. Compruebe que esté encendido, que la red "
-                          "funcione y que la dirección sea la correcta.");
+QString mandatoPreparar(const QString& base) {
+    return QStringLiteral("Quien administra el servidor debe prepararlo con esta versión del programa:\n\n"
+                          "    velmora-kv270 --preparar-servidor \"dbname=%1 ...\"")
+        .arg(base);
 }
 
 // Tables whose rows carry an identity id, for ultimoId().
@@ -102,11 +83,48 @@ bool ErrorPideContrasena(const ErrorBD& error) {
 
 // --- Connection ------------------------------------------------------------------------------
 
-ConexionPostgres::ConexionPostgres(const QString& conninfo, const QString& contrasena) {
-    const QByteArray info = conninfo.toUtf8();
+ConexionPostgres::ConexionPostgres(const QString& conninfo, const QString& contrasena, AperturaServidor modo)
+    : conninfo_(conninfo) {
+    conectar(QString(), contrasena, modo);
+}
+
+ConexionPostgres::ConexionPostgres(const QString& conninfo, SinSesion) : conninfo_(conninfo) {
+    ruta_ = ValorConexion(conninfo, "dbname");
+}
+
+std::unique_ptr<ConexionPostgres> ConexionPostgres::sinSesion(const QString& conninfo) {
+    return std::unique_ptr<ConexionPostgres>(new ConexionPostgres(conninfo, SinSesion{}));
+}
+
+QString ConexionPostgres::usuarioPropuesto() const {
+    if (conn_)
+        return QString::fromUtf8(PQuser(conn_));
+    const QString usuario = ValorConexion(conninfo_, "user");
+    if (!usuario.isEmpty())
+        return usuario;
+    return qEnvironmentVariable("PGUSER", qEnvironmentVariable("USER"));
+}
+
+void ConexionPostgres::iniciarSesion(const QString& usuario, const QString& clave) {
+    lote_.reset();
+    PQfinish(conn_);
+    conn_ = nullptr;
+    conectar(usuario, clave, AperturaServidor::Puesto);
+}
+
+void ConexionPostgres::conectar(const QString& usuario, const QString& contrasena, AperturaServidor modo) {
+    const QByteArray info = conninfo_.toUtf8();
+    const QByteArray nombre = usuario.toUtf8();
     const QByteArray clave = contrasena.toUtf8();
-    std::vector<const char*> claves{"dbname", "client_encoding", "application_name", "connect_timeout"};
-    std::vector<const char*> valores{info.constData(), "UTF8", "velmora-kv270", "10"};
+    // TLS with the server's name checked unless the string itself says otherwise (it comes after
+    // and wins); libpq does not use TLS on a local socket.
+    std::vector<const char*> claves{"sslmode", "dbname", "client_encoding", "application_name",
+                                    "connect_timeout"};
+    std::vector<const char*> valores{"verify-full", info.constData(), "UTF8", "velmora-kv270", "10"};
+    if (!usuario.isEmpty()) {
+        claves.push_back("user");
+        valores.push_back(nombre.constData());
+    }
     if (!contrasena.isEmpty()) {
         claves.push_back("password");
         valores.push_back(clave.constData());
@@ -117,7 +135,8 @@ ConexionPostgres::ConexionPostgres(const QString& conninfo, const QString& contr
     conn_ = PQconnectdbParams(claves.data(), valores.data(), 1);
     if (!conn_ || PQstatus(conn_) != CONNECTION_OK) {
         const QString detalles = conn_ ? textoServidor(PQerrorMessage(conn_)) : QStringLiteral("sin memoria");
-        const QString causa = conn_ ? causaConexion(conn_) : QStringLiteral("No hay memoria suficiente.");
+        const QString causa = conn_ ? CausaConexion(detalles, PQconnectionNeedsPassword(conn_) != 0)
+                                    : QStringLiteral("No hay memoria suficiente.");
         PQfinish(conn_);
         conn_ = nullptr;
         throw ErrorBD(QStringLiteral("No se puede abrir el registro compartido. ") + causa,
@@ -128,19 +147,70 @@ ConexionPostgres::ConexionPostgres(const QString& conninfo, const QString& contr
                      QString::fromUtf8(PQhost(conn_) ? PQhost(conn_) : "servidor"));
     PQclear(PQexec(conn_, "SET client_min_messages = warning"));
     PQclear(PQexec(conn_, "LISTEN registro"));
+    if (modo == AperturaServidor::Preparacion)
+        return;
     try {
-        // One desk at a time builds or updates the schema; the others wait and find it done.
-        bloquearEsquema(true);
-        if (EsquemaVacio(*this))
-            CrearEsquema(*this);
-        else
-            ActualizarEsquema(*this);
-        bloquearEsquema(false);
+        comprobarPreparacion();
     } catch (...) {
         PQfinish(conn_);
         conn_ = nullptr;
         throw;
     }
+}
+
+// A desk never builds or migrates the server's schema: that is the administrator's command.
+void ConexionPostgres::comprobarPreparacion() {
+    const QString base = QString::fromUtf8(PQdb(conn_));
+    const QString usuario = QString::fromUtf8(PQuser(conn_));
+    const auto consultar = [this](const char* sql) {
+        PGresult* r = PQexec(conn_, sql);
+        const bool ok = PQresultStatus(r) == PGRES_TUPLES_OK && PQntuples(r) == 1;
+        const QByteArray valor = ok ? QByteArray(PQgetvalue(r, 0, 0)) : QByteArray();
+        if (!ok) {
+            const ErrorBD e = error(r);
+            PQclear(r);
+            throw e;
+        }
+        PQclear(r);
+        return valor;
+    };
+    if (consultar("SELECT to_regclass('versionesquema') IS NOT NULL AND "
+                  "to_regprocedure('velmora_preparacion()') IS NOT NULL") != "t")
+        throw ErrorBD(
+            QStringLiteral("El registro compartido \"%1\" no está preparado para el programa. ").arg(base) +
+            mandatoPreparar(base));
+    if (consultar("SELECT pg_has_role(session_user, 'velmora_consulta', 'MEMBER')") != "t")
+        throw ErrorBD(
+            QStringLiteral("El usuario \"%1\" del servidor no tiene ninguno de los roles del registro "
+                           "(velmora_consulta, velmora_oficina o velmora_administrador). Pida a quien "
+                           "administra el servidor que le dé uno.")
+                .arg(usuario));
+    const int version = consultar("SELECT coalesce(max(version), 0) FROM VersionEsquema").toInt();
+    if (version > kVersionEsquema)
+        throw ErrorBD(
+            QStringLiteral("El registro compartido \"%1\" es de una versión más reciente del programa "
+                           "(versión de esquema %2); esta versión conoce hasta la %3. Actualice el "
+                           "programa en este puesto.")
+                .arg(base)
+                .arg(version)
+                .arg(kVersionEsquema));
+    if (version < kVersionEsquema)
+        throw ErrorBD(QStringLiteral("El registro compartido \"%1\" está en la versión de esquema %2 y este "
+                                     "programa necesita la %3. ")
+                          .arg(base)
+                          .arg(version)
+                          .arg(kVersionEsquema) +
+                      mandatoPreparar(base));
+}
+
+void ConexionPostgres::prepararEsquema() {
+    // One preparation at a time; desks meanwhile wait for nothing (they only read the version).
+    bloquearEsquema(true);
+    if (EsquemaVacio(*this))
+        CrearEsquema(*this);
+    else
+        ActualizarEsquema(*this);
+    bloquearEsquema(false);
 }
 
 void ConexionPostgres::asegurarConexion() {
@@ -177,13 +247,25 @@ ErrorBD ConexionPostgres::error(const pg_result* r, const QString& contexto) con
     else if (codigo == QLatin1String("23505") && mensaje.contains(QLatin1String("numero")))
         causa = QStringLiteral(
             "Ya existe en el registro un cliente con ese número de cliente. Elija otro número.");
+    else if (codigo == QLatin1String("23514") && mensaje.contains(QLatin1String("falta el motivo")))
+        causa = QStringLiteral("Escriba el motivo: el servidor no acepta una eliminación sin él.");
     else if (codigo.startsWith(QLatin1String("23")))
         causa = QStringLiteral("Los datos no cumplen una regla de la base de datos.");
     else if (codigo == QLatin1String("40001") || codigo == QLatin1String("40P01") ||
              codigo == QLatin1String("55P03"))
         causa = QStringLiteral("Otro puesto estaba modificando los mismos datos. Vuelva a intentarlo.");
+    else if (codigo == QLatin1String("42710"))
+        causa = QStringLiteral("Ya existe en el servidor un usuario con ese nombre.");
+    else if (codigo == QLatin1String("P0002") || codigo == QLatin1String("22023") ||
+             codigo == QLatin1String("42704"))
+        // The register's own functions explain themselves in Spanish.
+        causa = QStringLiteral("El servidor no aceptó la operación: %1.")
+                    .arg(textoServidor(r ? PQresultErrorField(r, PG_DIAG_MESSAGE_PRIMARY) : nullptr));
     else if (codigo == QLatin1String("42501"))
-        causa = QStringLiteral("El usuario del registro compartido no tiene permiso para esta operación.");
+        causa =
+            QStringLiteral("El servidor no permite esta operación al usuario \"%1\": su rol no la incluye. "
+                           "No se cambió nada.")
+                .arg(QString::fromUtf8(conn_ ? PQuser(conn_) : ""));
     else if (codigo == QLatin1String("53100"))
         causa = QStringLiteral("El servidor del registro no tiene espacio libre en el disco.");
     else if (codigo == QLatin1String("42P01") || codigo == QLatin1String("42703"))

@@ -15,15 +15,31 @@ class LoteCopia;
 // Whether a failure to open the shared register would go away with a (different) password.
 bool ErrorPideContrasena(const ErrorBD& error);
 
+// A desk works on a register its server's administrator prepared; the preparation itself opens
+// it without that check and builds or upgrades the schema.
+enum class AperturaServidor { Puesto, Preparacion };
+
 // The shared register on a PostgreSQL server: one session. Errors come out as ErrorBD with a
 // Spanish description; the server's own words go to the details.
 class ConexionPostgres final : public Conexion {
 public:
     // A libpq connection string; `contrasena` empty: libpq's own mechanisms (~/.pgpass,
-    // PGPASSWORD) decide, otherwise it is kept in memory only. Builds or updates the schema.
-    // Throws ErrorBD.
-    ConexionPostgres(const QString& conninfo, const QString& contrasena = QString());
+    // PGPASSWORD, a client certificate) decide, otherwise it is kept in memory only. Without
+    // sslmode in the string the server's certificate is checked (verify-full). As a desk, a
+    // register not prepared at this program's schema version is refused. Throws ErrorBD.
+    ConexionPostgres(const QString& conninfo, const QString& contrasena = QString(),
+                     AperturaServidor modo = AperturaServidor::Puesto);
+    // Not connected yet: the login window signs in with iniciarSesion().
+    static std::unique_ptr<ConexionPostgres> sinSesion(const QString& conninfo);
     ~ConexionPostgres() override;
+
+    bool sesionEnServidor() const override { return true; }
+    QString usuarioPropuesto() const override;
+    // Opens the session again as that server login (its password, or none for a certificate or
+    // ~/.pgpass). Throws ErrorBD; the register is then closed.
+    void iniciarSesion(const QString& usuario, const QString& clave) override;
+    // Builds the schema or brings it to this program's version (AperturaServidor::Preparacion).
+    void prepararEsquema();
 
     std::unique_ptr<Sentencia> preparar(const QString& sql) override;
     qint64 ultimoId() override;
@@ -61,10 +77,15 @@ public:
     void enviarLote(); // sends them, the COPY left open for more
 
 private:
+    struct SinSesion {};
+    ConexionPostgres(const QString& conninfo, SinSesion);
+    void conectar(const QString& usuario, const QString& contrasena, AperturaServidor modo);
+    void comprobarPreparacion();
     void bloquearEsquema(bool bloquear);
     // Whether other sessions changed the register since the last call (notices consumed).
     bool hayCambiosAjenos();
 
+    QString conninfo_;
     pg_conn* conn_ = nullptr;
     qint64 ultimoId_ = 0;
     int filas_ = 0;

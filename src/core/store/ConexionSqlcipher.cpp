@@ -88,6 +88,22 @@ public:
     QString nombreColumna(const QString& nombre) const override { return nombre; }
     QStringList numerosClienteUnicos() const override { return {}; }
     bool variosPuestos() const override { return false; }
+    bool cadenaEnServidor() const override { return false; }
+    // Plain triggers: the file still opens in an SQLCipher shell, and editing the log there
+    // needs the trigger dropped first.
+    QStringList esquemaActividad() const override {
+        return {
+            QStringLiteral("CREATE TRIGGER registroactividad_sin_cambios BEFORE UPDATE ON RegistroActividad "
+                           "BEGIN SELECT RAISE(ABORT, 'El registro de actividad no admite cambios.'); END"),
+            QStringLiteral(
+                "CREATE TRIGGER registroactividad_sin_borrado BEFORE DELETE ON RegistroActividad "
+                "BEGIN SELECT RAISE(ABORT, 'El registro de actividad no admite borrar entradas.'); "
+                "END")};
+    QString enteroDeTexto(const QString& e) const override {
+        return QStringLiteral("(CASE WHEN %1 GLOB '[0-9]*' AND %1 NOT GLOB '*[^0-9]*' AND length(%1) < 10 "
+                              "THEN CAST(%1 AS INTEGER) END)")
+            .arg(e);
+    }
 };
 
 class SentenciaSqlcipher final : public Sentencia {

@@ -5,9 +5,12 @@
 #include "core/store/Esquema.h"
 #include "core/store/SentenciasCopias.h"
 
+#include <QCryptographicHash>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QRegularExpression>
 #include <QSaveFile>
 #include <QSet>
@@ -292,6 +295,52 @@ QString NombreCopia(const QDateTime& cuando) {
     return QStringLiteral("velmora-kv270-%1.wfg").arg(cuando.toString(QStringLiteral("yyyy-MM-dd-HHmmss")));
 }
 
+QString RutaManifiestoDeCopia(const QString& rutaCopia) {
+    const QFileInfo info(rutaCopia);
+    return info.dir().filePath(info.completeBaseName() + QStringLiteral(".manifiesto"));
+}
+
+namespace {
+
+// Read from the copy itself; a register from before the activity log has neither table.
+void escribirManifiesto(const QString& copia, const QString& destino, const QByteArray& clave,
+                        const QString& contexto) {
+    ArchivoAbierto c;
+    abrirConClave(c, copia, clave, SQLITE_OPEN_READONLY);
+    QStringList identidad, secuencia, hash;
+    QString error;
+    filas(c.db, "SELECT Identidad FROM IdentidadRegistro LIMIT 1", identidad, error);
+    filas(c.db, "SELECT Secuencia FROM RegistroActividad ORDER BY Secuencia DESC LIMIT 1", secuencia, error);
+    filas(c.db, "SELECT Hash FROM RegistroActividad ORDER BY Secuencia DESC LIMIT 1", hash, error);
+    QFile archivo(copia);
+    QCryptographicHash sha(QCryptographicHash::Sha256);
+    if (!archivo.open(QIODevice::ReadOnly) || !sha.addData(&archivo))
+        throw ErrorBD(contexto, archivo.errorString());
+    const QJsonObject m{
+        {QStringLiteral("registro"), identidad.value(0)},
+        {QStringLiteral("cabeza_secuencia"), secuencia.value(0, QStringLiteral("0")).toLongLong()},
+        {QStringLiteral("cabeza_hash"), hash.value(0, QString(64, QLatin1Char('0')))},
+        {QStringLiteral("sha256"), QString::fromLatin1(sha.result().toHex())}};
+    QSaveFile salida(destino);
+    if (!salida.open(QIODevice::WriteOnly) || salida.write(QJsonDocument(m).toJson()) < 0 || !salida.commit())
+        throw ErrorBD(contexto, salida.errorString());
+}
+
+} // namespace
+
+std::optional<ManifiestoCopia> LeerManifiestoCopia(const QString& rutaCopia) {
+    QFile f(RutaManifiestoDeCopia(rutaCopia));
+    if (!f.open(QIODevice::ReadOnly))
+        return {};
+    const QJsonObject m = QJsonDocument::fromJson(f.readAll()).object();
+    if (m.isEmpty())
+        return {};
+    return ManifiestoCopia{m.value(QStringLiteral("registro")).toString(),
+                           m.value(QStringLiteral("cabeza_secuencia")).toInteger(),
+                           m.value(QStringLiteral("cabeza_hash")).toString(),
+                           m.value(QStringLiteral("sha256")).toString()};
+}
+
 void CopiarBase(const QString& origen, const QString& municipio, const QString& destino,
                 const QByteArray& clave) {
     const QString contexto = QStringLiteral("No se pudo hacer la copia \"%1\".").arg(nativa(destino));
@@ -342,6 +391,7 @@ void CopiarBase(const QString& origen, const QString& municipio, const QString& 
     try {
         if (QFileInfo::exists(municipio))
             copiarBytes(municipio, RutaMunicipioDeCopia(destino), contexto);
+        escribirManifiesto(temporal, RutaManifiestoDeCopia(destino), clave, contexto);
     } catch (...) {
         QuitarConAnexos(temporal);
         throw;
@@ -420,6 +470,7 @@ ResultadoCopiaDiaria CopiaDiaria(const QString& directorioDatos, const QString& 
             continue;
         QFile::remove(carpeta.filePath(n));
         QFile::remove(RutaMunicipioDeCopia(carpeta.filePath(n)));
+        QFile::remove(RutaManifiestoDeCopia(carpeta.filePath(n)));
     }
     return r;
 }

@@ -7,6 +7,8 @@
 #include <QString>
 #include <QStringList>
 
+#include <optional>
+
 // Copies of the register: taken through SQLite's online backup API, verified before they take
 // their name, kept daily with rotation, checked and restored. A copy is the database file
 // "<nombre>.wfg" with the municipality header "<nombre>.dat" beside it.
@@ -42,11 +44,24 @@ QString RutaMunicipioDeCopia(const QString& rutaCopia);
 // Name of a copy taken now into a folder the user picked.
 QString NombreCopia(const QDateTime& cuando);
 
+// The manifest beside every copy ("x.wfg" -> "x.manifiesto"): the register's identity and the
+// activity log's head the copy holds, so a later rewrite of the whole register contradicts the
+// copies already made.
+struct ManifiestoCopia {
+    QString identidad;
+    qint64 secuencia = 0; // the log's last entry in the copy (0: empty log)
+    QString hash;
+    QString sha256; // of the copy's file
+};
+QString RutaManifiestoDeCopia(const QString& rutaCopia);
+// None when the copy has no manifest or it cannot be read.
+std::optional<ManifiestoCopia> LeerManifiestoCopia(const QString& rutaCopia);
+
 // Writes a consistent copy of the database file `origen` to `destino` (a ".wfg" path), with the
 // header file `municipio` beside it when that exists. The copy is read through its own
 // connection, so a transaction in progress on the program's connection is left out whole. It is
 // written under a temporary name, verified and only then renamed. Throws ErrorBD; an existing
-// `destino` is only replaced by a verified copy.
+// `destino` is only replaced by a verified copy. Its manifest is written beside it.
 void CopiarBase(const QString& origen, const QString& municipio, const QString& destino,
                 const QByteArray& clave);
 

@@ -16,4 +16,12 @@ public:
     virtual QStringList numerosClienteUnicos() const = 0;
     // Whether other desks write to the same register meanwhile (a row read may be gone).
     virtual bool variosPuestos() const = 0;
+    // Whether the server numbers, stamps and chains the activity log itself (a trigger) or the
+    // program does it inside the change's transaction.
+    virtual bool cadenaEnServidor() const = 0;
+    // The triggers of the activity log: no UPDATE or DELETE, and the chain where the server keeps it.
+    virtual QStringList esquemaActividad() const = 0;
+    // The whole number a stored text holds (digits only, at most nine), else NULL, as an SQL
+    // expression over `expresion`: the server refuses to cast other texts.
+    virtual QString enteroDeTexto(const QString& expresion) const = 0;
 };

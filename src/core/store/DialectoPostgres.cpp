@@ -55,6 +55,10 @@ QString DialectoPostgres::nombreColumna(const QString& nombre) const {
     return nombre.toLower();
 }
 
+QString DialectoPostgres::enteroDeTexto(const QString& e) const {
+    return QStringLiteral("(CASE WHEN %1 ~ '^[0-9]{1,9}$' THEN CAST(%1 AS INTEGER) END)").arg(e);
+}
+
 QStringList DialectoPostgres::numerosClienteUnicos() const {
     return {QStringLiteral("CREATE UNIQUE INDEX idx_clientes_numero_unico ON Clientes(NumeroCliente)")};
 }
@@ -85,4 +89,64 @@ QStringList DialectoPostgres::esquemaBase(bool hayIcu) {
                             "FOR EACH STATEMENT EXECUTE FUNCTION avisar_registro()")
                  .arg(QLatin1String(tabla));
     return r;
+}
+
+QString DialectoPostgres::copiaLiteralActividad() {
+    return QStringLiteral("SELECT set_config('velmora.copia_literal', 'si', true)");
+}
+
+// The chain is the server's: one desk at a time (a lock held to the commit), the server's clock
+// and session user, whatever the desk sent. The hashed bytes are those of CadenaActividad.
+QStringList DialectoPostgres::esquemaActividad() const {
+    const QString campos = QStringLiteral(
+        "velmora_campo(NEW.secuencia::text) || velmora_campo(NEW.momentoutc) || "
+        "velmora_campo(NEW.momentolocal) || "
+        "velmora_campo(NEW.usuario) || velmora_campo(NEW.puesto) || velmora_campo(NEW.accion) || "
+        "velmora_campo(NEW.objeto) || velmora_campo(NEW.detalles) || velmora_campo(NEW.hashanterior)");
+    const QString hash =
+        QStringLiteral("encode(sha256(convert_to('RA1' || E'\\n' || %1, 'UTF8')), 'hex')").arg(campos);
+    return {
+        QStringLiteral("CREATE OR REPLACE FUNCTION velmora_campo(f text) RETURNS text LANGUAGE sql IMMUTABLE "
+                       "AS $$ SELECT "
+                       "octet_length(convert_to(f, 'UTF8'))::text || ':' || f || E'\\n' $$"),
+        QStringLiteral(
+            "CREATE OR REPLACE FUNCTION velmora_actividad_encadenar() RETURNS trigger LANGUAGE plpgsql AS $$ "
+            "DECLARE ultima bigint; anterior text; ahora timestamptz; "
+            "BEGIN "
+            "PERFORM pg_advisory_xact_lock(270270); "
+            "SELECT secuencia, hash INTO ultima, anterior FROM registroactividad ORDER BY secuencia DESC "
+            "LIMIT 1; "
+            "IF ultima IS NULL THEN ultima := 0; anterior := repeat('0', 64); END IF; "
+            "IF coalesce(current_setting('velmora.copia_literal', true), '') = 'si' THEN "
+            // Copied as it was: only into a log that was empty when this transaction began, and
+            // only entries that chain.
+            "IF ultima > 0 AND NOT EXISTS (SELECT 1 FROM registroactividad WHERE secuencia = 1 AND "
+            "xmin::text = (txid_current() % 4294967296)::text) THEN "
+            "RAISE EXCEPTION 'El registro de actividad solo se copia tal cual en un registro vacío.'; END "
+            "IF; "
+            "IF NEW.secuencia IS DISTINCT FROM ultima + 1 OR NEW.hashanterior IS DISTINCT FROM anterior OR "
+            "NEW.hash IS DISTINCT FROM %1 THEN "
+            "RAISE EXCEPTION 'La entrada % del registro de actividad copiado no encadena con la anterior.', "
+            "NEW.secuencia; END IF; "
+            "RETURN NEW; END IF; "
+            "ahora := clock_timestamp(); "
+            "NEW.secuencia := ultima + 1; "
+            "NEW.momentoutc := to_char(ahora AT TIME ZONE 'UTC', 'YYYY-MM-DD\"T\"HH24:MI:SS.MS\"Z\"'); "
+            "NEW.momentolocal := to_char(ahora, 'YYYY-MM-DD\"T\"HH24:MI:SS.MSTZH:TZM'); "
+            "NEW.usuario := session_user::text; "
+            "NEW.hashanterior := anterior; "
+            "NEW.hash := %1; "
+            "RETURN NEW; END $$")
+            .arg(hash),
+        QStringLiteral(
+            "CREATE OR REPLACE FUNCTION velmora_actividad_inmutable() RETURNS trigger LANGUAGE plpgsql AS $$ "
+            "BEGIN RAISE EXCEPTION 'El registro de actividad no admite cambios ni borrados.'; END $$"),
+        QStringLiteral(
+            "CREATE TRIGGER registroactividad_encadenar BEFORE INSERT ON RegistroActividad FOR EACH ROW "
+            "EXECUTE FUNCTION velmora_actividad_encadenar()"),
+        QStringLiteral(
+            "CREATE TRIGGER registroactividad_sin_cambios BEFORE UPDATE OR DELETE ON RegistroActividad "
+            "FOR EACH ROW EXECUTE FUNCTION velmora_actividad_inmutable()"),
+        QStringLiteral("CREATE TRIGGER registroactividad_sin_vaciar BEFORE TRUNCATE ON RegistroActividad "
+                       "FOR EACH STATEMENT EXECUTE FUNCTION velmora_actividad_inmutable()")};
 }

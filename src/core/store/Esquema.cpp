@@ -1,10 +1,14 @@
 #include "core/store/Esquema.h"
 
+#include "core/actividad/CadenaActividad.h"
+#include "core/actividad/EntradasActividad.h"
 #include "core/store/Conexion.h"
 #include "core/store/Contrasenas.h"
 #include "core/store/Dialecto.h"
 
+#include <QDateTime>
 #include <QDir>
+#include <QUuid>
 
 #include <iterator>
 
@@ -39,7 +43,7 @@ qint64 leerEntero(Conexion& db, const char* sql) {
 
 // Version 1 is the schema of the files written before versions were recorded (user_version 0):
 // it only checks that they hold its tables, so a half-built file is refused, not half used.
-void migracion1(Conexion& db) {
+void migracion1(Conexion& db, bool) {
     for (const char* tabla : {"Clientes", "Infracciones", "PassUsuarios"}) {
         const std::unique_ptr<Sentencia> st =
             db.preparar(QStringLiteral("SELECT 1 FROM sqlite_master WHERE type = 'table' AND name = ?"));
@@ -59,7 +63,7 @@ void migracion1(Conexion& db) {
 // never reads them), and its infraction rows point back to it; older rows keep NULL. Adding a
 // NULL column rewrites no row and the partial index holds no entry yet; the date index is the
 // only work proportional to the rows (seconds for millions).
-void migracion2(Conexion& db) {
+void migracion2(Conexion& db, bool) {
     db.ejecutar(QStringLiteral(
         "CREATE TABLE Importaciones (Id INTEGER PRIMARY KEY AUTOINCREMENT, NumeroCliente TEXT, "
         "NombreArchivo TEXT, Tamano INTEGER, Sha256 TEXT, FechaInspeccion TEXT, HoraInspeccion TEXT, "
@@ -83,10 +87,43 @@ void migracion2(Conexion& db) {
 // data read before another desk's change is refused instead of overwriting it. On the server,
 // where desks write at once, client numbers are unique too; a file may hold repeats from before
 // and keeps them.
-void migracion3(Conexion& db) {
+void migracion3(Conexion& db, bool) {
     db.ejecutar(QStringLiteral("ALTER TABLE Clientes ADD COLUMN Version INTEGER NOT NULL DEFAULT 0"));
     for (const QString& sql : db.dialecto().numerosClienteUnicos())
         db.ejecutar(sql);
+}
+
+// Version 4: the activity log, which no statement may change or delete; the register's own
+// identity; imports withdrawn instead of deleted. A register that had no log gets its baseline:
+// what it held when the log began, so later changes are traced from there.
+void migracion4(Conexion& db, bool nueva) {
+    db.ejecutar(QStringLiteral(
+        "CREATE TABLE RegistroActividad (Id INTEGER PRIMARY KEY AUTOINCREMENT, Secuencia INTEGER NOT NULL "
+        "UNIQUE, "
+        "MomentoUtc TEXT NOT NULL DEFAULT '', MomentoLocal TEXT NOT NULL DEFAULT '', Usuario TEXT NOT NULL "
+        "DEFAULT '', Puesto TEXT NOT NULL DEFAULT '', Accion TEXT NOT NULL DEFAULT '', Objeto TEXT NOT NULL "
+        "DEFAULT '', Detalles TEXT NOT NULL DEFAULT '', HashAnterior TEXT NOT NULL DEFAULT '', Hash TEXT NOT "
+        "NULL DEFAULT '')"));
+    for (const QString& sql : db.dialecto().esquemaActividad())
+        db.ejecutar(sql);
+    db.ejecutar(
+        QStringLiteral("CREATE TABLE IdentidadRegistro (Identidad TEXT NOT NULL, Creada TEXT NOT NULL)"));
+    db.ejecutar(QStringLiteral("INSERT INTO IdentidadRegistro (Identidad, Creada) VALUES (?, ?)"),
+                {QUuid::createUuid().toString(QUuid::WithoutBraces).toLower(),
+                 MomentoUtcTexto(QDateTime::currentDateTimeUtc())});
+    db.ejecutar(QStringLiteral("ALTER TABLE Importaciones ADD COLUMN Retirada INTEGER NOT NULL DEFAULT 0"));
+    if (!nueva)
+        EscribirLineaBase(db);
+}
+
+// Version 5: the office summary counts every client's rows of a period by status and level. One
+// index holds all it reads, so each client's period is one range of it and no row is visited; it
+// starts with (client, date), so it serves the import's overlap check too and replaces that index.
+void migracion5(Conexion& db, bool) {
+    db.ejecutar(
+        QStringLiteral("CREATE INDEX IF NOT EXISTS idx_infracciones_resumen ON Infracciones(NumeroCliente, "
+                       "FechaInfraccion, Microfono, NiveldB, Maxdb)"));
+    db.ejecutar(QStringLiteral("DROP INDEX IF EXISTS idx_infracciones_fecha"));
 }
 
 // The numbered schema steps, oldest first. A schema change is one more entry here with the next
@@ -94,19 +131,27 @@ void migracion3(Conexion& db) {
 // after the base schema on new ones, so both end up alike.
 struct Migracion {
     int version;
-    void (*aplicar)(Conexion&);
+    // `nueva`: run while the register is being created, on empty tables.
+    void (*aplicar)(Conexion&, bool nueva);
 };
 constexpr Migracion kMigraciones[] = {
     {1, migracion1},
     {2, migracion2},
     {3, migracion3},
+    {4, migracion4},
+    {5, migracion5},
 };
+// From this version on the activity log exists and records each migration.
+constexpr int kVersionConActividad = 4;
 static_assert(std::size(kMigraciones) == kVersionEsquema &&
                   kMigraciones[kVersionEsquema - 1].version == kVersionEsquema,
               "one migration per schema version, numbered from 1");
 
-void aplicar(Conexion& db, const Migracion& m) {
-    m.aplicar(db);
+void aplicar(Conexion& db, const Migracion& m, qint64 desde, bool nueva) {
+    m.aplicar(db, nueva);
+    if (!nueva && m.version >= kVersionConActividad)
+        AgregarEntrada(db, kUsuarioPrograma, QStringLiteral("esquema.migracion"), QString::number(m.version),
+                       {{QStringLiteral("desde"), desde}, {QStringLiteral("hasta"), m.version}});
     db.ejecutar(QStringLiteral("PRAGMA user_version = %1").arg(m.version));
 }
 
@@ -131,7 +176,7 @@ void CrearEsquema(Conexion& db) {
     // The base schema above is version 1; later steps run on top of it.
     for (const Migracion& m : kMigraciones)
         if (m.version > 1)
-            aplicar(db, m);
+            aplicar(db, m, m.version - 1, true);
     db.ejecutar(QStringLiteral("PRAGMA user_version = %1").arg(kVersionEsquema));
     t.confirmar();
 }
@@ -151,7 +196,7 @@ void ActualizarEsquema(Conexion& db) {
             continue;
         try {
             Transaccion t(db);
-            aplicar(db, m);
+            aplicar(db, m, version, false);
             t.confirmar();
         } catch (const ErrorBD& e) {
             // Rolled back: the file is still the older version, whole.

@@ -1,9 +1,11 @@
 #include "core/store/PasarRegistro.h"
 
+#include "core/actividad/CadenaActividad.h"
 #include "core/import/ArchivoInspeccion.h"
 #include "core/store/ConexionPostgres.h"
 #include "core/store/ConexionSqlcipher.h"
 #include "core/store/Dialecto.h"
+#include "core/store/DialectoPostgres.h"
 #include "core/store/SentenciasTraspaso.h"
 
 #include <QDir>
@@ -55,13 +57,15 @@ QString InformeTraspaso::texto() const {
 }
 
 InformeTraspaso PasarRegistroAlServidor(const QString& rutaArchivo, const QByteArray& clave,
-                                        const QString& conninfo, const QString& contrasena) {
+                                        const QString& conninfo, const QString& contrasena,
+                                        const QString& usuario) {
     ConexionSqlcipher origen(rutaArchivo, clave);
     ConexionPostgres destino(conninfo, contrasena);
     const QString titulo = QStringLiteral("No se pasó el registro al servidor:");
     if (contar(destino, SentenciasTraspaso::contar(QStringLiteral("Infracciones"))) > 0 ||
         contar(destino, SentenciasTraspaso::contar(QStringLiteral("Importaciones"))) > 0 ||
-        contar(destino, SentenciasTraspaso::contarClientes()) > 0)
+        contar(destino, SentenciasTraspaso::contarClientes()) > 0 ||
+        contar(destino, SentenciasTraspaso::contar(QStringLiteral("RegistroActividad"))) > 0)
         throw ErrorBD(titulo +
                       QStringLiteral(" la base de datos del servidor ya tiene clientes o infracciones. "
                                      "Use una base de datos vacía. No se modificó nada."));
@@ -88,8 +92,33 @@ InformeTraspaso PasarRegistroAlServidor(const QString& rutaArchivo, const QByteA
     // Ids went in as they were: the next ones continue after them.
     for (const char* tabla : {"Clientes", "Infracciones", "PassUsuarios", "Importaciones"})
         destino.ejecutar(SentenciasTraspaso::continuarIds(QString::fromLatin1(tabla)));
+    // The log as it is, into the server's empty one: its trigger checks each entry chains.
+    destino.ejecutar(DialectoPostgres::copiaLiteralActividad());
+    try {
+        RecorrerEntradas(origen, [&](const EntradaActividad& e) {
+            CopiarEntrada(destino, e);
+            ++informe.entradas;
+            return true;
+        });
+    } catch (const ErrorBD& e) {
+        throw ErrorBD(titulo + QStringLiteral(" el registro de actividad del archivo no está completo o fue "
+                                              "modificado (%1). No se guardó nada en el servidor.")
+                                   .arg(e.detalles().isEmpty() ? e.descripcion() : e.detalles()),
+                      e.detalles());
+    }
+    destino.ejecutar(QStringLiteral("SELECT set_config('velmora.copia_literal', '', true)"));
+    // The register keeps its identity where it goes: codes issued from it still name it.
+    destino.ejecutar(QStringLiteral("DELETE FROM IdentidadRegistro"));
+    {
+        const auto leer = origen.preparar(QStringLiteral("SELECT Identidad, Creada FROM IdentidadRegistro"));
+        while (leer->paso())
+            destino.ejecutar(
+                QStringLiteral("INSERT INTO IdentidadRegistro (Identidad, Creada) VALUES (?, ?)"),
+                {leer->texto(0), leer->texto(1)});
+    }
     QStringList diferencias;
-    for (const char* tabla : kTablas) {
+    for (const char* tabla : {"Clientes", "Infracciones", "PassUsuarios", "Importaciones",
+                              "OriginalesImportacion", "RegistroActividad", "IdentidadRegistro"}) {
         const QString sql = SentenciasTraspaso::contar(QString::fromLatin1(tabla));
         const qint64 local = contar(origen, sql);
         const qint64 servidor = contar(destino, sql);
@@ -118,6 +147,15 @@ InformeTraspaso PasarRegistroAlServidor(const QString& rutaArchivo, const QByteA
     informe.infracciones = contar(destino, SentenciasTraspaso::contar(QStringLiteral("Infracciones")));
     informe.cuentas = contar(destino, SentenciasTraspaso::contar(QStringLiteral("PassUsuarios")));
     informe.importaciones = contar(destino, SentenciasTraspaso::contar(QStringLiteral("Importaciones")));
+    const CabezaCadena cabeza = LeerCabeza(origen);
+    AgregarEntrada(destino, usuario, QStringLiteral("registro.traspaso"), destino.ruta(),
+                   {{QStringLiteral("archivo"), QDir::toNativeSeparators(rutaArchivo)},
+                    {QStringLiteral("entradas"), informe.entradas},
+                    {QStringLiteral("cabeza_secuencia"), cabeza.secuencia},
+                    {QStringLiteral("cabeza_hash"), cabeza.hash},
+                    {QStringLiteral("clientes"), informe.clientes},
+                    {QStringLiteral("infracciones"), informe.infracciones},
+                    {QStringLiteral("importaciones"), informe.importaciones}});
     t.confirmar();
     return informe;
 }

@@ -3,6 +3,7 @@
 #include "core/Oficina.h"
 #include "core/store/ErrorBD.h"
 #include "windows/accounts/NuevaCuenta.h"
+#include "windows/accounts/VentanaPersonas.h"
 #include "windows/platform/Mensajes.h"
 #include "windows/platform/UnaVentana.h"
 
@@ -51,6 +52,26 @@ void PrepararCajaContrasena(QLineEdit* caja) {
 // ---------------------------------------------------------------------------------------------
 
 void MostrarVentanaCuentas(Oficina& oficina) {
+    // A shared register's people are server logins: the administrator manages them there.
+    if (oficina.sesionEnServidor()) {
+        if (!oficina.esAdministrador()) {
+            MostrarMensaje(
+                QStringLiteral("Las personas del registro compartido y sus contraseñas las "
+                               "administra un usuario con el rol de administrador en el servidor."),
+                QString(), Icono::Informacion);
+            return;
+        }
+        auto* personas = new VentanaPersonas(oficina);
+        try {
+            personas->cargar();
+        } catch (const ErrorBD& e) {
+            delete personas;
+            MostrarError(e);
+            return;
+        }
+        personas->show();
+        return;
+    }
     if (UnaVentana<VentanaCuentas>::actual()) {
         UnaVentana<VentanaCuentas>::alFrente(true);
         return;

@@ -3,8 +3,10 @@
 #include "core/Oficina.h"
 #include "windows/import/HistorialImportaciones.h"
 #include "windows/import/VentanaImportacion.h"
+#include "windows/output/VerificarDocumento.h"
 #include "windows/platform/Mensajes.h"
 #include "windows/platform/VersionPrograma.h"
+#include "windows/resumen/VentanaResumen.h"
 #include "windows/store/AccionesCopias.h"
 #include "windows/store/RegistroCompartido.h"
 #include "windows/store/VentanaVerificarRegistro.h"
@@ -19,6 +21,7 @@ BarraMenus::BarraMenus(Oficina& oficina, QMainWindow* ventana) : QMenuBar(ventan
     };
     QMenu* archivo = addMenu(QStringLiteral("&Archivo"));
     archivo->setObjectName(QStringLiteral("menuArchivo"));
+    QAction* resumen = accion(archivo, "Resumen de la &Oficina", "accionResumen");
     QAction* historial = accion(archivo, "&Historial de Importaciones...", "accionHistorial");
     QAction* verificarArchivo = accion(archivo, "&Verificar archivo...", "accionVerificarArchivo");
     QAction* registro = accion(archivo, "Re&gistro compartido...", "accionRegistroCompartido");
@@ -29,6 +32,7 @@ BarraMenus::BarraMenus(Oficina& oficina, QMainWindow* ventana) : QMenuBar(ventan
     QAction* restaurar = accion(archivo, "&Restaurar copia...", "accionRestaurar");
     restaurar->setEnabled(oficina_.esAdministrador());
     QAction* verificarBase = accion(archivo, "&Verificar base de datos", "accionVerificarBase");
+    QAction* verificarDocumento = accion(archivo, "Verificar &documento...", "accionVerificarDocumento");
     // Every row against its original and the log: the administrator's, like the backups.
     QAction* verificarRegistro = accion(archivo, "Verificar regis&tro", "accionVerificarRegistro");
     verificarRegistro->setEnabled(oficina_.esAdministrador());
@@ -39,6 +43,7 @@ BarraMenus::BarraMenus(Oficina& oficina, QMainWindow* ventana) : QMenuBar(ventan
     QAction* acerca = accion(ayuda, "&Acerca de...", "accionAcercaDe");
 
     connect(salir, &QAction::triggered, ventana, [ventana] { ventana->close(); });
+    connect(resumen, &QAction::triggered, ventana, [this] { VentanaResumen::Mostrar(oficina_); });
     connect(historial, &QAction::triggered, ventana,
             [this, ventana] { MostrarHistorialImportaciones(oficina_, ventana); });
     connect(verificarArchivo, &QAction::triggered, ventana,
@@ -53,6 +58,10 @@ BarraMenus::BarraMenus(Oficina& oficina, QMainWindow* ventana) : QMenuBar(ventan
             [this, ventana] { RestaurarCopiaDeSeguridad(ventana, oficina_); });
     connect(verificarBase, &QAction::triggered, ventana,
             [this, ventana] { VerificarBaseDeDatos(ventana, oficina_); });
+    connect(verificarDocumento, &QAction::triggered, ventana, [this, ventana] {
+        DialogoVerificarDocumento dialogo(oficina_, ventana);
+        dialogo.exec();
+    });
     connect(verificarRegistro, &QAction::triggered, ventana,
             [this, ventana] { VerificarRegistroCompleto(ventana, oficina_); });
     connect(&oficina_, &Oficina::sesionIniciada, this, [this, copia, restaurar, verificarRegistro] {
@@ -63,9 +72,18 @@ BarraMenus::BarraMenus(Oficina& oficina, QMainWindow* ventana) : QMenuBar(ventan
 }
 
 void BarraMenus::acercaDe() {
+    // Which register this is: a code or a copy from another office is told apart by it.
+    QString identidad;
+    try {
+        identidad = oficina_.identidadRegistro();
+    } catch (const ErrorBD&) {
+    }
+    if (identidad.isEmpty())
+        identidad = QStringLiteral("no disponible");
     const QString texto = QStringList{QStringLiteral("Sistema de Adquisición de Datos - VELMORA KV-270"),
                                       QString(),
                                       QStringLiteral("Version: ") + TextoVersion(),
+                                      QStringLiteral("Identidad del registro: ") + identidad,
                                       QString(),
                                       QString(),
                                       QStringLiteral("Por cualquier Consulta o Soporte Técnico"),

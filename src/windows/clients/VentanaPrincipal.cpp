@@ -22,6 +22,7 @@
 #include "windows/platform/CursorEspera.h"
 #include "windows/platform/Imagenes.h"
 #include "windows/platform/Mensajes.h"
+#include "windows/platform/PedirMotivo.h"
 
 #include <QCloseEvent>
 #include <QComboBox>
@@ -272,6 +273,9 @@ void VentanaPrincipal::cargar() {
         municipio_->setEnabled(false);
         botonEliminar_->setEnabled(false);
     }
+    // A read-only role (the server's velmora_consulta) lists, searches and issues documents only.
+    for (QPushButton* b : {botonNuevo_, botonEditar_, botonAdquirirDatos_})
+        b->setEnabled(oficina_.puedeEscribir());
     {
         // Filling the list must not replace the text the user sees ("Nombre").
         const QSignalBlocker bloqueo(columnaBusqueda_);
@@ -389,8 +393,14 @@ void VentanaPrincipal::eliminarCliente() {
         mostrarSeleccion();
         return;
     }
+    const QString motivo = PedirMotivo(this, QStringLiteral("Eliminar"),
+                                       QStringLiteral("Escriba el motivo por el que se elimina el cliente."));
+    if (motivo.isEmpty()) {
+        mostrarSeleccion();
+        return;
+    }
     try {
-        oficina_.eliminarSeleccionado();
+        oficina_.eliminarSeleccionado(motivo);
     } catch (const ErrorBD& e) {
         MostrarError(e);
         return;

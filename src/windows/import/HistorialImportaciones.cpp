@@ -6,6 +6,7 @@
 #include "windows/grid/VistaInfracciones.h"
 #include "windows/platform/Dialogos.h"
 #include "windows/platform/Mensajes.h"
+#include "windows/platform/PedirMotivo.h"
 #include "windows/platform/UnaVentana.h"
 
 #include <QApplication>
@@ -29,6 +30,7 @@ const QString kTitulo = QStringLiteral("Historial de Importaciones");
 const QString kTituloVerificar = QStringLiteral("Verificar archivo");
 const QString kFiltroKvd = QStringLiteral("Archivos de inspección (*.kvd);;Todos los archivos (*)");
 const QColor kColorCambios(255, 236, 150);
+const QColor kColorRetirada(225, 225, 225);
 
 QString lineaImportacion(const ImportacionRegistrada& i) {
     return QStringLiteral("el %1 por %2 en el equipo %3, cliente %4, archivo \"%5\" (%6 guardados)")
@@ -200,6 +202,7 @@ void HistorialImportaciones::construir() {
     boton(botonGuardar_, "botonGuardar", QStringLiteral("&Guardar original..."));
     boton(botonCopiar_, "botonCopiar", QStringLiteral("&Copiar SHA-256"));
     boton(botonEliminar_, "botonEliminar", QStringLiteral("&Eliminar importación..."));
+    boton(botonRestituir_, "botonRestituir", QStringLiteral("&Restituir importación"));
     botones->addStretch();
     boton(botonCerrar_, "botonCerrar", QStringLiteral("C&errar"));
     raiz->addLayout(botones);
@@ -220,6 +223,7 @@ void HistorialImportaciones::construir() {
     connect(botonGuardar_, &QPushButton::clicked, this, &HistorialImportaciones::guardarOriginal);
     connect(botonCopiar_, &QPushButton::clicked, this, &HistorialImportaciones::copiarHuella);
     connect(botonEliminar_, &QPushButton::clicked, this, &HistorialImportaciones::eliminar);
+    connect(botonRestituir_, &QPushButton::clicked, this, &HistorialImportaciones::restituir);
     connect(botonCerrar_, &QPushButton::clicked, this, &QDialog::close);
     auto* copiar = new QShortcut(QKeySequence::Copy, tablaImportaciones_);
     copiar->setContext(Qt::WidgetShortcut);
@@ -244,7 +248,9 @@ void HistorialImportaciones::recargar() {
     for (int f = 0; f < tablaImportaciones_->rowCount(); ++f) {
         const ImportacionRegistrada& i = importaciones_[static_cast<size_t>(f)];
         const QString cambios = i.cambios;
-        const QString celdas[] = {MomentoTexto(i.momento),
+        // A withdrawn import stays listed, marked, so it can be brought back.
+        const QString celdas[] = {i.retirada ? MomentoTexto(i.momento) + QStringLiteral(" (eliminada)")
+                                             : MomentoTexto(i.momento),
                                   i.usuario,
                                   i.equipo,
                                   i.nombreArchivo,
@@ -263,6 +269,10 @@ void HistorialImportaciones::recargar() {
                 // A maximum level or calibration changed between inspections must stand out.
                 item->setBackground(kColorCambios);
                 item->setToolTip(c == 4 ? i.sha256 : QStringLiteral("Cambios de configuración:\n") + cambios);
+            }
+            if (i.retirada) {
+                item->setBackground(kColorRetirada);
+                item->setForeground(Qt::darkGray);
             }
             tablaImportaciones_->setItem(f, c, item);
         }
@@ -286,7 +296,9 @@ void HistorialImportaciones::permitirAcciones() {
     botonGuardar_->setEnabled(hay);
     botonCopiar_->setEnabled(hay);
     // Rights from the login, never from the screen.
-    botonEliminar_->setEnabled(hay && oficina_.esAdministrador());
+    const bool retirada = hay && actual()->retirada;
+    botonEliminar_->setEnabled(hay && !retirada && oficina_.esAdministrador());
+    botonRestituir_->setEnabled(retirada && oficina_.esAdministrador());
 }
 
 void HistorialImportaciones::elegirFila(int fila) {
@@ -363,13 +375,41 @@ void HistorialImportaciones::eliminar() {
         const qint64 filas = oficina_.registrosDeImportacion(elegida.id);
         if (MostrarMensaje(
                 QStringLiteral("Se eliminará la importación del %1 (archivo \"%2\") y %3 de infracciones "
-                               "que guardó. Esta acción no se puede deshacer.\n\n¿Desea continuar?")
+                               "que guardó. El archivo original queda guardado como eliminado, y el "
+                               "Administrador puede restituir la importación.\n\n¿Desea continuar?")
                     .arg(MomentoTexto(elegida.momento), elegida.nombreArchivo, TextoRegistros(filas)),
                 QStringLiteral("Eliminar importación"), Icono::Exclamacion, Botones::NoSi) != Respuesta::Si)
             return;
-        const qint64 borradas = oficina_.eliminarImportacion(elegida.id);
+        const QString motivo =
+            PedirMotivo(this, QStringLiteral("Eliminar importación"),
+                        QStringLiteral("Escriba el motivo por el que se elimina la importación del %1.")
+                            .arg(MomentoTexto(elegida.momento)));
+        if (motivo.isEmpty())
+            return;
+        const qint64 borradas = oficina_.eliminarImportacion(elegida.id, motivo);
         MostrarMensaje(
             QStringLiteral("Se eliminó la importación y %1 de infracciones.").arg(TextoRegistros(borradas)),
+            kTitulo, Icono::Informacion);
+    } catch (const ErrorBD& e) {
+        MostrarError(e);
+    }
+}
+
+void HistorialImportaciones::restituir() {
+    const ImportacionRegistrada* i = actual();
+    if (!i || !i->retirada || !oficina_.esAdministrador())
+        return;
+    const ImportacionRegistrada elegida = *i;
+    try {
+        if (MostrarMensaje(
+                QStringLiteral("Se restituirá la importación del %1 (archivo \"%2\"): sus registros "
+                               "de infracciones vuelven tal como estaban.\n\n¿Desea continuar?")
+                    .arg(MomentoTexto(elegida.momento), elegida.nombreArchivo),
+                QStringLiteral("Restituir importación"), Icono::Pregunta, Botones::NoSi) != Respuesta::Si)
+            return;
+        const qint64 filas = oficina_.restituirImportacion(elegida.id);
+        MostrarMensaje(
+            QStringLiteral("Se restituyó la importación con %1 de infracciones.").arg(TextoRegistros(filas)),
             kTitulo, Icono::Informacion);
     } catch (const ErrorBD& e) {
         MostrarError(e);

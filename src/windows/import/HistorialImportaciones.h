@@ -49,6 +49,7 @@ public:
     void guardarOriginal();
     void verInfracciones();
     void eliminar();
+    void restituir();
     void copiarHuella();
 
 private:
@@ -66,6 +67,7 @@ private:
     QPushButton* botonGuardar_ = nullptr;
     QPushButton* botonCopiar_ = nullptr;
     QPushButton* botonEliminar_ = nullptr;
+    QPushButton* botonRestituir_ = nullptr;
     QPushButton* botonCerrar_ = nullptr;
     QLabel* tituloInfracciones_ = nullptr;
     GridModel* grid_ = nullptr;

@@ -106,6 +106,17 @@ InicioSesion* InicioSesion::instancia() {
 }
 
 void InicioSesion::cargar() {
+    // On a server register each person signs in with their own server login, which the server
+    // checks; the program's accounts are not listed there.
+    if (oficina_.sesionEnServidor()) {
+        nombreUsuario_->setEditable(true);
+        nombreUsuario_->setEditText(oficina_.usuarioPropuesto());
+        nombreUsuario_->setToolTip(QStringLiteral("Escriba su usuario del servidor del registro compartido"));
+        clave_->setMaxLength(1024);
+        clave_->setToolTip(QStringLiteral("Contraseña de su usuario en el servidor (vacía si entra con un "
+                                          "certificado)"));
+        return;
+    }
     // Names only: the office checks the password, no hash ever reaches this window.
     try {
         for (const Cuenta& cuenta : oficina_.cuentas())
@@ -117,7 +128,15 @@ void InicioSesion::cargar() {
 }
 
 void InicioSesion::IniciarSesion() {
-    if (!oficina_.iniciarSesion(nombreUsuario_->currentText(), clave_->text())) {
+    bool aceptada = false;
+    try {
+        aceptada = oficina_.iniciarSesion(nombreUsuario_->currentText().trimmed(), clave_->text());
+    } catch (const ErrorBD& e) {
+        // The server said why (wrong password, certificate, no role, not prepared).
+        MostrarError(e, Icono::Exclamacion, QStringLiteral("Inicio De Sesion"));
+        return;
+    }
+    if (!aceptada) {
         MostrarMensaje(
             QStringLiteral("Usted a ingresado una contraseña incorrecta o el campo esta vacio, por favor "
                            "escríbala correctamente y presione Iniciar Sesion"),
@@ -126,6 +145,8 @@ void InicioSesion::IniciarSesion() {
     }
     MostrarMensaje(QStringLiteral("Contraseña Correcta!"), QStringLiteral("Contraseña Correcta"),
                    Icono::Informacion);
+    if (!oficina_.avisoSesion().isEmpty())
+        MostrarMensaje(oficina_.avisoSesion(), QStringLiteral("Registro de actividad"), Icono::Exclamacion);
     exito_ = true;
     close();
     auto* ventana = new VentanaPrincipal(oficina_);

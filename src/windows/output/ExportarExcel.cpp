@@ -166,6 +166,13 @@ void ExportarExcel::exportar() {
         return; // cancelled or not to be replaced: nothing exported, the options stay as they are
 
     EntradaLibro entrada = oficina_.entradaLibro(opciones());
+    try {
+        entrada.sello = oficina_.emitirDocumento(oficina_.pedidoEmision(QStringLiteral("libro")));
+    } catch (const ErrorBD& e) {
+        MostrarMensaje(QStringLiteral("No se pudo emitir el libro: ") + e.descripcion(), QString(),
+                       Icono::Critico);
+        return;
+    }
     // Modal to the whole program while it lasts: only its own "Cancelar" can be pressed.
     QProgressDialog progreso(QStringLiteral("Exportando las infracciones al libro de Excel…"),
                              QStringLiteral("Cancelar"), 0, static_cast<int>(entrada.infracciones.size()),

@@ -112,8 +112,11 @@ void GuardarInformeFirmadoDesdeVista(QWidget* padre, const InformeInfracciones& 
             documento.cliente = oficina->clienteSeleccionado()->numero;
         documento.desde = oficina->fechaInicio();
         documento.hasta = oficina->fechaFin();
-        metadatos.codigo = CodigoDocumento(*oficina, documento);
-        metadatos.identidadRegistro = IdentidadRegistroDocumento(*oficina);
+        // A report issued in the preview already carries its code; another one is issued here.
+        if (metadatos.codigo.isEmpty()) {
+            metadatos.codigo = CodigoDocumento(*oficina, documento);
+            metadatos.identidadRegistro = IdentidadRegistroDocumento(*oficina);
+        }
     }
     QApplication::setOverrideCursor(Qt::WaitCursor);
     const bool bien = GuardarInformeFirmado(informe, metadatos, *certificado, ruta, &error);
@@ -122,6 +125,4 @@ void GuardarInformeFirmadoDesdeVista(QWidget* padre, const InformeInfracciones& 
         MostrarMensaje(error, kTitulo, Icono::Critico);
         return;
     }
-    if (oficina)
-        AnotarDocumentoEmitido(*oficina, documento, metadatos.codigo);
 }

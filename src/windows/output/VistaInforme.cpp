@@ -27,6 +27,7 @@ struct Vista {
     QPointer<DialogoVistaPrevia> dialogo;
     std::shared_ptr<InformeInfracciones> informe;
     QPointer<Oficina> oficina;
+    PedidoEmision pedido; // what the report lists, taken when it was made
 };
 
 Vista& vista() {
@@ -60,35 +61,43 @@ void ponerGraficos(DatosInforme& datos) {
     datos.graficoSemana = std::move(imagenes.semana);
 }
 
-void guardarComoPdf(QWidget* padre, const InformeInfracciones& informe) {
+// The report shown, issued: its log entry written and its verification code on every page. The
+// preview then shows it so. None, the user told why, when it could not be issued.
+std::shared_ptr<const InformeInfracciones> emitir() {
+    Vista& v = vista();
+    if (!v.informe || !v.oficina)
+        return nullptr;
+    try {
+        DatosInforme datos = v.informe->datos();
+        datos.sello = v.oficina->emitirDocumento(v.pedido);
+        v.informe = std::make_shared<InformeInfracciones>(std::move(datos));
+    } catch (const ErrorBD& e) {
+        MostrarMensaje(QStringLiteral("No se pudo emitir el informe: ") + e.descripcion(), kTituloError,
+                       Icono::Critico);
+        return nullptr;
+    }
+    if (v.dialogo)
+        v.dialogo->setInforme(v.informe);
+    return v.informe;
+}
+
+void guardarComoPdf(QWidget* padre) {
     const QString ruta =
         ElegirArchivoGuardar(padre, QStringLiteral("Guardar como PDF"),
                              QStringLiteral("Documento PDF (*.pdf)"), QStringLiteral(".pdf"));
     if (ruta.isEmpty())
         return;
-    MetadatosPdf metadatos = informe.metadatos();
-    DocumentoEmitido documento;
-    documento.tipo = QStringLiteral("informe");
-    documento.origen = QStringLiteral("ventana");
-    documento.filas =
-        std::ranges::count_if(informe.datos().registros, [](const RegistroInforme& r) { return !r.vacio(); });
-    Oficina* oficina = vista().oficina;
-    if (oficina) {
+    const std::shared_ptr<const InformeInfracciones> informe = emitir();
+    if (!informe)
+        return;
+    // Issuing wrote the log entry and gave the code, which the metadata carries too.
+    MetadatosPdf metadatos = informe->metadatos();
+    if (Oficina* oficina = vista().oficina)
         metadatos.autor = oficina->usuario();
-        if (oficina->clienteSeleccionado())
-            documento.cliente = oficina->clienteSeleccionado()->numero;
-        documento.desde = oficina->fechaInicio();
-        documento.hasta = oficina->fechaFin();
-        metadatos.codigo = CodigoDocumento(*oficina, documento);
-        metadatos.identidadRegistro = IdentidadRegistroDocumento(*oficina);
-    }
-    if (!informe.guardarPdf(ruta, metadatos)) {
+    if (!informe->guardarPdf(ruta, metadatos)) {
         MostrarMensaje(QStringLiteral("No se pudo guardar el informe en el archivo:\n") + ruta, kTituloError,
                        Icono::Critico);
-        return;
     }
-    if (oficina)
-        AnotarDocumentoEmitido(*oficina, documento, metadatos.codigo);
 }
 
 DialogoVistaPrevia* crearVista(QWidget* padre) {
@@ -106,16 +115,18 @@ DialogoVistaPrevia* crearVista(QWidget* padre) {
         guardar->setObjectName(QStringLiteral("GuardarPdf"));
         guardar->setToolTip(QStringLiteral("Guardar el informe como documento PDF"));
         QObject::connect(guardar, &QAction::triggered, dialogo, [dialogo] {
-            if (const auto informe = vista().informe)
-                guardarComoPdf(dialogo, *informe);
+            if (vista().informe)
+                guardarComoPdf(dialogo);
         });
+        dialogo->setEmision(emitir);
         auto* firmado = barra->addAction(QStringLiteral("Guardar firmado..."));
         firmado->setObjectName(QStringLiteral("GuardarFirmado"));
         firmado->setToolTip(
             QStringLiteral("Guardar el informe como PDF firmado con el certificado de la oficina"));
         QObject::connect(firmado, &QAction::triggered, dialogo, [dialogo] {
-            if (const auto informe = vista().informe)
-                GuardarInformeFirmadoDesdeVista(dialogo, *informe, vista().oficina.data());
+            if (vista().informe)
+                if (const auto informe = emitir())
+                    GuardarInformeFirmadoDesdeVista(dialogo, *informe, vista().oficina.data());
         });
         auto* graficos = barra->addAction(QStringLiteral("Incluir gráficos"));
         graficos->setObjectName(QStringLiteral("IncluirGraficos"));
@@ -158,6 +169,7 @@ void ImprimirInformeInfracciones(Oficina& oficina, QWidget* padre) {
         }
         Vista& v = vista();
         v.oficina = &oficina;
+        v.pedido = oficina.pedidoEmision(QStringLiteral("informe"));
         ponerGraficos(datos);
         v.informe = std::make_shared<InformeInfracciones>(std::move(datos));
         if (!v.dialogo)

@@ -252,7 +252,10 @@ void DialogoVistaPrevia::imprimir() {
     QPrintDialog dialogo(&impresora, this);
     if (dialogo.exec() != QDialog::Accepted)
         return;
-    if (!informe_->imprimir(&impresora))
+    const std::shared_ptr<const InformeInfracciones> emitido = emision_ ? emision_() : informe_;
+    if (!emitido)
+        return;
+    if (!emitido->imprimir(&impresora))
         MostrarMensaje(QStringLiteral("No se pudo imprimir el informe."),
                        QStringLiteral("Error en la generación del informe"), Icono::Critico);
 }

@@ -5,6 +5,7 @@
 #include <QAbstractScrollArea>
 #include <QDialog>
 
+#include <functional>
 #include <list>
 #include <memory>
 #include <utility>
@@ -65,12 +66,18 @@ public:
     void setInforme(std::shared_ptr<const InformeInfracciones> informe);
     HojasVistaPrevia* hojas() const { return hojas_; }
     QToolBar* barra() const { return barra_; }
+    // What printing prints: the report as issued (its verification code given), or none when it
+    // could not be issued. Without one, the report shown is printed.
+    void setEmision(std::function<std::shared_ptr<const InformeInfracciones>()> emision) {
+        emision_ = std::move(emision);
+    }
 
 private:
     void imprimir();
     void actualizarPagina(int pagina);
 
     std::shared_ptr<const InformeInfracciones> informe_;
+    std::function<std::shared_ptr<const InformeInfracciones>()> emision_;
     QToolBar* barra_;
     HojasVistaPrevia* hojas_;
     QSpinBox* pagina_;

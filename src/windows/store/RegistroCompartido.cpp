@@ -4,6 +4,7 @@
 #include "core/store/AjustesRegistro.h"
 #include "core/store/ErrorBD.h"
 #include "core/store/PasarRegistro.h"
+#include "core/store/SeguridadConexion.h"
 #include "windows/platform/Mensajes.h"
 
 #include <QDialogButtonBox>
@@ -98,4 +99,18 @@ void RegistroCompartido::pasarAlServidor() {
         QGuiApplication::restoreOverrideCursor();
         MostrarError(e, Icono::Critico, windowTitle());
     }
+}
+
+bool ConfirmarConexionSinCifrar(const QString& conninfo) {
+    if (!ConexionSinCifrar(conninfo) || SinCifrarAceptada(conninfo))
+        return true;
+    if (MostrarMensaje(
+            QStringLiteral("La cadena de conexión del registro compartido no pide cifrado (TLS) y "
+                           "el servidor está en otro equipo: los datos y las contraseñas podrían "
+                           "leerse en la red. Se recomienda sslmode=verify-full.\n\n"
+                           "¿Conectar de todos modos? No se volverá a preguntar para esta cadena."),
+            QStringLiteral("Registro compartido"), Icono::Exclamacion, Botones::NoSi) != Respuesta::Si)
+        return false;
+    AceptarSinCifrar(conninfo);
+    return true;
 }

@@ -22,3 +22,7 @@ private:
     QLineEdit* conexion_ = nullptr;
     QPushButton* pasar_ = nullptr;
 };
+
+// Before a register travels unencrypted to another machine the user accepts it, once for that
+// connection string. False when refused.
+bool ConfirmarConexionSinCifrar(const QString& conninfo);

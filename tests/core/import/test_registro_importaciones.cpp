@@ -3,6 +3,7 @@
 
 #include "ArchivosDePrueba.h"
 #include "BaseTemporal.h"
+#include "core/actividad/Retiros.h"
 #include "core/import/Importacion.h"
 #include "core/store/ConexionSqlcipher.h"
 #include "core/store/Esquema.h"
@@ -100,13 +101,16 @@ TEST_F(RegistroImportaciones, ElRegistroElOriginalYLasFilasSeGuardanJuntos) {
                          cantidadInfracciones(base.registro())),
               std::tuple(1, 1, 3));
 
-    // Deleting the entry takes its rows and bytes with it.
+    // Deleting the import takes its rows; its log row and bytes stay, marked withdrawn.
     EXPECT_EQ(RegistrosDeImportacion(base.registro(), i.id), 3);
-    EXPECT_EQ(BorrarImportacion(base.registro(), i.id), 3);
+    EXPECT_EQ(
+        RetirarImportacion(base.registro(), QStringLiteral("Administrador"), i.id, QStringLiteral("prueba")),
+        3);
     EXPECT_EQ(std::tuple(cuenta(base.registro(), "Importaciones"),
                          cuenta(base.registro(), "OriginalesImportacion"),
                          cantidadInfracciones(base.registro())),
-              std::tuple(0, 0, 0));
+              std::tuple(1, 1, 0));
+    EXPECT_TRUE(ImportacionesCliente(base.registro(), "0123").front().retirada);
 }
 
 // The same bytes are named with who imported them; records already stored are counted and, by

@@ -6,7 +6,7 @@
 #include "ArchivosDePrueba.h"
 #include "FilasDePrueba.h"
 #include "core/Oficina.h"
-#include "core/clients/EliminarCliente.h"
+#include "core/actividad/Retiros.h"
 #include "core/store/Conexion.h"
 #include "core/store/ConexionPostgres.h"
 #include "core/store/Sentencias.h"
@@ -116,7 +116,8 @@ TEST_F(Concurrencia, ImportacionContraEliminacion) {
                                     return;
                                 borrar = std::thread([&] {
                                     ConexionPostgres db(registro.conninfo());
-                                    BorrarClienteConInfracciones(db, QStringLiteral("0123"), id);
+                                    RetirarCliente(db, QStringLiteral("Administrador"),
+                                                   QStringLiteral("0123"), id, QStringLiteral("prueba"));
                                 });
                                 EXPECT_TRUE(esperarBloqueados(1));
                             }));
@@ -126,7 +127,9 @@ TEST_F(Concurrencia, ImportacionContraEliminacion) {
                     QStringLiteral("SELECT count(*) FROM Clientes WHERE NumeroCliente = '0123'")),
               0);
     EXPECT_EQ(valor(registro.conexion(), QStringLiteral("SELECT count(*) FROM Infracciones")), 0);
-    EXPECT_EQ(valor(registro.conexion(), QStringLiteral("SELECT count(*) FROM Importaciones")), 0);
+    EXPECT_EQ(
+        valor(registro.conexion(), QStringLiteral("SELECT count(*) FROM Importaciones WHERE Retirada = 0")),
+        0);
 
     // Now the deletion first: it holds the client row while it waits on the old rows, which this
     // desk keeps locked; the import started meanwhile waits behind it.
@@ -142,7 +145,8 @@ TEST_F(Concurrencia, ImportacionContraEliminacion) {
     db.ejecutar(QStringLiteral("SELECT id FROM Infracciones WHERE NumeroCliente = '0123' FOR UPDATE"));
     borrar = std::thread([&] {
         ConexionPostgres otra(registro.conninfo());
-        BorrarClienteConInfracciones(otra, QStringLiteral("0123"), id2);
+        RetirarCliente(otra, QStringLiteral("Administrador"), QStringLiteral("0123"), id2,
+                       QStringLiteral("prueba"));
     });
     ASSERT_TRUE(esperarBloqueados(1));
     ResultadoImportacion rc;
@@ -157,7 +161,9 @@ TEST_F(Concurrencia, ImportacionContraEliminacion) {
     EXPECT_FALSE(rc.ok());
     EXPECT_TRUE(rc.detalle.contains(QStringLiteral("No se importó nada"))) << rc.detalle.toStdString();
     EXPECT_EQ(valor(registro.conexion(), QStringLiteral("SELECT count(*) FROM Infracciones")), 0);
-    EXPECT_EQ(valor(registro.conexion(), QStringLiteral("SELECT count(*) FROM Importaciones")), 0);
+    EXPECT_EQ(
+        valor(registro.conexion(), QStringLiteral("SELECT count(*) FROM Importaciones WHERE Retirada = 0")),
+        0);
 }
 
 // Client numbers are unique in the shared register, with a clear message.
@@ -213,7 +219,8 @@ TEST_F(Concurrencia, FallosDelServidor) {
         }
         return QString();
     };
-    const QString sinClave = QStringLiteral("host=%1 dbname=postgres user=con_clave").arg(s->socket());
+    const QString sinClave =
+        QStringLiteral("host=%1 port=%2 dbname=postgres user=con_clave").arg(s->socket()).arg(s->puerto());
     EXPECT_EQ(fallo(sinClave + QStringLiteral(" password=incorrecta")),
               QStringLiteral("No se puede abrir el registro compartido. El usuario o la contraseña no son "
                              "correctos."));
@@ -241,7 +248,9 @@ TEST_F(Concurrencia, FallosDelServidor) {
         << r.detalle.toStdString();
     // The desk carries on once the server is back, on the same open register.
     EXPECT_EQ(valor(registro.conexion(), QStringLiteral("SELECT count(*) FROM Infracciones")), 0);
-    EXPECT_EQ(valor(registro.conexion(), QStringLiteral("SELECT count(*) FROM Importaciones")), 0);
+    EXPECT_EQ(
+        valor(registro.conexion(), QStringLiteral("SELECT count(*) FROM Importaciones WHERE Retirada = 0")),
+        0);
 }
 
 } // namespace

@@ -84,7 +84,7 @@ TEST(PasarRegistro, CopiaCompletaYComprobada) {
                       QStringLiteral("SELECT id, Inspector, IdImportacion FROM Infracciones ORDER BY id")),
         infracciones);
     Oficina remota(compartido);
-    EXPECT_TRUE(remota.iniciarSesion(QStringLiteral("Inspectora Peña"), QStringLiteral("clave")));
+    remota.establecerUsuario(QStringLiteral("Inspectora Peña"));
     remota.abrirClientes();
     remota.seleccionar(remota.filasClientes().at(1).value(0).toLongLong());
     const std::vector<ImportacionRegistrada> historial = remota.historialSeleccionado();

@@ -253,6 +253,10 @@ TEST_F(PruebaVentanaPrincipal, AcercaDeYSalir) {
     hijo<QAction>(ventana, QStringLiteral("accionAcercaDe"))->trigger();
     EXPECT_EQ(mensajes.ultimo().titulo, QStringLiteral("Acerca de..."));
     EXPECT_EQ(mensajes.ultimo().texto.split(QLatin1Char('\n')).value(2), QStringLiteral("Version: 1.0.18"));
+    // The register's identity, as the register holds it.
+    const QString identidad = mensajes.ultimo().texto.split(QLatin1Char('\n')).value(3);
+    EXPECT_TRUE(identidad.startsWith(QStringLiteral("Identidad del registro: "))) << identidad.toStdString();
+    EXPECT_EQ(identidad.size(), 24 + 36);
 
     QTest::mouseClick(boton("botonSalir"), Qt::LeftButton);
     EXPECT_EQ(finales, 1);

@@ -10,9 +10,12 @@
 #include "windows/import/HistorialImportaciones.h"
 #include "windows/import/VentanaImportacion.h"
 #include "windows/platform/Dialogos.h"
+#include "windows/platform/PedirMotivo.h"
 
 #include <QClipboard>
 #include <QGuiApplication>
+#include <QLabel>
+#include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
 #include <QTableWidget>
@@ -161,8 +164,17 @@ TEST_F(HistorialTest, VentanaDeHistorialYVerificacion) {
     EXPECT_TRUE(mensajes.ultimo().texto.contains("y 1 registro de infracciones que guardó"));
     mensajes.responder(Respuesta::Si);
     w->eliminar();
-    EXPECT_EQ(lista->rowCount(), 1);
+    // Still listed, marked: the administrator can bring it back.
+    EXPECT_EQ(lista->rowCount(), 2);
+    EXPECT_TRUE(lista->item(0, 0)->text().endsWith("(eliminada)"));
     EXPECT_EQ(cantidadInfracciones(base.registro()), 2);
+    w->elegirFila(0);
+    EXPECT_FALSE(hijo(w, "botonEliminar")->isEnabled());
+    ASSERT_TRUE(hijo(w, "botonRestituir")->isEnabled());
+    w->restituir();
+    EXPECT_EQ(cantidadInfracciones(base.registro()), 3);
+    EXPECT_TRUE(mensajes.ultimo().texto.startsWith("Se restituyó la importación con 1 registro"));
+    EXPECT_FALSE(lista->item(0, 0)->text().endsWith("(eliminada)"));
 
     // Any file can be checked: these bytes were imported, those never were.
     const QString kvd = escribir(dir.path(), "suelto.kvd", primero);
@@ -180,6 +192,24 @@ TEST_F(HistorialTest, VentanaDeHistorialYVerificacion) {
     QTest::keyClick(w, Qt::Key_Escape);
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     EXPECT_EQ(HistorialImportaciones::instancia(), nullptr);
+}
+
+// The reason is a required field: "Aceptar" only once something other than spaces is written.
+TEST(DialogoMotivo, MotivoObligatorio) {
+    DialogoMotivo d(nullptr, "Eliminar importación", "Escriba el motivo.");
+    auto* etiqueta = d.findChild<QLabel*>("etiquetaMotivo");
+    ASSERT_NE(etiqueta, nullptr);
+    EXPECT_EQ(etiqueta->text(), "Motivo:");
+    auto* motivo = d.findChild<QLineEdit*>("motivo");
+    auto* aceptar = d.findChild<QPushButton*>("botonAceptar");
+    ASSERT_TRUE(motivo && aceptar);
+    EXPECT_EQ(etiqueta->buddy(), motivo);
+    EXPECT_FALSE(aceptar->isEnabled());
+    motivo->setText("   ");
+    EXPECT_FALSE(aceptar->isEnabled());
+    motivo->setText("  Archivo de otro local ");
+    EXPECT_TRUE(aceptar->isEnabled());
+    EXPECT_EQ(d.motivo(), "Archivo de otro local");
 }
 
 } // namespace

@@ -1,9 +1,0 @@
-#pragma once
-
-#include <QString>
-
-class Conexion;
-
-// Deletes the infractions of exactly that client number and the client row with that id, in
-// one transaction: when either statement fails nothing is deleted and ErrorBD is thrown.
-void BorrarClienteConInfracciones(Conexion& db, const QString& numeroCliente, qint64 id);

@@ -1,0 +1,177 @@
+#include "core/resumen/ResumenOficina.h"
+
+#include "core/clients/Cliente.h"
+#include "core/store/Conexion.h"
+#include "core/store/Dialecto.h"
+
+namespace {
+
+QString clave(const QDate& fecha) {
+    return fecha.toString(QStringLiteral("yyyyMMdd"));
+}
+
+QDate fechaGuardada(const QString& texto) {
+    return QDate::fromString(texto.trimmed(), QStringLiteral("yyyyMMdd"));
+}
+
+// The per-status, level and previous-period aggregates over `i`, the period's rows being those
+// from the first `?` on. Both queries share them so that they count the same.
+QString agregados(const Dialecto& d) {
+    const QString actual = QStringLiteral("i.FechaInfraccion >= ?");
+    QString s = QStringLiteral("SUM(CASE WHEN %1 THEN 1 ELSE 0 END), "
+                               "SUM(CASE WHEN i.FechaInfraccion < ? THEN 1 ELSE 0 END)")
+                    .arg(actual);
+    for (const char* estatus : kEstatusResumen)
+        s += QStringLiteral(", SUM(CASE WHEN %1 AND i.Microfono = '%2' THEN 1 ELSE 0 END)")
+                 .arg(actual, QLatin1String(estatus));
+    const QString nivel = d.enteroDeTexto(QStringLiteral("i.NiveldB"));
+    const QString maximo = d.enteroDeTexto(QStringLiteral("i.Maxdb"));
+    s += QStringLiteral(", MAX(CASE WHEN %1 THEN %2 END), SUM(CASE WHEN %1 AND %2 > %3 THEN 1 ELSE 0 END)")
+             .arg(actual, nivel, maximo);
+    return s;
+}
+
+// The values of agregados() and then of the range `desde`..`hasta`.
+QVariantList parametros(const PeriodoResumen& periodo) {
+    const QString desde = clave(periodo.desde);
+    QVariantList v{desde, desde};
+    for (std::size_t i = 0; i < kEstatusResumen.size(); ++i)
+        v << desde;
+    v << desde << desde << clave(PeriodoAnterior(periodo).desde) << clave(periodo.hasta);
+    return v;
+}
+
+constexpr int kColumnasCliente = 6;
+
+} // namespace
+
+PeriodoResumen PeriodoAnterior(const PeriodoResumen& p) {
+    const bool mesEntero = p.desde.day() == 1 && p.hasta.year() == p.desde.year() &&
+                           p.hasta.month() == p.desde.month() && p.hasta.day() == p.desde.daysInMonth();
+    if (mesEntero) {
+        const QDate inicio = p.desde.addMonths(-1);
+        return {inicio, p.desde.addDays(-1)};
+    }
+    return {p.desde.addDays(-p.dias()), p.desde.addDays(-1)};
+}
+
+PeriodoResumen PeriodoDe(PreajustePeriodo preajuste, const QDate& hoy) {
+    const QDate mes(hoy.year(), hoy.month(), 1);
+    switch (preajuste) {
+    case PreajustePeriodo::EsteMes:
+        return {mes, mes.addMonths(1).addDays(-1)};
+    case PreajustePeriodo::MesPasado:
+        return {mes.addMonths(-1), mes.addDays(-1)};
+    case PreajustePeriodo::EsteAnio:
+        return {QDate(hoy.year(), 1, 1), QDate(hoy.year(), 12, 31)};
+    case PreajustePeriodo::Ultimos12Meses:
+        return {hoy.addYears(-1).addDays(1), hoy};
+    }
+    return {mes, hoy};
+}
+
+QString TextoTendencia(Tendencia tendencia) {
+    switch (tendencia) {
+    case Tendencia::Mas:
+        return QStringLiteral("más");
+    case Tendencia::Menos:
+        return QStringLiteral("menos");
+    case Tendencia::Igual:
+        break;
+    }
+    return QStringLiteral("igual");
+}
+
+qint64 FilaResumen::manipulacion() const {
+    qint64 n = 0;
+    for (const int i : kEstatusManipulacion)
+        n += porEstatus[static_cast<std::size_t>(i)];
+    return n;
+}
+
+std::optional<qint64> FilaResumen::diasSinInspeccion(const QDate& hoy) const {
+    if (!ultimaInspeccion.isValid())
+        return std::nullopt;
+    return ultimaInspeccion.daysTo(hoy);
+}
+
+Tendencia FilaResumen::tendencia() const {
+    return total > totalAnterior ? Tendencia::Mas
+                                 : (total < totalAnterior ? Tendencia::Menos : Tendencia::Igual);
+}
+
+int FilaResumen::estatusMasGrave() const {
+    for (const int i : kGravedadEstatus)
+        if (porEstatus[static_cast<std::size_t>(i)] > 0)
+            return i;
+    return -1;
+}
+
+Consulta ConsultaResumen(const Dialecto& d, const PeriodoResumen& periodo) {
+    // Grouped by the client's id, which the scan of the clients already yields in order: each
+    // client's rows come from one range of the (client, date) index, and nothing is sorted.
+    const QString sql =
+        QStringLiteral("SELECT c.Id, c.NumeroCliente, c.Nombre, c.NombreLocal, c.UltimaInspeccionFecha, "
+                       "c.AnteriorInspeccionFecha, ") +
+        agregados(d) +
+        QStringLiteral(
+            " FROM Clientes c LEFT JOIN Infracciones i ON i.NumeroCliente = c.NumeroCliente "
+            "AND i.FechaInfraccion >= ? AND i.FechaInfraccion <= ? "
+            "WHERE NOT (coalesce(c.NumeroCliente, '') = '----' AND coalesce(c.Localidad, '') = '-') "
+            "GROUP BY c.Id ORDER BY c.Id");
+    return {sql, parametros(periodo)};
+}
+
+Consulta ConsultaAgregadoDesnudo(const Dialecto& d, const PeriodoResumen& periodo) {
+    const QString sql = QStringLiteral("SELECT i.NumeroCliente, ") + agregados(d) +
+                        QStringLiteral(" FROM Infracciones i WHERE i.FechaInfraccion >= ? AND "
+                                       "i.FechaInfraccion <= ? GROUP BY i.NumeroCliente");
+    return {sql, parametros(periodo)};
+}
+
+std::optional<ResumenOficina> CalcularResumen(Conexion& db, const PeriodoResumen& periodo, const QDate& hoy,
+                                              const AvanceResumen& avance) {
+    if (!periodo.valido())
+        throw ErrorBD(
+            QStringLiteral("El período del resumen no es válido: la fecha inicial debe ser anterior o "
+                           "igual a la final."));
+    ResumenOficina r;
+    r.periodo = periodo;
+    r.anterior = PeriodoAnterior(periodo);
+    r.hoy = hoy;
+    qint64 total = 0;
+    if (avance) {
+        const auto cuenta = db.preparar(QStringLiteral("SELECT count(*) FROM Clientes"));
+        total = cuenta->paso() ? cuenta->entero(0) : 0;
+        if (!avance(0, total))
+            return std::nullopt;
+    }
+    const Consulta c = ConsultaResumen(db.dialecto(), periodo);
+    const auto st = db.preparar(c.sql);
+    st->enlazarTodos(c.parametros);
+    r.filas.reserve(static_cast<std::size_t>(total));
+    while (st->paso()) {
+        FilaResumen f;
+        f.id = st->entero(0);
+        f.numero = st->texto(1);
+        f.nombre = st->texto(2);
+        f.local = st->texto(3);
+        f.ultimaInspeccion = fechaGuardada(st->texto(4));
+        f.anteriorInspeccion = fechaGuardada(st->texto(5));
+        int col = kColumnasCliente;
+        f.total = st->entero(col++);
+        f.totalAnterior = st->entero(col++);
+        for (qint64& n : f.porEstatus)
+            n = st->entero(col++);
+        if (!st->esNulo(col))
+            f.nivelMaximo = static_cast<int>(st->entero(col));
+        ++col;
+        f.excesos = st->entero(col);
+        r.filas.push_back(std::move(f));
+        if (avance && r.filas.size() % 64 == 0 && !avance(static_cast<qint64>(r.filas.size()), total))
+            return std::nullopt;
+    }
+    if (avance && !avance(static_cast<qint64>(r.filas.size()), total))
+        return std::nullopt;
+    return r;
+}

@@ -1,0 +1,210 @@
+// The office summary counts on both stores exactly what the rows hold: every count is compared
+// with one made here from the rows read back plainly.
+#include "Almacenes.h"
+#include "FilasDePrueba.h"
+#include "core/resumen/ResumenOficina.h"
+#include "core/store/Conexion.h"
+#include "core/store/Sentencias.h"
+
+#include <QRandomGenerator>
+
+#include <map>
+#include <numeric>
+
+namespace {
+
+struct FilaLeida {
+    QString numero;
+    QDate fecha;
+    QString estatus;
+    QString nivel;
+    QString maximo;
+};
+
+std::optional<int> entero(const QString& t) {
+    if (t.isEmpty() || t.size() > 9)
+        return std::nullopt;
+    for (const QChar c : t)
+        if (c < QLatin1Char('0') || c > QLatin1Char('9'))
+            return std::nullopt;
+    return t.toInt();
+}
+
+// The numbers of one client, counted row by row.
+FilaResumen contar(const std::vector<FilaLeida>& filas, const QString& numero, const PeriodoResumen& p) {
+    const PeriodoResumen anterior = PeriodoAnterior(p);
+    FilaResumen r;
+    for (const FilaLeida& f : filas) {
+        if (f.numero != numero || !f.fecha.isValid())
+            continue;
+        if (anterior.desde <= f.fecha && f.fecha <= anterior.hasta)
+            ++r.totalAnterior;
+        if (f.fecha < p.desde || f.fecha > p.hasta)
+            continue;
+        ++r.total;
+        for (std::size_t i = 0; i < kEstatusResumen.size(); ++i)
+            if (f.estatus == QLatin1String(kEstatusResumen[i]))
+                ++r.porEstatus[i];
+        const auto nivel = entero(f.nivel);
+        const auto maximo = entero(f.maximo);
+        if (nivel && (!r.nivelMaximo || *nivel > *r.nivelMaximo))
+            r.nivelMaximo = nivel;
+        if (nivel && maximo && *nivel > *maximo)
+            ++r.excesos;
+    }
+    return r;
+}
+
+void insertarCliente(Conexion& db, const QString& numero, const QString& ultima) {
+    QStringList v(23, QString());
+    v[0] = numero;
+    v[1] = QStringLiteral("Cliente ") + numero;
+    v[3] = QStringLiteral("Quilmes");
+    v[11] = QStringLiteral("Local ") + numero;
+    v[18] = ultima;
+    const Consulta c = Sentencias::insertarCliente(prueba::clienteDe(v));
+    db.ejecutar(c.sql, c.parametros);
+}
+
+void insertar(Conexion& db, const QString& numero, const QDate& fecha, const QString& hora,
+              const QString& estatus, const QString& nivel, const QString& maximo = QStringLiteral("095")) {
+    const Consulta c = Sentencias::insertarInfraccion(prueba::infraccionDe(
+        {numero, fecha.toString(QStringLiteral("yyyyMMdd")), hora, nivel, estatus, QStringLiteral("SI"),
+         QStringLiteral("220 V"), QStringLiteral("010"), QStringLiteral("Peña"), maximo}));
+    db.ejecutar(c.sql, c.parametros);
+}
+
+class Resumen : public ::testing::TestWithParam<Almacen> {
+protected:
+    void SetUp() override {
+        PREPARAR_ALMACEN(registro, GetParam());
+        Conexion& db = registro.conexion();
+        Transaccion t(db);
+        insertarCliente(db, QStringLiteral("0001"), QStringLiteral("20240110"));
+        insertarCliente(db, QStringLiteral("0002"), QString());                  // no rows, never inspected
+        insertarCliente(db, QStringLiteral("0003"), QStringLiteral("20230105")); // rows only long ago
+        insertarCliente(db, QStringLiteral("0004"), QStringLiteral("20240301"));
+        // Edges of March 2024: the first and last second of each end, and the days beside them.
+        const QString mic = QStringLiteral("MIC. DESC.");
+        insertar(db, QStringLiteral("0001"), QDate(2024, 2, 29), QStringLiteral("235959"), mic,
+                 QStringLiteral("120"));
+        insertar(db, QStringLiteral("0001"), QDate(2024, 3, 1), QStringLiteral("000000"), mic,
+                 QStringLiteral("099"));
+        insertar(db, QStringLiteral("0001"), QDate(2024, 3, 31), QStringLiteral("235959"),
+                 QStringLiteral("APERT. GAB."), QStringLiteral("100"), QStringLiteral("100"));
+        insertar(db, QStringLiteral("0001"), QDate(2024, 4, 1), QStringLiteral("000000"),
+                 QStringLiteral("REINICIO EQ."), QStringLiteral("130"));
+        insertar(db, QStringLiteral("0003"), QDate(2020, 6, 1), QStringLiteral("120000"), mic,
+                 QStringLiteral("110"));
+        // Unreadable levels and maxima, an empty and an unknown status.
+        insertar(db, QStringLiteral("0004"), QDate(2024, 3, 10), QStringLiteral("100000"), QString(),
+                 QStringLiteral("---"), QStringLiteral("080"));
+        insertar(db, QStringLiteral("0004"), QDate(2024, 3, 10), QStringLiteral("100500"),
+                 QStringLiteral("OTRO"), QStringLiteral("090"), QStringLiteral(""));
+        // Many rows of clients 1 and 4 over two years, every status, levels around the maximum.
+        QRandomGenerator rnd(270);
+        for (int i = 0; i < 400; ++i) {
+            const int e = static_cast<int>(rnd.bounded(9));
+            const QString estatus = e < 7 ? QLatin1String(kEstatusResumen[static_cast<std::size_t>(e)])
+                                          : (e == 7 ? QString() : QStringLiteral("X"));
+            insertar(db, rnd.bounded(2) ? QStringLiteral("0001") : QStringLiteral("0004"),
+                     QDate(2023, 1, 1).addDays(rnd.bounded(731)), QStringLiteral("120000"), estatus,
+                     QStringLiteral("%1").arg(80 + rnd.bounded(30), 3, 10, QLatin1Char('0')),
+                     QStringLiteral("%1").arg(90 + rnd.bounded(10), 3, 10, QLatin1Char('0')));
+        }
+        t.confirmar();
+        const auto st = db.preparar(QStringLiteral(
+            "SELECT NumeroCliente, FechaInfraccion, Microfono, NiveldB, Maxdb FROM Infracciones"));
+        while (st->paso())
+            filas.push_back({st->texto(0), QDate::fromString(st->texto(1), QStringLiteral("yyyyMMdd")),
+                             st->texto(2), st->texto(3), st->texto(4)});
+    }
+
+    void comparar(const PeriodoResumen& p) {
+        const auto r = CalcularResumen(registro.conexion(), p, QDate(2024, 4, 15));
+        ASSERT_TRUE(r);
+        EXPECT_EQ(r->anterior, PeriodoAnterior(p));
+        ASSERT_EQ(r->filas.size(), 4u) << "the placeholder is left out";
+        for (const FilaResumen& f : r->filas) {
+            SCOPED_TRACE(f.numero.toStdString() + " " + p.desde.toString(Qt::ISODate).toStdString());
+            const FilaResumen e = contar(filas, f.numero, p);
+            EXPECT_EQ(f.total, e.total);
+            EXPECT_EQ(f.totalAnterior, e.totalAnterior);
+            EXPECT_EQ(f.porEstatus, e.porEstatus);
+            EXPECT_EQ(f.nivelMaximo, e.nivelMaximo);
+            EXPECT_EQ(f.excesos, e.excesos);
+            EXPECT_EQ(f.manipulacion(),
+                      e.porEstatus[0] + e.porEstatus[3] + e.porEstatus[5] + e.porEstatus[6]);
+        }
+    }
+
+    RegistroDePrueba registro;
+    std::vector<FilaLeida> filas;
+};
+
+TEST_P(Resumen, CadaCuentaIgualALasFilas) {
+    // A whole month, its edges, and periods starting on the 29th, 30th and 31st.
+    for (const PeriodoResumen& p : {PeriodoResumen{QDate(2024, 3, 1), QDate(2024, 3, 31)},
+                                    PeriodoResumen{QDate(2024, 3, 1), QDate(2024, 3, 1)},
+                                    PeriodoResumen{QDate(2024, 3, 31), QDate(2024, 3, 31)},
+                                    PeriodoResumen{QDate(2024, 1, 29), QDate(2024, 2, 28)},
+                                    PeriodoResumen{QDate(2024, 3, 30), QDate(2024, 4, 29)},
+                                    PeriodoResumen{QDate(2023, 12, 31), QDate(2024, 1, 30)},
+                                    PeriodoResumen{QDate(2023, 1, 1), QDate(2024, 12, 31)},
+                                    PeriodoResumen{QDate(2030, 1, 1), QDate(2030, 1, 31)}})
+        comparar(p);
+}
+
+TEST_P(Resumen, BordesClienteSinFilasYManipulacionUnaVez) {
+    const auto r =
+        CalcularResumen(registro.conexion(), {QDate(2024, 3, 1), QDate(2024, 3, 31)}, QDate(2024, 4, 15));
+    ASSERT_TRUE(r);
+    std::map<QString, FilaResumen> por;
+    for (const FilaResumen& f : r->filas)
+        por[f.numero] = f;
+    // Client 2: no rows at all; client 3: rows only outside.
+    for (const char* n : {"0002", "0003"}) {
+        const FilaResumen& f = por[QString::fromLatin1(n)];
+        EXPECT_EQ(f.total, 0);
+        EXPECT_EQ(f.manipulacion(), 0);
+        EXPECT_FALSE(f.nivelMaximo);
+        EXPECT_EQ(f.estatusMasGrave(), -1);
+    }
+    EXPECT_FALSE(por[QStringLiteral("0002")].diasSinInspeccion(r->hoy));
+    EXPECT_EQ(por[QStringLiteral("0003")].diasSinInspeccion(r->hoy),
+              QDate(2023, 1, 5).daysTo(QDate(2024, 4, 15)));
+    // Every tampering row once in its status and once in the sum; the total counts each row once.
+    for (const auto& [numero, f] : por) {
+        qint64 suma = 0;
+        for (const qint64 n : f.porEstatus)
+            suma += n;
+        EXPECT_LE(suma, f.total) << numero.toStdString();
+        EXPECT_EQ(f.manipulacion(), f.porEstatus[0] + f.porEstatus[3] + f.porEstatus[5] + f.porEstatus[6]);
+    }
+    // The unknown status and the empty one count in the total only; unreadable levels nowhere.
+    const auto sinEstatus = [](const FilaResumen& f) {
+        return f.total - std::accumulate(f.porEstatus.begin(), f.porEstatus.end(), qint64{0});
+    };
+    const FilaResumen& c4 = por[QStringLiteral("0004")];
+    EXPECT_EQ(sinEstatus(c4), sinEstatus(contar(filas, QStringLiteral("0004"), r->periodo)));
+    EXPECT_GE(sinEstatus(c4), 2);
+}
+
+// Cancelled through the progress callback, nothing is returned; an inverted period is refused.
+TEST_P(Resumen, CanceladoYPeriodoInvalido) {
+    int llamadas = 0;
+    const auto r = CalcularResumen(registro.conexion(), {QDate(2024, 3, 1), QDate(2024, 3, 31)},
+                                   QDate(2024, 4, 1), [&](qint64 hechas, qint64 total) {
+                                       EXPECT_LE(hechas, total);
+                                       return ++llamadas < 2;
+                                   });
+    EXPECT_FALSE(r);
+    EXPECT_THROW(
+        CalcularResumen(registro.conexion(), {QDate(2024, 3, 2), QDate(2024, 3, 1)}, QDate(2024, 4, 1)),
+        ErrorBD);
+}
+
+INSTANTIATE_TEST_SUITE_P(Almacenes, Resumen, ::testing::Values(Almacen::Archivo, Almacen::Servidor),
+                         NombreAlmacen);
+
+} // namespace
