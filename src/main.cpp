@@ -1,7 +1,8 @@
-#include "cli/OrdenVerificarRegistro.h"
-#include "cli/VerificarDocumentoCli.h"
-#include "cli/PrepararServidor.h"
+#include "cli/InformeLineaComandos.h"
 #include "cli/LineaResumen.h"
+#include "cli/OrdenVerificarRegistro.h"
+#include "cli/PrepararServidor.h"
+#include "cli/VerificarDocumentoCli.h"
 #include "core/Oficina.h"
 #include "core/actividad/CadenaActividad.h"
 #include "core/actividad/EntradasActividad.h"
@@ -86,6 +87,11 @@ int leerLineaComandos(int argc, char* argv[]) {
                     "                         de conexión de libpq, p. ej. \"host=servidor dbname=registro\n"
                     "                         user=puesto1 sslmode=verify-full\"); la contraseña, en\n"
                     "                         ~/.pgpass o escrita al iniciar\n"
+                    "  --informe NÚMERO --desde DD/MM/AAAA --hasta DD/MM/AAAA --pdf SALIDA.pdf\n"
+                    "      [--firmar CERT.p12] [--clave-archivo ARCHIVO] [--libro SALIDA.xlsx] "
+                    "[--sobrescribir]\n"
+                    "                         escribe el informe (o el libro) del cliente sin abrir "
+                    "ventanas\n"
                     "  --verificar-documento ARCHIVO|CÓDIGO\n"
                     "                         comprueba si este registro emitió un informe (PDF), un libro\n"
                     "                         (.xlsx) o un código de verificación y si conserva sus filas\n"
@@ -109,6 +115,8 @@ int leerLineaComandos(int argc, char* argv[]) {
 } // namespace
 
 int main(int argc, char* argv[]) {
+    if (const int estado = EjecutarInformeLineaComandos(argc, argv); estado >= 0)
+        return estado;
     if (const int estado = VerificarDocumentoDesdeLinea(argc, argv); estado >= 0)
         return estado;
     if (const int estado = OrdenVerificarRegistro(argc, argv); estado >= 0)

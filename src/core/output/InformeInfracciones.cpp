@@ -1,5 +1,6 @@
 #include "core/output/InformeInfracciones.h"
 
+#include "core/output/EscribirArchivo.h"
 #include "core/output/LineaDispuesta.h"
 #include "core/output/LoteGlifos.h"
 #include "core/output/UnirPdf.h"
@@ -47,7 +48,9 @@ constexpr int kAltoDetalle = pt(25.5);
 constexpr int kAltoPiePagina = pt(16.4);
 constexpr int kAltoPieInforme = pt(36.85);
 constexpr int kAltoProcedencia = pt(11); // one small-print line of the import list
-constexpr int kAltoSello = pt(46);       // the verification stamp above the page footer
+constexpr int kAltoFirma = pt(48);
+constexpr int kAnchoFirma = pt(340);
+constexpr int kAltoSello = pt(46); // the verification stamp above the page footer
 
 // Font sizes: fonts get a pixel size in the painter's unit.
 constexpr int k8_25 = pt(8.25);
@@ -226,6 +229,11 @@ std::vector<InformeInfracciones::Pagina> InformeInfracciones::paginarVeinteavos(
         ++actual.procedencias;
         y += kAltoProcedencia;
     }
+    // The signature box sits above the last page's footer; a page of its own when it does not fit.
+    if (datos_.firma && y + kAltoFirma + pt(6) > cuerpo) {
+        paginas.push_back(actual);
+        actual = Pagina{false, n, 0, false, false, lineas, 0};
+    }
     paginas.push_back(actual);
     return paginas;
 }
@@ -312,9 +320,28 @@ void InformeInfracciones::dibujarPagina(QPainter& p, const Maqueta& m, int indic
         dibujarProcedencia(p, y, m.procedencia[static_cast<size_t>(linea)], linea == 0);
         y += kAltoProcedencia;
     }
+    if (datos_.firma && indice + 1 == total)
+        DibujarRecuadroFirma(p, cajaFirma(m.altoUtil), *datos_.firma, pt(8));
     dibujarSello(p, m.altoUtil);
     dibujarPiePagina(p, m.altoUtil - kAltoPiePagina, indice + 1, total);
     p.restore();
+}
+
+QRectF InformeInfracciones::cajaFirma(int altoUtil) const {
+    return QRectF(kAnchoInforme - kAnchoFirma - pt(4), altoUtil - altoPie() - kAltoFirma - pt(3), kAnchoFirma,
+                  kAltoFirma);
+}
+
+QRectF InformeInfracciones::recuadroFirmaPdf() const {
+    const QPageLayout diseno = disenoPagina();
+    const QRectF area = diseno.paintRect(QPageLayout::Point);
+    const QRectF hoja = diseno.fullRect(QPageLayout::Point);
+    const Maqueta m = maquetarVeinteavos(area.width() * kPorPunto, area.height() * kPorPunto);
+    const QRectF c = cajaFirma(m.altoUtil);
+    const double s = m.escala / kPorPunto;
+    const double x = area.left() + (m.margenX + c.left()) * s;
+    const double arriba = area.top() + c.top() * s;
+    return QRectF(x, hoja.height() - arriba - c.height() * s, c.width() * s, c.height() * s);
 }
 
 bool InformeInfracciones::imprimir(QPagedPaintDevice* dispositivo) const {
@@ -350,6 +377,7 @@ namespace {
 void prepararPdf(QPdfWriter& pdf, const DatosInforme& datos) {
     pdf.setPageLayout(InformeInfracciones::disenoPagina());
     pdf.setResolution(600);
+    pdf.setPdfVersion(QPagedPaintDevice::PdfVersion_A1b);
     // The code goes into the document's title too: read back from there, without the page text.
     pdf.setTitle(datos.sello && datos.sello->emitido() ? TituloConCodigo(datos.titulo, datos.sello->codigo)
                                                        : datos.titulo);
@@ -403,28 +431,22 @@ QByteArray InformeInfracciones::pdfEnDosMitades() const {
     return UnirPdf(primera, segunda);
 }
 
-bool InformeInfracciones::guardarPdf(const QString& ruta) const {
-    // Written aside and renamed at the end: a failed save leaves no half-written file behind.
-    QSaveFile archivo(ruta);
-    if (!archivo.open(QIODevice::WriteOnly))
-        return false;
-    const QByteArray enDosMitades = pdfEnDosMitades();
-    if (!enDosMitades.isEmpty()) {
-        if (archivo.write(enDosMitades) != enDosMitades.size()) {
-            archivo.cancelWriting();
-            return false;
-        }
-        return archivo.commit();
+QByteArray InformeInfracciones::pdfArchivo(const MetadatosPdf& metadatos) const {
+    QByteArray pdf = pdfEnDosMitades();
+    if (pdf.isEmpty()) {
+        QBuffer destino(&pdf);
+        destino.open(QIODevice::WriteOnly);
+        QPdfWriter escritor(&destino);
+        prepararPdf(escritor, datos_);
+        if (!imprimir(&escritor))
+            return {};
     }
-    {
-        QPdfWriter pdf(&archivo);
-        prepararPdf(pdf, datos_);
-        if (!imprimir(&pdf)) {
-            archivo.cancelWriting();
-            return false;
-        }
-    }
-    return archivo.commit();
+    return CompletarPdfA(pdf, metadatos);
+}
+
+bool InformeInfracciones::guardarPdf(const QString& ruta, const MetadatosPdf& metadatos) const {
+    const QByteArray pdf = pdfArchivo(metadatos);
+    return !pdf.isEmpty() && EscribirArchivoEntero(ruta, pdf);
 }
 
 void InformeInfracciones::dibujarCabeceraInforme(QPainter& p, int y) const {

@@ -1,6 +1,8 @@
 #pragma once
 
 #include "core/import/RegistroImportaciones.h"
+#include "core/output/PdfArchivo.h"
+#include "core/output/RecuadroFirma.h"
 #include "core/output/SelloVerificacion.h"
 
 #include <QDateTime>
@@ -55,6 +57,8 @@ struct DatosInforme {
     // When either is set, a page with them comes before the table (the client's charts).
     QImage graficoNiveles{};
     QImage graficoSemana{};
+    // A signed document's box, drawn at the foot of its last page.
+    std::optional<RecuadroFirma> firma{};
     // When set, every page carries the verification stamp above its footer.
     std::optional<SelloVerificacion> sello{};
 };
@@ -120,13 +124,35 @@ public:
     // False when the device cannot be painted on.
     bool imprimir(QPagedPaintDevice* dispositivo) const;
 
-    // Writes the report as a PDF file through QPdfWriter. False on failure.
-    bool guardarPdf(const QString& ruta) const;
+    // The report as an archival PDF (PDF/A-1b) with these metadata; empty on failure.
+    QByteArray pdfArchivo(const MetadatosPdf& metadatos) const;
+    // The metadata it gets when none are given: its title and the moment it was made.
+    MetadatosPdf metadatos() const {
+        MetadatosPdf m;
+        // The code goes into the title too: the check reads it back from there.
+        const bool emitido = datos_.sello && datos_.sello->emitido();
+        m.titulo = emitido ? TituloConCodigo(datos_.titulo, datos_.sello->codigo) : datos_.titulo;
+        m.creado = datos_.generado;
+        if (emitido) {
+            m.codigo = datos_.sello->codigo;
+            m.identidadRegistro = datos_.sello->identidad;
+        }
+        return m;
+    }
+
+    // Writes the report as an archival PDF file. False on failure, and then the file is left as
+    // it was.
+    bool guardarPdf(const QString& ruta) const { return guardarPdf(ruta, metadatos()); }
+    bool guardarPdf(const QString& ruta, const MetadatosPdf& metadatos) const;
+
+    // Where the signature box lies on the PDF's last page, in PDF points (origin bottom left).
+    QRectF recuadroFirmaPdf() const;
 
     // Reports of at least this many pages are written as PDF in two halves, on two cores.
     static constexpr int kPaginasEnDosMitades = 20;
 
 private:
+    QRectF cajaFirma(int altoUtil) const; // in the layout, on the last page, above the stamp
     // Pages [desde, hasta) of the whole report (hasta < 0: to the end), numbered as in it.
     bool imprimirPaginas(QPagedPaintDevice* dispositivo, int desde, int hasta) const;
     // The whole report as a PDF written in two halves at once; empty when it cannot be.

@@ -1,10 +1,12 @@
 #include "windows/output/VistaInforme.h"
 
 #include "core/Oficina.h"
+#include "core/output/DocumentoEmitido.h"
 #include "windows/charts/VentanaGrafico.h"
 #include "windows/platform/Dialogos.h"
 #include "windows/platform/Mensajes.h"
 
+#include "windows/output/GuardarFirmado.h"
 #include "windows/output/VistaPrevia.h"
 
 #include <QAction>
@@ -88,9 +90,14 @@ void guardarComoPdf(QWidget* padre) {
     const std::shared_ptr<const InformeInfracciones> informe = emitir();
     if (!informe)
         return;
-    if (!informe->guardarPdf(ruta))
+    // Issuing wrote the log entry and gave the code, which the metadata carries too.
+    MetadatosPdf metadatos = informe->metadatos();
+    if (Oficina* oficina = vista().oficina)
+        metadatos.autor = oficina->usuario();
+    if (!informe->guardarPdf(ruta, metadatos)) {
         MostrarMensaje(QStringLiteral("No se pudo guardar el informe en el archivo:\n") + ruta, kTituloError,
                        Icono::Critico);
+    }
 }
 
 DialogoVistaPrevia* crearVista(QWidget* padre) {
@@ -112,6 +119,15 @@ DialogoVistaPrevia* crearVista(QWidget* padre) {
                 guardarComoPdf(dialogo);
         });
         dialogo->setEmision(emitir);
+        auto* firmado = barra->addAction(QStringLiteral("Guardar firmado..."));
+        firmado->setObjectName(QStringLiteral("GuardarFirmado"));
+        firmado->setToolTip(
+            QStringLiteral("Guardar el informe como PDF firmado con el certificado de la oficina"));
+        QObject::connect(firmado, &QAction::triggered, dialogo, [dialogo] {
+            if (vista().informe)
+                if (const auto informe = emitir())
+                    GuardarInformeFirmadoDesdeVista(dialogo, *informe, vista().oficina.data());
+        });
         auto* graficos = barra->addAction(QStringLiteral("Incluir gráficos"));
         graficos->setObjectName(QStringLiteral("IncluirGraficos"));
         graficos->setCheckable(true);

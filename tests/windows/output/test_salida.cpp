@@ -1,12 +1,15 @@
 // The output windows: the export options and the report preview, their messages and save dialogs.
 
 #include "BaseTemporal.h"
+#include "CertificadosPrueba.h"
 #include "FilasDePrueba.h"
 #include "MessageRecorder.h"
 #include "core/Oficina.h"
+#include "core/output/FirmaPdf.h"
 #include "core/store/ConexionSqlcipher.h"
 #include "core/store/Sentencias.h"
 #include "windows/output/ExportarExcel.h"
+#include "windows/output/GuardarFirmado.h"
 #include "windows/output/VistaInforme.h"
 #include "windows/output/VistaPrevia.h"
 #include "windows/platform/Dialogos.h"
@@ -225,6 +228,47 @@ TEST_F(Salida, InformeAvisosYVistaPreviaUnicaNoModalQueGuardaPdf) {
     ImprimirInformeInfracciones(oficina, nullptr);
     EXPECT_EQ(VistaPreviaInforme(), vista);
     EXPECT_EQ(registros(), 4u);
+}
+
+TEST_F(Salida, GuardarFirmadoPideCertificadoYRecuerdaSoloLaRuta) {
+    const prueba::CertificadosPrueba& c = prueba::certificados();
+    oficina.seleccionar(ids[0]);
+    ImprimirInformeInfracciones(oficina, nullptr);
+    auto* firmar = VistaPreviaInforme()->findChild<QAction*>("GuardarFirmado");
+    ASSERT_NE(firmar, nullptr);
+    EXPECT_EQ(firmar->text(), "Guardar firmado...");
+    QStringList ofrecidos;
+    QByteArray clave = "mala";
+    SustituirPedirCertificado([&](const QString& predeterminado) {
+        ofrecidos << predeterminado;
+        return std::optional<PedidoCertificado>({c.firmante, clave});
+    });
+    respuesta = dir.filePath("firmado.pdf");
+    // A wrong password: told, nothing asked further, nothing written, the path not remembered.
+    firmar->trigger();
+    unMensaje("La contraseña del certificado \"firmante.p12\" no es correcta.", "Guardar firmado",
+              Icono::Critico);
+    EXPECT_TRUE(dialogos.isEmpty());
+    EXPECT_FALSE(QFile::exists(respuesta));
+    clave = c.contrasena;
+    firmar->trigger();
+    EXPECT_TRUE(mensajes.textos().isEmpty()) << mensajes.textos().join('\n').toStdString();
+    EXPECT_EQ(dialogos, QStringList{"Guardar firmado | Documento PDF (*.pdf)"});
+    QFile f(respuesta);
+    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+    const EstadoFirmaPdf estado = VerificarFirmaPdf(f.readAll());
+    EXPECT_TRUE(estado.intacto);
+    EXPECT_TRUE(estado.firmante.contains("Oficina de Inspección"));
+    // The next time the certificate used is offered; its password never is.
+    firmar->trigger();
+    EXPECT_EQ(ofrecidos, QStringList({QString(), QString(), c.firmante}));
+    EXPECT_EQ(CertificadoPredeterminado(), c.firmante);
+    QFile ajustesArchivo(
+        QSettings(QSettings::NativeFormat, QSettings::UserScope, "velmora", "velmora-kv270").fileName());
+    ASSERT_TRUE(ajustesArchivo.open(QIODevice::ReadOnly));
+    EXPECT_FALSE(ajustesArchivo.readAll().contains("secreto"));
+    mensajes.limpiar();
+    SustituirPedirCertificado({});
 }
 
 TEST_F(Salida, IncluirGraficosSeRecuerdaParaElUsuarioEntreVistasPrevias) {
