@@ -115,6 +115,9 @@ int leerLineaComandos(int argc, char* argv[]) {
 } // namespace
 
 int main(int argc, char* argv[]) {
+    // The summary first: it shares --libro and --pdf with the client report.
+    if (const int estado = EjecutarLineaResumen(argc, argv); estado >= 0)
+        return estado;
     if (const int estado = EjecutarInformeLineaComandos(argc, argv); estado >= 0)
         return estado;
     if (const int estado = VerificarDocumentoDesdeLinea(argc, argv); estado >= 0)
@@ -122,8 +125,6 @@ int main(int argc, char* argv[]) {
     if (const int estado = OrdenVerificarRegistro(argc, argv); estado >= 0)
         return estado;
     if (const int estado = EjecutarPrepararServidor(argc, argv); estado >= 0)
-        return estado;
-    if (const int estado = EjecutarLineaResumen(argc, argv); estado >= 0)
         return estado;
     if (const int estado = leerLineaComandos(argc, argv); estado >= 0)
         return estado;

@@ -227,7 +227,12 @@ TEST_F(InformeLineaComandos, ElLibroEsElDeLaVentana) {
     oficina.establecerRango(QDate(2024, 3, 1), QDate(2024, 3, 10));
     const QString ventana = salida.filePath("ventana.xlsx");
     ASSERT_TRUE(CrearLibroExcel(oficina.entradaLibro(OpcionesLibro{}), ventana).ok);
-    const QStringList a = partesLibro(cli), b = partesLibro(ventana);
+    QStringList a = partesLibro(cli), b = partesLibro(ventana);
+    // The command line issues its workbook: its code line and properties are its own.
+    static const QRegularExpression codigo(
+        QStringLiteral("<row r=\"2\"><c r=\"A2\" t=\"inlineStr\"><is><t>C[^<:]*:[^<]*</t></is></c></row>"));
+    for (QString& parte : a)
+        parte.remove(codigo);
     EXPECT_FALSE(a[0].isEmpty());
     EXPECT_EQ(a.join('\n').toStdString(), b.join('\n').toStdString());
 }
