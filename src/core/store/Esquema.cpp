@@ -135,11 +135,7 @@ struct Migracion {
     void (*aplicar)(Conexion&, bool nueva);
 };
 constexpr Migracion kMigraciones[] = {
-    {1, migracion1},
-    {2, migracion2},
-    {3, migracion3},
-    {4, migracion4},
-    {5, migracion5},
+    {1, migracion1}, {2, migracion2}, {3, migracion3}, {4, migracion4}, {5, migracion5},
 };
 // From this version on the activity log exists and records each migration.
 constexpr int kVersionConActividad = 4;
