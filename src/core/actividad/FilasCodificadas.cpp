@@ -1,6 +1,7 @@
 #include "core/actividad/FilasCodificadas.h"
 
 #include "core/store/Conexion.h"
+#include "core/store/Utf8En.h"
 
 #include <cstring>
 
@@ -15,21 +16,6 @@ const char* const kNombres[kCamposInfraccion] = {
 
 // How far ahead a lost or added row is looked for before two rows are taken as one changed row.
 constexpr qsizetype kVentana = 64;
-
-// Record values are short ASCII texts: encoded into a reused buffer without an allocation.
-void utf8En(QByteArray& destino, const QString& texto) {
-    const qsizetype n = texto.size();
-    destino.resize(n);
-    char* d = destino.data();
-    const QChar* o = texto.constData();
-    for (qsizetype i = 0; i < n; ++i) {
-        if (o[i].unicode() >= 0x80) {
-            destino = texto.toUtf8();
-            return;
-        }
-        d[i] = static_cast<char>(o[i].unicode());
-    }
-}
 
 } // namespace
 
@@ -91,7 +77,7 @@ void CodificadorRegistros::agregar(const RegistroInfraccion& r, FilasCodificadas
     const QString* valores[] = {&r.fecha,   &r.hora, &r.nivelDb,    &r.estatus,
                                 &r.bateria, &r.red,  &r.compresion, &r.contador};
     for (int k = 0; k < 8; ++k)
-        utf8En(propios_[k], *valores[k]);
+        Utf8En(propios_[k], *valores[k]);
     const QByteArrayView campos[kCamposInfraccion] = {
         fijos_[0],   propios_[0], propios_[1], propios_[2], propios_[3], propios_[4],
         propios_[5], propios_[6], fijos_[1],   fijos_[2],   fijos_[3],   fijos_[4],

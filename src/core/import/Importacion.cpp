@@ -7,6 +7,7 @@
 #include "core/store/Conexion.h"
 #include "core/store/Dialecto.h"
 #include "core/store/Sentencias.h"
+#include "core/store/Utf8En.h"
 
 #include <QFileInfo>
 #include <QSysInfo>
@@ -21,21 +22,6 @@ namespace {
 
 // Often enough for the windows to repaint, rare enough to cost nothing.
 constexpr qsizetype kFilasEntreEventos = 4096;
-
-// The text in UTF-8 into `destino`, whose buffer is reused: record values are short ASCII texts.
-void utf8En(QByteArray& destino, const QString& texto) {
-    const qsizetype n = texto.size();
-    destino.resize(n);
-    char* d = destino.data();
-    const QChar* o = texto.constData();
-    for (qsizetype i = 0; i < n; ++i) {
-        if (o[i].unicode() >= 0x80) {
-            destino = texto.toUtf8();
-            return;
-        }
-        d[i] = static_cast<char>(o[i].unicode());
-    }
-}
 
 ResultadoImportacion fallo(EstadoImportacion estado, const QString& detalle) {
     ResultadoImportacion r;
@@ -304,7 +290,7 @@ ResultadoImportacion escribirImportacion(Conexion& db, const ArchivoImportacion&
                                         &registro.estatus,    &registro.bateria, &registro.red,
                                         &registro.compresion, &registro.contador};
             for (int k = 0; k < 8; ++k)
-                utf8En(propios[k], *valores[k]);
+                Utf8En(propios[k], *valores[k]);
             insertar->reiniciar();
             // The columns valoresInfraccion() fills: the status goes in Microfono, the battery in
             // Estado, as stored files have them.
