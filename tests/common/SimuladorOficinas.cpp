@@ -3,6 +3,7 @@
 #include "ServidorPrueba.h"
 #include "core/Oficina.h"
 #include "core/actividad/CadenaActividad.h"
+#include "core/actividad/VerificacionRegistro.h"
 #include "core/import/Importacion.h"
 #include "core/store/ConexionPostgres.h"
 #include "core/store/ErrorBD.h"
@@ -63,20 +64,13 @@ bool esCorte(const QString& mensaje) {
 
 // What every desk and the conductor share.
 struct Bitacora {
-    struct Importada {
-        int puesto = 0;
-        QString sha256;
-        qint64 id = 0;
-        qint64 registros = 0;
-    };
-
     std::mutex m;
     std::atomic<bool> operar{true};
     std::atomic<bool> terminar{false};
     std::atomic<int> detenidos{0};
     std::atomic<qint64> archivos{0};
     Reloj::time_point ultimoCambio = Reloj::now();
-    std::vector<Importada> importadas;
+    std::vector<ImportacionInformada> importadas;
     QSet<QString> fallidas;
     std::vector<QStringList> listas;
     std::vector<Reloj::time_point> ultimoExito;
@@ -390,9 +384,16 @@ qint64 entero(Conexion& db, const QString& sql, const QVariantList& parametros =
     return st->paso() ? st->entero(0) : -1;
 }
 
-// What the register must hold after the run, against what the desks were told.
-void comprobar(Conexion& db, Bitacora& b, QStringList& faltas) {
-    for (const Bitacora::Importada& i : b.importadas) {
+void pausa(int ms) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(ms));
+}
+
+} // namespace
+
+QStringList ComprobarRegistro(Conexion& db, const std::vector<ImportacionInformada>& guardadas,
+                              const QSet<QString>& fallidas) {
+    QStringList faltas;
+    for (const ImportacionInformada& i : guardadas) {
         const auto st =
             db.preparar(QStringLiteral("SELECT Id, Retirada FROM Importaciones WHERE Sha256 = ?"));
         st->enlazarTodos({i.sha256});
@@ -422,7 +423,7 @@ void comprobar(Conexion& db, Bitacora& b, QStringList& faltas) {
                           .arg(filasGuardadas)
                           .arg(i.registros);
     }
-    for (const QString& sha : b.fallidas)
+    for (const QString& sha : fallidas)
         if (entero(db, QStringLiteral("SELECT count(*) FROM Importaciones WHERE Sha256 = ?"), {sha}) != 0)
             faltas << QStringLiteral("Una importación informada como fallida quedó guardada (SHA-256 %1).")
                           .arg(sha);
@@ -454,13 +455,14 @@ void comprobar(Conexion& db, Bitacora& b, QStringList& faltas) {
         faltas << QStringLiteral("La cadena del registro de actividad se rompe en la entrada %1: %2")
                       .arg(cadena.rotura()->secuencia)
                       .arg(cadena.rotura()->motivo);
+    // Rows against their originals, clients against their logged changes.
+    const InformeVerificacion informe = VerificarRegistro(db);
+    for (const Diferencia& d : informe.diferencias)
+        faltas << QStringLiteral("Verificar registro: ") + d.texto();
+    if (informe.noListadas > 0)
+        faltas << QStringLiteral("Verificar registro: %1 diferencias más.").arg(informe.noListadas);
+    return faltas;
 }
-
-void pausa(int ms) {
-    std::this_thread::sleep_for(std::chrono::milliseconds(ms));
-}
-
-} // namespace
 
 double Percentil95(std::vector<double> v) {
     if (v.empty())
@@ -606,7 +608,7 @@ ResultadoSimulacion SimularOficinas(ServidorPrueba& servidor, const OpcionesSimu
                 << QStringLiteral("Mensaje no apto para el usuario (%1 veces): %2").arg(veces).arg(mensaje);
     try {
         ConexionPostgres db(superusuario);
-        comprobar(db, b, faltas);
+        faltas << ComprobarRegistro(db, b.importadas, b.fallidas);
     } catch (const ErrorBD& e) {
         faltas << QStringLiteral("No se pudo comprobar el registro: ") + e.descripcion();
     }

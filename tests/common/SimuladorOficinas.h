@@ -8,12 +8,14 @@
 // is checked against what the desks were told, and the time until every desk shows the same
 // client list as the server is measured.
 
+#include <QSet>
 #include <QString>
 #include <QStringList>
 
 #include <map>
 #include <vector>
 
+class Conexion;
 class ServidorPrueba;
 
 struct OpcionesSimulacion {
@@ -49,6 +51,21 @@ struct ResultadoSimulacion {
 
     double operacionesPorSegundo() const { return segundos > 0 ? static_cast<double>(hechas) / segundos : 0; }
 };
+
+// An import a desk was told was stored.
+struct ImportacionInformada {
+    int puesto = 0;
+    QString sha256;
+    qint64 id = 0;
+    qint64 registros = 0;
+};
+
+// What the register must hold after desks worked on it: every import told stored there once,
+// with its log entry and its rows (none once withdrawn); none of those told failed; no import
+// half-stored or half-withdrawn; no row without its client or its import; the log's chain whole;
+// and "Verificar registro" finds nothing. Returns what is wrong, in words; throws ErrorBD.
+QStringList ComprobarRegistro(Conexion& db, const std::vector<ImportacionInformada>& guardadas,
+                              const QSet<QString>& fallidas);
 
 // The 95th percentile of a set of figures (-1 when empty).
 double Percentil95(std::vector<double> v);

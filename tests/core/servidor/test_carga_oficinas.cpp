@@ -1,12 +1,64 @@
 // Four desks at once on one server for half a minute, the server restarted once and sessions
 // ended at random: what each desk was told is what the register holds, nothing is half-stored,
 // the log's chain is whole, every desk works again afterwards and shows the server's list.
+#include "Almacenes.h"
+#include "ArchivosDePrueba.h"
 #include "ServidorPrueba.h"
 #include "SimuladorOficinas.h"
+#include "core/Oficina.h"
+
+#include <QCryptographicHash>
 
 #include <gtest/gtest.h>
 
 namespace {
+
+::testing::AssertionResult contiene(const std::string& texto, const char* parte) {
+    if (texto.find(parte) != std::string::npos)
+        return ::testing::AssertionSuccess();
+    return ::testing::AssertionFailure() << "sin «" << parte << "» en:\n" << texto;
+}
+
+// The checks the run ends with find each kind of fault: a desk told wrong, a row removed behind
+// the program's back, a row without its client.
+TEST(CargaOficinas, LaComprobacionHallaLasFaltas) {
+    RegistroDePrueba registro;
+    PREPARAR_ALMACEN(registro, Almacen::Servidor);
+    Conexion& db = registro.conexion();
+    Oficina oficina(db);
+    oficina.establecerUsuario(QStringLiteral("Administrador"));
+    Cliente c = Cliente::desdeFila(QStringList(24, QStringLiteral("x")));
+    c.id = 0;
+    c.numero = QStringLiteral("0123");
+    oficina.guardarCliente(c);
+    ArchivoImportacion archivo;
+    ASSERT_TRUE(prepararImportacion(prueba::archivo("12121"), archivo).ok());
+    DatosImportacion datos;
+    datos.numeroCliente = QStringLiteral("0123");
+    datos.fecha = QDate(2011, 9, 28);
+    datos.hora = QTime(14, 5, 30);
+    datos.nombreArchivo = QStringLiteral("a.kvd");
+    const ResultadoImportacion r = oficina.importar(archivo, datos);
+    ASSERT_TRUE(r.ok()) << r.detalle.toStdString();
+    const QString sha =
+        QString::fromLatin1(QCryptographicHash::hash(archivo.datos, QCryptographicHash::Sha256).toHex());
+    const std::vector<ImportacionInformada> dicha{{0, sha, r.idImportacion, 5}};
+    EXPECT_EQ(ComprobarRegistro(db, dicha, {}), QStringList());
+
+    const auto faltas = [&](const std::vector<ImportacionInformada>& guardadas,
+                            const QSet<QString>& fallidas) {
+        return ComprobarRegistro(db, guardadas, fallidas).join(QLatin1Char('\n')).toStdString();
+    };
+    EXPECT_TRUE(contiene(faltas({}, {sha}), "informada como fallida quedó guardada"));
+    EXPECT_TRUE(contiene(faltas({{0, sha, r.idImportacion, 4}}, {}), "tiene 5 filas; se informaron 4"));
+    EXPECT_TRUE(contiene(faltas({{0, QStringLiteral("otra"), 99, 5}}, {}), "está 0 veces"));
+    db.ejecutar(QStringLiteral("DELETE FROM Infracciones WHERE id = (SELECT max(id) FROM Infracciones)"));
+    const std::string mitad = faltas(dicha, {});
+    EXPECT_TRUE(contiene(mitad, "quedó a medias: 4 filas de 5"));
+    EXPECT_TRUE(contiene(mitad, "Verificar registro: "));
+    db.ejecutar(QStringLiteral("INSERT INTO Infracciones (NumeroCliente) VALUES ('9999')"));
+    EXPECT_TRUE(contiene(faltas(dicha, {}), "1 filas de infracciones sin su cliente"));
+}
 
 TEST(CargaOficinas, CuatroPuestosConReinicioYSesionesCortadas) {
     QString motivo;
