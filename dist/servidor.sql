@@ -28,6 +28,14 @@ END $$;
 -- Each role has the rights of the one before it.
 GRANT velmora_consulta TO velmora_oficina;
 GRANT velmora_oficina TO velmora_administrador;
+-- Whoever prepares the register (the tables' owner) may sign in to it as an administrator, so a
+-- login of its own, not a superuser, can move the office's file into it.
+DO $$
+BEGIN
+    IF NOT pg_has_role(current_user, 'velmora_administrador', 'MEMBER') THEN
+        EXECUTE format('GRANT velmora_administrador TO %I', current_user);
+    END IF;
+END $$;
 
 -- Nothing for anyone by default, then what each role needs.
 REVOKE CREATE ON SCHEMA public FROM PUBLIC;
