@@ -146,6 +146,12 @@ bool ImprimirInformeResumen(const DocumentoResumen& d, QPagedPaintDevice* dispos
     partes.fill(1.0);
     partes[ColResumen::Nombre] = partes[ColResumen::Local] = 3.0;
     partes[ColResumen::UltimaInspeccion] = partes[ColResumen::AnteriorInspeccion] = 1.5;
+    // The longest words of their headings: "REINICIO", "Manipulación", "inspección".
+    partes[ColResumen::Local] = 2.4;
+    for (int c = ColResumen::PrimerEstatus; c < ColResumen::Manipulacion; ++c)
+        partes[static_cast<std::size_t>(c)] = 1.15;
+    partes[ColResumen::Manipulacion] = 1.7;
+    partes[ColResumen::DiasSinInspeccion] = 1.4;
     double suma = 0;
     for (const double x : partes)
         suma += x;
@@ -180,12 +186,18 @@ bool ImprimirInformeResumen(const DocumentoResumen& d, QPagedPaintDevice* dispos
         p.drawText(QRectF(0, y, ancho, 12), Qt::AlignLeft, explicacion(d));
         y += 16;
         y = cabecera(y);
+        p.setFont(normal);
         for (int k = 0; k < porPagina && i < d.filas.size(); ++k, ++i) {
             double x = 0;
             for (int c = 0; c < ColResumen::Cantidad; ++c) {
                 const double w = ancho * partes[static_cast<std::size_t>(c)] / suma;
                 const QString t = TextoResumen(d.filas[i], c, d.hoy);
-                const Qt::Alignment a = ColumnaNumericaResumen(c) ? Qt::AlignRight : Qt::AlignLeft;
+                // Dates and the change centred: clear of the numbers right-aligned beside them.
+                const bool centrada = c == ColResumen::UltimaInspeccion ||
+                                      c == ColResumen::AnteriorInspeccion || c == ColResumen::Cambio;
+                const Qt::Alignment a = centrada                    ? Qt::AlignHCenter
+                                        : ColumnaNumericaResumen(c) ? Qt::AlignRight
+                                                                    : Qt::AlignLeft;
                 p.drawText(QRectF(x + 2, y, w - 4, altoFila), a | Qt::AlignVCenter,
                            QFontMetricsF(normal).elidedText(t, Qt::ElideRight, w - 4));
                 x += w;
