@@ -276,7 +276,7 @@ VerificacionDocumento VerificarDocumento(Conexion& db, const QString& identidad,
     if (!valida)
         texto << QStringLiteral("El documento fue modificado después de firmarlo: no vale como documento "
                                 "emitido.");
-    texto << r.texto << QStringLiteral("Firma del documento:") << DescribirFirma(firma);
+    texto << r.texto << QString() << QStringLiteral("Firma del documento:") << DescribirFirma(firma);
     r.texto = texto.join(QLatin1Char('\n'));
     if (!valida) {
         r.estado = VerificacionDocumento::Ilegible;
