@@ -7,7 +7,3 @@ EmisionPreparada PrepararDocumento(const Oficina& oficina, const DocumentoEmitid
     pedido.origen = documento.origen;
     return oficina.prepararEmision(pedido);
 }
-
-QString IdentidadRegistroDocumento(const Oficina& oficina) {
-    return oficina.identidadRegistro();
-}

@@ -19,5 +19,3 @@ struct DocumentoEmitido {
 // Prepares the issue of what the office's selected client and range list now: the stamp the
 // document carries, and the entry to write once it is saved. Throws ErrorBD.
 EmisionPreparada PrepararDocumento(const Oficina& oficina, const DocumentoEmitido& documento);
-// The register's identity, for the document's metadata.
-QString IdentidadRegistroDocumento(const Oficina& oficina);
