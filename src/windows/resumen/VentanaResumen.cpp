@@ -346,7 +346,7 @@ void VentanaResumen::actualizarGrafico() {
     }
     // Status patterns tell apart the statuses that share the red of the grid.
     const Qt::BrushStyle tramas[] = {Qt::SolidPattern, Qt::SolidPattern, Qt::SolidPattern, Qt::Dense4Pattern,
-                                     Qt::SolidPattern, Qt::BDiagPattern, Qt::CrossPattern, Qt::SolidPattern};
+                                     Qt::HorPattern,   Qt::BDiagPattern, Qt::CrossPattern, Qt::SolidPattern};
     for (int i = 0; i < serie->count(); ++i) {
         QBrush b = serie->barSets().at(i)->brush();
         b.setStyle(tramas[i]);
