@@ -464,23 +464,6 @@ DatosInforme Oficina::datosInforme() const {
     return d;
 }
 
-PedidoEmision Oficina::pedidoEmision(const QString& tipo) const {
-    PedidoEmision p{tipo, seleccionado_ ? seleccionado_->numero : QString(), inicio_, fin_, {}};
-    if (seleccionado_)
-        p.ids = IdsListados(infracciones_);
-    return p;
-}
-
-SelloVerificacion Oficina::emitirDocumento(const PedidoEmision& pedido) {
-    if (pedido.cliente.isEmpty())
-        throw ErrorBD(QStringLiteral("No hay ningún cliente seleccionado."));
-    return EmitirDocumento(registro_, usuario_, identidadRegistro(), pedido);
-}
-
-VerificacionDocumento Oficina::verificarDocumento(const QString& archivoOCodigo) const {
-    return VerificarDocumento(registro_, identidadRegistro(), LeerDocumentoOCodigo(archivoOCodigo));
-}
-
 // --- Import log ------------------------------------------------------------------------------
 
 AnalisisImportacion Oficina::analizarImportacion(const ArchivoImportacion& archivo) const {
@@ -536,23 +519,6 @@ qint64 Oficina::restituirImportacion(qint64 id) {
     const qint64 filas = RestituirImportacion(registro_, usuario_, id);
     releerSeleccionado();
     return filas;
-}
-
-// --- Office summary --------------------------------------------------------------------------
-
-std::optional<ResumenOficina> Oficina::resumen(const PeriodoResumen& periodo,
-                                               const AvanceResumen& avance) const {
-    return CalcularResumen(registro_, periodo, QDate::currentDate(), avance);
-}
-
-DocumentoResumen Oficina::documentoResumen(const ResumenOficina& resumen, std::vector<FilaResumen> filas,
-                                           const QString& tipo, const QString& origen) const {
-    DocumentoResumen d = DocumentoDe(resumen, std::move(filas));
-    d.municipio = municipio_;
-    d.usuario = usuario_;
-    d.origen = origen;
-    SellarDocumentoResumen(registro_, d, tipo);
-    return d;
 }
 
 // --- Accounts --------------------------------------------------------------------------------

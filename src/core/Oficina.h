@@ -161,6 +161,10 @@ public:
     PedidoEmision pedidoEmision(const QString& tipo) const;
     // Issues it: the "documento.emitido" entry, and the stamp the document carries. Throws ErrorBD.
     SelloVerificacion emitirDocumento(const PedidoEmision& pedido);
+    // The same in two steps, for a document that may still fail to be saved: the stamp first
+    // (nothing written), the entry once the document exists (see GuardarEmitido). Throw ErrorBD.
+    EmisionPreparada prepararEmision(const PedidoEmision& pedido) const;
+    void anotarEmision(const EmisionPreparada& emision, const std::function<void()>& antesDeConfirmar = {});
     // Whether this register issued a document (a PDF, a workbook or a typed code) and still holds
     // the rows it listed. Writes nothing. Throws ErrorBD when the register cannot be read.
     VerificacionDocumento verificarDocumento(const QString& archivoOCodigo) const;
@@ -191,10 +195,12 @@ public:
     // Throws ErrorBD.
     std::optional<ResumenOficina> resumen(const PeriodoResumen& periodo,
                                           const AvanceResumen& avance = {}) const;
-    // The summary's rows as a document about to be written (`tipo`: "libro" or "resumen"), with
-    // the header, the user and its stamp.
+    // The summary's rows as a document about to be written, with the header and the user.
     DocumentoResumen documentoResumen(const ResumenOficina& resumen, std::vector<FilaResumen> filas,
-                                      const QString& tipo, const QString& origen) const;
+                                      const QString& origen) const;
+    // Its stamp (`salida`: "libro" or "informe"), and the entry to write once it is saved. Throws
+    // ErrorBD.
+    EmisionPreparada sellarResumen(DocumentoResumen& documento, const QString& salida) const;
 
     // --- Accounts (rights checked against the session's user) ---
     // Every account in stored order, never a password hash. Throws ErrorBD.
