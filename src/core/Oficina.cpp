@@ -67,9 +67,9 @@ TextosBandas CalcularTextosBandas(const BandasCliente& bandas) {
 
 Oficina::Oficina(Conexion& registro, QObject* parent) : QObject(parent), registro_(registro) {
     // Another desk changed the shared register: show it. A failing read keeps the older list.
-    registro_.avisarCambiosAjenos(this, [this] {
+    registro_.avisarCambiosAjenos(this, [this](const CambiosAjenos& cambios) {
         try {
-            recargarClientes();
+            aplicarCambiosAjenos(cambios);
         } catch (const ErrorBD&) {
         }
     });
@@ -210,8 +210,12 @@ void Oficina::recargarClientes() {
 }
 
 void Oficina::leerTodos() {
+    adoptarLista(LeerTabla(registro_, Sentencias::listaClientes()));
+}
+
+void Oficina::adoptarLista(TablaTextos lista) {
     // The list is this office's own: no other reader can change or empty it.
-    todos_ = std::make_shared<const TablaTextos>(LeerTabla(registro_, Sentencias::listaClientes()));
+    todos_ = std::make_shared<const TablaTextos>(std::move(lista));
     leidos_ = true;
     marcadores_.clear();
     for (size_t i = 0; i < todos_->filas(); ++i)

@@ -16,6 +16,7 @@
 #include "core/output/LibroExcel.h"
 #include "core/resumen/ResumenOficina.h"
 #include "core/resumen/TablaResumen.h"
+#include "core/store/CambiosAjenos.h"
 #include "core/store/Copias.h"
 #include "core/store/PasarRegistro.h"
 #include "core/store/Sentencias.h"
@@ -264,6 +265,10 @@ private:
     Conexion& registro_;
 
     void leerTodos();
+    void adoptarLista(TablaTextos lista);
+    // Another desk's change: the clients it names are read again, and the selected client's rows
+    // when they changed; a change it cannot place reads the whole list again.
+    void aplicarCambiosAjenos(const CambiosAjenos& cambios);
     // Lists the rows of the whole list the search finds. After a read the selected client is
     // read again too (it may have changed); after a search alone it only stops being selected
     // when no longer listed.

@@ -263,7 +263,8 @@ TEST_P(MismoComportamiento, MigracionDesdeLaVersionAnterior) {
                       QStringLiteral("SELECT Accion, Objeto FROM RegistroActividad ORDER BY Secuencia")),
         (QList<QStringList>{{QStringLiteral("base.cliente"), QStringLiteral("8")},
                             {QStringLiteral("esquema.migracion"), QStringLiteral("4")},
-                            {QStringLiteral("esquema.migracion"), QStringLiteral("5")}}));
+                            {QStringLiteral("esquema.migracion"), QStringLiteral("5")},
+                            {QStringLiteral("esquema.migracion"), QStringLiteral("6")}}));
     EXPECT_EQ(prueba::filas(registro.conexion(), QStringLiteral("SELECT count(*) FROM IdentidadRegistro")),
               QList<QStringList>{{QStringLiteral("1")}});
     // Unique numbers on the server only.
