@@ -23,12 +23,21 @@ void AvisosRegistro::seguirSocket() {
         lector_->setEnabled(true);
         return;
     }
-    lector_.reset();
+    soltarSocket();
     socketSeguido_ = socket;
     if (socket < 0)
         return;
     lector_ = std::make_unique<QSocketNotifier>(socket, QSocketNotifier::Read);
     connect(lector_.get(), &QSocketNotifier::activated, this, &AvisosRegistro::revisar);
+}
+
+void AvisosRegistro::soltarSocket() {
+    // It may be the notifier calling now: deleted once back in the event loop.
+    if (lector_) {
+        lector_->setEnabled(false);
+        lector_.release()->deleteLater();
+    }
+    socketSeguido_ = -1;
 }
 
 void AvisosRegistro::revisar() {

@@ -26,6 +26,8 @@ public:
     void vigilar();
     // Checks now.
     void revisar();
+    // The session is about to close its socket: stop watching it (followed again once open).
+    void soltarSocket();
 
 Q_SIGNALS:
     void registroCambiado(const CambiosAjenos& cambios);

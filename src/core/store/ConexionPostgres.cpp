@@ -12,6 +12,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -107,6 +108,8 @@ QString ConexionPostgres::usuarioPropuesto() const {
 
 void ConexionPostgres::iniciarSesion(const QString& usuario, const QString& clave) {
     lote_.reset();
+    if (avisos_)
+        avisos_->soltarSocket();
     PQfinish(conn_);
     conn_ = nullptr;
     conectar(usuario, clave, AperturaServidor::Puesto);
@@ -220,9 +223,14 @@ void ConexionPostgres::asegurarConexion() {
         throw error(nullptr);
     lote_.reset();
     reanudando_ = false;
+    if (avisos_)
+        avisos_->soltarSocket();
     PQreset(conn_);
-    if (PQstatus(conn_) == CONNECTION_OK)
+    if (PQstatus(conn_) == CONNECTION_OK) {
         prepararSesion();
+        // What other desks changed while it was away sent notices this session never heard.
+        sesionRenovada_ = true;
+    }
 }
 
 void ConexionPostgres::prepararSesion() {
@@ -232,6 +240,8 @@ void ConexionPostgres::prepararSesion() {
 
 std::optional<CambiosAjenos> ConexionPostgres::reanudarSesion() {
     if (!reanudando_) {
+        if (avisos_)
+            avisos_->soltarSocket();
         if (!PQresetStart(conn_))
             return std::nullopt;
         reanudando_ = true;
@@ -241,6 +251,7 @@ std::optional<CambiosAjenos> ConexionPostgres::reanudarSesion() {
         reanudando_ = false;
         lote_.reset();
         prepararSesion();
+        sesionRenovada_ = false;
         return CambiosAjenos::todo();
     case PGRES_POLLING_FAILED:
         reanudando_ = false; // tried again on the next call
@@ -429,6 +440,8 @@ std::optional<CambiosAjenos> ConexionPostgres::cambiosAjenos() {
     if (!PQconsumeInput(conn_))
         return std::nullopt; // lost: opened again from the next call
     CambiosAjenos cambios;
+    if (std::exchange(sesionRenovada_, false))
+        cambios = CambiosAjenos::todo();
     const int propio = PQbackendPID(conn_);
     while (PGnotify* n = PQnotifies(conn_)) {
         if (n->be_pid != propio)

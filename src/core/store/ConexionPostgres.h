@@ -96,8 +96,9 @@ private:
     qint64 ultimoId_ = 0;
     int filas_ = 0;
     int sentencias_ = 0;
-    bool transaccion_ = false; // begun by comenzar(), not yet ended
-    bool reanudando_ = false;  // PQresetStart called, PQresetPoll not yet done
+    bool transaccion_ = false;    // begun by comenzar(), not yet ended
+    bool reanudando_ = false;     // PQresetStart called, PQresetPoll not yet done
+    bool sesionRenovada_ = false; // opened again since the notices were last read
     std::unique_ptr<LoteCopia> lote_;
     std::unique_ptr<AvisosRegistro> avisos_;
 };
