@@ -5,6 +5,7 @@
 #include "BaseTemporal.h"
 #include "core/actividad/CadenaActividad.h"
 #include "core/actividad/DigestFilas.h"
+#include "core/actividad/VerificacionRegistro.h"
 #include "core/store/ConexionSqlcipher.h"
 #include "core/store/Esquema.h"
 
@@ -124,6 +125,16 @@ TEST(MigracionActividad, DesdeLaVersion3ConFilasSinOriginal) {
     EXPECT_EQ(log[3].objeto, QStringLiteral("4"));
     EXPECT_EQ(detalles(log[3]).value(QStringLiteral("desde")).toInteger(), 3);
     EXPECT_EQ(cantidadInfracciones(db), 8);
+
+    // The register checks against its baseline: clients and rows without an original as found;
+    // only the made-up import's original is missing.
+    const InformeVerificacion r = VerificarRegistro(db);
+    ASSERT_EQ(r.diferencias.size(), 1u) << TextoInforme(r).toStdString();
+    EXPECT_EQ(r.diferencias[0].clase, ClaseDiferencia::OriginalFalta);
+    EXPECT_EQ(r.clientes, 1);
+    ASSERT_EQ(r.sinOriginal.size(), 2u);
+    EXPECT_EQ(r.sinOriginal[0].filas, 6);
+    EXPECT_EQ(r.sinOriginal[1].filas, 1);
 }
 
 TEST(MigracionActividad, UnRegistroNuevoTieneIdentidadYNingunaEntrada) {
