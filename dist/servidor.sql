@@ -28,6 +28,14 @@ END $$;
 -- Each role has the rights of the one before it.
 GRANT velmora_consulta TO velmora_oficina;
 GRANT velmora_oficina TO velmora_administrador;
+-- Whoever prepares the register (the tables' owner) may sign in to it as an administrator, so a
+-- login of its own, not a superuser, can move the office's file into it.
+DO $$
+BEGIN
+    IF NOT pg_has_role(current_user, 'velmora_administrador', 'MEMBER') THEN
+        EXECUTE format('GRANT velmora_administrador TO %I', current_user);
+    END IF;
+END $$;
 
 -- Nothing for anyone by default, then what each role needs.
 REVOKE CREATE ON SCHEMA public FROM PUBLIC;
@@ -112,32 +120,132 @@ BEGIN
     RETURN filas;
 END $$;
 
--- Deletes one import with its infraction rows. Returns the rows deleted.
+-- One field of the rows' digest, as the desks compute it: its length in bytes, a colon, its
+-- UTF-8 bytes and a newline; NULL counts as the empty text.
+CREATE OR REPLACE FUNCTION velmora_campo_digest(valor text) RETURNS bytea
+    LANGUAGE sql IMMUTABLE SET search_path = pg_catalog
+    AS $$ SELECT convert_to(octet_length(convert_to(coalesce(valor, ''), 'UTF8'))::text || ':', 'UTF8') ||
+                 convert_to(coalesce(valor, ''), 'UTF8') || '\x0a'::bytea $$;
+REVOKE ALL ON FUNCTION velmora_campo_digest(text) FROM PUBLIC;
+
+-- An import's rows in order: how many, their digest and their values (NULL kept as null), so a
+-- withdrawal keeps exactly what a restitution has to write again.
+CREATE OR REPLACE FUNCTION velmora_filas_importacion(id_importacion bigint, OUT filas bigint, OUT digest text,
+                                                     OUT valores json)
+    LANGUAGE sql STABLE SET search_path = public, pg_temp
+    AS $$
+    SELECT count(*),
+           encode(sha256('\x5246310a'::bytea || coalesce(string_agg(
+               velmora_campo_digest(NumeroCliente) || velmora_campo_digest(FechaInfraccion) ||
+               velmora_campo_digest(HoraInfraccion) || velmora_campo_digest(NiveldB) ||
+               velmora_campo_digest(Microfono) || velmora_campo_digest(Estado) ||
+               velmora_campo_digest(TensionLinea) || velmora_campo_digest(PorcentajeCompresion) ||
+               velmora_campo_digest(Inspector) || velmora_campo_digest(Maxdb) || velmora_campo_digest(dbaten) ||
+               velmora_campo_digest(excesos) || velmora_campo_digest(caldb) || velmora_campo_digest(segpenal) ||
+               velmora_campo_digest(nivelconsola) || velmora_campo_digest(nivelruido) ||
+               velmora_campo_digest(contadorinf) || '\x0a'::bytea, ''::bytea ORDER BY id), ''::bytea)), 'hex'),
+           coalesce(json_agg(json_build_array(NumeroCliente, FechaInfraccion, HoraInfraccion, NiveldB, Microfono,
+                                              Estado, TensionLinea, PorcentajeCompresion, Inspector, Maxdb, dbaten,
+                                              excesos, caldb, segpenal, nivelconsola, nivelruido, contadorinf)
+                             ORDER BY id), '[]'::json)
+    FROM Infracciones WHERE IdImportacion = id_importacion
+$$;
+REVOKE ALL ON FUNCTION velmora_filas_importacion(bigint) FROM PUBLIC;
+
+-- Withdraws one import: its infraction rows go, its log row and original stay marked withdrawn,
+-- and the entry keeps the rows' values and digest for a restitution. Returns the rows deleted.
 CREATE OR REPLACE FUNCTION velmora_eliminar_importacion(id_importacion bigint, motivo text, puesto text,
                                                         cuenta text)
     RETURNS bigint
     LANGUAGE plpgsql SECURITY DEFINER SET search_path = public, pg_temp
     AS $$
 DECLARE
-    filas bigint;
+    numero text;
+    ya_retirada bigint;
+    guardadas record;
 BEGIN
     PERFORM velmora_exigir('velmora_administrador');
     PERFORM velmora_exigir_motivo(motivo);
-    PERFORM 1 FROM Importaciones WHERE Id = id_importacion FOR UPDATE;
+    SELECT NumeroCliente, i.Retirada INTO numero, ya_retirada FROM Importaciones i WHERE Id = id_importacion FOR UPDATE;
     IF NOT FOUND THEN
         RAISE EXCEPTION 'la importación % no existe', id_importacion USING ERRCODE = 'no_data_found';
     END IF;
-    IF (SELECT Retirada FROM Importaciones WHERE Id = id_importacion) <> 0 THEN
+    IF ya_retirada <> 0 THEN
         RAISE EXCEPTION 'la importación % ya estaba eliminada', id_importacion
             USING ERRCODE = 'invalid_parameter_value';
     END IF;
+    SELECT * INTO guardadas FROM velmora_filas_importacion(id_importacion);
     DELETE FROM Infracciones WHERE IdImportacion = id_importacion;
-    GET DIAGNOSTICS filas = ROW_COUNT;
     UPDATE Importaciones SET Retirada = 1 WHERE Id = id_importacion;
     INSERT INTO RegistroActividad (Puesto, Accion, Objeto, Detalles)
         VALUES (coalesce(puesto, ''), 'importacion.retirada', id_importacion::text,
-                velmora_detalles(cuenta, filas, motivo));
-    RETURN filas;
+                json_build_object('cuenta', coalesce(cuenta, ''), 'importacion', id_importacion,
+                                  'cliente', numero, 'filas', guardadas.filas, 'motivo', btrim(motivo),
+                                  'digest', guardadas.digest, 'valores', guardadas.valores)::text);
+    RETURN guardadas.filas;
+END $$;
+
+-- Brings a withdrawn import's rows back, identical, from what its withdrawal kept; refused when
+-- its client is gone (no row without its client) or the rows written differ from those kept.
+-- Returns the rows restored.
+CREATE OR REPLACE FUNCTION velmora_restituir_importacion(id_importacion bigint, puesto text, cuenta text)
+    RETURNS bigint
+    LANGUAGE plpgsql SECURITY DEFINER SET search_path = public, pg_temp
+    AS $$
+DECLARE
+    numero text;
+    ya_retirada bigint;
+    retiro record;
+    kept json;
+    escritas record;
+BEGIN
+    PERFORM velmora_exigir('velmora_administrador');
+    SELECT NumeroCliente, i.Retirada INTO numero, ya_retirada FROM Importaciones i WHERE Id = id_importacion FOR UPDATE;
+    IF NOT FOUND THEN
+        RAISE EXCEPTION 'la importación % no existe', id_importacion USING ERRCODE = 'no_data_found';
+    END IF;
+    IF ya_retirada = 0 THEN
+        RAISE EXCEPTION 'la importación % no está eliminada', id_importacion
+            USING ERRCODE = 'invalid_parameter_value';
+    END IF;
+    -- The client row is locked so a deletion at another desk waits for this one.
+    PERFORM 1 FROM Clientes WHERE NumeroCliente IS NOT DISTINCT FROM numero FOR UPDATE;
+    IF NOT FOUND THEN
+        RAISE EXCEPTION 'el cliente % de la importación % ya no está en el registro', numero, id_importacion
+            USING ERRCODE = 'invalid_parameter_value';
+    END IF;
+    SELECT Secuencia, Detalles::json AS d INTO retiro FROM RegistroActividad
+        WHERE Accion = 'importacion.retirada' AND Objeto = id_importacion::text
+        ORDER BY Secuencia DESC LIMIT 1;
+    IF NOT FOUND THEN
+        RAISE EXCEPTION 'el registro de actividad no guarda las filas de la importación %', id_importacion
+            USING ERRCODE = 'no_data_found';
+    END IF;
+    IF retiro.d -> 'valores' IS NULL OR EXISTS (
+        SELECT FROM RegistroActividad WHERE Accion = 'cliente.baja' AND Objeto IS NOT DISTINCT FROM numero
+            AND Secuencia > retiro.Secuencia) THEN
+        RAISE EXCEPTION 'el registro de actividad no guarda las filas de la importación %', id_importacion
+            USING ERRCODE = 'no_data_found';
+    END IF;
+    kept := retiro.d;
+    INSERT INTO Infracciones (NumeroCliente, FechaInfraccion, HoraInfraccion, NiveldB, Microfono, Estado,
+                              TensionLinea, PorcentajeCompresion, Inspector, Maxdb, dbaten, excesos, caldb,
+                              segpenal, nivelconsola, nivelruido, contadorinf, IdImportacion)
+        SELECT v->>0, v->>1, v->>2, v->>3, v->>4, v->>5, v->>6, v->>7, v->>8, v->>9, v->>10, v->>11, v->>12,
+               v->>13, v->>14, v->>15, v->>16, id_importacion
+        FROM json_array_elements(kept -> 'valores') WITH ORDINALITY AS e(v, n) ORDER BY n;
+    SELECT * INTO escritas FROM velmora_filas_importacion(id_importacion);
+    IF escritas.filas <> (kept ->> 'filas')::bigint OR escritas.digest <> (kept ->> 'digest') THEN
+        RAISE EXCEPTION 'las filas de la importación % no coinciden con las eliminadas', id_importacion
+            USING ERRCODE = 'invalid_parameter_value';
+    END IF;
+    UPDATE Importaciones SET Retirada = 0 WHERE Id = id_importacion;
+    INSERT INTO RegistroActividad (Puesto, Accion, Objeto, Detalles)
+        VALUES (coalesce(puesto, ''), 'importacion.restituida', id_importacion::text,
+                json_build_object('cuenta', coalesce(cuenta, ''), 'importacion', id_importacion,
+                                  'cliente', numero, 'filas', escritas.filas, 'digest', escritas.digest,
+                                  'eliminada_en', retiro.Secuencia)::text);
+    RETURN escritas.filas;
 END $$;
 
 -- Adds a person: a server login, member of one of the three roles. The password arrives as the
@@ -205,11 +313,13 @@ $$;
 
 REVOKE ALL ON FUNCTION velmora_eliminar_cliente(bigint, text, text, text) FROM PUBLIC;
 REVOKE ALL ON FUNCTION velmora_eliminar_importacion(bigint, text, text, text) FROM PUBLIC;
+REVOKE ALL ON FUNCTION velmora_restituir_importacion(bigint, text, text) FROM PUBLIC;
 REVOKE ALL ON FUNCTION velmora_alta_persona(text, text, text, text) FROM PUBLIC;
 REVOKE ALL ON FUNCTION velmora_baja_persona(text, text) FROM PUBLIC;
 REVOKE ALL ON FUNCTION velmora_personas() FROM PUBLIC;
 GRANT EXECUTE ON FUNCTION velmora_eliminar_cliente(bigint, text, text, text) TO velmora_administrador;
 GRANT EXECUTE ON FUNCTION velmora_eliminar_importacion(bigint, text, text, text) TO velmora_administrador;
+GRANT EXECUTE ON FUNCTION velmora_restituir_importacion(bigint, text, text) TO velmora_administrador;
 GRANT EXECUTE ON FUNCTION velmora_alta_persona(text, text, text, text) TO velmora_administrador;
 GRANT EXECUTE ON FUNCTION velmora_baja_persona(text, text) TO velmora_administrador;
 GRANT EXECUTE ON FUNCTION velmora_personas() TO velmora_administrador;

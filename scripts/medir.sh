@@ -12,7 +12,8 @@
 #   scripts/medir.sh [conjunto | benchmark ...]
 # Sets: actual (today's size), grande (ten times it), servidor (the shared register on a
 # PostgreSQL server of its own); with no arguments, those three. Any other name runs that
-# benchmark alone, as bench_<name> or by its full name (`scripts/medir.sh carga`).
+# benchmark alone, as bench_<name> or by its full name (`scripts/medir.sh informe`); `carga` is the
+# desks under load (bench_carga_oficinas).
 # The generated registers stay in build-bench/datos-*, one folder per version of the generator,
 # and are reused by later runs.
 set -eu
@@ -46,6 +47,8 @@ conjunto() {
         echo "bench_migracion_grande"
         ;;
     servidor) echo "bench_servidor" ;;
+    # The desks under load and failures (5 minutes; VELMORA_CARGA_SEGUNDOS for less).
+    carga) echo "bench_carga_oficinas" ;;
     bench_*) echo "$1" ;;
     *) echo "bench_$1" ;;
     esac
@@ -67,7 +70,7 @@ export VELMORA_BENCH_DATOS="$datos"
 # Once is enough for what has no anchor and takes long.
 una_vez() {
     case "$1" in
-    bench_migracion_grande*) return 0 ;;
+    bench_migracion_grande* | bench_carga_oficinas*) return 0 ;;
     *) return 1 ;;
     esac
 }

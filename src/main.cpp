@@ -94,13 +94,15 @@ int leerLineaComandos(int argc, char* argv[]) {
                     "ventanas\n"
                     "  --verificar-documento ARCHIVO|CÓDIGO\n"
                     "                         comprueba si este registro emitió un informe (PDF), un libro\n"
-                    "                         (.xlsx) o un código de verificación y si conserva sus filas\n"
+                    "                         (.xlsx) o un código de verificación y si conserva sus filas,\n"
+                    "                         y la firma de un PDF firmado (0 vigente, 1 cambiado, 3 no\n"
+                    "                         emitido aquí, 2 ilegible o modificado después de firmarlo)\n"
                     "  --verificar-registro   comprueba el registro entero y termina (0 correcto, 1 con\n"
                     "                         diferencias, 2 ilegible); con --json, el informe en JSON\n"
                     "  --preparar-servidor CADENA  prepara la base de datos del servidor para el\n"
                     "                         registro compartido (esquema, roles, permisos) y termina\n"
                     "  --resumen --desde DD/MM/AAAA --hasta DD/MM/AAAA (--libro X.xlsx | --pdf X.pdf)\n"
-                    "                         escribe el resumen de la oficina del período, sin ventanas\n"
+                    "      [--sobrescribir]   escribe el resumen de la oficina del período, sin ventanas\n"
                     "  -h, --help             muestra esta ayuda y termina\n"
                     "  -v, --version          muestra la versión y termina\n"));
         return 0;

@@ -3,6 +3,7 @@
 #include "core/Oficina.h"
 #include "core/output/ArchivoPkcs12.h"
 #include "core/output/DocumentoEmitido.h"
+#include "core/output/GuardarEmitido.h"
 #include "core/output/InformeFirmado.h"
 #include "core/platform/DirectorioDatos.h"
 #include "core/store/AjustesRegistro.h"
@@ -94,13 +95,6 @@ void comprobarSalida(const QString& ruta, bool sobrescribir) {
         throw Fallo{QStringLiteral("no se puede escribir en la carpeta \"%1\"").arg(info.absolutePath())};
 }
 
-QString usuarioSistema() {
-    for (const char* variable : {"USER", "LOGNAME", "USERNAME"})
-        if (const QString u = qEnvironmentVariable(variable); !u.isEmpty())
-            return u;
-    return QStringLiteral("desconocido");
-}
-
 int ejecutar(const QStringList& argumentos) {
     QCommandLineParser parser;
     parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
@@ -173,7 +167,7 @@ int ejecutar(const QStringList& argumentos) {
         registro = std::make_unique<ConexionPostgres>(servidor, QString());
     }
     Oficina oficina(*registro);
-    oficina.establecerUsuario(usuarioSistema());
+    oficina.establecerUsuario(UsuarioSistema());
     oficina.cargarMunicipio(QDir(dir).filePath(QLatin1String(kNombreArchivoMunicipio)));
     oficina.abrirClientes();
     oficina.buscar(QStringLiteral("Numero de Cliente"), numero);
@@ -201,18 +195,26 @@ int ejecutar(const QStringList& argumentos) {
             std::ranges::count_if(datos.registros, [](const RegistroInforme& r) { return !r.vacio(); });
         if (documento.filas == 0)
             throw Fallo{QStringLiteral("el cliente %1 no tiene infracciones %2").arg(numero, rango)};
-        // Issued first: the entry is written and every page carries the code.
-        datos.sello = EmitirDesdeLinea(oficina, documento);
+        // Every page carries the code; the entry is written once the file is.
+        const EmisionPreparada emision = PrepararDocumento(oficina, documento);
+        datos.sello = emision.sello;
         const InformeInfracciones inf(std::move(datos));
         MetadatosPdf metadatos = inf.metadatos();
         metadatos.autor = oficina.usuario();
         const QString salida = parser.value(pdf);
-        if (certificado) {
-            if (!GuardarInformeFirmado(inf, metadatos, *certificado, salida, &error))
-                throw Fallo{error};
-        } else if (!inf.guardarPdf(salida, metadatos)) {
-            throw Fallo{QStringLiteral("no se pudo escribir el informe en \"%1\"").arg(salida)};
-        }
+        const bool bien = GuardarEmitido(
+            salida,
+            [&](const QString& archivo, QString* motivo) {
+                if (certificado)
+                    return GuardarInformeFirmado(inf, metadatos, *certificado, archivo, motivo);
+                if (inf.guardarPdf(archivo, metadatos))
+                    return true;
+                *motivo = QStringLiteral("no se pudo escribir el informe en \"%1\"").arg(salida);
+                return false;
+            },
+            [&](const std::function<void()>& mover) { oficina.anotarEmision(emision, mover); }, &error);
+        if (!bien)
+            throw Fallo{error};
     }
     if (parser.isSet(libro)) {
         EntradaLibro entrada = oficina.entradaLibro(OpcionesLibro{});
@@ -221,10 +223,18 @@ int ejecutar(const QStringList& argumentos) {
                                                 [](const FilaInfraccionLibro& f) { return !f.oculta; });
         if (documento.filas == 0)
             throw Fallo{QStringLiteral("el cliente %1 no tiene infracciones %2").arg(numero, rango)};
-        entrada.sello = EmitirDesdeLinea(oficina, documento);
-        const ResultadoLibro r = CrearLibroExcel(entrada, parser.value(libro));
-        if (!r.ok)
-            throw Fallo{r.error};
+        const EmisionPreparada emision = PrepararDocumento(oficina, documento);
+        entrada.sello = emision.sello;
+        const bool bien = GuardarEmitido(
+            parser.value(libro),
+            [&](const QString& archivo, QString* motivo) {
+                const ResultadoLibro r = CrearLibroExcel(entrada, archivo);
+                *motivo = r.error;
+                return r.ok;
+            },
+            [&](const std::function<void()>& mover) { oficina.anotarEmision(emision, mover); }, &error);
+        if (!bien)
+            throw Fallo{error};
     }
     return 0;
 }
@@ -263,4 +273,11 @@ int EjecutarInformeLineaComandos(int argc, char* argv[]) {
         escribirError(QString::fromLocal8Bit(e.what()));
         return 1;
     }
+}
+
+QString UsuarioSistema() {
+    for (const char* variable : {"USER", "LOGNAME", "USERNAME"})
+        if (const QString u = qEnvironmentVariable(variable); !u.isEmpty())
+            return u;
+    return QStringLiteral("desconocido");
 }

@@ -1,6 +1,8 @@
 #include "cli/LineaResumen.h"
 
+#include "cli/InformeLineaComandos.h"
 #include "core/Oficina.h"
+#include "core/output/GuardarEmitido.h"
 #include "core/platform/DirectorioDatos.h"
 #include "core/resumen/SalidasResumen.h"
 #include "core/store/ConexionPostgres.h"
@@ -24,7 +26,7 @@ void escribirError(const QString& texto) {
 
 const char* const kUso =
     "Uso: velmora-kv270 --resumen --desde DD/MM/AAAA --hasta DD/MM/AAAA "
-    "(--libro SALIDA.xlsx | --pdf SALIDA.pdf) [--data-dir DIRECTORIO | --registro CADENA]";
+    "(--libro SALIDA.xlsx | --pdf SALIDA.pdf) [--sobrescribir] [--data-dir DIRECTORIO | --registro CADENA]";
 
 int usoIncorrecto(const QString& motivo) {
     escribirError(QStringLiteral("velmora-kv270: %1\n%2").arg(motivo, QString::fromUtf8(kUso)));
@@ -40,7 +42,8 @@ int ejecutar(const QStringList& argumentos) {
     const QCommandLineOption pdf(QStringLiteral("pdf"), QString(), QStringLiteral("ARCHIVO"));
     const QCommandLineOption datos(QStringLiteral("data-dir"), QString(), QStringLiteral("DIRECTORIO"));
     const QCommandLineOption registro(QStringLiteral("registro"), QString(), QStringLiteral("CADENA"));
-    parser.addOptions({resumen, desde, hasta, libro, pdf, datos, registro});
+    const QCommandLineOption sobrescribir(QStringLiteral("sobrescribir"));
+    parser.addOptions({resumen, desde, hasta, libro, pdf, datos, registro, sobrescribir});
     if (!parser.parse(argumentos))
         return usoIncorrecto(parser.errorText());
     if (!parser.positionalArguments().isEmpty())
@@ -56,6 +59,9 @@ int ejecutar(const QStringList& argumentos) {
     if (parser.isSet(libro) == parser.isSet(pdf))
         return usoIncorrecto(QStringLiteral("indique una salida: --libro o --pdf"));
     const QString salida = parser.isSet(libro) ? parser.value(libro) : parser.value(pdf);
+    if (QFileInfo::exists(salida) && !parser.isSet(sobrescribir))
+        return usoIncorrecto(
+            QStringLiteral("el archivo \"%1\" ya existe; use --sobrescribir para reemplazarlo").arg(salida));
 
     QString error;
     const QString dir = ResolverDirectorioDatos(argumentos, &error);
@@ -82,11 +88,18 @@ int ejecutar(const QStringList& argumentos) {
         oficina.cargarMunicipio(QDir(dir).filePath(QLatin1String(kNombreArchivoMunicipio)));
         const std::optional<ResumenOficina> r = oficina.resumen({inicio, fin});
         const bool esLibro = parser.isSet(libro);
-        DocumentoResumen documento = oficina.documentoResumen(
-            *r, r->filas, esLibro ? QStringLiteral("libro") : QStringLiteral("resumen"),
-            QStringLiteral("linea de comandos"));
-        const bool ok = esLibro ? GuardarLibroResumen(documento, salida, &error)
-                                : GuardarPdfResumen(documento, salida, &error);
+        oficina.establecerUsuario(UsuarioSistema());
+        DocumentoResumen documento =
+            oficina.documentoResumen(*r, r->filas, QStringLiteral("linea de comandos"));
+        const EmisionPreparada emision =
+            oficina.sellarResumen(documento, esLibro ? QStringLiteral("libro") : QStringLiteral("informe"));
+        const bool ok = GuardarEmitido(
+            salida,
+            [&](const QString& archivo, QString* motivo) {
+                return esLibro ? GuardarLibroResumen(documento, archivo, motivo)
+                               : GuardarPdfResumen(documento, archivo, motivo);
+            },
+            [&](const std::function<void()>& mover) { oficina.anotarEmision(emision, mover); }, &error);
         if (!ok) {
             escribirError(error);
             return 1;

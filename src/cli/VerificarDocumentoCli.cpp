@@ -83,7 +83,7 @@ int VerificarDocumentoDesdeLinea(int argc, char* argv[]) {
         Oficina oficina(*registro);
         const VerificacionDocumento r =
             VerificarDocumento(*registro, oficina.identidadRegistro(), LeerDocumentoOCodigo(documento));
-        escribir(r.estado == VerificacionDocumento::Ilegible ? stderr : stdout, r.texto);
+        escribir(r.estado == VerificacionDocumento::Ilegible && !r.firmaRota ? stderr : stdout, r.texto);
         return r.estado;
     } catch (const ErrorBD& e) {
         escribir(stderr, QStringLiteral("No se pudo leer el registro: %1").arg(e.descripcion()));

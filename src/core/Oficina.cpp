@@ -67,9 +67,9 @@ TextosBandas CalcularTextosBandas(const BandasCliente& bandas) {
 
 Oficina::Oficina(Conexion& registro, QObject* parent) : QObject(parent), registro_(registro) {
     // Another desk changed the shared register: show it. A failing read keeps the older list.
-    registro_.avisarCambiosAjenos(this, [this] {
+    registro_.avisarCambiosAjenos(this, [this](const CambiosAjenos& cambios) {
         try {
-            recargarClientes();
+            aplicarCambiosAjenos(cambios);
         } catch (const ErrorBD&) {
         }
     });
@@ -210,8 +210,12 @@ void Oficina::recargarClientes() {
 }
 
 void Oficina::leerTodos() {
+    adoptarLista(LeerTabla(registro_, Sentencias::listaClientes()));
+}
+
+void Oficina::adoptarLista(TablaTextos lista) {
     // The list is this office's own: no other reader can change or empty it.
-    todos_ = std::make_shared<const TablaTextos>(LeerTabla(registro_, Sentencias::listaClientes()));
+    todos_ = std::make_shared<const TablaTextos>(std::move(lista));
     leidos_ = true;
     marcadores_.clear();
     for (size_t i = 0; i < todos_->filas(); ++i)
@@ -464,23 +468,6 @@ DatosInforme Oficina::datosInforme() const {
     return d;
 }
 
-PedidoEmision Oficina::pedidoEmision(const QString& tipo) const {
-    PedidoEmision p{tipo, seleccionado_ ? seleccionado_->numero : QString(), inicio_, fin_, {}};
-    if (seleccionado_)
-        p.ids = IdsListados(infracciones_);
-    return p;
-}
-
-SelloVerificacion Oficina::emitirDocumento(const PedidoEmision& pedido) {
-    if (pedido.cliente.isEmpty())
-        throw ErrorBD(QStringLiteral("No hay ningún cliente seleccionado."));
-    return EmitirDocumento(registro_, usuario_, identidadRegistro(), pedido);
-}
-
-VerificacionDocumento Oficina::verificarDocumento(const QString& archivoOCodigo) const {
-    return VerificarDocumento(registro_, identidadRegistro(), LeerDocumentoOCodigo(archivoOCodigo));
-}
-
 // --- Import log ------------------------------------------------------------------------------
 
 AnalisisImportacion Oficina::analizarImportacion(const ArchivoImportacion& archivo) const {
@@ -536,23 +523,6 @@ qint64 Oficina::restituirImportacion(qint64 id) {
     const qint64 filas = RestituirImportacion(registro_, usuario_, id);
     releerSeleccionado();
     return filas;
-}
-
-// --- Office summary --------------------------------------------------------------------------
-
-std::optional<ResumenOficina> Oficina::resumen(const PeriodoResumen& periodo,
-                                               const AvanceResumen& avance) const {
-    return CalcularResumen(registro_, periodo, QDate::currentDate(), avance);
-}
-
-DocumentoResumen Oficina::documentoResumen(const ResumenOficina& resumen, std::vector<FilaResumen> filas,
-                                           const QString& tipo, const QString& origen) const {
-    DocumentoResumen d = DocumentoDe(resumen, std::move(filas));
-    d.municipio = municipio_;
-    d.usuario = usuario_;
-    d.origen = origen;
-    SellarDocumentoResumen(registro_, d, tipo);
-    return d;
 }
 
 // --- Accounts --------------------------------------------------------------------------------

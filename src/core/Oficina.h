@@ -16,6 +16,7 @@
 #include "core/output/LibroExcel.h"
 #include "core/resumen/ResumenOficina.h"
 #include "core/resumen/TablaResumen.h"
+#include "core/store/CambiosAjenos.h"
 #include "core/store/Copias.h"
 #include "core/store/PasarRegistro.h"
 #include "core/store/Sentencias.h"
@@ -161,6 +162,10 @@ public:
     PedidoEmision pedidoEmision(const QString& tipo) const;
     // Issues it: the "documento.emitido" entry, and the stamp the document carries. Throws ErrorBD.
     SelloVerificacion emitirDocumento(const PedidoEmision& pedido);
+    // The same in two steps, for a document that may still fail to be saved: the stamp first
+    // (nothing written), the entry once the document exists (see GuardarEmitido). Throw ErrorBD.
+    EmisionPreparada prepararEmision(const PedidoEmision& pedido) const;
+    void anotarEmision(const EmisionPreparada& emision, const std::function<void()>& antesDeConfirmar = {});
     // Whether this register issued a document (a PDF, a workbook or a typed code) and still holds
     // the rows it listed. Writes nothing. Throws ErrorBD when the register cannot be read.
     VerificacionDocumento verificarDocumento(const QString& archivoOCodigo) const;
@@ -191,10 +196,12 @@ public:
     // Throws ErrorBD.
     std::optional<ResumenOficina> resumen(const PeriodoResumen& periodo,
                                           const AvanceResumen& avance = {}) const;
-    // The summary's rows as a document about to be written (`tipo`: "libro" or "resumen"), with
-    // the header, the user and its stamp.
+    // The summary's rows as a document about to be written, with the header and the user.
     DocumentoResumen documentoResumen(const ResumenOficina& resumen, std::vector<FilaResumen> filas,
-                                      const QString& tipo, const QString& origen) const;
+                                      const QString& origen) const;
+    // Its stamp (`salida`: "libro" or "informe"), and the entry to write once it is saved. Throws
+    // ErrorBD.
+    EmisionPreparada sellarResumen(DocumentoResumen& documento, const QString& salida) const;
 
     // --- Accounts (rights checked against the session's user) ---
     // Every account in stored order, never a password hash. Throws ErrorBD.
@@ -258,6 +265,10 @@ private:
     Conexion& registro_;
 
     void leerTodos();
+    void adoptarLista(TablaTextos lista);
+    // Another desk's change: the clients it names are read again, and the selected client's rows
+    // when they changed; a change it cannot place reads the whole list again.
+    void aplicarCambiosAjenos(const CambiosAjenos& cambios);
     // Lists the rows of the whole list the search finds. After a read the selected client is
     // read again too (it may have changed); after a search alone it only stops being selected
     // when no longer listed.

@@ -7,14 +7,21 @@
 #include "core/Oficina.h"
 #include "core/actividad/CadenaActividad.h"
 #include "core/actividad/CodigoVerificacion.h"
+#include "core/output/GuardarEmitido.h"
+#include "core/output/InformeInfracciones.h"
+#include "core/resumen/SalidasResumen.h"
 #include "core/store/Conexion.h"
 #include "core/store/ConexionSqlcipher.h"
+#include "core/store/ErrorBD.h"
 #include "core/store/Sentencias.h"
 
 #include <QDir>
+#include <QFile>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcess>
+#include <QStandardPaths>
+#include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
@@ -267,4 +274,172 @@ TEST_F(DocumentosTest, EveryBackupCarriesTheChainHeadInItsManifest) {
     ASSERT_TRUE(st->paso());
     EXPECT_EQ(m->hash, st->texto(0));
     EXPECT_EQ(m->sha256.size(), 64);
+}
+
+namespace {
+
+QStringList archivosEn(const QString& dir) {
+    return QDir(dir).entryList(QDir::Files | QDir::Hidden | QDir::NoDotAndDotDot);
+}
+
+qint64 emitidos(Conexion& db) {
+    const auto st = db.preparar(
+        QStringLiteral("SELECT count(*) FROM RegistroActividad WHERE Accion = 'documento.emitido'"));
+    return st->paso() ? st->entero(0) : -1;
+}
+
+QString leerTexto(const QString& ruta) {
+    QFile f(ruta);
+    return f.open(QIODevice::ReadOnly) ? QString::fromUtf8(f.readAll()) : QString();
+}
+
+bool escribirTexto(const QString& ruta, const QByteArray& texto) {
+    QFile f(ruta);
+    return f.open(QIODevice::WriteOnly) && f.write(texto) == texto.size();
+}
+
+QString correrPrograma(const QString& programa, const QStringList& argumentos) {
+    QProcess p;
+    p.start(programa, argumentos);
+    if (!p.waitForFinished(60000))
+        return {};
+    return QString::fromUtf8(p.readAllStandardOutput());
+}
+
+} // namespace
+
+// The entry exists only for a document that was written: a failed write or a failed entry leaves
+// the earlier file as it was, nothing recorded and no temporary file.
+TEST_F(DocumentosTest, ADocumentIsRecordedOnlyOnceItIsInPlace) {
+    QTemporaryDir dir;
+    const QString destino = dir.filePath(QStringLiteral("informe.txt"));
+    ASSERT_TRUE(escribirTexto(destino, "anterior"));
+    const auto anotar = [&](const EmisionPreparada& e) {
+        return [&, e](const std::function<void()>& mover) { oficina.anotarEmision(e, mover); };
+    };
+    const auto escribe = [](const QByteArray& texto) {
+        return [texto](const QString& archivo, QString*) { return escribirTexto(archivo, texto); };
+    };
+    const qint64 antes = emitidos(base.registro());
+
+    EmisionPreparada e = oficina.prepararEmision(oficina.pedidoEmision(QStringLiteral("informe")));
+    QString error;
+    EXPECT_FALSE(GuardarEmitido(
+        destino,
+        [&](const QString& archivo, QString* motivo) {
+            escribirTexto(archivo, "a medias");
+            *motivo = QStringLiteral("No cabe en \"%1\".").arg(archivo);
+            return false;
+        },
+        anotar(e), &error));
+    EXPECT_EQ(error, QStringLiteral("No cabe en \"%1\".").arg(destino));
+    EXPECT_EQ(leerTexto(destino), QStringLiteral("anterior"));
+    EXPECT_EQ(archivosEn(dir.path()), QStringList{QStringLiteral("informe.txt")});
+    EXPECT_EQ(emitidos(base.registro()), antes);
+
+    // A listed row changed by another desk while the document was written: refused, undone.
+    ejecutar(base.registro(), QStringLiteral("UPDATE Infracciones SET NiveldB = '120' WHERE "
+                                             "FechaInfraccion = '20260110'"));
+    EXPECT_FALSE(GuardarEmitido(destino, escribe("nuevo"), anotar(e), &error));
+    EXPECT_TRUE(error.contains(QStringLiteral("cambiaron mientras se escribía"))) << error.toStdString();
+    EXPECT_EQ(leerTexto(destino), QStringLiteral("anterior"));
+    EXPECT_EQ(archivosEn(dir.path()), QStringList{QStringLiteral("informe.txt")});
+    EXPECT_EQ(emitidos(base.registro()), antes);
+
+    // The move itself failing inside the entry's transaction undoes the entry.
+    oficina.releerSeleccionado();
+    e = oficina.prepararEmision(oficina.pedidoEmision(QStringLiteral("informe")));
+    EXPECT_FALSE(GuardarEmitido(
+        destino, escribe("nuevo"),
+        [&](const std::function<void()>& mover) {
+            oficina.anotarEmision(e, [&] {
+                mover();
+                throw ErrorBD(QStringLiteral("disco lleno"));
+            });
+        },
+        &error));
+    EXPECT_TRUE(error.contains(QStringLiteral("disco lleno"))) << error.toStdString();
+    EXPECT_EQ(leerTexto(destino), QStringLiteral("anterior"));
+    EXPECT_EQ(archivosEn(dir.path()), QStringList{QStringLiteral("informe.txt")});
+    EXPECT_EQ(emitidos(base.registro()), antes);
+
+    ASSERT_TRUE(GuardarEmitido(destino, escribe("nuevo"), anotar(e), &error)) << error.toStdString();
+    EXPECT_EQ(leerTexto(destino), QStringLiteral("nuevo"));
+    EXPECT_EQ(archivosEn(dir.path()), QStringList{QStringLiteral("informe.txt")});
+    EXPECT_EQ(emitidos(base.registro()), antes + 1);
+    EXPECT_EQ(verificar(e.sello.codigo).estado, VerificacionDocumento::Vigente);
+}
+
+// A summary carries its code like a report: every page's line and QR, the workbook's properties;
+// the check recomputes the summary and says whether the register still gives it.
+TEST_F(DocumentosTest, ASummaryIsIssuedAndCheckedAgainstTheRegister) {
+    for (int i = 0; i < 60; ++i) {
+        const Consulta c = Sentencias::insertarCliente(
+            prueba::clienteDe(QStringList{QString::number(100 + i), QStringLiteral("Cliente %1").arg(i)} +
+                              QStringList(21, QStringLiteral("x"))));
+        base.registro().ejecutar(c.sql, c.parametros);
+        agregarInfraccion(base.registro(), QString::number(100 + i), QStringLiteral("20260112"),
+                          QStringLiteral("1"));
+    }
+    oficina.abrirClientes();
+    QTemporaryDir dir;
+    const std::optional<ResumenOficina> r = oficina.resumen({QDate(2026, 1, 1), QDate(2026, 1, 31)});
+    ASSERT_TRUE(r);
+    const auto guardar = [&](const QString& salida, const QString& ruta) {
+        DocumentoResumen d = oficina.documentoResumen(*r, r->filas, QStringLiteral("ventana"));
+        const EmisionPreparada e = oficina.sellarResumen(d, salida);
+        QString error;
+        EXPECT_TRUE(GuardarEmitido(
+            ruta,
+            [&](const QString& archivo, QString* motivo) {
+                return salida == QLatin1String("libro") ? GuardarLibroResumen(d, archivo, motivo)
+                                                        : GuardarPdfResumen(d, archivo, motivo);
+            },
+            [&](const std::function<void()>& mover) { oficina.anotarEmision(e, mover); }, &error))
+            << error.toStdString();
+        return e.sello;
+    };
+    const QString pdf = dir.filePath(QStringLiteral("resumen.pdf"));
+    const QString libro = dir.filePath(QStringLiteral("resumen.xlsx"));
+    const SelloVerificacion sPdf = guardar(QStringLiteral("informe"), pdf);
+    const SelloVerificacion sLibro = guardar(QStringLiteral("libro"), libro);
+    EXPECT_NE(sPdf.codigo, sLibro.codigo);
+
+    // Every page carries the line; the QR holds the code and the register.
+    const QString texto =
+        correrPrograma(QStringLiteral("pdftotext"), {QStringLiteral("-layout"), pdf, QStringLiteral("-")});
+    const qsizetype paginas = texto.count(QLatin1Char('\f'));
+    EXPECT_GE(paginas, 2);
+    EXPECT_EQ(texto.count(QStringLiteral("Código de verificación: ") + sPdf.codigo), paginas);
+    if (!QStandardPaths::findExecutable(QStringLiteral("zbarimg")).isEmpty()) {
+        correrPrograma(QStringLiteral("pdftoppm"),
+                       {QStringLiteral("-r"), QStringLiteral("150"), QStringLiteral("-f"),
+                        QStringLiteral("1"), QStringLiteral("-l"), QStringLiteral("1"),
+                        QStringLiteral("-png"), pdf, dir.filePath("pagina")});
+        const QStringList imagenes = QDir(dir.path()).entryList({QStringLiteral("pagina*.png")});
+        ASSERT_EQ(imagenes.size(), 1);
+        EXPECT_EQ(correrPrograma(QStringLiteral("zbarimg"),
+                                 {QStringLiteral("-q"), QStringLiteral("--raw"), dir.filePath(imagenes[0])})
+                      .trimmed(),
+                  TextoQrVerificacion(sPdf.codigo, sPdf.identidad));
+    }
+
+    for (const QString& documento : {pdf, libro, sLibro.codigo}) {
+        const VerificacionDocumento v = verificar(documento);
+        EXPECT_EQ(v.estado, VerificacionDocumento::Vigente) << v.texto.toStdString();
+        EXPECT_TRUE(v.texto.contains(QStringLiteral("resumen de la oficina del 01/01/2026 al 31/01/2026, 61 "
+                                                    "clientes")))
+            << v.texto.toStdString();
+        EXPECT_TRUE(v.texto.contains(QStringLiteral("sigue dando el mismo resumen")))
+            << v.texto.toStdString();
+    }
+    // A row outside the period and the one before changes nothing; one inside it does.
+    agregarInfraccion(base.registro(), QStringLiteral("105"), QStringLiteral("20260301"),
+                      QStringLiteral("2"));
+    EXPECT_EQ(verificar(pdf).estado, VerificacionDocumento::Vigente);
+    agregarInfraccion(base.registro(), QStringLiteral("105"), QStringLiteral("20260131"),
+                      QStringLiteral("3"));
+    const VerificacionDocumento v = verificar(libro);
+    EXPECT_EQ(v.estado, VerificacionDocumento::Cambiado) << v.texto.toStdString();
+    EXPECT_TRUE(v.texto.contains(QStringLiteral("ya no da el mismo resumen"))) << v.texto.toStdString();
 }

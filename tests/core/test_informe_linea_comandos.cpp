@@ -22,6 +22,7 @@ namespace {
 struct Resultado {
     int estado = -1;
     QString errores;
+    QString texto; // standard output
 };
 
 void ejecutar(Conexion& db, const Consulta& c) {
@@ -63,7 +64,7 @@ protected:
         p.closeWriteChannel();
         EXPECT_TRUE(p.waitForFinished(120000));
         return {p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1,
-                QString::fromUtf8(p.readAllStandardError())};
+                QString::fromUtf8(p.readAllStandardError()), QString::fromUtf8(p.readAllStandardOutput())};
     }
 
     QStringList rango() const {
@@ -140,6 +141,35 @@ TEST_F(InformeLineaComandos, FirmaConLaClaveDeUnArchivoODeLaEntrada) {
     ASSERT_EQ(r.estado, 0) << r.errores.toStdString();
     EXPECT_TRUE(pdfsig(pdf).contains("Signature is Valid."));
     EXPECT_TRUE(VerificarFirmaPdf(leer(pdf)).intacto);
+
+    // The document check reports the signature: whole, who, when.
+    r = correr({"--verificar-documento", pdf});
+    EXPECT_EQ(r.estado, 0) << r.errores.toStdString() << r.texto.toStdString();
+    EXPECT_TRUE(r.texto.contains("Firma válida: el documento no cambió desde que se firmó."))
+        << r.texto.toStdString();
+    EXPECT_TRUE(r.texto.contains("Firmante: ") && r.texto.contains("Oficina de Inspección"))
+        << r.texto.toStdString();
+    EXPECT_TRUE(r.texto.contains("Firmado el: ")) << r.texto.toStdString();
+    // One byte changed inside what was signed, or bytes added after it: never 0, and pdfsig agrees.
+    QByteArray cambiado = leer(pdf);
+    const qsizetype productor = cambiado.indexOf("/Producer");
+    ASSERT_GT(productor, 0);
+    cambiado[productor + 3] = 'X';
+    const QString alterado = salida.filePath("alterado.pdf");
+    for (const QByteArray& bytes : {cambiado, leer(pdf) + "1 0 obj\n<< >>\nendobj\n"}) {
+        QFile a(alterado);
+        ASSERT_TRUE(a.open(QIODevice::WriteOnly));
+        a.write(bytes);
+        a.close();
+        r = correr({"--verificar-documento", alterado});
+        EXPECT_EQ(r.estado, 2) << r.texto.toStdString();
+        EXPECT_TRUE(r.texto.startsWith("El documento fue modificado después de firmarlo"))
+            << r.texto.toStdString();
+        const QString informe = pdfsig(alterado);
+        EXPECT_FALSE(informe.contains("Signature is Valid.") && informe.contains("Total document signed"))
+            << informe.toStdString();
+    }
+    QFile::remove(alterado);
 
     // Standard input stands for the terminal; every refused certificate leaves no file.
     const QString otro = salida.filePath("otro.pdf");

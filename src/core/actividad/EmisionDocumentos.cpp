@@ -84,27 +84,56 @@ FilasDocumento FilasListadasAhora(Conexion& db, const QString& cliente, const QD
     return LeerFilasDocumento(db, cliente, IdsListados(filas));
 }
 
-SelloVerificacion EmitirDocumento(Conexion& db, const QString& usuario, const QString& identidad,
-                                  const PedidoEmision& pedido) {
+EmisionPreparada PrepararEmision(Conexion& db, const QString& usuario, const QString& identidad,
+                                 const PedidoEmision& pedido) {
+    // One reading: the rows and the head belong together.
     Transaccion t(db);
     const FilasDocumento filas = LeerFilasDocumento(db, pedido.cliente, pedido.ids);
     const CabezaCadena cabeza = LeerCabeza(db);
+    t.confirmar();
     ContenidoDocumento contenido{identidad,    pedido.cliente,   pedido.desde, pedido.hasta,
                                  filas.digest, cabeza.secuencia, cabeza.hash};
     const QString codigo = CalcularCodigoVerificacion(contenido);
-    const QJsonObject detalles{{QStringLiteral("codigo"), codigo},
-                               {QStringLiteral("tipo"), pedido.tipo},
-                               {QStringLiteral("cliente"), pedido.cliente},
-                               {QStringLiteral("desde"), pedido.desde.toString(Qt::ISODate)},
-                               {QStringLiteral("hasta"), pedido.hasta.toString(Qt::ISODate)},
-                               {QStringLiteral("filas"), filas.filas},
-                               {QStringLiteral("digest"), filas.digest},
-                               {QStringLiteral("grupos"), GruposJson(filas.grupos)},
-                               {QStringLiteral("cabeza_secuencia"), cabeza.secuencia},
-                               {QStringLiteral("cabeza_hash"), cabeza.hash},
-                               {QStringLiteral("registro"), identidad},
-                               {QStringLiteral("origen"), pedido.origen}};
-    AgregarEntrada(db, usuario, QStringLiteral("documento.emitido"), codigo, detalles);
+    EmisionPreparada e;
+    e.sello = {codigo, identidad, cabeza.secuencia, cabeza.hash};
+    e.usuario = usuario;
+    e.cliente = pedido.cliente;
+    e.ids = pedido.ids;
+    e.detalles = QJsonObject{{QStringLiteral("codigo"), codigo},
+                             {QStringLiteral("tipo"), pedido.tipo},
+                             {QStringLiteral("cliente"), pedido.cliente},
+                             {QStringLiteral("desde"), pedido.desde.toString(Qt::ISODate)},
+                             {QStringLiteral("hasta"), pedido.hasta.toString(Qt::ISODate)},
+                             {QStringLiteral("filas"), filas.filas},
+                             {QStringLiteral("digest"), filas.digest},
+                             {QStringLiteral("grupos"), GruposJson(filas.grupos)},
+                             {QStringLiteral("cabeza_secuencia"), cabeza.secuencia},
+                             {QStringLiteral("cabeza_hash"), cabeza.hash},
+                             {QStringLiteral("registro"), identidad},
+                             {QStringLiteral("origen"), pedido.origen}};
+    return e;
+}
+
+void AnotarEmision(Conexion& db, const EmisionPreparada& emision,
+                   const std::function<void()>& antesDeConfirmar) {
+    Transaccion t(db);
+    // Another desk may have changed the rows while the document was written: its code would
+    // then stand for rows the register no longer holds.
+    if (!emision.cliente.isEmpty() && LeerFilasDocumento(db, emision.cliente, emision.ids).digest !=
+                                          emision.detalles.value(QStringLiteral("digest")).toString())
+        throw ErrorBD(QStringLiteral("Las infracciones del cliente %1 cambiaron mientras se escribía el "
+                                     "documento (otro puesto las modificó). Vuelva a generarlo.")
+                          .arg(emision.cliente));
+    AgregarEntrada(db, emision.usuario, QStringLiteral("documento.emitido"), emision.sello.codigo,
+                   emision.detalles);
+    if (antesDeConfirmar)
+        antesDeConfirmar();
     t.confirmar();
-    return {codigo, identidad, cabeza.secuencia, cabeza.hash};
+}
+
+SelloVerificacion EmitirDocumento(Conexion& db, const QString& usuario, const QString& identidad,
+                                  const PedidoEmision& pedido) {
+    const EmisionPreparada e = PrepararEmision(db, usuario, identidad, pedido);
+    AnotarEmision(db, e);
+    return e.sello;
 }

@@ -7,8 +7,10 @@
 
 #include <QDate>
 #include <QJsonArray>
+#include <QJsonObject>
 #include <QString>
 
+#include <functional>
 #include <vector>
 
 class Conexion;
@@ -48,6 +50,24 @@ struct PedidoEmision {
     std::vector<qint64> ids; // the rows listed
     QString origen = QStringLiteral("ventana");
 };
-// Reads the log's head, derives the code and writes the entry, in one transaction. Throws ErrorBD.
+// A document about to be issued: its stamp, and the entry that records it once it was really
+// saved or printed.
+struct EmisionPreparada {
+    SelloVerificacion sello;
+    QString usuario;
+    QJsonObject detalles;
+    // The rows it lists, read again when the entry is written: they must still give `digest`.
+    QString cliente;
+    std::vector<qint64> ids;
+};
+// Reads the rows and the log's head and derives the code; writes nothing. Throws ErrorBD.
+EmisionPreparada PrepararEmision(Conexion& db, const QString& usuario, const QString& identidad,
+                                 const PedidoEmision& pedido);
+// Writes its "documento.emitido" entry in one transaction; `antesDeConfirmar` (moving the written
+// file into place) runs inside it, and what it throws undoes the entry. Throws ErrorBD, also when
+// the rows listed changed since it was prepared.
+void AnotarEmision(Conexion& db, const EmisionPreparada& emision,
+                   const std::function<void()>& antesDeConfirmar = {});
+// Both at once, for a document that cannot fail after its code is known.
 SelloVerificacion EmitirDocumento(Conexion& db, const QString& usuario, const QString& identidad,
                                   const PedidoEmision& pedido);

@@ -22,9 +22,7 @@ DocumentoLeido conError(const QString& origen, const QString& error) {
     return d;
 }
 
-} // namespace
-
-DocumentoLeido LeerPdfEmitido(const QByteArray& pdf) {
+DocumentoLeido leerPdf(const QByteArray& pdf) {
     const QString origen = QStringLiteral("el PDF");
     if (!pdf.startsWith("%PDF-"))
         return conError(origen, QStringLiteral("el archivo no es un documento PDF"));
@@ -55,6 +53,15 @@ DocumentoLeido LeerPdfEmitido(const QByteArray& pdf) {
     DocumentoLeido d;
     d.origen = origen;
     d.codigo = codigo.codigo;
+    return d;
+}
+
+} // namespace
+
+DocumentoLeido LeerPdfEmitido(const QByteArray& pdf) {
+    DocumentoLeido d = leerPdf(pdf);
+    if (pdf.startsWith("%PDF-"))
+        d.firma = VerificarFirmaPdf(pdf);
     return d;
 }
 

@@ -3,7 +3,11 @@
 // Reads back the verification code from an issued document (a report saved as PDF, a workbook)
 // or from a code typed by hand.
 
+#include "core/output/FirmaPdf.h"
+
 #include <QString>
+
+#include <optional>
 
 struct DocumentoLeido {
     QString codigo;        // printed form; empty when `error` says why
@@ -12,6 +16,8 @@ struct DocumentoLeido {
     QString hash;
     QString origen; // "el PDF", "el libro", "el código escrito"
     QString error;  // Spanish: an unreadable file or a mistyped code
+    // A PDF's signature as the file stands now; none for workbooks and typed codes.
+    std::optional<EstadoFirmaPdf> firma;
 };
 
 // `argumento` names a file (PDF or .xlsx workbook) or is a code.

@@ -187,6 +187,13 @@ qint64 RetirarImportacion(Conexion& db, const QString& usuario, qint64 id, const
 }
 
 qint64 RestituirImportacion(Conexion& db, const QString& usuario, qint64 id) {
+    if (db.sesionEnServidor()) {
+        // The server writes the rows back from what its own withdrawal kept, checks them and logs
+        // the restitution under its session user.
+        const auto st = db.preparar(QStringLiteral("SELECT velmora_restituir_importacion(?, ?, ?)"));
+        st->enlazarTodos({id, QSysInfo::machineHostName(), usuario});
+        return st->paso() ? st->entero(0) : 0;
+    }
     Transaccion t(db);
     const ImportacionRegistrada i = importacion(db, id);
     if (!retirada(db, id))

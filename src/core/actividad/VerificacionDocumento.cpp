@@ -3,8 +3,10 @@
 #include "core/actividad/CadenaActividad.h"
 #include "core/actividad/CodigoVerificacion.h"
 #include "core/actividad/EmisionDocumentos.h"
+#include "core/resumen/TablaResumen.h"
 #include "core/store/Conexion.h"
 
+#include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 
@@ -82,9 +84,44 @@ bool tocaCliente(const Asiento& a, const QString& cliente) {
     return false;
 }
 
-} // namespace
+QString clientes(qint64 n) {
+    return n == 1 ? QStringLiteral("1 cliente") : QStringLiteral("%1 clientes").arg(n);
+}
 
-VerificacionDocumento VerificarDocumento(Conexion& db, const QString& identidad, const DocumentoLeido& doc) {
+// A summary: the register must still give the same numbers for the same clients, in the order the
+// document lists them.
+VerificacionDocumento verificarResumen(Conexion& db, const QJsonObject& d, QStringList texto) {
+    using V = VerificacionDocumento;
+    const PeriodoResumen periodo{QDate::fromString(d.value(QStringLiteral("desde")).toString(), Qt::ISODate),
+                                 QDate::fromString(d.value(QStringLiteral("hasta")).toString(), Qt::ISODate)};
+    // The days without inspection are left out of the digest: any day gives the same.
+    const QDate hoy = QDate::currentDate();
+    const std::optional<ResumenOficina> ahora = CalcularResumen(db, periodo, hoy);
+    std::map<QString, const FilaResumen*> porNumero;
+    for (const FilaResumen& f : ahora->filas)
+        porNumero[f.numero] = &f;
+    std::vector<FilaResumen> filas;
+    QStringList faltan;
+    for (const QJsonValue& v : d.value(QStringLiteral("clientes")).toArray()) {
+        const auto it = porNumero.find(v.toString());
+        if (it == porNumero.end())
+            faltan << v.toString();
+        else
+            filas.push_back(*it->second);
+    }
+    if (faltan.isEmpty() && DigestResumen(filas, hoy) == d.value(QStringLiteral("digest")).toString()) {
+        texto << QStringLiteral("El registro sigue dando el mismo resumen para ese período.");
+        return {V::Vigente, texto.join(QLatin1Char('\n'))};
+    }
+    texto << QStringLiteral("El registro ya no da el mismo resumen para ese período: las cifras cambiaron "
+                            "después de emitirse.");
+    if (!faltan.isEmpty())
+        texto << QStringLiteral("Clientes del documento que ya no están en el registro: %1.")
+                     .arg(faltan.join(QStringLiteral(", ")));
+    return {V::Cambiado, texto.join(QLatin1Char('\n'))};
+}
+
+VerificacionDocumento verificarEnRegistro(Conexion& db, const QString& identidad, const DocumentoLeido& doc) {
     using V = VerificacionDocumento;
     if (!doc.error.isEmpty())
         return {V::Ilegible, QStringLiteral("No se pudo verificar %1: %2.").arg(doc.origen, doc.error)};
@@ -125,15 +162,25 @@ VerificacionDocumento VerificarDocumento(Conexion& db, const QString& identidad,
     const qint64 cabeza = d.value(QStringLiteral("cabeza_secuencia")).toInteger();
     const QString cabezaHash = d.value(QStringLiteral("cabeza_hash")).toString();
     const qint64 cuantas = d.value(QStringLiteral("filas")).toInteger();
+    const bool esResumen = d.value(QStringLiteral("tipo")).toString() == QLatin1String("resumen");
     QStringList texto;
-    texto << QStringLiteral(
-                 "Emitido por este registro el %1 por %2 para el cliente %3, período del %4 al %5, %6 "
-                 "(%7, código %8, asiento %9 del registro de actividad).")
-                 .arg(momento(emision->momentoLocal), emision->usuario, cliente,
-                      fecha(d.value(QStringLiteral("desde")).toString()),
-                      fecha(d.value(QStringLiteral("hasta")).toString()), filas(cuantas),
-                      d.value(QStringLiteral("tipo")).toString(), doc.codigo)
-                 .arg(emision->secuencia);
+    if (esResumen)
+        texto << QStringLiteral("Emitido por este registro el %1 por %2: resumen de la oficina del %3 al %4, "
+                                "%5 (%6, código %7, asiento %8 del registro de actividad).")
+                     .arg(momento(emision->momentoLocal), emision->usuario,
+                          fecha(d.value(QStringLiteral("desde")).toString()),
+                          fecha(d.value(QStringLiteral("hasta")).toString()), clientes(cuantas),
+                          d.value(QStringLiteral("salida")).toString(), doc.codigo)
+                     .arg(emision->secuencia);
+    else
+        texto << QStringLiteral(
+                     "Emitido por este registro el %1 por %2 para el cliente %3, período del %4 al %5, %6 "
+                     "(%7, código %8, asiento %9 del registro de actividad).")
+                     .arg(momento(emision->momentoLocal), emision->usuario, cliente,
+                          fecha(d.value(QStringLiteral("desde")).toString()),
+                          fecha(d.value(QStringLiteral("hasta")).toString()), filas(cuantas),
+                          d.value(QStringLiteral("tipo")).toString(), doc.codigo)
+                     .arg(emision->secuencia);
 
     // The entry must still give the code, and the log must still hold the head it was issued at.
     const ContenidoDocumento contenido{
@@ -164,6 +211,8 @@ VerificacionDocumento VerificarDocumento(Conexion& db, const QString& identidad,
         return {V::Cambiado, texto.join(QLatin1Char('\n'))};
     }
 
+    if (esResumen)
+        return verificarResumen(db, d, std::move(texto));
     const FilasDocumento ahora = FilasListadasAhora(db, cliente, contenido.desde, contenido.hasta);
     if (ahora.digest == contenido.digest) {
         texto << QStringLiteral("El registro conserva exactamente esas filas.");
@@ -207,4 +256,31 @@ VerificacionDocumento VerificarDocumento(Conexion& db, const QString& identidad,
     else
         texto << QStringLiteral("Asientos posteriores a la emisión que afectan a esas filas:") << asientos;
     return {V::Cambiado, texto.join(QLatin1Char('\n'))};
+}
+
+} // namespace
+
+VerificacionDocumento VerificarDocumento(Conexion& db, const QString& identidad, const DocumentoLeido& doc) {
+    VerificacionDocumento r = verificarEnRegistro(db, identidad, doc);
+    if (!doc.firma)
+        return r;
+    const EstadoFirmaPdf& firma = *doc.firma;
+    if (!firma.firmado) {
+        if (doc.error.isEmpty())
+            r.texto += QStringLiteral("\nEl documento no está firmado.");
+        return r;
+    }
+    const bool valida = firma.intacto && !firma.modificadoDespues;
+    QStringList texto;
+    // A changed file cannot stand for what was signed, whatever its code still says.
+    if (!valida)
+        texto << QStringLiteral("El documento fue modificado después de firmarlo: no vale como documento "
+                                "emitido.");
+    texto << r.texto << QString() << QStringLiteral("Firma del documento:") << DescribirFirma(firma);
+    r.texto = texto.join(QLatin1Char('\n'));
+    if (!valida) {
+        r.estado = VerificacionDocumento::Ilegible;
+        r.firmaRota = true;
+    }
+    return r;
 }

@@ -14,8 +14,11 @@ struct VerificacionDocumento {
     enum Estado { Vigente = 0, Cambiado = 1, Ilegible = 2, Ajeno = 3 };
     Estado estado = Ilegible;
     QString texto; // Spanish, one finding a line
+    // The document was read but its signature does not hold (the state is then Ilegible).
+    bool firmaRota = false;
 };
 
-// `identidad`: this register's. Throws ErrorBD when the register cannot be read.
+// `identidad`: this register's. A signed PDF whose signature no longer holds is never Vigente:
+// it is Ilegible, whatever the register says. Throws ErrorBD when the register cannot be read.
 VerificacionDocumento VerificarDocumento(Conexion& db, const QString& identidad,
                                          const DocumentoLeido& documento);

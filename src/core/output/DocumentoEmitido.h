@@ -1,6 +1,6 @@
 #pragma once
 
-#include "core/output/SelloVerificacion.h"
+#include "core/actividad/EmisionDocumentos.h"
 
 #include <QDate>
 #include <QString>
@@ -16,10 +16,6 @@ struct DocumentoEmitido {
     QString origen; // "ventana" | "linea de comandos"
 };
 
-// Issues what the office's selected client and range list now: the "documento.emitido" entry and
-// the stamp the document carries. Throws ErrorBD.
-SelloVerificacion EmitirDesdeLinea(Oficina& oficina, const DocumentoEmitido& documento);
-// The verification code for a document not issued yet (issuing it now).
-QString CodigoDocumento(Oficina& oficina, const DocumentoEmitido& documento);
-// The register's identity, for the document's metadata.
-QString IdentidadRegistroDocumento(const Oficina& oficina);
+// Prepares the issue of what the office's selected client and range list now: the stamp the
+// document carries, and the entry to write once it is saved. Throws ErrorBD.
+EmisionPreparada PrepararDocumento(const Oficina& oficina, const DocumentoEmitido& documento);

@@ -327,24 +327,6 @@ void llenarProcedencia(lxw_workbook* libro, lxw_worksheet* ws, const EntradaLibr
         worksheet_set_column(ws, c, c, anchos[c], nullptr);
 }
 
-// The code, the register and the log's head in the document's properties, where the check
-// reads them back.
-void sellarLibro(lxw_workbook* libro, const SelloVerificacion& sello) {
-    QByteArray asunto = LineaVerificacion(sello).toUtf8();
-    QByteArray codigo = sello.codigo.toUtf8();
-    lxw_doc_properties propiedades{};
-    propiedades.subject = asunto.data();
-    propiedades.keywords = codigo.data();
-    workbook_set_properties(libro, &propiedades);
-    const std::pair<const char*, QString> valores[] = {
-        {"Código de verificación", sello.codigo},
-        {"Registro", sello.identidad},
-        {"Asiento de la cadena", QString::number(sello.secuencia)},
-        {"Hash de la cadena", sello.hash}};
-    for (const auto& [nombre, valor] : valores)
-        workbook_set_custom_property_string(libro, nombre, valor.toUtf8().constData());
-}
-
 // Often enough for a progress bar, rare enough to cost nothing.
 constexpr qsizetype kFilasEntreAvisos = 4096;
 constexpr qsizetype kFilasAdelante = 4;
@@ -503,6 +485,24 @@ ResultadoLibro fallo(const QString& texto) {
 
 } // namespace
 
+// The code, the register and the log's head in the document's properties, where the check
+// reads them back.
+void SellarPropiedadesLibro(lxw_workbook* libro, const SelloVerificacion& sello) {
+    QByteArray asunto = LineaVerificacion(sello).toUtf8();
+    QByteArray codigo = sello.codigo.toUtf8();
+    lxw_doc_properties propiedades{};
+    propiedades.subject = asunto.data();
+    propiedades.keywords = codigo.data();
+    workbook_set_properties(libro, &propiedades);
+    const std::pair<const char*, QString> valores[] = {
+        {"Código de verificación", sello.codigo},
+        {"Registro", sello.identidad},
+        {"Asiento de la cadena", QString::number(sello.secuencia)},
+        {"Hash de la cadena", sello.hash}};
+    for (const auto& [nombre, valor] : valores)
+        workbook_set_custom_property_string(libro, nombre, valor.toUtf8().constData());
+}
+
 OpcionesLibro OpcionesLibro::todas() {
     OpcionesLibro o;
     for (const Opcion& opcion : kOpciones)
@@ -541,7 +541,7 @@ ResultadoLibro CrearLibroExcel(const EntradaLibro& entrada, const QString& archi
     if (!libro)
         return fallo(descripcion(LXW_ERROR_MEMORY_MALLOC_FAILED));
     if (entrada.sello && entrada.sello->emitido())
-        sellarLibro(libro, *entrada.sello);
+        SellarPropiedadesLibro(libro, *entrada.sello);
     lxw_worksheet* ws = workbook_add_worksheet(libro, "Datos_Inspeccion");
     if (!ws) {
         workbook_close(libro);

@@ -80,3 +80,8 @@ struct ResultadoLibro {
 // Builds the workbook and saves it under the given name. It is written beside the target and
 // moved into place only when complete: on failure the target is left as it was.
 ResultadoLibro CrearLibroExcel(const EntradaLibro& entrada, const QString& archivo);
+
+struct lxw_workbook;
+// The code, the register and the log's head in a workbook's properties, where the check reads
+// them back.
+void SellarPropiedadesLibro(lxw_workbook* libro, const SelloVerificacion& sello);

@@ -1,6 +1,7 @@
 #include "core/resumen/SalidasResumen.h"
 
 #include "core/output/InformeInfracciones.h"
+#include "core/output/LibroExcel.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -23,11 +24,8 @@
 namespace {
 
 QString explicacion(const DocumentoResumen& d) {
-    QString t = QStringLiteral("Período: %1. Comparado con: %2.")
-                    .arg(TextoPeriodo(d.periodo), TextoPeriodo(d.anterior));
-    if (!d.codigo.isEmpty())
-        t += QStringLiteral(" Código de verificación: %1.").arg(d.codigo);
-    return t;
+    return QStringLiteral("Período: %1. Comparado con: %2.")
+        .arg(TextoPeriodo(d.periodo), TextoPeriodo(d.anterior));
 }
 
 // What frames the table, for the workbook's second sheet.
@@ -40,8 +38,12 @@ std::vector<std::pair<QString, QString>> datosDocumento(const DocumentoResumen& 
         {QStringLiteral("Clientes"), QString::number(d.filas.size())},
         {QStringLiteral("Generado"), d.generado.toString(QStringLiteral("dd/MM/yyyy HH:mm:ss"))},
         {QStringLiteral("Usuario"), d.usuario}};
-    if (!d.codigo.isEmpty())
-        r.emplace_back(QStringLiteral("Código de verificación"), d.codigo);
+    if (d.sello.emitido()) {
+        r.emplace_back(QStringLiteral("Código de verificación"), d.sello.codigo);
+        r.emplace_back(QStringLiteral("Registro"), d.sello.identidad);
+        r.emplace_back(QStringLiteral("Asiento de la cadena"), QString::number(d.sello.secuencia));
+        r.emplace_back(QStringLiteral("Hash de la cadena"), d.sello.hash);
+    }
     return r;
 }
 
@@ -69,6 +71,8 @@ bool GuardarLibroResumen(const DocumentoResumen& d, const QString& archivo, QStr
     lxw_workbook* libro = workbook_new_opt(rutaTemporal.constData(), &opciones);
     if (!libro)
         return fallo(QStringLiteral("No hay memoria suficiente para generar el libro."));
+    if (d.sello.emitido())
+        SellarPropiedadesLibro(libro, d.sello);
     lxw_worksheet* hoja = workbook_add_worksheet(libro, "Resumen");
     lxw_format* negrita = workbook_add_format(libro);
     format_set_bold(negrita);
@@ -142,6 +146,12 @@ bool ImprimirInformeResumen(const DocumentoResumen& d, QPagedPaintDevice* dispos
     partes.fill(1.0);
     partes[ColResumen::Nombre] = partes[ColResumen::Local] = 3.0;
     partes[ColResumen::UltimaInspeccion] = partes[ColResumen::AnteriorInspeccion] = 1.5;
+    // The longest words of their headings: "REINICIO", "Manipulación", "inspección".
+    partes[ColResumen::Local] = 2.4;
+    for (int c = ColResumen::PrimerEstatus; c < ColResumen::Manipulacion; ++c)
+        partes[static_cast<std::size_t>(c)] = 1.15;
+    partes[ColResumen::Manipulacion] = 1.7;
+    partes[ColResumen::DiasSinInspeccion] = 1.4;
     double suma = 0;
     for (const double x : partes)
         suma += x;
@@ -159,7 +169,9 @@ bool ImprimirInformeResumen(const DocumentoResumen& d, QPagedPaintDevice* dispos
         p.drawLine(QPointF(0, y + altoCabecera), QPointF(ancho, y + altoCabecera));
         return y + altoCabecera + 1;
     };
-    const int porPagina = std::max(1, static_cast<int>((alto - 80 - altoCabecera) / altoFila));
+    // The verification stamp sits above the footer of every page.
+    const double altoSello = d.sello.emitido() ? 46 : 0;
+    const int porPagina = std::max(1, static_cast<int>((alto - 80 - altoSello - altoCabecera) / altoFila));
     const int paginas = std::max(1, static_cast<int>((d.filas.size() + porPagina - 1) / porPagina));
     std::size_t i = 0;
     for (int pagina = 0; pagina < paginas; ++pagina) {
@@ -174,18 +186,27 @@ bool ImprimirInformeResumen(const DocumentoResumen& d, QPagedPaintDevice* dispos
         p.drawText(QRectF(0, y, ancho, 12), Qt::AlignLeft, explicacion(d));
         y += 16;
         y = cabecera(y);
+        p.setFont(normal);
         for (int k = 0; k < porPagina && i < d.filas.size(); ++k, ++i) {
             double x = 0;
             for (int c = 0; c < ColResumen::Cantidad; ++c) {
                 const double w = ancho * partes[static_cast<std::size_t>(c)] / suma;
                 const QString t = TextoResumen(d.filas[i], c, d.hoy);
-                const Qt::Alignment a = ColumnaNumericaResumen(c) ? Qt::AlignRight : Qt::AlignLeft;
+                // Dates and the change centred: clear of the numbers right-aligned beside them.
+                const bool centrada = c == ColResumen::UltimaInspeccion ||
+                                      c == ColResumen::AnteriorInspeccion || c == ColResumen::Cambio;
+                const Qt::Alignment a = centrada                    ? Qt::AlignHCenter
+                                        : ColumnaNumericaResumen(c) ? Qt::AlignRight
+                                                                    : Qt::AlignLeft;
                 p.drawText(QRectF(x + 2, y, w - 4, altoFila), a | Qt::AlignVCenter,
                            QFontMetricsF(normal).elidedText(t, Qt::ElideRight, w - 4));
                 x += w;
             }
             y += altoFila;
         }
+        if (d.sello.emitido())
+            DibujarSelloVerificacion(p, QRectF(0, alto - 14 - altoSello, ancho, altoSello - 4), d.sello, 1.0);
+        p.setFont(normal);
         p.drawText(QRectF(0, alto - 12, ancho, 12), Qt::AlignLeft,
                    QStringLiteral("%1 %2").arg(FechaLargaInforme(d.generado.date()),
                                                HoraLargaInforme(d.generado.time())));
@@ -206,7 +227,9 @@ bool GuardarPdfResumen(const DocumentoResumen& d, const QString& archivo, QStrin
     {
         QPdfWriter pdf(&salida);
         pdf.setCreator(QStringLiteral("Velmora KV-270"));
-        pdf.setTitle(QStringLiteral("Resumen de la Oficina"));
+        // The title keeps the code where the check reads it back.
+        const QString titulo = QStringLiteral("Resumen de la Oficina");
+        pdf.setTitle(d.sello.emitido() ? TituloConCodigo(titulo, d.sello.codigo) : titulo);
         pdf.setPageLayout(InformeInfracciones::disenoPagina());
         if (!ImprimirInformeResumen(d, &pdf)) {
             salida.cancelWriting();

@@ -1,5 +1,12 @@
 #include "core/resumen/TablaResumen.h"
 
+#include "core/actividad/CadenaActividad.h"
+#include "core/actividad/CodigoVerificacion.h"
+
+#include <QCryptographicHash>
+#include <QJsonArray>
+#include <QJsonObject>
+
 namespace {
 QString fecha(const QDate& d) {
     return d.isValid() ? d.toString(QStringLiteral("dd/MM/yyyy")) : QString();
@@ -98,8 +105,45 @@ DocumentoResumen DocumentoDe(const ResumenOficina& resumen, std::vector<FilaResu
     return d;
 }
 
-void SellarDocumentoResumen(Conexion& db, DocumentoResumen& documento, const QString& tipo) {
-    Q_UNUSED(db);
-    Q_UNUSED(documento);
-    Q_UNUSED(tipo);
+QString DigestResumen(const std::vector<FilaResumen>& filas, const QDate& hoy) {
+    QCryptographicHash h(QCryptographicHash::Sha256);
+    for (const FilaResumen& f : filas) {
+        for (int c = 0; c < ColResumen::Cantidad; ++c) {
+            if (c == ColResumen::DiasSinInspeccion)
+                continue;
+            h.addData(TextoResumen(f, c, hoy).toUtf8());
+            h.addData(QByteArrayView("\x1f"));
+        }
+        h.addData(QByteArrayView("\x1e"));
+    }
+    return QString::fromLatin1(h.result().toHex());
+}
+
+EmisionPreparada SellarDocumentoResumen(Conexion& db, const QString& identidad, DocumentoResumen& d,
+                                        const QString& salida) {
+    const CabezaCadena cabeza = LeerCabeza(db);
+    const QString digest = DigestResumen(d.filas, d.hoy);
+    // No client: a summary's code can never be a client document's.
+    const ContenidoDocumento contenido{identidad, QString(),        d.periodo.desde, d.periodo.hasta,
+                                       digest,    cabeza.secuencia, cabeza.hash};
+    EmisionPreparada e;
+    e.sello = {CalcularCodigoVerificacion(contenido), identidad, cabeza.secuencia, cabeza.hash};
+    e.usuario = d.usuario;
+    QJsonArray clientes;
+    for (const FilaResumen& f : d.filas)
+        clientes.append(f.numero);
+    e.detalles = QJsonObject{{QStringLiteral("codigo"), e.sello.codigo},
+                             {QStringLiteral("tipo"), QStringLiteral("resumen")},
+                             {QStringLiteral("salida"), salida},
+                             {QStringLiteral("desde"), d.periodo.desde.toString(Qt::ISODate)},
+                             {QStringLiteral("hasta"), d.periodo.hasta.toString(Qt::ISODate)},
+                             {QStringLiteral("filas"), static_cast<qint64>(d.filas.size())},
+                             {QStringLiteral("clientes"), clientes},
+                             {QStringLiteral("digest"), digest},
+                             {QStringLiteral("cabeza_secuencia"), cabeza.secuencia},
+                             {QStringLiteral("cabeza_hash"), cabeza.hash},
+                             {QStringLiteral("registro"), identidad},
+                             {QStringLiteral("origen"), d.origen}};
+    d.sello = e.sello;
+    return e;
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/actividad/EmisionDocumentos.h"
 #include "core/resumen/ResumenOficina.h"
 
 #include <QDateTime>
@@ -45,15 +46,21 @@ struct DocumentoResumen {
     std::vector<FilaResumen> filas;
     QDateTime generado = QDateTime::currentDateTime();
     QString origen; // "ventana" | "linea de comandos"
-    // The verification code issued documents carry; empty while none is issued.
-    QString codigo;
+    // The verification stamp issued documents carry; its code is empty while none is issued.
+    SelloVerificacion sello;
 };
 
 class Conexion;
 
-// Every summary the program issues, workbook ("libro") or report ("resumen"), passes here once
-// before it is written: the place where it gets its verification code and its entry in the
-// activity log. Until those exist it changes nothing.
-void SellarDocumentoResumen(Conexion& db, DocumentoResumen& documento, const QString& tipo);
+// The digest of the rows in the order listed, over every column but the days without inspection
+// (they grow each day while the register stays the same).
+QString DigestResumen(const std::vector<FilaResumen>& filas, const QDate& hoy);
+
+// Every summary the program issues, workbook ("libro") or report ("informe"), passes here before
+// it is written: it gets its verification code, derived from the register, the period, the rows
+// in order and the log's head, and the entry to write once it was saved. Writes nothing.
+// Throws ErrorBD.
+EmisionPreparada SellarDocumentoResumen(Conexion& db, const QString& identidad, DocumentoResumen& documento,
+                                        const QString& salida);
 
 DocumentoResumen DocumentoDe(const ResumenOficina& resumen, std::vector<FilaResumen> filas);

@@ -36,6 +36,9 @@ void* crecer(void* datos, std::size_t usados, std::size_t antes, std::size_t des
     void* nuevo = mmap(nullptr, paginas(despues), PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
     if (nuevo == MAP_FAILED)
         throw std::bad_alloc();
+    // Large pages where the system allows them: a big client's rows are written once, and a
+    // fault per 4 KiB page cost a fair share of reading them. Only advice; refused, it changes nothing.
+    madvise(nuevo, paginas(despues), MADV_HUGEPAGE);
     if (usados > 0)
         std::memcpy(nuevo, datos, usados);
     std::free(datos);

@@ -1,26 +1,41 @@
 #pragma once
 
+#include "core/store/CambiosAjenos.h"
+
 #include <QObject>
 #include <QTimer>
 
 #include <functional>
+#include <memory>
+#include <optional>
 
-// Notices of changes made at other desks to one server session: polls it (twice a second) while
-// someone listens and says when it saw a change the session did not make itself.
+class QSocketNotifier;
+
+// Notices of changes made at other desks to one server session. They are read as soon as the
+// session's socket has data, so another desk's change shows within the time it takes to read it;
+// a timer covers what the socket cannot say (a session opened again on another socket, notices
+// that came in while the session was busy with its own transaction).
 class AvisosRegistro : public QObject {
     Q_OBJECT
 public:
-    // `hayCambiosAjenos` consumes the session's notices and says whether any came from elsewhere.
-    explicit AvisosRegistro(std::function<bool()> hayCambiosAjenos);
-    // Starts polling (the first listener connected).
+    // `cambiosAjenos` consumes the session's notices and says what they changed; nullopt when the
+    // session cannot read them now. `socket` gives the session's socket, or -1 when there is none.
+    AvisosRegistro(std::function<std::optional<CambiosAjenos>()> cambiosAjenos, std::function<int()> socket);
+    ~AvisosRegistro() override;
+    // Starts listening (the first listener connected).
     void vigilar();
-    // Checks now (the timer does it on its own).
+    // Checks now.
     void revisar();
 
 Q_SIGNALS:
-    void registroCambiado();
+    void registroCambiado(const CambiosAjenos& cambios);
 
 private:
+    void seguirSocket();
+
     QTimer timer_;
-    std::function<bool()> hayCambiosAjenos_;
+    std::unique_ptr<QSocketNotifier> lector_;
+    int socketSeguido_ = -1;
+    std::function<std::optional<CambiosAjenos>()> cambiosAjenos_;
+    std::function<int()> socket_;
 };

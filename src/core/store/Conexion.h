@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/store/CambiosAjenos.h"
 #include "core/store/ErrorBD.h"
 
 #include <QByteArray>
@@ -61,9 +62,9 @@ public:
     // Signs in on the server as that login. Throws ErrorBD with the reason.
     virtual void iniciarSesion(const QString& usuario, const QString& clave);
 
-    // Calls `aviso`, in `receptor`'s thread and while it lives, whenever another desk changed the
-    // register.
-    virtual void avisarCambiosAjenos(QObject* receptor, std::function<void()> aviso) = 0;
+    // Calls `aviso`, in `receptor`'s thread and while it lives, with what another desk changed in
+    // the register.
+    virtual void avisarCambiosAjenos(QObject* receptor, std::function<void(const CambiosAjenos&)> aviso) = 0;
 
 protected:
     Conexion() = default;

@@ -145,8 +145,7 @@ void ConexionPostgres::conectar(const QString& usuario, const QString& contrasen
     ruta_ = QStringLiteral("%1 en %2")
                 .arg(QString::fromUtf8(PQdb(conn_)),
                      QString::fromUtf8(PQhost(conn_) ? PQhost(conn_) : "servidor"));
-    PQclear(PQexec(conn_, "SET client_min_messages = warning"));
-    PQclear(PQexec(conn_, "LISTEN registro"));
+    prepararSesion();
     if (modo == AperturaServidor::Preparacion)
         return;
     try {
@@ -220,10 +219,34 @@ void ConexionPostgres::asegurarConexion() {
     if (transaccion_)
         throw error(nullptr);
     lote_.reset();
+    reanudando_ = false;
     PQreset(conn_);
-    if (PQstatus(conn_) == CONNECTION_OK) {
-        PQclear(PQexec(conn_, "SET client_min_messages = warning"));
-        PQclear(PQexec(conn_, "LISTEN registro"));
+    if (PQstatus(conn_) == CONNECTION_OK)
+        prepararSesion();
+}
+
+void ConexionPostgres::prepararSesion() {
+    PQclear(PQexec(conn_, "SET client_min_messages = warning"));
+    PQclear(PQexec(conn_, "LISTEN registro"));
+}
+
+std::optional<CambiosAjenos> ConexionPostgres::reanudarSesion() {
+    if (!reanudando_) {
+        if (!PQresetStart(conn_))
+            return std::nullopt;
+        reanudando_ = true;
+    }
+    switch (PQresetPoll(conn_)) {
+    case PGRES_POLLING_OK:
+        reanudando_ = false;
+        lote_.reset();
+        prepararSesion();
+        return CambiosAjenos::todo();
+    case PGRES_POLLING_FAILED:
+        reanudando_ = false; // tried again on the next call
+        return std::nullopt;
+    default:
+        return std::nullopt;
     }
 }
 
@@ -398,17 +421,21 @@ void ConexionPostgres::completarEsquemaBase() {
         ejecutar(sql);
 }
 
-bool ConexionPostgres::hayCambiosAjenos() {
+std::optional<CambiosAjenos> ConexionPostgres::cambiosAjenos() {
     if (!conn_ || enTransaccion() || lote_)
-        return false;
-    PQconsumeInput(conn_);
-    bool ajenos = false;
+        return std::nullopt;
+    if (reanudando_ || PQstatus(conn_) != CONNECTION_OK)
+        return reanudarSesion();
+    if (!PQconsumeInput(conn_))
+        return std::nullopt; // lost: opened again from the next call
+    CambiosAjenos cambios;
     const int propio = PQbackendPID(conn_);
     while (PGnotify* n = PQnotifies(conn_)) {
-        ajenos = ajenos || n->be_pid != propio;
+        if (n->be_pid != propio)
+            cambios.sumar(QString::fromUtf8(n->extra));
         PQfreemem(n);
     }
-    return ajenos;
+    return cambios;
 }
 
 const Dialecto& ConexionPostgres::dialecto() const {
@@ -436,9 +463,11 @@ void ConexionPostgres::conArchivoCerrado(const std::function<void()>& cambio) {
     cambio();
 }
 
-void ConexionPostgres::avisarCambiosAjenos(QObject* receptor, std::function<void()> aviso) {
+void ConexionPostgres::avisarCambiosAjenos(QObject* receptor,
+                                           std::function<void(const CambiosAjenos&)> aviso) {
     if (!avisos_)
-        avisos_ = std::make_unique<AvisosRegistro>([this] { return hayCambiosAjenos(); });
+        avisos_ = std::make_unique<AvisosRegistro>([this] { return cambiosAjenos(); },
+                                                   [this] { return conn_ ? PQsocket(conn_) : -1; });
     QObject::connect(avisos_.get(), &AvisosRegistro::registroCambiado, receptor, std::move(aviso));
     avisos_->vigilar();
 }

@@ -6,6 +6,7 @@
 #include <QString>
 
 #include <memory>
+#include <optional>
 
 struct pg_conn;
 struct pg_result;
@@ -55,7 +56,7 @@ public:
     void completarEsquemaBase() override;
     QString archivo() const override { return QString(); }
     void conArchivoCerrado(const std::function<void()>& cambio) override;
-    void avisarCambiosAjenos(QObject* receptor, std::function<void()> aviso) override;
+    void avisarCambiosAjenos(QObject* receptor, std::function<void(const CambiosAjenos&)> aviso) override;
 
     pg_conn* handle() const { return conn_; }
     // Consumes the notices now instead of waiting for the next poll.
@@ -82,8 +83,13 @@ private:
     void conectar(const QString& usuario, const QString& contrasena, AperturaServidor modo);
     void comprobarPreparacion();
     void bloquearEsquema(bool bloquear);
-    // Whether other sessions changed the register since the last call (notices consumed).
-    bool hayCambiosAjenos();
+    // What other sessions changed in the register since the last call (notices consumed);
+    // nullopt while the session cannot tell (busy in a transaction, or being opened again).
+    std::optional<CambiosAjenos> cambiosAjenos();
+    // A lost session is opened again without blocking the window, a step each call; everything
+    // counts as changed once it is back (its notices meanwhile are lost).
+    std::optional<CambiosAjenos> reanudarSesion();
+    void prepararSesion();
 
     QString conninfo_;
     pg_conn* conn_ = nullptr;
@@ -91,6 +97,7 @@ private:
     int filas_ = 0;
     int sentencias_ = 0;
     bool transaccion_ = false; // begun by comenzar(), not yet ended
+    bool reanudando_ = false;  // PQresetStart called, PQresetPoll not yet done
     std::unique_ptr<LoteCopia> lote_;
     std::unique_ptr<AvisosRegistro> avisos_;
 };

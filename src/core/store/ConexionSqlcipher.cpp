@@ -100,6 +100,7 @@ public:
                 "BEGIN SELECT RAISE(ABORT, 'El registro de actividad no admite borrar entradas.'); "
                 "END")};
     }
+    QStringList avisosCambios() const override { return {}; }
     QString enteroDeTexto(const QString& e) const override {
         return QStringLiteral("(CASE WHEN %1 GLOB '[0-9]*' AND %1 NOT GLOB '*[^0-9]*' AND length(%1) < 10 "
                               "THEN CAST(%1 AS INTEGER) END)")

@@ -36,7 +36,7 @@ public:
     QString archivo() const override { return ruta_; }
     void conArchivoCerrado(const std::function<void()>& cambio) override;
     // A file has no other desks.
-    void avisarCambiosAjenos(QObject*, std::function<void()>) override {}
+    void avisarCambiosAjenos(QObject*, std::function<void(const CambiosAjenos&)>) override {}
 
     sqlite3* handle() const { return db_; }
     void cerrar();

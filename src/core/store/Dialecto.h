@@ -24,4 +24,7 @@ public:
     // The whole number a stored text holds (digits only, at most nine), else NULL, as an SQL
     // expression over `expresion`: the server refuses to cast other texts.
     virtual QString enteroDeTexto(const QString& expresion) const = 0;
+    // Where other desks write at once: the triggers that tell them which clients and whose rows a
+    // change touched, so each desk reads again only those.
+    virtual QStringList avisosCambios() const = 0;
 };

@@ -91,6 +91,58 @@ QStringList DialectoPostgres::esquemaBase(bool hayIcu) {
     return r;
 }
 
+// A statement's changed rows (its transition tables) name what changed: client ids, or the numbers
+// of the clients whose rows changed. Past 500 of them, or past what a notice can carry, the
+// notice says "all". One notice per statement, sent at commit and only then.
+QStringList DialectoPostgres::avisosCambios() const {
+    QStringList r;
+    // Run again on a register that already has them, they are made anew.
+    for (const char* tabla : {"Clientes", "Infracciones"})
+        for (const char* prefijo : {"aviso", "aviso_alta", "aviso_cambio", "aviso_baja"})
+            r << QStringLiteral("DROP TRIGGER IF EXISTS %1_%2 ON %2")
+                     .arg(QLatin1String(prefijo), QLatin1String(tabla));
+    r << QStringLiteral("DROP FUNCTION IF EXISTS avisar_registro()")
+      << QStringLiteral(
+             "CREATE OR REPLACE FUNCTION avisar_clientes() RETURNS trigger LANGUAGE plpgsql AS $$ "
+             "DECLARE ids text; n integer; BEGIN "
+             "IF TG_OP = 'INSERT' THEN SELECT count(*), string_agg(id::text, ',') INTO n, ids FROM "
+             "(SELECT id FROM nuevas LIMIT 501) x; "
+             "ELSIF TG_OP = 'DELETE' THEN SELECT count(*), string_agg(id::text, ',') INTO n, ids FROM "
+             "(SELECT id FROM viejas LIMIT 501) x; "
+             "ELSE SELECT count(*), string_agg(id::text, ',') INTO n, ids FROM "
+             "(SELECT id FROM viejas UNION SELECT id FROM nuevas LIMIT 501) x; END IF; "
+             "IF n > 0 THEN PERFORM pg_notify('registro', 'Clientes:' || CASE WHEN n > 500 THEN '*' "
+             "ELSE ids END); END IF; RETURN NULL; END $$")
+      << QStringLiteral(
+             "CREATE OR REPLACE FUNCTION avisar_infracciones() RETURNS trigger LANGUAGE plpgsql AS $$ "
+             "DECLARE numeros text; n integer; BEGIN "
+             "IF TG_OP = 'INSERT' THEN SELECT count(*), string_agg(numerocliente, E'\\n') INTO n, numeros "
+             "FROM (SELECT DISTINCT numerocliente FROM nuevas LIMIT 51) x; "
+             "ELSIF TG_OP = 'DELETE' THEN SELECT count(*), string_agg(numerocliente, E'\\n') INTO n, numeros "
+             "FROM (SELECT DISTINCT numerocliente FROM viejas LIMIT 51) x; "
+             "ELSE SELECT count(*), string_agg(numerocliente, E'\\n') INTO n, numeros FROM "
+             "(SELECT numerocliente FROM viejas UNION SELECT numerocliente FROM nuevas LIMIT 51) x; END IF; "
+             "IF n > 0 THEN PERFORM pg_notify('registro', 'Infracciones:' || CASE WHEN n > 50 "
+             "OR numeros IS NULL OR octet_length(numeros) > 4000 THEN '*' ELSE numeros END); END IF; "
+             "RETURN NULL; END $$");
+    for (const char* tabla : {"Clientes", "Infracciones"}) {
+        const QString t = QLatin1String(tabla);
+        const QString funcion = t == QLatin1String("Clientes") ? QStringLiteral("avisar_clientes()")
+                                                               : QStringLiteral("avisar_infracciones()");
+        r << QStringLiteral("CREATE TRIGGER aviso_alta_%1 AFTER INSERT ON %1 REFERENCING NEW TABLE AS nuevas "
+                            "FOR EACH STATEMENT EXECUTE FUNCTION %2")
+                 .arg(t, funcion)
+          << QStringLiteral(
+                 "CREATE TRIGGER aviso_cambio_%1 AFTER UPDATE ON %1 REFERENCING OLD TABLE AS viejas "
+                 "NEW TABLE AS nuevas FOR EACH STATEMENT EXECUTE FUNCTION %2")
+                 .arg(t, funcion)
+          << QStringLiteral("CREATE TRIGGER aviso_baja_%1 AFTER DELETE ON %1 REFERENCING OLD TABLE AS viejas "
+                            "FOR EACH STATEMENT EXECUTE FUNCTION %2")
+                 .arg(t, funcion);
+    }
+    return r;
+}
+
 QString DialectoPostgres::copiaLiteralActividad() {
     return QStringLiteral("SELECT set_config('velmora.copia_literal', 'si', true)");
 }

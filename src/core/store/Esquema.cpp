@@ -126,6 +126,13 @@ void migracion5(Conexion& db, bool) {
     db.ejecutar(QStringLiteral("DROP INDEX IF EXISTS idx_infracciones_fecha"));
 }
 
+// Version 6: desks on a server hear which clients, and whose rows, another desk changed, and read
+// again only those instead of the whole list.
+void migracion6(Conexion& db, bool) {
+    for (const QString& sql : db.dialecto().avisosCambios())
+        db.ejecutar(sql);
+}
+
 // The numbered schema steps, oldest first. A schema change is one more entry here with the next
 // number (and kVersionEsquema raised to it): each runs in its own transaction on older files and
 // after the base schema on new ones, so both end up alike.
@@ -135,7 +142,7 @@ struct Migracion {
     void (*aplicar)(Conexion&, bool nueva);
 };
 constexpr Migracion kMigraciones[] = {
-    {1, migracion1}, {2, migracion2}, {3, migracion3}, {4, migracion4}, {5, migracion5},
+    {1, migracion1}, {2, migracion2}, {3, migracion3}, {4, migracion4}, {5, migracion5}, {6, migracion6},
 };
 // From this version on the activity log exists and records each migration.
 constexpr int kVersionConActividad = 4;

@@ -86,6 +86,16 @@ Consulta listaClientes() {
     return {sqlListaClientes() + QStringLiteral(" ORDER BY id"), {}};
 }
 
+Consulta clientesListados(const std::vector<qint64>& ids) {
+    Consulta c{sqlListaClientes() + QStringLiteral(" WHERE id IN ("), {}};
+    for (std::size_t i = 0; i < ids.size(); ++i) {
+        c.sql += i == 0 ? QStringLiteral("?") : QStringLiteral(",?");
+        c.parametros << ids[i];
+    }
+    c.sql += QStringLiteral(") ORDER BY id");
+    return c;
+}
+
 std::optional<Consulta> busquedaClientes(const QString& columnaCombo, const QString& texto) {
     static const char* const columnas[] = {"Nombre",    "NombreLocal",  "Numerocliente", "Direccion",
                                            "Localidad", "CodigoPostal", "Partido",       "Provincia"};

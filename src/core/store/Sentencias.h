@@ -4,6 +4,8 @@
 #include <QStringList>
 #include <QVariantList>
 
+#include <vector>
+
 #include <optional>
 
 // One statement of the catalogue: fixed SQL text plus its bound values.
@@ -44,6 +46,8 @@ const QStringList& columnasBusqueda();
 
 // The id and the fields of a Cliente, dates as dd/mm/yyyy, times as hh:mm:ss.
 Consulta listaClientes();
+// The same columns for those clients only (ids not empty).
+Consulta clientesListados(const std::vector<qint64>& ids);
 // Nothing when the search column text is none of the eight names.
 std::optional<Consulta> busquedaClientes(const QString& columnaCombo, const QString& texto);
 // Which column of listaClientes() that search looks at; -1 for none of the eight names.

@@ -23,6 +23,7 @@
 #include "windows/platform/Imagenes.h"
 #include "windows/platform/Mensajes.h"
 #include "windows/platform/PedirMotivo.h"
+#include "windows/resumen/VentanaResumen.h"
 
 #include <QCloseEvent>
 #include <QComboBox>
@@ -46,6 +47,9 @@ QPushButton* boton(const char* texto, const char* nombre) {
     auto* b = new QPushButton(QString::fromUtf8(texto));
     b->setObjectName(QLatin1String(nombre));
     b->setAutoDefault(false);
+    // Narrower than the style's usual width when the screen is (1024 pixels), never cutting its text.
+    b->setMinimumWidth(b->fontMetrics().horizontalAdvance(b->text()) + 14);
+    b->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Fixed);
     return b;
 }
 
@@ -180,6 +184,15 @@ QLayout* VentanaPrincipal::construirCabecera() {
     usuarioActual_->setAccessibleName(QStringLiteral("Usuario Actual"));
     usuario->addWidget(usuarioActual_);
     cabecera->addWidget(sesion);
+
+    // Up here the option buttons keep a row of their own, the office summary's included.
+    auto* grupoSalir = new QGroupBox(QStringLiteral("Salir"));
+    grupoSalir->setObjectName(QStringLiteral("grupoSalir"));
+    auto* salir = new QHBoxLayout(grupoSalir);
+    salir->setContentsMargins(6, 2, 6, 4);
+    botonSalir_ = boton("Salir", "botonSalir");
+    salir->addWidget(botonSalir_);
+    cabecera->addWidget(grupoSalir);
     return cabecera;
 }
 
@@ -193,7 +206,6 @@ QLayout* VentanaPrincipal::construirOpciones() {
     botonNuevo_ = boton("Nuevo", "botonNuevo");
     botonEditar_ = boton("Editar", "botonEditar");
     botonEliminar_ = boton("Eliminar", "botonEliminar");
-    botonSalir_ = boton("Salir", "botonSalir");
     botonExportarExcel_ = boton("Exportar Excel", "botonExportarExcel");
     botonAdquirirDatos_ = boton("Adquirir Datos de Inspección", "botonAdquirirDatos");
     botonCuentas_ = boton("Config. Cuentas", "botonCuentas");
@@ -202,26 +214,21 @@ QLayout* VentanaPrincipal::construirOpciones() {
     botonGrafico_->setToolTip(
         QStringLiteral("Niveles en el tiempo e infracciones por día y hora del cliente seleccionado"));
     botonGrafico_->setEnabled(false);
+    botonResumen_ = boton("Resumen de la Oficina", "botonResumen");
     for (QPushButton* b : {botonNuevo_, botonEditar_, botonEliminar_, botonExportarExcel_,
-                           botonAdquirirDatos_, botonCuentas_, botonImprimir_, botonGrafico_})
+                           botonAdquirirDatos_, botonCuentas_, botonImprimir_, botonGrafico_, botonResumen_})
         botones->addWidget(b);
     opciones->addWidget(controlClientes, 1);
-
-    auto* grupoSalir = new QGroupBox(QStringLiteral("Salir"));
-    grupoSalir->setObjectName(QStringLiteral("grupoSalir"));
-    auto* salir = new QHBoxLayout(grupoSalir);
-    salir->setContentsMargins(6, 2, 6, 6);
-    salir->addWidget(botonSalir_);
-    opciones->addWidget(grupoSalir);
     return opciones;
 }
 
 void VentanaPrincipal::ordenarTeclado() {
     // Header, search, options, lists, then the client's view.
     std::vector<QWidget*> orden{
-        municipio_,     textoBusqueda_,      columnaBusqueda_,       botonNuevo_,   botonEditar_,
-        botonEliminar_, botonExportarExcel_, botonAdquirirDatos_,    botonCuentas_, botonImprimir_,
-        botonGrafico_,  botonSalir_,         panelClientes_->vista()};
+        municipio_,          textoBusqueda_,         columnaBusqueda_, botonSalir_,
+        botonNuevo_,         botonEditar_,           botonEliminar_,   botonExportarExcel_,
+        botonAdquirirDatos_, botonCuentas_,          botonImprimir_,   botonGrafico_,
+        botonResumen_,       panelClientes_->vista()};
     const auto agregar = [&orden](const std::vector<QWidget*>& otros) {
         orden.insert(orden.end(), otros.begin(), otros.end());
     };
@@ -243,6 +250,7 @@ void VentanaPrincipal::conectar() {
     connect(botonCuentas_, &QPushButton::clicked, this, [this] { MostrarVentanaCuentas(oficina_); });
     connect(botonImprimir_, &QPushButton::clicked, this, [this] { imprimir(); });
     connect(botonGrafico_, &QPushButton::clicked, this, [this] { VentanaGrafico::Mostrar(oficina_); });
+    connect(botonResumen_, &QPushButton::clicked, this, [this] { VentanaResumen::Mostrar(oficina_); });
 
     // Any change of the text is the user's (typing, paste, undo, an assistive tool); the model's own
     // updates are written with signals blocked, so loading the header never rewrites the file.

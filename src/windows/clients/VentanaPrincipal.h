@@ -63,6 +63,7 @@ private:
     QPushButton* botonImprimir_ = nullptr;
     // "Gráfico de Niveles": enabled while the selected client has infractions.
     QPushButton* botonGrafico_ = nullptr;
+    QPushButton* botonResumen_ = nullptr;
 
     PanelClientes* panelClientes_ = nullptr;
     PanelLocal* panelLocal_ = nullptr;

@@ -1,5 +1,7 @@
 #include "windows/output/ExportarExcel.h"
 
+#include "core/output/GuardarEmitido.h"
+
 #include "core/Oficina.h"
 #include "core/output/LibroExcel.h"
 #include "windows/platform/Dialogos.h"
@@ -166,8 +168,10 @@ void ExportarExcel::exportar() {
         return; // cancelled or not to be replaced: nothing exported, the options stay as they are
 
     EntradaLibro entrada = oficina_.entradaLibro(opciones());
+    EmisionPreparada emision;
     try {
-        entrada.sello = oficina_.emitirDocumento(oficina_.pedidoEmision(QStringLiteral("libro")));
+        emision = oficina_.prepararEmision(oficina_.pedidoEmision(QStringLiteral("libro")));
+        entrada.sello = emision.sello;
     } catch (const ErrorBD& e) {
         MostrarMensaje(QStringLiteral("No se pudo emitir el libro: ") + e.descripcion(), QString(),
                        Icono::Critico);
@@ -191,7 +195,16 @@ void ExportarExcel::exportar() {
         return !progreso.wasCanceled();
     };
     QApplication::setOverrideCursor(Qt::WaitCursor);
-    const ResultadoLibro r = CrearLibroExcel(entrada, ruta);
+    // Recorded only once the workbook is complete; a cancelled or failed one issues nothing.
+    ResultadoLibro r;
+    r.ok = GuardarEmitido(
+        ruta,
+        [&](const QString& archivo, QString* motivo) {
+            r = CrearLibroExcel(entrada, archivo);
+            *motivo = r.error;
+            return r.ok;
+        },
+        [&](const std::function<void()>& mover) { oficina_.anotarEmision(emision, mover); }, &r.error);
     QApplication::restoreOverrideCursor();
     progreso.close();
     if (r.cancelado) {

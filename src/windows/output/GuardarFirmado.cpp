@@ -2,7 +2,6 @@
 
 #include "core/Oficina.h"
 #include "core/output/ArchivoPkcs12.h"
-#include "core/output/DocumentoEmitido.h"
 #include "core/output/InformeFirmado.h"
 #include "windows/platform/Dialogos.h"
 #include "windows/platform/Mensajes.h"
@@ -82,47 +81,38 @@ void SustituirPedirCertificado(std::function<std::optional<PedidoCertificado>(co
     sustituto() = std::move(f);
 }
 
-void GuardarInformeFirmadoDesdeVista(QWidget* padre, const InformeInfracciones& informe, Oficina* oficina) {
+std::unique_ptr<CertificadoFirma> PedirCertificadoFirma(QWidget* padre) {
     std::optional<PedidoCertificado> pedido = pedirCertificado(padre, CertificadoPredeterminado());
     if (!pedido)
-        return;
+        return nullptr;
     QString error;
-    const std::unique_ptr<CertificadoFirma> certificado =
+    std::unique_ptr<CertificadoFirma> certificado =
         CertificadoFirma::abrir(pedido->ruta, pedido->contrasena, QDateTime::currentDateTime(), &error);
     pedido->contrasena.fill('\0');
     if (!certificado) {
         MostrarMensaje(error, kTitulo, Icono::Critico);
-        return;
+        return nullptr;
     }
     ajustes().setValue(kClaveCertificado, pedido->ruta);
-    const QString ruta =
-        ElegirArchivoGuardar(padre, QStringLiteral("Guardar firmado"),
-                             QStringLiteral("Documento PDF (*.pdf)"), QStringLiteral(".pdf"));
-    if (ruta.isEmpty())
-        return;
+    return certificado;
+}
+
+bool GuardarInformeFirmadoEn(const InformeInfracciones& informe, const Oficina* oficina,
+                             const CertificadoFirma& certificado, const QString& ruta,
+                             const AnotarDocumento& anotar) {
     MetadatosPdf metadatos = informe.metadatos();
-    DocumentoEmitido documento;
-    documento.tipo = QStringLiteral("informe");
-    documento.origen = QStringLiteral("ventana");
-    documento.filas =
-        std::ranges::count_if(informe.datos().registros, [](const RegistroInforme& r) { return !r.vacio(); });
-    if (oficina) {
+    if (oficina)
         metadatos.autor = oficina->usuario();
-        if (oficina->clienteSeleccionado())
-            documento.cliente = oficina->clienteSeleccionado()->numero;
-        documento.desde = oficina->fechaInicio();
-        documento.hasta = oficina->fechaFin();
-        // A report issued in the preview already carries its code; another one is issued here.
-        if (metadatos.codigo.isEmpty()) {
-            metadatos.codigo = CodigoDocumento(*oficina, documento);
-            metadatos.identidadRegistro = IdentidadRegistroDocumento(*oficina);
-        }
-    }
+    QString error;
     QApplication::setOverrideCursor(Qt::WaitCursor);
-    const bool bien = GuardarInformeFirmado(informe, metadatos, *certificado, ruta, &error);
+    const bool bien = GuardarEmitido(
+        ruta,
+        [&](const QString& archivo, QString* motivo) {
+            return GuardarInformeFirmado(informe, metadatos, certificado, archivo, motivo);
+        },
+        anotar, &error);
     QApplication::restoreOverrideCursor();
-    if (!bien) {
+    if (!bien)
         MostrarMensaje(error, kTitulo, Icono::Critico);
-        return;
-    }
+    return bien;
 }

@@ -1,11 +1,15 @@
 #pragma once
 
+#include "core/output/GuardarEmitido.h"
+
 #include <QByteArray>
 #include <QString>
 
 #include <functional>
+#include <memory>
 #include <optional>
 
+class CertificadoFirma;
 class InformeInfracciones;
 class Oficina;
 class QWidget;
@@ -16,10 +20,16 @@ struct PedidoCertificado {
     QByteArray contrasena;
 };
 
-// Asks for the certificate (.p12/.pfx, the last one used offered) and its password, then where to
-// save, and writes the report signed. The password is never kept; the certificate's path is
-// remembered for the user. Every failure is told in a message and leaves no file behind.
-void GuardarInformeFirmadoDesdeVista(QWidget* padre, const InformeInfracciones& informe, Oficina* oficina);
+// Asks for the certificate (.p12/.pfx, the last one used offered) and its password and opens it.
+// None when cancelled or refused (the reason told in a message). The password is never kept; the
+// certificate's path is remembered for the user.
+std::unique_ptr<CertificadoFirma> PedirCertificadoFirma(QWidget* padre);
+
+// Writes the issued report signed into `ruta` and records it through `anotar`. Every failure is
+// told in a message and leaves no file behind and nothing recorded.
+bool GuardarInformeFirmadoEn(const InformeInfracciones& informe, const Oficina* oficina,
+                             const CertificadoFirma& certificado, const QString& ruta,
+                             const AnotarDocumento& anotar);
 
 // The certificate path remembered for this user, empty when none.
 QString CertificadoPredeterminado();

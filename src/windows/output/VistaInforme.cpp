@@ -1,7 +1,8 @@
 #include "windows/output/VistaInforme.h"
 
 #include "core/Oficina.h"
-#include "core/output/DocumentoEmitido.h"
+#include "core/output/ArchivoPkcs12.h"
+#include "core/output/GuardarEmitido.h"
 #include "windows/charts/VentanaGrafico.h"
 #include "windows/platform/Dialogos.h"
 #include "windows/platform/Mensajes.h"
@@ -61,24 +62,39 @@ void ponerGraficos(DatosInforme& datos) {
     datos.graficoSemana = std::move(imagenes.semana);
 }
 
-// The report shown, issued: its log entry written and its verification code on every page. The
-// preview then shows it so. None, the user told why, when it could not be issued.
-std::shared_ptr<const InformeInfracciones> emitir() {
+// Writes or prints the report given (already carrying its code) and records it through `anotar`;
+// false, the user told why, when it was not done.
+using SalidaInforme = std::function<bool(const InformeInfracciones& informe, const AnotarDocumento& anotar)>;
+
+// The report shown, issued through `salida`: stamped with its code, written or printed, and only
+// then recorded in the activity log. The preview then shows it so. False when nothing was issued.
+bool emitir(const SalidaInforme& salida) {
     Vista& v = vista();
     if (!v.informe || !v.oficina)
-        return nullptr;
+        return false;
+    EmisionPreparada emision;
     try {
-        DatosInforme datos = v.informe->datos();
-        datos.sello = v.oficina->emitirDocumento(v.pedido);
-        v.informe = std::make_shared<InformeInfracciones>(std::move(datos));
+        emision = v.oficina->prepararEmision(v.pedido);
     } catch (const ErrorBD& e) {
         MostrarMensaje(QStringLiteral("No se pudo emitir el informe: ") + e.descripcion(), kTituloError,
                        Icono::Critico);
-        return nullptr;
+        return false;
     }
+    DatosInforme datos = v.informe->datos();
+    datos.sello = emision.sello;
+    auto informe = std::make_shared<InformeInfracciones>(std::move(datos));
+    const QPointer<Oficina> oficina = v.oficina;
+    const AnotarDocumento anotar = [oficina, &emision](const std::function<void()>& mover) {
+        if (!oficina)
+            throw ErrorBD(QStringLiteral("la sesión se cerró"));
+        oficina->anotarEmision(emision, mover);
+    };
+    if (!salida(*informe, anotar))
+        return false;
+    v.informe = std::move(informe);
     if (v.dialogo)
         v.dialogo->setInforme(v.informe);
-    return v.informe;
+    return true;
 }
 
 void guardarComoPdf(QWidget* padre) {
@@ -87,17 +103,58 @@ void guardarComoPdf(QWidget* padre) {
                              QStringLiteral("Documento PDF (*.pdf)"), QStringLiteral(".pdf"));
     if (ruta.isEmpty())
         return;
-    const std::shared_ptr<const InformeInfracciones> informe = emitir();
-    if (!informe)
+    emitir([&](const InformeInfracciones& informe, const AnotarDocumento& anotar) {
+        MetadatosPdf metadatos = informe.metadatos();
+        if (Oficina* oficina = vista().oficina)
+            metadatos.autor = oficina->usuario();
+        QString error;
+        const bool bien = GuardarEmitido(
+            ruta,
+            [&](const QString& archivo, QString* motivo) {
+                if (informe.guardarPdf(archivo, metadatos))
+                    return true;
+                *motivo = QStringLiteral("No se pudo guardar el informe en el archivo:\n") + ruta;
+                return false;
+            },
+            anotar, &error);
+        if (!bien)
+            MostrarMensaje(error, kTituloError, Icono::Critico);
+        return bien;
+    });
+}
+
+// Printed first: a copy on paper cannot be taken back, its entry can only follow it.
+void imprimirEmitido(const DialogoVistaPrevia::Imprimir& imprimir) {
+    emitir([&](const InformeInfracciones& informe, const AnotarDocumento& anotar) {
+        if (!imprimir(informe))
+            return false;
+        try {
+            anotar({});
+        } catch (const ErrorBD& e) {
+            MostrarMensaje(QStringLiteral("El informe se imprimió, pero no se pudo anotar su emisión en el "
+                                          "registro de actividad (%1): su código de verificación no se "
+                                          "podrá comprobar.")
+                               .arg(e.descripcion()),
+                           kTituloError, Icono::Critico);
+            return false;
+        }
+        return true;
+    });
+}
+
+void guardarFirmado(QWidget* padre) {
+    // The certificate first: cancelling it or a wrong password issues nothing.
+    const std::unique_ptr<CertificadoFirma> certificado = PedirCertificadoFirma(padre);
+    if (!certificado)
         return;
-    // Issuing wrote the log entry and gave the code, which the metadata carries too.
-    MetadatosPdf metadatos = informe->metadatos();
-    if (Oficina* oficina = vista().oficina)
-        metadatos.autor = oficina->usuario();
-    if (!informe->guardarPdf(ruta, metadatos)) {
-        MostrarMensaje(QStringLiteral("No se pudo guardar el informe en el archivo:\n") + ruta, kTituloError,
-                       Icono::Critico);
-    }
+    const QString ruta =
+        ElegirArchivoGuardar(padre, QStringLiteral("Guardar firmado"),
+                             QStringLiteral("Documento PDF (*.pdf)"), QStringLiteral(".pdf"));
+    if (ruta.isEmpty())
+        return;
+    emitir([&](const InformeInfracciones& informe, const AnotarDocumento& anotar) {
+        return GuardarInformeFirmadoEn(informe, vista().oficina.data(), *certificado, ruta, anotar);
+    });
 }
 
 DialogoVistaPrevia* crearVista(QWidget* padre) {
@@ -118,15 +175,14 @@ DialogoVistaPrevia* crearVista(QWidget* padre) {
             if (vista().informe)
                 guardarComoPdf(dialogo);
         });
-        dialogo->setEmision(emitir);
+        dialogo->setEmision(imprimirEmitido);
         auto* firmado = barra->addAction(QStringLiteral("Guardar firmado..."));
         firmado->setObjectName(QStringLiteral("GuardarFirmado"));
         firmado->setToolTip(
             QStringLiteral("Guardar el informe como PDF firmado con el certificado de la oficina"));
         QObject::connect(firmado, &QAction::triggered, dialogo, [dialogo] {
             if (vista().informe)
-                if (const auto informe = emitir())
-                    GuardarInformeFirmadoDesdeVista(dialogo, *informe, vista().oficina.data());
+                guardarFirmado(dialogo);
         });
         auto* graficos = barra->addAction(QStringLiteral("Incluir gráficos"));
         graficos->setObjectName(QStringLiteral("IncluirGraficos"));

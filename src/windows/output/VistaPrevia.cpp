@@ -252,10 +252,15 @@ void DialogoVistaPrevia::imprimir() {
     QPrintDialog dialogo(&impresora, this);
     if (dialogo.exec() != QDialog::Accepted)
         return;
-    const std::shared_ptr<const InformeInfracciones> emitido = emision_ ? emision_() : informe_;
-    if (!emitido)
-        return;
-    if (!emitido->imprimir(&impresora))
+    const Imprimir imprimirEn = [&impresora](const InformeInfracciones& informe) {
+        if (informe.imprimir(&impresora))
+            return true;
         MostrarMensaje(QStringLiteral("No se pudo imprimir el informe."),
                        QStringLiteral("Error en la generación del informe"), Icono::Critico);
+        return false;
+    };
+    if (emision_)
+        emision_(imprimirEn);
+    else
+        imprimirEn(*informe_);
 }

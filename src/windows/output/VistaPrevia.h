@@ -66,18 +66,17 @@ public:
     void setInforme(std::shared_ptr<const InformeInfracciones> informe);
     HojasVistaPrevia* hojas() const { return hojas_; }
     QToolBar* barra() const { return barra_; }
-    // What printing prints: the report as issued (its verification code given), or none when it
-    // could not be issued. Without one, the report shown is printed.
-    void setEmision(std::function<std::shared_ptr<const InformeInfracciones>()> emision) {
-        emision_ = std::move(emision);
-    }
+    // Printing issues the report: the hook hands the report with its verification code to the
+    // printing given, and records it once printed. Without one, the report shown is printed.
+    using Imprimir = std::function<bool(const InformeInfracciones&)>;
+    void setEmision(std::function<void(const Imprimir&)> emision) { emision_ = std::move(emision); }
 
 private:
     void imprimir();
     void actualizarPagina(int pagina);
 
     std::shared_ptr<const InformeInfracciones> informe_;
-    std::function<std::shared_ptr<const InformeInfracciones>()> emision_;
+    std::function<void(const Imprimir&)> emision_;
     QToolBar* barra_;
     HojasVistaPrevia* hojas_;
     QSpinBox* pagina_;

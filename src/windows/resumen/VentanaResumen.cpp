@@ -1,5 +1,7 @@
 #include "windows/resumen/VentanaResumen.h"
 
+#include "core/output/GuardarEmitido.h"
+
 #include "core/Oficina.h"
 #include "core/clients/ColumnaPlegada.h"
 #include "core/resumen/SalidasResumen.h"
@@ -128,13 +130,21 @@ VentanaResumen::VentanaResumen(Oficina& oficina) : QWidget(nullptr, Qt::Window),
     tabla_->setColumnWidth(ColResumen::Numero, 64);
     tabla_->setColumnWidth(ColResumen::Nombre, 150);
     tabla_->setColumnWidth(ColResumen::Local, 150);
+    // Every heading and date whole: the statuses' texts are wider than their counts.
+    const QFontMetrics cabecera = tabla_->horizontalHeader()->fontMetrics();
+    const int fecha = tabla_->fontMetrics().horizontalAdvance(QStringLiteral("00/00/0000")) + 16;
+    for (int c = ColResumen::PrimerEstatus; c < ColResumen::Cantidad; ++c)
+        tabla_->setColumnWidth(
+            c,
+            std::max({56, cabecera.horizontalAdvance(TituloColumnaResumen(c)) + 24,
+                      c == ColResumen::UltimaInspeccion || c == ColResumen::AnteriorInspeccion ? fecha : 0}));
     tabla_->setAccessibleName(QStringLiteral("Resumen por cliente"));
 
     grafico_ = new QChartView;
     grafico_->setObjectName(QStringLiteral("graficoResumen"));
     grafico_->setRenderHint(QPainter::Antialiasing);
     grafico_->setAccessibleName(QStringLiteral("Los 20 clientes con más infracciones"));
-    grafico_->setMinimumHeight(160);
+    grafico_->setMinimumHeight(230);
     auto* division = new QSplitter(Qt::Vertical);
     division->addWidget(tabla_);
     division->addWidget(grafico_);
@@ -261,6 +271,7 @@ bool VentanaResumen::recalcular() {
         if (r) {
             modelo_->mostrar(std::move(*r));
             aplicarCriterios();
+            estado_->setText(QString());
             hecho = true;
         } else {
             estado_->setText(QStringLiteral("Recuento cancelado: se muestra el anterior."));
@@ -335,7 +346,7 @@ void VentanaResumen::actualizarGrafico() {
     }
     // Status patterns tell apart the statuses that share the red of the grid.
     const Qt::BrushStyle tramas[] = {Qt::SolidPattern, Qt::SolidPattern, Qt::SolidPattern, Qt::Dense4Pattern,
-                                     Qt::SolidPattern, Qt::BDiagPattern, Qt::CrossPattern, Qt::SolidPattern};
+                                     Qt::HorPattern,   Qt::BDiagPattern, Qt::CrossPattern, Qt::SolidPattern};
     for (int i = 0; i < serie->count(); ++i) {
         QBrush b = serie->barSets().at(i)->brush();
         b.setStyle(tramas[i]);
@@ -356,7 +367,8 @@ void VentanaResumen::actualizarGrafico() {
     ejeY->setLabelFormat(QStringLiteral("%d"));
     chart->addAxis(ejeY, Qt::AlignLeft);
     serie->attachAxis(ejeY);
-    chart->legend()->setAlignment(Qt::AlignRight);
+    // Below the bars: at the right the seven statuses did not fit a 768-pixel screen's chart.
+    chart->legend()->setAlignment(Qt::AlignBottom);
     QChart* anterior = grafico_->chart();
     grafico_->setChart(chart);
     delete anterior;
@@ -406,17 +418,31 @@ void VentanaResumen::seleccionarEnPrincipal(const QModelIndex& indice) {
     estado_->setText(QStringLiteral("Cliente %1 seleccionado en la ventana principal.").arg(f.numero));
 }
 
-DocumentoResumen VentanaResumen::documento(const QString& tipo) const {
-    return oficina_.documentoResumen(modelo_->resumen(), filtro_->filasListadas(), tipo,
-                                     QStringLiteral("ventana"));
+bool VentanaResumen::guardar(const QString& ruta, bool libro, QString* error) const {
+    DocumentoResumen documento =
+        oficina_.documentoResumen(modelo_->resumen(), filtro_->filasListadas(), QStringLiteral("ventana"));
+    try {
+        const EmisionPreparada emision =
+            oficina_.sellarResumen(documento, libro ? QStringLiteral("libro") : QStringLiteral("informe"));
+        return GuardarEmitido(
+            ruta,
+            [&](const QString& archivo, QString* motivo) {
+                return libro ? GuardarLibroResumen(documento, archivo, motivo)
+                             : GuardarPdfResumen(documento, archivo, motivo);
+            },
+            [&](const std::function<void()>& mover) { oficina_.anotarEmision(emision, mover); }, error);
+    } catch (const ErrorBD& e) {
+        *error = QStringLiteral("No se pudo emitir el resumen: ") + e.descripcion();
+        return false;
+    }
 }
 
 bool VentanaResumen::guardarLibro(const QString& ruta, QString* error) const {
-    return GuardarLibroResumen(documento(QStringLiteral("libro")), ruta, error);
+    return guardar(ruta, true, error);
 }
 
 bool VentanaResumen::guardarPdf(const QString& ruta, QString* error) const {
-    return GuardarPdfResumen(documento(QStringLiteral("resumen")), ruta, error);
+    return guardar(ruta, false, error);
 }
 
 void VentanaResumen::exportar(bool libro) {

@@ -35,8 +35,9 @@ public:
     FiltroResumen& filtro() { return *filtro_; }
     QTableView& tabla() { return *tabla_; }
     QChartView& grafico() { return *grafico_; }
-    // The rows listed, as a document ready to be written.
-    DocumentoResumen documento(const QString& tipo) const;
+    // Saves the rows listed as an issued workbook or PDF report; false, with the reason, when
+    // nothing was saved or issued.
+    bool guardar(const QString& ruta, bool libro, QString* error) const;
     bool guardarLibro(const QString& ruta, QString* error) const;
     bool guardarPdf(const QString& ruta, QString* error) const;
     // The accessible summary of the chart.

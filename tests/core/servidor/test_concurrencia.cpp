@@ -9,6 +9,9 @@
 #include "core/actividad/Retiros.h"
 #include "core/store/Conexion.h"
 #include "core/store/ConexionPostgres.h"
+#include "core/store/DialectoPostgres.h"
+#include "core/store/Esquema.h"
+#include "core/store/PrepararServidor.h"
 #include "core/store/Sentencias.h"
 
 #include <QSignalSpy>
@@ -204,6 +207,114 @@ TEST_F(Concurrencia, OtroPuestoVeLosCambios) {
     registro.conexion().ejecutar(QStringLiteral("UPDATE Clientes SET Notas = 'x'"));
     registro.servidor().revisarAvisos();
     EXPECT_EQ(cambios.count(), 0);
+}
+
+// Another desk's change names its clients: this desk reads those again, follows the selected
+// client's new data, its rows when they changed, and drops a client deleted elsewhere.
+TEST_F(Concurrencia, OtroPuestoCambiaClientesConcretos) {
+    Oficina oficina(registro.conexion());
+    oficina.abrirClientes();
+    ConexionPostgres otro(registro.conninfo());
+    const auto numeros = [&] {
+        QStringList r;
+        for (const QStringList& f : oficina.filasClientes())
+            r << f.value(1);
+        return r;
+    };
+    const auto esperar = [&](auto senal, const std::function<bool()>& listo) {
+        QSignalSpy espia(&oficina, senal);
+        for (int i = 0; i < 100 && !listo(); ++i)
+            espia.wait(100);
+        return listo();
+    };
+    prueba::agregarCliente(otro, QStringLiteral("801"));
+    prueba::agregarCliente(otro, QStringLiteral("802"));
+    ASSERT_TRUE(
+        esperar(&Oficina::clientesCambiados, [&] { return numeros().contains(QStringLiteral("802")); }));
+    const qint64 id = valor(otro, QStringLiteral("SELECT id FROM Clientes WHERE NumeroCliente = '801'"));
+    oficina.seleccionar(id);
+
+    otro.ejecutar(QStringLiteral("UPDATE Clientes SET Nombre = 'Cambiado' WHERE NumeroCliente = '801'"));
+    EXPECT_TRUE(esperar(&Oficina::seleccionCambiada, [&] {
+        return oficina.clienteSeleccionado() &&
+               oficina.clienteSeleccionado()->nombre == QStringLiteral("Cambiado");
+    }));
+
+    FilaInfraccion fila;
+    fila.numeroCliente = QStringLiteral("801");
+    fila.fecha = QStringLiteral("20110928");
+    const Consulta c = Sentencias::insertarInfraccion(fila);
+    QSignalSpy filas(&oficina, &Oficina::infraccionesCambiadas);
+    otro.ejecutar(c.sql, c.parametros);
+    EXPECT_TRUE(filas.wait(10000));
+
+    otro.ejecutar(QStringLiteral("DELETE FROM Clientes WHERE NumeroCliente = '802'"));
+    EXPECT_TRUE(
+        esperar(&Oficina::clientesCambiados, [&] { return !numeros().contains(QStringLiteral("802")); }));
+    EXPECT_EQ(oficina.idSeleccionado(), id);
+    // The list read bit by bit equals one read whole.
+    const std::vector<QStringList> seguida = oficina.filasClientes();
+    oficina.recargarClientes();
+    EXPECT_EQ(seguida, oficina.filasClientes());
+}
+
+// A desk left idle whose session the server ended opens it again by itself, and reads the list
+// again: what changed meanwhile sent notices nobody heard.
+TEST_F(Concurrencia, PuestoQuietoRecuperaLaSesion) {
+    Oficina oficina(registro.conexion());
+    oficina.abrirClientes();
+    ConexionPostgres otro(registro.conninfo());
+    const int pid = PQbackendPID(registro.servidor().handle());
+    otro.ejecutar(QStringLiteral("SELECT pg_terminate_backend(%1)").arg(pid));
+    prueba::agregarCliente(otro, QStringLiteral("901"));
+    QSignalSpy cambios(&oficina, &Oficina::clientesCambiados);
+    const auto listado = [&] {
+        for (const QStringList& f : oficina.filasClientes())
+            if (f.value(1) == QStringLiteral("901"))
+                return true;
+        return false;
+    };
+    for (int i = 0; i < 100 && !listado(); ++i)
+        cambios.wait(100);
+    EXPECT_TRUE(listado());
+    EXPECT_NE(PQbackendPID(registro.servidor().handle()), pid);
+}
+
+// A server of the previous version said only which table changed; its administrator's command
+// brings the notices that name the clients.
+TEST_F(Concurrencia, AvisosDesdeLaVersionAnterior) {
+    Conexion& db = registro.conexion();
+    for (const char* t : {"Clientes", "Infracciones"})
+        for (const char* c : {"alta", "cambio", "baja"})
+            db.ejecutar(
+                QStringLiteral("DROP TRIGGER aviso_%1_%2 ON %2").arg(QLatin1String(c), QLatin1String(t)));
+    db.ejecutar(QStringLiteral("DROP FUNCTION avisar_clientes(), avisar_infracciones()"));
+    for (const QString& sql : DialectoPostgres::esquemaBase(false))
+        if (sql.contains(QLatin1String("avisar_registro")))
+            db.ejecutar(sql);
+    db.ejecutar(QStringLiteral("UPDATE VersionEsquema SET version = %1").arg(kVersionEsquema - 1));
+    registro.cerrar();
+    PrepararServidor(registro.conninfo());
+
+    PGconn* escucha = PQconnectdb(registro.conninfo().toUtf8().constData());
+    ASSERT_EQ(PQstatus(escucha), CONNECTION_OK);
+    PQclear(PQexec(escucha, "LISTEN registro"));
+    registro.conexion().ejecutar(
+        QStringLiteral("UPDATE Clientes SET Notas = 'x' WHERE NumeroCliente = '0123'"));
+    const qint64 id =
+        valor(registro.conexion(), QStringLiteral("SELECT id FROM Clientes WHERE NumeroCliente = '0123'"));
+    QStringList avisos;
+    for (int i = 0; i < 50 && avisos.isEmpty(); ++i) {
+        PQconsumeInput(escucha);
+        while (PGnotify* n = PQnotifies(escucha)) {
+            avisos << QString::fromUtf8(n->extra);
+            PQfreemem(n);
+        }
+        if (avisos.isEmpty())
+            QThread::msleep(50);
+    }
+    PQfinish(escucha);
+    EXPECT_EQ(avisos, QStringList{QStringLiteral("Clientes:%1").arg(id)});
 }
 
 // Wrong password, no server, and the server stopped in the middle of an import: a clear message,

@@ -7,6 +7,7 @@
 #include "core/Oficina.h"
 #include "core/store/ConexionSqlcipher.h"
 #include "core/store/PasarRegistro.h"
+#include "core/store/PrepararServidor.h"
 #include "core/store/Sentencias.h"
 
 #include <QCryptographicHash>
@@ -103,6 +104,49 @@ TEST(PasarRegistro, CopiaCompletaYComprobada) {
     } catch (const ErrorBD& e) {
         EXPECT_TRUE(e.descripcion().contains(QStringLiteral("números de cliente repetidos (0123)")));
     }
+}
+
+} // namespace
+
+namespace {
+
+// As the README tells the person who runs the server: a login of its own owns the database (not
+// a superuser), prepares it and moves the office's file into it; a person who is only
+// velmora_administrador cannot move it.
+TEST(PasarRegistro, ElDuenoDeLaBaseLoPreparaYLoPasa) {
+    QString motivo;
+    ServidorPrueba* s = ServidorPrueba::compartido(&motivo);
+    if (!s)
+        GTEST_SKIP() << motivo.toStdString();
+    ASSERT_TRUE(s->sql(QStringLiteral("DROP DATABASE IF EXISTS propia")));
+    ASSERT_TRUE(s->sql(QStringLiteral("DROP ROLE IF EXISTS duena")));
+    ASSERT_TRUE(s->sql(QStringLiteral("CREATE ROLE duena LOGIN CREATEROLE")));
+    ASSERT_TRUE(s->sql(QStringLiteral("CREATE DATABASE propia OWNER duena")));
+    ASSERT_TRUE(s->crearPersona(QStringLiteral("jefe"), QStringLiteral("velmora_administrador")));
+    const QString duena = s->conninfo(QStringLiteral("propia"))
+                              .replace(QStringLiteral("user=postgres"), QStringLiteral("user=duena"));
+    try {
+        PrepararServidor(duena);
+    } catch (const ErrorBD& e) {
+        FAIL() << e.descripcion().toStdString() << " / " << e.detalles().toStdString();
+    }
+    RegistroDePrueba local;
+    ASSERT_TRUE(local.preparar(Almacen::Archivo, &motivo));
+    prueba::agregarCliente(local.conexion(), QStringLiteral("0123"));
+    const QString ruta = local.conexion().archivo();
+    local.cerrar();
+    const QString jefe = QString(duena).replace(QStringLiteral("user=duena"), QStringLiteral("user=jefe"));
+    EXPECT_THROW(PasarRegistroAlServidor(ruta, ClaveBaseDatos(), jefe), ErrorBD);
+    try {
+        EXPECT_EQ(PasarRegistroAlServidor(ruta, ClaveBaseDatos(), duena).clientes, 1);
+    } catch (const ErrorBD& e) {
+        FAIL() << e.descripcion().toStdString() << " / " << e.detalles().toStdString();
+    }
+    // The people's rights hold on it: the administrator works on the moved register.
+    ConexionPostgres comoJefe(jefe);
+    EXPECT_EQ(
+        prueba::filas(comoJefe, QStringLiteral("SELECT count(*) FROM Clientes WHERE NumeroCliente = '0123'")),
+        QList<QStringList>{{QStringLiteral("1")}});
 }
 
 } // namespace

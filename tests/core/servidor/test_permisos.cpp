@@ -106,6 +106,8 @@ TEST_F(Permisos, ElServidorRechazaLoQueElRolNoTiene) {
                   QStringLiteral("42501"));
         EXPECT_EQ(estado(info, p, "SELECT velmora_eliminar_importacion(1, 'motivo', 'x', '{}')"),
                   QStringLiteral("42501"));
+        EXPECT_EQ(estado(info, p, "SELECT velmora_restituir_importacion(1, 'x', '{}')"),
+                  QStringLiteral("42501"));
         EXPECT_EQ(
             estado(info, p,
                    "SELECT velmora_alta_persona('otra', 'SCRAM-SHA-256$x', 'velmora_administrador', 'x')"),
@@ -213,12 +215,45 @@ TEST_F(Permisos, ElAdministradorEliminaConMotivo) {
               (QStringList{QStringLiteral("jefa"), QStringLiteral("cliente.baja"), QStringLiteral("0123"),
                            QStringLiteral("{\"cuenta\":\"Administrador\",\"filas\":5,\"motivo\":"
                                           "\"alta duplicada\"}")}));
+    // An import of a client that is gone does not come back: its rows would have no client.
+    EXPECT_EQ(estado(registro.conninfo(), QStringLiteral("jefa"),
+                     "SELECT velmora_restituir_importacion(1, 'x', 'y')"),
+              QStringLiteral("22023"));
+    EXPECT_EQ(contar("Infracciones"), 0);
     // Nobody rewrites that entry, the administrator included.
     EXPECT_EQ(
         estado(registro.conninfo(), QStringLiteral("jefa"), "UPDATE RegistroActividad SET Usuario = 'otra'"),
         QStringLiteral("42501"));
     EXPECT_EQ(estado(registro.conninfo(), QStringLiteral("jefa"), "DELETE FROM RegistroActividad"),
               QStringLiteral("42501"));
+}
+
+// A restitution as psql would call it: the same rows, logged under the session user; a second
+// one, or one of an import never withdrawn, is refused.
+TEST_F(Permisos, RestitucionDelAdministrador) {
+    const QString info = registro.conninfo();
+    const QString filas =
+        QStringLiteral("SELECT id, NumeroCliente, FechaInfraccion, HoraInfraccion, NiveldB, "
+                       "contadorinf, IdImportacion FROM Infracciones ORDER BY id");
+    const QList<QStringList> antes = prueba::filas(registro.conexion(), filas);
+    const QString jefa = QStringLiteral("jefa");
+    EXPECT_EQ(estado(info, jefa, "SELECT velmora_restituir_importacion(1, 'x', 'y')"),
+              QStringLiteral("22023"));
+    EXPECT_EQ(estado(info, jefa, "SELECT velmora_eliminar_importacion(1, 'repetida', 'x', 'y')"), QString());
+    EXPECT_EQ(contar("Infracciones"), 0);
+    EXPECT_EQ(estado(info, jefa, "SELECT velmora_restituir_importacion(1, 'x', 'y')"), QString());
+    EXPECT_EQ(estado(info, jefa, "SELECT velmora_restituir_importacion(1, 'x', 'y')"),
+              QStringLiteral("22023"));
+    const QList<QStringList> despues = prueba::filas(registro.conexion(), filas);
+    ASSERT_EQ(despues.size(), antes.size());
+    for (int i = 0; i < antes.size(); ++i)
+        EXPECT_EQ(despues[i].mid(1), antes[i].mid(1)); // new ids, the same values in the same order
+    EXPECT_EQ(prueba::filas(registro.conexion(),
+                            QStringLiteral("SELECT Usuario, Accion FROM RegistroActividad WHERE Objeto = '1' "
+                                           "AND Accion LIKE 'importacion.%' "
+                                           "ORDER BY Secuencia")),
+              (QList<QStringList>{{jefa, QStringLiteral("importacion.retirada")},
+                                  {jefa, QStringLiteral("importacion.restituida")}}));
 }
 
 // People: the administrator adds one with a role (the password travels as a SCRAM verifier) and

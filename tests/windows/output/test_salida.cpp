@@ -84,6 +84,12 @@ protected:
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
         return ExportarExcel::instancia();
     }
+    // Documents issued so far: one entry each, only for those really saved or printed.
+    qint64 emitidos() {
+        const auto st = base.registro().preparar(
+            "SELECT count(*) FROM RegistroActividad WHERE Accion = 'documento.emitido'");
+        return st->paso() ? st->entero(0) : -1;
+    }
     QTemporaryDir ajustes;
     BaseTemporal base;
     MessageRecorder mensajes;
@@ -162,11 +168,13 @@ TEST_F(Salida, ExportarOpcionesMensajesYArchivo) {
     ASSERT_EQ(mensajes.mensajes().size(), 1);
     EXPECT_TRUE(mensajes.ultimo().texto.contains("no existe") && mensajes.ultimo().icono == Icono::Critico);
     mensajes.limpiar();
+    EXPECT_EQ(emitidos(), 0); // a workbook not written was not issued either
     // A name with dots still gets its extension.
     respuesta = dir.filePath("Informe 15.03.2024");
     EXPECT_EQ(pulsar(abrir(), "botonExportar"), nullptr);
     unMensaje("Datos exportados correctamente!", "Datos Exportados", Icono::Informacion);
     EXPECT_TRUE(QFileInfo::exists(respuesta + ".xlsx"));
+    EXPECT_EQ(emitidos(), 1);
     EXPECT_EQ(NombreConExtension("a/B.XLSX", ".xlsx"), "a/B.XLSX");
     EXPECT_EQ(NombreConExtension("a.b/x.pdf", ".xlsx"), "a.b/x.pdf.xlsx");
     // The selection moved to no client while the options window was open.
@@ -219,10 +227,14 @@ TEST_F(Salida, InformeAvisosYVistaPreviaUnicaNoModalQueGuardaPdf) {
     guardar->trigger();
     mensajes.limpiar();
     EXPECT_GT(QFileInfo(pdf).size(), 1000);
-    // A save that cannot be written is reported, not taken for done.
+    // A save that cannot be written is reported, not taken for done, and issues nothing.
+    const qint64 antes = emitidos();
     respuesta = dir.filePath("no/hay/x.pdf");
     guardar->trigger();
-    unMensaje("No se pudo guardar el informe en el archivo:\n" + respuesta, kTituloError, Icono::Critico);
+    unMensaje(QString("No se pudo guardar \"%1\": la carpeta \"%2\" no existe.")
+                  .arg(QDir::toNativeSeparators(respuesta), QDir::toNativeSeparators(dir.filePath("no/hay"))),
+              kTituloError, Icono::Critico);
+    EXPECT_EQ(emitidos(), antes);
     // A later call refills the same preview with what the model shows now.
     oficina.establecerRango(QDate(2011, 3, 1), QDate(2011, 3, 31));
     ImprimirInformeInfracciones(oficina, nullptr);
@@ -250,10 +262,28 @@ TEST_F(Salida, GuardarFirmadoPideCertificadoYRecuerdaSoloLaRuta) {
               Icono::Critico);
     EXPECT_TRUE(dialogos.isEmpty());
     EXPECT_FALSE(QFile::exists(respuesta));
+    // Neither a refused certificate nor a cancelled dialog issues a code.
+    EXPECT_EQ(emitidos(), 0);
+    SustituirPedirCertificado([&](const QString& predeterminado) {
+        ofrecidos << predeterminado;
+        return std::optional<PedidoCertificado>();
+    });
+    firmar->trigger();
+    EXPECT_TRUE(mensajes.textos().isEmpty() && dialogos.isEmpty());
+    EXPECT_EQ(emitidos(), 0);
+    SustituirPedirCertificado([&](const QString& predeterminado) {
+        ofrecidos << predeterminado;
+        return std::optional<PedidoCertificado>({c.firmante, clave});
+    });
     clave = c.contrasena;
     firmar->trigger();
     EXPECT_TRUE(mensajes.textos().isEmpty()) << mensajes.textos().join('\n').toStdString();
     EXPECT_EQ(dialogos, QStringList{"Guardar firmado | Documento PDF (*.pdf)"});
+    EXPECT_EQ(emitidos(), 1);
+    // The report's code is the one the entry records, and the check finds the signature whole.
+    const VerificacionDocumento verificado = oficina.verificarDocumento(respuesta);
+    EXPECT_EQ(verificado.estado, VerificacionDocumento::Vigente) << verificado.texto.toStdString();
+    EXPECT_TRUE(verificado.texto.contains("Firma válida")) << verificado.texto.toStdString();
     QFile f(respuesta);
     ASSERT_TRUE(f.open(QIODevice::ReadOnly));
     const EstadoFirmaPdf estado = VerificarFirmaPdf(f.readAll());
@@ -261,7 +291,7 @@ TEST_F(Salida, GuardarFirmadoPideCertificadoYRecuerdaSoloLaRuta) {
     EXPECT_TRUE(estado.firmante.contains("Oficina de Inspección"));
     // The next time the certificate used is offered; its password never is.
     firmar->trigger();
-    EXPECT_EQ(ofrecidos, QStringList({QString(), QString(), c.firmante}));
+    EXPECT_EQ(ofrecidos, QStringList({QString(), QString(), QString(), c.firmante}));
     EXPECT_EQ(CertificadoPredeterminado(), c.firmante);
     QFile ajustesArchivo(
         QSettings(QSettings::NativeFormat, QSettings::UserScope, "velmora", "velmora-kv270").fileName());

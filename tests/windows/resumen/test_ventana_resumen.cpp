@@ -189,7 +189,13 @@ TEST_F(Resumen, GraficoSeleccionEnPrincipalYEsc) {
     QTest::keyClick(v, Qt::Key_Escape);
     QApplication::processEvents();
     EXPECT_TRUE(cerrada.isNull() || !cerrada->isVisible());
-    // The Archivo menu opens it again.
+    // The main window's button opens it again, and so does the Archivo menu.
+    QTest::mouseClick(hijo<QPushButton>(ventana, QStringLiteral("botonResumen")), Qt::LeftButton);
+    QApplication::processEvents();
+    VentanaResumen* otra = UnaVentana<VentanaResumen>::actual();
+    ASSERT_NE(otra, nullptr);
+    EXPECT_TRUE(otra->isVisible());
+    delete otra;
     hijo<QAction>(ventana->menuBar(), QStringLiteral("accionResumen"))->trigger();
     EXPECT_NE(UnaVentana<VentanaResumen>::actual(), nullptr);
 }
@@ -221,6 +227,10 @@ TEST_F(Resumen, LibroEInformeIgualesALaTabla) {
     const QString xml = QString::fromUtf8(p.readAllStandardOutput());
     EXPECT_TRUE(xml.contains(QStringLiteral("<c r=\"A2\" t=\"inlineStr\">"))) << xml.left(600).toStdString();
     EXPECT_TRUE(xml.contains(QStringLiteral("<v>0</v>")));
+
+    // Each save issued the summary: its own entry, its code in the workbook.
+    EXPECT_EQ(oficina.verificarDocumento(libro).estado, VerificacionDocumento::Vigente)
+        << oficina.verificarDocumento(libro).texto.toStdString();
 
     // The report: every row's texts, in the table's order.
     const QString pdf = QDir(dir.path()).filePath(QStringLiteral("resumen.pdf"));
