@@ -30,22 +30,32 @@ void FilasCodificadas::reservar(qsizetype filas, qsizetype bytes) {
 }
 
 void FilasCodificadas::agregar(const QByteArrayView* campos, qint64 id) {
+    qsizetype total = 0;
+    for (int k = 0; k < kCamposInfraccion; ++k)
+        total += campos[k].size();
+    // One resize and plain copies per row: appending field by field cost more than the copies.
+    qsizetype fin = datos_.size();
+    datos_.resize(fin + total);
+    char* destino = datos_.data();
     for (int k = 0; k < kCamposInfraccion; ++k) {
-        datos_.append(campos[k].data(), campos[k].size());
-        fines_.push_back(datos_.size());
+        if (!campos[k].isEmpty())
+            std::memcpy(destino + fin, campos[k].data(), static_cast<size_t>(campos[k].size()));
+        fin += campos[k].size();
+        fines_.push_back(fin);
     }
     ids_.push_back(id);
 }
 
 void FilasCodificadas::agregarDe(const Sentencia& st, int primera, qint64 id) {
+    // The column pointers stay valid until the next step, so the row is gathered first.
+    QByteArrayView campos[kCamposInfraccion];
     for (int k = 0; k < kCamposInfraccion; ++k) {
         int largo = 0;
         const char* b = st.bytes(primera + k, largo);
         if (b)
-            datos_.append(b, largo);
-        fines_.push_back(datos_.size());
+            campos[k] = QByteArrayView(b, largo);
     }
-    ids_.push_back(id);
+    agregar(campos, id);
 }
 
 QByteArrayView FilasCodificadas::campo(qsizetype fila, int k) const {

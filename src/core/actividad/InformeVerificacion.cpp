@@ -97,6 +97,9 @@ QString TextoInforme(const InformeVerificacion& r) {
     l << QStringLiteral("Filas comparadas con su original: %1").arg(NumeroConPuntos(r.filas));
     l << QStringLiteral("Clientes comparados con sus cambios registrados: %1")
              .arg(NumeroConPuntos(r.clientes));
+    if (!r.avisoEntrada.isEmpty())
+        l << QStringLiteral("Aviso: la verificación no quedó anotada en el registro de actividad (%1).")
+                 .arg(r.avisoEntrada);
     if (!r.sinOriginal.empty()) {
         l << QString();
         l << QStringLiteral("Filas anteriores al registro de importaciones (sin archivo original):");
@@ -151,5 +154,7 @@ QJsonObject JsonInforme(const InformeVerificacion& r) {
             {QStringLiteral("clientes"), r.clientes},
             {QStringLiteral("sin_original"), sinOriginal},
             {QStringLiteral("diferencias"), diferencias},
-            {QStringLiteral("no_listadas"), r.noListadas}};
+            {QStringLiteral("no_listadas"), r.noListadas},
+            {QStringLiteral("anotada"), r.entradaEscrita},
+            {QStringLiteral("aviso"), r.avisoEntrada}};
 }

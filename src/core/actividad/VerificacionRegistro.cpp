@@ -1,5 +1,6 @@
 #include "core/actividad/VerificacionRegistro.h"
 
+#include "core/actividad/ComparacionRegistrada.h"
 #include "core/actividad/FilasCodificadas.h"
 #include "core/import/RegistroImportaciones.h"
 #include "core/import/SentenciasImportaciones.h"
@@ -69,13 +70,38 @@ std::string claveSolapada(QByteArrayView fecha, QByteArrayView hora, QByteArrayV
     return clave;
 }
 
+// One consistent reading that writes nothing: on the server, other desks' writes meanwhile are not
+// seen; on the file a deferred transaction, which a read-only file allows too.
+class LecturaConsistente {
+public:
+    explicit LecturaConsistente(Conexion& db) : db_(db) {
+        if (!db.dialecto().variosPuestos()) {
+            db.ejecutar(QStringLiteral("BEGIN"));
+            return;
+        }
+        db.comenzar();
+        try {
+            db.ejecutar(QStringLiteral("SET TRANSACTION ISOLATION LEVEL REPEATABLE READ, READ ONLY"));
+        } catch (...) {
+            db.deshacer();
+            throw;
+        }
+    }
+    ~LecturaConsistente() { db_.deshacer(); }
+    LecturaConsistente(const LecturaConsistente&) = delete;
+    LecturaConsistente& operator=(const LecturaConsistente&) = delete;
+
+private:
+    Conexion& db_;
+};
+
 class Verificador {
 public:
     Verificador(Conexion& db, const OpcionesVerificacion& opciones) : db_(db), op_(opciones) {}
 
     InformeVerificacion ejecutar() {
         // Rows per client from the client index alone: the rows older than the log are those not
-        // read through an import, found without a pass over the whole table.
+        // read through an import, counted without a pass over the whole table.
         {
             const auto st = db_.preparar(
                 QStringLiteral("SELECT NumeroCliente, count(*) FROM Infracciones GROUP BY NumeroCliente"));
@@ -84,16 +110,41 @@ public:
                 total_ += st->entero(1);
             }
         }
+        total_ += contar(QStringLiteral("SELECT count(*) FROM RegistroActividad"));
         try {
             avisar();
+            estado_ = LeerEstadoRegistrado(db_, [this] { avanzar(1); });
+            informe_.entradas = estado_.entradas;
+            if (estado_.rotura) {
+                Diferencia d;
+                d.clase = ClaseDiferencia::CadenaRota;
+                d.entrada = estado_.rotura->secuencia;
+                d.detalle =
+                    QStringLiteral("el registro de actividad se rompe aquí: %1").arg(estado_.rotura->motivo);
+                anotar(d);
+            }
             verificarImportaciones();
             verificarFilasSinImportacion();
-            contarAnteriores();
+            std::map<QString, qint64> anteriores;
+            for (const auto& [numero, total] : totalPorCliente_) {
+                const auto it = importadasPorCliente_.find(numero);
+                const qint64 n = total - (it == importadasPorCliente_.end() ? 0 : it->second);
+                anteriores[numero] = n;
+                if (n > 0)
+                    informe_.sinOriginal.push_back({numero, n});
+            }
+            for (Diferencia& d :
+                 CompararAnteriores(db_, estado_, anteriores, [this](qint64 filas) { avanzar(filas); }))
+                anotar(std::move(d));
+            for (Diferencia& d : CompararClientes(db_, estado_, informe_.clientes))
+                anotar(std::move(d));
         } catch (const Cancelada&) {
             informe_.cancelada = true;
         }
         return std::move(informe_);
     }
+
+    const EstadoRegistrado& estado() const { return estado_; }
 
 private:
     struct Cancelada {};
@@ -149,12 +200,15 @@ private:
     }
 
     // The stored rows of one import, in the order they were written.
-    FilasCodificadas filasDeImportacion(qint64 id) {
+    FilasCodificadas filasDeImportacion(qint64 id, qint64 esperadas = 0) {
         const auto st =
             db_.preparar(QStringLiteral("SELECT id,%1 FROM Infracciones WHERE IdImportacion = ? ORDER BY id")
                              .arg(kColumnas));
         st->enlazar(1, id);
         FilasCodificadas filas;
+        // About what a row takes, so the buffers grow once.
+        if (esperadas > 0)
+            filas.reservar(esperadas, esperadas * 96);
         qint64 leidas = 0;
         while (st->paso()) {
             filas.agregarDe(*st, 1, st->entero(0));
@@ -196,9 +250,68 @@ private:
             verificarImportacion(imp, retirada);
             avisar();
         }
+        for (const auto& [id, a] : estado_.importaciones) {
+            if (importaciones_.count(id))
+                continue;
+            Diferencia d;
+            d.clase = ClaseDiferencia::ImportacionAlterada;
+            d.cliente = a.cliente;
+            d.importacion = id;
+            d.entrada = a.entrada;
+            d.detalle =
+                QStringLiteral("importación registrada que ya no está en el registro de importaciones");
+            anotar(d);
+        }
     }
 
-    void verificarImportacion(const ImportacionRegistrada& imp, bool retirada) {
+    // What the activity log says of the import wins over the import log's own row, which is
+    // not chained: each field that differs is named, and the logged value is checked.
+    ImportacionRegistrada segunActividad(const ImportacionRegistrada& tabla, bool& retirada) {
+        const auto it = estado_.importaciones.find(tabla.id);
+        if (it == estado_.importaciones.end()) {
+            Diferencia d;
+            d.clase = ClaseDiferencia::ImportacionAlterada;
+            d.cliente = tabla.numeroCliente;
+            d.importacion = tabla.id;
+            d.detalle = QStringLiteral("importación sin entrada en el registro de actividad");
+            anotar(d);
+            return tabla;
+        }
+        const ImportacionAnotada& a = it->second;
+        ImportacionRegistrada r = tabla;
+        const auto comparar = [&](const char* campo, const QString& guardado, const QString& anotado,
+                                  QString nuevo, auto aplicar) {
+            if (anotado.isEmpty() || anotado == QLatin1String("-1") || guardado == anotado)
+                return;
+            Diferencia d;
+            d.clase = ClaseDiferencia::ImportacionAlterada;
+            d.cliente = tabla.numeroCliente;
+            d.importacion = tabla.id;
+            d.entrada = a.entrada;
+            d.campo = QString::fromLatin1(campo);
+            d.guardado = guardado;
+            d.original = anotado;
+            d.detalle = QStringLiteral("el registro de importaciones no dice lo que registró su entrada");
+            anotar(d);
+            aplicar(nuevo);
+        };
+        comparar("NumeroCliente", tabla.numeroCliente, a.cliente, a.cliente,
+                 [&](const QString& v) { r.numeroCliente = v; });
+        comparar("Sha256", tabla.sha256, a.sha256, a.sha256, [&](const QString& v) { r.sha256 = v; });
+        comparar("Tamano", QString::number(tabla.tamano), QString::number(a.tamano), QString(),
+                 [&](const QString&) { r.tamano = a.tamano; });
+        comparar("Registros", QString::number(tabla.registros), QString::number(a.registros), QString(),
+                 [&](const QString&) { r.registros = a.registros; });
+        comparar("Omitidos", QString::number(tabla.omitidos), QString::number(a.omitidos), QString(),
+                 [&](const QString&) { r.omitidos = a.omitidos; });
+        comparar("Usuario", tabla.usuario, a.usuario, a.usuario, [&](const QString& v) { r.usuario = v; });
+        comparar("Retirada", QString::number(retirada ? 1 : 0), QString::number(a.retirada ? 1 : 0),
+                 QString(), [&](const QString&) { retirada = a.retirada; });
+        return r;
+    }
+
+    void verificarImportacion(const ImportacionRegistrada& tabla, bool retirada) {
+        const ImportacionRegistrada imp = segunActividad(tabla, retirada);
         // The original is decompressed, hashed and decoded on another core meanwhile.
         const auto st = db_.preparar(SentenciasImportaciones::leerOriginal());
         st->enlazar(1, imp.id);
@@ -207,7 +320,7 @@ private:
         const QByteArray comprimido = hay ? st->blob(1) : QByteArray();
         std::future<OriginalLeido> futuro = enOtroNucleo(
             [=] { return prepararOriginal(compresion, comprimido, hay, imp.usuario, !retirada); });
-        FilasCodificadas guardadas = filasDeImportacion(imp.id);
+        FilasCodificadas guardadas = filasDeImportacion(imp.id, retirada ? 0 : imp.guardados);
         const OriginalLeido o = futuro.get();
 
         Diferencia base;
@@ -354,18 +467,10 @@ private:
         }
     }
 
-    void contarAnteriores() {
-        for (const auto& [numero, total] : totalPorCliente_) {
-            const auto it = importadasPorCliente_.find(numero);
-            const qint64 anteriores = total - (it == importadasPorCliente_.end() ? 0 : it->second);
-            if (anteriores > 0)
-                informe_.sinOriginal.push_back({numero, anteriores});
-        }
-    }
-
     Conexion& db_;
     const OpcionesVerificacion& op_;
     InformeVerificacion informe_;
+    EstadoRegistrado estado_;
     std::set<qint64> importaciones_;
     std::map<QString, qint64> totalPorCliente_;
     std::map<QString, qint64> importadasPorCliente_;
@@ -379,11 +484,31 @@ InformeVerificacion VerificarRegistro(Conexion& db, const OpcionesVerificacion& 
     Verificador v(db, opciones);
     InformeVerificacion informe;
     {
-        // One consistent reading: on the server, other desks' writes meanwhile are not seen.
-        Transaccion t(db);
-        if (db.dialecto().variosPuestos())
-            db.ejecutar(QStringLiteral("SET TRANSACTION ISOLATION LEVEL REPEATABLE READ, READ ONLY"));
+        LecturaConsistente lectura(db);
         informe = v.ejecutar();
+    }
+    if (opciones.usuario.isEmpty())
+        return informe;
+    // Its own entry, the only thing it writes. A register that cannot be written is still checked.
+    const CabezaCadena& cabeza = v.estado().cabeza;
+    try {
+        Transaccion t(db);
+        AgregarEntrada(db, opciones.usuario, QStringLiteral("verificacion.registro"), QString(),
+                       {{QStringLiteral("resultado"), informe.cancelada    ? QStringLiteral("cancelada")
+                                                      : informe.correcto() ? QStringLiteral("correcto")
+                                                                           : QStringLiteral("diferencias")},
+                        {QStringLiteral("diferencias"),
+                         static_cast<qint64>(informe.diferencias.size()) + informe.noListadas},
+                        {QStringLiteral("entradas"), informe.entradas},
+                        {QStringLiteral("importaciones"), informe.importaciones},
+                        {QStringLiteral("filas"), informe.filas},
+                        {QStringLiteral("cabeza_secuencia"), cabeza.secuencia},
+                        {QStringLiteral("cabeza_hash"), cabeza.hash},
+                        {QStringLiteral("origen"), opciones.origen}});
+        t.confirmar();
+        informe.entradaEscrita = true;
+    } catch (const ErrorBD& e) {
+        informe.avisoEntrada = e.descripcion();
     }
     return informe;
 }

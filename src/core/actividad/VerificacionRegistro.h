@@ -62,7 +62,9 @@ struct InformeVerificacion {
     qint64 clientes = 0;      // clients compared with their logged changes
     std::vector<FilasAnterioresCliente> sinOriginal;
     std::vector<Diferencia> diferencias;
-    qint64 noListadas = 0; // differences beyond the listed ones
+    qint64 noListadas = 0;       // differences beyond the listed ones
+    bool entradaEscrita = false; // the check's own log entry
+    QString avisoEntrada;        // why it could not be written
 
     bool correcto() const { return !cancelada && diferencias.empty() && noListadas == 0; }
 };

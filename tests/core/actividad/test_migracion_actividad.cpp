@@ -5,6 +5,7 @@
 #include "BaseTemporal.h"
 #include "core/actividad/CadenaActividad.h"
 #include "core/actividad/DigestFilas.h"
+#include "core/actividad/VerificacionRegistro.h"
 #include "core/store/ConexionSqlcipher.h"
 #include "core/store/Esquema.h"
 
@@ -97,8 +98,8 @@ TEST(MigracionActividad, DesdeLaVersion3ConFilasSinOriginal) {
 
     const std::vector<EntradaActividad> log = entradas(db);
     EXPECT_FALSE(RoturaDeCadena(log).has_value());
-    // The summary index (version 5) is one more migration, with its own entry.
-    ASSERT_EQ(log.size(), 5u);
+    // Every later migration (the summary index is version 5) adds its own entry.
+    ASSERT_EQ(log.size(), static_cast<size_t>(kVersionEsquema));
     EXPECT_EQ(log[4].objeto, QStringLiteral("5"));
     // The placeholder is not a client: one entry for 0042, one for the rows of a number without one.
     EXPECT_EQ(log[0].accion, QStringLiteral("base.cliente"));
@@ -124,6 +125,16 @@ TEST(MigracionActividad, DesdeLaVersion3ConFilasSinOriginal) {
     EXPECT_EQ(log[3].objeto, QStringLiteral("4"));
     EXPECT_EQ(detalles(log[3]).value(QStringLiteral("desde")).toInteger(), 3);
     EXPECT_EQ(cantidadInfracciones(db), 8);
+
+    // The register checks against its baseline: clients and rows without an original as found;
+    // only the made-up import's original is missing.
+    const InformeVerificacion r = VerificarRegistro(db);
+    ASSERT_EQ(r.diferencias.size(), 1u) << TextoInforme(r).toStdString();
+    EXPECT_EQ(r.diferencias[0].clase, ClaseDiferencia::OriginalFalta);
+    EXPECT_EQ(r.clientes, 1);
+    ASSERT_EQ(r.sinOriginal.size(), 2u);
+    EXPECT_EQ(r.sinOriginal[0].filas, 6);
+    EXPECT_EQ(r.sinOriginal[1].filas, 1);
 }
 
 TEST(MigracionActividad, UnRegistroNuevoTieneIdentidadYNingunaEntrada) {
