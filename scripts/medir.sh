@@ -34,8 +34,9 @@ conjunto() {
     case "$1" in
     actual)
         # bench_decodificador reports no interaction; bench_generador is a tool.
-        for p in bench_busqueda_clientes bench_carga_clientes bench_exportar_excel bench_grafico_niveles \
-            bench_importacion bench_informe bench_vista_infracciones; do
+        for p in bench_busqueda_clientes bench_carga_clientes bench_exportar_excel bench_firma \
+            bench_grafico_niveles bench_importacion bench_informe bench_verificacion_registro \
+            bench_vista_infracciones; do
             echo "$p"
         done
         ;;
@@ -45,6 +46,8 @@ conjunto() {
         echo "bench_vista_infracciones --grande"
         echo "bench_importacion --grande"
         echo "bench_migracion_grande"
+        # The office summary over 10,000,000 rows, on the file and on a server of its own.
+        echo "bench_resumen_oficina"
         ;;
     servidor) echo "bench_servidor" ;;
     # The desks under load and failures (5 minutes; VELMORA_CARGA_SEGUNDOS for less).
@@ -70,7 +73,7 @@ export VELMORA_BENCH_DATOS="$datos"
 # Once is enough for what has no anchor and takes long.
 una_vez() {
     case "$1" in
-    bench_migracion_grande* | bench_carga_oficinas*) return 0 ;;
+    bench_migracion_grande* | bench_carga_oficinas* | bench_resumen_oficina*) return 0 ;;
     *) return 1 ;;
     esac
 }
