@@ -10,6 +10,8 @@
 
 #include <benchmark/benchmark.h>
 
+#include <algorithm>
+
 #include <cstdio>
 #include <memory>
 
@@ -91,9 +93,10 @@ int main(int argc, char** argv) {
     benchmark::Shutdown();
     const double simple = recolector.ms("BM_InformeSinFirma");
     const double firmado = recolector.ms("BM_InformeFirmado");
-    // What signing adds, against saving the same report unsigned.
+    // What signing adds, against saving the same report unsigned (a signed save that came out
+    // faster, within the noise, adds nothing).
     if (simple > 0 && firmado > 0)
-        medidas::imprimir("firma_adicional_65000", firmado - simple, simple,
+        medidas::imprimir("firma_adicional_65000", std::max(0.0, firmado - simple), simple,
                           medidas::Objetivo::hastaMs(200, "firmar agrega ≤ 200 ms"));
     std::fflush(stdout);
     return 0;
