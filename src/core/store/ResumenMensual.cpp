@@ -251,6 +251,10 @@ QStringList EsquemaResumenMensual(const Dialecto& d) {
     return d.variosPuestos() ? esquemaServidor(d) : esquemaArchivo(d);
 }
 
+QString RecuentoMensual(const Dialecto& d) {
+    return agregadoPorMes(d, QStringLiteral("Infracciones i"), QStringLiteral("1 = 1"));
+}
+
 void IncorporarFilasNuevas(Conexion& db) {
     if (db.dialecto().variosPuestos())
         return;
@@ -266,7 +270,7 @@ std::optional<qint64> HastaActual(Conexion& db) {
         return std::nullopt;
     const auto st = db.preparar(QStringLiteral(
         "SELECT Hasta, (SELECT coalesce(max(id), 0) FROM Infracciones) FROM ResumenMensualHasta"));
-    if (!st->paso() || st->entero(0) != st->entero(1))
+    if (!st->paso() || st->entero(1) > st->entero(0))
         return std::nullopt;
     return st->entero(0);
 }
