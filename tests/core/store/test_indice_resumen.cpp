@@ -58,7 +58,7 @@ TEST(IndiceResumen, MigracionDesdeRegistroAnterior) {
     EXPECT_EQ(filas(db, QStringLiteral("SELECT * FROM ResumenMensual ORDER BY Mes, NumeroCliente")),
               filas(db, RecuentoMensual(db.dialecto()) + QStringLiteral(" ORDER BY Mes, NumeroCliente")));
     EXPECT_EQ(filas(db, QStringLiteral("SELECT count(*) FROM ResumenMensual")),
-              QStringList{QStringLiteral("1")});
+              QStringList{QStringLiteral("2")});
     EXPECT_EQ(filas(db, QStringLiteral(
                             "SELECT Hasta = (SELECT max(id) FROM Infracciones) FROM ResumenMensualHasta")),
               QStringList{QStringLiteral("1")});
