@@ -73,7 +73,7 @@ double mediana(std::vector<double> v) {
 // The bare aggregate of the kept monthly counts: the year's per status and level, the year
 // before's totals, by client number, without the clients or the days of partial months.
 Consulta cuentasDesnudas(const PeriodoResumen& periodo) {
-    const QString desde = periodo.desde.toString(QStringLiteral("yyyyMM"));
+    const qint64 desde = periodo.desde.toString(QStringLiteral("yyyyMM")).toLongLong();
     QString sql = QStringLiteral("SELECT NumeroCliente, sum(CASE WHEN Mes >= ? THEN Filas ELSE 0 END), "
                                  "sum(CASE WHEN Mes < ? THEN Filas ELSE 0 END)");
     QVariantList v{desde, desde};
@@ -84,8 +84,8 @@ Consulta cuentasDesnudas(const PeriodoResumen& periodo) {
     sql +=
         QStringLiteral(", max(CASE WHEN Mes >= ? THEN NivelMaximo END), sum(CASE WHEN Mes >= ? THEN Excesos "
                        "ELSE 0 END) FROM ResumenMensual WHERE Mes >= ? AND Mes <= ? GROUP BY NumeroCliente");
-    v << desde << desde << PeriodoAnterior(periodo).desde.toString(QStringLiteral("yyyyMM"))
-      << periodo.hasta.toString(QStringLiteral("yyyyMM"));
+    v << desde << desde << PeriodoAnterior(periodo).desde.toString(QStringLiteral("yyyyMM")).toLongLong()
+      << periodo.hasta.toString(QStringLiteral("yyyyMM")).toLongLong();
     return {sql, v};
 }
 

@@ -113,7 +113,7 @@ void partes(const Dialecto& d, const PeriodoResumen& periodo, bool actual, bool 
                                    : partir(periodo);
     if (t.meses) {
         sql << deMeses(actual);
-        valores << t.meses->first << t.meses->second;
+        valores << t.meses->first.toLongLong() << t.meses->second.toLongLong();
         // By id alone: the other conditions are written so that no index serves them, or the
         // planner would walk the whole (client, date) index for them.
         sql << deFilas(

@@ -22,9 +22,10 @@ QString columnas() {
 QString agregadoPorMes(const Dialecto& d, const QString& desde, const QString& filtro) {
     const QString nivel = d.enteroDeTexto(QStringLiteral("i.NiveldB"));
     const QString maximo = d.enteroDeTexto(QStringLiteral("i.Maxdb"));
-    QString interior = QStringLiteral("SELECT substr(i.FechaInfraccion, 1, 6) AS Mes, i.NumeroCliente AS "
-                                      "NumeroCliente, %1 AS Nivel, count(*) AS N")
-                           .arg(nivel);
+    QString interior =
+        QStringLiteral("SELECT CAST(substr(i.FechaInfraccion, 1, 6) AS INTEGER) AS Mes, i.NumeroCliente AS "
+                       "NumeroCliente, %1 AS Nivel, count(*) AS N")
+            .arg(nivel);
     QString exterior = QStringLiteral("SELECT Mes, NumeroCliente, sum(N) AS Filas");
     for (std::size_t k = 0; k < kEstatusResumen.size(); ++k) {
         interior += QStringLiteral(", sum(CASE WHEN i.Microfono = '%1' THEN 1 ELSE 0 END) AS E%2")
@@ -83,7 +84,7 @@ QString sumarFilas(const Dialecto& d, const QString& nuevas) {
 }
 
 QString tabla(const QString& entero, const QString& sinRowid) {
-    QString s = QStringLiteral("CREATE TABLE ResumenMensual (Mes TEXT NOT NULL, NumeroCliente TEXT NOT NULL, "
+    QString s = QStringLiteral("CREATE TABLE ResumenMensual (Mes %1 NOT NULL, NumeroCliente TEXT NOT NULL, "
                                "Filas %1 NOT NULL")
                     .arg(entero);
     for (const char* c : kColumnasEstatus)
@@ -103,7 +104,9 @@ QString quitarFila(const Dialecto& d, const QString& f) {
     const QString cubierta = QStringLiteral("%1.id <= %2 AND %1.NumeroCliente IS NOT NULL AND %3")
                                  .arg(f, kHasta, d.ochoCifras(f + QStringLiteral(".FechaInfraccion")));
     const QString clave =
-        QStringLiteral("Mes = substr(%1.FechaInfraccion, 1, 6) AND NumeroCliente = %1.NumeroCliente").arg(f);
+        QStringLiteral(
+            "Mes = CAST(substr(%1.FechaInfraccion, 1, 6) AS INTEGER) AND NumeroCliente = %1.NumeroCliente")
+            .arg(f);
     QString s = QStringLiteral("UPDATE ResumenMensual SET Filas = Filas - 1");
     for (std::size_t k = 0; k < kEstatusResumen.size(); ++k)
         s += QStringLiteral(", %1 = %1 - (%2.Microfono IS '%3')")
@@ -136,11 +139,13 @@ QString ponerFila(const Dialecto& d, const QString& f) {
     const QString cubierta = QStringLiteral("%1.id <= %2 AND %1.NumeroCliente IS NOT NULL AND %3")
                                  .arg(f, kHasta, d.ochoCifras(f + QStringLiteral(".FechaInfraccion")));
     const QString clave =
-        QStringLiteral("Mes = substr(%1.FechaInfraccion, 1, 6) AND NumeroCliente = %1.NumeroCliente").arg(f);
-    QString s =
-        QStringLiteral("INSERT OR IGNORE INTO ResumenMensual (%1) SELECT substr(%2.FechaInfraccion, 1, 6), "
-                       "%2.NumeroCliente, 0, 0, 0, 0, 0, 0, 0, 0, NULL, 0, 0 WHERE %3; ")
-            .arg(columnas(), f, cubierta);
+        QStringLiteral(
+            "Mes = CAST(substr(%1.FechaInfraccion, 1, 6) AS INTEGER) AND NumeroCliente = %1.NumeroCliente")
+            .arg(f);
+    QString s = QStringLiteral("INSERT OR IGNORE INTO ResumenMensual (%1) SELECT "
+                               "CAST(substr(%2.FechaInfraccion, 1, 6) AS INTEGER), "
+                               "%2.NumeroCliente, 0, 0, 0, 0, 0, 0, 0, 0, NULL, 0, 0 WHERE %3; ")
+                    .arg(columnas(), f, cubierta);
     s += QStringLiteral("UPDATE ResumenMensual SET Filas = Filas + 1");
     for (std::size_t k = 0; k < kEstatusResumen.size(); ++k)
         s += QStringLiteral(", %1 = %1 + (%2.Microfono IS '%3')")
@@ -183,7 +188,7 @@ QStringList esquemaServidor(const Dialecto& d) {
     // The months a statement took rows from are counted again from the rows as they are now; a
     // statement of their own, so they see what other desks committed before the lock was granted.
     const QString tocados =
-        QStringLiteral("SELECT DISTINCT substr(FechaInfraccion, 1, 6) AS Mes, NumeroCliente "
+        QStringLiteral("SELECT DISTINCT CAST(substr(FechaInfraccion, 1, 6) AS INTEGER) AS Mes, NumeroCliente "
                        "FROM %1 WHERE NumeroCliente IS NOT NULL AND %2")
             .arg(QStringLiteral("%1"), d.ochoCifras(QStringLiteral("FechaInfraccion")));
     const auto recontar = [&](const QString& filas) {
@@ -195,9 +200,10 @@ QStringList esquemaServidor(const Dialecto& d) {
                QStringLiteral("INSERT INTO ResumenMensual (%1) ").arg(columnas()) +
                agregadoPorMes(
                    d,
-                   QStringLiteral("Infracciones i JOIN (%1) t ON i.NumeroCliente = t.NumeroCliente "
-                                  "AND i.FechaInfraccion >= t.Mes || '00' AND i.FechaInfraccion <= "
-                                  "t.Mes || '99'")
+                   QStringLiteral(
+                       "Infracciones i JOIN (%1) t ON i.NumeroCliente = t.NumeroCliente "
+                       "AND i.FechaInfraccion >= CAST(t.Mes AS TEXT) || '00' AND i.FechaInfraccion <= "
+                       "CAST(t.Mes AS TEXT) || '99'")
                        .arg(meses),
                    QStringLiteral("1 = 1")) +
                QStringLiteral("; ");
@@ -331,7 +337,7 @@ void CuentaMensual::guardar(Conexion& db, std::optional<qint64> hastaAntes) cons
     const auto st = db.preparar(sumarFilas(db.dialecto(), nuevas));
     for (const auto& [mes, m] : meses_) {
         st->reiniciar();
-        QVariantList v{mes, numero_, m.filas};
+        QVariantList v{mes.toLongLong(), numero_, m.filas};
         for (const qint64 n : m.porEstatus)
             v << n;
         v << (m.nivelMaximo ? QVariant(*m.nivelMaximo) : QVariant()) << m.vecesNivelMaximo << m.excesos;

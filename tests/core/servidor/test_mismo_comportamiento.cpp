@@ -264,7 +264,8 @@ TEST_P(MismoComportamiento, MigracionDesdeLaVersionAnterior) {
         (QList<QStringList>{{QStringLiteral("base.cliente"), QStringLiteral("8")},
                             {QStringLiteral("esquema.migracion"), QStringLiteral("4")},
                             {QStringLiteral("esquema.migracion"), QStringLiteral("5")},
-                            {QStringLiteral("esquema.migracion"), QStringLiteral("6")}}));
+                            {QStringLiteral("esquema.migracion"), QStringLiteral("6")},
+                            {QStringLiteral("esquema.migracion"), QStringLiteral("7")}}));
     EXPECT_EQ(prueba::filas(registro.conexion(), QStringLiteral("SELECT count(*) FROM IdentidadRegistro")),
               QList<QStringList>{{QStringLiteral("1")}});
     // Unique numbers on the server only.
