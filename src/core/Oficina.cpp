@@ -226,8 +226,8 @@ void Oficina::adoptarLista(TablaTextos lista) {
     plegadas_.clear();
 }
 
-const ColumnaPlegada& Oficina::plegada(int columna) {
-    for (const auto& [c, p] : plegadas_)
+ColumnaPlegada& Oficina::plegada(int columna) {
+    for (auto& [c, p] : plegadas_)
         if (c == columna)
             return p;
     // Folded on the first search in the column, then kept until the list is read again.
@@ -243,7 +243,7 @@ void Oficina::filtrar(bool releida) {
         for (size_t i = 0; i < n; ++i)
             indices_[i] = static_cast<quint32>(i);
     } else {
-        plegada(columnaBusqueda_).filasQueContienen(textoBusqueda_, indices_);
+        plegada(columnaBusqueda_).buscar(textoBusqueda_, indices_);
     }
     Q_EMIT clientesCambiados();
     if (releida) {

@@ -278,7 +278,7 @@ private:
     // read again too (it may have changed); after a search alone it only stops being selected
     // when no longer listed.
     void filtrar(bool releida);
-    const ColumnaPlegada& plegada(int columna);
+    ColumnaPlegada& plegada(int columna);
     void seguirSeleccion();
     void elegir(qint64 id);
     void cargarSeleccionado();

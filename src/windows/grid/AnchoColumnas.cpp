@@ -15,6 +15,8 @@
 
 namespace {
 
+constexpr int kCandidatosEstimacion = 24;
+
 // Widths are measured to a fifteenth of a pixel; the margin is 350 fifteenths (23⅓ pixels) and
 // the whole is rounded to the nearest pixel, half a pixel down.
 constexpr long kFracciones = 15;
@@ -88,41 +90,50 @@ private:
     QHash<char16_t, qreal> otros_;
 };
 
-struct Candidato {
+template <typename Texto> struct Candidato {
     qreal estimado;
     int fila;
+    Texto texto; // kept: repeated texts are compared with it, not read again
 };
 
-// The widths from one estimate per cell: `estimaciones(fila)` gives the row's estimates,
-// column by column. The `candidatos` distinct texts with the largest estimates of each column
-// are measured exactly. `texto(fila, col)` gives a cell's text in any form that compares as
-// the text does (only for the cells that may be among the widest).
-template <typename Estimaciones, typename Texto>
-std::vector<int> anchosPorCandidatos(const GridModel& grid, const QFontMetricsF& fm, int n, int candidatos,
-                                     Estimaciones&& estimaciones, Texto&& texto) {
+// The `candidatos` distinct texts with the largest estimates of each active column, over rows
+// [desde, hasta): `estimaciones(fila)` gives the row's estimates, column by column; `texto(fila,
+// col)` gives a cell's text in any form that compares as the text does (only for the cells that
+// may be among the widest).
+template <typename Estimaciones, typename TextoDe>
+auto mejoresPorColumna(int desde, int hasta, int n, int candidatos, const std::vector<char>& activas,
+                       Estimaciones&& estimaciones, TextoDe&& texto) {
+    using Texto = std::decay_t<decltype(texto(0, 0))>;
     const size_t k = static_cast<size_t>(std::max(1, candidatos));
     // One min-heap of candidates per column; rows are walked in memory order, one pass. A full
     // heap's smallest estimate is kept apart, so most cells cost one comparison.
-    std::vector<std::vector<Candidato>> mejores(static_cast<size_t>(n));
+    std::vector<std::vector<Candidato<Texto>>> mejores(static_cast<size_t>(n));
     std::vector<qreal> umbral(static_cast<size_t>(n), -std::numeric_limits<qreal>::infinity());
-    for (auto& m : mejores)
-        m.reserve(k);
-    const auto menor = [](const Candidato& a, const Candidato& b) { return a.estimado > b.estimado; };
-    for (int f = 1; f < grid.rows(); ++f) {
+    std::vector<int> columnas;
+    for (int c = 0; c < n; ++c) {
+        if (activas[static_cast<size_t>(c)]) {
+            columnas.push_back(c);
+            mejores[static_cast<size_t>(c)].reserve(k);
+        }
+    }
+    const auto menor = [](const Candidato<Texto>& a, const Candidato<Texto>& b) {
+        return a.estimado > b.estimado;
+    };
+    for (int f = desde; f < hasta; ++f) {
         const qreal* e = estimaciones(f);
-        for (int c = 0; c < n; ++c) {
+        for (const int c : columnas) {
             // Texts are read only for the few cells that may be among the widest.
             if (e[c] <= umbral[static_cast<size_t>(c)])
                 continue;
-            const auto s = texto(f, c);
+            Texto s = texto(f, c);
             if (s.isEmpty())
                 continue;
-            std::vector<Candidato>& heap = mejores[static_cast<size_t>(c)];
+            std::vector<Candidato<Texto>>& heap = mejores[static_cast<size_t>(c)];
             // Equal texts have equal estimates: only those need comparing, so a repeated text
             // (a province, a locality) takes one place among the candidates.
             bool repetido = false;
-            for (const Candidato& m : heap)
-                if (m.estimado == e[c] && texto(m.fila, c) == s) {
+            for (const Candidato<Texto>& m : heap)
+                if (m.estimado == e[c] && m.texto == s) {
                     repetido = true;
                     break;
                 }
@@ -132,16 +143,31 @@ std::vector<int> anchosPorCandidatos(const GridModel& grid, const QFontMetricsF&
                 std::pop_heap(heap.begin(), heap.end(), menor);
                 heap.pop_back();
             }
-            heap.push_back({e[c], f});
+            heap.push_back({e[c], f, std::move(s)});
             std::push_heap(heap.begin(), heap.end(), menor);
             if (heap.size() >= k)
                 umbral[static_cast<size_t>(c)] = heap.front().estimado;
         }
     }
+    return mejores;
+}
+
+// The widths of the grid's columns: header and candidates measured exactly; a column not active
+// takes `conocido[c]`, its data's width already measured.
+template <typename Estimaciones, typename TextoDe>
+std::vector<int> anchosPorCandidatos(const GridModel& grid, const QFontMetricsF& fm, int n, int candidatos,
+                                     Estimaciones&& estimaciones, TextoDe&& texto,
+                                     const std::vector<char>* activas = nullptr,
+                                     const std::vector<qreal>* conocido = nullptr) {
+    const std::vector<char> todas(static_cast<size_t>(n), 1);
+    const auto mejores =
+        mejoresPorColumna(1, grid.rows(), n, candidatos, activas ? *activas : todas, estimaciones, texto);
     std::vector<int> anchos(static_cast<size_t>(n), 0);
     for (int c = 0; c < n; ++c) {
         qreal ancho = fm.horizontalAdvance(grid.textMatrix(0, c));
-        for (const Candidato& m : mejores[static_cast<size_t>(c)])
+        if (activas && !(*activas)[static_cast<size_t>(c)])
+            ancho = std::max(ancho, (*conocido)[static_cast<size_t>(c)]);
+        for (const auto& m : mejores[static_cast<size_t>(c)])
             ancho = std::max(ancho, fm.horizontalAdvance(grid.textMatrix(m.fila, c)));
         anchos[static_cast<size_t>(c)] = conMargen(ancho);
     }
@@ -177,6 +203,37 @@ EstimacionAnchos EstimarAnchos(std::shared_ptr<const TablaTextos> filas, const Q
             v[c] = estimador.estimar(filas->utf8(f, c));
         v += e.columnas;
     }
+    // The widest text of each column over the whole list, and the rows that hold it: a part of
+    // the list that holds one of them has that column's width without looking at its rows.
+    const int n = e.columnas;
+    const std::size_t total = filas->filas();
+    e.candidatos = kCandidatosEstimacion;
+    if (total <= static_cast<std::size_t>(std::numeric_limits<int>::max())) {
+        const auto mejores = mejoresPorColumna(
+            0, static_cast<int>(total), n, e.candidatos, std::vector<char>(static_cast<size_t>(n), 1),
+            [&](int f) {
+                return static_cast<const qreal*>(e.valores.data() +
+                                                 static_cast<size_t>(f) * static_cast<size_t>(n));
+            },
+            [&](int f, int c) { return filas->utf8(static_cast<size_t>(f), c); });
+        e.maximos.assign(static_cast<size_t>(n), 0);
+        e.filasMaximas.assign(static_cast<size_t>(n), {});
+        for (int c = 0; c < n; ++c) {
+            std::vector<std::pair<qreal, quint32>> medidos;
+            for (const auto& m : mejores[static_cast<size_t>(c)])
+                medidos.emplace_back(fm.horizontalAdvance(QString::fromUtf8(m.texto)),
+                                     static_cast<quint32>(m.fila));
+            qreal maximo = 0;
+            for (const auto& [ancho, fila] : medidos)
+                maximo = std::max(maximo, ancho);
+            e.maximos[static_cast<size_t>(c)] = maximo;
+            for (const auto& [ancho, fila] : medidos)
+                if (ancho == maximo)
+                    e.filasMaximas[static_cast<size_t>(c)].push_back(fila);
+            std::sort(e.filasMaximas[static_cast<size_t>(c)].begin(),
+                      e.filasMaximas[static_cast<size_t>(c)].end());
+        }
+    }
     e.textos = std::move(filas);
     return e;
 }
@@ -200,6 +257,21 @@ std::vector<int> AnchosColumnas(const GridModel& grid, const QFont& fuente, int 
         }
         return std::nullopt;
     };
+    // Columns whose widest text over the whole list is among the rows shown need no look at
+    // them: a search that still lists it is measured without a pass over its rows.
+    std::vector<char> activas(static_cast<size_t>(n), 1);
+    const bool conMaximos =
+        estimacion.candidatos == candidatos && estimacion.maximos.size() >= static_cast<size_t>(n) &&
+        static_cast<size_t>(grid.rows() - 1) == origen.size() && std::is_sorted(origen.begin(), origen.end());
+    bool todasEstimadas = conMaximos;
+    for (int f = 1; todasEstimadas && f < grid.rows(); ++f)
+        todasEstimadas = estimada(f).has_value();
+    if (todasEstimadas) {
+        for (int c = 0; c < n; ++c)
+            for (const quint32 fila : estimacion.filasMaximas[static_cast<size_t>(c)])
+                if (std::binary_search(origen.begin(), origen.end(), fila))
+                    activas[static_cast<size_t>(c)] = 0;
+    }
     return anchosPorCandidatos(
         grid, fm, n, candidatos,
         [&](int f) {
@@ -217,7 +289,8 @@ std::vector<int> AnchosColumnas(const GridModel& grid, const QFont& fuente, int 
                 return QByteArray::fromRawData(estimacion.textos->utf8(*i, c).data(),
                                                estimacion.textos->utf8(*i, c).size());
             return grid.textMatrix(f, c).toUtf8();
-        });
+        },
+        &activas, &estimacion.maximos);
 }
 
 std::vector<int> AnchosColumnasCompleto(const GridModel& grid, const QFont& fuente, int columnas) {

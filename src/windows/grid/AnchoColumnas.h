@@ -25,6 +25,11 @@ struct EstimacionAnchos {
     int columnas = 0;
     std::vector<qreal> valores;
     std::shared_ptr<const TablaTextos> textos; // the rows estimated
+    // Over all the rows, with that many candidates: each column's widest text measured, and the
+    // rows (first of each such text) that hold it.
+    int candidatos = 0;
+    std::vector<qreal> maximos;
+    std::vector<std::vector<quint32>> filasMaximas;
 };
 EstimacionAnchos EstimarAnchos(std::shared_ptr<const TablaTextos> filas, const QFont& fuente, int columnas);
 

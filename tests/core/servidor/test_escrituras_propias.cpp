@@ -190,6 +190,12 @@ TEST_P(EscriturasPropias, LaBusquedaSigueALosClientesEscritos) {
     EXPECT_EQ(oficina->idSeleccionado(), a);
     comoLecturaCompleta("cliente que pasa a coincidir");
     ASSERT_TRUE(oficina->posicionListada(c));
+    // Typing on after the writes searches the list as it is now, not the rows found before them.
+    ASSERT_TRUE(oficina->buscar(QStringLiteral("Nombre"), QStringLiteral("SOLE")));
+    EXPECT_EQ(oficina->cantidadListados(), 1u);
+    EXPECT_TRUE(oficina->posicionListada(b));
+    ASSERT_TRUE(oficina->buscar(QStringLiteral("Nombre"), QStringLiteral("SOL")));
+    EXPECT_EQ(oficina->cantidadListados(), 3u);
 
     // The selected client edited so that it no longer matches: neither listed nor selected.
     Cliente ca = paraGuardar(*oficina, a);
