@@ -174,6 +174,40 @@ std::vector<int> anchosPorCandidatos(const GridModel& grid, const QFontMetricsF&
     return anchos;
 }
 
+// Columns of a few texts told apart by their estimates: the widest of those the rows shown hold,
+// found from the estimates alone; each column stops being looked at once its widest text is seen.
+template <typename Estimaciones>
+void anchosDePocos(int filas, int n, const EstimacionAnchos& estimacion, Estimaciones&& estimaciones,
+                   std::vector<char>& activas, std::vector<qreal>& conocidos) {
+    std::vector<int> columnas;
+    std::vector<std::size_t> mejor; // index in its texts of the widest seen; size() for none
+    for (int c = 0; c < n && static_cast<size_t>(c) < estimacion.textosPocos.size(); ++c)
+        if (activas[static_cast<size_t>(c)] && estimacion.textosPocos[static_cast<size_t>(c)]) {
+            columnas.push_back(c);
+            mejor.push_back(estimacion.textosPocos[static_cast<size_t>(c)]->size());
+        }
+    std::size_t pendientes = columnas.size();
+    for (int f = 1; f < filas && pendientes > 0; ++f) {
+        const qreal* e = estimaciones(f);
+        for (std::size_t j = 0; j < columnas.size(); ++j) {
+            if (mejor[j] == 0)
+                continue;
+            const auto& pocos = *estimacion.textosPocos[static_cast<size_t>(columnas[j])];
+            for (std::size_t t = 0; t < mejor[j]; ++t)
+                if (pocos[t].first == e[columnas[j]]) {
+                    mejor[j] = t;
+                    pendientes -= t == 0 ? 1 : 0;
+                    break;
+                }
+        }
+    }
+    for (std::size_t j = 0; j < columnas.size(); ++j) {
+        const auto& pocos = *estimacion.textosPocos[static_cast<size_t>(columnas[j])];
+        activas[static_cast<size_t>(columnas[j])] = 0;
+        conocidos[static_cast<size_t>(columnas[j])] = mejor[j] < pocos.size() ? pocos[mejor[j]].second : 0;
+    }
+}
+
 } // namespace
 
 std::vector<int> AnchosColumnas(const GridModel& grid, const QFont& fuente, int columnas, int candidatos) {
@@ -217,6 +251,7 @@ EstimacionAnchos EstimarAnchos(std::shared_ptr<const TablaTextos> filas, const Q
             },
             [&](int f, int c) { return filas->utf8(static_cast<size_t>(f), c); });
         e.maximos.assign(static_cast<size_t>(n), 0);
+        e.textosPocos.clear();
         e.filasMaximas.assign(static_cast<size_t>(n), {});
         for (int c = 0; c < n; ++c) {
             std::vector<std::pair<qreal, quint32>> medidos;
@@ -232,6 +267,25 @@ EstimacionAnchos EstimarAnchos(std::shared_ptr<const TablaTextos> filas, const Q
                     e.filasMaximas[static_cast<size_t>(c)].push_back(fila);
             std::sort(e.filasMaximas[static_cast<size_t>(c)].begin(),
                       e.filasMaximas[static_cast<size_t>(c)].end());
+            // Fewer texts than candidates, each with an estimate of its own: a row's estimate
+            // then tells its text, and a part of the list is measured from estimates alone.
+            std::vector<std::pair<qreal, qreal>> pocos; // estimate, width; widest first
+            if (medidos.size() < static_cast<size_t>(e.candidatos)) {
+                for (std::size_t j = 0; j < medidos.size(); ++j)
+                    pocos.emplace_back(mejores[static_cast<size_t>(c)][j].estimado, medidos[j].first);
+                std::sort(pocos.begin(), pocos.end(),
+                          [](const auto& a, const auto& b) { return a.first < b.first; });
+                const bool distintos =
+                    std::adjacent_find(pocos.begin(), pocos.end(), [](const auto& a, const auto& b) {
+                        return a.first == b.first;
+                    }) == pocos.end();
+                if (!distintos || (!pocos.empty() && pocos.front().first <= 0))
+                    pocos.clear();
+                else
+                    std::sort(pocos.begin(), pocos.end(),
+                              [](const auto& a, const auto& b) { return a.second > b.second; });
+            }
+            e.textosPocos.push_back(pocos.empty() ? std::nullopt : std::optional(std::move(pocos)));
         }
     }
     e.textos = std::move(filas);
@@ -266,22 +320,24 @@ std::vector<int> AnchosColumnas(const GridModel& grid, const QFont& fuente, int 
     bool todasEstimadas = conMaximos;
     for (int f = 1; todasEstimadas && f < grid.rows(); ++f)
         todasEstimadas = estimada(f).has_value();
+    const auto estimaciones = [&](int f) {
+        if (const std::optional<size_t> i = estimada(f))
+            return static_cast<const qreal*>(estimacion.valores.data() + *i * ancho);
+        // A row the grid added itself, or one the estimates do not cover.
+        for (int c = 0; c < n; ++c)
+            fila[static_cast<size_t>(c)] = estimador.estimar(grid.textMatrix(f, c));
+        return static_cast<const qreal*>(fila.data());
+    };
+    std::vector<qreal> conocidos = estimacion.maximos;
     if (todasEstimadas) {
         for (int c = 0; c < n; ++c)
             for (const quint32 fila : estimacion.filasMaximas[static_cast<size_t>(c)])
                 if (std::binary_search(origen.begin(), origen.end(), fila))
                     activas[static_cast<size_t>(c)] = 0;
+        anchosDePocos(grid.rows(), n, estimacion, estimaciones, activas, conocidos);
     }
     return anchosPorCandidatos(
-        grid, fm, n, candidatos,
-        [&](int f) {
-            if (const std::optional<size_t> i = estimada(f))
-                return static_cast<const qreal*>(estimacion.valores.data() + *i * ancho);
-            // A row the grid added itself, or one the estimates do not cover.
-            for (int c = 0; c < n; ++c)
-                fila[static_cast<size_t>(c)] = estimador.estimar(grid.textMatrix(f, c));
-            return static_cast<const qreal*>(fila.data());
-        },
+        grid, fm, n, candidatos, estimaciones,
         // Texts compared as the estimated table holds them, without decoding them.
         [&](int f, int c) {
             const std::optional<size_t> i = estimacion.textos ? estimada(f) : std::nullopt;
@@ -290,7 +346,7 @@ std::vector<int> AnchosColumnas(const GridModel& grid, const QFont& fuente, int 
                                                estimacion.textos->utf8(*i, c).size());
             return grid.textMatrix(f, c).toUtf8();
         },
-        &activas, &estimacion.maximos);
+        &activas, &conocidos);
 }
 
 std::vector<int> AnchosColumnasCompleto(const GridModel& grid, const QFont& fuente, int columnas) {

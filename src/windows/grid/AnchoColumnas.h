@@ -4,6 +4,8 @@
 #include <QStringList>
 
 #include <memory>
+#include <optional>
+#include <utility>
 #include <vector>
 
 class GridModel;
@@ -30,6 +32,9 @@ struct EstimacionAnchos {
     int candidatos = 0;
     std::vector<qreal> maximos;
     std::vector<std::vector<quint32>> filasMaximas;
+    // For a column of fewer texts than candidates whose estimates all differ: each text's
+    // estimate and measured width, widest first.
+    std::vector<std::optional<std::vector<std::pair<qreal, qreal>>>> textosPocos;
 };
 EstimacionAnchos EstimarAnchos(std::shared_ptr<const TablaTextos> filas, const QFont& fuente, int columnas);
 
