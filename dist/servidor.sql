@@ -44,7 +44,7 @@ REVOKE ALL ON ALL SEQUENCES IN SCHEMA public FROM PUBLIC, velmora_consulta, velm
 GRANT USAGE ON SCHEMA public TO velmora_consulta;
 
 GRANT SELECT ON Clientes, Infracciones, Importaciones, OriginalesImportacion, VersionEsquema, RegistroActividad,
-    IdentidadRegistro TO velmora_consulta;
+    IdentidadRegistro, ResumenMensual, ResumenMensualHasta TO velmora_consulta;
 -- Everyone's actions are logged, documents issued by consulta included; the log's own trigger
 -- numbers, stamps and chains each entry with the server's clock and session_user.
 GRANT INSERT ON RegistroActividad TO velmora_consulta;

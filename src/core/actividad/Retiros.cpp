@@ -6,6 +6,7 @@
 #include "core/import/Importacion.h"
 #include "core/import/RegistroImportaciones.h"
 #include "core/store/Conexion.h"
+#include "core/store/ResumenMensual.h"
 #include "core/store/Sentencias.h"
 
 #include <QJsonArray>
@@ -248,6 +249,7 @@ qint64 RestituirImportacion(Conexion& db, const QString& usuario, qint64 id) {
             QStringLiteral("Las filas de la importación %1 no coinciden con las que se eliminaron: no se "
                            "restituyó nada.")
                 .arg(id));
+    IncorporarFilasNuevas(db);
     db.ejecutar(QStringLiteral("UPDATE Importaciones SET Retirada = 0 WHERE Id = ?"), {id});
     AgregarEntrada(db, usuario, QStringLiteral("importacion.restituida"), QString::number(id),
                    {{QStringLiteral("importacion"), id},

@@ -6,6 +6,7 @@
 #include "core/import/SentenciasImportaciones.h"
 #include "core/store/Conexion.h"
 #include "core/store/Dialecto.h"
+#include "core/store/ResumenMensual.h"
 #include "core/store/Sentencias.h"
 #include "core/store/Utf8En.h"
 
@@ -274,6 +275,9 @@ ResultadoImportacion escribirImportacion(Conexion& db, const ArchivoImportacion&
             c.dbAtenuador.toUtf8(),   c.excesos.toUtf8(),       c.calibracion.toUtf8(),
             c.segPenalizar.toUtf8(),  c.nivelConsola.toUtf8(),  c.nivelRuido.toUtf8()};
         const auto insertar = db.preparar(Sentencias::insertarInfraccionImportada());
+        // The office summary's monthly counts of these rows, kept in the same transaction.
+        const std::optional<qint64> hastaAntes = HastaActual(db);
+        CuentaMensual cuentaMensual(c.numeroCliente, c.maxDb);
         DecodificadorRegistros dec(archivo.datos);
         RegistroInfraccion registro;
         QByteArray propios[8]; // the record's own values, in buffers reused row after row
@@ -308,11 +312,14 @@ ResultadoImportacion escribirImportacion(Conexion& db, const ArchivoImportacion&
             insertar->enlazar(18, r.idImportacion);
             while (insertar->paso()) {
             }
+            if (hastaAntes)
+                cuentaMensual.agregar(registro.fecha, registro.estatus, registro.nivelDb);
             ++r.registros;
         }
         // The bytes were checked before; a difference now means they are not what was checked.
         if (!dec.valido() || leidos != archivo.registros)
             return fallo(EstadoImportacion::ArchivoNoValido, dec.error().texto());
+        cuentaMensual.guardar(db, hastaAntes);
         GuardarOriginal(db, r.idImportacion, comprimido.get());
         AgregarEntrada(db, datos.inspector, QStringLiteral("importacion"), QString::number(r.idImportacion),
                        {{QStringLiteral("importacion"), r.idImportacion},

@@ -43,6 +43,91 @@ QVariantList parametros(const PeriodoResumen& periodo) {
 
 constexpr int kColumnasCliente = 6;
 
+QString mes(const QDate& fecha) {
+    return fecha.toString(QStringLiteral("yyyyMM"));
+}
+
+// A period as the whole months it holds (read from the monthly counts) and the days of the
+// months it takes only part of (read from the rows), each range with both ends included.
+struct Tramos {
+    std::optional<std::pair<QString, QString>> meses; // yyyyMM
+    std::vector<std::pair<QString, QString>> dias;    // yyyyMMdd
+};
+
+Tramos partir(const PeriodoResumen& p) {
+    const QDate primerMes =
+        p.desde.day() == 1 ? p.desde : QDate(p.desde.year(), p.desde.month(), 1).addMonths(1);
+    const QDate finUltimoMes = p.hasta.day() == p.hasta.daysInMonth()
+                                   ? p.hasta
+                                   : QDate(p.hasta.year(), p.hasta.month(), 1).addDays(-1);
+    Tramos t;
+    if (primerMes > finUltimoMes) {
+        t.dias.emplace_back(clave(p.desde), clave(p.hasta));
+        return t;
+    }
+    t.meses.emplace(mes(primerMes), mes(finUltimoMes));
+    if (p.desde < primerMes)
+        t.dias.emplace_back(clave(p.desde), clave(primerMes.addDays(-1)));
+    if (finUltimoMes < p.hasta)
+        t.dias.emplace_back(clave(finUltimoMes.addDays(1)), clave(p.hasta));
+    return t;
+}
+
+// Rows of Infracciones one by one, with the columns of every part of the summary's union: number,
+// rows of the period, rows of the previous one, per status, level, excess.
+QString deFilas(const Dialecto& d, bool actual, const QString& condicion) {
+    const QString nivel = d.enteroDeTexto(QStringLiteral("i.NiveldB"));
+    const QString maximo = d.enteroDeTexto(QStringLiteral("i.Maxdb"));
+    QString s =
+        QStringLiteral("SELECT i.NumeroCliente AS Numero, ") +
+        (actual ? QStringLiteral("1 AS Filas, 0 AS Anterior") : QStringLiteral("0 AS Filas, 1 AS Anterior"));
+    for (std::size_t k = 0; k < kEstatusResumen.size(); ++k)
+        s += (actual ? QStringLiteral(", CASE WHEN i.Microfono = '%1' THEN 1 ELSE 0 END")
+                           .arg(QLatin1String(kEstatusResumen[k]))
+                     : QStringLiteral(", 0")) +
+             QStringLiteral(" AS E%1").arg(k);
+    s += actual ? QStringLiteral(", %1 AS Nivel, CASE WHEN %1 > %2 THEN 1 ELSE 0 END AS Excesos")
+                      .arg(nivel, maximo)
+                : QStringLiteral(", CAST(NULL AS INTEGER) AS Nivel, 0 AS Excesos");
+    return s + QStringLiteral(" FROM Infracciones i WHERE i.NumeroCliente IS NOT NULL AND %1 AND %2")
+                   .arg(d.ochoCifras(QStringLiteral("i.FechaInfraccion")), condicion);
+}
+
+QString deMeses(bool actual) {
+    QString s = QStringLiteral("SELECT NumeroCliente AS Numero, ") +
+                (actual ? QStringLiteral("Filas AS Filas, 0 AS Anterior")
+                        : QStringLiteral("0 AS Filas, Filas AS Anterior"));
+    for (std::size_t k = 0; k < kColumnasEstatus.size(); ++k)
+        s += (actual ? QStringLiteral(", ") + QLatin1String(kColumnasEstatus[k]) : QStringLiteral(", 0")) +
+             QStringLiteral(" AS E%1").arg(k);
+    s += actual ? QStringLiteral(", NivelMaximo AS Nivel, Excesos AS Excesos")
+                : QStringLiteral(", CAST(NULL AS INTEGER) AS Nivel, 0 AS Excesos");
+    return s + QStringLiteral(" FROM ResumenMensual WHERE Mes >= ? AND Mes <= ?");
+}
+
+// The parts of one period: its whole months from the counts, and from the rows the days of its
+// partial months and the rows the counts do not cover yet.
+void partes(const Dialecto& d, const PeriodoResumen& periodo, bool actual, QStringList& sql,
+            QVariantList& valores) {
+    const Tramos t = partir(periodo);
+    if (t.meses) {
+        sql << deMeses(actual);
+        valores << t.meses->first << t.meses->second;
+        sql << deFilas(
+            d, actual,
+            QStringLiteral("i.id > (SELECT Hasta FROM ResumenMensualHasta) AND i.FechaInfraccion >= ? "
+                           "AND i.FechaInfraccion <= ?"));
+        valores << t.meses->first + QStringLiteral("00") << t.meses->second + QStringLiteral("99");
+    }
+    // Each client's days from its own range of the (client, date) index.
+    for (const auto& [desde, hasta] : t.dias) {
+        sql << deFilas(d, actual,
+                       QStringLiteral("i.NumeroCliente IN (SELECT NumeroCliente FROM Clientes) AND "
+                                      "i.FechaInfraccion >= ? AND i.FechaInfraccion <= ?"));
+        valores << desde << hasta;
+    }
+}
+
 } // namespace
 
 PeriodoResumen PeriodoAnterior(const PeriodoResumen& p) {
@@ -108,18 +193,26 @@ int FilaResumen::estatusMasGrave() const {
 }
 
 Consulta ConsultaResumen(const Dialecto& d, const PeriodoResumen& periodo) {
-    // Grouped by the client's id, which the scan of the clients already yields in order: each
-    // client's rows come from one range of the (client, date) index, and nothing is sorted.
+    QStringList partesSql;
+    QVariantList valores;
+    partes(d, periodo, true, partesSql, valores);
+    partes(d, PeriodoAnterior(periodo), false, partesSql, valores);
+    QString sumas = QStringLiteral("sum(Filas) AS Filas, sum(Anterior) AS Anterior");
+    QString columnas = QStringLiteral("coalesce(p.Filas, 0), coalesce(p.Anterior, 0)");
+    for (std::size_t k = 0; k < kEstatusResumen.size(); ++k) {
+        sumas += QStringLiteral(", sum(E%1) AS E%1").arg(k);
+        columnas += QStringLiteral(", coalesce(p.E%1, 0)").arg(k);
+    }
     const QString sql =
-        QStringLiteral("SELECT c.Id, c.NumeroCliente, c.Nombre, c.NombreLocal, c.UltimaInspeccionFecha, "
-                       "c.AnteriorInspeccionFecha, ") +
-        agregados(d) +
         QStringLiteral(
-            " FROM Clientes c LEFT JOIN Infracciones i ON i.NumeroCliente = c.NumeroCliente "
-            "AND i.FechaInfraccion >= ? AND i.FechaInfraccion <= ? "
+            "SELECT c.Id, c.NumeroCliente, c.Nombre, c.NombreLocal, c.UltimaInspeccionFecha, "
+            "c.AnteriorInspeccionFecha, %1, p.Nivel, coalesce(p.Excesos, 0) FROM Clientes c LEFT JOIN "
+            "(SELECT Numero, %2, max(Nivel) AS Nivel, sum(Excesos) AS Excesos FROM (%3) u GROUP BY "
+            "Numero) p ON p.Numero = c.NumeroCliente "
             "WHERE NOT (coalesce(c.NumeroCliente, '') = '----' AND coalesce(c.Localidad, '') = '-') "
-            "GROUP BY c.Id ORDER BY c.Id");
-    return {sql, parametros(periodo)};
+            "ORDER BY c.Id")
+            .arg(columnas, sumas, partesSql.join(QStringLiteral(" UNION ALL ")));
+    return {sql, valores};
 }
 
 Consulta ConsultaAgregadoDesnudo(const Dialecto& d, const PeriodoResumen& periodo) {

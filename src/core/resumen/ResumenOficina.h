@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/store/ResumenMensual.h"
 #include "core/store/Sentencias.h"
 
 #include <QDate>
@@ -13,9 +14,6 @@
 class Conexion;
 class Dialecto;
 
-// The device's statuses, in the order the summary lists them; the texts are the stored ones.
-inline constexpr std::array<const char*, 7> kEstatusResumen = {
-    "MIC. DESC.", "D. JOCKEY", "L. SHOW", "BAT. DESC.", "EXCESO INF.", "REINICIO EQ.", "APERT. GAB."};
 // The statuses that show someone tampered with the device, as indices of kEstatusResumen.
 inline constexpr std::array<int, 4> kEstatusManipulacion = {0, 6, 5, 3};
 // From the most serious to the least: the event that colours a client's row.
@@ -71,8 +69,8 @@ struct ResumenOficina {
 };
 
 // The one aggregate query: per client of the register (the placeholder left out), the counts of
-// the period and the previous one. Placeholders: the previous period's first day, the period's
-// first and last days (yyyyMMdd), as laid out in ParametrosResumen().
+// the period and the previous one. Whole months come from the monthly counts (ResumenMensual),
+// the days of a month the period takes only part of from the rows themselves.
 Consulta ConsultaResumen(const Dialecto& dialecto, const PeriodoResumen& periodo);
 // The same counts straight from the infractions, by client number, without the clients: what the
 // summary cannot be faster than.

@@ -101,6 +101,9 @@ public:
                 "END")};
     }
     QStringList avisosCambios() const override { return {}; }
+    QString ochoCifras(const QString& e) const override {
+        return QStringLiteral("(%1 GLOB '[0-9][0-9][0-9][0-9][0-9][0-9][0-9][0-9]')").arg(e);
+    }
     QString enteroDeTexto(const QString& e) const override {
         return QStringLiteral("(CASE WHEN %1 GLOB '[0-9]*' AND %1 NOT GLOB '*[^0-9]*' AND length(%1) < 10 "
                               "THEN CAST(%1 AS INTEGER) END)")

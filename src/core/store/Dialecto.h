@@ -24,6 +24,8 @@ public:
     // The whole number a stored text holds (digits only, at most nine), else NULL, as an SQL
     // expression over `expresion`: the server refuses to cast other texts.
     virtual QString enteroDeTexto(const QString& expresion) const = 0;
+    // Whether `expresion` is a text of exactly eight ASCII digits (a stored date), as SQL.
+    virtual QString ochoCifras(const QString& expresion) const = 0;
     // Where other desks write at once: the triggers that tell them which clients and whose rows a
     // change touched, so each desk reads again only those.
     virtual QStringList avisosCambios() const = 0;

@@ -16,6 +16,9 @@ public:
     // here), checking that they chain, into an empty log only.
     static QString copiaLiteralActividad();
     QString enteroDeTexto(const QString& expresion) const override;
+    QString ochoCifras(const QString& e) const override {
+        return QStringLiteral("(%1 ~ '^[0-9]{8}$')").arg(e);
+    }
     QStringList avisosCambios() const override;
     // What the server's schema needs beside the tables: the version row, the SQL functions the
     // statements call and the change notices. The case of every letter goes through ICU when the

@@ -5,6 +5,7 @@
 #include "core/store/Conexion.h"
 #include "core/store/Contrasenas.h"
 #include "core/store/Dialecto.h"
+#include "core/store/ResumenMensual.h"
 
 #include <QDateTime>
 #include <QDir>
@@ -133,6 +134,13 @@ void migracion6(Conexion& db, bool) {
         db.ejecutar(sql);
 }
 
+// Version 7: the office summary reads per month and client counts kept as the rows are written,
+// instead of every row of the period (core/store/ResumenMensual). Filling it reads every row once.
+void migracion7(Conexion& db, bool) {
+    for (const QString& sql : EsquemaResumenMensual(db.dialecto()))
+        db.ejecutar(sql);
+}
+
 // The numbered schema steps, oldest first. A schema change is one more entry here with the next
 // number (and kVersionEsquema raised to it): each runs in its own transaction on older files and
 // after the base schema on new ones, so both end up alike.
@@ -142,7 +150,8 @@ struct Migracion {
     void (*aplicar)(Conexion&, bool nueva);
 };
 constexpr Migracion kMigraciones[] = {
-    {1, migracion1}, {2, migracion2}, {3, migracion3}, {4, migracion4}, {5, migracion5}, {6, migracion6},
+    {1, migracion1}, {2, migracion2}, {3, migracion3}, {4, migracion4},
+    {5, migracion5}, {6, migracion6}, {7, migracion7},
 };
 // From this version on the activity log exists and records each migration.
 constexpr int kVersionConActividad = 4;

@@ -4,7 +4,7 @@ class Conexion;
 
 // Schema version this program writes (PRAGMA user_version). Older registers are brought up to it
 // at open; newer ones are refused untouched.
-inline constexpr int kVersionEsquema = 6;
+inline constexpr int kVersionEsquema = 7;
 
 // Builds the whole schema with its first rows (the placeholder client, the two accounts) in
 // one transaction.
