@@ -10,6 +10,7 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
+#include <cstring>
 #include <limits>
 #include <optional>
 
@@ -225,22 +226,69 @@ std::vector<int> AnchosColumnas(const GridModel& grid, const QFont& fuente, int 
         [&](int f, int c) { return grid.textMatrix(f, c); });
 }
 
-EstimacionAnchos EstimarAnchos(std::shared_ptr<const TablaTextos> filas, const QFont& fuente, int columnas) {
+namespace {
+
+// Whether row `i` of `a` and row `j` of `b` hold the same texts in their first `n` cells (which lie
+// back to back).
+bool MismasCeldas(const TablaTextos& a, std::size_t i, const TablaTextos& b, std::size_t j, int n) {
+    for (int c = 0; c < n; ++c)
+        if (a.utf8(i, c).size() != b.utf8(j, c).size())
+            return false;
+    const QByteArrayView primeraA = a.utf8(i, 0);
+    const QByteArrayView primeraB = b.utf8(j, 0);
+    const QByteArrayView ultimaA = a.utf8(i, n - 1);
+    const auto bytes = static_cast<std::size_t>(ultimaA.data() + ultimaA.size() - primeraA.data());
+    return bytes == 0 || std::memcmp(primeraA.data(), primeraB.data(), bytes) == 0;
+}
+
+} // namespace
+
+EstimacionAnchos EstimarAnchos(std::shared_ptr<const TablaTextos> filas, const QFont& fuente, int columnas,
+                               EstimacionAnchos previa) {
     const QFontMetricsF fm(fuente);
     Estimador estimador(fm);
     EstimacionAnchos e;
     e.columnas = std::max(0, columnas);
-    e.valores.resize(filas->filas() * static_cast<size_t>(e.columnas));
-    qreal* v = e.valores.data();
-    for (std::size_t f = 0; f < filas->filas(); ++f) {
-        for (int c = 0; c < e.columnas; ++c)
-            v[c] = estimador.estimar(filas->utf8(f, c));
-        v += e.columnas;
+    e.fuente = fuente;
+    const std::size_t total = filas->filas();
+    const std::size_t ancho = static_cast<std::size_t>(e.columnas);
+    // The list read again after a write holds the same rows but a few: the rows whose shown
+    // texts did not change keep their estimates, in place, and the rest is estimated again.
+    const bool reutilizable = previa.textos && previa.columnas == e.columnas && e.columnas > 0 &&
+                              previa.fuente == fuente && previa.textos->filas() == total &&
+                              previa.textos->columnas() >= e.columnas && filas->columnas() >= e.columnas &&
+                              previa.valores.size() == total * ancho;
+    bool cambiada = !reutilizable;
+    if (reutilizable) {
+        e.valores = std::move(previa.valores);
+        for (std::size_t f = 0; f < total; ++f) {
+            if (MismasCeldas(*previa.textos, f, *filas, f, e.columnas))
+                continue;
+            cambiada = true;
+            for (int c = 0; c < e.columnas; ++c)
+                e.valores[f * ancho + static_cast<size_t>(c)] = estimador.estimar(filas->utf8(f, c));
+        }
+    } else {
+        e.valores.resize(total * ancho);
+        qreal* v = e.valores.data();
+        for (std::size_t f = 0; f < total; ++f) {
+            for (int c = 0; c < e.columnas; ++c)
+                v[c] = estimador.estimar(filas->utf8(f, c));
+            v += e.columnas;
+        }
+    }
+    if (!cambiada) {
+        // Every shown text as it was, row by row: the widest texts and their rows too.
+        e.candidatos = previa.candidatos;
+        e.maximos = std::move(previa.maximos);
+        e.filasMaximas = std::move(previa.filasMaximas);
+        e.textosPocos = std::move(previa.textosPocos);
+        e.textos = std::move(filas);
+        return e;
     }
     // The widest text of each column over the whole list, and the rows that hold it: a part of
     // the list that holds one of them has that column's width without looking at its rows.
     const int n = e.columnas;
-    const std::size_t total = filas->filas();
     e.candidatos = kCandidatosEstimacion;
     if (total <= static_cast<std::size_t>(std::numeric_limits<int>::max())) {
         const auto mejores = mejoresPorColumna(

@@ -27,6 +27,7 @@ struct EstimacionAnchos {
     int columnas = 0;
     std::vector<qreal> valores;
     std::shared_ptr<const TablaTextos> textos; // the rows estimated
+    QFont fuente;
     // Over all the rows, with that many candidates: each column's widest text measured, and the
     // rows (first of each such text) that hold it.
     int candidatos = 0;
@@ -36,7 +37,10 @@ struct EstimacionAnchos {
     // estimate and measured width, widest first.
     std::vector<std::optional<std::vector<std::pair<qreal, qreal>>>> textosPocos;
 };
-EstimacionAnchos EstimarAnchos(std::shared_ptr<const TablaTextos> filas, const QFont& fuente, int columnas);
+// `previa`, the estimate of the list before a write, lends the estimates of the rows that still
+// show the same texts at the same place.
+EstimacionAnchos EstimarAnchos(std::shared_ptr<const TablaTextos> filas, const QFont& fuente, int columnas,
+                               EstimacionAnchos previa = {});
 
 // AnchosColumnas for a grid bound to some of the estimated rows: the grid's bound row i is
 // row origen[i] of those. The same widths, without estimating every text again.

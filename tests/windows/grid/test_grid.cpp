@@ -224,6 +224,57 @@ TEST(AnchoColumnas, PartesDeUnaListaEstimadaUnaVez) {
     mostrar([](int i) { return i % 4 != 3; }, [](GridModel& p) { p.insertEmptyRow(1); });
 }
 
+// Estimating the list again after a write lends the previous estimate's rows: whatever changed
+// (a hidden column, a shown text, the cell a text sits in, a row more), the result is what
+// estimating from nothing gives.
+TEST(AnchoColumnas, EstimacionTrasUnaEscrituraComoDesdeCero) {
+    const auto tabla = [](const std::function<void(int, QStringList&)>& cambio, int filas) {
+        auto t = std::make_shared<TablaTextos>(4);
+        for (int i = 0; i < filas; ++i) {
+            QStringList fila{QString::number(i + 1), QStringLiteral("Quilmes"),
+                             QStringLiteral("Cliente %1").arg(i), QStringLiteral("oculta")};
+            if (cambio)
+                cambio(i, fila);
+            const QByteArray utf8[] = {fila[0].toUtf8(), fila[1].toUtf8(), fila[2].toUtf8(),
+                                       fila[3].toUtf8()};
+            const QByteArrayView celdas[] = {utf8[0], utf8[1], utf8[2], utf8[3]};
+            t->agregarFila(celdas, 4);
+        }
+        return std::shared_ptr<const TablaTextos>(std::move(t));
+    };
+    QFont fuente(QStringLiteral("Arial"));
+    fuente.setPointSize(9);
+    const auto igual = [](const EstimacionAnchos& a, const EstimacionAnchos& b) {
+        EXPECT_EQ(a.valores, b.valores);
+        EXPECT_EQ(a.maximos, b.maximos);
+        EXPECT_EQ(a.filasMaximas, b.filasMaximas);
+        EXPECT_EQ(a.textosPocos, b.textosPocos);
+        EXPECT_EQ(a.candidatos, b.candidatos);
+    };
+    const std::function<void(int, QStringList&)> cambios[] = {
+        [](int i, QStringList& f) { f[3] = i == 7 ? QStringLiteral("otra cosa") : f[3]; },
+        [](int i, QStringList& f) { f[2] = i == 7 ? QStringLiteral("WWWWWWWWWWWWWWW") : f[2]; },
+        [](int i, QStringList& f) { f[1] = i == 3 ? QStringLiteral("Bernal") : f[1]; },
+        [](int i, QStringList& f) { // the same bytes, split otherwise between two cells
+            if (i == 5) {
+                f[1] = QStringLiteral("QuilmesC");
+                f[2] = f[2].mid(1);
+            }
+        },
+    };
+    for (const auto& cambio : cambios) {
+        const auto despues = tabla(cambio, 40);
+        igual(EstimarAnchos(despues, fuente, 3, EstimarAnchos(tabla({}, 40), fuente, 3)),
+              EstimarAnchos(despues, fuente, 3));
+    }
+    igual(EstimarAnchos(tabla({}, 41), fuente, 3, EstimarAnchos(tabla({}, 40), fuente, 3)),
+          EstimarAnchos(tabla({}, 41), fuente, 3));
+    QFont otra = fuente;
+    otra.setPointSize(14);
+    igual(EstimarAnchos(tabla({}, 40), otra, 3, EstimarAnchos(tabla({}, 40), fuente, 3)),
+          EstimarAnchos(tabla({}, 40), otra, 3));
+}
+
 // The per-character estimate read from UTF-8 is the sum of the advances of the text's UTF-16
 // units in order, for any text the store may hold: accents, euro sign, emoji, malformed bytes.
 TEST(Grid, EstimacionDesdeUtf8ComoDesdeElTexto) {
