@@ -7,6 +7,7 @@
 #include "core/import/Importacion.h"
 #include "core/store/ConexionPostgres.h"
 #include "core/store/ErrorBD.h"
+#include "core/store/ResumenMensual.h"
 
 #include <QCryptographicHash>
 #include <QDateTime>
@@ -449,6 +450,16 @@ QStringList ComprobarRegistro(Conexion& db, const std::vector<ImportacionInforma
                            "EXISTS (SELECT 1 FROM Importaciones m WHERE m.Id = i.IdImportacion)"));
     if (sinImportacion != 0)
         faltas << QStringLiteral("%1 filas de infracciones sin su importación.").arg(sinImportacion);
+    // The office summary's monthly counts, kept by the server's triggers under every desk at once,
+    // equal a count of the rows.
+    const QString mensuales =
+        QStringLiteral(
+            "SELECT count(*) FROM ((SELECT * FROM ResumenMensual EXCEPT ALL SELECT * FROM (%1) a) UNION ALL "
+            "(SELECT * FROM (%1) b EXCEPT ALL SELECT * FROM ResumenMensual)) d")
+            .arg(RecuentoMensual(db.dialecto()));
+    if (const qint64 distintas = entero(db, mensuales); distintas != 0)
+        faltas
+            << QStringLiteral("%1 cuentas mensuales del resumen no coinciden con las filas.").arg(distintas);
     ComprobadorCadena cadena;
     RecorrerEntradas(db, [&](const EntradaActividad& e) { return cadena.agregar(e); });
     if (cadena.rotura())

@@ -135,8 +135,12 @@ void migracion6(Conexion& db, bool) {
 }
 
 // Version 7: the office summary reads per month and client counts kept as the rows are written,
-// instead of every row of the period (core/store/ResumenMensual). Filling it reads every row once.
+// instead of every row of the period (core/store/ResumenMensual), and the days of a month it takes
+// only part of from one range of an index by date that holds all it reads. Filling the counts and
+// the index reads every row once.
 void migracion7(Conexion& db, bool) {
+    db.ejecutar(QStringLiteral("CREATE INDEX IF NOT EXISTS idx_infracciones_dia_resumen ON Infracciones("
+                               "FechaInfraccion, NumeroCliente, Microfono, NiveldB, Maxdb)"));
     for (const QString& sql : EsquemaResumenMensual(db.dialecto()))
         db.ejecutar(sql);
 }

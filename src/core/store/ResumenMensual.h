@@ -31,6 +31,10 @@ inline constexpr std::array<const char*, 7> kColumnasEstatus = {
 // They can run again: they start by dropping what an earlier run made.
 QStringList EsquemaResumenMensual(const Dialecto& dialecto);
 
+// The counts of every stored row as one SELECT with the table's columns, by month and client: what
+// the table must hold (on the file, once IncorporarFilasNuevas() ran).
+QString RecuentoMensual(const Dialecto& dialecto);
+
 // Takes the rows past Hasta into the table (the file; nothing on a server). In the caller's
 // transaction.
 void IncorporarFilasNuevas(Conexion& db);
@@ -61,8 +65,8 @@ private:
     Mes* ultimo_ = nullptr;
 };
 
-// On the file, Hasta when every stored row is covered by the table, else nothing; nothing on a
-// server.
+// On the file, Hasta when every stored row is covered by the table (none has a greater id), else
+// nothing; nothing on a server.
 std::optional<qint64> HastaActual(Conexion& db);
 
 // The whole number a stored level text holds: one to nine ASCII digits, else nothing.

@@ -82,9 +82,9 @@ protected:
     QString base;
 };
 
-// As psql would send them: evidence is never updated or deleted by any role, the password hashes
-// are not read by consulta or oficina, nobody creates roles, consulta imports nothing, and the
-// deletion functions are not theirs to call.
+// As psql would send them: evidence, and the summary's counts of it, are never updated or deleted
+// by any role, the password hashes are not read by consulta or oficina, nobody creates roles,
+// consulta imports nothing, and the deletion functions are not theirs to call.
 TEST_F(Permisos, ElServidorRechazaLoQueElRolNoTiene) {
     const QString info = registro.conninfo();
     for (const char* persona : {"lectora", "oficinista", "jefa"}) {
@@ -95,9 +95,12 @@ TEST_F(Permisos, ElServidorRechazaLoQueElRolNoTiene) {
               "DELETE FROM Importaciones", "UPDATE Importaciones SET Guardados = 0",
               "DELETE FROM OriginalesImportacion", "UPDATE OriginalesImportacion SET Datos = NULL",
               "TRUNCATE Infracciones", "CREATE ROLE intrusa LOGIN", "DELETE FROM Clientes",
-              "UPDATE PassUsuarios SET Nombre = 'x'"})
+              "UPDATE PassUsuarios SET Nombre = 'x'", "UPDATE ResumenMensual SET Filas = 0",
+              "DELETE FROM ResumenMensual", "UPDATE ResumenMensualHasta SET Hasta = 0"})
             EXPECT_EQ(estado(info, p, sql), QStringLiteral("42501")) << sql;
         EXPECT_EQ(estado(info, p, "SELECT count(*) FROM Infracciones"), QString());
+        // The office summary reads the monthly counts the server's triggers keep.
+        EXPECT_EQ(estado(info, p, "SELECT count(*) FROM ResumenMensual, ResumenMensualHasta"), QString());
     }
     for (const char* persona : {"lectora", "oficinista"}) {
         const QString p = QString::fromLatin1(persona);

@@ -1,9 +1,14 @@
 // The office summary counts on both stores exactly what the rows hold: every count is compared
 // with one made here from the rows read back plainly.
 #include "Almacenes.h"
+#include "ArchivosDePrueba.h"
 #include "FilasDePrueba.h"
+#include "core/Oficina.h"
+#include "core/import/Importacion.h"
 #include "core/resumen/ResumenOficina.h"
 #include "core/store/Conexion.h"
+#include "core/store/Dialecto.h"
+#include "core/store/ResumenMensual.h"
 #include "core/store/Sentencias.h"
 
 #include <QRandomGenerator>
@@ -124,7 +129,7 @@ protected:
         const auto r = CalcularResumen(registro.conexion(), p, QDate(2024, 4, 15));
         ASSERT_TRUE(r);
         EXPECT_EQ(r->anterior, PeriodoAnterior(p));
-        ASSERT_EQ(r->filas.size(), 4u) << "the placeholder is left out";
+        ASSERT_EQ(r->filas.size(), clientes) << "the placeholder is left out";
         for (const FilaResumen& f : r->filas) {
             SCOPED_TRACE(f.numero.toStdString() + " " + p.desde.toString(Qt::ISODate).toStdString());
             const FilaResumen e = contar(filas, f.numero, p);
@@ -138,9 +143,107 @@ protected:
         }
     }
 
+    void releer() {
+        filas.clear();
+        const auto st = registro.conexion().preparar(QStringLiteral(
+            "SELECT NumeroCliente, FechaInfraccion, Microfono, NiveldB, Maxdb FROM Infracciones"));
+        while (st->paso())
+            filas.push_back({st->texto(0), QDate::fromString(st->texto(1), QStringLiteral("yyyyMMdd")),
+                             st->texto(2), st->texto(3), st->texto(4)});
+    }
+
+    // The kept monthly counts equal a count of every row, and the summary still equals the rows
+    // for whole months, partial ones and both.
+    void cuentasAlDia(const char* paso) {
+        SCOPED_TRACE(paso);
+        Conexion& db = registro.conexion();
+        if (GetParam() == Almacen::Archivo) {
+            EXPECT_EQ(
+                prueba::filas(
+                    db, QStringLiteral("SELECT Hasta >= (SELECT coalesce(max(id), 0) FROM Infracciones) FROM "
+                                       "ResumenMensualHasta")),
+                QList<QStringList>{{QStringLiteral("1")}})
+                << "rows left past the mark";
+        }
+        QString columnas = QStringLiteral("Mes, NumeroCliente, Filas");
+        for (const char* c : kColumnasEstatus)
+            columnas += QStringLiteral(", ") + QLatin1String(c);
+        columnas += QStringLiteral(", NivelMaximo, VecesNivelMaximo, Excesos");
+        const QString orden = QStringLiteral(" ORDER BY Mes, NumeroCliente");
+        EXPECT_EQ(
+            prueba::filas(db, QStringLiteral("SELECT %1 FROM ResumenMensual").arg(columnas) + orden),
+            prueba::filas(
+                db, QStringLiteral("SELECT %1 FROM (%2) x").arg(columnas, RecuentoMensual(db.dialecto())) +
+                        orden));
+        releer();
+        for (const PeriodoResumen& p : {PeriodoResumen{QDate(2024, 3, 1), QDate(2024, 3, 31)},
+                                        PeriodoResumen{QDate(2011, 9, 1), QDate(2011, 9, 30)},
+                                        PeriodoResumen{QDate(2023, 11, 15), QDate(2024, 3, 20)}})
+            comparar(p);
+    }
+
     RegistroDePrueba registro;
     std::vector<FilaLeida> filas;
+    std::size_t clientes = 4;
 };
+
+// The monthly counts follow every way rows come and go: an import, rows written by hand, a
+// withdrawal and its restitution, a row changed, the rows at a month's highest level deleted one by
+// one, a client deleted.
+TEST_P(Resumen, CuentasMensualesSiguenCadaCambioDeFilas) {
+    Conexion& db = registro.conexion();
+    {
+        // On the file rows written by hand lie past the mark until something takes them in.
+        Transaccion t(db);
+        IncorporarFilasNuevas(db);
+        t.confirmar();
+    }
+    cuentasAlDia("filas escritas a mano");
+
+    Oficina oficina(db);
+    oficina.establecerUsuario(QStringLiteral("Administrador"));
+    oficina.guardarCliente(prueba::clienteDe(prueba::partes("0123|Peña Hnos.||Quilmes")));
+    ++clientes;
+    QByteArray datos = prueba::cabecera("0123");
+    const char estatus[] = "1234560";
+    for (int i = 0; i < 40; ++i)
+        datos += "1109" + QByteArray::number(10 + i % 20) + QByteArray::number(1000 + i) + "30" + "125" +
+                 '1' + estatus[i % 7] + QByteArray::number(120 + i % 9).rightJustified(3, '0') + "042" + ' ' +
+                 '\n';
+    ArchivoImportacion archivo;
+    ASSERT_TRUE(prepararImportacion(datos, archivo).ok());
+    DatosImportacion d;
+    d.numeroCliente = archivo.cabecera.numeroCliente;
+    d.fecha = QDate(2011, 9, 28);
+    d.hora = QTime(14, 5, 30);
+    const ResultadoImportacion r = oficina.importar(archivo, d);
+    ASSERT_TRUE(r.ok()) << r.detalle.toStdString();
+    cuentasAlDia("importación");
+
+    oficina.seleccionar(
+        prueba::filas(db, QStringLiteral("SELECT Id FROM Clientes WHERE NumeroCliente = '0123'"))
+            .at(0)
+            .at(0)
+            .toLongLong());
+    oficina.eliminarImportacion(r.idImportacion, QStringLiteral("Archivo de otro local"));
+    cuentasAlDia("importación eliminada");
+    oficina.restituirImportacion(r.idImportacion);
+    cuentasAlDia("importación restituida");
+
+    db.ejecutar(
+        QStringLiteral("UPDATE Infracciones SET NiveldB = '140', FechaInfraccion = '20240305' WHERE id = "
+                       "(SELECT min(id) FROM Infracciones WHERE NumeroCliente = '0004')"));
+    cuentasAlDia("fila cambiada");
+    // The month's highest level first, then the next, until the month is empty.
+    for (int vez = 0; vez < 60; ++vez)
+        db.ejecutar(QStringLiteral("DELETE FROM Infracciones WHERE id = (SELECT id FROM Infracciones WHERE "
+                                   "NumeroCliente = '0001' AND "
+                                   "FechaInfraccion >= '20240300' AND FechaInfraccion <= '20240399' ORDER BY "
+                                   "NiveldB DESC, id LIMIT 1)"));
+    cuentasAlDia("filas de nivel más alto borradas");
+    db.ejecutar(QStringLiteral("DELETE FROM Infracciones WHERE NumeroCliente = '0004'"));
+    cuentasAlDia("cliente sin filas");
+}
 
 TEST_P(Resumen, CadaCuentaIgualALasFilas) {
     // A whole month, its edges, and periods starting on the 29th, 30th and 31st.
