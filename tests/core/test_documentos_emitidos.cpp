@@ -13,6 +13,7 @@
 #include "core/store/Conexion.h"
 #include "core/store/ConexionSqlcipher.h"
 #include "core/store/ErrorBD.h"
+#include "core/store/ResumenMensual.h"
 #include "core/store/Sentencias.h"
 
 #include <QDir>
@@ -433,6 +434,15 @@ TEST_F(DocumentosTest, ASummaryIsIssuedAndCheckedAgainstTheRegister) {
         EXPECT_TRUE(v.texto.contains(QStringLiteral("sigue dando el mismo resumen")))
             << v.texto.toStdString();
     }
+    // The check reads the rows, not the monthly counts kept beside them: counts changed by hand
+    // neither hide a change nor make one up.
+    {
+        Transaccion t(base.registro());
+        IncorporarFilasNuevas(base.registro());
+        t.confirmar();
+    }
+    base.registro().ejecutar(QStringLiteral("UPDATE ResumenMensual SET Filas = Filas + 5"));
+    EXPECT_EQ(verificar(pdf).estado, VerificacionDocumento::Vigente);
     // A row outside the period and the one before changes nothing; one inside it does.
     agregarInfraccion(base.registro(), QStringLiteral("105"), QStringLiteral("20260301"),
                       QStringLiteral("2"));

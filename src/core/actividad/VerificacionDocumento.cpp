@@ -96,7 +96,8 @@ VerificacionDocumento verificarResumen(Conexion& db, const QJsonObject& d, QStri
                                  QDate::fromString(d.value(QStringLiteral("hasta")).toString(), Qt::ISODate)};
     // The days without inspection are left out of the digest: any day gives the same.
     const QDate hoy = QDate::currentDate();
-    const std::optional<ResumenOficina> ahora = CalcularResumen(db, periodo, hoy);
+    // From the rows themselves: the monthly counts beside them are no evidence.
+    const std::optional<ResumenOficina> ahora = CalcularResumen(db, periodo, hoy, {}, true);
     std::map<QString, const FilaResumen*> porNumero;
     for (const FilaResumen& f : ahora->filas)
         porNumero[f.numero] = &f;

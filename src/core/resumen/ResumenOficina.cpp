@@ -107,9 +107,10 @@ QString deMeses(bool actual) {
 
 // The parts of one period: its whole months from the counts, and from the rows the days of its
 // partial months and the rows the counts do not cover yet.
-void partes(const Dialecto& d, const PeriodoResumen& periodo, bool actual, QStringList& sql,
-            QVariantList& valores) {
-    const Tramos t = partir(periodo);
+void partes(const Dialecto& d, const PeriodoResumen& periodo, bool actual, bool desdeLasFilas,
+            QStringList& sql, QVariantList& valores) {
+    const Tramos t = desdeLasFilas ? Tramos{std::nullopt, {{clave(periodo.desde), clave(periodo.hasta)}}}
+                                   : partir(periodo);
     if (t.meses) {
         sql << deMeses(actual);
         valores << t.meses->first << t.meses->second;
@@ -193,11 +194,11 @@ int FilaResumen::estatusMasGrave() const {
     return -1;
 }
 
-Consulta ConsultaResumen(const Dialecto& d, const PeriodoResumen& periodo) {
+Consulta ConsultaResumen(const Dialecto& d, const PeriodoResumen& periodo, bool desdeLasFilas) {
     QStringList partesSql;
     QVariantList valores;
-    partes(d, periodo, true, partesSql, valores);
-    partes(d, PeriodoAnterior(periodo), false, partesSql, valores);
+    partes(d, periodo, true, desdeLasFilas, partesSql, valores);
+    partes(d, PeriodoAnterior(periodo), false, desdeLasFilas, partesSql, valores);
     QString sumas = QStringLiteral("sum(Filas) AS Filas, sum(Anterior) AS Anterior");
     QString columnas = QStringLiteral("coalesce(p.Filas, 0), coalesce(p.Anterior, 0)");
     for (std::size_t k = 0; k < kEstatusResumen.size(); ++k) {
@@ -224,7 +225,7 @@ Consulta ConsultaAgregadoDesnudo(const Dialecto& d, const PeriodoResumen& period
 }
 
 std::optional<ResumenOficina> CalcularResumen(Conexion& db, const PeriodoResumen& periodo, const QDate& hoy,
-                                              const AvanceResumen& avance) {
+                                              const AvanceResumen& avance, bool desdeLasFilas) {
     if (!periodo.valido())
         throw ErrorBD(
             QStringLiteral("El período del resumen no es válido: la fecha inicial debe ser anterior o "
@@ -240,7 +241,7 @@ std::optional<ResumenOficina> CalcularResumen(Conexion& db, const PeriodoResumen
         if (!avance(0, total))
             return std::nullopt;
     }
-    const Consulta c = ConsultaResumen(db.dialecto(), periodo);
+    const Consulta c = ConsultaResumen(db.dialecto(), periodo, desdeLasFilas);
     const auto st = db.preparar(c.sql);
     st->enlazarTodos(c.parametros);
     r.filas.reserve(static_cast<std::size_t>(total));

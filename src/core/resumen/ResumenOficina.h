@@ -71,7 +71,8 @@ struct ResumenOficina {
 // The one aggregate query: per client of the register (the placeholder left out), the counts of
 // the period and the previous one. Whole months come from the monthly counts (ResumenMensual),
 // the days of a month the period takes only part of from the rows themselves.
-Consulta ConsultaResumen(const Dialecto& dialecto, const PeriodoResumen& periodo);
+// `desdeLasFilas`: every day from the rows themselves, for a check that must not trust the counts.
+Consulta ConsultaResumen(const Dialecto& dialecto, const PeriodoResumen& periodo, bool desdeLasFilas = false);
 // The same counts straight from the infractions, by client number, without the clients: what the
 // summary cannot be faster than.
 Consulta ConsultaAgregadoDesnudo(const Dialecto& dialecto, const PeriodoResumen& periodo);
@@ -81,4 +82,4 @@ using AvanceResumen = std::function<bool(qint64 hechas, qint64 total)>;
 
 // Computes the summary; nothing when cancelled. Throws ErrorBD.
 std::optional<ResumenOficina> CalcularResumen(Conexion& db, const PeriodoResumen& periodo, const QDate& hoy,
-                                              const AvanceResumen& avance = {});
+                                              const AvanceResumen& avance = {}, bool desdeLasFilas = false);

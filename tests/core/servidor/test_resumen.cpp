@@ -126,7 +126,12 @@ protected:
     }
 
     void comparar(const PeriodoResumen& p) {
-        const auto r = CalcularResumen(registro.conexion(), p, QDate(2024, 4, 15));
+        comparar(p, false);
+        comparar(p, true);
+    }
+    void comparar(const PeriodoResumen& p, bool desdeLasFilas) {
+        SCOPED_TRACE(desdeLasFilas ? "desde las filas" : "desde las cuentas mensuales");
+        const auto r = CalcularResumen(registro.conexion(), p, QDate(2024, 4, 15), {}, desdeLasFilas);
         ASSERT_TRUE(r);
         EXPECT_EQ(r->anterior, PeriodoAnterior(p));
         ASSERT_EQ(r->filas.size(), clientes) << "the placeholder is left out";
