@@ -226,8 +226,8 @@ void Oficina::adoptarLista(TablaTextos lista) {
     plegadas_.clear();
 }
 
-const ColumnaPlegada& Oficina::plegada(int columna) {
-    for (const auto& [c, p] : plegadas_)
+ColumnaPlegada& Oficina::plegada(int columna) {
+    for (auto& [c, p] : plegadas_)
         if (c == columna)
             return p;
     // Folded on the first search in the column, then kept until the list is read again.
@@ -243,7 +243,7 @@ void Oficina::filtrar(bool releida) {
         for (size_t i = 0; i < n; ++i)
             indices_[i] = static_cast<quint32>(i);
     } else {
-        plegada(columnaBusqueda_).filasQueContienen(textoBusqueda_, indices_);
+        plegada(columnaBusqueda_).buscar(textoBusqueda_, indices_);
     }
     Q_EMIT clientesCambiados();
     if (releida) {
@@ -375,10 +375,11 @@ void Oficina::guardarCliente(const Cliente& cliente, qint64 version) {
     const Consulta c = comprobar ? Sentencias::actualizarClienteSiVersion(cliente, id, esperada)
                        : id != 0 ? Sentencias::actualizarCliente(cliente, id)
                                  : Sentencias::insertarCliente(cliente);
-    if (!GuardarClienteAnotado(db, usuario_, c, id, comprobar)) {
+    const qint64 guardado = GuardarClienteAnotado(db, usuario_, c, id, comprobar);
+    if (guardado == 0) {
         // Changed (or deleted) at another desk since it was read: nothing written, current data shown.
         try {
-            recargarClientes();
+            releerClientes({id});
         } catch (const ErrorBD&) {
         }
         if (!seleccionado_ || seleccionado_->id != id)
@@ -392,7 +393,7 @@ void Oficina::guardarCliente(const Cliente& cliente, qint64 version) {
     }
     // Saved: a failing re-read must not look like a failed save, which would invite a second one.
     try {
-        recargarClientes();
+        releerClientes({guardado});
     } catch (const ErrorBD&) {
     }
 }
@@ -402,8 +403,9 @@ void Oficina::eliminarSeleccionado(const QString& motivo) {
         throw ErrorBD(QStringLiteral("Solo el usuario Administrador puede eliminar clientes."));
     if (!seleccionado_)
         throw ErrorBD(QStringLiteral("No hay ningún registro para eliminar"));
-    RetirarCliente(registro_, usuario_, seleccionado_->numero, seleccionado_->id, motivo);
-    recargarClientes();
+    const qint64 id = seleccionado_->id;
+    RetirarCliente(registro_, usuario_, seleccionado_->numero, id, motivo);
+    releerClientes({id});
 }
 
 ResultadoImportacion Oficina::importar(const ArchivoImportacion& archivo, DatosImportacion datos) {
@@ -414,7 +416,7 @@ ResultadoImportacion Oficina::importar(const ArchivoImportacion& archivo, DatosI
         return r;
     // Stored and the file gone: a failing re-read leaves an older list on screen, not a failure.
     try {
-        recargarClientes();
+        releerClientesConNumero(datos.numeroCliente);
     } catch (const ErrorBD&) {
     }
     return r;

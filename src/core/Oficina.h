@@ -141,8 +141,8 @@ public:
 
     // --- Operations ---
     // Saves a client as the editor holds it (dates and times in their stored forms): a new one
-    // when its id is 0. The list is read again; the selected client stays selected. Throws
-    // ErrorBD when the save itself fails.
+    // when its id is 0. The saved client is read again into the list; the selected client stays
+    // selected. Throws ErrorBD when the save itself fails.
     // `version`: the row version the client was read with (versionSeleccionado() when the editor
     // opened); -1 takes the selection's current one.
     void guardarCliente(const Cliente& cliente, qint64 version = -1);
@@ -150,8 +150,8 @@ public:
     // the reason given (required); its imports are withdrawn and the entry keeps what was deleted.
     // Throws ErrorBD, with the reason, when refused or when the store fails.
     void eliminarSeleccionado(const QString& motivo);
-    // Imports bytes already read and shown, stamped with the session's user; then reads the list
-    // again, keeping the selection. The result says what happened.
+    // Imports bytes already read and shown, stamped with the session's user; then reads its
+    // client again into the list, keeping the selection. The result says what happened.
     ResultadoImportacion importar(const ArchivoImportacion& archivo, DatosImportacion datos);
     // The workbook of the selected client as the view shows it (options as marked).
     EntradaLibro entradaLibro(const OpcionesLibro& opciones) const;
@@ -269,11 +269,16 @@ private:
     // Another desk's change: the clients it names are read again, and the selected client's rows
     // when they changed; a change it cannot place reads the whole list again.
     void aplicarCambiosAjenos(const CambiosAjenos& cambios);
+    // This desk's own write: only the clients it wrote (by id, or by number) are read again and
+    // merged into the list held, which then is what a whole read gives; the selection follows as
+    // after a whole read.
+    void releerClientes(std::vector<qint64> ids);
+    void releerClientesConNumero(const QString& numero);
     // Lists the rows of the whole list the search finds. After a read the selected client is
     // read again too (it may have changed); after a search alone it only stops being selected
     // when no longer listed.
     void filtrar(bool releida);
-    const ColumnaPlegada& plegada(int columna);
+    ColumnaPlegada& plegada(int columna);
     void seguirSeleccion();
     void elegir(qint64 id);
     void cargarSeleccionado();

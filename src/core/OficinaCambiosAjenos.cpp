@@ -31,3 +31,40 @@ void Oficina::aplicarCambiosAjenos(const CambiosAjenos& cambios) {
     if (filasCambiadas)
         releerSeleccionado();
 }
+
+namespace {
+
+void OrdenarSinRepetir(std::vector<qint64>& ids) {
+    ids.erase(std::remove(ids.begin(), ids.end(), qint64{0}), ids.end());
+    std::sort(ids.begin(), ids.end());
+    ids.erase(std::unique(ids.begin(), ids.end()), ids.end());
+}
+
+} // namespace
+
+void Oficina::releerClientes(std::vector<qint64> ids) {
+    if (!leidos_) {
+        recargarClientes();
+        return;
+    }
+    OrdenarSinRepetir(ids);
+    if (!ids.empty())
+        adoptarLista(ListaConCambios(*todos_, LeerTabla(registro_, Sentencias::clientesListados(ids)), ids));
+    filtrar(true);
+}
+
+void Oficina::releerClientesConNumero(const QString& numero) {
+    if (!leidos_) {
+        recargarClientes();
+        return;
+    }
+    const TablaTextos releidas = LeerTabla(registro_, Sentencias::clientesConNumero(numero));
+    std::vector<qint64> ids;
+    ids.reserve(releidas.filas());
+    for (std::size_t i = 0; i < releidas.filas(); ++i)
+        ids.push_back(releidas.utf8(i, 0).toByteArray().toLongLong());
+    OrdenarSinRepetir(ids);
+    if (!ids.empty())
+        adoptarLista(ListaConCambios(*todos_, releidas, ids));
+    filtrar(true);
+}

@@ -36,13 +36,13 @@ void CrearCuentaAnotada(Conexion& db, const QString& usuario, const QString& nom
     t.confirmar();
 }
 
-bool GuardarClienteAnotado(Conexion& db, const QString& usuario, const Consulta& cambio, qint64 id,
-                           bool comprobar) {
+qint64 GuardarClienteAnotado(Conexion& db, const QString& usuario, const Consulta& cambio, qint64 id,
+                             bool comprobar) {
     Transaccion t(db);
     const QJsonObject antes = id != 0 ? DatosCliente(db, id) : QJsonObject();
     db.ejecutar(cambio.sql, cambio.parametros);
     if ((comprobar || id != 0) && db.filasAfectadas() == 0)
-        return false;
+        return 0;
     const qint64 guardado = id != 0 ? id : db.ultimoId();
     const QJsonObject despues = DatosCliente(db, guardado);
     const QString numero = despues.value(QStringLiteral("NumeroCliente")).toString();
@@ -57,7 +57,7 @@ bool GuardarClienteAnotado(Conexion& db, const QString& usuario, const Consulta&
                            {{QStringLiteral("id"), id}, {QStringLiteral("cambios"), cambios}});
     }
     t.confirmar();
-    return true;
+    return guardado;
 }
 
 QString AnotarSesion(Conexion& db, const QString& nombre, bool aceptada) {

@@ -17,10 +17,10 @@ void CrearCuentaAnotada(Conexion& db, const QString& usuario, const QString& nom
                         const QString& contrasena);
 
 // Runs the client's insert (id 0) or update with its entry: the new client's data, or each field
-// changed, old and new. False, with nothing written, when the update found no row (`comprobar`:
-// the row version had changed).
-bool GuardarClienteAnotado(Conexion& db, const QString& usuario, const Consulta& cambio, qint64 id,
-                           bool comprobar);
+// changed, old and new. Returns the id of the client saved; 0, with nothing written, when the
+// update found no row (`comprobar`: the row version had changed).
+qint64 GuardarClienteAnotado(Conexion& db, const QString& usuario, const Consulta& cambio, qint64 id,
+                             bool comprobar);
 
 // A login accepted or refused, in its own transaction. Returns the store's failure, empty when the
 // entry was written.

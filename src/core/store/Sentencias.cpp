@@ -96,6 +96,10 @@ Consulta clientesListados(const std::vector<qint64>& ids) {
     return c;
 }
 
+Consulta clientesConNumero(const QString& numeroCliente) {
+    return {sqlListaClientes() + QStringLiteral(" WHERE NumeroCliente = ? ORDER BY id"), {numeroCliente}};
+}
+
 std::optional<Consulta> busquedaClientes(const QString& columnaCombo, const QString& texto) {
     static const char* const columnas[] = {"Nombre",    "NombreLocal",  "Numerocliente", "Direccion",
                                            "Localidad", "CodigoPostal", "Partido",       "Provincia"};

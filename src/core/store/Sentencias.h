@@ -48,6 +48,8 @@ const QStringList& columnasBusqueda();
 Consulta listaClientes();
 // The same columns for those clients only (ids not empty).
 Consulta clientesListados(const std::vector<qint64>& ids);
+// The same columns for the clients with exactly that number.
+Consulta clientesConNumero(const QString& numeroCliente);
 // Nothing when the search column text is none of the eight names.
 std::optional<Consulta> busquedaClientes(const QString& columnaCombo, const QString& texto);
 // Which column of listaClientes() that search looks at; -1 for none of the eight names.

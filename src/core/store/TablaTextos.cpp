@@ -29,6 +29,34 @@ void TablaTextos::agregarFila(const QByteArrayView* celdas, int cantidad, int co
     fines_.crecer(static_cast<std::size_t>(columnas_));
 }
 
+void TablaTextos::agregarFilas(const TablaTextos& origen, std::size_t desde, std::size_t hasta) {
+    hasta = std::min(hasta, origen.filas());
+    if (desde >= hasta || origen.columnas_ != columnas_)
+        return;
+    const std::size_t columnas = static_cast<std::size_t>(columnas_);
+    const std::size_t primera = desde * columnas;
+    const std::size_t cantidad = (hasta - desde) * columnas;
+    const quint32 inicio = primera == 0 ? 0 : origen.fines_[primera - 1] & ~kNulo;
+    const quint32 fin = origen.fines_[primera + cantidad - 1] & ~kNulo;
+    const std::size_t bytes = fin - inicio;
+    if (texto_.size() + bytes >= kNulo)
+        throw ErrorBD(QStringLiteral("Los datos leídos superan el tamaño que el programa puede mostrar."));
+    std::copy_n(origen.texto_.data() + inicio, bytes, texto_.espacio(bytes));
+    // End offsets move by the same amount; the NULL mark stays on its cell.
+    const quint32 desplazamiento = static_cast<quint32>(texto_.size()) - inicio;
+    const quint32* de = origen.fines_.data() + primera;
+    quint32* a = fines_.espacio(cantidad);
+    for (std::size_t i = 0; i < cantidad; ++i)
+        a[i] = ((de[i] & ~kNulo) + desplazamiento) | (de[i] & kNulo);
+    texto_.crecer(bytes);
+    fines_.crecer(cantidad);
+}
+
+void TablaTextos::reservar(std::size_t filas, std::size_t bytes) {
+    texto_.reserve(texto_.size() + bytes);
+    fines_.reserve(fines_.size() + filas * static_cast<std::size_t>(columnas_));
+}
+
 QByteArrayView TablaTextos::utf8(std::size_t fila, int col) const {
     if (col < 0 || col >= columnas_)
         return {};

@@ -28,6 +28,11 @@ public:
     // Appends a row (a null view is NULL; cells past `cantidad` are NULL), leaving out of column
     // `columnaSin` every byte equal to `quitar`. Throws ErrorBD past 2 GiB of text.
     void agregarFila(const QByteArrayView* celdas, int cantidad, int columnaSin = -1, char quitar = 0);
+    // Appends rows [desde, hasta) of a table with as many columns, unchanged, in one copy.
+    void agregarFilas(const TablaTextos& origen, std::size_t desde, std::size_t hasta);
+    // Room for that many more rows and text bytes, so that filling it never moves it.
+    void reservar(std::size_t filas, std::size_t bytes);
+    std::size_t bytesTexto() const { return texto_.size(); }
 
     // Outside the table, and NULL, read as empty.
     QByteArrayView utf8(std::size_t fila, int col) const;

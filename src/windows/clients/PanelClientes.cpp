@@ -118,7 +118,8 @@ void PanelClientes::ajustarAnchoColumnas(int columnas) {
     try {
         // The list a search shows is part of the one read: its texts were estimated then.
         if (lecturaEstimada_ != oficina_.lecturaClientes() || estimacion_.columnas != columnas) {
-            estimacion_ = EstimarAnchos(oficina_.todosLosClientes(), fuente, columnas);
+            estimacion_ =
+                EstimarAnchos(oficina_.todosLosClientes(), fuente, columnas, std::move(estimacion_));
             lecturaEstimada_ = oficina_.lecturaClientes();
         }
         const std::vector<int> anchos =

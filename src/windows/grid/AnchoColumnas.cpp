@@ -10,10 +10,13 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
+#include <cstring>
 #include <limits>
 #include <optional>
 
 namespace {
+
+constexpr int kCandidatosEstimacion = 24;
 
 // Widths are measured to a fifteenth of a pixel; the margin is 350 fifteenths (23⅓ pixels) and
 // the whole is rounded to the nearest pixel, half a pixel down.
@@ -88,41 +91,50 @@ private:
     QHash<char16_t, qreal> otros_;
 };
 
-struct Candidato {
+template <typename Texto> struct Candidato {
     qreal estimado;
     int fila;
+    Texto texto; // kept: repeated texts are compared with it, not read again
 };
 
-// The widths from one estimate per cell: `estimaciones(fila)` gives the row's estimates,
-// column by column. The `candidatos` distinct texts with the largest estimates of each column
-// are measured exactly. `texto(fila, col)` gives a cell's text in any form that compares as
-// the text does (only for the cells that may be among the widest).
-template <typename Estimaciones, typename Texto>
-std::vector<int> anchosPorCandidatos(const GridModel& grid, const QFontMetricsF& fm, int n, int candidatos,
-                                     Estimaciones&& estimaciones, Texto&& texto) {
+// The `candidatos` distinct texts with the largest estimates of each active column, over rows
+// [desde, hasta): `estimaciones(fila)` gives the row's estimates, column by column; `texto(fila,
+// col)` gives a cell's text in any form that compares as the text does (only for the cells that
+// may be among the widest).
+template <typename Estimaciones, typename TextoDe>
+auto mejoresPorColumna(int desde, int hasta, int n, int candidatos, const std::vector<char>& activas,
+                       Estimaciones&& estimaciones, TextoDe&& texto) {
+    using Texto = std::decay_t<decltype(texto(0, 0))>;
     const size_t k = static_cast<size_t>(std::max(1, candidatos));
     // One min-heap of candidates per column; rows are walked in memory order, one pass. A full
     // heap's smallest estimate is kept apart, so most cells cost one comparison.
-    std::vector<std::vector<Candidato>> mejores(static_cast<size_t>(n));
+    std::vector<std::vector<Candidato<Texto>>> mejores(static_cast<size_t>(n));
     std::vector<qreal> umbral(static_cast<size_t>(n), -std::numeric_limits<qreal>::infinity());
-    for (auto& m : mejores)
-        m.reserve(k);
-    const auto menor = [](const Candidato& a, const Candidato& b) { return a.estimado > b.estimado; };
-    for (int f = 1; f < grid.rows(); ++f) {
+    std::vector<int> columnas;
+    for (int c = 0; c < n; ++c) {
+        if (activas[static_cast<size_t>(c)]) {
+            columnas.push_back(c);
+            mejores[static_cast<size_t>(c)].reserve(k);
+        }
+    }
+    const auto menor = [](const Candidato<Texto>& a, const Candidato<Texto>& b) {
+        return a.estimado > b.estimado;
+    };
+    for (int f = desde; f < hasta; ++f) {
         const qreal* e = estimaciones(f);
-        for (int c = 0; c < n; ++c) {
+        for (const int c : columnas) {
             // Texts are read only for the few cells that may be among the widest.
             if (e[c] <= umbral[static_cast<size_t>(c)])
                 continue;
-            const auto s = texto(f, c);
+            Texto s = texto(f, c);
             if (s.isEmpty())
                 continue;
-            std::vector<Candidato>& heap = mejores[static_cast<size_t>(c)];
+            std::vector<Candidato<Texto>>& heap = mejores[static_cast<size_t>(c)];
             // Equal texts have equal estimates: only those need comparing, so a repeated text
             // (a province, a locality) takes one place among the candidates.
             bool repetido = false;
-            for (const Candidato& m : heap)
-                if (m.estimado == e[c] && texto(m.fila, c) == s) {
+            for (const Candidato<Texto>& m : heap)
+                if (m.estimado == e[c] && m.texto == s) {
                     repetido = true;
                     break;
                 }
@@ -132,20 +144,69 @@ std::vector<int> anchosPorCandidatos(const GridModel& grid, const QFontMetricsF&
                 std::pop_heap(heap.begin(), heap.end(), menor);
                 heap.pop_back();
             }
-            heap.push_back({e[c], f});
+            heap.push_back({e[c], f, std::move(s)});
             std::push_heap(heap.begin(), heap.end(), menor);
             if (heap.size() >= k)
                 umbral[static_cast<size_t>(c)] = heap.front().estimado;
         }
     }
+    return mejores;
+}
+
+// The widths of the grid's columns: header and candidates measured exactly; a column not active
+// takes `conocido[c]`, its data's width already measured.
+template <typename Estimaciones, typename TextoDe>
+std::vector<int> anchosPorCandidatos(const GridModel& grid, const QFontMetricsF& fm, int n, int candidatos,
+                                     Estimaciones&& estimaciones, TextoDe&& texto,
+                                     const std::vector<char>* activas = nullptr,
+                                     const std::vector<qreal>* conocido = nullptr) {
+    const std::vector<char> todas(static_cast<size_t>(n), 1);
+    const auto mejores =
+        mejoresPorColumna(1, grid.rows(), n, candidatos, activas ? *activas : todas, estimaciones, texto);
     std::vector<int> anchos(static_cast<size_t>(n), 0);
     for (int c = 0; c < n; ++c) {
         qreal ancho = fm.horizontalAdvance(grid.textMatrix(0, c));
-        for (const Candidato& m : mejores[static_cast<size_t>(c)])
+        if (activas && !(*activas)[static_cast<size_t>(c)])
+            ancho = std::max(ancho, (*conocido)[static_cast<size_t>(c)]);
+        for (const auto& m : mejores[static_cast<size_t>(c)])
             ancho = std::max(ancho, fm.horizontalAdvance(grid.textMatrix(m.fila, c)));
         anchos[static_cast<size_t>(c)] = conMargen(ancho);
     }
     return anchos;
+}
+
+// Columns of a few texts told apart by their estimates: the widest of those the rows shown hold,
+// found from the estimates alone; each column stops being looked at once its widest text is seen.
+template <typename Estimaciones>
+void anchosDePocos(int filas, int n, const EstimacionAnchos& estimacion, Estimaciones&& estimaciones,
+                   std::vector<char>& activas, std::vector<qreal>& conocidos) {
+    std::vector<int> columnas;
+    std::vector<std::size_t> mejor; // index in its texts of the widest seen; size() for none
+    for (int c = 0; c < n && static_cast<size_t>(c) < estimacion.textosPocos.size(); ++c)
+        if (activas[static_cast<size_t>(c)] && estimacion.textosPocos[static_cast<size_t>(c)]) {
+            columnas.push_back(c);
+            mejor.push_back(estimacion.textosPocos[static_cast<size_t>(c)]->size());
+        }
+    std::size_t pendientes = columnas.size();
+    for (int f = 1; f < filas && pendientes > 0; ++f) {
+        const qreal* e = estimaciones(f);
+        for (std::size_t j = 0; j < columnas.size(); ++j) {
+            if (mejor[j] == 0)
+                continue;
+            const auto& pocos = *estimacion.textosPocos[static_cast<size_t>(columnas[j])];
+            for (std::size_t t = 0; t < mejor[j]; ++t)
+                if (pocos[t].first == e[columnas[j]]) {
+                    mejor[j] = t;
+                    pendientes -= t == 0 ? 1 : 0;
+                    break;
+                }
+        }
+    }
+    for (std::size_t j = 0; j < columnas.size(); ++j) {
+        const auto& pocos = *estimacion.textosPocos[static_cast<size_t>(columnas[j])];
+        activas[static_cast<size_t>(columnas[j])] = 0;
+        conocidos[static_cast<size_t>(columnas[j])] = mejor[j] < pocos.size() ? pocos[mejor[j]].second : 0;
+    }
 }
 
 } // namespace
@@ -165,17 +226,115 @@ std::vector<int> AnchosColumnas(const GridModel& grid, const QFont& fuente, int 
         [&](int f, int c) { return grid.textMatrix(f, c); });
 }
 
-EstimacionAnchos EstimarAnchos(std::shared_ptr<const TablaTextos> filas, const QFont& fuente, int columnas) {
+namespace {
+
+// Whether row `i` of `a` and row `j` of `b` hold the same texts in their first `n` cells (which lie
+// back to back).
+bool MismasCeldas(const TablaTextos& a, std::size_t i, const TablaTextos& b, std::size_t j, int n) {
+    for (int c = 0; c < n; ++c)
+        if (a.utf8(i, c).size() != b.utf8(j, c).size())
+            return false;
+    const QByteArrayView primeraA = a.utf8(i, 0);
+    const QByteArrayView primeraB = b.utf8(j, 0);
+    const QByteArrayView ultimaA = a.utf8(i, n - 1);
+    const auto bytes = static_cast<std::size_t>(ultimaA.data() + ultimaA.size() - primeraA.data());
+    return bytes == 0 || std::memcmp(primeraA.data(), primeraB.data(), bytes) == 0;
+}
+
+} // namespace
+
+EstimacionAnchos EstimarAnchos(std::shared_ptr<const TablaTextos> filas, const QFont& fuente, int columnas,
+                               EstimacionAnchos previa) {
     const QFontMetricsF fm(fuente);
     Estimador estimador(fm);
     EstimacionAnchos e;
     e.columnas = std::max(0, columnas);
-    e.valores.resize(filas->filas() * static_cast<size_t>(e.columnas));
-    qreal* v = e.valores.data();
-    for (std::size_t f = 0; f < filas->filas(); ++f) {
-        for (int c = 0; c < e.columnas; ++c)
-            v[c] = estimador.estimar(filas->utf8(f, c));
-        v += e.columnas;
+    e.fuente = fuente;
+    const std::size_t total = filas->filas();
+    const std::size_t ancho = static_cast<std::size_t>(e.columnas);
+    // The list read again after a write holds the same rows but a few: the rows whose shown
+    // texts did not change keep their estimates, in place, and the rest is estimated again.
+    const bool reutilizable = previa.textos && previa.columnas == e.columnas && e.columnas > 0 &&
+                              previa.fuente == fuente && previa.textos->filas() == total &&
+                              previa.textos->columnas() >= e.columnas && filas->columnas() >= e.columnas &&
+                              previa.valores.size() == total * ancho;
+    bool cambiada = !reutilizable;
+    if (reutilizable) {
+        e.valores = std::move(previa.valores);
+        for (std::size_t f = 0; f < total; ++f) {
+            if (MismasCeldas(*previa.textos, f, *filas, f, e.columnas))
+                continue;
+            cambiada = true;
+            for (int c = 0; c < e.columnas; ++c)
+                e.valores[f * ancho + static_cast<size_t>(c)] = estimador.estimar(filas->utf8(f, c));
+        }
+    } else {
+        e.valores.resize(total * ancho);
+        qreal* v = e.valores.data();
+        for (std::size_t f = 0; f < total; ++f) {
+            for (int c = 0; c < e.columnas; ++c)
+                v[c] = estimador.estimar(filas->utf8(f, c));
+            v += e.columnas;
+        }
+    }
+    if (!cambiada) {
+        // Every shown text as it was, row by row: the widest texts and their rows too.
+        e.candidatos = previa.candidatos;
+        e.maximos = std::move(previa.maximos);
+        e.filasMaximas = std::move(previa.filasMaximas);
+        e.textosPocos = std::move(previa.textosPocos);
+        e.textos = std::move(filas);
+        return e;
+    }
+    // The widest text of each column over the whole list, and the rows that hold it: a part of
+    // the list that holds one of them has that column's width without looking at its rows.
+    const int n = e.columnas;
+    e.candidatos = kCandidatosEstimacion;
+    if (total <= static_cast<std::size_t>(std::numeric_limits<int>::max())) {
+        const auto mejores = mejoresPorColumna(
+            0, static_cast<int>(total), n, e.candidatos, std::vector<char>(static_cast<size_t>(n), 1),
+            [&](int f) {
+                return static_cast<const qreal*>(e.valores.data() +
+                                                 static_cast<size_t>(f) * static_cast<size_t>(n));
+            },
+            [&](int f, int c) { return filas->utf8(static_cast<size_t>(f), c); });
+        e.maximos.assign(static_cast<size_t>(n), 0);
+        e.textosPocos.clear();
+        e.filasMaximas.assign(static_cast<size_t>(n), {});
+        for (int c = 0; c < n; ++c) {
+            std::vector<std::pair<qreal, quint32>> medidos;
+            for (const auto& m : mejores[static_cast<size_t>(c)])
+                medidos.emplace_back(fm.horizontalAdvance(QString::fromUtf8(m.texto)),
+                                     static_cast<quint32>(m.fila));
+            qreal maximo = 0;
+            for (const auto& [ancho, fila] : medidos)
+                maximo = std::max(maximo, ancho);
+            e.maximos[static_cast<size_t>(c)] = maximo;
+            for (const auto& [ancho, fila] : medidos)
+                if (ancho == maximo)
+                    e.filasMaximas[static_cast<size_t>(c)].push_back(fila);
+            std::sort(e.filasMaximas[static_cast<size_t>(c)].begin(),
+                      e.filasMaximas[static_cast<size_t>(c)].end());
+            // Fewer texts than candidates, each with an estimate of its own: a row's estimate
+            // then tells its text, and a part of the list is measured from estimates alone.
+            std::vector<std::pair<qreal, qreal>> pocos; // estimate, width; widest first
+            if (medidos.size() < static_cast<size_t>(e.candidatos)) {
+                for (std::size_t j = 0; j < medidos.size(); ++j)
+                    pocos.emplace_back(mejores[static_cast<size_t>(c)][j].estimado, medidos[j].first);
+                std::sort(pocos.begin(), pocos.end(),
+                          [](const auto& a, const auto& b) { return a.first < b.first; });
+                const bool distintos =
+                    std::adjacent_find(pocos.begin(), pocos.end(), [](const auto& a, const auto& b) {
+                        return a.first == b.first;
+                    }) == pocos.end();
+                if (!distintos || (!pocos.empty() && pocos.front().first <= 0))
+                    pocos.clear();
+                else
+                    std::sort(pocos.begin(), pocos.end(),
+                              [](const auto& a, const auto& b) { return a.second > b.second; });
+            }
+            e.textosPocos.push_back(pocos.empty() ? std::nullopt : std::optional(std::move(pocos)));
+        }
     }
     e.textos = std::move(filas);
     return e;
@@ -200,16 +359,33 @@ std::vector<int> AnchosColumnas(const GridModel& grid, const QFont& fuente, int 
         }
         return std::nullopt;
     };
+    // Columns whose widest text over the whole list is among the rows shown need no look at
+    // them: a search that still lists it is measured without a pass over its rows.
+    std::vector<char> activas(static_cast<size_t>(n), 1);
+    const bool conMaximos =
+        estimacion.candidatos == candidatos && estimacion.maximos.size() >= static_cast<size_t>(n) &&
+        static_cast<size_t>(grid.rows() - 1) == origen.size() && std::is_sorted(origen.begin(), origen.end());
+    bool todasEstimadas = conMaximos;
+    for (int f = 1; todasEstimadas && f < grid.rows(); ++f)
+        todasEstimadas = estimada(f).has_value();
+    const auto estimaciones = [&](int f) {
+        if (const std::optional<size_t> i = estimada(f))
+            return static_cast<const qreal*>(estimacion.valores.data() + *i * ancho);
+        // A row the grid added itself, or one the estimates do not cover.
+        for (int c = 0; c < n; ++c)
+            fila[static_cast<size_t>(c)] = estimador.estimar(grid.textMatrix(f, c));
+        return static_cast<const qreal*>(fila.data());
+    };
+    std::vector<qreal> conocidos = estimacion.maximos;
+    if (todasEstimadas) {
+        for (int c = 0; c < n; ++c)
+            for (const quint32 fila : estimacion.filasMaximas[static_cast<size_t>(c)])
+                if (std::binary_search(origen.begin(), origen.end(), fila))
+                    activas[static_cast<size_t>(c)] = 0;
+        anchosDePocos(grid.rows(), n, estimacion, estimaciones, activas, conocidos);
+    }
     return anchosPorCandidatos(
-        grid, fm, n, candidatos,
-        [&](int f) {
-            if (const std::optional<size_t> i = estimada(f))
-                return static_cast<const qreal*>(estimacion.valores.data() + *i * ancho);
-            // A row the grid added itself, or one the estimates do not cover.
-            for (int c = 0; c < n; ++c)
-                fila[static_cast<size_t>(c)] = estimador.estimar(grid.textMatrix(f, c));
-            return static_cast<const qreal*>(fila.data());
-        },
+        grid, fm, n, candidatos, estimaciones,
         // Texts compared as the estimated table holds them, without decoding them.
         [&](int f, int c) {
             const std::optional<size_t> i = estimacion.textos ? estimada(f) : std::nullopt;
@@ -217,7 +393,8 @@ std::vector<int> AnchosColumnas(const GridModel& grid, const QFont& fuente, int 
                 return QByteArray::fromRawData(estimacion.textos->utf8(*i, c).data(),
                                                estimacion.textos->utf8(*i, c).size());
             return grid.textMatrix(f, c).toUtf8();
-        });
+        },
+        &activas, &conocidos);
 }
 
 std::vector<int> AnchosColumnasCompleto(const GridModel& grid, const QFont& fuente, int columnas) {

@@ -4,6 +4,8 @@
 #include <QStringList>
 
 #include <memory>
+#include <optional>
+#include <utility>
 #include <vector>
 
 class GridModel;
@@ -25,8 +27,20 @@ struct EstimacionAnchos {
     int columnas = 0;
     std::vector<qreal> valores;
     std::shared_ptr<const TablaTextos> textos; // the rows estimated
+    QFont fuente;
+    // Over all the rows, with that many candidates: each column's widest text measured, and the
+    // rows (first of each such text) that hold it.
+    int candidatos = 0;
+    std::vector<qreal> maximos;
+    std::vector<std::vector<quint32>> filasMaximas;
+    // For a column of fewer texts than candidates whose estimates all differ: each text's
+    // estimate and measured width, widest first.
+    std::vector<std::optional<std::vector<std::pair<qreal, qreal>>>> textosPocos;
 };
-EstimacionAnchos EstimarAnchos(std::shared_ptr<const TablaTextos> filas, const QFont& fuente, int columnas);
+// `previa`, the estimate of the list before a write, lends the estimates of the rows that still
+// show the same texts at the same place.
+EstimacionAnchos EstimarAnchos(std::shared_ptr<const TablaTextos> filas, const QFont& fuente, int columnas,
+                               EstimacionAnchos previa = {});
 
 // AnchosColumnas for a grid bound to some of the estimated rows: the grid's bound row i is
 // row origen[i] of those. The same widths, without estimating every text again.

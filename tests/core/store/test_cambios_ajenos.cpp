@@ -74,3 +74,48 @@ TEST(CambiosAjenos, ListaConCambios) {
     EXPECT_TRUE(igual.texto(2, 1).isEmpty() && !igual.texto(2, 1).isNull());
     EXPECT_TRUE(igual.nulo(3, 1));
 }
+
+// A long list whose unchanged runs are copied whole: every cell, NULL and empty text, and every
+// offset after a run must come out as a row-by-row merge gives.
+TEST(CambiosAjenos, ListaConCambiosLargaComoFilaPorFila) {
+    const auto celda = [](qint64 id) -> QByteArray {
+        return id % 70 == 0   ? QByteArray()
+               : id % 50 == 0 ? QByteArray("")
+                              : "Cliente ñ " + QByteArray::number(id);
+    };
+    const auto agregar = [](TablaTextos& t, qint64 id, const QByteArray& texto) {
+        const QByteArray clave = QByteArray::number(id);
+        const QByteArrayView celdas[] = {
+            clave, texto.isNull() ? QByteArrayView() : QByteArrayView(texto.constData(), texto.size())};
+        t.agregarFila(celdas, 2);
+    };
+    const auto fila = [](qint64 id, const QByteArray& texto) {
+        return QString::number(id) + QLatin1Char('|') +
+               (texto.isNull() ? QStringLiteral("~") : QString::fromUtf8(texto));
+    };
+    TablaTextos todos(2);
+    for (qint64 id = 10; id <= 20000; id += 10)
+        agregar(todos, id, celda(id));
+    // New before the first, between and after the last; the first, the last and two others
+    // read again and not found (gone); one replaced.
+    const QByteArray nuevo("Nuevo");
+    TablaTextos releidas(2);
+    for (const qint64 id : {5, 1005, 7777, 12340, 20010})
+        agregar(releidas, id, nuevo);
+    const std::vector<qint64> cambiados = {5, 10, 1005, 3000, 7777, 12340, 20000, 20010};
+    QStringList esperadas{fila(5, nuevo)};
+    for (qint64 id = 10; id <= 20000; id += 10) {
+        if (id == 1010)
+            esperadas << fila(1005, nuevo);
+        if (id == 7780)
+            esperadas << fila(7777, nuevo);
+        if (id == 12340)
+            esperadas << fila(id, nuevo);
+        else if (id != 10 && id != 3000 && id != 20000)
+            esperadas << fila(id, celda(id));
+    }
+    esperadas << fila(20010, nuevo);
+    const TablaTextos lista = ListaConCambios(todos, releidas, cambiados);
+    EXPECT_EQ(Filas(lista), esperadas);
+    EXPECT_EQ(Filas(ListaConCambios(todos, TablaTextos(2), {})), Filas(todos));
+}

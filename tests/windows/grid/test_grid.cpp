@@ -8,6 +8,7 @@
 #include <QAbstractItemModelTester>
 #include <QSignalSpy>
 #include <QTest>
+#include <functional>
 
 #include <gtest/gtest.h>
 
@@ -172,6 +173,106 @@ TEST(AnchoColumnas, MedicionAcotadaDaLosAnchosDeMedirCadaCelda) {
     ASSERT_EQ(p.cols(), 3);
     EXPECT_EQ(AnchosColumnas(p, fuente, -1, estimacion, origen), AnchosColumnasCompleto(p, fuente));
     EXPECT_LT(AnchosColumnas(p, fuente, -1, estimacion, origen)[2], AnchosColumnas(g, fuente)[2]);
+}
+
+// A list estimated once, then shown in parts: whole, a part that holds each column's widest text,
+// parts that leave it out, sorted, and with a row the grid added. Always the widths of what is
+// shown, as measuring every cell gives.
+TEST(AnchoColumnas, PartesDeUnaListaEstimadaUnaVez) {
+    const char* const localidades[] = {"Quilmes", "Bernal", "Wilde", "Don Bosco del Oeste"};
+    auto tabla = std::make_shared<TablaTextos>(3);
+    std::vector<QStringList> todas;
+    for (int i = 0; i < 600; ++i) {
+        const QStringList fila{QString::number(i + 1), QString::fromLatin1(localidades[i % 4]),
+                               i == 300 ? QStringLiteral("WWWWWWWW") : QStringLiteral("Cliente %1").arg(i)};
+        todas.push_back(fila);
+        const QByteArray utf8[] = {fila[0].toUtf8(), fila[1].toUtf8(), fila[2].toUtf8()};
+        const QByteArrayView celdas[] = {utf8[0], utf8[1], utf8[2]};
+        tabla->agregarFila(celdas, 3);
+    }
+    QFont fuente(QStringLiteral("Arial"));
+    fuente.setPointSize(9);
+    const EstimacionAnchos estimacion = EstimarAnchos(tabla, fuente, 3);
+    const auto mostrar = [&](const std::function<bool(int)>& incluida,
+                             const std::function<void(GridModel&)>& luego) {
+        std::vector<QStringList> parte;
+        std::vector<quint32> origen;
+        for (int i = 0; i < 600; ++i)
+            if (incluida(i)) {
+                parte.push_back(todas[static_cast<size_t>(i)]);
+                origen.push_back(static_cast<quint32>(i));
+            }
+        GridModel p;
+        p.bind({QStringLiteral("id"), QStringLiteral("Localidad"), QStringLiteral("Nombre")}, parte);
+        if (luego)
+            luego(p);
+        const std::vector<int> anchos = AnchosColumnas(p, fuente, -1, estimacion, origen);
+        EXPECT_EQ(anchos, AnchosColumnasCompleto(p, fuente));
+        return anchos;
+    };
+    const std::vector<int> entera = mostrar([](int) { return true; }, {});
+    const std::vector<int> conAncha = mostrar([](int i) { return i % 3 == 0; }, {});
+    EXPECT_EQ(conAncha, entera);
+    const std::vector<int> sinAncha = mostrar([](int i) { return i % 4 != 3 && i != 300; }, {});
+    EXPECT_LT(sinAncha[1], entera[1]);
+    EXPECT_LT(sinAncha[2], entera[2]);
+    mostrar([](int i) { return i % 3 == 0; },
+            [](GridModel& p) {
+                p.setCol(2);
+                p.sortByCurrentCol(false);
+            });
+    mostrar([](int i) { return i % 4 != 3; }, [](GridModel& p) { p.insertEmptyRow(1); });
+}
+
+// Estimating the list again after a write lends the previous estimate's rows: whatever changed
+// (a hidden column, a shown text, the cell a text sits in, a row more), the result is what
+// estimating from nothing gives.
+TEST(AnchoColumnas, EstimacionTrasUnaEscrituraComoDesdeCero) {
+    const auto tabla = [](const std::function<void(int, QStringList&)>& cambio, int filas) {
+        auto t = std::make_shared<TablaTextos>(4);
+        for (int i = 0; i < filas; ++i) {
+            QStringList fila{QString::number(i + 1), QStringLiteral("Quilmes"),
+                             QStringLiteral("Cliente %1").arg(i), QStringLiteral("oculta")};
+            if (cambio)
+                cambio(i, fila);
+            const QByteArray utf8[] = {fila[0].toUtf8(), fila[1].toUtf8(), fila[2].toUtf8(),
+                                       fila[3].toUtf8()};
+            const QByteArrayView celdas[] = {utf8[0], utf8[1], utf8[2], utf8[3]};
+            t->agregarFila(celdas, 4);
+        }
+        return std::shared_ptr<const TablaTextos>(std::move(t));
+    };
+    QFont fuente(QStringLiteral("Arial"));
+    fuente.setPointSize(9);
+    const auto igual = [](const EstimacionAnchos& a, const EstimacionAnchos& b) {
+        EXPECT_EQ(a.valores, b.valores);
+        EXPECT_EQ(a.maximos, b.maximos);
+        EXPECT_EQ(a.filasMaximas, b.filasMaximas);
+        EXPECT_EQ(a.textosPocos, b.textosPocos);
+        EXPECT_EQ(a.candidatos, b.candidatos);
+    };
+    const std::function<void(int, QStringList&)> cambios[] = {
+        [](int i, QStringList& f) { f[3] = i == 7 ? QStringLiteral("otra cosa") : f[3]; },
+        [](int i, QStringList& f) { f[2] = i == 7 ? QStringLiteral("WWWWWWWWWWWWWWW") : f[2]; },
+        [](int i, QStringList& f) { f[1] = i == 3 ? QStringLiteral("Bernal") : f[1]; },
+        [](int i, QStringList& f) { // the same bytes, split otherwise between two cells
+            if (i == 5) {
+                f[1] = QStringLiteral("QuilmesC");
+                f[2] = f[2].mid(1);
+            }
+        },
+    };
+    for (const auto& cambio : cambios) {
+        const auto despues = tabla(cambio, 40);
+        igual(EstimarAnchos(despues, fuente, 3, EstimarAnchos(tabla({}, 40), fuente, 3)),
+              EstimarAnchos(despues, fuente, 3));
+    }
+    igual(EstimarAnchos(tabla({}, 41), fuente, 3, EstimarAnchos(tabla({}, 40), fuente, 3)),
+          EstimarAnchos(tabla({}, 41), fuente, 3));
+    QFont otra = fuente;
+    otra.setPointSize(14);
+    igual(EstimarAnchos(tabla({}, 40), otra, 3, EstimarAnchos(tabla({}, 40), fuente, 3)),
+          EstimarAnchos(tabla({}, 40), otra, 3));
 }
 
 // The per-character estimate read from UTF-8 is the sum of the advances of the text's UTF-16
