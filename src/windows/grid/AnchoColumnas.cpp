@@ -13,10 +13,13 @@
 #include <cstring>
 #include <limits>
 #include <optional>
+#include <thread>
 
 namespace {
 
 constexpr int kCandidatosEstimacion = 24;
+// From this many rows a second thread estimates half of them.
+constexpr std::size_t kFilasDosHilos = 20000;
 
 // Widths are measured to a fifteenth of a pixel; the margin is 350 fifteenths (23⅓ pixels) and
 // the whole is rounded to the nearest pixel, half a pixel down.
@@ -68,6 +71,35 @@ public:
                 return estimar(QString::fromUtf8(utf8));
             total += avance(static_cast<char16_t>(u));
             p += n;
+        }
+        return total;
+    }
+
+    // Every character of the table measured, so that estimarConTabla() reads it alone.
+    void completarTabla() {
+        for (std::size_t u = 0; u < tabla_.size(); ++u)
+            avance(static_cast<char16_t>(u));
+    }
+    // estimar() from the table alone, for another thread: NaN when a character is not in it.
+    qreal estimarConTabla(QByteArrayView utf8) const {
+        qreal total = 0;
+        const auto* p = reinterpret_cast<const unsigned char*>(utf8.data());
+        const auto* const fin = p + utf8.size();
+        while (p < fin) {
+            const unsigned c = *p;
+            if (c < 0x80) {
+                total += tabla_[c];
+                ++p;
+                continue;
+            }
+            // Two-byte sequences reach 0x7FF; the table holds the Latin ones.
+            if (c < 0xC2 || c >= 0xE0 || fin - p < 2 || (p[1] & 0xC0) != 0x80)
+                return std::numeric_limits<qreal>::quiet_NaN();
+            const char32_t u = ((c & 0x1Fu) << 6) | (p[1] & 0x3Fu);
+            if (u >= tabla_.size())
+                return std::numeric_limits<qreal>::quiet_NaN();
+            total += tabla_[u];
+            p += 2;
         }
         return total;
     }
@@ -270,11 +302,29 @@ EstimacionAnchos EstimarAnchos(std::shared_ptr<const TablaTextos> filas, const Q
         }
     } else {
         e.valores.resize(total * ancho);
+        // A long list is estimated on two cores: the second half from the table of advances,
+        // filled beforehand, since the font is this thread's; what it lacks is left for here.
+        const std::size_t mitad = total >= kFilasDosHilos ? total / 2 : total;
+        std::thread segunda;
+        if (mitad < total) {
+            estimador.completarTabla();
+            segunda = std::thread([&] {
+                qreal* v = e.valores.data() + mitad * ancho;
+                for (std::size_t f = mitad; f < total; ++f, v += ancho)
+                    for (int c = 0; c < e.columnas; ++c)
+                        v[c] = estimador.estimarConTabla(filas->utf8(f, c));
+            });
+        }
         qreal* v = e.valores.data();
-        for (std::size_t f = 0; f < total; ++f) {
+        for (std::size_t f = 0; f < mitad; ++f, v += ancho)
             for (int c = 0; c < e.columnas; ++c)
                 v[c] = estimador.estimar(filas->utf8(f, c));
-            v += e.columnas;
+        if (segunda.joinable()) {
+            segunda.join();
+            for (std::size_t f = mitad; f < total; ++f, v += ancho)
+                for (int c = 0; c < e.columnas; ++c)
+                    if (std::isnan(v[c]))
+                        v[c] = estimador.estimar(filas->utf8(f, c));
         }
     }
     if (!cambiada) {

@@ -298,12 +298,27 @@ TEST(Grid, EstimacionDesdeUtf8ComoDesdeElTexto) {
     }
     const EstimacionAnchos e = EstimarAnchos(tabla, fuente, 1);
     ASSERT_EQ(e.valores.size(), std::size(textos));
+    std::vector<qreal> esperados;
     for (std::size_t i = 0; i < std::size(textos); ++i) {
         qreal esperado = 0;
         for (const QChar c : QString::fromUtf8(textos[i]))
             esperado += fm.horizontalAdvance(c);
+        esperados.push_back(esperado);
         EXPECT_EQ(e.valores[i], esperado) << i;
     }
+    // A long list is estimated on two threads: every row as alone.
+    auto larga = std::make_shared<TablaTextos>(1);
+    constexpr std::size_t kFilas = 24001;
+    for (std::size_t i = 0; i < kFilas; ++i) {
+        const QByteArrayView celda(textos[i % std::size(textos)]);
+        larga->agregarFila(&celda, 1);
+    }
+    const EstimacionAnchos l = EstimarAnchos(larga, fuente, 1);
+    ASSERT_EQ(l.valores.size(), kFilas);
+    std::size_t distintas = 0;
+    for (std::size_t i = 0; i < kFilas; ++i)
+        distintas += l.valores[i] == esperados[i % esperados.size()] ? 0 : 1;
+    EXPECT_EQ(distintas, 0u);
 }
 
 } // namespace
