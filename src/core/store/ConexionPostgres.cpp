@@ -164,30 +164,38 @@ void ConexionPostgres::conectar(const QString& usuario, const QString& contrasen
 void ConexionPostgres::comprobarPreparacion() {
     const QString base = QString::fromUtf8(PQdb(conn_));
     const QString usuario = QString::fromUtf8(PQuser(conn_));
+    // The one row of a query, its values as text.
     const auto consultar = [this](const char* sql) {
         PGresult* r = PQexec(conn_, sql);
-        const bool ok = PQresultStatus(r) == PGRES_TUPLES_OK && PQntuples(r) == 1;
-        const QByteArray valor = ok ? QByteArray(PQgetvalue(r, 0, 0)) : QByteArray();
-        if (!ok) {
+        if (PQresultStatus(r) != PGRES_TUPLES_OK || PQntuples(r) != 1) {
             const ErrorBD e = error(r);
             PQclear(r);
             throw e;
         }
+        QList<QByteArray> valores;
+        for (int c = 0; c < PQnfields(r); ++c)
+            valores << QByteArray(PQgetvalue(r, 0, c));
         PQclear(r);
-        return valor;
+        return valores;
     };
-    if (consultar("SELECT to_regclass('versionesquema') IS NOT NULL AND "
-                  "to_regprocedure('velmora_preparacion()') IS NOT NULL") != "t")
+    // The preparation and the role in one round trip (a server never prepared has no role to ask
+    // about); the version needs its table to exist.
+    const QList<QByteArray> preparacion =
+        consultar("SELECT to_regclass('versionesquema') IS NOT NULL AND "
+                  "to_regprocedure('velmora_preparacion()') IS NOT NULL, "
+                  "CASE WHEN EXISTS (SELECT 1 FROM pg_roles WHERE rolname = 'velmora_consulta') "
+                  "THEN pg_has_role(session_user, 'velmora_consulta', 'MEMBER') ELSE false END");
+    if (preparacion.value(0) != "t")
         throw ErrorBD(
             QStringLiteral("El registro compartido \"%1\" no está preparado para el programa. ").arg(base) +
             mandatoPreparar(base));
-    if (consultar("SELECT pg_has_role(session_user, 'velmora_consulta', 'MEMBER')") != "t")
+    if (preparacion.value(1) != "t")
         throw ErrorBD(
             QStringLiteral("El usuario \"%1\" del servidor no tiene ninguno de los roles del registro "
                            "(velmora_consulta, velmora_oficina o velmora_administrador). Pida a quien "
                            "administra el servidor que le dé uno.")
                 .arg(usuario));
-    const int version = consultar("SELECT coalesce(max(version), 0) FROM VersionEsquema").toInt();
+    const int version = consultar("SELECT coalesce(max(version), 0) FROM VersionEsquema").value(0).toInt();
     if (version > kVersionEsquema)
         throw ErrorBD(
             QStringLiteral("El registro compartido \"%1\" es de una versión más reciente del programa "
@@ -234,8 +242,8 @@ void ConexionPostgres::asegurarConexion() {
 }
 
 void ConexionPostgres::prepararSesion() {
-    PQclear(PQexec(conn_, "SET client_min_messages = warning"));
-    PQclear(PQexec(conn_, "LISTEN registro"));
+    // One round trip: each costs a start on a busy server.
+    PQclear(PQexec(conn_, "SET client_min_messages = warning; LISTEN registro"));
 }
 
 std::optional<CambiosAjenos> ConexionPostgres::reanudarSesion() {
