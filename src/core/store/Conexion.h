@@ -102,6 +102,16 @@ public:
     virtual bool esNulo(int i) const = 0;
     virtual QByteArray blob(int i) const = 0;
     virtual qint64 entero(int i) const = 0;
+    // Where a server sent every row at once: how many, for celda() to read any of them from any
+    // thread; -1 where rows come one step at a time. Runs the statement if it has not run yet.
+    virtual qint64 filasRecibidas() { return -1; }
+    // A cell of those rows, as bytes() gives it.
+    virtual const char* celda(qint64 fila, int col, int& largo) const {
+        (void)fila;
+        (void)col;
+        largo = 0;
+        return nullptr;
+    }
 
 protected:
     Sentencia() = default;

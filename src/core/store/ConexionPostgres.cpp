@@ -52,6 +52,8 @@ public:
     int columnas() override;
     QString nombreColumna(int i) override;
     const char* bytes(int i, int& largo) const override;
+    qint64 filasRecibidas() override;
+    const char* celda(qint64 fila, int col, int& largo) const override;
     bool esNulo(int i) const override;
     QByteArray blob(int i) const override;
     qint64 entero(int i) const override;
@@ -659,6 +661,21 @@ const char* SentenciaPostgres::bytes(int i, int& largo) const {
     }
     largo = PQgetlength(res_, fila_, i);
     return PQgetvalue(res_, fila_, i);
+}
+
+qint64 SentenciaPostgres::filasRecibidas() {
+    columnas();
+    return res_ && !retornoPropio_ ? PQntuples(res_) : -1;
+}
+
+// A PGresult is only read once made: any thread may read it.
+const char* SentenciaPostgres::celda(qint64 fila, int col, int& largo) const {
+    if (!res_ || fila < 0 || fila >= PQntuples(res_) || PQgetisnull(res_, static_cast<int>(fila), col)) {
+        largo = 0;
+        return nullptr;
+    }
+    largo = PQgetlength(res_, static_cast<int>(fila), col);
+    return PQgetvalue(res_, static_cast<int>(fila), col);
 }
 
 bool SentenciaPostgres::esNulo(int i) const {

@@ -5,8 +5,10 @@
 
 #include <algorithm>
 #include <cstring>
+#include <exception>
 #include <limits>
 #include <optional>
+#include <thread>
 
 void TablaTextos::agregarFila(const QByteArrayView* celdas, int cantidad, int columnaSin, char quitar) {
     const int n = std::min(cantidad, columnas_);
@@ -91,10 +93,63 @@ QStringList TablaTextos::fila(std::size_t fila) const {
     return celdas;
 }
 
+namespace {
+// From this many rows a server sent, a second thread copies half of them.
+constexpr qint64 kRecibidasDosHilos = 20000;
+} // namespace
+
+int CopiarRecibidas(Sentencia& st, const std::function<void(qint64 desde, qint64 hasta, int parte)>& copiar) {
+    const qint64 filas = st.filasRecibidas();
+    if (filas < 0)
+        return 0;
+    if (filas < kRecibidasDosHilos) {
+        copiar(0, filas, 0);
+        return 1;
+    }
+    const qint64 mitad = filas / 2;
+    std::exception_ptr fallo;
+    std::thread segunda([&] {
+        try {
+            copiar(mitad, filas, 1);
+        } catch (...) {
+            fallo = std::current_exception();
+        }
+    });
+    try {
+        copiar(0, mitad, 0);
+    } catch (...) {
+        segunda.join();
+        throw;
+    }
+    segunda.join();
+    if (fallo)
+        std::rethrow_exception(fallo);
+    return 2;
+}
+
 TablaTextos LeerTabla(Conexion& db, const Consulta& consulta) {
     const auto st = db.preparar(consulta.sql);
     st->enlazarTodos(consulta.parametros);
-    TablaTextos tabla(st->columnas());
+    const int columnas = st->columnas();
+    TablaTextos partes[2] = {TablaTextos(columnas), TablaTextos(columnas)};
+    const int copiadas = CopiarRecibidas(*st, [&](qint64 desde, qint64 hasta, int parte) {
+        std::vector<QByteArrayView> celdas(static_cast<std::size_t>(columnas));
+        for (qint64 f = desde; f < hasta; ++f) {
+            for (int c = 0; c < columnas; ++c) {
+                int largo = 0;
+                const char* p = st->celda(f, c, largo);
+                celdas[static_cast<std::size_t>(c)] = QByteArrayView(p, largo);
+            }
+            partes[parte].agregarFila(celdas.data(), columnas);
+        }
+    });
+    if (copiadas > 0) {
+        if (copiadas == 2)
+            partes[0].agregarFilas(partes[1], 0, partes[1].filas());
+        partes[0].ajustar();
+        return std::move(partes[0]);
+    }
+    TablaTextos tabla(columnas);
     std::vector<QByteArrayView> celdas(static_cast<std::size_t>(tabla.columnas()));
     while (st->paso()) {
         for (int c = 0; c < tabla.columnas(); ++c) {

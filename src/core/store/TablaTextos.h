@@ -8,6 +8,7 @@
 #include <functional>
 
 class Conexion;
+class Sentencia;
 struct Consulta;
 struct ConsultaPorIds;
 
@@ -61,5 +62,10 @@ TablaTextos LeerTabla(Conexion& db, const Consulta& consulta);
 // caller appends part 1 to part 0.
 int LeerEnDosPartes(Conexion& db, const ConsultaPorIds& consulta,
                     const std::function<void(Conexion&, const Consulta&, int parte)>& leer);
+// For the rows a server sent whole (Sentencia::filasRecibidas), `copiar(desde, hasta, parte)`:
+// when they are many, rows [0, mitad) as part 0 here and the rest as part 1 in a thread of its
+// own, else all as part 0. Returns the parts made; 0, having called nothing, for rows that come
+// one step at a time.
+int CopiarRecibidas(Sentencia& st, const std::function<void(qint64 desde, qint64 hasta, int parte)>& copiar);
 // LeerTabla for such a query.
 TablaTextos LeerTablaPorIds(Conexion& db, const ConsultaPorIds& consulta);

@@ -9,7 +9,9 @@
 #include "core/store/Conexion.h"
 #include "core/store/Esquema.h"
 #include "core/store/PrepararServidor.h"
+#include "core/store/Recordset.h"
 #include "core/store/Sentencias.h"
+#include "core/store/TablaTextos.h"
 
 #include <QTemporaryDir>
 
@@ -222,6 +224,48 @@ TEST_P(MismoComportamiento, EdicionCruzadaRechazada) {
 }
 
 // A register of the previous schema version opens updated, its rows kept.
+// Many rows at once (a server's whole result is copied on two threads): the list and a client's
+// rows are those read one step at a time, NULLs, separators and dates included.
+TEST_P(MismoComportamiento, MuchasFilasComoLeidasUnaAUna) {
+    Conexion& db = registro.conexion();
+    const QString serie =
+        QStringLiteral("WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE "
+                       "i < 20001) ");
+    db.ejecutar(serie + QStringLiteral("INSERT INTO Clientes (NumeroCliente, Nombre) SELECT 'c' || i, CASE "
+                                       "WHEN i % 4 = 0 THEN NULL ELSE 'Ñandú ' || i END FROM n"));
+    db.ejecutar(
+        serie +
+        QStringLiteral("INSERT INTO Infracciones (NumeroCliente, FechaInfraccion, HoraInfraccion, Estado, "
+                       "Inspector, contadorinf) SELECT '12', CASE i % 3 WHEN 0 THEN '20110301' WHEN 1 "
+                       "THEN '20110302' ELSE '' END, '120000', CASE WHEN i % 5 = 0 THEN NULL ELSE 'SI' "
+                       "END, 'Peña', CASE WHEN i % 7 = 0 THEN '1.' ELSE '1' END FROM n"));
+    Recordset clientes;
+    clientes.abrir(db, Sentencias::listaClientes());
+    const TablaTextos tabla = LeerTabla(db, Sentencias::listaClientes());
+    ASSERT_EQ(tabla.filas(), clientes.filas().size());
+    std::size_t distintas = 0;
+    for (std::size_t i = 0; i < tabla.filas(); ++i)
+        distintas += tabla.fila(i) == clientes.filas()[i] ? 0 : 1;
+    EXPECT_EQ(distintas, 0u);
+    EXPECT_TRUE(tabla.nulo(4, 2));
+
+    Recordset filas;
+    filas.abrir(db, Sentencias::infraccionesCliente(QStringLiteral("12")));
+    FilasInfraccion leidas = FilasInfraccion::Leer(db, Sentencias::infraccionesCliente(QStringLiteral("12")));
+    FilasInfraccion textos = FilasInfraccion::DeRegistros(filas.filas());
+    const QDate dia(2011, 3, 2);
+    EXPECT_EQ(leidas.filtrarPorFechas(dia, dia), textos.filtrarPorFechas(dia, dia));
+    ASSERT_EQ(leidas.size(), textos.size());
+    ASSERT_EQ(leidas.size(), 20001u + 20001u / 7);
+    distintas = 0;
+    for (std::size_t i = 0; i < leidas.size(); ++i)
+        distintas += leidas.celdas(i) == textos.celdas(i) && leidas.separador(i) == textos.separador(i) &&
+                             leidas.oculta(i) == textos.oculta(i)
+                         ? 0
+                         : 1;
+    EXPECT_EQ(distintas, 0u);
+}
+
 TEST_P(MismoComportamiento, MigracionDesdeLaVersionAnterior) {
     Conexion& db = registro.conexion();
     const bool servidor = GetParam() == Almacen::Servidor;
