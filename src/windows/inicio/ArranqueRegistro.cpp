@@ -49,11 +49,6 @@ void trabajar(Trabajo& t, VentanaArranque& ventana, const QString& directorio, c
     } catch (const ErrorBD& e) {
         t.error = e;
         return;
-    } catch (const std::exception& e) {
-        t.error = ErrorBD(
-            QStringLiteral("No se puede abrir la base de datos \"%1\".").arg(QDir::toNativeSeparators(ruta)),
-            QString::fromLocal8Bit(e.what()));
-        return;
     }
     if (t.detener)
         return;
@@ -88,8 +83,18 @@ RegistroLocal AbrirRegistroLocal(const QString& directorio, const QDate& hoy, in
     mostrarVentana.setSingleShot(true);
     QObject::connect(&mostrarVentana, &QTimer::timeout, &ventana, [&ventana] { ventana.show(); });
     QEventLoop bucle;
-    const std::unique_ptr<QThread> hilo(QThread::create(
-        [&trabajo, &ventana, directorio, hoy] { trabajar(trabajo, ventana, directorio, hoy); }));
+    const std::unique_ptr<QThread> hilo(QThread::create([&trabajo, &ventana, directorio, hoy] {
+        // Nothing may escape a thread; memory running out is told like any failure to open.
+        try {
+            trabajar(trabajo, ventana, directorio, hoy);
+        } catch (const std::exception& e) {
+            trabajo.error = ErrorBD(QStringLiteral("No se puede abrir la base de datos \"%1\".")
+                                        .arg(QDir::toNativeSeparators(
+                                            QDir(directorio).filePath(QLatin1String(kNombreBaseDatos)))),
+                                    QString::fromLocal8Bit(e.what()));
+            trabajo.registro.reset();
+        }
+    }));
     QObject::connect(hilo.get(), &QThread::finished, &bucle, &QEventLoop::quit);
     mostrarVentana.start(esperaVentanaMs);
     hilo->start();
