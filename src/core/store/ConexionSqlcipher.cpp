@@ -278,7 +278,8 @@ void ConexionSqlcipher::abrir() {
         sqlite3_progress_handler(db_, 1000, consultarDetencion,
                                  const_cast<std::function<bool()>*>(&avance_->detener));
     try {
-        ActualizarEsquema(*this, avance_ ? *avance_ : AvanceEsquema());
+        static const AvanceEsquema sinAvance;
+        ActualizarEsquema(*this, avance_ ? *avance_ : sinAvance);
     } catch (...) {
         cerrar();
         throw;
