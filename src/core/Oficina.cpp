@@ -210,7 +210,7 @@ void Oficina::recargarClientes() {
 }
 
 void Oficina::leerTodos() {
-    adoptarLista(LeerTabla(registro_, Sentencias::listaClientes()));
+    adoptarLista(LeerTablaPorIds(registro_, Sentencias::listaClientesPorIds()));
 }
 
 void Oficina::adoptarLista(TablaTextos lista) {
@@ -349,7 +349,8 @@ void Oficina::cargarSeleccionado() {
     const std::vector<QStringList> version =
         leerFilas(registro_, Sentencias::versionCliente(seleccionado_->id));
     versionSeleccionado_ = version.empty() ? -1 : version.front().value(0).toLongLong();
-    infracciones_ = FilasInfraccion::Leer(registro_, Sentencias::infraccionesCliente(seleccionado_->numero));
+    infracciones_ =
+        FilasInfraccion::LeerPorIds(registro_, Sentencias::infraccionesClientePorIds(seleccionado_->numero));
     const std::vector<QStringList> bandas =
         leerFilas(registro_, Sentencias::bandasCliente(seleccionado_->numero));
     if (!bandas.empty())

@@ -52,6 +52,30 @@ FilasInfraccion FilasInfraccion::Leer(Conexion& db, const Consulta& consulta) {
     return filas;
 }
 
+FilasInfraccion FilasInfraccion::LeerPorIds(Conexion& db, const ConsultaPorIds& consulta) {
+    FilasInfraccion partes[2];
+    // Each part also reads its dates, on its own core.
+    if (LeerEnDosPartes(db, consulta, [&](Conexion& c, const Consulta& q, int parte) {
+            partes[parte] = Leer(c, q);
+            partes[parte].leerDias();
+        }) == 2)
+        partes[0].agregarFilas(partes[1]);
+    return std::move(partes[0]);
+}
+
+void FilasInfraccion::agregarFilas(const FilasInfraccion& otra) {
+    const auto primera = static_cast<quint32>(tabla_->filas());
+    tabla_->agregarFilas(*otra.tabla_, 0, otra.tabla_->filas());
+    tabla_->ajustar();
+    importaciones_.insert(importaciones_.end(), otra.importaciones_.begin(), otra.importaciones_.end());
+    filas_.reserve(filas_.size() + otra.filas_.size());
+    for (Fila f : otra.filas_) {
+        if (f.registro != kSeparador)
+            f.registro += primera;
+        filas_.push_back(f);
+    }
+}
+
 FilasInfraccion FilasInfraccion::DeRegistros(const std::vector<QStringList>& registros) {
     FilasInfraccion filas;
     std::vector<QByteArray> utf8;
@@ -113,29 +137,35 @@ bool FilasInfraccion::hayRegistros() const {
     return std::any_of(filas_.begin(), filas_.end(), [](const Fila& f) { return f.registro != kSeparador; });
 }
 
-int FilasInfraccion::filtrarPorFechas(const QDate& inicio, const QDate& fin) {
-    int ilegibles = 0;
-    const qint64 desde = inicio.toJulianDay();
-    const qint64 hasta = fin.toJulianDay();
+void FilasInfraccion::leerDias() {
     // Rows come in runs of one day: a text equal to the previous one is not read again.
     QByteArrayView anterior;
     qint32 diaAnterior = kSinLeer;
     for (Fila& f : filas_) {
+        if (f.registro == kSeparador || f.dia != kSinLeer)
+            continue;
+        const QByteArrayView texto = tabla_->utf8(f.registro, ColInfraccion::Fecha);
+        if (diaAnterior != kSinLeer && texto == anterior) {
+            f.dia = diaAnterior;
+        } else if (texto.isEmpty()) {
+            f.dia = kSinFecha;
+        } else {
+            const std::optional<QDate> fecha = LeerFechaDMA(texto);
+            f.dia = fecha ? static_cast<qint32>(fecha->toJulianDay()) : kIlegible;
+        }
+        anterior = texto;
+        diaAnterior = f.dia;
+    }
+}
+
+int FilasInfraccion::filtrarPorFechas(const QDate& inicio, const QDate& fin) {
+    leerDias();
+    int ilegibles = 0;
+    const qint64 desde = inicio.toJulianDay();
+    const qint64 hasta = fin.toJulianDay();
+    for (Fila& f : filas_) {
         if (f.registro == kSeparador)
             continue;
-        if (f.dia == kSinLeer) {
-            const QByteArrayView texto = tabla_->utf8(f.registro, ColInfraccion::Fecha);
-            if (diaAnterior != kSinLeer && texto == anterior) {
-                f.dia = diaAnterior;
-            } else if (texto.isEmpty()) {
-                f.dia = kSinFecha;
-            } else {
-                const std::optional<QDate> fecha = LeerFechaDMA(texto);
-                f.dia = fecha ? static_cast<qint32>(fecha->toJulianDay()) : kIlegible;
-            }
-            anterior = texto;
-            diaAnterior = f.dia;
-        }
         if (f.dia == kSinFecha)
             continue;
         if (f.dia == kIlegible) {

@@ -11,6 +11,7 @@
 
 class Conexion;
 struct Consulta;
+struct ConsultaPorIds;
 
 // Columns of an infraction row as the statements read them (ascending id first).
 namespace ColInfraccion {
@@ -53,6 +54,8 @@ public:
     // The rows of a query over the infractions (the cells of ColInfraccion, then the import's log
     // id when read). Throws ErrorBD.
     static FilasInfraccion Leer(Conexion& db, const Consulta& consulta);
+    // The same for a query over ids, read in two parts at once when the rows are many.
+    static FilasInfraccion LeerPorIds(Conexion& db, const ConsultaPorIds& consulta);
     // The same from rows already read as texts.
     static FilasInfraccion DeRegistros(const std::vector<QStringList>& registros);
 
@@ -96,6 +99,10 @@ private:
     };
     // Appends a stored row from its cells (the 19th, when given, is the log id).
     void agregar(const QByteArrayView* celdas, int cantidad);
+    // Reads every row's date once, as the first filtering would.
+    void leerDias();
+    // Appends the rows of `otra`, read after these.
+    void agregarFilas(const FilasInfraccion& otra);
 
     std::shared_ptr<TablaTextos> tabla_;
     std::vector<qint64> importaciones_; // by table row

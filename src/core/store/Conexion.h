@@ -66,6 +66,15 @@ public:
     // the register.
     virtual void avisarCambiosAjenos(QObject* receptor, std::function<void(const CambiosAjenos&)> aviso) = 0;
 
+    // Reads in two parts at once: `parte(*this, 0)` here while `parte(otra, 1)` runs on a second
+    // connection to the same register in another thread, both seeing one committed state (the
+    // second part runs here afterwards when no second connection could join that state at once).
+    // Returns false, having run neither, where the store cannot: a server, an open transaction.
+    virtual bool leerEnDosPartes(const std::function<void(Conexion&, int parte)>& parte) {
+        (void)parte;
+        return false;
+    }
+
 protected:
     Conexion() = default;
     QString ruta_;

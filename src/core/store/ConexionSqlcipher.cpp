@@ -12,6 +12,8 @@
 
 #include <cerrno>
 #include <cstring>
+#include <exception>
+#include <thread>
 #include <unistd.h>
 
 namespace {
@@ -385,6 +387,76 @@ void ConexionSqlcipher::registrarFunciones() {
                                nullptr, nullptr, nullptr);
     sqlite3_create_function_v2(db_, "contiene", 2, SQLITE_UTF8 | SQLITE_DETERMINISTIC, nullptr,
                                funcionContiene, nullptr, nullptr, nullptr);
+}
+
+// A second connection for reading alongside this one: it joins the state the first one holds
+// (see leerEnDosPartes) or gives up at once; it never waits for a writer.
+bool ConexionSqlcipher::abrirLector(const QString& ruta, const QByteArray& clave) {
+    sqlite3* db = nullptr;
+    const int rc = sqlite3_open_v2(QFile::encodeName(ruta).constData(), &db,
+                                   SQLITE_OPEN_READONLY | SQLITE_OPEN_NOMUTEX, nullptr);
+    db_ = db;
+    ruta_ = ruta;
+    if (rc != SQLITE_OK || sqlite3_key(db, clave.constData(), static_cast<int>(clave.size())) != SQLITE_OK ||
+        sqlite3_exec(db, "BEGIN; SELECT count(*) FROM sqlite_master", nullptr, nullptr, nullptr) !=
+            SQLITE_OK) {
+        cerrar();
+        return false;
+    }
+    registrarFunciones();
+    return true;
+}
+
+bool ConexionSqlcipher::leerEnDosPartes(const std::function<void(Conexion&, int parte)>& parte) {
+    if (!db_ || !sqlite3_get_autocommit(db_))
+        return false;
+    // While this connection holds its shared lock no writer can commit in a rollback journal, so
+    // a second connection that takes its own meanwhile reads the very same state. A write-ahead
+    // log lets commits land between the two: read in one part there.
+    {
+        const auto modo = preparar(QStringLiteral("PRAGMA journal_mode"));
+        if (!modo->paso() || modo->texto(0).compare(QLatin1String("wal"), Qt::CaseInsensitive) == 0)
+            return false;
+    }
+    if (sqlite3_exec(db_, "BEGIN; SELECT count(*) FROM sqlite_master", nullptr, nullptr, nullptr) !=
+        SQLITE_OK) {
+        deshacer();
+        return false;
+    }
+    std::exception_ptr falloAparte;
+    bool hechaAparte = false;
+    // The key derivation of the second connection runs in its thread, beside the first part.
+    std::thread aparte([&, ruta = ruta_, clave = clave_] {
+        try {
+            ConexionSqlcipher otra;
+            if (!otra.abrirLector(ruta, clave))
+                return;
+            parte(otra, 1);
+            hechaAparte = true;
+            sqlite3_exec(otra.db_, "COMMIT", nullptr, nullptr, nullptr);
+        } catch (...) {
+            falloAparte = std::current_exception();
+        }
+    });
+    try {
+        parte(*this, 0);
+    } catch (...) {
+        aparte.join();
+        deshacer();
+        throw;
+    }
+    aparte.join();
+    try {
+        if (falloAparte)
+            std::rethrow_exception(falloAparte);
+        if (!hechaAparte)
+            parte(*this, 1);
+    } catch (...) {
+        deshacer();
+        throw;
+    }
+    sqlite3_exec(db_, "COMMIT", nullptr, nullptr, nullptr);
+    return true;
 }
 
 std::unique_ptr<Sentencia> ConexionSqlcipher::preparar(const QString& sql) {

@@ -46,6 +46,7 @@ public:
     void conArchivoCerrado(const std::function<void()>& cambio) override;
     // A file has no other desks.
     void avisarCambiosAjenos(QObject*, std::function<void(const CambiosAjenos&)>) override {}
+    bool leerEnDosPartes(const std::function<void(Conexion&, int parte)>& parte) override;
 
     sqlite3* handle() const { return db_; }
     void cerrar();
@@ -57,6 +58,7 @@ private:
     void conectar(const QString& ruta, const QByteArray& clave, bool crear, const QString& contexto);
     void crearNueva(const QString& ruta, const QByteArray& clave);
     void registrarFunciones();
+    bool abrirLector(const QString& ruta, const QByteArray& clave);
 
     sqlite3* db_ = nullptr;
     QByteArray clave_;

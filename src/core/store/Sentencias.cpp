@@ -86,6 +86,16 @@ Consulta listaClientes() {
     return {sqlListaClientes() + QStringLiteral(" ORDER BY id"), {}};
 }
 
+ConsultaPorIds listaClientesPorIds() {
+    // Each bound apart: SQLite finds min() and max() alone by the key, together by a scan.
+    return {listaClientes(),
+            {QStringLiteral("SELECT (SELECT min(id) FROM clientes),(SELECT max(id) FROM clientes)"), {}},
+            [](qint64 desde, qint64 hasta) {
+                return Consulta{sqlListaClientes() + QStringLiteral(" WHERE id > ? AND id <= ? ORDER BY id"),
+                                {desde, hasta}};
+            }};
+}
+
 Consulta clientesListados(const std::vector<qint64>& ids) {
     Consulta c{sqlListaClientes() + QStringLiteral(" WHERE id IN ("), {}};
     for (std::size_t i = 0; i < ids.size(); ++i) {
@@ -130,6 +140,18 @@ static QString selectInfracciones() {
 Consulta infraccionesCliente(const QString& numeroCliente) {
     static const QString sql = selectInfracciones() + QStringLiteral("WHERE NumeroCliente = ? ORDER BY id");
     return {sql, {numeroCliente}};
+}
+
+ConsultaPorIds infraccionesClientePorIds(const QString& numeroCliente) {
+    static const QString entre =
+        selectInfracciones() + QStringLiteral("WHERE NumeroCliente = ? AND id > ? AND id <= ? ORDER BY id");
+    return {infraccionesCliente(numeroCliente),
+            {QStringLiteral("SELECT (SELECT min(id) FROM Infracciones WHERE NumeroCliente = ?),"
+                            "(SELECT max(id) FROM Infracciones WHERE NumeroCliente = ?)"),
+             {numeroCliente, numeroCliente}},
+            [numeroCliente](qint64 desde, qint64 hasta) {
+                return Consulta{entre, {numeroCliente, desde, hasta}};
+            }};
 }
 
 Consulta infraccionesImportacion(qint64 idImportacion) {

@@ -4,14 +4,22 @@
 #include <QStringList>
 #include <QVariantList>
 
-#include <vector>
-
+#include <functional>
 #include <optional>
+#include <vector>
 
 // One statement of the catalogue: fixed SQL text plus its bound values.
 struct Consulta {
     QString sql;
     QVariantList parametros;
+};
+
+// A query of rows by ascending id that can also be read in parts: `entre(desde, hasta)` reads the
+// ids in (desde, hasta]; `extremos` gives the lowest and the highest id.
+struct ConsultaPorIds {
+    Consulta entera;
+    Consulta extremos;
+    std::function<Consulta(qint64 desde, qint64 hasta)> entre;
 };
 
 struct BandasCliente;
@@ -46,6 +54,7 @@ const QStringList& columnasBusqueda();
 
 // The id and the fields of a Cliente, dates as dd/mm/yyyy, times as hh:mm:ss.
 Consulta listaClientes();
+ConsultaPorIds listaClientesPorIds(); // the same, to be read in parts
 // The same columns for those clients only (ids not empty).
 Consulta clientesListados(const std::vector<qint64>& ids);
 // The same columns for the clients with exactly that number.
@@ -57,6 +66,7 @@ int columnaListaBusqueda(const QString& columnaCombo);
 // The cells of ColInfraccion by ascending id, then the import log id (empty for rows older
 // than the log).
 Consulta infraccionesCliente(const QString& numeroCliente);
+ConsultaPorIds infraccionesClientePorIds(const QString& numeroCliente); // the same, in parts
 Consulta infraccionesImportacion(qint64 idImportacion); // the same columns, rows of one import
 Consulta bandasCliente(const QString& numeroCliente);   // what BandasCliente::desdeFila() reads
 Consulta borrarInfraccionesCliente(const QString& numeroCliente);

@@ -5,6 +5,8 @@
 
 #include <algorithm>
 #include <cstring>
+#include <limits>
+#include <optional>
 
 void TablaTextos::agregarFila(const QByteArrayView* celdas, int cantidad, int columnaSin, char quitar) {
     const int n = std::min(cantidad, columnas_);
@@ -104,4 +106,44 @@ TablaTextos LeerTabla(Conexion& db, const Consulta& consulta) {
     }
     tabla.ajustar();
     return tabla;
+}
+
+namespace {
+// Below this span of ids a second connection costs more than it saves.
+constexpr qint64 kIdsParaPartir = 40000;
+} // namespace
+
+int LeerEnDosPartes(Conexion& db, const ConsultaPorIds& consulta,
+                    const std::function<void(Conexion&, const Consulta&, int parte)>& leer) {
+    std::optional<qint64> corte;
+    {
+        const auto st = db.preparar(consulta.extremos.sql);
+        st->enlazarTodos(consulta.extremos.parametros);
+        if (st->paso() && !st->esNulo(0) && !st->esNulo(1)) {
+            const qint64 menor = st->entero(0);
+            const qint64 mayor = st->entero(1);
+            if (mayor - menor >= kIdsParaPartir)
+                // The second part also derives its connection's key: it takes a little less.
+                corte = menor + (mayor - menor) / 20 * 11;
+        }
+    }
+    if (corte) {
+        const Consulta partes[2] = {consulta.entre(std::numeric_limits<qint64>::min(), *corte),
+                                    consulta.entre(*corte, std::numeric_limits<qint64>::max())};
+        if (db.leerEnDosPartes([&](Conexion& c, int parte) { leer(c, partes[parte], parte); }))
+            return 2;
+    }
+    leer(db, consulta.entera, 0);
+    return 1;
+}
+
+TablaTextos LeerTablaPorIds(Conexion& db, const ConsultaPorIds& consulta) {
+    TablaTextos partes[2];
+    if (LeerEnDosPartes(db, consulta, [&](Conexion& c, const Consulta& q, int parte) {
+            partes[parte] = LeerTabla(c, q);
+        }) == 2) {
+        partes[0].agregarFilas(partes[1], 0, partes[1].filas());
+        partes[0].ajustar();
+    }
+    return std::move(partes[0]);
 }

@@ -5,8 +5,11 @@
 #include <QByteArrayView>
 #include <QStringList>
 
+#include <functional>
+
 class Conexion;
 struct Consulta;
+struct ConsultaPorIds;
 
 // Rows of texts kept as UTF-8 back to back, with one end offset per cell: a few bytes per cell
 // where a QString would cost a header, an allocation and twice the bytes. A client with
@@ -51,3 +54,12 @@ private:
 
 // Reads a query's rows straight into a table, without a QString per cell. Throws ErrorBD.
 TablaTextos LeerTabla(Conexion& db, const Consulta& consulta);
+
+// Reads a query over ids in two parts at once when the ids are many and the store can (see
+// Conexion::leerEnDosPartes): `leer(db, consulta, parte)` reads part 0, the ids up to a cut, and
+// part 1, the rest; else it reads the whole query as part 0. Returns how many parts it read; the
+// caller appends part 1 to part 0.
+int LeerEnDosPartes(Conexion& db, const ConsultaPorIds& consulta,
+                    const std::function<void(Conexion&, const Consulta&, int parte)>& leer);
+// LeerTabla for such a query.
+TablaTextos LeerTablaPorIds(Conexion& db, const ConsultaPorIds& consulta);

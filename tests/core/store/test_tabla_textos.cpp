@@ -135,3 +135,62 @@ TEST(FilasInfraccion, LeidasDeLaBaseComoLasDemasLecturas) {
     const TablaTextos clientes = LeerTabla(db, Sentencias::listaClientes());
     EXPECT_EQ(clientes.columnas(), 24);
 }
+
+// Long id ranges are read in two parts at once, on two connections: the result is the one read,
+// separators, import ids and dates included; inside an open transaction the part of the
+// register not yet committed is read too, so it is read in one part there.
+TEST(FilasInfraccion, LeidasEnDosPartesComoDeUnaVez) {
+    BaseTemporal base;
+    Conexion& db = base.registro();
+    for (int i = 0; i < 7; ++i) {
+        QStringList v = QStringLiteral("12|2011030%1|120000|095|D. JOCKEY|13,2 V|SI|010|Peña|095|085|003|- "
+                                       "05|010|060|070|%2")
+                            .arg(i + 1)
+                            .arg(i % 3 == 2 ? QStringLiteral("%1.").arg(i) : QString::number(i))
+                            .split(QLatin1Char('|'));
+        const Consulta c = Sentencias::insertarInfraccion(prueba::infraccionDe(v));
+        db.ejecutar(c.sql, c.parametros);
+    }
+    // Ids far apart, as years of other clients' rows leave them.
+    db.ejecutar(QStringLiteral("UPDATE Infracciones SET id = id * 20000, IdImportacion = id % 2"));
+    for (int i = 0; i < 4; ++i)
+        db.ejecutar(QStringLiteral("INSERT INTO Clientes (id, NumeroCliente, Nombre) VALUES (?, ?, 'Bar')"),
+                    {100000 + i * 30000, QStringLiteral("9%1").arg(i)});
+
+    const QDate desde(2011, 3, 3);
+    const QDate hasta(2011, 3, 6);
+    FilasInfraccion una = FilasInfraccion::Leer(db, Sentencias::infraccionesCliente(QStringLiteral("12")));
+    FilasInfraccion dos =
+        FilasInfraccion::LeerPorIds(db, Sentencias::infraccionesClientePorIds(QStringLiteral("12")));
+    ASSERT_EQ(una.size(), 9u); // 7 rows and 2 separators
+    ASSERT_EQ(dos.size(), una.size());
+    EXPECT_EQ(dos.filtrarPorFechas(desde, hasta), una.filtrarPorFechas(desde, hasta));
+    for (std::size_t i = 0; i < una.size(); ++i) {
+        EXPECT_EQ(dos.celdas(i), una.celdas(i)) << i;
+        EXPECT_EQ(dos.separador(i), una.separador(i)) << i;
+        EXPECT_EQ(dos.oculta(i), una.oculta(i)) << i;
+        EXPECT_EQ(dos.importacion(i), una.importacion(i)) << i;
+    }
+    const auto todas = [](const TablaTextos& t) {
+        QList<QStringList> r;
+        for (std::size_t i = 0; i < t.filas(); ++i)
+            r << t.fila(i);
+        return r;
+    };
+    const QList<QStringList> clientes = todas(LeerTabla(db, Sentencias::listaClientes()));
+    EXPECT_EQ(clientes.size(), 5); // the placeholder and the four
+    EXPECT_EQ(todas(LeerTablaPorIds(db, Sentencias::listaClientesPorIds())), clientes);
+
+    int partes = 0;
+    EXPECT_TRUE(db.leerEnDosPartes([&](Conexion& c, int parte) {
+        partes += parte + 1;
+        EXPECT_EQ(&c == &db, parte == 0);
+    }));
+    EXPECT_EQ(partes, 3);
+
+    Transaccion t(db);
+    db.ejecutar(
+        QStringLiteral("INSERT INTO Clientes (id, NumeroCliente, Nombre) VALUES (900000, '99', 'Bar')"));
+    EXPECT_FALSE(db.leerEnDosPartes([](Conexion&, int) {}));
+    EXPECT_EQ(LeerTablaPorIds(db, Sentencias::listaClientesPorIds()).filas(), 6u);
+}
