@@ -4,14 +4,11 @@
 #include "cli/PrepararServidor.h"
 #include "cli/VerificarDocumentoCli.h"
 #include "core/Oficina.h"
-#include "core/actividad/CadenaActividad.h"
-#include "core/actividad/EntradasActividad.h"
 #include "core/platform/DirectorioDatos.h"
 #include "core/store/AjustesRegistro.h"
 #include "core/store/ConexionPostgres.h"
-#include "core/store/ConexionSqlcipher.h"
-#include "core/store/Copias.h"
 #include "windows/clients/VentanaPrincipal.h"
+#include "windows/inicio/ArranqueRegistro.h"
 #include "windows/inicio/PantallaInicio.h"
 #include "windows/platform/Imagenes.h"
 #include "windows/platform/Mensajes.h"
@@ -163,48 +160,22 @@ int main(int argc, char* argv[]) {
     // Opened once for the whole run: every part of the program shares this one. On a server, each
     // person signs in at the login window with their own server login.
     std::unique_ptr<Conexion> registro;
-    if (!servidor.isEmpty() && !ConfirmarConexionSinCifrar(servidor))
-        return 1;
-    try {
-        if (servidor.isEmpty())
-            registro = std::make_unique<ConexionSqlcipher>(
-                QDir(dir).filePath(QLatin1String(kNombreBaseDatos)), ClaveBaseDatos());
-        else
-            registro = ConexionPostgres::sinSesion(servidor);
-    } catch (const ErrorBD& e) {
-        MostrarError(e);
-        return 1;
-    }
-    // The first start of the day copies the register before anything can change it (the local file;
-    // a shared register is copied on its server).
-    const ResultadoCopiaDiaria copia =
-        registro->archivo().isEmpty()
-            ? ResultadoCopiaDiaria()
-            : CopiaDiaria(dir, registro->archivo(),
-                          QDir(dir).filePath(QLatin1String(kNombreArchivoMunicipio)), ClaveBaseDatos(),
-                          QDate::currentDate());
-    if (copia.estado == ResultadoCopiaDiaria::Hecha) {
-        // Recorded when it can be; a register that cannot be written still opens.
+    if (servidor.isEmpty()) {
+        RegistroLocal local = AbrirRegistroLocal(dir, QDate::currentDate());
+        if (!local.registro)
+            return local.estado;
+        registro = std::move(local.registro);
+    } else {
+        // A shared register is updated by --preparar-servidor and copied on its server.
+        if (!ConfirmarConexionSinCifrar(servidor))
+            return 1;
         try {
-            Transaccion t(*registro);
-            AgregarEntrada(*registro, kUsuarioPrograma, QStringLiteral("copia.escrita"),
-                           NombreCopiaDiaria(QDate::currentDate()),
-                           {{QStringLiteral("diaria"), true},
-                            {QStringLiteral("destino"),
-                             QDir::toNativeSeparators(QDir(dir).filePath(
-                                 QStringLiteral("copias/") + NombreCopiaDiaria(QDate::currentDate())))}});
-            t.confirmar();
-        } catch (const ErrorBD&) {
+            registro = ConexionPostgres::sinSesion(servidor);
+        } catch (const ErrorBD& e) {
+            MostrarError(e);
+            return 1;
         }
     }
-    if (copia.avisar)
-        MostrarMensaje(
-            QStringLiteral("No se pudo hacer la copia de seguridad diaria del registro. Las copias "
-                           "anteriores se conservan. %1\n\nSe volverá a intentar la próxima vez que "
-                           "se inicie el programa; mientras tanto, haga una copia con \"Archivo > Copia "
-                           "de seguridad...\".")
-                .arg(copia.error),
-            QString(), Icono::Exclamacion, Botones::Aceptar, copia.detalles);
 
     int resultado = 0;
     {

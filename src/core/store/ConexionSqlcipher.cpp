@@ -83,6 +83,11 @@ void funcionContiene(sqlite3_context* ctx, int argc, sqlite3_value** argv) {
     sqlite3_result_int(ctx, p.contains(a, Qt::CaseInsensitive) ? 1 : 0);
 }
 
+// SQLite's progress handler: non-zero interrupts the running statement.
+int consultarDetencion(void* detener) {
+    return (*static_cast<const std::function<bool()>*>(detener))() ? 1 : 0;
+}
+
 // The program already writes SQLite's dialect.
 class DialectoSqlite final : public Dialecto {
 public:
@@ -213,6 +218,33 @@ ConexionSqlcipher::ConexionSqlcipher(const QString& ruta, const QByteArray& clav
     abrir();
 }
 
+ConexionSqlcipher::ConexionSqlcipher(const QString& ruta, const QByteArray& clave,
+                                     const AvanceEsquema& avance)
+    : clave_(clave), avance_(&avance) {
+    ruta_ = ruta;
+    abrir();
+    avance_ = nullptr;
+}
+
+int ConexionSqlcipher::VersionEsquemaArchivo(const QString& ruta, const QByteArray& clave) {
+    const QFileInfo info(ruta);
+    if (!info.isFile() || info.size() == 0)
+        return -1;
+    sqlite3* db = nullptr;
+    int version = -1;
+    if (sqlite3_open_v2(QFile::encodeName(ruta).constData(), &db, SQLITE_OPEN_READONLY, nullptr) ==
+            SQLITE_OK &&
+        sqlite3_key(db, clave.constData(), static_cast<int>(clave.size())) == SQLITE_OK) {
+        sqlite3_stmt* st = nullptr;
+        if (sqlite3_prepare_v2(db, "PRAGMA user_version", -1, &st, nullptr) == SQLITE_OK &&
+            sqlite3_step(st) == SQLITE_ROW)
+            version = sqlite3_column_int(st, 0);
+        sqlite3_finalize(st);
+    }
+    sqlite3_close_v2(db);
+    return version;
+}
+
 ConexionSqlcipher::~ConexionSqlcipher() {
     cerrar();
 }
@@ -242,12 +274,20 @@ void ConexionSqlcipher::abrir() {
         break;
     }
     registrarFunciones();
+    const bool detenible = avance_ && avance_->detener;
+    // A long statement (an index over millions of rows) is stopped within it, not after it.
+    if (detenible)
+        sqlite3_progress_handler(db_, 1000, consultarDetencion,
+                                 const_cast<std::function<bool()>*>(&avance_->detener));
     try {
-        ActualizarEsquema(*this);
+        static const AvanceEsquema sinAvance;
+        ActualizarEsquema(*this, avance_ ? *avance_ : sinAvance);
     } catch (...) {
         cerrar();
         throw;
     }
+    if (detenible)
+        sqlite3_progress_handler(db_, 0, nullptr, nullptr);
 }
 
 void ConexionSqlcipher::conectar(const QString& ruta, const QByteArray& clave, bool crear,

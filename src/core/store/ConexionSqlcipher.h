@@ -2,6 +2,7 @@
 
 #include "core/store/Conexion.h"
 
+struct AvanceEsquema;
 struct sqlite3;
 
 // The key of the register file.
@@ -19,7 +20,15 @@ public:
     // but cannot be opened with the key, or is newer than this program, is left untouched.
     // Throws ErrorBD.
     ConexionSqlcipher(const QString& ruta, const QByteArray& clave);
+    // The same, telling each step of the schema update as it starts and stopping it when asked:
+    // the running step's statements are interrupted and rolled back, and ActualizacionDetenida
+    // is thrown with the file whole at the last completed step.
+    ConexionSqlcipher(const QString& ruta, const QByteArray& clave, const AvanceEsquema& avance);
     ~ConexionSqlcipher() override;
+
+    // The schema version (PRAGMA user_version) of an existing file, read without changing it;
+    // -1 when there is no file or it cannot be read with the key. Costs one key derivation.
+    static int VersionEsquemaArchivo(const QString& ruta, const QByteArray& clave);
 
     std::unique_ptr<Sentencia> preparar(const QString& sql) override;
     qint64 ultimoId() override;
@@ -53,4 +62,6 @@ private:
 
     sqlite3* db_ = nullptr;
     QByteArray clave_;
+    // Only while the constructor updates the schema.
+    const AvanceEsquema* avance_ = nullptr;
 };

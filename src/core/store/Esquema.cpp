@@ -11,6 +11,7 @@
 #include <QDir>
 #include <QUuid>
 
+#include <algorithm>
 #include <iterator>
 
 namespace {
@@ -152,10 +153,17 @@ struct Migracion {
     int version;
     // `nueva`: run while the register is being created, on empty tables.
     void (*aplicar)(Conexion&, bool nueva);
+    // Shown while the step runs at a start.
+    const char* descripcion;
 };
 constexpr Migracion kMigraciones[] = {
-    {1, migracion1}, {2, migracion2}, {3, migracion3}, {4, migracion4},
-    {5, migracion5}, {6, migracion6}, {7, migracion7},
+    {1, migracion1, "Comprobando las tablas del registro"},
+    {2, migracion2, "Creando el registro de importaciones"},
+    {3, migracion3, "Añadiendo la versión de cada cliente"},
+    {4, migracion4, "Creando el registro de actividad"},
+    {5, migracion5, "Creando el índice del resumen de la oficina"},
+    {6, migracion6, "Preparando los avisos entre puestos"},
+    {7, migracion7, "Calculando los recuentos mensuales del resumen"},
 };
 // From this version on the activity log exists and records each migration.
 constexpr int kVersionConActividad = 4;
@@ -197,7 +205,23 @@ void CrearEsquema(Conexion& db) {
     t.confirmar();
 }
 
+ActualizacionDetenida::ActualizacionDetenida(const QString& ruta, int version)
+    : ErrorBD(QStringLiteral("Se detuvo la actualización de la base de datos \"%1\". Quedó completa en la "
+                             "versión de esquema %2; la actualización seguirá la próxima vez que se "
+                             "inicie el programa.")
+                  .arg(QDir::toNativeSeparators(ruta))
+                  .arg(version)),
+      version_(version) {}
+
+int PasosPendientes(int version) {
+    return version >= kVersionEsquema ? 0 : kVersionEsquema - std::max(version, 0);
+}
+
 void ActualizarEsquema(Conexion& db) {
+    ActualizarEsquema(db, AvanceEsquema());
+}
+
+void ActualizarEsquema(Conexion& db, const AvanceEsquema& avance) {
     const qint64 version = leerEntero(db, "PRAGMA user_version");
     if (version > kVersionEsquema)
         throw ErrorBD(
@@ -207,24 +231,42 @@ void ActualizarEsquema(Conexion& db) {
                 .arg(QDir::toNativeSeparators(db.ruta()))
                 .arg(version)
                 .arg(kVersionEsquema));
+    const int pasos = PasosPendientes(static_cast<int>(version));
+    const auto detenida = [&] { return avance.detener && avance.detener(); };
+    int paso = 0;
+    int completa = static_cast<int>(version);
     for (const Migracion& m : kMigraciones) {
         if (m.version <= version)
             continue;
+        if (detenida())
+            throw ActualizacionDetenida(db.ruta(), completa);
+        if (avance.alEmpezar)
+            avance.alEmpezar({m.version, ++paso, pasos, QString::fromUtf8(m.descripcion)});
         try {
             Transaccion t(db);
             aplicar(db, m, version, false);
+            // A stop asked while the step ran undoes it, even when its statements all finished.
+            if (detenida())
+                throw ActualizacionDetenida(db.ruta(), completa);
             t.confirmar();
         } catch (const ErrorBD& e) {
-            // Rolled back: the file is still the older version, whole.
+            // Rolled back: the file is whole at the last completed step.
+            if (detenida())
+                throw ActualizacionDetenida(db.ruta(), completa);
             if (e.descripcion().endsWith(QStringLiteral("No se modificó el archivo.")))
                 throw;
+            const QString estado =
+                completa == version
+                    ? QStringLiteral("No se modificó el archivo.")
+                    : QStringLiteral("El archivo quedó completo en la versión de esquema %1.").arg(completa);
             throw ErrorBD(
                 QStringLiteral("No se pudo actualizar la base de datos \"%1\" a la versión de esquema %2: "
-                               "%3 No se modificó el archivo.")
+                               "%3 %4")
                     .arg(QDir::toNativeSeparators(db.ruta()))
                     .arg(m.version)
-                    .arg(e.descripcion()),
+                    .arg(e.descripcion(), estado),
                 e.detalles());
         }
+        completa = m.version;
     }
 }

@@ -3,6 +3,7 @@
 // and be renamed, what users and their tools meet stays the same. VELMORA_ESCRIBIR_TEXTOS=1
 // writes the list anew after a deliberate change of texts.
 #include "ClientesDePrueba.h"
+#include "core/store/Esquema.h"
 #include "windows/accounts/NuevaCuenta.h"
 #include "windows/accounts/VentanaCuentas.h"
 #include "windows/charts/VentanaGrafico.h"
@@ -10,6 +11,7 @@
 #include "windows/import/HistorialImportaciones.h"
 #include "windows/import/VentanaImportacion.h"
 #include "windows/inicio/InicioSesion.h"
+#include "windows/inicio/VentanaArranque.h"
 #include "windows/output/ExportarExcel.h"
 #include "windows/output/VistaInforme.h"
 #include "windows/output/VistaPrevia.h"
@@ -111,6 +113,15 @@ TEST_F(TextosVisibles, SonLosDeLaListaGuardada) {
     propias(new VentanaImportacion(oficina));
     propias(new HistorialImportaciones(oficina, ventana));
     propias(new RegistroCompartido(oficina, ventana));
+    // The start-up window in each of its moments.
+    {
+        VentanaArranque arranque;
+        listar(&arranque, lineas);
+        arranque.mostrarCopia();
+        listar(&arranque, lineas);
+        arranque.mostrarPaso({kVersionEsquema, 1, 1, QString()});
+        listar(&arranque, lineas);
+    }
     // The windows that open one at a time, as their buttons open them.
     ExportarExcel::Mostrar(oficina);
     MostrarNuevaCuenta(oficina);
