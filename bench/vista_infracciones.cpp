@@ -17,7 +17,9 @@
 
 #include <QApplication>
 #include <QDateEdit>
+#include <QEventLoop>
 #include <QTemporaryDir>
+#include <QTimer>
 
 #include <map>
 
@@ -64,7 +66,11 @@ VentanaPrincipal& ventana() {
         v = new VentanaPrincipal(*oficina);
         v->show();
         v->resize(1366, 768);
-        QApplication::processEvents();
+        // The user looks at the window before clicking: what it does after showing (its first
+        // paints, deferred work) is not part of any measure.
+        QEventLoop reposo;
+        QTimer::singleShot(1000, &reposo, &QEventLoop::quit);
+        reposo.exec();
     }
     return *v;
 }
