@@ -37,6 +37,18 @@ inline QByteArray archivo(const QByteArray& estatus, const QByteArray& cliente =
     return d;
 }
 
+#ifdef VELMORA_SOURCE_DIR
+// A writable copy, in `carpeta`, of the version-1 register kept with the tests.
+inline QString registroVersion1(const QString& carpeta,
+                                const QString& nombre = QStringLiteral("presentacion.wfg")) {
+    const QString ruta = QDir(carpeta).filePath(nombre);
+    EXPECT_TRUE(
+        QFile::copy(QStringLiteral(VELMORA_SOURCE_DIR "/tests/core/store/fixtures/esquema-1.wfg"), ruta));
+    QFile(ruta).setPermissions(QFile::ReadOwner | QFile::WriteOwner);
+    return ruta;
+}
+#endif
+
 inline QString escribir(const QString& dir, const QString& nombre, const QByteArray& datos) {
     const QString ruta = QDir(dir).filePath(nombre);
     QFile f(ruta);

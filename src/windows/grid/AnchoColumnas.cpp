@@ -49,29 +49,9 @@ public:
     // as above; anything else (four-byte or malformed sequences) goes through QString.
     qreal estimar(QByteArrayView utf8) {
         qreal total = 0;
-        const auto* p = reinterpret_cast<const unsigned char*>(utf8.data());
-        const auto* const fin = p + utf8.size();
-        while (p < fin) {
-            const unsigned c = *p;
-            if (c < 0x80) {
-                total += tabla_[c];
-                ++p;
-                continue;
-            }
-            const int n = c >= 0xC2 && c < 0xE0 ? 2 : (c & 0xF0) == 0xE0 ? 3 : 0;
-            if (n == 0 || fin - p < n)
-                return estimar(QString::fromUtf8(utf8));
-            char32_t u = c & (n == 2 ? 0x1Fu : 0x0Fu);
-            for (int k = 1; k < n; ++k) {
-                if ((p[k] & 0xC0) != 0x80)
-                    return estimar(QString::fromUtf8(utf8));
-                u = (u << 6) | (p[k] & 0x3Fu);
-            }
-            if (n == 3 && (u < 0x800 || (u >= 0xD800 && u <= 0xDFFF)))
-                return estimar(QString::fromUtf8(utf8));
-            total += avance(static_cast<char16_t>(u));
-            p += n;
-        }
+        if (!sumarUtf8(
+                utf8, [this](char16_t u) { return u < 0x80 ? tabla_[u] : avance(u); }, total))
+            return estimar(QString::fromUtf8(utf8));
         return total;
     }
 
@@ -82,29 +62,43 @@ public:
     }
     // estimar() from the table alone, for another thread: NaN when a character is not in it.
     qreal estimarConTabla(QByteArrayView utf8) const {
+        constexpr qreal kFuera = std::numeric_limits<qreal>::quiet_NaN();
         qreal total = 0;
+        const bool leido = sumarUtf8(
+            utf8, [this](char16_t u) { return u < tabla_.size() ? tabla_[u] : kFuera; }, total);
+        return leido ? total : kFuera;
+    }
+
+private:
+    // Adds `avance(u)` over the text's characters of one UTF-16 unit, in order; false at anything
+    // else.
+    template <typename Avance> static bool sumarUtf8(QByteArrayView utf8, Avance&& avance, qreal& total) {
         const auto* p = reinterpret_cast<const unsigned char*>(utf8.data());
         const auto* const fin = p + utf8.size();
         while (p < fin) {
             const unsigned c = *p;
             if (c < 0x80) {
-                total += tabla_[c];
+                total += avance(static_cast<char16_t>(c));
                 ++p;
                 continue;
             }
-            // Two-byte sequences reach 0x7FF; the table holds the Latin ones.
-            if (c < 0xC2 || c >= 0xE0 || fin - p < 2 || (p[1] & 0xC0) != 0x80)
-                return std::numeric_limits<qreal>::quiet_NaN();
-            const char32_t u = ((c & 0x1Fu) << 6) | (p[1] & 0x3Fu);
-            if (u >= tabla_.size())
-                return std::numeric_limits<qreal>::quiet_NaN();
-            total += tabla_[u];
-            p += 2;
+            const int n = c >= 0xC2 && c < 0xE0 ? 2 : (c & 0xF0) == 0xE0 ? 3 : 0;
+            if (n == 0 || fin - p < n)
+                return false;
+            char32_t u = c & (n == 2 ? 0x1Fu : 0x0Fu);
+            for (int k = 1; k < n; ++k) {
+                if ((p[k] & 0xC0) != 0x80)
+                    return false;
+                u = (u << 6) | (p[k] & 0x3Fu);
+            }
+            if (n == 3 && (u < 0x800 || (u >= 0xD800 && u <= 0xDFFF)))
+                return false;
+            total += avance(static_cast<char16_t>(u));
+            p += n;
         }
-        return total;
+        return true;
     }
 
-private:
     qreal avance(char16_t u) {
         if (u < tabla_.size()) {
             qreal& a = tabla_[u];

@@ -51,10 +51,7 @@ const QString kSinOriginal = QStringLiteral(
 
 TEST(MigracionActividad, DesdeLaVersion3ConFilasSinOriginal) {
     QTemporaryDir dir;
-    const QString ruta = QDir(dir.path()).filePath(QStringLiteral("presentacion.wfg"));
-    ASSERT_TRUE(
-        QFile::copy(QStringLiteral(VELMORA_SOURCE_DIR "/tests/core/store/fixtures/esquema-1.wfg"), ruta));
-    QFile(ruta).setPermissions(QFile::ReadOwner | QFile::WriteOwner);
+    const QString ruta = prueba::registroVersion1(dir.path());
     {
         // Brought up to date, then back to exactly the previous version's schema, with what a
         // version 3 register holds: a logged import, and rows of a client deleted since.

@@ -160,13 +160,7 @@ TEST_F(RegistroImportaciones, ReimportacionSolapamientoYCambiosDeConfiguracion) 
 // its rows keep no import, and their settings are what a first logged import is compared with.
 TEST(MigracionRegistro, DesdeLaVersion1) {
     QTemporaryDir dir;
-    auto copia = [&](const QString& nombre) {
-        const QString ruta = QDir(dir.path()).filePath(nombre);
-        EXPECT_TRUE(
-            QFile::copy(QStringLiteral(VELMORA_SOURCE_DIR "/tests/core/store/fixtures/esquema-1.wfg"), ruta));
-        QFile(ruta).setPermissions(QFile::ReadOwner | QFile::WriteOwner);
-        return ruta;
-    };
+    auto copia = [&](const QString& nombre) { return prueba::registroVersion1(dir.path(), nombre); };
     // A step that fails leaves the file as it was, and says so.
     const QString fallida = copia(QStringLiteral("fallida.wfg"));
     {

@@ -1,4 +1,5 @@
 // The schema update of an older register, told step by step and stopped on request.
+#include "ArchivosDePrueba.h"
 #include "core/store/ConexionSqlcipher.h"
 #include "core/store/Esquema.h"
 
@@ -27,15 +28,6 @@ QString valorDirecto(const QString& ruta, const char* sql) {
     return valor;
 }
 
-// The version 1 register kept under tests, with six infractions.
-QString registroVersion1(const QTemporaryDir& dir) {
-    const QString ruta = QDir(dir.path()).filePath(QStringLiteral("presentacion.wfg"));
-    EXPECT_TRUE(
-        QFile::copy(QStringLiteral(VELMORA_SOURCE_DIR "/tests/core/store/fixtures/esquema-1.wfg"), ruta));
-    QFile(ruta).setPermissions(QFile::ReadOwner | QFile::WriteOwner);
-    return ruta;
-}
-
 } // namespace
 
 // A stop reaches into a long statement (an index over many rows) instead of waiting for it: the
@@ -43,7 +35,7 @@ QString registroVersion1(const QTemporaryDir& dir) {
 // step in order.
 TEST(ActualizacionPorPasos, DetenerDeshaceElPasoEnCursoYLaSiguienteAperturaSigue) {
     QTemporaryDir dir;
-    const QString ruta = registroVersion1(dir);
+    const QString ruta = prueba::registroVersion1(dir.path());
     valorDirecto(ruta, "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 20000) "
                        "INSERT INTO Infracciones (NumeroCliente, FechaInfraccion, NiveldB) "
                        "SELECT printf('%04d', i % 50), printf('2020%02d%02d', i % 12 + 1, i % 28 + 1), '090' "
@@ -85,7 +77,7 @@ TEST(ActualizacionPorPasos, DetenerDeshaceElPasoEnCursoYLaSiguienteAperturaSigue
 // untouched.
 TEST(ActualizacionPorPasos, UnPasoFallidoDiceEnQueVersionQuedoElArchivo) {
     QTemporaryDir dir;
-    const QString ruta = registroVersion1(dir);
+    const QString ruta = prueba::registroVersion1(dir.path());
     valorDirecto(ruta, "ALTER TABLE Clientes ADD COLUMN Version INTEGER"); // step 3 adds it
     try {
         ConexionSqlcipher db(ruta, ClaveBaseDatos());

@@ -1,5 +1,6 @@
 // The summary's index: added to an older register by its migration, with the rows unchanged, and
 // used by the summary's query so that each client's period is one range of it.
+#include "ArchivosDePrueba.h"
 #include "BaseTemporal.h"
 #include "core/resumen/ResumenOficina.h"
 #include "core/store/ConexionSqlcipher.h"
@@ -35,10 +36,7 @@ const QString kInfracciones = QStringLiteral("SELECT * FROM Infracciones ORDER B
 
 TEST(IndiceResumen, MigracionDesdeRegistroAnterior) {
     QTemporaryDir dir;
-    const QString ruta = QDir(dir.path()).filePath(QStringLiteral("anterior.wfg"));
-    ASSERT_TRUE(
-        QFile::copy(QStringLiteral(VELMORA_SOURCE_DIR "/tests/core/store/fixtures/esquema-1.wfg"), ruta));
-    QFile(ruta).setPermissions(QFile::ReadOwner | QFile::WriteOwner);
+    const QString ruta = prueba::registroVersion1(dir.path(), QStringLiteral("anterior.wfg"));
     ConexionSqlcipher db(ruta, ClaveBaseDatos());
     EXPECT_EQ(filas(db, QStringLiteral("PRAGMA user_version")),
               QStringList{QString::number(kVersionEsquema)});

@@ -21,6 +21,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QComboBox>
+#include <QDate>
 #include <QFile>
 #include <QGroupBox>
 #include <QHeaderView>
@@ -44,9 +45,12 @@ QString claseQt(const QObject* o) {
 
 void listar(const QWidget* ventana, std::set<QString>& lineas) {
     const QString v = ventana->windowTitle();
+    // The run's date (a period that ends today) is not a text of the program either.
+    const QString hoy = QDate::currentDate().toString(u"dd/MM/yyyy"_s);
     auto anotar = [&](const QObject* o, const char* que, const QString& texto) {
         if (!texto.trimmed().isEmpty())
-            lineas.insert(u"%1 | %2 | %3 | %4"_s.arg(v, claseQt(o), QLatin1String(que), texto));
+            lineas.insert(u"%1 | %2 | %3 | %4"_s.arg(v, claseQt(o), QLatin1String(que),
+                                                     QString(texto).replace(hoy, u"<hoy>"_s)));
     };
     QList<const QWidget*> widgets{ventana};
     for (const QWidget* w : ventana->findChildren<QWidget*>())

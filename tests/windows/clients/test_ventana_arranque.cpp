@@ -1,5 +1,6 @@
 // The start-up before the login: the register opened and updated in a worker while a window
 // tells what goes on, and an update that can be stopped.
+#include "ArchivosDePrueba.h"
 #include "MessageRecorder.h"
 #include "core/store/ConexionSqlcipher.h"
 #include "core/store/Copias.h"
@@ -18,17 +19,7 @@
 #include <gtest/gtest.h>
 #include <sqlite3.h>
 
-namespace {
-
-QString registroVersion1(const QTemporaryDir& dir) {
-    const QString ruta = QDir(dir.path()).filePath(QStringLiteral("presentacion.wfg"));
-    EXPECT_TRUE(
-        QFile::copy(QStringLiteral(VELMORA_SOURCE_DIR "/tests/core/store/fixtures/esquema-1.wfg"), ruta));
-    QFile(ruta).setPermissions(QFile::ReadOwner | QFile::WriteOwner);
-    return ruta;
-}
-
-} // namespace
+namespace {} // namespace
 
 // Esc and the close button during an update ask first: "No" goes on, "Sí" asks the work to stop.
 TEST(VentanaArranque, CerrarPreguntaYSoloConSiDetiene) {
@@ -57,7 +48,7 @@ TEST(ArranqueRegistro, AbreActualizadoOSeDetieneSinAbrir) {
     MessageRecorder mensajes;
     const QDate hoy(2026, 3, 14);
     QTemporaryDir dir;
-    const QString ruta = registroVersion1(dir);
+    const QString ruta = prueba::registroVersion1(dir.path());
     // Another connection holds the file until the stop is asked, so the worker cannot pass the
     // open before it.
     sqlite3* bloqueo = nullptr;
