@@ -4,6 +4,7 @@
 
 #include "BaseTemporal.h"
 #include "ServidorPrueba.h"
+#include "core/Oficina.h"
 #include "core/store/ConexionPostgres.h"
 
 #include <gtest/gtest.h>
@@ -65,3 +66,16 @@ private:
         if (!(registro).preparar((almacen), &motivo_))                                                       \
             GTEST_SKIP() << "Sin servidor PostgreSQL: " << motivo_.toStdString();                            \
     } while (false)
+
+// The office model, signed in as the administrator with a wide date range, on each store.
+class OficinaEnAlmacen : public ::testing::TestWithParam<Almacen> {
+protected:
+    void SetUp() override {
+        PREPARAR_ALMACEN(registro, GetParam());
+        oficina.emplace(registro.conexion());
+        oficina->establecerUsuario(QStringLiteral("Administrador"));
+        oficina->establecerRango(QDate(2011, 1, 1), QDate(2030, 1, 1));
+    }
+    RegistroDePrueba registro;
+    std::optional<Oficina> oficina;
+};

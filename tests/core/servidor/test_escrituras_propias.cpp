@@ -80,15 +80,8 @@ Cliente paraGuardar(const Oficina& o, qint64 id) {
     return c;
 }
 
-class EscriturasPropias : public ::testing::TestWithParam<Almacen> {
+class EscriturasPropias : public OficinaEnAlmacen {
 protected:
-    void SetUp() override {
-        PREPARAR_ALMACEN(registro, GetParam());
-        oficina.emplace(registro.conexion());
-        oficina->establecerUsuario(QStringLiteral("Administrador"));
-        oficina->establecerRango(QDate(2011, 1, 1), QDate(2030, 1, 1));
-    }
-
     qint64 guardarNuevo(const QString& numero, const QString& nombre) {
         oficina->guardarCliente(clienteNuevo(numero, nombre));
         const TablaTextos& t = *oficina->todosLosClientes();
@@ -105,9 +98,6 @@ protected:
             EXPECT_EQ(oficina->clienteEnFila(*i).fila(), oficina->clienteSeleccionado()->fila()) << paso;
         }
     }
-
-    RegistroDePrueba registro;
-    std::optional<Oficina> oficina;
 };
 
 TEST_P(EscriturasPropias, PrimerClienteDeUnRegistroVacio) {

@@ -36,17 +36,7 @@ QStringList numeros(const Oficina& o) {
     return r;
 }
 
-class MismoComportamiento : public ::testing::TestWithParam<Almacen> {
-protected:
-    void SetUp() override {
-        PREPARAR_ALMACEN(registro, GetParam());
-        oficina.emplace(registro.conexion());
-        oficina->establecerUsuario(QStringLiteral("Administrador"));
-        oficina->establecerRango(QDate(2011, 1, 1), QDate(2030, 1, 1));
-    }
-    RegistroDePrueba registro;
-    std::optional<Oficina> oficina;
-};
+class MismoComportamiento : public OficinaEnAlmacen {};
 
 TEST_P(MismoComportamiento, ListaYBusquedaLiteralSinMayusculas) {
     const qint64 pena = nuevoCliente(registro.conexion(), QStringLiteral("12"), QStringLiteral("Peña Gómez"),
